@@ -1,0 +1,10 @@
+if(KAVORUW_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -g -O1)
+  add_link_options(-fsanitize=thread)
+elseif(KAVORUW_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined -g -O1)
+  add_link_options(-fsanitize=address,undefined)
+elseif(NOT KAVORUW_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "KAVORUW_SANITIZE must be empty, thread or address")
+endif()

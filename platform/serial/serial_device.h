@@ -1,0 +1,180 @@
+#pragma once
+// Serial ports as the printer link expects them: Windows-style port names,
+// line settings, time-outs in the Windows sense, one transfer at a time that
+// an abort event can cut short, purge, line-error flags and port events.
+//
+// No call throws. A failing call returns false (or a failed transfer) and
+// leaves a Windows error number in platform::GetLastError().
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sync/event.h"
+
+namespace platform {
+
+// Port events (bits of an event mask).
+inline constexpr uint32_t kEvRxChar = 0x0001;
+inline constexpr uint32_t kEvRxFlag = 0x0002;
+inline constexpr uint32_t kEvTxEmpty = 0x0004;
+inline constexpr uint32_t kEvCts = 0x0008;
+inline constexpr uint32_t kEvDsr = 0x0010;
+inline constexpr uint32_t kEvRlsd = 0x0020;
+inline constexpr uint32_t kEvBreak = 0x0040;
+inline constexpr uint32_t kEvErr = 0x0080;
+inline constexpr uint32_t kEvRing = 0x0100;
+
+// Line-error flags reported by ClearError.
+inline constexpr uint32_t kCeRxOver = 0x0001;
+inline constexpr uint32_t kCeOverrun = 0x0002;
+inline constexpr uint32_t kCeRxParity = 0x0004;
+inline constexpr uint32_t kCeFrame = 0x0008;
+inline constexpr uint32_t kCeBreak = 0x0010;
+inline constexpr uint32_t kCeTxFull = 0x0100;
+
+// Purge flags.
+inline constexpr uint32_t kPurgeTxAbort = 0x0001;
+inline constexpr uint32_t kPurgeRxAbort = 0x0002;
+inline constexpr uint32_t kPurgeTxClear = 0x0004;
+inline constexpr uint32_t kPurgeRxClear = 0x0008;
+
+inline constexpr uint8_t kNoParity = 0;
+inline constexpr uint8_t kOddParity = 1;
+inline constexpr uint8_t kEvenParity = 2;
+inline constexpr uint8_t kOneStopBit = 0;
+inline constexpr uint8_t kTwoStopBits = 2;
+inline constexpr uint8_t kDtrControlDisable = 0;
+inline constexpr uint8_t kDtrControlEnable = 1;
+inline constexpr uint8_t kRtsControlDisable = 0;
+inline constexpr uint8_t kRtsControlEnable = 1;
+
+inline constexpr uint32_t kMaxDword = 0xFFFFFFFFu;
+
+// The line settings of a port.
+struct LineState {
+  uint32_t BaudRate = 9600;
+  uint8_t ByteSize = 8;
+  uint8_t Parity = kNoParity;
+  uint8_t StopBits = kOneStopBit;
+  bool OutxCtsFlow = false;   // output waits for CTS
+  bool OutxDsrFlow = false;
+  uint8_t DtrControl = kDtrControlEnable;
+  uint8_t RtsControl = kRtsControlEnable;
+  bool OutX = false;          // XON/XOFF on output
+  bool InX = false;           // XON/XOFF on input
+  bool AbortOnError = false;  // a line error stops transfers until ClearError
+};
+
+// Time-outs in milliseconds, with the Windows meaning:
+// - a read waits at most ReadTotalTimeoutMultiplier * n + ReadTotalTimeoutConstant
+//   (0 = no limit); ReadIntervalTimeout = kMaxDword with both totals 0 makes a
+//   read return at once with whatever has arrived;
+// - a write waits at most WriteTotalTimeoutMultiplier * n + WriteTotalTimeoutConstant
+//   (0 = no limit).
+struct CommTimeouts {
+  uint32_t ReadIntervalTimeout = 0;
+  uint32_t ReadTotalTimeoutMultiplier = 0;
+  uint32_t ReadTotalTimeoutConstant = 0;
+  uint32_t WriteTotalTimeoutMultiplier = 0;
+  uint32_t WriteTotalTimeoutConstant = 0;
+};
+
+struct ComStat {
+  uint32_t InQueue = 0;
+  uint32_t OutQueue = 0;
+};
+
+// How a transfer ended. pending tells whether it had to wait (the call did not
+// complete at once); moved counts the bytes transferred.
+//  - Completed: it ended normally; moved < n after waiting means the time-out
+//    ran out (last error 0); moved < n at once means nothing more was there.
+//  - Failed: the call failed at once (last error set; 995 after a line error
+//    while AbortOnError is set).
+//  - WaitFailed: waiting for the transfer failed.
+//  - QueryFailed: the transfer ended but its result could not be obtained.
+//  - Aborted: the abort event was signalled while it waited.
+enum class TransferEnd { Completed, Failed, WaitFailed, QueryFailed, Aborted };
+
+struct TransferResult {
+  bool pending = false;
+  TransferEnd end = TransferEnd::Failed;
+  uint32_t moved = 0;
+};
+
+enum class EventWait { Event, Stopped, Failed };
+
+class SerialDevice {
+ public:
+  virtual ~SerialDevice() = default;
+
+  virtual bool GetState(LineState& state) = 0;
+  // Fails with 87 for a speed the device cannot take.
+  virtual bool SetState(const LineState& state) = 0;
+  virtual bool SetupQueues(uint32_t inputSize, uint32_t outputSize) = 0;
+  virtual bool GetTimeouts(CommTimeouts& timeouts) = 0;
+  virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;
+
+  virtual bool SetEventMask(uint32_t mask) = 0;
+  // Waits until an event of the mask happens (mask := the events seen) or
+  // until stop is signalled.
+  virtual EventWait WaitEvent(uint32_t& mask, const Event& stop) = 0;
+  // Reports and acknowledges the line errors seen since the last call.
+  virtual bool ClearError(uint32_t& errors, ComStat& stat) = 0;
+
+  // kPurgeRxClear discards unread input. Output that a completed write handed
+  // over is never discarded: kPurgeTxClear has nothing to discard.
+  virtual bool Purge(uint32_t flags) = 0;
+
+  // One transfer. Only one transfer runs at a time (the link's worker thread).
+  virtual TransferResult Write(const uint8_t* data, uint32_t n, const Event& abort) = 0;
+  virtual TransferResult Read(uint8_t* data, uint32_t n, const Event& abort) = 0;
+};
+
+// The file a Windows-style port name ("Com3") stands for:
+// $KAVORUW_PORT_DIR/COM3 when that variable is set, else /dev/ttyS2.
+// Names that are not "Com" + number are returned unchanged.
+std::string ResolvePortPath(const std::string& portName);
+
+// Opens a port by its Windows-style name, exclusively. nullptr on failure,
+// with the last error: 2 missing, 5 busy or forbidden, 6 not a terminal.
+std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& portName);
+
+// ---------------------------------------------------------------------------
+// Fake ports for tests: what a pseudo-terminal cannot show (line errors, CTS,
+// write time-outs, failing calls).
+
+class FakePort {
+ public:
+  static std::shared_ptr<FakePort> Create();
+  virtual ~FakePort() = default;
+
+  // Opening fails with this Windows error while it is not 0.
+  virtual void SetOpenError(uint32_t winError) = 0;
+  // CTS line as seen by the device (on at start). With OutxCtsFlow set, a
+  // write waits while it is off.
+  virtual void SetCts(bool on) = 0;
+  // Reports a line error (EV_ERR; the flags come out of ClearError).
+  virtual void InjectLineError(uint32_t ceFlags) = 0;
+  // Bytes that the device will read.
+  virtual void SendToDevice(const std::vector<uint8_t>& bytes) = 0;
+  // Bytes the device has written and nobody has taken yet.
+  virtual std::vector<uint8_t> TakeWritten() = 0;
+  // Waits until at least n written bytes are there.
+  virtual bool WaitWritten(size_t n, int timeoutMs) = 0;
+  // The next transfer of that direction fails at once with winError.
+  virtual void FailNextWrite(uint32_t winError) = 0;
+  virtual void FailNextRead(uint32_t winError) = 0;
+
+  virtual LineState LastState() = 0;
+  virtual CommTimeouts LastTimeouts() = 0;
+  virtual uint32_t LastEventMask() = 0;
+  virtual bool IsOpen() = 0;
+  virtual int OpenCount() = 0;
+};
+
+// While registered, OpenSerialDevice(portName) opens the fake port instead of
+// a file. Registering nullptr removes the name.
+void RegisterFakePort(const std::string& portName, std::shared_ptr<FakePort> port);
+
+}  // namespace platform
