@@ -9,8 +9,16 @@ namespace platform {
 
 namespace {
 
-std::mutex dispatcherMutex;
-MainThreadDispatcher dispatcher;
+struct Dispatcher {
+  std::mutex mutex;
+  MainThreadDispatcher dispatch;
+};
+
+// Never destroyed: a port's event thread may still use it while the program ends.
+Dispatcher& TheDispatcher() {
+  static Dispatcher* d = new Dispatcher;
+  return *d;
+}
 
 struct PendingCall {
   std::mutex mutex;
@@ -22,16 +30,18 @@ struct PendingCall {
 
 }  // namespace
 
-void SetMainThreadDispatcher(MainThreadDispatcher d) {
-  std::lock_guard lock(dispatcherMutex);
-  dispatcher = std::move(d);
+void SetMainThreadDispatcher(MainThreadDispatcher dispatch) {
+  Dispatcher& d = TheDispatcher();
+  std::lock_guard lock(d.mutex);
+  d.dispatch = std::move(dispatch);
 }
 
 bool CallOnMainThread(const std::function<void()>& call, const Event& stop) {
   MainThreadDispatcher d;
   {
-    std::lock_guard lock(dispatcherMutex);
-    d = dispatcher;
+    Dispatcher& current = TheDispatcher();
+    std::lock_guard lock(current.mutex);
+    d = current.dispatch;
   }
   if (!d) {
     call();

@@ -1,0 +1,154 @@
+#pragma once
+// The serial port object of the printer link and its two threads: the event
+// watcher, which acknowledges line errors, and the one-byte worker, which
+// performs every write and read. The command engine hands bytes to the worker
+// through the events and mailboxes declared at the end of this file.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/serial/serial_device.h"
+#include "platform/sync/event.h"
+
+namespace kavoruw {
+
+// Events a port reports; bit i of a CommEventSet stands for entry i.
+using CommEventSet = uint16_t;
+inline constexpr std::array<uint32_t, 9> kPortEventTable = {
+    platform::kEvBreak, platform::kEvCts,    platform::kEvDsr,
+    platform::kEvErr,   platform::kEvRing,   platform::kEvRlsd,
+    platform::kEvRxChar, platform::kEvRxFlag, platform::kEvTxEmpty};
+inline constexpr CommEventSet kAllCommEvents = 0x01FF;
+
+class TComm;
+
+class TZdarzeniaCommThread {
+ public:
+  using Callback = void (TComm::*)(TZdarzeniaCommThread* sender, uint32_t mask);
+
+  TZdarzeniaCommThread(platform::SerialDevice* handle, CommEventSet events,
+                       std::shared_ptr<platform::Event> stopEvent);
+  ~TZdarzeniaCommThread();
+  void SetCallback(TComm* owner, Callback callback);
+  void Start();
+  void Stop();
+  void WaitFor();
+
+ private:
+  void Execute();
+  void DoCommEvent();
+
+  platform::SerialDevice* handle_;
+  uint32_t eventMask_ = 0;
+  TComm* owner_ = nullptr;
+  Callback callback_ = nullptr;
+  std::shared_ptr<platform::Event> stopEvent_;
+  std::atomic<bool> terminated_{false};
+  std::thread thread_;
+};
+
+class TZapisOdczytThread {
+ public:
+  TZapisOdczytThread(TComm* owner, std::shared_ptr<platform::Event> stopEvent);
+  ~TZapisOdczytThread();
+  void Start();
+  void Stop();
+  void WaitFor();
+
+ private:
+  void Execute();
+  void DoWrite();
+  void DoRead();
+
+  TComm* owner_;
+  std::shared_ptr<platform::Event> stopEvent_;
+  std::shared_ptr<platform::Event> writeRequest_;
+  std::shared_ptr<platform::Event> readRequest_;
+  std::atomic<bool> terminated_{false};
+  std::thread thread_;
+};
+
+class TComm {
+ public:
+  TComm();
+  virtual ~TComm();
+  TComm(const TComm&) = delete;
+  TComm& operator=(const TComm&) = delete;
+
+  bool IsOpen() const { return handle_ != nullptr; }
+  virtual int32_t Open();
+  void CloseDeviceHandle();
+  int32_t Connect();
+  int32_t Close();
+  int32_t ApplyState();
+  void SetFlowFlags(platform::LineState& dcb);
+  int32_t SetTimeouts(uint16_t writeSec, uint16_t readSec);
+  int32_t SetParams(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec);
+  int32_t PurgeOutput();
+  int32_t PurgeInput();
+  void OnCommEvent(TZdarzeniaCommThread* sender, uint32_t mask);
+  virtual void HandleCommError(int32_t eventFlag);
+  // Worker thread only.
+  uint32_t WriteOneByte(const uint8_t* b);
+  uint32_t ReadBytes(uint8_t* destination, uint32_t n);
+
+  const std::string& PortName() const { return portName_; }
+  int32_t BaudRate() const { return baudRate_; }
+  uint16_t WriteTimeout() const { return writeTimeout_; }
+  uint16_t ReadTimeout() const { return readTimeout_; }
+  const platform::CommTimeouts& TimeoutsInUse() const { return timeoutsInUse_; }
+
+ private:
+  // The events of one connection, made before any thread starts.
+  bool CreateConnectionEvents();
+  uint32_t Transfer(bool write, uint8_t* data, uint32_t n);
+
+  std::unique_ptr<platform::SerialDevice> handle_;
+  platform::LineState lineState_;
+  platform::ComStat lineStatus_;
+  std::string portName_ = "Comm2";
+  platform::CommTimeouts savedTimeouts_;
+  platform::CommTimeouts timeoutsInUse_;
+  std::unique_ptr<TZdarzeniaCommThread> eventThread_;
+  std::unique_ptr<TZapisOdczytThread> workerThread_;
+  CommEventSet eventSet_ = kAllCommEvents;
+  uint32_t errorFlags_ = 0;
+  int32_t baudRate_ = 0;
+  int32_t parity_ = platform::kEvenParity;
+  int32_t stopBits_ = platform::kOneStopBit;
+  int32_t dataBits_ = 8;
+  int32_t inputQueueSize_ = 4096;
+  int32_t outputQueueSize_ = 2048;
+  uint16_t writeTimeout_ = 0;
+  uint16_t readTimeout_ = 0;
+  // The events of the current connection (see CreateConnectionEvents).
+  std::shared_ptr<platform::Event> abort_;
+  std::shared_ptr<platform::Event> done_;
+  std::shared_ptr<platform::Event> writeRequest_;
+  std::shared_ptr<platform::Event> readRequest_;
+};
+
+// --- Unit state of the port layer -----------------------------------------
+
+extern std::unique_ptr<TComm> CommPort;
+// Mailboxes of the byte hand-off.
+extern std::atomic<uint8_t> TxByte;
+extern std::atomic<uint8_t> RxByte;
+extern std::atomic<bool> IoFailed;
+// The hand-off's view of the worker's events, replaced by each connect and
+// used by the command thread only.
+extern std::shared_ptr<platform::Event> DoneEvent;
+extern std::shared_ptr<platform::Event> WriteRequestEvent;
+extern std::shared_ptr<platform::Event> ReadRequestEvent;
+extern std::shared_ptr<platform::Event> AbortEvent;
+
+// TComm.IsOpen on CommPort; false while there is no port object.
+bool CommPortIsOpen();
+
+// Pause at the end of each connect, in milliseconds (200; tests shorten it).
+void SetConnectSettleTime(int milliseconds);
+
+}  // namespace kavoruw

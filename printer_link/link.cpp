@@ -1,0 +1,108 @@
+#include "printer_link/link.h"
+
+#include "printer_link/comm.h"
+#include "printer_link/device.h"
+#include "printer_link/driver_state.h"
+#include "printer_link/engine.h"
+#include "printer_link/error_codes.h"
+#include "printer_link/link_error.h"
+#include "printer_link/print_control.h"
+#include "printer_link/receipt_buffers.h"
+
+namespace kavoruw {
+
+namespace {
+
+bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
+
+}  // namespace
+
+int32_t DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
+  if (CommPortIsOpen()) {
+    // The refusal is noted, but the code on record stays as it was: the
+    // working link must not start failing because someone knocked twice.
+    RecordLinkError("Ten port jest już zainicjowany", LinkErrorCode());
+    return kErrPortInUse;
+  }
+  CommPort = std::make_unique<TComm>();
+  int32_t r = CommPort->SetParams(port, baud, writeSec, readSec);
+  if (r == 0) r = CommPort->Connect();
+  return r;
+}
+
+int32_t OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
+  try {
+    if (CommPortIsOpen()) {
+      RecordLinkError("Ten port jest już zainicjowany", LinkErrorCode());
+      return kErrPortInUse;
+    }
+    CommPort = std::make_unique<TComm>();
+    if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
+        !InRange(readSec, 0, 65535)) {
+      return kErrInternal;
+    }
+    int32_t r = CommPort->SetParams(static_cast<uint8_t>(port), baud,
+                                    static_cast<uint16_t>(writeSec),
+                                    static_cast<uint16_t>(readSec));
+    if (r == 0) r = CommPort->Connect();
+    return r;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t ClosePortObject() { return CommPort ? CommPort->Close() : 0; }
+
+int32_t ClosePort() {
+  try {
+    return ClosePortObject();
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+bool SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
+  return CommPort && CommPort->SetTimeouts(writeSec, readSec) == 0;
+}
+
+int32_t EnsureLink(int32_t port, bool check) {
+  try {
+    if (port == 0) return kErrNoPortNumber;
+    LinkUp = false;
+    // The totals of an open receipt are kept: its end must still send them.
+    if (!ReceiptOpen) VatTotals.fill(0);
+    ClearReceiptBuffers();
+    DeviceKind = 7;
+    int32_t r = ClosePortObject();
+    if (r != 0) return r;
+    // Stored values the port cannot take end here, with the link still down.
+    if (!InRange(port, 0, 255) || StoredBaud < 0 || !InRange(StoredTimeout, 0, 65535)) {
+      return kErrInternal;
+    }
+    r = DoOpenPort(static_cast<uint8_t>(port), StoredBaud, static_cast<uint16_t>(StoredTimeout),
+                   static_cast<uint16_t>(StoredTimeout));
+    if (r != 0) return r;
+    if (check) {
+      r = SendCommand('#', 1);
+      if (r != 0 && r != kErrNak) return r;
+      if (r == 0) {
+        // The wait runs on the port just opened; it must not start another
+        // re-initialisation while LinkUp is still false.
+        int32_t p = PrintEndOnOpenedLink();
+        if (p != 0) return p;
+      }
+      uint32_t version = 0;
+      r = ReadDeviceType(DeviceKind, version);
+    } else {
+      r = 0;
+    }
+    LinkUp = r == 0;
+    return r;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t LinkCheck(bool check) { return LinkUp ? kOk : EnsureLink(StoredPort, check); }
+
+}  // namespace kavoruw

@@ -1,0 +1,19 @@
+#pragma once
+// The link error record: the text and code of the most recent fault met by
+// the port layer. Written by the command thread, the worker and the event
+// watcher; the engine refuses to send while the code is not 0.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kavoruw {
+
+// Records a Windows-1250 text with its code; a later record replaces it.
+void SetCommError(const std::string& text, int32_t code);
+// The same for a text written in UTF-8.
+void RecordLinkError(std::string_view utf8Text, int32_t code);
+
+std::string LinkErrorText();
+int32_t LinkErrorCode();
+
+}  // namespace kavoruw

@@ -1,0 +1,361 @@
+// The port object and its threads, driven through fake ports: line settings,
+// time-outs, line errors, CTS, aborts and failing opens.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <vector>
+
+#include "platform/serial/serial_device.h"
+#include "platform/sync/event.h"
+#include "platform/sync/main_thread.h"
+#include "platform/text/cp1250.h"
+#include "printer_link/comm.h"
+#include "printer_link/engine.h"
+#include "printer_link/link_error.h"
+
+namespace kavoruw {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Utf8(const std::string& cp1250) { return platform::Utf8FromCp1250(cp1250); }
+
+// Polls until the link error record holds the text, or a second has passed.
+bool WaitForRecord(const std::string& utf8Text) {
+  auto until = std::chrono::steady_clock::now() + 1s;
+  while (std::chrono::steady_clock::now() < until) {
+    if (Utf8(LinkErrorText()) == utf8Text) return true;
+    std::this_thread::sleep_for(2ms);
+  }
+  return false;
+}
+
+class CommTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetConnectSettleTime(0);
+    fake = platform::FakePort::Create();
+    platform::RegisterFakePort("Com7", fake);
+  }
+  void TearDown() override {
+    CommPort.reset();
+    platform::RegisterFakePort("Com7", nullptr);
+    platform::SetMainThreadDispatcher(nullptr);
+  }
+  int32_t Connect(uint16_t writeSec = 1, uint16_t readSec = 1) {
+    CommPort = std::make_unique<TComm>();
+    CommPort->SetParams(7, 9600, writeSec, readSec);
+    return CommPort->Connect();
+  }
+  std::shared_ptr<platform::FakePort> fake;
+};
+
+TEST_F(CommTest, ConnectSetsThePrinterLine) {
+  ASSERT_EQ(Connect(3, 5), 0);
+  EXPECT_TRUE(CommPort->IsOpen());
+  EXPECT_EQ(CommPort->PortName(), "Com7");
+  platform::LineState s = fake->LastState();
+  EXPECT_EQ(s.BaudRate, 9600u);
+  EXPECT_EQ(s.ByteSize, 8);
+  EXPECT_EQ(s.Parity, platform::kEvenParity);
+  EXPECT_EQ(s.StopBits, platform::kOneStopBit);
+  EXPECT_TRUE(s.OutxCtsFlow);
+  EXPECT_FALSE(s.OutxDsrFlow);
+  EXPECT_EQ(s.DtrControl, platform::kDtrControlDisable);
+  EXPECT_EQ(s.RtsControl, platform::kRtsControlDisable);
+  EXPECT_FALSE(s.OutX);
+  EXPECT_FALSE(s.InX);
+  EXPECT_TRUE(s.AbortOnError);
+  EXPECT_EQ(fake->LastEventMask(), 0x01FFu);
+  EXPECT_EQ(LinkErrorCode(), 0);
+}
+
+TEST_F(CommTest, TimeoutsFollowTheSecondsGiven) {
+  ASSERT_EQ(Connect(3, 5), 0);
+  platform::CommTimeouts t = fake->LastTimeouts();
+  EXPECT_EQ(t.ReadIntervalTimeout, 5000u);
+  EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(t.ReadTotalTimeoutConstant, 5000u);
+  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(t.WriteTotalTimeoutConstant, 3000u);
+
+  ASSERT_EQ(CommPort->SetTimeouts(3, 0), 0);
+  t = fake->LastTimeouts();
+  EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
+  EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
+  EXPECT_EQ(t.WriteTotalTimeoutConstant, 3000u);
+}
+
+TEST_F(CommTest, TimeoutsOnAClosedPortFail) {
+  TComm port;
+  EXPECT_NE(port.SetTimeouts(3, 5), 0);
+  EXPECT_EQ(Utf8(LinkErrorText()), " Błąd odczytu aktualnych czasów.");
+}
+
+TEST_F(CommTest, CloseIsIdempotentAndNoObjectMeansClosed) {
+  CommPort.reset();
+  EXPECT_FALSE(CommPortIsOpen());
+  ASSERT_EQ(Connect(), 0);
+  EXPECT_EQ(CommPort->Close(), 0);
+  EXPECT_FALSE(CommPort->IsOpen());
+  EXPECT_FALSE(fake->IsOpen());
+  EXPECT_EQ(CommPort->Close(), 0);
+  // After closing, every hand-off fails at once.
+  uint8_t b = 0;
+  EXPECT_FALSE(ReadPortByte(b));
+  EXPECT_TRUE(PortIoFailed());
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
+}
+
+TEST_F(CommTest, BytesPassThroughTheWorker) {
+  ASSERT_EQ(Connect(), 0);
+  EXPECT_TRUE(WritePortByte(0x1B));
+  EXPECT_TRUE(WritePortByte(0x95));
+  ASSERT_TRUE(fake->WaitWritten(2, 1000));
+  EXPECT_EQ(fake->TakeWritten(), (std::vector<uint8_t>{0x1B, 0x95}));
+  fake->SendToDevice({0x42});
+  uint8_t b = 0;
+  EXPECT_TRUE(ReadPortByte(b));
+  EXPECT_EQ(b, 0x42);
+  EXPECT_FALSE(PortIoFailed());
+}
+
+TEST_F(CommTest, ReadTimeoutRecordsWithCodeZero) {
+  ASSERT_EQ(Connect(1, 1), 0);
+  uint8_t b = 0;
+  EXPECT_FALSE(ReadPortByte(b));
+  EXPECT_TRUE(PortIoFailed());
+  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout odczytu.");
+  EXPECT_EQ(LinkErrorCode(), 0);
+}
+
+TEST_F(CommTest, CtsLowEndsAWriteByItsTimeout) {
+  ASSERT_EQ(Connect(1, 1), 0);
+  fake->SetCts(false);
+  EXPECT_FALSE(WritePortByte(0x1B));
+  EXPECT_TRUE(PortIoFailed());
+  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
+  EXPECT_TRUE(fake->TakeWritten().empty());
+  // The engine turns it into a write failure and sends nothing more.
+  Block answer{}, data{};
+  EXPECT_EQ(ExecuteSequence(0x95, 1, 0, answer, data), 20);
+}
+
+TEST_F(CommTest, AbortCutsAPendingWriteShort) {
+  ASSERT_EQ(Connect(0, 1), 0);  // no write time-out at all
+  fake->SetCts(false);
+  auto aborter = std::async(std::launch::async, [] {
+    std::this_thread::sleep_for(100ms);
+    AbortEvent->Set();
+  });
+  uint8_t b = 0x1B;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(CommPort->WriteOneByte(&b), 0u);
+  aborter.get();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_EQ(Utf8(LinkErrorText()), "Zapis przerwany.");
+  EXPECT_TRUE(PortIoFailed());
+  EXPECT_TRUE(DoneEvent->IsSet());
+}
+
+TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
+  ASSERT_EQ(Connect(1, 60), 0);
+  auto reader = std::async(std::launch::async, [] {
+    uint8_t b = 0;
+    return ReadPortByte(b);
+  });
+  std::this_thread::sleep_for(100ms);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(CommPort->Close(), 0);
+  EXPECT_FALSE(reader.get());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_TRUE(PortIoFailed());
+}
+
+TEST_F(CommTest, LineErrorIsRecordedWithItsFlagAndBlocksTheEngine) {
+  ASSERT_EQ(Connect(), 0);
+  fake->InjectLineError(platform::kCeFrame | platform::kCeOverrun);
+  ASSERT_TRUE(WaitForRecord("Zgubiono znaki (CE_OVERRUN)."));
+  EXPECT_EQ(LinkErrorCode(), 2);
+  Block answer{}, data{};
+  EXPECT_EQ(ExecuteSequence(0x95, 1, 0, answer, data), 20);
+  EXPECT_TRUE(fake->TakeWritten().empty());
+  // A new connection clears the record.
+  ASSERT_EQ(Connect(), 0);
+  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(LinkErrorText(), "");
+}
+
+TEST_F(CommTest, EveryLineErrorFlagHasItsText) {
+  struct Case {
+    uint32_t flag;
+    const char* text;
+  };
+  const Case cases[] = {
+      {platform::kCeFrame, "Urządzenie wykryło błąd ramki (CE_FRAME)."},
+      {platform::kCeOverrun, "Zgubiono znaki (CE_OVERRUN)."},
+      {platform::kCeRxOver, "Zapełniony bufor wejściowy (CE_RXOVER)."},
+      {platform::kCeRxParity, "Urządzenie wykryło błąd parzystości (CE_RXPARITY)."},
+      {platform::kCeTxFull, "Zapełniony bufor wyjściowy (CE_TXFULL)."},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Connect(), 0);
+    fake->InjectLineError(c.flag);
+    EXPECT_TRUE(WaitForRecord(c.text)) << c.text;
+    EXPECT_EQ(LinkErrorCode(), static_cast<int32_t>(c.flag));
+  }
+}
+
+TEST_F(CommTest, BreakAloneRecordsNothingButIsNamedWithAnError) {
+  ASSERT_EQ(Connect(), 0);
+  fake->InjectLineError(platform::kCeBreak);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(LinkErrorCode(), 0);
+  // With a parity error in the same event, the break is recorded first and
+  // the parity error last.
+  ASSERT_EQ(Connect(), 0);
+  fake->InjectLineError(platform::kCeBreak | platform::kCeRxParity);
+  EXPECT_TRUE(WaitForRecord("Urządzenie wykryło błąd parzystości (CE_RXPARITY)."));
+}
+
+TEST_F(CommTest, OnlyTheErrorEventRecords) {
+  ASSERT_EQ(Connect(), 0);
+  CommPort->OnCommEvent(nullptr, platform::kEvBreak | platform::kEvCts | platform::kEvRxChar);
+  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(LinkErrorText(), "");
+}
+
+TEST_F(CommTest, WatcherNeverBlocksCloseWhenTheMainLoopDoesNotRun) {
+  // A main loop that queues calls but never runs them.
+  std::mutex m;
+  std::vector<std::function<void()>> queued;
+  platform::SetMainThreadDispatcher([&](std::function<void()> call) {
+    std::lock_guard lock(m);
+    queued.push_back(std::move(call));
+  });
+  ASSERT_EQ(Connect(), 0);
+  fake->InjectLineError(platform::kCeFrame);
+  auto until = std::chrono::steady_clock::now() + 1s;
+  while (std::chrono::steady_clock::now() < until) {
+    std::lock_guard lock(m);
+    if (!queued.empty()) break;
+  }
+  EXPECT_EQ(CommPort->Close(), 0);
+  CommPort.reset();
+  // The loop runs later: the dropped call must not touch the freed port.
+  std::lock_guard lock(m);
+  ASSERT_FALSE(queued.empty());
+  for (auto& call : queued) call();
+  EXPECT_EQ(LinkErrorCode(), 0);
+}
+
+TEST_F(CommTest, WatcherCallRunsOnTheMainLoopWhenOneIsInstalled) {
+  std::mutex m;
+  std::vector<std::function<void()>> queued;
+  platform::SetMainThreadDispatcher([&](std::function<void()> call) {
+    std::lock_guard lock(m);
+    queued.push_back(std::move(call));
+  });
+  ASSERT_EQ(Connect(), 0);
+  fake->InjectLineError(platform::kCeRxParity);
+  auto until = std::chrono::steady_clock::now() + 1s;
+  while (std::chrono::steady_clock::now() < until && LinkErrorCode() == 0) {
+    std::vector<std::function<void()>> batch;
+    {
+      std::lock_guard lock(m);
+      batch.swap(queued);
+    }
+    for (auto& call : batch) call();
+    std::this_thread::sleep_for(1ms);
+  }
+  EXPECT_EQ(LinkErrorCode(), 4);
+  CommPort->Close();
+}
+
+TEST_F(CommTest, EventCreationFailureFailsTheConnectCleanly) {
+  platform::FailNextEventCreations(3);
+  int32_t r = Connect();
+  EXPECT_NE(r, 0);
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd CreateEvent. ");
+  EXPECT_FALSE(CommPort->IsOpen());
+  EXPECT_FALSE(fake->IsOpen());
+  platform::FailNextEventCreations(0);
+  EXPECT_EQ(Connect(), 0);
+}
+
+TEST_F(CommTest, FailingOpenGivesItsCodeAndText) {
+  struct Case {
+    uint32_t error;
+    const char* text;
+  };
+  const Case cases[] = {
+      {2, "System nie potrafi znależć danego urządzenia."},
+      {5, "Zabroniony dostęp do urządzenia."},
+      {6, "Niepoprawny uchwyt do urządzenia, proces przerwany."},
+      {31, "Błędnie określone urządzenie."},
+  };
+  for (const Case& c : cases) {
+    fake->SetOpenError(c.error);
+    EXPECT_EQ(Connect(), static_cast<int32_t>(c.error));
+    EXPECT_FALSE(CommPort->IsOpen());
+    EXPECT_EQ(Utf8(LinkErrorText()), c.text);
+    EXPECT_EQ(LinkErrorCode(), static_cast<int32_t>(c.error));
+  }
+  fake->SetOpenError(0);
+  EXPECT_EQ(Connect(), 0);
+}
+
+TEST_F(CommTest, ForcedTransferFailuresAreRecorded) {
+  ASSERT_EQ(Connect(), 0);
+  fake->FailNextWrite(31);
+  EXPECT_FALSE(WritePortByte(0x1B));
+  EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny zapis do portu.");
+  EXPECT_EQ(LinkErrorCode(), 31);
+  fake->FailNextRead(31);
+  uint8_t b;
+  EXPECT_FALSE(ReadPortByte(b));
+  EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny odczyt.");
+}
+
+// Real files in a port folder: what is not a terminal is refused.
+class PortFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetConnectSettleTime(0);
+    dir = std::filesystem::temp_directory_path() /
+          ("kavoruw-ports-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    setenv("KAVORUW_PORT_DIR", dir.c_str(), 1);
+  }
+  void TearDown() override {
+    CommPort.reset();
+    unsetenv("KAVORUW_PORT_DIR");
+    std::filesystem::remove_all(dir);
+  }
+  std::filesystem::path dir;
+};
+
+TEST_F(PortFolderTest, MissingPortIsTwoAndStartsNoThread) {
+  CommPort = std::make_unique<TComm>();
+  CommPort->SetParams(4, 9600, 1, 1);
+  EXPECT_EQ(CommPort->Connect(), 2);
+  EXPECT_FALSE(CommPort->IsOpen());
+}
+
+TEST_F(PortFolderTest, RegularFileIsNotATerminal) {
+  std::ofstream(dir / "COM4") << "x";
+  CommPort = std::make_unique<TComm>();
+  CommPort->SetParams(4, 9600, 1, 1);
+  EXPECT_EQ(CommPort->Connect(), 6);
+  EXPECT_FALSE(CommPort->IsOpen());
+  EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny uchwyt do urządzenia, proces przerwany.");
+}
+
+}  // namespace
+}  // namespace kavoruw

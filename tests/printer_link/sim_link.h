@@ -1,0 +1,62 @@
+#pragma once
+// A simulated printer on a pseudo-terminal, linked as COM1 in a private port
+// folder, with the driver's link opened on it.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "printer_link/comm.h"
+#include "printer_link/driver_state.h"
+#include "printer_link/link.h"
+#include "tools/printer_sim/printer_sim.h"
+
+namespace kavoruw::testing {
+
+class SimLinkTest : public ::testing::Test {
+ protected:
+  explicit SimLinkTest(uint8_t kind = 3) : sim(kind) {}
+
+  void SetUp() override {
+    SetConnectSettleTime(0);
+    InitializeDriverUnit();
+    static int serial = 0;
+    portDir = std::filesystem::temp_directory_path() /
+              ("kavoruw-sim-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    std::filesystem::create_directories(portDir);
+    setenv("KAVORUW_PORT_DIR", portDir.c_str(), 1);
+    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(sim.LinkPort(portDir.string(), 1));
+    ASSERT_EQ(Open(), 0);
+  }
+
+  void TearDown() override {
+    ClosePortObject();
+    CommPort.reset();
+    sim.Stop();
+    unsetenv("KAVORUW_PORT_DIR");
+    std::filesystem::remove_all(portDir);
+  }
+
+  // Opens the link as the console does, with 1 s time-outs.
+  int32_t Open(uint16_t writeSec = 1, uint16_t readSec = 1) {
+    ClosePortObject();
+    return DoOpenPort(1, 9600, writeSec, readSec);
+  }
+
+  // What reached the printer, once it has taken n bytes.
+  std::vector<uint8_t> Wire(size_t n) {
+    sim.WaitReceived(n, 2000);
+    return sim.Received();
+  }
+
+  printer_sim::PrinterSim sim;
+  std::filesystem::path portDir;
+};
+
+using Bytes = std::vector<uint8_t>;
+
+}  // namespace kavoruw::testing

@@ -1,0 +1,14 @@
+#include "tools/printer_sim/commands.h"
+
+namespace printer_sim {
+
+CommandTable BuildCommandTable() {
+  CommandTable table;
+  RegisterIdentificationCommands(table);
+  RegisterStatusCommands(table);
+  RegisterListCommands(table);
+  RegisterPrintingCommands(table);
+  return table;
+}
+
+}  // namespace printer_sim
