@@ -317,6 +317,7 @@ int32_t TComm::SetParams(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t
   try {
     baudRate_ = baud;
     portName_ = "Com" + std::to_string(port);
+    portNumber_ = port;
     writeTimeout_ = writeSec;
     readTimeout_ = readSec;
     return 0;

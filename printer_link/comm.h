@@ -96,6 +96,7 @@ class TComm {
   uint32_t ReadBytes(uint8_t* destination, uint32_t n);
 
   const std::string& PortName() const { return portName_; }
+  uint8_t PortNumber() const { return portNumber_; }
   int32_t BaudRate() const { return baudRate_; }
   uint16_t WriteTimeout() const { return writeTimeout_; }
   uint16_t ReadTimeout() const { return readTimeout_; }
@@ -110,6 +111,7 @@ class TComm {
   platform::LineState lineState_;
   platform::ComStat lineStatus_;
   std::string portName_ = "Comm2";
+  uint8_t portNumber_ = 0;
   platform::CommTimeouts savedTimeouts_;
   platform::CommTimeouts timeoutsInUse_;
   std::unique_ptr<TZdarzeniaCommThread> eventThread_;

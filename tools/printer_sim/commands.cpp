@@ -8,6 +8,11 @@ CommandTable BuildCommandTable() {
   RegisterStatusCommands(table);
   RegisterListCommands(table);
   RegisterPrintingCommands(table);
+  RegisterVatCommands(table);
+  RegisterClockCommands(table);
+  RegisterReportCommands(table);
+  RegisterServiceCommands(table);
+  RegisterReceiptCommands(table);
   return table;
 }
 

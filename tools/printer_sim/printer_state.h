@@ -8,6 +8,12 @@
 #include <mutex>
 #include <vector>
 
+#include "tools/printer_sim/state_vat.h"
+#include "tools/printer_sim/state_clock.h"
+#include "tools/printer_sim/state_reports.h"
+#include "tools/printer_sim/state_service.h"
+#include "tools/printer_sim/state_receipt.h"
+
 namespace printer_sim {
 
 inline constexpr uint8_t kKindOther = 7;
@@ -40,6 +46,12 @@ struct PrinterState {
 
   // Receipts since the last daily report.
   uint16_t receiptCounter = 0;
+
+  VatState vat;
+  ClockState clock;
+  ReportState reports;
+  ServiceState service;
+  ReceiptState receipt;
 };
 
 // Starts a printout as the printer's commands do.

@@ -1,0 +1,9 @@
+#pragma once
+// What the simulated printer keeps for its clock commands.
+#include <cstdint>
+
+namespace printer_sim {
+
+struct ClockState {};
+
+}  // namespace printer_sim
