@@ -152,7 +152,7 @@ void TZapisOdczytThread::DoWrite() {
 
 void TZapisOdczytThread::DoRead() {
   uint8_t b = 0;
-  if (owner_->ReadBytes(&b, 1) > 0) RxByte.store(b);
+  owner_->ReadBytes(&b, 1, &RxByte);
 }
 
 // --- The port object ----------------------------------------------------------
@@ -356,12 +356,14 @@ void TComm::HandleCommError(int32_t eventFlag) {
 
 uint32_t TComm::WriteOneByte(const uint8_t* b) {
   uint8_t copy = *b;
-  return Transfer(true, &copy, 1);
+  return Transfer(true, &copy, 1, nullptr);
 }
 
-uint32_t TComm::ReadBytes(uint8_t* destination, uint32_t n) { return Transfer(false, destination, n); }
+uint32_t TComm::ReadBytes(uint8_t* destination, uint32_t n, std::atomic<uint8_t>* mailbox) {
+  return Transfer(false, destination, n, mailbox);
+}
 
-uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n) {
+uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n, std::atomic<uint8_t>* mailbox) {
   platform::Event* request = write ? writeRequest_.get() : readRequest_.get();
   uint32_t moved = 0;
   try {
@@ -402,6 +404,7 @@ uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n) {
     RecordLinkError("Port nie jest otwarty, niemożliwa operacja.", -1);
     moved = 0;
   }
+  if (mailbox && moved > 0) mailbox->store(data[0]);
   IoFailed.store(moved == 0);
   platform::Event* done = done_.get();
   if (!done || !done->Set()) {

@@ -93,7 +93,9 @@ class TComm {
   virtual void HandleCommError(int32_t eventFlag);
   // Worker thread only.
   uint32_t WriteOneByte(const uint8_t* b);
-  uint32_t ReadBytes(uint8_t* destination, uint32_t n);
+  // With a mailbox, the first byte read is also put there before the worker
+  // reports the transfer done.
+  uint32_t ReadBytes(uint8_t* destination, uint32_t n, std::atomic<uint8_t>* mailbox = nullptr);
 
   const std::string& PortName() const { return portName_; }
   uint8_t PortNumber() const { return portNumber_; }
@@ -105,7 +107,7 @@ class TComm {
  private:
   // The events of one connection, made before any thread starts.
   bool CreateConnectionEvents();
-  uint32_t Transfer(bool write, uint8_t* data, uint32_t n);
+  uint32_t Transfer(bool write, uint8_t* data, uint32_t n, std::atomic<uint8_t>* mailbox);
 
   std::unique_ptr<platform::SerialDevice> handle_;
   platform::LineState lineState_;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include "platform/serial/fd_serial_device.h"
@@ -122,11 +123,22 @@ class TtyDevice final : public FdSerialDevice {
            SetModemLine(Fd(), TIOCM_RTS, state.RtsControl == kRtsControlEnable);
   }
 
-  bool QueryModemLines(int& lines) override { return ioctl(Fd(), TIOCMGET, &lines) == 0; }
+  // A device that lacks modem lines or error counters (a pseudo-terminal)
+  // never gains them, so the question is asked only until it is refused.
+  bool QueryModemLines(int& lines) override {
+    if (noModemLines_.load()) return false;
+    if (ioctl(Fd(), TIOCMGET, &lines) == 0) return true;
+    if (errno == ENOTTY || errno == EINVAL) noModemLines_.store(true);
+    return false;
+  }
 
   bool QueryErrorCounters(LineCounters& counters) override {
+    if (noErrorCounters_.load()) return false;
     serial_icounter_struct ic{};
-    if (ioctl(Fd(), TIOCGICOUNT, &ic) != 0) return false;
+    if (ioctl(Fd(), TIOCGICOUNT, &ic) != 0) {
+      if (errno == ENOTTY || errno == EINVAL) noErrorCounters_.store(true);
+      return false;
+    }
     counters.frame = static_cast<uint32_t>(ic.frame);
     counters.overrun = static_cast<uint32_t>(ic.overrun);
     counters.parity = static_cast<uint32_t>(ic.parity);
@@ -140,6 +152,10 @@ class TtyDevice final : public FdSerialDevice {
     SetLastError(WinErrorFromErrno(errno));
     return false;
   }
+
+ private:
+  std::atomic<bool> noModemLines_{false};
+  std::atomic<bool> noErrorCounters_{false};
 };
 
 uint32_t OpenError(int err) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/sync/last_error.h"
@@ -16,6 +17,7 @@ namespace platform {
 
 namespace {
 std::atomic<int> failCreations{0};
+constexpr std::chrono::microseconds kSpin{200};
 }
 
 void FailNextEventCreations(int n) { failCreations.store(n); }
@@ -33,12 +35,15 @@ std::shared_ptr<Event> Event::Create(bool signalled) {
     SetLastError(WinErrorFromErrno(errno));
     return nullptr;
   }
-  return std::shared_ptr<Event>(new Event(fd));
+  return std::shared_ptr<Event>(new Event(fd, signalled));
 }
 
 Event::~Event() { close(fd_); }
 
 bool Event::Set() {
+  std::lock_guard lock(mutex_);
+  if (signalled_.load(std::memory_order_relaxed)) return true;
+  signalled_.store(true, std::memory_order_release);
   uint64_t one = 1;
   for (;;) {
     if (write(fd_, &one, sizeof one) == static_cast<ssize_t>(sizeof one)) return true;
@@ -51,6 +56,9 @@ bool Event::Set() {
 }
 
 bool Event::Reset() {
+  std::lock_guard lock(mutex_);
+  if (!signalled_.load(std::memory_order_relaxed)) return true;
+  signalled_.store(false, std::memory_order_release);
   uint64_t value;
   for (;;) {
     if (read(fd_, &value, sizeof value) == static_cast<ssize_t>(sizeof value)) return true;
@@ -61,13 +69,9 @@ bool Event::Reset() {
   }
 }
 
-bool Event::IsSet() const {
-  pollfd p{fd_, POLLIN, 0};
-  return poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
-}
-
 uint32_t WaitForAny(std::initializer_list<const Event*> events, int timeoutMs) {
   pollfd fds[8];
+  const Event* flags[8];
   if (events.size() == 0 || events.size() > 8) {
     SetLastError(kErrorInvalidParameter);
     return kWaitFailed;
@@ -78,10 +82,21 @@ uint32_t WaitForAny(std::initializer_list<const Event*> events, int timeoutMs) {
       SetLastError(kErrorInvalidHandle);
       return kWaitFailed;
     }
+    flags[n] = e;
     fds[n++] = pollfd{e->Fd(), POLLIN, 0};
   }
   using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  // Watch the flags first: most waits of the byte hand-off end within this.
+  const auto spinUntil = start + kSpin;
+  for (unsigned round = 0;; ++round) {
+    for (size_t i = 0; i < n; ++i) {
+      if (flags[i]->IsSet()) return static_cast<uint32_t>(i);
+    }
+    if (timeoutMs == 0 || ((round & 63) == 63 && Clock::now() >= spinUntil)) break;
+    std::this_thread::yield();
+  }
   for (;;) {
     int wait = timeoutMs;
     if (timeoutMs > 0) {

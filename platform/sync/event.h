@@ -1,9 +1,12 @@
 #pragma once
 // Manual-reset events that several threads can wait on together. Each event
-// is an eventfd, so a wait can also include a device's file descriptor.
+// is an eventfd, so a wait can also include a device's file descriptor; a
+// flag beside it lets a short wait end without sleeping.
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 
 namespace platform {
 
@@ -17,12 +20,15 @@ class Event {
 
   bool Set();
   bool Reset();
-  bool IsSet() const;
+  bool IsSet() const { return signalled_.load(std::memory_order_acquire); }
   int Fd() const { return fd_; }
 
  private:
-  explicit Event(int fd) : fd_(fd) {}
+  explicit Event(int fd, bool signalled) : fd_(fd), signalled_(signalled) {}
   int fd_;
+  // Changed together with the descriptor's counter, under the mutex.
+  std::atomic<bool> signalled_;
+  std::mutex mutex_;
 };
 
 inline constexpr uint32_t kWaitTimeout = 258;
@@ -30,7 +36,9 @@ inline constexpr uint32_t kWaitFailed = 0xFFFFFFFFu;
 inline constexpr int kInfinite = -1;
 
 // Waits until at least one event is signalled and returns the index of the
-// lowest signalled one; kWaitTimeout after timeoutMs (kInfinite: never);
+// lowest signalled one. The byte hand-off of the printer link waits a few
+// microseconds at a time, so a wait first watches the flags for a short while
+// before it sleeps in poll(); kWaitTimeout after timeoutMs (kInfinite: never);
 // kWaitFailed when an event is missing or the wait itself fails.
 uint32_t WaitForAny(std::initializer_list<const Event*> events, int timeoutMs = kInfinite);
 

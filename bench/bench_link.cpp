@@ -1,0 +1,46 @@
+#include "bench_link.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "printer_link/comm.h"
+#include "printer_link/driver_state.h"
+#include "printer_link/link.h"
+
+namespace bench {
+
+SimulatedLink::SimulatedLink(uint8_t kind) : sim_(kind) {
+  kavoruw::SetConnectSettleTime(0);
+  kavoruw::InitializeDriverUnit();
+  dir_ = (std::filesystem::temp_directory_path() /
+          ("kavoruw-bench-" + std::to_string(::getpid())))
+             .string();
+  std::filesystem::create_directories(dir_);
+  setenv("KAVORUW_PORT_DIR", dir_.c_str(), 1);
+  ok_ = sim_.Start() && sim_.LinkPort(dir_, 1) && kavoruw::DoOpenPort(1, 19200, 3, 5) == 0;
+}
+
+SimulatedLink::~SimulatedLink() {
+  kavoruw::ClosePortObject();
+  kavoruw::CommPort.reset();
+  sim_.Stop();
+  std::filesystem::remove_all(dir_);
+}
+
+void RecordingReporter::ReportRuns(const std::vector<Run>& runs) {
+  for (const Run& run : runs) {
+    if (run.iterations > 0 && !run.error_occurred) {
+      seconds_[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
+    }
+  }
+  ConsoleReporter::ReportRuns(runs);
+}
+
+double RecordingReporter::Seconds(const std::string& name) const {
+  auto it = seconds_.find(name);
+  return it == seconds_.end() ? 0.0 : it->second;
+}
+
+}  // namespace bench

@@ -1,0 +1,107 @@
+// How much the link costs against what it moves.
+//  1. One short status command through the engine (ESC 0x95, one byte back)
+//     against a raw one-byte round trip on a bare pseudo-terminal pair.
+//  2. One 49-byte item record through the engine against the time its bytes
+//     take on the wire at 19200 baud.
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "bench_link.h"
+#include "printer_link/engine.h"
+
+namespace {
+
+// A bare pseudo-terminal whose far end echoes every byte.
+class EchoPty {
+ public:
+  EchoPty() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master_);
+    unlockpt(master_);
+    slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
+    termios t{};
+    tcgetattr(slave_, &t);
+    cfmakeraw(&t);
+    tcsetattr(slave_, TCSANOW, &t);
+    echo_ = std::thread([this] {
+      uint8_t b;
+      pollfd p{master_, POLLIN, 0};
+      while (!stop_.load()) {
+        if (poll(&p, 1, 100) == 1 && read(master_, &b, 1) == 1) (void)!write(master_, &b, 1);
+      }
+    });
+  }
+  ~EchoPty() {
+    stop_.store(true);
+    echo_.join();
+    close(slave_);
+    close(master_);
+  }
+  bool RoundTrip(uint8_t b) {
+    if (write(slave_, &b, 1) != 1) return false;
+    pollfd p{slave_, POLLIN, 0};
+    return poll(&p, 1, 1000) == 1 && read(slave_, &b, 1) == 1;
+  }
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::atomic<bool> stop_{false};
+  std::thread echo_;
+};
+
+void BM_RawPtyRoundTrip(benchmark::State& state) {
+  EchoPty pty;
+  for (auto _ : state) {
+    if (!pty.RoundTrip(0x95)) state.SkipWithError("no echo");
+  }
+}
+BENCHMARK(BM_RawPtyRoundTrip)->UseRealTime();
+
+void BM_EngineStatusRoundTrip(benchmark::State& state) {
+  bench::SimulatedLink link;
+  if (!link.Ok()) return state.SkipWithError("no simulated printer");
+  kavoruw::Block answer{}, data{};
+  for (auto _ : state) {
+    if (kavoruw::ExecuteSequence(0x95, 1, 0, answer, data) != 0) state.SkipWithError("failed");
+  }
+}
+BENCHMARK(BM_EngineStatusRoundTrip)->UseRealTime();
+
+void BM_ItemRecord49(benchmark::State& state) {
+  bench::SimulatedLink link;
+  if (!link.Ok()) return state.SkipWithError("no simulated printer");
+  link.Sim().SetScriptedAnswer(0x06, {}, 49);
+  kavoruw::Block answer{}, data{};
+  for (size_t i = 0; i < 49; ++i) data[i] = static_cast<uint8_t>(0x30 + i % 10);
+  for (auto _ : state) {
+    if (kavoruw::ExecuteSequence(0x06, 0, 49, answer, data) != 0) state.SkipWithError("failed");
+  }
+  // The printer must have taken every byte before the next run starts.
+  link.Sim().WaitReceived(state.iterations() * 51, 5000);
+}
+BENCHMARK(BM_ItemRecord49)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  bench::RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double raw = reporter.Seconds("BM_RawPtyRoundTrip/real_time");
+  const double status = reporter.Seconds("BM_EngineStatusRoundTrip/real_time");
+  const double item = reporter.Seconds("BM_ItemRecord49/real_time");
+  std::printf("\nstatus command / raw round trip: %.2f (target at most 2)\n",
+              raw > 0 ? status / raw : 0.0);
+  std::printf("49-byte record / wire time at 19200 baud: %.4f (target at most 0.05)\n",
+              item / bench::WireSeconds(2 + 49));
+  benchmark::Shutdown();
+  return 0;
+}
