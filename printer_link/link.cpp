@@ -15,37 +15,41 @@ namespace {
 
 bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
 
-}  // namespace
+// The first step of every open: refused while the current port object is
+// open. The refusal is noted, but the code on record stays as it was: the
+// working link must not start failing because someone knocked twice.
+bool RefusedWhileOpen() {
+  if (!CommPortIsOpen()) return false;
+  RecordLinkErrorText("Ten port jest już zainicjowany");
+  return true;
+}
 
-int32_t DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
-  if (CommPortIsOpen()) {
-    // The refusal is noted, but the code on record stays as it was: the
-    // working link must not start failing because someone knocked twice.
-    RecordLinkError("Ten port jest już zainicjowany", LinkErrorCode());
-    return kErrPortInUse;
-  }
-  CommPort = std::make_unique<TComm>();
+// The last steps of an open, on the new port object.
+int32_t SetUpAndConnect(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
   int32_t r = CommPort->SetParams(port, baud, writeSec, readSec);
   if (r == 0) r = CommPort->Connect();
   return r;
 }
 
+}  // namespace
+
+int32_t DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
+  if (RefusedWhileOpen()) return kErrPortInUse;
+  CommPort = std::make_unique<TComm>();
+  return SetUpAndConnect(port, baud, writeSec, readSec);
+}
+
 int32_t OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
   try {
-    if (CommPortIsOpen()) {
-      RecordLinkError("Ten port jest już zainicjowany", LinkErrorCode());
-      return kErrPortInUse;
-    }
+    if (RefusedWhileOpen()) return kErrPortInUse;
+    // The new object stays in place, unopened, when the values do not fit.
     CommPort = std::make_unique<TComm>();
     if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
         !InRange(readSec, 0, 65535)) {
       return kErrInternal;
     }
-    int32_t r = CommPort->SetParams(static_cast<uint8_t>(port), baud,
-                                    static_cast<uint16_t>(writeSec),
-                                    static_cast<uint16_t>(readSec));
-    if (r == 0) r = CommPort->Connect();
-    return r;
+    return SetUpAndConnect(static_cast<uint8_t>(port), baud, static_cast<uint16_t>(writeSec),
+                           static_cast<uint16_t>(readSec));
   } catch (...) {
     return kErrInternal;
   }

@@ -33,6 +33,13 @@ void RecordLinkError(std::string_view utf8Text, int32_t code) {
   SetCommError(platform::Cp1250FromUtf8(utf8Text), code);
 }
 
+void RecordLinkErrorText(std::string_view utf8Text) {
+  std::string text = platform::Cp1250FromUtf8(utf8Text);
+  Record& r = TheRecord();
+  std::lock_guard lock(r.mutex);
+  r.text = std::move(text);
+}
+
 std::string LinkErrorText() {
   Record& r = TheRecord();
   std::lock_guard lock(r.mutex);

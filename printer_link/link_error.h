@@ -13,6 +13,9 @@ void SetCommError(const std::string& text, int32_t code);
 // The same for a text written in UTF-8.
 void RecordLinkError(std::string_view utf8Text, int32_t code);
 
+// Replaces the text only: the code on record stays as it is.
+void RecordLinkErrorText(std::string_view utf8Text);
+
 std::string LinkErrorText();
 int32_t LinkErrorCode();
 

@@ -11,8 +11,16 @@ namespace kavoruw {
 
 namespace {
 
-// Number of PrintResume calls under way. Inside one, the poll sends '*' again
-// itself instead of starting another nested poll.
+// How a poll runs: whether the host's events run between the status reads,
+// and whether a link that is down may be re-initialised on the way (not while
+// EnsureLink itself is setting the link up).
+struct PollContext {
+  bool pump;
+  bool linkCheck;
+};
+
+// Resumes under way. Inside one, a further resume sends '*' from the running
+// poll instead of nesting another poll, so the nesting stays one level deep.
 int resumeDepth = 0;
 
 void ShowModeText(int32_t mode) {
@@ -20,7 +28,9 @@ void ShowModeText(int32_t mode) {
   else if (mode == kPrintoutMode) ShowProgressText("Trwa wydruk...");
 }
 
-// The status read and '*' of PrintResume, without its wait for the printout.
+int32_t CheckLink(const PollContext& how) { return how.linkCheck ? LinkCheck(false) : kOk; }
+
+// The receipt check, the paper check and '*' of a resume.
 int32_t SendResume() {
   if (ReceiptOpen) return kErrReceiptOpen;
   uint8_t s3 = 0;
@@ -29,9 +39,34 @@ int32_t SendResume() {
   return SendCommand('*', 1);
 }
 
-int32_t Poll(int32_t mode, bool pump) {
-  auto pumpMessages = [pump] {
-    if (pump) ProcessMessages();
+int32_t Poll(int32_t mode, const PollContext& how);
+
+// PrintResume's steps; its result is a code the poll does not look at.
+int32_t Resume(const PollContext& how) {
+  ShowProgressText("Wznawianie wydruku...");
+  try {
+    if (resumeDepth > 0) {
+      // Already inside a resume's poll: it goes on after this '*'.
+      int32_t r = SendResume();
+      if (r == 0) ShowModeText(kPrintoutMode);
+      return r;
+    }
+    struct Depth {
+      Depth() { ++resumeDepth; }
+      ~Depth() { --resumeDepth; }
+    } depth;
+    if (int32_t r = CheckLink(how)) return r;
+    if (int32_t r = SendResume()) return r;
+    ShowModeText(kPrintoutMode);
+    return Poll(kPrintoutMode, how);
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t Poll(int32_t mode, const PollContext& how) {
+  auto pumpMessages = [&how] {
+    if (how.pump) ProcessMessages();
   };
   uint8_t s = 0;
   pumpMessages();
@@ -63,8 +98,8 @@ int32_t Poll(int32_t mode, bool pump) {
       if (s & status::kNoPaper) return kErrNoPaper;
     }
     if ((printing && stopped) || (documentOnly && mode == kCheckMode)) {
-      if (resumeDepth == 0) PrintResume();
-      else SendResume();
+      // A failed resume is not reported: the next status read tells.
+      Resume(how);
     }
   }
 }
@@ -75,7 +110,7 @@ int32_t PrintControl(int32_t mode) {
   ShowModeText(mode);
   try {
     if (int32_t r = LinkCheck(false)) return r;
-    return Poll(mode, true);
+    return Poll(mode, {.pump = true, .linkCheck = true});
   } catch (...) {
     return kErrInternal;
   }
@@ -84,28 +119,16 @@ int32_t PrintControl(int32_t mode) {
 int32_t WaitPrintEnd(int32_t mode) {
   ShowModeText(mode);
   if (int32_t r = LinkCheck(false)) return r;
-  return Poll(mode, false);
+  // Inside a driver command no host event may run, not even while a resumed
+  // printout is awaited.
+  return Poll(mode, {.pump = false, .linkCheck = true});
 }
 
 int32_t PrintEndOnOpenedLink() {
   ShowModeText(kPrintoutMode);
-  return Poll(kPrintoutMode, true);
+  return Poll(kPrintoutMode, {.pump = true, .linkCheck = false});
 }
 
-int32_t PrintResume() {
-  ShowProgressText("Wznawianie wydruku...");
-  struct Depth {
-    Depth() { ++resumeDepth; }
-    ~Depth() { --resumeDepth; }
-  };
-  try {
-    Depth depth;
-    if (int32_t r = LinkCheck(false)) return r;
-    if (int32_t r = SendResume()) return r;
-    return PrintControl(kPrintoutMode);
-  } catch (...) {
-    return kErrInternal;
-  }
-}
+int32_t PrintResume() { return Resume({.pump = true, .linkCheck = true}); }
 
 }  // namespace kavoruw

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kavoruw {
 
@@ -11,6 +12,9 @@ namespace kavoruw {
 using TPeriodReportKind = uint8_t;
 // Dates and months as digit values, report numbers as little-endian words.
 using ReportParams = std::array<uint8_t, 12>;
+
+// Read time-out (seconds) while the printer prepares a long report.
+inline constexpr uint16_t kLongReportReadTimeout = 90;
 
 int32_t DailyReport(int32_t flag);
 int32_t LockedArticlesReport();
@@ -25,5 +29,17 @@ int32_t PeriodicReportByKind(TPeriodReportKind kind, const ReportParams& params)
 int32_t ReceiptNumber(int32_t& n);
 int32_t DailyReportNumber(int32_t& n);
 int32_t PrinterNumber(int32_t& number, std::string& code);
+
+// Data records of the report commands, for arguments already checked.
+// '(' / ')': the two dates as 12 digit values.
+std::vector<uint8_t> PeriodReportRecord(int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
+                                        int32_t d2);
+// '1': sub-code 2 (detailed, kind 1) or 5 (short), year and month digits.
+std::vector<uint8_t> MonthlyReportRecord(int32_t kind, int32_t year, int32_t month);
+// '1': sub-code 1 (detailed, kind 1) or 4 (short), both numbers low byte first.
+std::vector<uint8_t> NumberReportRecord(int32_t kind, int32_t from, int32_t to);
+// '1': the kind, then 12 bytes of params for kinds 0 and 3, 4 for kinds 1, 2,
+// 4 and 5, none for any other kind.
+std::vector<uint8_t> PeriodicReportRecord(TPeriodReportKind kind, const ReportParams& params);
 
 }  // namespace kavoruw

@@ -1,1 +1,334 @@
+// Opening and closing the link, re-initialising it from the stored values,
+// and the driver's start-up state, against the simulated printer.
 #include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/text/cp1250.h"
+#include "printer_link/comm.h"
+#include "printer_link/console_hooks.h"
+#include "printer_link/driver_state.h"
+#include "printer_link/engine.h"
+#include "printer_link/error_codes.h"
+#include "printer_link/link.h"
+#include "printer_link/link_error.h"
+#include "printer_link/receipt_buffers.h"
+#include "sim_link.h"
+
+namespace kavoruw {
+namespace {
+
+using testing::Bytes;
+
+Bytes Frames(std::initializer_list<uint8_t> commands) {
+  Bytes bytes;
+  for (uint8_t c : commands) bytes.insert(bytes.end(), {0x1B, c});
+  return bytes;
+}
+
+class LinkTest : public testing::SimLinkTest {
+ protected:
+  void SetUp() override {
+    SimLinkTest::SetUp();
+    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+                     [this] { linkUpAtPump.push_back(LinkUp); }});
+    // What a point-of-sale program stores with its initialisation.
+    StoredPort = 1;
+    StoredTimeout = 1;
+  }
+  void TearDown() override {
+    SetConsoleHooks({});
+    SimLinkTest::TearDown();
+  }
+
+  // The link test as the next command: proves what went out before it.
+  void ExpectOnlyLinkTestFollows() {
+    ASSERT_EQ(SendCommand('#', 1), 0);
+    EXPECT_EQ(Wire(2), Frames({'#'}));
+  }
+  // A session of a receipt in the making.
+  void FillSession() {
+    VatTotals = {1, 2, 3, 4, 5, 6, 7};
+    ASSERT_EQ(FillPayment(2, "Karta", 1500, 0), 0);
+    int32_t free = 0;
+    ASSERT_EQ(FillLines(3, "Dziekujemy", &free), 0);
+  }
+  bool SessionCleared() const {
+    return PaymentSlot[1].name.empty() && PaymentSlot[1].amount == 0 &&
+           TrailerLine[0].code == kEmptyTrailerLine && TrailerLine[0].text.empty();
+  }
+
+  std::vector<std::string> texts;
+  std::vector<bool> linkUpAtPump;
+};
+
+TEST(LinkStartUp, DefaultsOfTheDriverUnit) {
+  LinkUp = false;
+  DeviceKind = 2;
+  StoredPort = 4;
+  StoredBaud = 19200;
+  StoredTimeout = 9;
+  PortWriteTimeout = 1;
+  PortReadTimeout = 90;
+  ReceiptOpen = true;
+  FormatSettings = {};
+  for (TTrailerLine& line : TrailerLine) line.code = 3;
+  InitializeDriverUnit();
+  EXPECT_TRUE(LinkUp);
+  EXPECT_EQ(DeviceKind, 7);
+  EXPECT_EQ(StoredPort, 0);
+  EXPECT_EQ(StoredBaud, 9600);
+  EXPECT_EQ(StoredTimeout, 5);
+  EXPECT_EQ(PortWriteTimeout, 3);
+  EXPECT_EQ(PortReadTimeout, 5);
+  EXPECT_FALSE(ReceiptOpen);
+  for (const TTrailerLine& line : TrailerLine) EXPECT_EQ(line.code, 255);
+  EXPECT_EQ(FormatSettings.LongDateFormat, "dd MMMM yyyy");
+  EXPECT_EQ(FormatSettings.ShortDateFormat, "yy-MM-dd");
+  EXPECT_EQ(FormatSettings.LongTimeFormat, "hh:mm:ss");
+  EXPECT_EQ(FormatSettings.ShortTimeFormat, "hh:mm");
+}
+
+TEST(LinkStartUp, ClosingWithoutAPortObject) {
+  CommPort.reset();
+  EXPECT_EQ(ClosePortObject(), 0);
+  EXPECT_EQ(ClosePort(), 0);
+  EXPECT_FALSE(SetPortTimeouts(3, 5));
+}
+
+TEST_F(LinkTest, OpenCloseAndReopen) {
+  ASSERT_TRUE(CommPortIsOpen());
+  // A refused priority raise is no link error.
+  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(CommPort->PortName(), "Com1");
+  EXPECT_EQ(CommPort->BaudRate(), 9600);
+  EXPECT_EQ(SendCommand('#', 1), 0);
+
+  DeviceKind = 3;
+  EXPECT_EQ(ClosePortObject(), 0);
+  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_EQ(ClosePortObject(), 0);
+  EXPECT_EQ(ClosePort(), 0);
+  EXPECT_EQ(SendCommand('#', 1), kErrTransmit);
+  // Closing is not the end of the session.
+  EXPECT_EQ(DeviceKind, 3);
+  EXPECT_TRUE(LinkUp);
+  EXPECT_EQ(StoredPort, 1);
+
+  EXPECT_EQ(DoOpenPort(1, 9600, 3, 5), 0);
+  EXPECT_EQ(CommPort->WriteTimeout(), 3);
+  EXPECT_EQ(CommPort->ReadTimeout(), 5);
+  sim.ClearLog();
+  ExpectOnlyLinkTestFollows();
+
+  EXPECT_EQ(ClosePort(), 0);
+  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_EQ(OpenPort(1, 9600, 1, 1), 0);
+  EXPECT_EQ(SendCommand('#', 1), 0);
+}
+
+TEST_F(LinkTest, SecondOpenIsRefusedAndTheLinkGoesOn) {
+  const TComm* first = CommPort.get();
+  EXPECT_EQ(DoOpenPort(1, 9600, 3, 5), kErrPortInUse);
+  EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()), "Ten port jest już zainicjowany");
+  EXPECT_EQ(DoOpenPort(2, 9600, 3, 5), kErrPortInUse);
+  // The range is not looked at before the refusal.
+  EXPECT_EQ(OpenPort(256, 9600, 3, 5), kErrPortInUse);
+  EXPECT_EQ(OpenPort(1, 9600, 3, 5), kErrPortInUse);
+  EXPECT_EQ(CommPort.get(), first);
+  EXPECT_TRUE(CommPortIsOpen());
+  EXPECT_EQ(CommPort->ReadTimeout(), 1);
+  EXPECT_EQ(LinkErrorCode(), 0);
+  ExpectOnlyLinkTestFollows();
+}
+
+TEST_F(LinkTest, MissingPortIsNotFoundAndDoesNotBlockTheNextOpen) {
+  ClosePortObject();
+  EXPECT_EQ(DoOpenPort(2, 9600, 1, 1), 2);
+  EXPECT_EQ(LinkErrorCode(), 2);
+  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_EQ(DoOpenPort(1, 9600, 1, 1), 0);
+  EXPECT_EQ(LinkErrorCode(), 0);
+  ExpectOnlyLinkTestFollows();
+}
+
+TEST_F(LinkTest, OpenPortOutOfRangeLeavesANewClosedPortObject) {
+  ClosePortObject();
+  const std::tuple<int32_t, int32_t, int32_t, int32_t> cases[] = {
+      {256, 9600, 3, 5}, {-1, 9600, 3, 5}, {1, -1, 3, 5}, {1, 9600, 65536, 5}, {1, 9600, 3, 65536},
+      {1, 9600, -1, 5}};
+  for (auto [port, baud, writeSec, readSec] : cases) {
+    EXPECT_EQ(OpenPort(port, baud, writeSec, readSec), kErrInternal) << port << " " << baud;
+    ASSERT_NE(CommPort, nullptr);
+    EXPECT_FALSE(CommPortIsOpen());
+  }
+  EXPECT_EQ(OpenPort(1, 9600, 65535, 1), 0);
+  ExpectOnlyLinkTestFollows();
+}
+
+TEST_F(LinkTest, TimeOutsOfTheOpenPort) {
+  EXPECT_TRUE(SetPortTimeouts(3, 20));
+  EXPECT_EQ(CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, 20000u);
+  EXPECT_EQ(CommPort->TimeoutsInUse().WriteTotalTimeoutConstant, 3000u);
+  EXPECT_TRUE(SetPortTimeouts(1, 1));
+  EXPECT_EQ(CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, 1000u);
+  ClosePortObject();
+  EXPECT_FALSE(SetPortTimeouts(3, 20));
+}
+
+TEST_F(LinkTest, EnsureLinkWithoutStoredPortChangesNothing) {
+  FillSession();
+  DeviceKind = 3;
+  EXPECT_EQ(EnsureLink(0, true), kErrNoPortNumber);
+  EXPECT_TRUE(LinkUp);
+  EXPECT_EQ(DeviceKind, 3);
+  EXPECT_EQ(VatTotals[6], 7u);
+  EXPECT_FALSE(SessionCleared());
+  EXPECT_TRUE(CommPortIsOpen());
+  ExpectOnlyLinkTestFollows();
+
+  StoredPort = 0;
+  LinkUp = false;
+  EXPECT_EQ(LinkCheck(true), kErrNoPortNumber);
+}
+
+TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
+  FillSession();
+  DeviceKind = 3;
+  LinkUp = false;
+  const TComm* previous = CommPort.get();
+  EXPECT_EQ(EnsureLink(StoredPort, false), 0);
+  EXPECT_TRUE(LinkUp);
+  EXPECT_EQ(DeviceKind, 7);
+  EXPECT_EQ(VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_TRUE(SessionCleared());
+  ASSERT_TRUE(CommPortIsOpen());
+  EXPECT_NE(CommPort.get(), previous);
+  EXPECT_EQ(CommPort->BaudRate(), 9600);
+  EXPECT_EQ(CommPort->WriteTimeout(), 1);
+  EXPECT_EQ(CommPort->ReadTimeout(), 1);
+  ExpectOnlyLinkTestFollows();
+  EXPECT_TRUE(texts.empty());
+}
+
+TEST_F(LinkTest, EnsureLinkKeepsTheTotalsOfAnOpenReceipt) {
+  FillSession();
+  ReceiptOpen = true;
+  EXPECT_EQ(EnsureLink(StoredPort, false), 0);
+  EXPECT_EQ(VatTotals, (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_TRUE(SessionCleared());
+}
+
+TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
+  LinkUp = false;
+  EXPECT_EQ(EnsureLink(StoredPort, true), 0);
+  EXPECT_TRUE(LinkUp);
+  EXPECT_EQ(DeviceKind, 3);
+  const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE});
+  EXPECT_EQ(Wire(wire.size()), wire);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Trwa wydruk...", "Odczyt typu urządzenia..."}));
+  EXPECT_EQ(linkUpAtPump, std::vector<bool>(4, false));
+
+  // Through the step every command takes first.
+  sim.ClearLog();
+  sim.SetKind(0);
+  LinkUp = false;
+  EXPECT_EQ(LinkCheck(true), 0);
+  EXPECT_EQ(DeviceKind, 0);
+  EXPECT_EQ(LinkCheck(true), 0);
+  const Bytes again = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF});
+  EXPECT_EQ(Wire(again.size()), again);
+}
+
+TEST_F(LinkTest, EnsureLinkAfterNakSkipsOnlyThePrintWait) {
+  sim.SetKind(6);
+  sim.Refuse('#', 0x15);
+  EXPECT_EQ(EnsureLink(StoredPort, true), 0);
+  EXPECT_TRUE(LinkUp);
+  EXPECT_EQ(DeviceKind, 6);
+  EXPECT_EQ(Wire(6), Frames({'#', 0xFF, 0xFE}));
+}
+
+TEST_F(LinkTest, EnsureLinkFailuresLeaveTheLinkDown) {
+  // Another refusal of the link test ends it.
+  sim.Refuse('#', 0xC8);
+  DeviceKind = 3;
+  EXPECT_EQ(EnsureLink(StoredPort, true), kErrRefused);
+  EXPECT_FALSE(LinkUp);
+  EXPECT_EQ(DeviceKind, 7);
+  EXPECT_EQ(Wire(2), Frames({'#'}));
+
+  // So does a printer failure found by the print wait.
+  sim.ClearFaults();
+  sim.ClearLog();
+  sim.SetStatus(3, 0x04);
+  EXPECT_EQ(EnsureLink(StoredPort, true), kErrPrinterFailure);
+  EXPECT_FALSE(LinkUp);
+  EXPECT_EQ(Wire(6), Frames({'#', 0x95, 0x95}));
+
+  // And a port that is not there.
+  StoredPort = 2;
+  EXPECT_EQ(EnsureLink(StoredPort, true), 2);
+  EXPECT_FALSE(LinkUp);
+  EXPECT_FALSE(CommPortIsOpen());
+
+  // The next command tries again.
+  sim.SetStatus(3, 0x00);
+  StoredPort = 1;
+  EXPECT_EQ(LinkCheck(false), 0);
+  EXPECT_TRUE(LinkUp);
+}
+
+TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
+  struct Case {
+    int32_t port;
+    int32_t baud;
+    int32_t timeout;
+  };
+  const Case cases[] = {{256, 9600, 1}, {-3, 9600, 1}, {1, -1, 1}, {1, 9600, 65536}, {1, 9600, -1}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(Open(), 0);
+    StoredBaud = c.baud;
+    StoredTimeout = c.timeout;
+    EXPECT_EQ(EnsureLink(c.port, true), kErrInternal) << c.port << " " << c.baud << " " << c.timeout;
+    EXPECT_FALSE(LinkUp);
+    EXPECT_FALSE(CommPortIsOpen());
+  }
+  EXPECT_TRUE(sim.Received().empty());
+}
+
+TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
+  // A printout halted for paper: its resume must work on the port being set
+  // up, with the link still down until the identification.
+  sim.State()->job = {0, 2, 1, 0};
+  const TComm* seen = nullptr;
+  SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+                   [&] {
+                     linkUpAtPump.push_back(LinkUp);
+                     if (!seen) seen = CommPort.get();
+                     EXPECT_EQ(CommPort.get(), seen);
+                     EXPECT_TRUE(CommPortIsOpen());
+                   }});
+  LinkUp = false;
+  EXPECT_EQ(EnsureLink(StoredPort, true), 0);
+  EXPECT_TRUE(LinkUp);
+  EXPECT_EQ(CommPort.get(), seen);
+  const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0x95, '*', 0x95, 0x95, 0x94, 0x95, 0x95,
+                             0x94, 0x95, 0xFF, 0xFE});
+  EXPECT_EQ(Wire(wire.size()), wire);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Trwa wydruk...", "Wznawianie wydruku...",
+                                             "Trwa wydruk...", "Odczyt typu urządzenia..."}));
+  EXPECT_EQ(linkUpAtPump, std::vector<bool>(11, false));
+}
+
+TEST_F(LinkTest, FinalizationClosesAPortLeftOpen) {
+  FinalizeDriverUnit();
+  EXPECT_FALSE(CommPortIsOpen());
+  FinalizeDriverUnit();
+}
+
+}  // namespace
+}  // namespace kavoruw

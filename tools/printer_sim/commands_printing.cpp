@@ -4,12 +4,13 @@
 namespace printer_sim {
 
 void RegisterPrintingCommands(CommandTable& table) {
-  table.Register('#', [](Frame& frame) { frame.Answer({}); });
+  table.Register('#', [](Frame& frame) {
+    // '#' also cancels an open receipt (commands_receipt.cpp).
+    if (!CancelReceiptOnLinkTest(*frame.State())) return frame.Refuse(kNak);
+    frame.Answer({});
+  });
   table.Register('*', [](Frame& frame) {
-    {
-      StateRef state = frame.State();
-      if (state->job.resumesNeeded > 0) --state->job.resumesNeeded;
-    }
+    ResumePrintout(*frame.State());
     frame.Answer({});
   });
   table.Register('f', [](Frame& frame) {

@@ -187,6 +187,13 @@ void PrinterSim::Impl::RunFrame(uint8_t command) {
     RunScript(frame, *script);
   } else if (const CommandHandler* handler = table_.Find(command)) {
     (*handler)(frame);
+    // A printer switched off by command stays silent until a test turns it
+    // on again (SetPowerOff(false) or ClearFaults).
+    std::lock_guard<std::mutex> lock(mu_);
+    if (state_.service.poweredOff) {
+      state_.service.poweredOff = false;
+      powerOff_.store(true);
+    }
   } else {
     Note("unknown command " + HexByte(command));
     frame.Refuse(kNak);

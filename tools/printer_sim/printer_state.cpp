@@ -1,5 +1,7 @@
 #include "tools/printer_sim/printer_state.h"
 
+#include <algorithm>
+
 namespace printer_sim {
 
 uint8_t TypeByte(uint8_t kind) {
@@ -28,12 +30,19 @@ bool HaltedForPaper(const PrinterState::PrintJob& job) {
   return job.documentPolls == 0 && job.printingPolls > 0 && job.resumesNeeded > 0;
 }
 
+constexpr uint8_t kNoPaperBit = 0x02;
+
 }  // namespace
 
 void StartPrintout(PrinterState& state) {
   state.job.documentPolls = 0;
   state.job.printingPolls = state.printJobPolls;
   state.job.resumesNeeded = state.paperStopResumes;
+  state.job.paperOutAfterPolls = 0;
+}
+
+void ResumePrintout(PrinterState& state) {
+  if (state.job.resumesNeeded > 0 && !(state.status[2] & kNoPaperBit)) --state.job.resumesNeeded;
 }
 
 uint8_t ReadStatusByte(PrinterState& state, size_t index) {
@@ -43,8 +52,15 @@ uint8_t ReadStatusByte(PrinterState& state, size_t index) {
   if (index == 2) {
     if (job.documentPolls == 0 && job.printingPolls > 0) value |= 0x01;
     if (HaltedForPaper(job)) value |= 0x40;
-    if (job.documentPolls > 0) --job.documentPolls;
-    else if (job.printingPolls > 0 && !HaltedForPaper(job)) --job.printingPolls;
+    if (job.documentPolls > 0) {
+      --job.documentPolls;
+    } else if (job.printingPolls > 0 && !HaltedForPaper(job)) {
+      --job.printingPolls;
+      if (job.paperOutAfterPolls > 0 && --job.paperOutAfterPolls == 0 && job.printingPolls > 0) {
+        state.status[2] |= kNoPaperBit;
+        job.resumesNeeded = std::max(job.resumesNeeded, 1);
+      }
+    }
   }
   return value;
 }

@@ -33,11 +33,16 @@ struct PrinterState {
   // A printout under way. The document waits in memory (s2 bit 1) for
   // documentPolls reads of the print status, then prints (s3 bit 0) for
   // printingPolls reads. While resumesNeeded is above 0 it halts as soon as
-  // printing begins (s3 bits 0 and 6) until that many '*' have come.
+  // printing begins (s3 bits 0 and 6) until that many '*' have come. When
+  // paperOutAfterPolls is above 0, the paper runs out after that many more
+  // print-status reads of printing: the paper-out lamp (s3 bit 1) stays lit
+  // until SetStatus clears it, and the printout halts until a '*' comes with
+  // paper loaded.
   struct PrintJob {
     int documentPolls = 0;
     int printingPolls = 0;
     int resumesNeeded = 0;
+    int paperOutAfterPolls = 0;
   } job;
   // How many print-status reads the printouts that commands start last.
   int printJobPolls = 2;
@@ -56,6 +61,8 @@ struct PrinterState {
 
 // Starts a printout as the printer's commands do.
 void StartPrintout(PrinterState& state);
+// '*': one resume of a printout halted for paper; none while the paper is out.
+void ResumePrintout(PrinterState& state);
 // Status byte index 0..5 as the driver reads it now; reading the print status
 // (index 2) moves a running printout on by one poll.
 uint8_t ReadStatusByte(PrinterState& state, size_t index);
