@@ -3,6 +3,8 @@
 //     against a raw one-byte round trip on a bare pseudo-terminal pair.
 //  2. One 49-byte item record through the engine against the time its bytes
 //     take on the wire at 19200 baud.
+//  3. A whole receipt of 100 items with payments and trailer lines against
+//     the time all its bytes, both ways, take on the wire at 19200 baud.
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -15,6 +17,8 @@
 
 #include "bench_link.h"
 #include "printer_link/engine.h"
+#include "printer_link/receipt.h"
+#include "printer_link/receipt_buffers.h"
 
 namespace {
 
@@ -89,6 +93,40 @@ void BM_ItemRecord49(benchmark::State& state) {
 }
 BENCHMARK(BM_ItemRecord49)->UseRealTime();
 
+// Bytes on the wire, both ways, of one receipt in BM_Receipt100.
+double receiptWireBytes = 0;
+
+void BM_Receipt100(benchmark::State& state) {
+  bench::SimulatedLink link;
+  if (!link.Ok()) return state.SkipWithError("no simulated printer");
+  auto& sim = link.Sim();
+  size_t bytes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    sim.ClearLog();
+    state.ResumeTiming();
+    int32_t freeLines = 0;
+    bool ok = kavoruw::FillPayment(1, "Gotowka", 600000, 0) == 0 &&
+              kavoruw::FillPayment(2, "Karta", 0, 0) == 0 &&
+              kavoruw::FillLines(0, "Dziekujemy za zakupy", &freeLines) == 0 &&
+              kavoruw::FillLines(1, "Zapraszamy ponownie", &freeLines) == 0 &&
+              kavoruw::ReceiptBegin() == 0;
+    for (int i = 0; ok && i < 100; ++i) {
+      int32_t value = 0;
+      ok = kavoruw::ReceiptItem(1, "Artykul numer " + std::to_string(i), 1 + i % 4, 0, 1 + i % 3,
+                                0, "szt", 199 + i, value) == 0;
+    }
+    ok = ok && kavoruw::ReceiptEnd(0) == 0;
+    if (!ok) state.SkipWithError("receipt failed");
+    state.PauseTiming();
+    sim.WaitReceived(sim.Received().size(), 1000);
+    bytes += sim.Log().size();
+    state.ResumeTiming();
+  }
+  if (state.iterations() > 0) receiptWireBytes = static_cast<double>(bytes) / state.iterations();
+}
+BENCHMARK(BM_Receipt100)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,6 +140,9 @@ int main(int argc, char** argv) {
               raw > 0 ? status / raw : 0.0);
   std::printf("49-byte record / wire time at 19200 baud: %.4f (target at most 0.05)\n",
               item / bench::WireSeconds(2 + 49));
+  const double receipt = reporter.Seconds("BM_Receipt100/real_time");
+  std::printf("100-item receipt (%.0f bytes) / wire time at 19200 baud: %.4f (target at most 0.05)\n",
+              receiptWireBytes, receiptWireBytes > 0 ? receipt / bench::WireSeconds(receiptWireBytes) : 0.0);
   benchmark::Shutdown();
   return 0;
 }

@@ -64,9 +64,10 @@ free = I32()
 step("payment: Gotówka 50,00", lib.pFillPayment(1, "Gotówka".encode("cp1250"), 5000, 0))
 step("trailer line", lib.pFillLines(0, "Dziękujemy za zakupy".encode("cp1250"), ctypes.byref(free)))
 if step("begin (ReceiptBegin)", lib.ReceiptBegin()):
-    items = [("Chleb żytni", 1, 1000, 0, "szt", 450),
-             ("Mleko 2% 1l", 1, 2000, 0, "szt", 329),
-             ("Jabłka", 2, 1250, 3, "kg", 599)]
+    # (article, VAT rate 1..7 = A..G, quantity, its decimals, unit, price in grosze)
+    items = [("Chleb żytni", 2, 1, 0, "szt", 450),
+             ("Mleko 2% 1l", 2, 2, 0, "szt", 329),
+             ("Jabłka", 1, 1250, 3, "kg", 599)]
     for article, vat, qty, decimals, unit, price in items:
         value = I32(0)
         step(f"item {article}", lib.pReceiptItem(1, article.encode("cp1250"), vat, 0, qty, decimals,
