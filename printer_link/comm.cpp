@@ -48,11 +48,31 @@ bool CommPortIsOpen() { return CommPort && CommPort->IsOpen(); }
 
 void SetConnectSettleTime(int milliseconds) { connectSettleMs.store(milliseconds); }
 
+// --- Threads -------------------------------------------------------------------
+
+void TThread::Start() { thread_ = std::thread([this] { Execute(); }); }
+
+void TThread::Stop() {
+  stopEvent_->Set();
+  terminated_.store(true);
+}
+
+void TThread::WaitFor() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TThread::Finish() {
+  if (thread_.joinable()) {
+    Stop();
+    WaitFor();
+  }
+}
+
 // --- Event watcher -----------------------------------------------------------
 
 TZdarzeniaCommThread::TZdarzeniaCommThread(platform::SerialDevice* handle, CommEventSet events,
                                            std::shared_ptr<platform::Event> stopEvent)
-    : handle_(handle), stopEvent_(std::move(stopEvent)) {
+    : TThread(std::move(stopEvent)), handle_(handle) {
   // Best effort: an ordinary user may not raise priorities, and the link
   // works without them.
   platform::RaiseProcessPriority();
@@ -63,32 +83,14 @@ TZdarzeniaCommThread::TZdarzeniaCommThread(platform::SerialDevice* handle, CommE
   handle_->SetEventMask(mask);
 }
 
-TZdarzeniaCommThread::~TZdarzeniaCommThread() {
-  if (thread_.joinable()) {
-    Stop();
-    WaitFor();
-  }
-}
-
 void TZdarzeniaCommThread::SetCallback(TComm* owner, Callback callback) {
   owner_ = owner;
   callback_ = callback;
 }
 
-void TZdarzeniaCommThread::Start() { thread_ = std::thread([this] { Execute(); }); }
-
-void TZdarzeniaCommThread::Stop() {
-  stopEvent_->Set();
-  terminated_.store(true);
-}
-
-void TZdarzeniaCommThread::WaitFor() {
-  if (thread_.joinable()) thread_.join();
-}
-
 void TZdarzeniaCommThread::Execute() {
   platform::SetCurrentThreadPriority(platform::ThreadPriority::Highest);
-  while (!terminated_.load()) {
+  while (!Terminated()) {
     uint32_t mask = 0;
     platform::EventWait r = handle_->WaitEvent(mask, *stopEvent_);
     if (r != platform::EventWait::Event) break;
@@ -108,32 +110,14 @@ void TZdarzeniaCommThread::DoCommEvent() {
 // --- One-byte worker ----------------------------------------------------------
 
 TZapisOdczytThread::TZapisOdczytThread(TComm* owner, std::shared_ptr<platform::Event> stopEvent)
-    : owner_(owner),
-      stopEvent_(std::move(stopEvent)),
+    : TThread(std::move(stopEvent)),
+      owner_(owner),
       writeRequest_(WriteRequestEvent),
       readRequest_(ReadRequestEvent) {}
 
-TZapisOdczytThread::~TZapisOdczytThread() {
-  if (thread_.joinable()) {
-    Stop();
-    WaitFor();
-  }
-}
-
-void TZapisOdczytThread::Start() { thread_ = std::thread([this] { Execute(); }); }
-
-void TZapisOdczytThread::Stop() {
-  stopEvent_->Set();
-  terminated_.store(true);
-}
-
-void TZapisOdczytThread::WaitFor() {
-  if (thread_.joinable()) thread_.join();
-}
-
 void TZapisOdczytThread::Execute() {
   platform::SetCurrentThreadPriority(platform::ThreadPriority::TimeCritical);
-  while (!terminated_.load()) {
+  while (!Terminated()) {
     uint32_t w = platform::WaitForAny({stopEvent_.get(), writeRequest_.get(), readRequest_.get()});
     if (w == 1) {
       DoWrite();

@@ -25,50 +25,68 @@ inline constexpr CommEventSet kAllCommEvents = 0x01FF;
 
 class TComm;
 
-class TZdarzeniaCommThread {
+// A thread that runs Execute until it is stopped: Stop signals its stop event
+// and marks it terminated, WaitFor joins it.
+class TThread {
+ public:
+  explicit TThread(std::shared_ptr<platform::Event> stopEvent) : stopEvent_(std::move(stopEvent)) {}
+  virtual ~TThread() = default;
+  TThread(const TThread&) = delete;
+  TThread& operator=(const TThread&) = delete;
+  void Start();
+  void Stop();
+  void WaitFor();
+
+ protected:
+  virtual void Execute() = 0;
+  bool Terminated() const { return terminated_.load(); }
+  // Stops and joins the thread; every derived destructor calls it first, so
+  // that the thread never runs on a half-destroyed object.
+  void Finish();
+
+  std::shared_ptr<platform::Event> stopEvent_;
+
+ private:
+  std::atomic<bool> terminated_{false};
+  std::thread thread_;
+};
+
+class TZdarzeniaCommThread : public TThread {
  public:
   using Callback = void (TComm::*)(TZdarzeniaCommThread* sender, uint32_t mask);
 
   TZdarzeniaCommThread(platform::SerialDevice* handle, CommEventSet events,
                        std::shared_ptr<platform::Event> stopEvent);
-  ~TZdarzeniaCommThread();
+  ~TZdarzeniaCommThread() override { Finish(); }
   void SetCallback(TComm* owner, Callback callback);
-  void Start();
-  void Stop();
-  void WaitFor();
+
+ protected:
+  void Execute() override;
 
  private:
-  void Execute();
   void DoCommEvent();
 
   platform::SerialDevice* handle_;
   uint32_t eventMask_ = 0;
   TComm* owner_ = nullptr;
   Callback callback_ = nullptr;
-  std::shared_ptr<platform::Event> stopEvent_;
-  std::atomic<bool> terminated_{false};
-  std::thread thread_;
 };
 
-class TZapisOdczytThread {
+class TZapisOdczytThread : public TThread {
  public:
   TZapisOdczytThread(TComm* owner, std::shared_ptr<platform::Event> stopEvent);
-  ~TZapisOdczytThread();
-  void Start();
-  void Stop();
-  void WaitFor();
+  ~TZapisOdczytThread() override { Finish(); }
+
+ protected:
+  void Execute() override;
 
  private:
-  void Execute();
   void DoWrite();
   void DoRead();
 
   TComm* owner_;
-  std::shared_ptr<platform::Event> stopEvent_;
   std::shared_ptr<platform::Event> writeRequest_;
   std::shared_ptr<platform::Event> readRequest_;
-  std::atomic<bool> terminated_{false};
-  std::thread thread_;
 };
 
 class TComm {

@@ -45,6 +45,14 @@ int32_t ReadShortStatus(uint8_t command, uint8_t& value) {
   return r;
 }
 
+int32_t StatusGate() {
+  uint8_t s2 = 0;
+  if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
+  if (s2 & status::kCmosErased) return kErrCmosErased;
+  if (s2 & status::kNoControllerLink) return kErrNoControllerLink;
+  return kOk;
+}
+
 int32_t ReadDeviceType(uint8_t& kind, uint32_t& version) {
   ShowProgressText("Odczyt typu urządzenia...");
   Block answer{};

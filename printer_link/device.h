@@ -70,6 +70,10 @@ inline constexpr uint8_t kOnBattery = 0x02;
 // Reads one status byte with its short command; the engine's code.
 int32_t ReadShortStatus(uint8_t command, uint8_t& value);
 
+// The gate of commands that need a working printer: the printer status read
+// (its engine error), then 107 for CMOS erased and 102 for no controller link.
+int32_t StatusGate();
+
 int32_t ReadDeviceType(uint8_t& kind, uint32_t& version);
 int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
                         uint8_t& s5, uint8_t& s6);

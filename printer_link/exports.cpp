@@ -10,6 +10,7 @@
 #include "printer_link/engine.h"
 #include "printer_link/error_codes.h"
 #include "printer_link/error_texts.h"
+#include "printer_link/guard.h"
 #include "printer_link/lifecycle.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
@@ -18,6 +19,8 @@
 #include "printer_link/reports.h"
 #include "printer_link/service.h"
 #include "printer_link/vat.h"
+
+using kavoruw::Guarded;
 
 namespace {
 
@@ -28,15 +31,6 @@ static_assert(KAVORUW_UNIQUENUMBER_SIZE == kavoruw::kUniqueNumberLength + 1);
 static_assert(KAVORUW_TOTAL_SIZE == kavoruw::kMaxTotalTextLength + 1);
 static_assert(KAVORUW_VERSION_SIZE == sizeof kavoruw::kDllVersion);
 static_assert(KAVORUW_AUTHOR_SIZE == sizeof kavoruw::kDllAuthor);
-
-template <typename F>
-int32_t Guarded(F&& body) {
-  try {
-    return body();
-  } catch (...) {
-    return kavoruw::kErrInternal;
-  }
-}
 
 template <typename... P>
 bool AnyNull(P*... pointers) {

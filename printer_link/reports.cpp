@@ -9,6 +9,7 @@
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
 #include "printer_link/error_codes.h"
+#include "printer_link/guard.h"
 #include "printer_link/lifecycle.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
@@ -44,14 +45,6 @@ bool AcceptsEmptyDailyReport(uint8_t kind) {
 uint8_t Tens(int32_t value) { return static_cast<uint8_t>(value / 10); }
 uint8_t Units(int32_t value) { return static_cast<uint8_t>(value % 10); }
 
-template <typename Body>
-int32_t Guarded(Body body) {
-  try {
-    return body();
-  } catch (...) {
-    return kErrInternal;
-  }
-}
 
 int32_t LinkAndNoReceipt() {
   if (int32_t r = LinkCheck(true)) return r;
@@ -210,10 +203,7 @@ int32_t FixedDescriptionsReport() {
   ShowProgressText("Raport opisów stałych...");
   return Guarded([] {
     if (int32_t r = LinkCheck(true)) return r;
-    uint8_t s2 = 0;
-    if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
-    if (s2 & status::kCmosErased) return kErrCmosErased;
-    if (s2 & status::kNoControllerLink) return kErrNoControllerLink;
+    if (int32_t r = StatusGate()) return r;
     if (ReceiptOpen) return kErrReceiptOpen;
     if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
     return PrintReport(kFixedDescriptionsCommand);

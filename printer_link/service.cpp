@@ -43,16 +43,6 @@ void AppendCp852(std::vector<uint8_t>& record, std::string_view text) {
   for (char c : text) record.push_back(Cp1250ToCp852(static_cast<uint8_t>(c)));
 }
 
-// Commands that need a working printer: CMOS erased -> 107, no link to the
-// controller -> 102.
-int32_t StatusGate() {
-  uint8_t s2 = 0;
-  if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
-  if (s2 & status::kCmosErased) return kErrCmosErased;
-  if (s2 & status::kNoControllerLink) return kErrNoControllerLink;
-  return kOk;
-}
-
 // WriteFeedCount and WriteLineFeed differ only in their progress text.
 int32_t SendFeedCount(std::string_view progressText, int64_t n) {
   ShowProgressText(progressText);

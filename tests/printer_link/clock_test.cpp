@@ -26,19 +26,6 @@ class ClockTest : public testing::SimLinkTest {
     sim.State()->clock.now = {5, 2, 4, 14, 5, 9};
   }
 
-  // Everything the driver sent since the log was cleared. A link test closes
-  // it: once the printer has answered that, it has heard every earlier byte.
-  Bytes WireUpToNow() {
-    sim.ClearFaults();
-    EXPECT_EQ(SendCommand('#', 1), 0);
-    Bytes wire = sim.Received();
-    if (wire.size() < 2 || !std::equal(wire.end() - 2, wire.end(), Bytes{0x1B, '#'}.begin())) {
-      ADD_FAILURE() << "the link test did not close the wire";
-      return wire;
-    }
-    wire.resize(wire.size() - 2);
-    return wire;
-  }
 
   std::string date = "x", time = "x";
 };

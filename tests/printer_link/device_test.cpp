@@ -18,12 +18,7 @@ namespace kavoruw {
 namespace {
 
 using testing::Bytes;
-
-Bytes Frames(std::initializer_list<uint8_t> commands) {
-  Bytes bytes;
-  for (uint8_t c : commands) bytes.insert(bytes.end(), {0x1B, c});
-  return bytes;
-}
+using testing::Frames;
 
 constexpr uint8_t kUntouchedKind = 0xEE;
 constexpr uint32_t kUntouchedVersion = 0xDEAD;

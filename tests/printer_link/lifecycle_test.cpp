@@ -18,15 +18,6 @@ namespace kavoruw::testing {
 namespace {
 
 // ESC before each command byte, as the driver frames them.
-Bytes Frames(std::initializer_list<uint8_t> commands) {
-  Bytes out;
-  for (uint8_t c : commands) {
-    out.push_back(kEsc);
-    out.push_back(c);
-  }
-  return out;
-}
-
 // ACK and the rates as 16-bit words, high byte first.
 Bytes WordAnswer(std::initializer_list<uint16_t> words) {
   Bytes out{kAck};

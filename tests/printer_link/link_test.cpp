@@ -22,12 +22,7 @@ namespace kavoruw {
 namespace {
 
 using testing::Bytes;
-
-Bytes Frames(std::initializer_list<uint8_t> commands) {
-  Bytes bytes;
-  for (uint8_t c : commands) bytes.insert(bytes.end(), {0x1B, c});
-  return bytes;
-}
+using testing::Frames;
 
 class LinkTest : public testing::SimLinkTest {
  protected:

@@ -22,18 +22,13 @@ namespace kavoruw {
 namespace {
 
 using testing::Bytes;
+using testing::Frames;
 
 constexpr uint8_t kS3 = 0x95;
 constexpr uint8_t kS2 = 0x94;
 constexpr uint8_t kStar = '*';
 
 // The commands as they reach the printer, each after ESC.
-Bytes Frames(std::initializer_list<uint8_t> commands) {
-  Bytes bytes;
-  for (uint8_t c : commands) bytes.insert(bytes.end(), {0x1B, c});
-  return bytes;
-}
-
 Bytes operator+(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;

@@ -4,17 +4,30 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "printer_link/comm.h"
 #include "printer_link/driver_state.h"
+#include "printer_link/engine.h"
 #include "printer_link/link.h"
 #include "tools/printer_sim/printer_sim.h"
 
 namespace kavoruw::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// ESC and the command byte of each command: the frames of commands that
+// carry no data.
+inline Bytes Frames(std::initializer_list<uint8_t> commands) {
+  Bytes bytes;
+  for (uint8_t c : commands) bytes.insert(bytes.end(), {0x1B, c});
+  return bytes;
+}
 
 class SimLinkTest : public ::testing::Test {
  protected:
@@ -53,10 +66,23 @@ class SimLinkTest : public ::testing::Test {
     return sim.Received();
   }
 
+  // Everything the driver sent since the log was cleared. A link test closes
+  // it: once the printer has answered that, it has heard every earlier byte.
+  Bytes WireUpToNow() {
+    sim.ClearFaults();
+    EXPECT_EQ(SendCommand('#', 1), 0);
+    Bytes wire = sim.Received();
+    const Bytes linkTest{0x1B, '#'};
+    if (wire.size() < 2 || !std::equal(wire.end() - 2, wire.end(), linkTest.begin())) {
+      ADD_FAILURE() << "the link test did not close the wire";
+      return wire;
+    }
+    wire.resize(wire.size() - 2);
+    return wire;
+  }
+
   printer_sim::PrinterSim sim;
   std::filesystem::path portDir;
 };
-
-using Bytes = std::vector<uint8_t>;
 
 }  // namespace kavoruw::testing

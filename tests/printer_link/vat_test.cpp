@@ -34,19 +34,6 @@ class VatTest : public testing::SimLinkTest {
  protected:
   int32_t Read() { return ReadVAT(count, r[0], r[1], r[2], r[3], r[4], r[5], r[6]); }
   int32_t Set(const VatRates& v) { return SetVAT(count, v[0], v[1], v[2], v[3], v[4], v[5], v[6]); }
-  // Everything the driver sent since the log was cleared. A link test closes
-  // it: once the printer has answered that, it has heard every earlier byte.
-  Bytes WireUpToNow() {
-    sim.ClearFaults();
-    EXPECT_EQ(SendCommand('#', 1), 0);
-    Bytes wire = sim.Received();
-    if (wire.size() < 2 || !std::equal(wire.end() - 2, wire.end(), Bytes{0x1B, '#'}.begin())) {
-      ADD_FAILURE() << "the link test did not close the wire";
-      return wire;
-    }
-    wire.resize(wire.size() - 2);
-    return wire;
-  }
 
   int32_t count = -1;
   VatRates r{-1, -1, -1, -1, -1, -1, -1};
