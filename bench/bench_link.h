@@ -31,7 +31,8 @@ class SimulatedLink {
 // (start, 8 data, even parity, stop).
 inline double WireSeconds(size_t bytes) { return bytes * 11.0 / 19200.0; }
 
-// Remembers the mean real time of every benchmark run, by name.
+// Remembers the real time per iteration of the fastest repetition of every
+// benchmark, by name.
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override;
