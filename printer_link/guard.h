@@ -1,6 +1,7 @@
 #pragma once
 // The exception guard of the driver's routines: whatever is thrown inside
-// becomes 999, so that nothing escapes into the calling program.
+// becomes 999, so that nothing escapes into the calling program. Also the
+// range test of the checks that stand in for the original's range errors.
 #include <cstdint>
 
 #include "printer_link/error_codes.h"
@@ -14,6 +15,10 @@ int32_t Guarded(Body&& body) {
   } catch (...) {
     return kErrInternal;
   }
+}
+
+inline bool InRange(int32_t value, int32_t low, int32_t high) {
+  return value >= low && value <= high;
 }
 
 }  // namespace kavoruw

@@ -5,6 +5,7 @@
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
 #include "printer_link/error_codes.h"
+#include "printer_link/guard.h"
 #include "printer_link/link_error.h"
 #include "printer_link/print_control.h"
 #include "printer_link/receipt_buffers.h"
@@ -12,8 +13,6 @@
 namespace kavoruw {
 
 namespace {
-
-bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
 
 // The first step of every open: refused while the current port object is
 // open. The refusal is noted, but the code on record stays as it was: the

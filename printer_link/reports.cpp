@@ -32,8 +32,6 @@ constexpr uint8_t kPrinterNumberCommand = 0xD8;
 // Result bytes of command '1' above this are not the printer's verdicts.
 constexpr uint8_t kLastReportResult = 5;
 
-bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
-
 // Exported kinds: 1 detailed, 0 short.
 bool IsReportKind(int32_t kind) { return kind == 0 || kind == 1; }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <future>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/serial/serial_device.h"
@@ -35,6 +36,28 @@ bool WaitForRecord(const std::string& utf8Text) {
   }
   return false;
 }
+
+// A main loop that queues the calls carried to it; the test runs them when
+// it likes, or never.
+struct QueuedMainLoop {
+  QueuedMainLoop() {
+    platform::SetMainThreadDispatcher([this](std::function<void()> call) {
+      std::lock_guard lock(mutex);
+      calls.push_back(std::move(call));
+    });
+  }
+  ~QueuedMainLoop() { platform::SetMainThreadDispatcher(nullptr); }
+  std::vector<std::function<void()>> Take() {
+    std::lock_guard lock(mutex);
+    return std::exchange(calls, {});
+  }
+  bool Empty() {
+    std::lock_guard lock(mutex);
+    return calls.empty();
+  }
+  std::mutex mutex;
+  std::vector<std::function<void()>> calls;
+};
 
 class CommTest : public ::testing::Test {
  protected:
@@ -233,45 +256,28 @@ TEST_F(CommTest, OnlyTheErrorEventRecords) {
 
 TEST_F(CommTest, WatcherNeverBlocksCloseWhenTheMainLoopDoesNotRun) {
   // A main loop that queues calls but never runs them.
-  std::mutex m;
-  std::vector<std::function<void()>> queued;
-  platform::SetMainThreadDispatcher([&](std::function<void()> call) {
-    std::lock_guard lock(m);
-    queued.push_back(std::move(call));
-  });
+  QueuedMainLoop loop;
   ASSERT_EQ(Connect(), 0);
   fake->InjectLineError(platform::kCeFrame);
   auto until = std::chrono::steady_clock::now() + 1s;
-  while (std::chrono::steady_clock::now() < until) {
-    std::lock_guard lock(m);
-    if (!queued.empty()) break;
+  while (std::chrono::steady_clock::now() < until && loop.Empty()) {
   }
   EXPECT_EQ(CommPort->Close(), 0);
   CommPort.reset();
   // The loop runs later: the dropped call must not touch the freed port.
-  std::lock_guard lock(m);
+  auto queued = loop.Take();
   ASSERT_FALSE(queued.empty());
   for (auto& call : queued) call();
   EXPECT_EQ(LinkErrorCode(), 0);
 }
 
 TEST_F(CommTest, WatcherCallRunsOnTheMainLoopWhenOneIsInstalled) {
-  std::mutex m;
-  std::vector<std::function<void()>> queued;
-  platform::SetMainThreadDispatcher([&](std::function<void()> call) {
-    std::lock_guard lock(m);
-    queued.push_back(std::move(call));
-  });
+  QueuedMainLoop loop;
   ASSERT_EQ(Connect(), 0);
   fake->InjectLineError(platform::kCeRxParity);
   auto until = std::chrono::steady_clock::now() + 1s;
   while (std::chrono::steady_clock::now() < until && LinkErrorCode() == 0) {
-    std::vector<std::function<void()>> batch;
-    {
-      std::lock_guard lock(m);
-      batch.swap(queued);
-    }
-    for (auto& call : batch) call();
+    for (auto& call : loop.Take()) call();
     std::this_thread::sleep_for(1ms);
   }
   EXPECT_EQ(LinkErrorCode(), 4);
