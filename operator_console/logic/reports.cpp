@@ -83,4 +83,17 @@ Date PreviousMonth(const Date& today) {
   return preset;
 }
 
+Date PreviousDay(const Date& date) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  Date day = date;
+  if (--day.day >= 1) return day;
+  if (--day.month < 1) {
+    day.month = 12;
+    --day.year;
+  }
+  const bool leap = (day.year % 4 == 0 && day.year % 100 != 0) || day.year % 400 == 0;
+  day.day = day.month == 2 && leap ? 29 : kDays[day.month - 1];
+  return day;
+}
+
 }  // namespace console

@@ -56,4 +56,7 @@ int32_t PeriodReportFullFlag(uint32_t kind);
 // December of the year before); the year is kept within 2001..2050.
 Date PreviousMonth(const Date& today);
 
+// The day before a date (the settlement prompt presets yesterday).
+Date PreviousDay(const Date& date);
+
 }  // namespace console

@@ -157,10 +157,9 @@ std::string UserDataFileContent(const UserDataLines& data) {
   return content;
 }
 
-UserDataSaveResult SaveUserDataFile(const std::filesystem::path& path, const UserDataLines& data) {
-  UserDataSaveResult result;
-  const std::string shown = ShownName(path);
-  result.errorText = SaveErrorText(shown);
+// The new content goes to a temporary file beside the target, which then
+// replaces the target in one rename.
+static bool SaveThroughTemporaryFile(const std::filesystem::path& path, const UserDataLines& data) {
   std::error_code ec;
   std::filesystem::path target = path;
   if (std::filesystem::is_symlink(path, ec)) {
@@ -172,7 +171,7 @@ UserDataSaveResult SaveUserDataFile(const std::filesystem::path& path, const Use
   if (folder.empty()) folder = ".";
   std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return result;
+  if (fd < 0) return false;
   struct stat old {};
   const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
   bool written = WriteAll(fd, UserDataFileContent(data)) && ::fchmod(fd, mode) == 0 &&
@@ -180,10 +179,22 @@ UserDataSaveResult SaveUserDataFile(const std::filesystem::path& path, const Use
   written = (::close(fd) == 0) && written;
   if (!written || ::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
-    return result;
+    return false;
   }
-  result.ok = true;
-  result.errorText.clear();
+  return true;
+}
+
+UserDataSaveResult SaveUserDataFile(const std::filesystem::path& path, const UserDataLines& data) {
+  UserDataSaveResult result;
+  try {
+    result.errorText = SaveErrorText(ShownName(path));
+    if (SaveThroughTemporaryFile(path, data)) {
+      result.ok = true;
+      result.errorText.clear();
+    }
+  } catch (...) {
+    // Out of memory while building a name: reported like any failed save.
+  }
   return result;
 }
 

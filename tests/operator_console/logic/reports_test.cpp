@@ -54,6 +54,17 @@ TEST(MonthlyPreset, PreviousMonthWrapsInJanuaryAndStaysInRange) {
   EXPECT_EQ(PreviousMonth({2070, 6, 1}).year, 2050);
 }
 
+TEST(SettlementPrompt, PreviousDayAcrossMonthsYearsAndLeapDays) {
+  const auto same = [](const Date& a, const Date& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+  };
+  EXPECT_TRUE(same(PreviousDay({2026, 12, 8}), {2026, 12, 7}));
+  EXPECT_TRUE(same(PreviousDay({2026, 1, 1}), {2025, 12, 31}));
+  EXPECT_TRUE(same(PreviousDay({2024, 3, 1}), {2024, 2, 29}));
+  EXPECT_TRUE(same(PreviousDay({2100, 3, 1}), {2100, 2, 28}));
+  EXPECT_TRUE(same(PreviousDay({2026, 5, 1}), {2026, 4, 30}));
+}
+
 TEST(SettlementRangeState, StartsOutsideSettlementMode) {
   EXPECT_EQ(SettlementRangeMode, 0);
 }
