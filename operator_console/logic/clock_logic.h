@@ -19,7 +19,8 @@ struct ClockTime {
 };
 
 // The time field's text: "hh:mm" with the hour at characters 1-2 and the
-// minutes at 4-5; an unfilled place shows the field's blank character.
+// minutes at 4-5; an unfilled place holds the field's blank character or a
+// blank (both are read as unfilled).
 inline constexpr char kTimeFieldBlank = '_';
 
 // What the time key filter does with a typed character (key) at the caret

@@ -41,7 +41,7 @@ struct ConditionStep {
   std::string text;
   ConditionNext next = ConditionNext::Stop;
   bool arrowFirst = false;  // the cursor becomes the arrow before the box
-  bool plainBox = false;    // code 0: the application's own box, no tone
+  bool plainBox = false;    // code 0: the application's own box (0x40, not task-modal)
 };
 
 // The step for a condition code; errText is ErrMessage's text of the code
