@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 namespace zorvel {
 
 namespace {
+constexpr uint32_t kErrorPathNotFound = 3;
 std::string Number(long number) { return std::to_string(number); }
 }  // namespace
 
@@ -45,6 +46,13 @@ void CreateCorrespondentFolders(long number) {
   CreateFolder(folder + "\\Odebrane");
   CreateFolder(folder + "\\Wyslane");
   CreateFolder(folder + "\\Pisma");
+  // A folder that exists already is fine; one that could not be made (the
+  // parent Korespondenci missing, no access) must not pass for made.
+  for (const char* sub : {"", "\\Odebrane", "\\Wyslane", "\\Pisma"}) {
+    if (!DirectoryExists(folder + sub)) {
+      throw InOutError(CreateFolderFailedText(folder + sub), kErrorPathNotFound);
+    }
+  }
 }
 
 void RemoveFolderWithFiles(const std::string& folder) {

@@ -25,8 +25,9 @@ std::string CorrespondentFolder(long number);    // MailRoot + "\Korespondenci\"
 // its marker, replacing an existing one. A failed write raises InOutError.
 void CreateMailbox(long number);
 // Makes the activation folder and writes "Jestem.tu" (a failed write raises
-// InOutError), then the correspondent's folder and its three sub-folders
-// (failures ignored).
+// InOutError), then the correspondent's folder and its three sub-folders; an
+// existing one is reused, and one that is still missing afterwards raises
+// InOutError ("Nie mogłem założyć kartoteki " + folder) once all were tried.
 void CreateCorrespondentFolders(long number);
 
 // Deletes every file of one folder and then the folder itself; it does not

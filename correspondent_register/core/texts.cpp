@@ -43,6 +43,11 @@ const std::string& MailboxMarkerLine() {
   return text;
 }
 
+std::string CreateFolderFailedText(const std::string& folder) {
+  static const std::string prefix = Cp("Nie mogłem założyć kartoteki ");
+  return prefix + folder;
+}
+
 std::string ActivationMarkerLine(long number) {
   static const std::string prefix = Cp("Ten plik aktywuje pocztę korespondenta Nr  ");
   return prefix + std::to_string(number);

@@ -26,6 +26,9 @@ std::string AlertCaption(const std::string& shortDate, const std::string& longTi
 inline constexpr char kWarningCaption[] = "Warning";
 const std::string& RemoveFolderWarningText();    // Nie mogłem skasować kartoteki!
 const std::string& MailboxMarkerLine();
+// "Nie mogłem założyć kartoteki " + the folder (the error of a folder that
+// could not be made).
+std::string CreateFolderFailedText(const std::string& folder);
 std::string ActivationMarkerLine(long number);
 
 // The control registration that no window starts.

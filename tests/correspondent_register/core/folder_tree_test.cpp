@@ -64,6 +64,23 @@ TEST_F(FolderTreeTest, AMissingParentStopsTheAddAtTheMarker) {
   EXPECT_TRUE(Entries(F("Poczta/Korespondenci")).empty());
 }
 
+TEST_F(FolderTreeTest, ACorrespondentsFolderThatCannotBeMadeIsReported) {
+  fs::create_directories(F("Poczta/Skrzynki"));
+  fs::create_directories(F("Poczta/FWP"));
+  CreateMailbox(3);
+  try {
+    CreateCorrespondentFolders(3);
+    FAIL() << "no error";
+  } catch (const InOutError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Nie mog\xB3" "em za\xB3o\xBFy\xE6 kartoteki F:\\Poczta\\Korespondenci\\3");
+  }
+  // The steps before it are done and stay.
+  EXPECT_EQ(ReadBytes(F("Poczta/FWP/3/Jestem.tu")),
+            "Ten plik aktywuje poczt\xEA korespondenta Nr  3\r\n");
+  EXPECT_EQ(Entries(F("Poczta")), (std::vector<std::string>{"FWP", "Skrzynki"}));
+}
+
 TEST_F(FolderTreeTest, RemovalTakesTheWholeTreeWhateverTheCase) {
   MakeParents();
   CreateMailbox(12);
