@@ -76,6 +76,7 @@ class MdxFile {
     uint32_t root = 0;
     uint32_t keyItemLength = 0;
     uint32_t maxKeys = 0;
+    uint32_t blocks = 0;  // B-tree blocks in use
     bool headerDirty = false;
   };
 
@@ -100,6 +101,7 @@ class MdxFile {
   uint32_t firstFree_ = 0;
   uint32_t freeBlocks_ = 0;
   bool headerDirty_ = false;
+  std::string stamped_;  // the update date in the file
   std::vector<TagSpec> specs_;
   std::vector<Tag> tags_;
   std::map<uint32_t, Node> nodes_;

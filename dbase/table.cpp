@@ -131,6 +131,9 @@ void Table::Impl::RequireActive() const {
 }
 
 int Table::Impl::FieldNo(std::string_view name) const {
+  // Names as the program writes them (upper case, no blanks) match directly.
+  for (size_t i = 0; i < header.fields.size(); ++i)
+    if (header.fields[i].def.name == name) return static_cast<int>(i);
   std::string u = Upper(Trim(name));
   for (size_t i = 0; i < header.fields.size(); ++i)
     if (header.fields[i].def.name == u) return static_cast<int>(i);
@@ -202,46 +205,59 @@ void Table::Impl::CheckFresh() {
   if (changed) MarkFresh();
 }
 
-std::optional<uint32_t> Table::Impl::Edge(bool last) {
+std::optional<uint32_t> Table::Impl::Edge(bool last, std::string* found) {
   if (tag < 0) {
     if (header.recordCount == 0) return std::nullopt;
     uint32_t n = last ? header.recordCount : 1;
     std::string rec = ReadRecord(n);
-    if (!rec.empty() && !IsDeleted(rec)) return n;
-    return Step(n, rec, !last);
+    if (!rec.empty() && !IsDeleted(rec)) {
+      if (found) *found = std::move(rec);
+      return n;
+    }
+    return Step(n, rec, !last, found);
   }
   auto e = last ? mdx.Last(tag) : mdx.First(tag);
   while (e) {
     std::string rec = ReadRecord(e->recno);
-    if (!rec.empty() && !IsDeleted(rec)) return e->recno;
+    if (!rec.empty() && !IsDeleted(rec)) {
+      if (found) *found = std::move(rec);
+      return e->recno;
+    }
     e = last ? mdx.Prior(tag, e->key, e->recno) : mdx.Next(tag, e->key, e->recno);
   }
   return std::nullopt;
 }
 
-std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& fromRecord, bool forward) {
+std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& fromRecord, bool forward,
+                                          std::string* found) {
   if (tag < 0) {
     uint32_t n = from;
     for (;;) {
       if (forward ? n >= header.recordCount : n <= 1) return std::nullopt;
       n = forward ? n + 1 : n - 1;
       std::string rec = ReadRecord(n);
-      if (!rec.empty() && !IsDeleted(rec)) return n;
+      if (!rec.empty() && !IsDeleted(rec)) {
+        if (found) *found = std::move(rec);
+        return n;
+      }
     }
   }
   std::string key = fromRecord.empty() ? std::string() : KeyOf(tag, fromRecord);
   auto e = forward ? mdx.Next(tag, key, from) : mdx.Prior(tag, key, from);
   while (e) {
     std::string rec = ReadRecord(e->recno);
-    if (!rec.empty() && !IsDeleted(rec)) return e->recno;
+    if (!rec.empty() && !IsDeleted(rec)) {
+      if (found) *found = std::move(rec);
+      return e->recno;
+    }
     e = forward ? mdx.Next(tag, e->key, e->recno) : mdx.Prior(tag, e->key, e->recno);
   }
   return std::nullopt;
 }
 
-void Table::Impl::SetCurrent(uint32_t n) {
+void Table::Impl::SetCurrent(uint32_t n, std::string* known) {
   recno = n;
-  record = ReadRecord(n);
+  record = known ? std::move(*known) : ReadRecord(n);
   Notify(DataEvent::Scrolled);
 }
 
@@ -266,8 +282,10 @@ void Table::Impl::RequireWritable() const {
 
 void Table::Impl::WriteHeaderCounts() {
   header.StampToday();
-  std::string h = header.Serialize().substr(0, 8);
-  dbf.WriteAt(0, h.data(), h.size());
+  char h[8] = {static_cast<char>(header.version), static_cast<char>(header.year), static_cast<char>(header.month),
+               static_cast<char>(header.day)};
+  for (int i = 0; i < 4; ++i) h[4 + i] = static_cast<char>(header.recordCount >> (8 * i));
+  dbf.WriteAt(0, h, sizeof h);
 }
 
 namespace {
@@ -513,8 +531,9 @@ void Table::First() {
   impl_->RequireActive();
   impl_->BrowseMode();
   impl_->CheckFresh();
-  if (auto r = impl_->Edge(false)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Edge(false, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = true;
     impl_->eof = false;
   } else {
@@ -526,8 +545,9 @@ void Table::Last() {
   impl_->RequireActive();
   impl_->BrowseMode();
   impl_->CheckFresh();
-  if (auto r = impl_->Edge(true)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Edge(true, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = false;
     impl_->eof = true;
   } else {
@@ -543,8 +563,9 @@ void Table::Next() {
     impl_->eof = true;
     return;
   }
-  if (auto r = impl_->Step(impl_->recno, impl_->record, true)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Step(impl_->recno, impl_->record, true, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = impl_->eof = false;
   } else {
     impl_->eof = true;
@@ -559,8 +580,9 @@ void Table::Prior() {
     impl_->bof = true;
     return;
   }
-  if (auto r = impl_->Step(impl_->recno, impl_->record, false)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Step(impl_->recno, impl_->record, false, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = impl_->eof = false;
   } else {
     impl_->bof = true;
@@ -577,8 +599,8 @@ bool Table::Locate(const std::string& field, const std::string& value) {
   impl_->CheckFresh();
   const FieldLayout& f = impl_->FieldAt(field);
   std::string wanted = Trim(value);
-  for (auto r = impl_->Edge(false); r;) {
-    std::string rec = impl_->ReadRecord(*r);
+  std::string rec;
+  for (auto r = impl_->Edge(false, &rec); r;) {
     std::string v;
     if (f.def.type == FieldType::Memo)
       v = impl_->codePage->ToProgram(impl_->memo.Read(MemoBlock(rec.substr(1 + f.offset, 10))));
@@ -587,11 +609,12 @@ bool Table::Locate(const std::string& field, const std::string& value) {
     else
       v = DecodeValue(f.def, rec.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
     if (Trim(v) == wanted) {
-      impl_->SetCurrent(*r);
+      impl_->SetCurrent(*r, &rec);
       impl_->bof = impl_->eof = false;
       return true;
     }
-    r = impl_->Step(*r, rec, true);
+    std::string from = std::move(rec);
+    r = impl_->Step(*r, from, true, &rec);
   }
   return false;
 }
@@ -630,7 +653,7 @@ void Table::Refresh() {
     else impl_->ClearCurrent();
   } else if (impl_->recno != 0) {
     impl_->record = rec;
-  } else if (auto r = impl_->Edge(false)) {
+  } else if (auto r = impl_->Edge(false, nullptr)) {
     impl_->SetCurrent(*r);
     impl_->bof = impl_->eof = false;
   }
@@ -695,7 +718,7 @@ void Table::Cancel() {
     if (!rec.empty() && !Impl::IsDeleted(rec)) {
       impl_->recno = impl_->savedRecno;
       impl_->record = rec;
-    } else if (auto r = impl_->Edge(false)) {
+    } else if (auto r = impl_->Edge(false, nullptr)) {
       impl_->recno = *r;
       impl_->record = impl_->ReadRecord(*r);
     } else {
@@ -755,7 +778,7 @@ void Table::Delete() {
 
 std::string Table::AsString(std::string_view field) const {
   const FieldLayout& f = impl_->FieldAt(field);
-  int no = impl_->FieldNo(field);
+  int no = static_cast<int>(&f - impl_->header.fields.data());
   const std::string& rec = impl_->Shown();
   if (f.def.type == FieldType::Memo) {
     auto it = impl_->memos.find(no);
@@ -793,7 +816,7 @@ int64_t Table::AsInteger(std::string_view field) const {
 
 bool Table::IsNull(std::string_view field) const {
   const FieldLayout& f = impl_->FieldAt(field);
-  int no = impl_->FieldNo(field);
+  int no = static_cast<int>(&f - impl_->header.fields.data());
   if (f.def.type == FieldType::Memo && impl_->state != DataState::Browse) {
     auto it = impl_->memos.find(no);
     if (it != impl_->memos.end()) return it->second.empty();
@@ -817,7 +840,7 @@ void RequireEditing(const Table::Impl& t) {
 void Table::SetString(std::string_view field, const std::string& value) {
   const FieldLayout& f = impl_->FieldAt(field);
   RequireEditing(*impl_);
-  int no = impl_->FieldNo(field);
+  int no = static_cast<int>(&f - impl_->header.fields.data());
   std::string stored;
   bool representable = impl_->codePage->ToStored(value, stored);
   if (f.def.type == FieldType::Memo || f.def.type == FieldType::Character) {
@@ -849,7 +872,7 @@ void Table::SetInteger(std::string_view field, int64_t value) {
 void Table::SetNull(std::string_view field) {
   const FieldLayout& f = impl_->FieldAt(field);
   RequireEditing(*impl_);
-  if (f.def.type == FieldType::Memo) impl_->memos[impl_->FieldNo(field)].clear();
+  if (f.def.type == FieldType::Memo) impl_->memos[static_cast<int>(&f - impl_->header.fields.data())].clear();
   else impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length), std::string(static_cast<size_t>(f.def.length), ' '));
   impl_->modified = true;
   impl_->Notify(DataEvent::FieldChanged, f.def.name);

@@ -75,9 +75,11 @@ struct Table::Impl {
   void CheckFresh();
   void MarkFresh();
   // Positioning.
-  std::optional<uint32_t> Edge(bool last);
-  std::optional<uint32_t> Step(uint32_t from, const std::string& fromRecord, bool forward);
-  void SetCurrent(uint32_t n);
+  // The next live row in the current order; its bytes land in found.
+  std::optional<uint32_t> Step(uint32_t from, const std::string& fromRecord, bool forward,
+                               std::string* found = nullptr);
+  std::optional<uint32_t> Edge(bool last, std::string* found);
+  void SetCurrent(uint32_t n, std::string* known = nullptr);
   void ClearCurrent();
   void BrowseMode();  // post if modified, else cancel
   // Writing.
