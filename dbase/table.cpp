@@ -593,6 +593,50 @@ bool Table::Eof() const { return impl_->eof; }
 bool Table::Bof() const { return impl_->bof; }
 bool Table::IsEmpty() const { return RecordCount() == 0; }
 
+namespace {
+// The program form of one field of a stored row (memo texts read).
+std::string ValueOf(const Table::Impl& t, const FieldLayout& f, const std::string& rec) {
+  if (rec.empty()) return {};
+  std::string stored = rec.substr(1 + f.offset, static_cast<size_t>(f.def.length));
+  if (f.def.type == FieldType::Memo) return t.codePage->ToProgram(t.memo.Read(MemoBlock(stored)));
+  if (f.def.type == FieldType::Character) return t.codePage->ToProgram(TrimRight(stored));
+  return DecodeValue(f.def, stored);
+}
+
+bool SameValue(const FieldDef& f, const std::string& stored, const std::string& wanted) {
+  if (stored == wanted) return true;
+  if ((f.type == FieldType::Numeric || f.type == FieldType::Float) && !stored.empty() && !wanted.empty()) {
+    char* end1 = nullptr;
+    char* end2 = nullptr;
+    double a = std::strtod(stored.c_str(), &end1), b = std::strtod(wanted.c_str(), &end2);
+    return *end1 == '\0' && *end2 == '\0' && a == b;
+  }
+  return false;
+}
+}  // namespace
+
+std::vector<Bookmark> Table::Bookmarks() const {
+  std::vector<Bookmark> rows;
+  if (!impl_->active) return rows;
+  impl_->CheckFresh();
+  std::string rec;
+  for (auto r = impl_->Edge(false, &rec); r;) {
+    rows.push_back(*r);
+    std::string from = std::move(rec);
+    r = impl_->Step(*r, from, true, &rec);
+  }
+  return rows;
+}
+
+std::string Table::AsStringAt(Bookmark row, std::string_view field) const {
+  const FieldLayout& f = impl_->FieldAt(field);
+  if (row == impl_->recno) return AsString(field);
+  impl_->CheckFresh();
+  std::string rec = impl_->ReadRecord(row);
+  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord nie istnieje");
+  return ValueOf(*impl_, f, rec);
+}
+
 bool Table::Locate(const std::string& field, const std::string& value) {
   impl_->RequireActive();
   impl_->BrowseMode();
@@ -601,14 +645,7 @@ bool Table::Locate(const std::string& field, const std::string& value) {
   std::string wanted = Trim(value);
   std::string rec;
   for (auto r = impl_->Edge(false, &rec); r;) {
-    std::string v;
-    if (f.def.type == FieldType::Memo)
-      v = impl_->codePage->ToProgram(impl_->memo.Read(MemoBlock(rec.substr(1 + f.offset, 10))));
-    else if (f.def.type == FieldType::Character)
-      v = impl_->codePage->ToProgram(rec.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
-    else
-      v = DecodeValue(f.def, rec.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
-    if (Trim(v) == wanted) {
+    if (SameValue(f.def, Trim(ValueOf(*impl_, f, rec)), wanted)) {
       impl_->SetCurrent(*r, &rec);
       impl_->bof = impl_->eof = false;
       return true;
