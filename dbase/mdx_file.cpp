@@ -250,6 +250,7 @@ void MdxFile::Reload() {
     s.keyType = th[9];
     s.keyLength = Get16(th, 12);
     tag.keyItemLength = Get16(th, 18);
+    tag.serial = static_cast<uint8_t>(th[20]);
     size_t end = th.find('\0', 24);
     s.expression = Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
     if (s.keyLength <= 0 || tag.keyItemLength < static_cast<uint32_t>(s.keyLength) + 4) Damaged(path, "znacznik " + s.name);
@@ -543,7 +544,24 @@ uint32_t MdxFile::EdgeLeaf(int tag, bool last) const {
   return page;
 }
 
+bool MdxFile::ChangedOnDisk() const {
+  for (const Tag& t : tags_) {
+    char serial = 0;
+    file_.ReadAt(static_cast<uint64_t>(t.headerPage) * kPage + 20, &serial, 1);
+    if (static_cast<uint8_t>(serial) != t.serial) return true;
+  }
+  return false;
+}
+
 void MdxFile::Flush() {
+  std::vector<bool> changed(tags_.size(), false);
+  for (uint32_t page : dirty_) changed[static_cast<size_t>(nodes_.at(page).tag)] = true;
+  for (size_t i = 0; i < tags_.size(); ++i) {
+    if (!changed[i] && !tags_[i].headerDirty) continue;
+    ++tags_[i].serial;
+    char serial = static_cast<char>(tags_[i].serial);
+    file_.WriteAt(static_cast<uint64_t>(tags_[i].headerPage) * kPage + 20, &serial, 1);
+  }
   for (uint32_t page : dirty_) {
     std::string b = Serialize(nodes_.at(page));
     file_.WriteAt(static_cast<uint64_t>(page) * kPage, b.data(), b.size());

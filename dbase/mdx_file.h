@@ -44,6 +44,9 @@ class MdxFile {
   bool IsOpen() const { return file_.IsOpen(); }
   // Re-reads everything from the file (another program wrote it).
   void Reload();
+  // True when another user changed a tag since this one last read or wrote
+  // the file (the tags' serial numbers moved).
+  bool ChangedOnDisk() const;
   File::Stamp Stamp() const { return file_.GetStamp(); }
   File& Raw() { return file_; }
 
@@ -77,6 +80,7 @@ class MdxFile {
     uint32_t keyItemLength = 0;
     uint32_t maxKeys = 0;
     uint32_t blocks = 0;  // B-tree blocks in use
+    uint8_t serial = 0;   // bumped with every change of the tag, for every user
     bool headerDirty = false;
   };
 

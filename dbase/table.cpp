@@ -191,14 +191,22 @@ void Table::Impl::MarkFresh() {
   if (mdx.IsOpen()) mdxStamp = mdx.Stamp();
 }
 
-void Table::Impl::CheckFresh() {
+void Table::Impl::CheckFresh(bool strict) {
   bool changed = false;
-  if (dbf.GetStamp() != dbfStamp) {
+  bool countMoved = false;
+  if (strict) {
+    char h[8];
+    dbf.ReadAt(0, h, sizeof h);
+    uint32_t count = 0;
+    for (int i = 0; i < 4; ++i) count |= static_cast<uint32_t>(static_cast<uint8_t>(h[4 + i])) << (8 * i);
+    countMoved = count != header.recordCount;
+  }
+  if (countMoved || dbf.GetStamp() != dbfStamp) {
     LoadHeader();
     CountDeleted();
     changed = true;
   }
-  if (mdx.IsOpen() && mdx.Stamp() != mdxStamp) {
+  if (mdx.IsOpen() && (mdx.Stamp() != mdxStamp || (strict && mdx.ChangedOnDisk()))) {
     mdx.Reload();
     changed = true;
   }
@@ -298,7 +306,7 @@ std::string StoredMemo(const Table::Impl& t, int field, const std::string& rec) 
 void Table::Impl::PostEdit() {
   RequireWritable();
   LockGuard tableLock(dbf, kTableLockByte);
-  CheckFresh();
+  CheckFresh(true);
   LockGuard recordLock(dbf, kRecordLockBase + recno);
   std::string old = ReadRecord(recno);
   if (old.empty() || IsDeleted(old))
@@ -328,7 +336,7 @@ void Table::Impl::PostEdit() {
 void Table::Impl::PostInsert() {
   RequireWritable();
   LockGuard tableLock(dbf, kTableLockByte);
-  CheckFresh();
+  CheckFresh(true);
   uint32_t n = header.recordCount + 1;
   LockGuard recordLock(dbf, kRecordLockBase + n);
   std::string rec = buffer;
@@ -785,7 +793,7 @@ void Table::Delete() {
   std::string old;
   {
     LockGuard tableLock(impl_->dbf, kTableLockByte);
-    impl_->CheckFresh();
+    impl_->CheckFresh(true);
     LockGuard recordLock(impl_->dbf, kRecordLockBase + n);
     old = impl_->ReadRecord(n);
     if (!old.empty() && !Impl::IsDeleted(old)) {

@@ -72,7 +72,9 @@ struct Table::Impl {
   static bool IsDeleted(const std::string& rec) { return !rec.empty() && rec[0] == '*'; }
   void LoadHeader();
   void CountDeleted();
-  void CheckFresh();
+  // Strict: also asks the files themselves (under the table's write lock,
+  // before anything is written from what is in memory).
+  void CheckFresh(bool strict = false);
   void MarkFresh();
   // Positioning.
   // The next live row in the current order; its bytes land in found.
