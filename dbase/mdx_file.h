@@ -42,6 +42,7 @@ class MdxFile {
   void Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_.IsOpen(); }
+  bool Writable() const { return file_.Writable(); }
   // Re-reads everything from the file (another program wrote it).
   void Reload();
   // True when another user changed a tag since this one last read or wrote

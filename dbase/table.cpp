@@ -387,6 +387,9 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
         plans.push_back(plan);
       }
     }
+    // A post writes all files; one that cannot be written stops them all.
+    if (readOnlyReason.empty() && ((memo.IsOpen() && !memo.Writable()) || (mdx.IsOpen() && !mdx.Writable())))
+      readOnlyReason = "plik notatek lub indeksu jest tylko do odczytu";
     CountDeleted();
     MarkFresh();
   } catch (...) {
