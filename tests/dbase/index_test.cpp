@@ -207,6 +207,30 @@ TEST(Tags, MissingIndexFileIsAnError) {
   EXPECT_FALSE(t.Active());
 }
 
+TEST(Tags, TagHeadersCountChangesAndTellWhetherTheyHoldKeys) {
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  auto header = [&](size_t at) { return static_cast<uint8_t>(dbase_test::ReadFileBytes(dir / "SPIS.MDX")[at]); };
+  const size_t nrTag = 4 * 512;  // the first tag's header block
+  EXPECT_EQ(header(nrTag + 9), 'N');
+  EXPECT_EQ(header(nrTag + 12), 12);  // key length
+  EXPECT_EQ(header(nrTag + 18), 16);  // key and record number, rounded to 4
+  EXPECT_EQ(header(nrTag + 246), 0);
+  uint8_t serial = header(nrTag + 20);
+  Table t;
+  t.Open(path);
+  t.Append();
+  t.SetInteger("NR", 1);
+  t.Post();
+  EXPECT_EQ(header(nrTag + 246), 1);
+  EXPECT_EQ(header(nrTag + 20), static_cast<uint8_t>(serial + 1));
+  t.Edit();
+  t.SetString("IMIONA", "Jan");  // NR's key stays: its tag is not touched
+  t.Post();
+  EXPECT_EQ(header(nrTag + 20), static_cast<uint8_t>(serial + 1));
+}
+
 TEST(Tags, NumericKeysArePackedDecimals) {
   // dBASE IV numeric keys: 0x34 + digits before the point, digit count and
   // sign, then two digits a byte.

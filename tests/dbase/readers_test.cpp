@@ -180,6 +180,18 @@ TEST(Readers, PerlWalksEveryTagAfterAppendsEditsDeletesAndPack) {
   ExpectTagWalk(dir.Path(), "NR");
   ExpectTagWalk(dir.Path(), "NAI");
   EXPECT_EQ(dbase_test::XbaseTag(dir / "SPIS.MDX", "NAI").size(), dbase_test::DbfreadRows(path).size());
+
+  // A peer that searches the tag goes down the branch blocks: it must land
+  // on the first key at or after the one it looks for.
+  auto walk = dbase_test::XbaseTag(dir / "SPIS.MDX", "NAI");
+  for (size_t i = 0; i < walk.size(); i += 37) {
+    std::string target = walk[i].second;
+    target.back() = static_cast<char>(target.back() - 1);  // just before this key
+    auto found = dbase_test::XbaseSeek(dir / "SPIS.MDX", "NAI", target);
+    EXPECT_EQ(found.second, walk[i].second) << i;
+  }
+  std::string beyond(60, '\xFF');
+  EXPECT_EQ(dbase_test::XbaseSeek(dir / "SPIS.MDX", "NAI", beyond).first, 0u);
 }
 
 }  // namespace
