@@ -4,7 +4,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
 #include "printer_link/reports.h"
@@ -60,7 +60,7 @@ int32_t ReadClock(std::string& date, std::string& time) {
     time.clear();
     date.clear();
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     uint8_t kind = 0;
     uint32_t version = 0;
     if (int32_t r = ReadDeviceType(kind, version)) return r;
@@ -84,7 +84,7 @@ int32_t pReadClock(char* buffer) {
     if (buffer == nullptr) return kErrNullBuffer;
     buffer[0] = '\0';
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     Block answer{};
     if (int32_t r = ReadClockDigits(kReadClockCommand, kShortClockDigits, answer)) return r;
     const std::string text = Field(answer, 0) + "." + Field(answer, 2) + "." + Field(answer, 4) +
@@ -125,7 +125,7 @@ int32_t ShiftClock(uint8_t direction, int32_t minutes) {
   try {
     if (direction > 1 || minutes < 1 || minutes > 60) return kErrParameterRange;
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     int32_t counter = 0;
     if (int32_t r = ReceiptNumber(counter)) return r;
     if (counter != 0) return kErrReceiptCounterNotZero;

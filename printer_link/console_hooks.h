@@ -7,14 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "kavoruw_core.h"
+
 namespace kavoruw {
-
-struct ConsoleHooks {
-  std::function<void(const std::string& cp1250Text)> showProgressText;
-  std::function<void()> processMessages;
-};
-
-void SetConsoleHooks(ConsoleHooks hooks);
 
 // Shows a progress text written in UTF-8 (an empty text erases it).
 void ShowProgressText(std::string_view utf8Text);

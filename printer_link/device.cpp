@@ -5,7 +5,7 @@
 #include "printer_link/console_hooks.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/link.h"
 
 namespace kavoruw {
@@ -106,7 +106,7 @@ int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, 
 int32_t ReadReceiptCounter(int32_t& counter) {
   ShowProgressText("Odczyt numeru ostatniego paragonu...");
   if (int32_t r = LinkCheck(true)) return r;
-  if (ReceiptOpen) return kErrReceiptOpen;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   Block answer{};
   if (int32_t r = SendCommand('f', 3, {}, &answer)) return r;
   counter = answer[0] + 256 * answer[1];

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 
 namespace kavoruw {
 

@@ -1,7 +1,6 @@
 #include "printer_link/driver_state.h"
 
 #include "printer_link/comm.h"
-#include "printer_link/receipt_buffers.h"
 
 namespace kavoruw {
 
@@ -9,32 +8,11 @@ namespace kavoruw {
 // before the port object itself goes away at exit.
 std::unique_ptr<TComm> CommPort;
 
-bool LinkUp = true;
-int32_t StoredPort = 0;
-int32_t StoredBaud = 9600;
-int32_t StoredTimeout = 5;
-int32_t PortWriteTimeout = 3;
-int32_t PortReadTimeout = 5;
-uint8_t DeviceKind = 7;
-bool ReceiptOpen = false;
-std::array<uint32_t, 7> VatTotals{};
-TFormatSettings FormatSettings;
+TDriverState DriverState;
 
-void InitializeDriverUnit() {
-  FormatSettings.LongDateFormat = "dd MMMM yyyy";
-  FormatSettings.ShortDateFormat = "yy-MM-dd";
-  FormatSettings.LongTimeFormat = "hh:mm:ss";
-  FormatSettings.ShortTimeFormat = "hh:mm";
-  for (TTrailerLine& line : TrailerLine) line.code = kEmptyTrailerLine;
-  DeviceKind = 7;
-  StoredPort = 0;
-  ReceiptOpen = false;
-  StoredBaud = 9600;
-  StoredTimeout = 5;
-  PortWriteTimeout = 3;
-  PortReadTimeout = 5;
-  LinkUp = true;
-}
+void ResetDriverState() { DriverState = TDriverState{}; }
+
+void InitializeDriverUnit() { ResetDriverState(); }
 
 void FinalizeDriverUnit() {
   // The texts are released with their owners; the port's threads must not

@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <span>
 
+#include "kavoruw_core.h"
+
 namespace kavoruw {
 
-using Block = std::array<uint8_t, 256>;
 
 inline constexpr uint8_t kEsc = 0x1B;
 inline constexpr uint8_t kAck = 0x06;
@@ -25,7 +26,6 @@ uint8_t ListRecordLength(uint8_t cmd);
 
 void PurgePort();
 bool WritePortByte(uint8_t b);
-bool ReadPortByte(uint8_t& b);
 bool PortIoFailed();
 uint8_t MapErrorCode(uint8_t ordinal);
 bool SendDataBytes(uint16_t n);
@@ -33,11 +33,6 @@ void SendSequence(uint8_t cmd, uint8_t answerLen, uint16_t dataLen, uint8_t answ
 void RunSequence(uint8_t cmd, uint8_t answerLen, uint16_t dataLen, uint8_t answerLen2);
 uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, uint16_t dataLen, Block& answer,
                         const Block& data);
-// The raw command as callers outside the driver see it: 999 for a command or
-// answer length outside 0..255, a data length outside 0..256 or a missing
-// buffer, with nothing sent.
-int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
-                   const uint8_t* data);
 
 // Convenience for command functions: sends data (at most 256 bytes) and, when
 // answer is given and answerLen > 0, copies the answer block into it.

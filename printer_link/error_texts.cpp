@@ -1,5 +1,5 @@
 #include "printer_link/error_texts.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 
 #include <cstring>
 #include <map>

@@ -8,7 +8,7 @@
 #include "printer_link/clock.h"
 #include "printer_link/dll_info.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/error_texts.h"
 #include "printer_link/guard.h"
 #include "printer_link/lifecycle.h"

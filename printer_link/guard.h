@@ -4,7 +4,7 @@
 // range test of the checks that stand in for the original's range errors.
 #include <cstdint>
 
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 
 namespace kavoruw {
 

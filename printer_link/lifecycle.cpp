@@ -11,7 +11,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
 
@@ -95,7 +95,7 @@ constexpr std::array<int32_t, 8> kPeriodReportOrder = {
 // The steps both receipt checks share, up to and including the conditions.
 int32_t ReceiptConditionSteps(std::span<const int32_t> order) {
   if (int32_t r = LinkCheck(false)) return r;
-  if (ReceiptOpen) return kErrReceiptOpen;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   StatusSet s;
   if (int32_t r = ReadStatusSet(s)) return r;
   return FirstFailingCondition(s, order);
@@ -104,7 +104,7 @@ int32_t ReceiptConditionSteps(std::span<const int32_t> order) {
 // The name of the connected device, re-initialising the link when it is down.
 int32_t ConnectedDeviceName(std::string& name) {
   if (int32_t r = LinkCheck(true)) return r;
-  name = DeviceKindName(DeviceKind);
+  name = DeviceKindName(DriverState.DeviceKind);
   return 0;
 }
 
@@ -125,12 +125,12 @@ int32_t CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec) {
     }
     // Stored together, so that a later re-initialisation after a failure here
     // retries exactly this port with this speed and time-out.
-    StoredPort = port;
-    StoredBaud = baud;
-    StoredTimeout = timeoutSec;
+    DriverState.StoredPort = port;
+    DriverState.StoredBaud = baud;
+    DriverState.StoredTimeout = timeoutSec;
     // The same steps as the re-initialisation every command runs while the
     // link is down: clear the session, reopen, '#', print-end wait, identify.
-    return EnsureLink(StoredPort, true);
+    return EnsureLink(DriverState.StoredPort, true);
   } catch (...) {
     return kErrInternal;
   }
@@ -138,10 +138,10 @@ int32_t CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec) {
 
 int32_t CommunicationEnd() {
   try {
-    DeviceKind = kOtherDevice;
+    DriverState.DeviceKind = kOtherDevice;
     if (int32_t r = ClosePortObject()) return r;
-    LinkUp = false;
-    StoredPort = 0;
+    DriverState.LinkUp = false;
+    DriverState.StoredPort = 0;
     return 0;
   } catch (...) {
     return kErrInternal;

@@ -4,7 +4,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/guard.h"
 #include "printer_link/link_error.h"
 #include "printer_link/print_control.h"
@@ -71,41 +71,41 @@ bool SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
 int32_t EnsureLink(int32_t port, bool check) {
   try {
     if (port == 0) return kErrNoPortNumber;
-    LinkUp = false;
+    DriverState.LinkUp = false;
     // The totals of an open receipt are kept: its end must still send them.
-    if (!ReceiptOpen) VatTotals.fill(0);
+    if (!DriverState.ReceiptOpen) DriverState.VatTotals.fill(0);
     ClearReceiptBuffers();
-    DeviceKind = 7;
+    DriverState.DeviceKind = 7;
     int32_t r = ClosePortObject();
     if (r != 0) return r;
     // Stored values the port cannot take end here, with the link still down.
-    if (!InRange(port, 0, 255) || StoredBaud < 0 || !InRange(StoredTimeout, 0, 65535)) {
+    if (!InRange(port, 0, 255) || DriverState.StoredBaud < 0 || !InRange(DriverState.StoredTimeout, 0, 65535)) {
       return kErrInternal;
     }
-    r = DoOpenPort(static_cast<uint8_t>(port), StoredBaud, static_cast<uint16_t>(StoredTimeout),
-                   static_cast<uint16_t>(StoredTimeout));
+    r = DoOpenPort(static_cast<uint8_t>(port), DriverState.StoredBaud, static_cast<uint16_t>(DriverState.StoredTimeout),
+                   static_cast<uint16_t>(DriverState.StoredTimeout));
     if (r != 0) return r;
     if (check) {
       r = SendCommand('#', 1);
       if (r != 0 && r != kErrNak) return r;
       if (r == 0) {
         // The wait runs on the port just opened; it must not start another
-        // re-initialisation while LinkUp is still false.
+        // re-initialisation while DriverState.LinkUp is still false.
         int32_t p = PrintEndOnOpenedLink();
         if (p != 0) return p;
       }
       uint32_t version = 0;
-      r = ReadDeviceType(DeviceKind, version);
+      r = ReadDeviceType(DriverState.DeviceKind, version);
     } else {
       r = 0;
     }
-    LinkUp = r == 0;
+    DriverState.LinkUp = r == 0;
     return r;
   } catch (...) {
     return kErrInternal;
   }
 }
 
-int32_t LinkCheck(bool check) { return LinkUp ? kOk : EnsureLink(StoredPort, check); }
+int32_t LinkCheck(bool check) { return DriverState.LinkUp ? kOk : EnsureLink(DriverState.StoredPort, check); }
 
 }  // namespace kavoruw

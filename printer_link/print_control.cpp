@@ -4,7 +4,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/link.h"
 
 namespace kavoruw {
@@ -32,7 +32,7 @@ int32_t CheckLink(const PollContext& how) { return how.linkCheck ? LinkCheck(fal
 
 // The receipt check, the paper check and '*' of a resume.
 int32_t SendResume() {
-  if (ReceiptOpen) return kErrReceiptOpen;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   uint8_t s3 = 0;
   if (int32_t r = ReadShortStatus(kPrintStatus, s3)) return r;
   if (s3 & status::kNoPaper) return kErrNoPaper;

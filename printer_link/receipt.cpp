@@ -9,7 +9,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/lifecycle.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
@@ -18,7 +18,6 @@
 
 namespace kavoruw {
 
-uint32_t ItemCount = 0;
 
 namespace {
 
@@ -72,7 +71,7 @@ int32_t CheckReceiptStatus() {
   uint8_t s3 = 0;
   if (int32_t r = ReadShortStatus(kPrintStatus, s3)) return r;
   if (s3 & status::kReceiptAnnulled) {
-    ReceiptOpen = false;
+    DriverState.ReceiptOpen = false;
     return kErrReceiptAnnulled;
   }
   return kOk;
@@ -89,7 +88,7 @@ uint64_t RoundedValue(uint64_t product, int32_t qtyDecimals) {
 
 uint64_t PlainTotal() {
   uint64_t sum = 0;
-  for (uint32_t t : VatTotals) sum += t;
+  for (uint32_t t : DriverState.VatTotals) sum += t;
   return sum;
 }
 
@@ -115,12 +114,12 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   }
 
   if (int32_t r = LinkCheck(false)) return r;
-  if (!ReceiptOpen) return kErrReceiptNotBegun;
+  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
   if (int32_t r = CheckReceiptStatus()) return r;
 
   // Every rate total and the receipt total stay within 32 bits, so the
   // receipt can always be ended or cancelled.
-  const uint32_t rateTotal = VatTotals[static_cast<size_t>(vat - 1)];
+  const uint32_t rateTotal = DriverState.VatTotals[static_cast<size_t>(vat - 1)];
   uint64_t newRateTotal;
   if (kind == kSaleKind) {
     newRateTotal = rateTotal + itemValue;
@@ -143,17 +142,17 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
   if (int32_t r = SendCommand(kCmdItem, 0, frame)) return r;
 
-  VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
-  if (ItemCount < std::numeric_limits<uint32_t>::max()) ++ItemCount;
+  DriverState.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
+  if (DriverState.ItemCount < std::numeric_limits<uint32_t>::max()) ++DriverState.ItemCount;
   return kOk;
 }
 
 // Payments go out on kinds 3 and 7 only; each slot is emptied once both of
 // its records are sent.
 int32_t SendPayments() {
-  if (!HasPackagesAndPayments(DeviceKind)) return kOk;
+  if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kOk;
   for (size_t i = 0; i < kPaymentSlotCount; ++i) {
-    TPaymentSlot& slot = PaymentSlot[i];
+    TPaymentSlot& slot = DriverState.PaymentSlot[i];
     if (slot.name.empty()) continue;
     const uint8_t number = static_cast<uint8_t>(i + 1);
     if (int32_t r = SendCommand(kCmdPayment, 0,
@@ -170,7 +169,7 @@ int32_t SendPayments() {
 }
 
 int32_t SendTrailerLines() {
-  for (TTrailerLine& line : TrailerLine) {
+  for (TTrailerLine& line : DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) continue;
     if (int32_t r = SendCommand(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text))) {
       return r;
@@ -186,21 +185,21 @@ int32_t FinishReceipt() {
   if (r == kOk) {
     uint8_t s3 = 0;
     if (int32_t s = ReadShortStatus(kPrintStatus, s3)) return s;
-    ReceiptOpen = false;
+    DriverState.ReceiptOpen = false;
     if (s3 & status::kReceiptAnnulled) {
       PrintControl(kPrintoutMode);
       return kErrReceiptAnnulled;
     }
-    ItemCount = 0;
+    DriverState.ItemCount = 0;
     return PrintControl(kPrintoutMode);
   }
   if (r == kErrNak) {
     // The printer dropped the receipt; an empty one is no loss.
-    ReceiptOpen = false;
-    return ItemCount == 0 ? kOk : r;
+    DriverState.ReceiptOpen = false;
+    return DriverState.ItemCount == 0 ? kOk : r;
   }
   // The printer has no receipt open: there is nothing left to end.
-  if (r == kErrReceiptNotBegun) ReceiptOpen = false;
+  if (r == kErrReceiptNotBegun) DriverState.ReceiptOpen = false;
   return r;
 }
 
@@ -369,13 +368,13 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 int32_t ReceiptBegin() {
   try {
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
-    ItemCount = 0;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+    DriverState.ItemCount = 0;
     if (int32_t r = CheckReceiptConditions()) return r;
     // The engine purges the port's buffers before the command.
     if (int32_t r = SendCommand(kCmdBegin, 1)) return r;
-    ReceiptOpen = true;
-    VatTotals.fill(0);
+    DriverState.ReceiptOpen = true;
+    DriverState.VatTotals.fill(0);
     return kOk;
   } catch (...) {
     return kErrInternal;
@@ -416,8 +415,8 @@ int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32
 int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
   try {
     if (int32_t r = LinkCheck(false)) return r;
-    if (!ReceiptOpen) return kErrReceiptNotBegun;
-    if (!HasPackagesAndPayments(DeviceKind)) return kErrCommandUnavailable;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+    if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
     if (int32_t r = CheckReceiptStatus()) return r;
     if (type < 0 || type > kLastPackageType) return kErrPackageType;
     // The amount travels unsigned.
@@ -436,8 +435,8 @@ int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amou
 int32_t PrintSubtotal() {
   try {
     if (int32_t r = LinkCheck(false)) return r;
-    if (!ReceiptOpen) return kErrReceiptNotBegun;
-    if (!HasPackagesAndPayments(DeviceKind)) return kErrCommandUnavailable;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+    if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
     return SendCommand(kCmdSubtotal, 0);
   } catch (...) {
     return kErrInternal;
@@ -447,7 +446,7 @@ int32_t PrintSubtotal() {
 int32_t ReceiptEnd(int32_t discount) {
   try {
     if (int32_t r = LinkCheck(false)) return r;
-    if (!ReceiptOpen) return kErrReceiptNotBegun;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
     if (int32_t r = CheckReceiptStatus()) return r;
     uint32_t percent = static_cast<uint32_t>(discount);
     if (percent >= 1 && percent <= kMaxDiscount) {
@@ -458,7 +457,7 @@ int32_t ReceiptEnd(int32_t discount) {
       percent = 0;
     }
     if (int32_t r = CheckReceiptStatus()) return r;
-    const uint64_t total = DiscountedTotal(VatTotals, percent);
+    const uint64_t total = DiscountedTotal(DriverState.VatTotals, percent);
     if (total > kMaxU32) return kErrInternal;
     if (int32_t r = SendCommand(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
     if (int32_t r = CheckReceiptStatus()) return r;
@@ -474,7 +473,7 @@ int32_t ReceiptEnd(int32_t discount) {
 int32_t ReceiptCancel() {
   try {
     if (int32_t r = LinkCheck(false)) return r;
-    if (!ReceiptOpen) return kErrReceiptNotBegun;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
     if (int32_t r = CheckReceiptStatus()) return r;
     const uint64_t total = PlainTotal();
     if (total > kMaxU32) return kErrInternal;
@@ -482,12 +481,12 @@ int32_t ReceiptCancel() {
     const int32_t r = SendCommand(kCmdCancel, 1);
     if (r == kErrReceiptNotBegun) {
       // The printer has no receipt open: there is nothing left to cancel.
-      ReceiptOpen = false;
+      DriverState.ReceiptOpen = false;
       return r;
     }
-    if (r != kOk && !(r == kErrNak && ItemCount == 0)) return r;
-    ItemCount = 0;
-    ReceiptOpen = false;
+    if (r != kOk && !(r == kErrNak && DriverState.ItemCount == 0)) return r;
+    DriverState.ItemCount = 0;
+    DriverState.ReceiptOpen = false;
     return PrintControl(kPrintoutMode);
   } catch (...) {
     return kErrInternal;
@@ -497,7 +496,7 @@ int32_t ReceiptCancel() {
 int32_t ReadTotal(std::string& total) {
   try {
     if (int32_t r = LinkCheck(false)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (int32_t r = CheckTotalsDevice()) return r;
     bool defined = false;
     if (int32_t r = CheckVATDefined(defined)) return r;
@@ -529,7 +528,7 @@ int32_t pReadTotal(char* buffer) {
 int32_t ReadSelTotal(const std::string& rate, std::string& total) {
   try {
     if (int32_t r = LinkCheck(false)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (int32_t r = CheckTotalsDevice()) return r;
     // Rates the printer does not report (a 4- or 6-rate model) are undefined.
     std::array<int32_t, kRateCount> rates;

@@ -1,13 +1,11 @@
 #include "printer_link/receipt_buffers.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 
 #include <string_view>
 #include <utility>
 
 namespace kavoruw {
 
-std::array<TPaymentSlot, kPaymentSlotCount> PaymentSlot;
-std::array<TTrailerLine, kTrailerLineCount> TrailerLine;
 
 namespace {
 
@@ -23,7 +21,7 @@ int32_t FillPayment(int32_t slot, const std::string& name, int32_t amount, int32
     if (amount < 0 || amount2 < 0) return kErrParameterRange;
     std::string fixed = name.substr(0, kPaymentNameLength);
     fixed.resize(kPaymentNameLength, ' ');
-    TPaymentSlot& target = PaymentSlot[number - 1];
+    TPaymentSlot& target = DriverState.PaymentSlot[number - 1];
     target.name = std::move(fixed);
     target.amount = amount;
     target.amount2 = amount2;
@@ -50,12 +48,12 @@ int32_t FillLines(int32_t code, const std::string& text, int32_t* freeSlots) {
     if (static_cast<uint32_t>(code) > kMaxLineCode) return kErrParameterRange;
     if (freeSlots == nullptr) return kErrInternal;
     int32_t empty = 0;
-    for (const TTrailerLine& line : TrailerLine) {
+    for (const TTrailerLine& line : DriverState.TrailerLine) {
       if (line.code == kEmptyTrailerLine) ++empty;
     }
     *freeSlots = empty;
     if (empty == 0) return kErrAllLinesUsed;
-    for (TTrailerLine& line : TrailerLine) {
+    for (TTrailerLine& line : DriverState.TrailerLine) {
       if (line.code != kEmptyTrailerLine) continue;
       line.text.assign(kept);
       line.code = static_cast<uint8_t>(code);
@@ -78,7 +76,7 @@ int32_t pFillLines(int32_t code, const char* text, int32_t* freeSlots) {
 
 int32_t ErasePayments() {
   try {
-    for (TPaymentSlot& slot : PaymentSlot) slot = TPaymentSlot{};
+    for (TPaymentSlot& slot : DriverState.PaymentSlot) slot = TPaymentSlot{};
     return 0;
   } catch (...) {
     return kErrInternal;
@@ -87,7 +85,7 @@ int32_t ErasePayments() {
 
 int32_t EraseLines() {
   try {
-    for (TTrailerLine& line : TrailerLine) line = TTrailerLine{};
+    for (TTrailerLine& line : DriverState.TrailerLine) line = TTrailerLine{};
     return 0;
   } catch (...) {
     return kErrInternal;

@@ -8,7 +8,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/guard.h"
 #include "printer_link/lifecycle.h"
 #include "printer_link/link.h"
@@ -46,7 +46,7 @@ uint8_t Units(int32_t value) { return static_cast<uint8_t>(value % 10); }
 
 int32_t LinkAndNoReceipt() {
   if (int32_t r = LinkCheck(true)) return r;
-  return ReceiptOpen ? kErrReceiptOpen : kOk;
+  return DriverState.ReceiptOpen ? kErrReceiptOpen : kOk;
 }
 
 // A report command and the wait for its printout.
@@ -179,7 +179,7 @@ int32_t DailyReport(int32_t flag) {
     if (int32_t r = LinkAndNoReceipt()) return r;
     if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
     // With flag set the caller has already decided about an empty report.
-    if (flag == 0 || !AcceptsEmptyDailyReport(DeviceKind)) {
+    if (flag == 0 || !AcceptsEmptyDailyReport(DriverState.DeviceKind)) {
       Block answer{};
       if (int32_t r = SendCommand(kReceiptCounterCommand, 3, {}, &answer)) return r;
       if (answer[0] == 0 && answer[1] == 0) return kErrZeroReceiptCounter;
@@ -202,7 +202,7 @@ int32_t FixedDescriptionsReport() {
   return Guarded([] {
     if (int32_t r = LinkCheck(true)) return r;
     if (int32_t r = StatusGate()) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
     return PrintReport(kFixedDescriptionsCommand);
   });

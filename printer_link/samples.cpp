@@ -6,7 +6,7 @@
 #include "printer_link/console_hooks.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
 #include "printer_link/receipt.h"
@@ -59,7 +59,7 @@ std::vector<uint8_t> CashTransferData(std::string_view number,
 // The steps every sample printout takes once its data are built.
 int32_t PrintSample(const std::vector<uint8_t>& data) {
   if (int32_t r = LinkCheck(true)) return r;
-  if (ReceiptOpen) return kErrReceiptOpen;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
   if (int32_t r = SendCommand(kCmdSample, 1, data)) return r;
   return PrintControl(kPrintoutMode);

@@ -6,15 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace kavoruw {
+#include "kavoruw_core.h"
 
-int32_t SamplePrintCashState(const std::string& t1, const std::string& t2, const std::string& t3,
-                             const std::string& t4, const std::string& t5, const std::string& t6);
-int32_t SamplePrintCashIn(const std::string& t1, const std::string& t2, const std::string& t3,
-                          const std::string& t4, const std::string& t5);
-int32_t SamplePrintCashOut(const std::string& t1, const std::string& t2, const std::string& t3,
-                           const std::string& t4, const std::string& t5);
-int32_t SamplePrintCashReport();
+namespace kavoruw {
 
 // The data of command 's', exactly as they go to the printer: the printout
 // number, the line records (a text cut to 28 characters, code page 852,

@@ -10,7 +10,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
 
@@ -48,7 +48,7 @@ int32_t SendFeedCount(std::string_view progressText, int64_t n) {
   ShowProgressText(progressText);
   try {
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (n < 0 || n > 0xFF) return kErrInternal;
     const uint8_t data[] = {static_cast<uint8_t>(n)};
     return SendCommand(kWriteFeedCount, 1, data);
@@ -60,7 +60,7 @@ int32_t SendFeedCount(std::string_view progressText, int64_t n) {
 // The common part of both unique-number reads: 11 characters in answer[0..10].
 int32_t ReadUniqueAnswer(Block& answer) {
   if (int32_t r = LinkCheck(true)) return r;
-  if (ReceiptOpen) return kErrReceiptOpen;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   return SendCommand(kReadUniqueNumber, 1 + kUniqueNumberLength, {}, &answer);
 }
 
@@ -115,7 +115,7 @@ int32_t SetPrinterNumber(const std::string& number, const std::string& code) {
   ShowProgressText("Zapis numeru drukarki i kodu obsługującego...");
   try {
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     const std::vector<uint8_t> record = PrinterNumberRecord(number, code);
     if (record.empty()) return kErrInternal;
     return SendCommand(kSetPrinterNumber, 1, record);
@@ -134,7 +134,7 @@ int32_t SetRoundingType(uint32_t mode) {
   ShowProgressText("Zapis typu zaokrąglenia...");
   try {
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     // '0' + mode must still fit the byte: modes above 207 are out of range.
     if (mode > 0xFF - '0') return kErrInternal;
     const uint8_t data[] = {static_cast<uint8_t>('0' + mode)};
@@ -151,7 +151,7 @@ int32_t DisplayTest(uint32_t step) {
     // Only a failed read stops the test; the bits are not looked at.
     uint8_t s2 = 0;
     if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (step > 0xFF) return kErrInternal;
     const uint8_t data[] = {static_cast<uint8_t>(step)};
     return SendCommand(kDisplayTest, 1, data);
@@ -165,7 +165,7 @@ int32_t ClearPriceBuffer() {
   try {
     if (int32_t r = LinkCheck(true)) return r;
     if (int32_t r = StatusGate()) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     return SendCommand(kClearPriceBuffer, 1);
   } catch (...) {
     return kErrInternal;
@@ -177,7 +177,7 @@ int32_t EpromTest() {
   try {
     if (int32_t r = LinkCheck(true)) return r;
     if (int32_t r = StatusGate()) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
     if (int32_t r = SendCommand(kEpromTest, 1)) return r;
     return PrintControl(kPrintoutMode);

@@ -4,7 +4,7 @@
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/link.h"
 #include "printer_link/print_control.h"
 
@@ -96,7 +96,7 @@ int32_t ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& 
   ShowProgressText("Odczyt stawek podatkowych...");
   try {
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     int32_t n = 0;
     VatRates rates{};
     if (int32_t r = ReadPrinterRates(n, rates)) return r;
@@ -114,7 +114,7 @@ int32_t SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, i
   ShowProgressText("Zapis stawek podatkowych...");
   try {
     if (int32_t r = LinkCheck(true)) return r;
-    if (ReceiptOpen) return kErrReceiptOpen;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
     int32_t counter = 0;
     if (int32_t r = ReadReceiptCounter(counter)) return r;

@@ -79,7 +79,7 @@ TEST_F(LongClockTest, AnswerBytesThatAreNotDigitsAreRefused) {
 
 TEST_F(ClockTest, ReadRefusals) {
   EXPECT_EQ(pReadClock(nullptr), 225);
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   char buffer[16] = "stale";
   EXPECT_EQ(pReadClock(buffer), 200);
   EXPECT_STREQ(buffer, "");

@@ -14,7 +14,7 @@
 #include "printer_link/console_hooks.h"
 #include "printer_link/device.h"
 #include "printer_link/driver_state.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "printer_link/print_control.h"
 #include "sim_link.h"
 
@@ -199,10 +199,10 @@ TEST_F(PrintControlTest, OperatorLoadsPaperDuringTheWait) {
 }
 
 TEST_F(PrintControlTest, RefusedResumeIsNotReportedAndThePollGoesOn) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   Job(0, 1, 1);
   onPump = [](int n) {
-    if (n == 6) ReceiptOpen = false;
+    if (n == 6) DriverState.ReceiptOpen = false;
   };
   EXPECT_EQ(PrintControl(kPrintoutMode), 0);
   const Bytes wire = kFirstRead + kCycle + kCycle + kResume + kFirstRead + kCycle + kCycle;
@@ -223,9 +223,9 @@ TEST_F(PrintControlTest, PrintResumeOnItsOwn) {
 
   Reset();
   sim.SetStatus(3, 0x00);
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(PrintResume(), kErrReceiptOpen);
-  ReceiptOpen = false;
+  DriverState.ReceiptOpen = false;
   uint8_t s3 = 0xEE;
   EXPECT_EQ(ReadShortStatus(kS3, s3), 0);
   // Nothing went out before this read, and no paper check came first.
@@ -278,7 +278,7 @@ TEST_F(PrintControlTest, SilentPrinterEndsThePollWithTheReceiveTimeOut) {
 }
 
 TEST_F(PrintControlTest, LinkDownWithoutStoredPort) {
-  LinkUp = false;
+  DriverState.LinkUp = false;
   EXPECT_EQ(PrintControl(kCheckMode), kErrNoPortNumber);
   EXPECT_EQ(WaitPrintEnd(kPrintoutMode), kErrNoPortNumber);
   EXPECT_EQ(PrintResume(), kErrNoPortNumber);

@@ -11,7 +11,7 @@
 #include "printer_link/console_hooks.h"
 #include "printer_link/driver_state.h"
 #include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "kavoruw_codes.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -122,7 +122,7 @@ TEST_F(SamplesTest, EveryPrintoutReachesThePrinter) {
 }
 
 TEST_F(SamplesTest, RefusedWhileAReceiptIsOpen) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(SamplePrintCashState("", "", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashIn("", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashOut("", "", "", "", ""), kErrReceiptOpen);

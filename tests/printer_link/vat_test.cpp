@@ -182,7 +182,7 @@ TEST_F(VatTest, NothingIsWrittenWithSalesPendingOrAReceiptOpen) {
   EXPECT_FALSE(Contains(wire, {0x1B, 0xD5}));
 
   sim.ClearLog();
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(Set({2200, 700, 0, 0, 0, 0, 0}), 200);
   EXPECT_EQ(Read(), 200);
   EXPECT_EQ(WireUpToNow(), Bytes{});
