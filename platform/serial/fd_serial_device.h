@@ -91,9 +91,6 @@ class FdSerialDevice : public SerialDevice {
 
 // Behind OpenSerialDevice.
 std::unique_ptr<SerialDevice> OpenTtyDevice(const std::string& path);
-// True when portName is a registered fake port; device then holds the result
-// of opening it (nullptr with the last error set).
-bool OpenRegisteredFakePort(const std::string& portName, std::unique_ptr<SerialDevice>& device);
 
 // Raw-mode terminal settings for a line state, starting from tio. False with
 // the last error 87 when the line state asks for something a port cannot do.

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 
@@ -26,10 +27,17 @@ std::string ResolvePortPath(const std::string& portName) {
   return "/dev/ttyS" + std::to_string(number - 1);
 }
 
+namespace {
+std::atomic<SerialDeviceOpener> deviceOpener{nullptr};
+}  // namespace
+
+void SetSerialDeviceOpener(SerialDeviceOpener opener) { deviceOpener.store(opener); }
+
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& portName) {
   SetLastError(kErrorSuccess);
   std::unique_ptr<SerialDevice> device;
-  if (OpenRegisteredFakePort(portName, device)) return device;
+  SerialDeviceOpener opener = deviceOpener.load();
+  if (opener != nullptr && opener(portName, device)) return device;
   return OpenTtyDevice(ResolvePortPath(portName));
 }
 

@@ -140,41 +140,12 @@ std::string ResolvePortPath(const std::string& portName);
 // with the last error: 2 missing, 5 busy or forbidden, 6 not a terminal.
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& portName);
 
-// ---------------------------------------------------------------------------
-// Fake ports for tests: what a pseudo-terminal cannot show (line errors, CTS,
-// write time-outs, failing calls).
-
-class FakePort {
- public:
-  static std::shared_ptr<FakePort> Create();
-  virtual ~FakePort() = default;
-
-  // Opening fails with this Windows error while it is not 0.
-  virtual void SetOpenError(uint32_t winError) = 0;
-  // CTS line as seen by the device (on at start). With OutxCtsFlow set, a
-  // write waits while it is off.
-  virtual void SetCts(bool on) = 0;
-  // Reports a line error (EV_ERR; the flags come out of ClearError).
-  virtual void InjectLineError(uint32_t ceFlags) = 0;
-  // Bytes that the device will read.
-  virtual void SendToDevice(const std::vector<uint8_t>& bytes) = 0;
-  // Bytes the device has written and nobody has taken yet.
-  virtual std::vector<uint8_t> TakeWritten() = 0;
-  // Waits until at least n written bytes are there.
-  virtual bool WaitWritten(size_t n, int timeoutMs) = 0;
-  // The next transfer of that direction fails at once with winError.
-  virtual void FailNextWrite(uint32_t winError) = 0;
-  virtual void FailNextRead(uint32_t winError) = 0;
-
-  virtual LineState LastState() = 0;
-  virtual CommTimeouts LastTimeouts() = 0;
-  virtual uint32_t LastEventMask() = 0;
-  virtual bool IsOpen() = 0;
-  virtual int OpenCount() = 0;
-};
-
-// While registered, OpenSerialDevice(portName) opens the fake port instead of
-// a file. Registering nullptr removes the name.
-void RegisterFakePort(const std::string& portName, std::shared_ptr<FakePort> port);
+// Where OpenSerialDevice looks first: an opener that may stand in for the
+// file a port name resolves to (tests put a fake port there). It returns
+// false to let the port open as usual; true with device set (nullptr with the
+// last error) when it opened the port itself.
+using SerialDeviceOpener = bool (*)(const std::string& portName,
+                                    std::unique_ptr<SerialDevice>& device);
+void SetSerialDeviceOpener(SerialDeviceOpener opener);
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/serial/serial_device.h"
+#include "tests/support/fake_port.h"
 #include "platform/sync/event.h"
 #include "platform/sync/main_thread.h"
 #include "platform/text/cp1250.h"

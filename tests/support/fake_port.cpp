@@ -14,6 +14,8 @@
 #include <map>
 #include <mutex>
 
+#include "tests/support/fake_port.h"
+
 #include "platform/serial/fd_serial_device.h"
 #include "platform/sync/last_error.h"
 #include "platform/win_errors.h"
@@ -274,6 +276,8 @@ std::string RegistryKey(const std::string& portName) {
   return key;
 }
 
+bool OpenRegisteredFakePort(const std::string& portName, std::unique_ptr<SerialDevice>& device);
+
 }  // namespace
 
 std::shared_ptr<FakePort> FakePort::Create() {
@@ -293,6 +297,7 @@ std::shared_ptr<FakePort> FakePort::Create() {
 
 void RegisterFakePort(const std::string& portName, std::shared_ptr<FakePort> port) {
   auto impl = std::dynamic_pointer_cast<FakePortImpl>(port);
+  SetSerialDeviceOpener(&OpenRegisteredFakePort);
   std::lock_guard lock(registryMutex);
   if (impl) {
     registry[RegistryKey(portName)] = std::move(impl);
@@ -300,6 +305,8 @@ void RegisterFakePort(const std::string& portName, std::shared_ptr<FakePort> por
     registry.erase(RegistryKey(portName));
   }
 }
+
+namespace {
 
 bool OpenRegisteredFakePort(const std::string& portName, std::unique_ptr<SerialDevice>& device) {
   std::shared_ptr<FakePortImpl> port;
@@ -312,5 +319,7 @@ bool OpenRegisteredFakePort(const std::string& portName, std::unique_ptr<SerialD
   device = port->Open();
   return true;
 }
+
+}  // namespace
 
 }  // namespace platform
