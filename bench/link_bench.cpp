@@ -16,9 +16,9 @@
 #include <thread>
 
 #include "bench_link.h"
-#include "printer_link/engine.h"
-#include "printer_link/receipt.h"
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/commands/receipt.h"
+#include "printer_link/commands/receipt_buffers.h"
 
 namespace {
 

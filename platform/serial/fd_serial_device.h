@@ -62,6 +62,8 @@ class FdSerialDevice : public SerialDevice {
   // An event that the device signals when lines or counters change, so that
   // WaitEvent reacts at once instead of at its next look; WaitEvent resets it.
   virtual Event* ChangeEvent() { return nullptr; }
+  // How long a write may make no progress before it ends as a time-out.
+  virtual uint32_t WriteStallLimitMs() const { return kWriteStallLimitMs; }
 
  private:
   enum class Wake { Again, Aborted, Failed };

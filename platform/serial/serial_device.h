@@ -80,6 +80,11 @@ struct CommTimeouts {
   uint32_t WriteTotalTimeoutConstant = 0;
 };
 
+// A write that moves no byte for this long ends as a time-out, even when the
+// write time-out is 0 (no limit): a printer that stopped taking bytes must not
+// hold the link for ever.
+inline constexpr uint32_t kWriteStallLimitMs = 60000;
+
 struct ComStat {
   uint32_t InQueue = 0;
   uint32_t OutQueue = 0;
@@ -131,13 +136,20 @@ class SerialDevice {
   virtual TransferResult Read(uint8_t* data, uint32_t n, const Event& abort) = 0;
 };
 
+// Port numbers a name "Com" + number may carry.
+inline constexpr unsigned long kFirstPortNumber = 1;
+inline constexpr unsigned long kLastPortNumber = 255;
+
 // The file a Windows-style port name ("Com3") stands for:
-// $KAVORUW_PORT_DIR/COM3 when that variable is set, else /dev/ttyS2.
-// Names that are not "Com" + number are returned unchanged.
+// $KAVORUW_PORT_DIR/COM3 when that variable is set, else /dev/ttyS2. An
+// absolute path stands for itself; any other name, and a port number outside
+// 1..255, stands for nothing (empty), so that no port is ever looked for in
+// the working folder.
 std::string ResolvePortPath(const std::string& portName);
 
 // Opens a port by its Windows-style name, exclusively. nullptr on failure,
-// with the last error: 2 missing, 5 busy or forbidden, 6 not a terminal.
+// with the last error: 2 missing or no such port, 5 busy or forbidden, 6 not
+// a terminal.
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& portName);
 
 // Where OpenSerialDevice looks first: an opener that may stand in for the

@@ -121,6 +121,24 @@ TEST_F(FakePortTest, CtsOffHoldsAWriteUntilItsTimeout) {
   EXPECT_FALSE(r.pending);
 }
 
+TEST_F(FakePortTest, WriteWithoutTimeoutEndsAsATimeoutWhenItStalls) {
+  EXPECT_EQ(kWriteStallLimitMs, 60000u);
+  fake_->SetWriteStallLimit(150);
+  auto port = Open(0, 1000);  // no write time-out at all
+  ASSERT_NE(port, nullptr);
+  fake_->SetCts(false);
+  const uint8_t b = 0x1B;
+  SetLastError(77);
+  const auto start = std::chrono::steady_clock::now();
+  TransferResult r = port->Write(&b, 1, *abort_);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_EQ(r.end, TransferEnd::Completed);
+  EXPECT_TRUE(r.pending);
+  EXPECT_EQ(r.moved, 0u);
+  EXPECT_EQ(GetLastError(), kErrorSuccess);
+  EXPECT_TRUE(fake_->TakeWritten().empty());
+}
+
 TEST_F(FakePortTest, AbortEndsAWriteThatHasNoTimeout) {
   auto port = Open(0, 1000);
   ASSERT_NE(port, nullptr);

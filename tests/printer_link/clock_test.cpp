@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "printer_link/clock.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/clock.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "sim_link.h"
 
 namespace kavoruw {

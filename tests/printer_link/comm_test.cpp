@@ -17,9 +17,9 @@
 #include "platform/sync/event.h"
 #include "platform/sync/main_thread.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/engine.h"
-#include "printer_link/link_error.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 namespace {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
 #include "sim_link.h"
 

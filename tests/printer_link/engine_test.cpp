@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "printer_link/engine.h"
-#include "printer_link/link_error.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/port/link_error.h"
 #include "sim_link.h"
 
 namespace kavoruw {

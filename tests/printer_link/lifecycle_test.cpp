@@ -1,4 +1,4 @@
-#include "printer_link/lifecycle.h"
+#include "printer_link/commands/lifecycle.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/commands/receipt_buffers.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link.h"
-#include "printer_link/link_error.h"
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/link/link.h"
+#include "printer_link/port/link_error.h"
+#include "printer_link/commands/receipt_buffers.h"
 #include "sim_link.h"
 
 namespace kavoruw {

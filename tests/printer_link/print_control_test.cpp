@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
-#include "printer_link/print_control.h"
+#include "printer_link/device/print_control.h"
 #include "sim_link.h"
 
 namespace kavoruw {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/commands/receipt_buffers.h"
 
 namespace kavoruw {
 namespace {

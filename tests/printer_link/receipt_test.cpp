@@ -1,7 +1,7 @@
 // The receipt transaction against the simulated printer: the exact records on
 // the wire, the driver's running totals and what each answer of the printer
 // does to the open receipt.
-#include "printer_link/receipt.h"
+#include "printer_link/commands/receipt.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <string>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/commands/receipt_buffers.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {

@@ -1,4 +1,4 @@
-#include "printer_link/reports.h"
+#include "printer_link/commands/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
 #include "tests/printer_link/sim_link.h"
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/service.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/commands/service.h"
 #include "sim_link.h"
 
 namespace kavoruw {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/vat.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/commands/vat.h"
 #include "platform/text/cp1250.h"
 #include "sim_link.h"
 

@@ -34,6 +34,8 @@ class FakePortImpl final : public FakePort, public std::enable_shared_from_this<
   }
 
   void SetOpenError(uint32_t winError) override { openError_.store(winError); }
+  void SetWriteStallLimit(uint32_t ms) override { stallLimitMs_.store(ms); }
+  uint32_t WriteStallLimit() const { return stallLimitMs_.load(); }
 
   void SetCts(bool on) override {
     cts_.store(on);
@@ -175,6 +177,7 @@ class FakePortImpl final : public FakePort, public std::enable_shared_from_this<
   uint32_t lastEventMask_ = 0;
   bool open_ = false;
   int openCount_ = 0;
+  std::atomic<uint32_t> stallLimitMs_{kWriteStallLimitMs};
 };
 
 class FakeDevice final : public FdSerialDevice {
@@ -236,6 +239,7 @@ class FakeDevice final : public FdSerialDevice {
     return true;
   }
   Event* ChangeEvent() override { return port_->Changed(); }
+  uint32_t WriteStallLimitMs() const override { return port_->WriteStallLimit(); }
 
  private:
   const std::shared_ptr<FakePortImpl> port_;

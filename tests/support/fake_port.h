@@ -32,6 +32,9 @@ class FakePort {
   // The next transfer of that direction fails at once with winError.
   virtual void FailNextWrite(uint32_t winError) = 0;
   virtual void FailNextRead(uint32_t winError) = 0;
+  // Shortens the limit after which a write that makes no progress ends
+  // (kWriteStallLimitMs on a real port), so that tests need not wait a minute.
+  virtual void SetWriteStallLimit(uint32_t ms) = 0;
 
   virtual LineState LastState() = 0;
   virtual CommTimeouts LastTimeouts() = 0;

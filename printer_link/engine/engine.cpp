@@ -1,12 +1,12 @@
-#include "printer_link/engine.h"
+#include "printer_link/engine/engine.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/sync/event.h"
 #include "platform/sync/last_error.h"
-#include "printer_link/comm.h"
-#include "printer_link/link_error.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 

@@ -1,4 +1,4 @@
-#include "printer_link/code_page.h"
+#include "printer_link/commands/code_page.h"
 
 #include <array>
 

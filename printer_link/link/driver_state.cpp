@@ -1,6 +1,6 @@
-#include "printer_link/driver_state.h"
+#include "printer_link/link/driver_state.h"
 
-#include "printer_link/comm.h"
+#include "printer_link/port/comm.h"
 
 namespace kavoruw {
 

@@ -1,12 +1,12 @@
-#include "printer_link/device.h"
+#include "printer_link/device/device.h"
 
 #include <array>
 
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link.h"
+#include "printer_link/link/link.h"
 
 namespace kavoruw {
 

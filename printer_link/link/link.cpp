@@ -1,14 +1,14 @@
-#include "printer_link/link.h"
+#include "printer_link/link/link.h"
 
-#include "printer_link/comm.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/guard.h"
-#include "printer_link/link_error.h"
-#include "printer_link/print_control.h"
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/api/guard.h"
+#include "printer_link/port/link_error.h"
+#include "printer_link/device/print_control.h"
+#include "printer_link/commands/receipt_buffers.h"
 
 namespace kavoruw {
 

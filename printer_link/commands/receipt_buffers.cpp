@@ -1,4 +1,4 @@
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/commands/receipt_buffers.h"
 #include "kavoruw_codes.h"
 
 #include <string_view>

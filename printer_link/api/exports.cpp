@@ -5,20 +5,20 @@
 // before anything is sent.
 #include "kavoruw.h"
 
-#include "printer_link/clock.h"
-#include "printer_link/dll_info.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/clock.h"
+#include "printer_link/api/dll_info.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/error_texts.h"
-#include "printer_link/guard.h"
-#include "printer_link/lifecycle.h"
-#include "printer_link/link.h"
-#include "printer_link/print_control.h"
-#include "printer_link/receipt.h"
-#include "printer_link/receipt_buffers.h"
-#include "printer_link/reports.h"
-#include "printer_link/service.h"
-#include "printer_link/vat.h"
+#include "printer_link/api/error_texts.h"
+#include "printer_link/api/guard.h"
+#include "printer_link/commands/lifecycle.h"
+#include "printer_link/link/link.h"
+#include "printer_link/device/print_control.h"
+#include "printer_link/commands/receipt.h"
+#include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/commands/reports.h"
+#include "printer_link/commands/service.h"
+#include "printer_link/commands/vat.h"
 
 using kavoruw::Guarded;
 

@@ -1,18 +1,18 @@
-#include "printer_link/reports.h"
+#include "printer_link/commands/reports.h"
 
 #include <algorithm>
 #include <span>
 
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/guard.h"
-#include "printer_link/lifecycle.h"
-#include "printer_link/link.h"
-#include "printer_link/print_control.h"
+#include "printer_link/api/guard.h"
+#include "printer_link/commands/lifecycle.h"
+#include "printer_link/link/link.h"
+#include "printer_link/device/print_control.h"
 
 namespace kavoruw {
 

@@ -1,12 +1,12 @@
-#include "printer_link/vat.h"
+#include "printer_link/commands/vat.h"
 
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link.h"
-#include "printer_link/print_control.h"
+#include "printer_link/link/link.h"
+#include "printer_link/device/print_control.h"
 
 namespace kavoruw {
 

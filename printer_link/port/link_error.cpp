@@ -1,4 +1,4 @@
-#include "printer_link/link_error.h"
+#include "printer_link/port/link_error.h"
 
 #include <mutex>
 

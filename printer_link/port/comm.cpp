@@ -1,4 +1,4 @@
-#include "printer_link/comm.h"
+#include "printer_link/port/comm.h"
 
 #include <chrono>
 #include <stdexcept>
@@ -7,7 +7,7 @@
 #include "platform/sync/main_thread.h"
 #include "platform/sync/priority.h"
 #include "platform/win_errors.h"
-#include "printer_link/link_error.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 

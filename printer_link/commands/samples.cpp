@@ -1,15 +1,15 @@
-#include "printer_link/samples.h"
+#include "printer_link/commands/samples.h"
 
 #include <string_view>
 
-#include "printer_link/code_page.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/code_page.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link.h"
-#include "printer_link/print_control.h"
-#include "printer_link/receipt.h"
+#include "printer_link/link/link.h"
+#include "printer_link/device/print_control.h"
+#include "printer_link/commands/receipt.h"
 
 namespace kavoruw {
 

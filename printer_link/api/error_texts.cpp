@@ -1,4 +1,4 @@
-#include "printer_link/error_texts.h"
+#include "printer_link/api/error_texts.h"
 #include "kavoruw_codes.h"
 
 #include <cstring>

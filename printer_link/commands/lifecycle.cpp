@@ -1,4 +1,4 @@
-#include "printer_link/lifecycle.h"
+#include "printer_link/commands/lifecycle.h"
 
 #include <algorithm>
 #include <array>
@@ -7,13 +7,13 @@
 #include <string_view>
 #include <utility>
 
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link.h"
-#include "printer_link/print_control.h"
+#include "printer_link/link/link.h"
+#include "printer_link/device/print_control.h"
 
 namespace kavoruw {
 

@@ -1,20 +1,20 @@
-#include "printer_link/receipt.h"
+#include "printer_link/commands/receipt.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/code_page.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/code_page.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/lifecycle.h"
-#include "printer_link/link.h"
-#include "printer_link/print_control.h"
-#include "printer_link/receipt_buffers.h"
-#include "printer_link/vat.h"
+#include "printer_link/commands/lifecycle.h"
+#include "printer_link/link/link.h"
+#include "printer_link/device/print_control.h"
+#include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/commands/vat.h"
 
 namespace kavoruw {
 

@@ -1,4 +1,4 @@
-#include "printer_link/dll_info.h"
+#include "printer_link/api/dll_info.h"
 
 #include <cstring>
 
