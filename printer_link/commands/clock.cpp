@@ -23,7 +23,7 @@ constexpr size_t kLongClockDigits = 12;
 // The clock answer: digit values, two per field. Anything else would not
 // give the one character per byte that the texts are sized for.
 int32_t ReadClockDigits(uint8_t command, size_t digits, Block& answer) {
-  if (int32_t r = SendCommand(command, static_cast<uint8_t>(digits + 1), {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(command, static_cast<uint8_t>(digits + 1), {}, &answer)) return r;
   for (size_t i = 0; i < digits; ++i) {
     if (answer[i] > 9) return kErrBadAnswer;
   }
@@ -113,7 +113,7 @@ int32_t InitClock(uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi) {
       if (int32_t r = ReadShortStatus(kServiceStatus, s4)) return r;
     }
     const std::vector<uint8_t> data = ClockInitRecord(yy, mm, dd, hh, static_cast<uint8_t>(mi));
-    if (int32_t r = SendCommand(kSetClockCommand, 1, data)) return r;
+    if (int32_t r = ExecuteSequence(kSetClockCommand, 1, data)) return r;
     return PrintControl(kPrintoutMode);
   } catch (...) {
     return kErrInternal;
@@ -130,7 +130,7 @@ int32_t ShiftClock(uint8_t direction, int32_t minutes) {
     if (int32_t r = ReceiptNumber(counter)) return r;
     if (counter != 0) return kErrReceiptCounterNotZero;
     const std::vector<uint8_t> data = ClockShiftRecord(direction, static_cast<uint8_t>(minutes));
-    return SendCommand(kShiftClockCommand, 1, data);
+    return ExecuteSequence(kShiftClockCommand, 1, data);
   } catch (...) {
     return kErrInternal;
   }

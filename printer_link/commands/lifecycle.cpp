@@ -211,15 +211,15 @@ int32_t CheckVATDefined(bool& defined) {
   // Each generation has its own read command and its own mark of an
   // undefined rate; an older printer refuses the newer command with NAK.
   Block answer{};
-  int32_t r = SendCommand(kReadSevenRates, 15, {}, &answer);
+  int32_t r = ExecuteSequence(kReadSevenRates, 15, {}, &answer);
   if (r == 0) {
     defined = AnyByteOtherThan(answer, 7, 2, kReserveWordHigh7);
   } else if (r == kErrNak) {
-    r = SendCommand(kReadSixRates, 13, {}, &answer);
+    r = ExecuteSequence(kReadSixRates, 13, {}, &answer);
     if (r == 0) {
       defined = AnyByteOtherThan(answer, 6, 2, kReserveWordHigh6);
     } else if (r == kErrNak) {
-      r = SendCommand(kReadFourRates, 5, {}, &answer);
+      r = ExecuteSequence(kReadFourRates, 5, {}, &answer);
       if (r == 0) defined = AnyByteOtherThan(answer, 4, 1, kReserveByte4);
     }
   }

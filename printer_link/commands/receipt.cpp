@@ -140,7 +140,7 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   item.price = static_cast<uint32_t>(price);
   item.value = static_cast<uint32_t>(itemValue);
   const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
-  if (int32_t r = SendCommand(kCmdItem, 0, frame)) return r;
+  if (int32_t r = ExecuteSequence(kCmdItem, 0, frame)) return r;
 
   DriverState.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
   if (DriverState.ItemCount < std::numeric_limits<uint32_t>::max()) ++DriverState.ItemCount;
@@ -155,11 +155,11 @@ int32_t SendPayments() {
     TPaymentSlot& slot = DriverState.PaymentSlot[i];
     if (slot.name.empty()) continue;
     const uint8_t number = static_cast<uint8_t>(i + 1);
-    if (int32_t r = SendCommand(kCmdPayment, 0,
+    if (int32_t r = ExecuteSequence(kCmdPayment, 0,
                                 PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount)))) {
       return r;
     }
-    if (int32_t r = SendCommand(kCmdPayment2, 0,
+    if (int32_t r = ExecuteSequence(kCmdPayment2, 0,
                                 PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount2)))) {
       return r;
     }
@@ -171,7 +171,7 @@ int32_t SendPayments() {
 int32_t SendTrailerLines() {
   for (TTrailerLine& line : DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) continue;
-    if (int32_t r = SendCommand(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text))) {
+    if (int32_t r = ExecuteSequence(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text))) {
       return r;
     }
     line = TTrailerLine{};
@@ -181,7 +181,7 @@ int32_t SendTrailerLines() {
 
 // '$' and what its answer means for the receipt.
 int32_t FinishReceipt() {
-  const int32_t r = SendCommand(kCmdEnd, 1);
+  const int32_t r = ExecuteSequence(kCmdEnd, 1);
   if (r == kOk) {
     uint8_t s3 = 0;
     if (int32_t s = ReadShortStatus(kPrintStatus, s3)) return s;
@@ -213,7 +213,7 @@ int32_t CheckTotalsDevice() {
 // The printer's seven 5-byte per-rate totals, rates A..G.
 int32_t ReadPrinterTotals(std::array<uint64_t, kRateCount>& totals) {
   Block answer{};
-  if (int32_t r = SendCommand(kCmdTotals, kTotalsAnswerLength, {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(kCmdTotals, kTotalsAnswerLength, {}, &answer)) return r;
   for (size_t i = 0; i < kRateCount; ++i) {
     uint64_t total = 0;
     for (size_t k = 0; k < kTotalBytes; ++k) {
@@ -372,7 +372,7 @@ int32_t ReceiptBegin() {
     DriverState.ItemCount = 0;
     if (int32_t r = CheckReceiptConditions()) return r;
     // The engine purges the port's buffers before the command.
-    if (int32_t r = SendCommand(kCmdBegin, 1)) return r;
+    if (int32_t r = ExecuteSequence(kCmdBegin, 1)) return r;
     DriverState.ReceiptOpen = true;
     DriverState.VatTotals.fill(0);
     return kOk;
@@ -423,9 +423,10 @@ int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amou
     if (amount < 0) return kErrInternal;
     const std::vector<uint8_t> frame = PackageFrame(static_cast<uint8_t>(type), number1, number2,
                                                     static_cast<uint32_t>(amount));
-    if (int32_t r = SendCommand(kCmdPackage, 0, frame)) return r;
     uint8_t answer = 0;
-    if (!ReadPortByte(answer)) return kErrReceive;
+    if (int32_t r = ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1))) {
+      return r;
+    }
     return answer == kAck ? kOk : kErrNak;
   } catch (...) {
     return kErrInternal;
@@ -437,7 +438,7 @@ int32_t PrintSubtotal() {
     if (int32_t r = LinkCheck(false)) return r;
     if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
     if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
-    return SendCommand(kCmdSubtotal, 0);
+    return ExecuteSequence(kCmdSubtotal, 0);
   } catch (...) {
     return kErrInternal;
   }
@@ -450,7 +451,7 @@ int32_t ReceiptEnd(int32_t discount) {
     if (int32_t r = CheckReceiptStatus()) return r;
     uint32_t percent = static_cast<uint32_t>(discount);
     if (percent >= 1 && percent <= kMaxDiscount) {
-      if (int32_t r = SendCommand(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
+      if (int32_t r = ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
         return r;
       }
     } else {
@@ -459,7 +460,7 @@ int32_t ReceiptEnd(int32_t discount) {
     if (int32_t r = CheckReceiptStatus()) return r;
     const uint64_t total = DiscountedTotal(DriverState.VatTotals, percent);
     if (total > kMaxU32) return kErrInternal;
-    if (int32_t r = SendCommand(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
+    if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
     if (int32_t r = CheckReceiptStatus()) return r;
     if (int32_t r = SendPayments()) return r;
     if (int32_t r = SendTrailerLines()) return r;
@@ -477,8 +478,8 @@ int32_t ReceiptCancel() {
     if (int32_t r = CheckReceiptStatus()) return r;
     const uint64_t total = PlainTotal();
     if (total > kMaxU32) return kErrInternal;
-    if (int32_t r = SendCommand(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
-    const int32_t r = SendCommand(kCmdCancel, 1);
+    if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
+    const int32_t r = ExecuteSequence(kCmdCancel, 1);
     if (r == kErrReceiptNotBegun) {
       // The printer has no receipt open: there is nothing left to cancel.
       DriverState.ReceiptOpen = false;

@@ -51,7 +51,7 @@ int32_t LinkAndNoReceipt() {
 
 // A report command and the wait for its printout.
 int32_t PrintReport(uint8_t command) {
-  if (int32_t r = SendCommand(command, 1)) return r;
+  if (int32_t r = ExecuteSequence(command, 1)) return r;
   return PrintControl(kPrintoutMode);
 }
 
@@ -106,11 +106,7 @@ int32_t OnLongReportPort(Send send) {
 
 // Command '1' with its data, then the result byte the printer sends after it.
 int32_t SendPeriodicReport(std::span<const uint8_t> record, uint8_t& result) {
-  std::copy(record.begin(), record.end(), SendBuffer.begin());
-  RunSequence(kPeriodicReportCommand, 1, static_cast<uint16_t>(record.size()), 1);
-  if (LastSequenceError != 0) return LastSequenceError;
-  result = AnswerBuffer[0];
-  return kOk;
+  return ExecuteSequence(kPeriodicReportCommand, 1, record, nullptr, std::span(&result, 1));
 }
 
 // The printer's verdict on a periodic report; an accepted one is printing.
@@ -135,7 +131,7 @@ int32_t PeriodicReportOnSecondGeneration(const std::vector<uint8_t>& record) {
 int32_t ReadCounter(uint8_t command, int32_t& n) {
   if (int32_t r = LinkAndNoReceipt()) return r;
   Block answer{};
-  if (int32_t r = SendCommand(command, 3, {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(command, 3, {}, &answer)) return r;
   n = answer[0] + 256 * answer[1];
   return kOk;
 }
@@ -181,7 +177,7 @@ int32_t DailyReport(int32_t flag) {
     // With flag set the caller has already decided about an empty report.
     if (flag == 0 || !AcceptsEmptyDailyReport(DriverState.DeviceKind)) {
       Block answer{};
-      if (int32_t r = SendCommand(kReceiptCounterCommand, 3, {}, &answer)) return r;
+      if (int32_t r = ExecuteSequence(kReceiptCounterCommand, 3, {}, &answer)) return r;
       if (answer[0] == 0 && answer[1] == 0) return kErrZeroReceiptCounter;
     }
     return PrintReport(kDailyReportCommand);
@@ -228,7 +224,7 @@ int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y
     }
     const std::vector<uint8_t> record = PeriodReportRecord(y1, m1, d1, y2, m2, d2);
     const uint8_t command = kind == 1 ? kDetailedPeriodCommand : kShortPeriodCommand;
-    if (int32_t r = OnLongReportPort([&] { return SendCommand(command, 1, record); })) return r;
+    if (int32_t r = OnLongReportPort([&] { return ExecuteSequence(command, 1, record); })) return r;
     return PrintControl(kPrintoutMode);
   });
 }
@@ -261,12 +257,8 @@ int32_t PeriodicReportByKind(TPeriodReportKind kind, const ReportParams& params)
   if (int32_t r = CheckPeriodReportConditions()) return r;
   uint8_t result = 0;
   int32_t r = OnLongReportPort([&] {
-    Block answer{};
-    if (int32_t c = RSSequence(kPeriodicReportCommand, 1, static_cast<int32_t>(record.size()),
-                               answer.data(), record.data())) {
-      return c;
-    }
-    return ReadPortByte(result) ? kOk : kErrReceive;
+    return static_cast<int32_t>(
+        ExecuteSequence(kPeriodicReportCommand, 1, record, nullptr, std::span(&result, 1)));
   });
   if (r != 0) return r;
   return ReportResult(result);
@@ -286,7 +278,7 @@ int32_t PrinterNumber(int32_t& number, std::string& code) {
   return Guarded([&] {
     if (int32_t r = LinkAndNoReceipt()) return r;
     Block answer{};
-    if (int32_t r = SendCommand(kPrinterNumberCommand, 5, {}, &answer)) return r;
+    if (int32_t r = ExecuteSequence(kPrinterNumberCommand, 5, {}, &answer)) return r;
     // Two digit characters; anything below '0' gives no number.
     const int32_t value = (answer[0] - '0') * 10 + (answer[1] - '0');
     if (value < 0) return kErrInternal;

@@ -61,7 +61,7 @@ int32_t PrintSample(const std::vector<uint8_t>& data) {
   if (int32_t r = LinkCheck(true)) return r;
   if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-  if (int32_t r = SendCommand(kCmdSample, 1, data)) return r;
+  if (int32_t r = ExecuteSequence(kCmdSample, 1, data)) return r;
   return PrintControl(kPrintoutMode);
 }
 

@@ -51,7 +51,7 @@ int32_t SendFeedCount(std::string_view progressText, int64_t n) {
     if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (n < 0 || n > 0xFF) return kErrInternal;
     const uint8_t data[] = {static_cast<uint8_t>(n)};
-    return SendCommand(kWriteFeedCount, 1, data);
+    return ExecuteSequence(kWriteFeedCount, 1, data);
   } catch (...) {
     return kErrInternal;
   }
@@ -61,7 +61,7 @@ int32_t SendFeedCount(std::string_view progressText, int64_t n) {
 int32_t ReadUniqueAnswer(Block& answer) {
   if (int32_t r = LinkCheck(true)) return r;
   if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-  return SendCommand(kReadUniqueNumber, 1 + kUniqueNumberLength, {}, &answer);
+  return ExecuteSequence(kReadUniqueNumber, 1 + kUniqueNumberLength, {}, &answer);
 }
 
 // Byte 1 is not used, byte 2 is the width flag, the text follows.
@@ -105,7 +105,7 @@ int32_t OpenDrawer(int32_t drawer) {
   try {
     if (int32_t r = LinkCheck(false)) return r;
     if (drawer < 1 || drawer > 3) return kErrDrawerNumber;
-    return SendCommand(static_cast<uint8_t>(kOpenDrawer1 + drawer - 1), 1);
+    return ExecuteSequence(static_cast<uint8_t>(kOpenDrawer1 + drawer - 1), 1);
   } catch (...) {
     return kErrInternal;
   }
@@ -118,7 +118,7 @@ int32_t SetPrinterNumber(const std::string& number, const std::string& code) {
     if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     const std::vector<uint8_t> record = PrinterNumberRecord(number, code);
     if (record.empty()) return kErrInternal;
-    return SendCommand(kSetPrinterNumber, 1, record);
+    return ExecuteSequence(kSetPrinterNumber, 1, record);
   } catch (...) {
     return kErrInternal;
   }
@@ -138,7 +138,7 @@ int32_t SetRoundingType(uint32_t mode) {
     // '0' + mode must still fit the byte: modes above 207 are out of range.
     if (mode > 0xFF - '0') return kErrInternal;
     const uint8_t data[] = {static_cast<uint8_t>('0' + mode)};
-    return SendCommand(kSetRounding, 1, data);
+    return ExecuteSequence(kSetRounding, 1, data);
   } catch (...) {
     return kErrInternal;
   }
@@ -154,7 +154,7 @@ int32_t DisplayTest(uint32_t step) {
     if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (step > 0xFF) return kErrInternal;
     const uint8_t data[] = {static_cast<uint8_t>(step)};
-    return SendCommand(kDisplayTest, 1, data);
+    return ExecuteSequence(kDisplayTest, 1, data);
   } catch (...) {
     return kErrInternal;
   }
@@ -166,7 +166,7 @@ int32_t ClearPriceBuffer() {
     if (int32_t r = LinkCheck(true)) return r;
     if (int32_t r = StatusGate()) return r;
     if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    return SendCommand(kClearPriceBuffer, 1);
+    return ExecuteSequence(kClearPriceBuffer, 1);
   } catch (...) {
     return kErrInternal;
   }
@@ -179,7 +179,7 @@ int32_t EpromTest() {
     if (int32_t r = StatusGate()) return r;
     if (DriverState.ReceiptOpen) return kErrReceiptOpen;
     if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-    if (int32_t r = SendCommand(kEpromTest, 1)) return r;
+    if (int32_t r = ExecuteSequence(kEpromTest, 1)) return r;
     return PrintControl(kPrintoutMode);
   } catch (...) {
     return kErrInternal;
@@ -191,7 +191,7 @@ int32_t RemotePrinterOff() {
   try {
     if (int32_t r = LinkCheck(true)) return r;
     static constexpr uint8_t kData[] = {'0', '0', '0', '0', '0'};
-    return SendCommand(kPowerOff, 1, kData);
+    return ExecuteSequence(kPowerOff, 1, kData);
   } catch (...) {
     return kErrInternal;
   }
@@ -246,11 +246,8 @@ int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3,
   const uint8_t command = kind == 6 ? kReadUserDataPharmacy : kReadUserData;
   for (uint8_t n = 1; n <= lines.size(); ++n) {
     const uint8_t data[] = {n};
-    if (int32_t r = SendCommand(command, 1, data)) return r;
     std::array<uint8_t, kUserDataReadLength> raw{};
-    for (uint8_t& b : raw) {
-      if (!ReadPortByte(b)) return kErrReceive;
-    }
+    if (int32_t r = ExecuteSequence(command, 1, data, nullptr, raw)) return r;
     *lines[n - 1] = UserDataLineText(raw);
   }
   return kOk;
@@ -262,9 +259,10 @@ int32_t WriteUserData(uint32_t lineNo, uint32_t width, const std::string& text) 
     if (int32_t r = StatusGate()) return r;
     const std::vector<uint8_t> record = UserDataLineRecord(lineNo, width, text);
     if (record.empty()) return kErrInternal;
-    if (int32_t r = SendCommand(kWriteUserData, 1, record)) return r;
     uint8_t result = 0;
-    if (!ReadPortByte(result)) return kErrReceive;
+    if (int32_t r = ExecuteSequence(kWriteUserData, 1, record, nullptr, std::span(&result, 1))) {
+      return r;
+    }
     return result == 0 ? kOk : kErrUserDataNotWritten;
   } catch (...) {
     return kErrInternal;
@@ -282,11 +280,7 @@ int32_t PrintUserDataControl(const std::string& line1, const std::string& line2,
     if (int32_t r = LinkCheck(true)) return r;
     if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
     if (int32_t r = StatusGate()) return r;
-    Block answer{};
-    if (int32_t r = RSSequence(kPrintUserData, 1, static_cast<int32_t>(record.size()),
-                               answer.data(), record.data())) {
-      return r;
-    }
+    if (int32_t r = ExecuteSequence(kPrintUserData, 1, record)) return r;
     return PrintControl(kPrintoutMode);
   } catch (...) {
     return kErrInternal;

@@ -53,7 +53,7 @@ int32_t ReadPrinterRates(int32_t& count, VatRates& rates) {
     const bool bytes = form->wholePercentBytes;
     const auto answerLen = static_cast<uint8_t>(1 + form->count * (bytes ? 1 : 2));
     Block answer{};
-    int32_t r = SendCommand(form->readCommand, answerLen, {}, &answer);
+    int32_t r = ExecuteSequence(form->readCommand, answerLen, {}, &answer);
     if (r == kErrNak && !bytes) continue;
     if (r != 0) return r;
     count = form->count;
@@ -131,7 +131,7 @@ int32_t SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, i
       if (!VatRateFits(kind, rates[i])) return kErrVatNotWritten;
     }
     const std::vector<uint8_t> data = VatRecord(kind, rates);
-    if (int32_t r = SendCommand(form.writeCommand, 1, data)) return r;
+    if (int32_t r = ExecuteSequence(form.writeCommand, 1, data)) return r;
     if (int32_t r = PrintControl(kPrintoutMode)) return r;
     int32_t readCount = 0;
     VatRates read{};

@@ -27,7 +27,7 @@ constexpr uint8_t kTypeKavor = 44;
 // Sends a long status command and stores its byte as soon as it arrives.
 int32_t ReadLongStatus(uint8_t command, uint8_t& value) {
   Block answer{};
-  int32_t r = SendCommand(command, 2, {}, &answer);
+  int32_t r = ExecuteSequence(command, 2, {}, &answer);
   if (r == 0) value = answer[0];
   return r;
 }
@@ -40,7 +40,7 @@ std::string DeviceKindName(uint32_t kind) {
 
 int32_t ReadShortStatus(uint8_t command, uint8_t& value) {
   Block answer{};
-  int32_t r = SendCommand(command, 1, {}, &answer);
+  int32_t r = ExecuteSequence(command, 1, {}, &answer);
   if (r == 0) value = answer[0];
   return r;
 }
@@ -56,14 +56,14 @@ int32_t StatusGate() {
 int32_t ReadDeviceType(uint8_t& kind, uint32_t& version) {
   ShowProgressText("Odczyt typu urządzenia...");
   Block answer{};
-  int32_t r = SendCommand(0xFF, 2, {}, &answer);
+  int32_t r = ExecuteSequence(0xFF, 2, {}, &answer);
   if (r != 0) return r;
   const uint8_t type = answer[0];
   // The two models of a pair answer 0xFE differently: the newer one with its
   // version, the older one with NAK.
   auto askVersion = [&](uint8_t newer, uint8_t older) {
     Block details{};
-    int32_t v = SendCommand(0xFE, 4, {}, &details);
+    int32_t v = ExecuteSequence(0xFE, 4, {}, &details);
     if (v == 0) {
       kind = newer;
       version = details[1];
@@ -108,7 +108,7 @@ int32_t ReadReceiptCounter(int32_t& counter) {
   if (int32_t r = LinkCheck(true)) return r;
   if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   Block answer{};
-  if (int32_t r = SendCommand('f', 3, {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence('f', 3, {}, &answer)) return r;
   counter = answer[0] + 256 * answer[1];
   return 0;
 }

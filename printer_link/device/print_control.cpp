@@ -36,7 +36,7 @@ int32_t SendResume() {
   uint8_t s3 = 0;
   if (int32_t r = ReadShortStatus(kPrintStatus, s3)) return r;
   if (s3 & status::kNoPaper) return kErrNoPaper;
-  return SendCommand('*', 1);
+  return ExecuteSequence('*', 1);
 }
 
 int32_t Poll(int32_t mode, const PollContext& how);

@@ -86,7 +86,7 @@ int32_t EnsureLink(int32_t port, bool check) {
                    static_cast<uint16_t>(DriverState.StoredTimeout));
     if (r != 0) return r;
     if (check) {
-      r = SendCommand('#', 1);
+      r = ExecuteSequence('#', 1);
       if (r != 0 && r != kErrNak) return r;
       if (r == 0) {
         // The wait runs on the port just opened; it must not start another

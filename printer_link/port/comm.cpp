@@ -1,7 +1,6 @@
 #include "printer_link/port/comm.h"
 
 #include <chrono>
-#include <stdexcept>
 
 #include "platform/sync/last_error.h"
 #include "platform/sync/main_thread.h"
@@ -10,14 +9,6 @@
 #include "printer_link/port/link_error.h"
 
 namespace kavoruw {
-
-std::atomic<uint8_t> TxByte{0};
-std::atomic<uint8_t> RxByte{0};
-std::atomic<bool> IoFailed{false};
-std::shared_ptr<platform::Event> DoneEvent;
-std::shared_ptr<platform::Event> WriteRequestEvent;
-std::shared_ptr<platform::Event> ReadRequestEvent;
-std::shared_ptr<platform::Event> AbortEvent;
 
 namespace {
 
@@ -53,7 +44,7 @@ void SetConnectSettleTime(int milliseconds) { connectSettleMs.store(milliseconds
 void TThread::Start() { thread_ = std::thread([this] { Execute(); }); }
 
 void TThread::Stop() {
-  stopEvent_->Set();
+  RequestStop();
   terminated_.store(true);
 }
 
@@ -109,35 +100,32 @@ void TZdarzeniaCommThread::DoCommEvent() {
 
 // --- One-byte worker ----------------------------------------------------------
 
-TZapisOdczytThread::TZapisOdczytThread(TComm* owner, std::shared_ptr<platform::Event> stopEvent)
-    : TThread(std::move(stopEvent)),
-      owner_(owner),
-      writeRequest_(WriteRequestEvent),
-      readRequest_(ReadRequestEvent) {}
+TZapisOdczytThread::TZapisOdczytThread(TComm* owner) : TThread(nullptr), owner_(owner) {}
+
+void TZapisOdczytThread::RequestStop() { owner_->HandOff().Stop(); }
 
 void TZapisOdczytThread::Execute() {
   platform::SetCurrentThreadPriority(platform::ThreadPriority::TimeCritical);
-  while (!Terminated()) {
-    uint32_t w = platform::WaitForAny({stopEvent_.get(), writeRequest_.get(), readRequest_.get()});
-    if (w == 1) {
-      DoWrite();
-    } else if (w == 2) {
-      DoRead();
-    } else {
-      break;
+  THandOff& handOff = owner_->HandOff();
+  Transfer direction = Transfer::Write;
+  uint8_t b = 0;
+  while (!Terminated() && handOff.NextRequest(direction, b)) {
+    uint32_t moved = 0;
+    // The thread's own boundary: whatever a transfer throws ends that
+    // transfer, never the program.
+    try {
+      moved = direction == Transfer::Write ? DoWrite(b) : DoRead(b);
+    } catch (...) {
+      moved = 0;
+      RecordLinkError("Port nie jest otwarty, niemożliwa operacja.", -1);
     }
+    handOff.Complete(moved, b);
   }
 }
 
-void TZapisOdczytThread::DoWrite() {
-  uint8_t b = TxByte.load();
-  owner_->WriteOneByte(&b);
-}
+uint32_t TZapisOdczytThread::DoWrite(uint8_t b) { return owner_->WriteOneByte(&b); }
 
-void TZapisOdczytThread::DoRead() {
-  uint8_t b = 0;
-  owner_->ReadBytes(&b, 1, &RxByte);
-}
+uint32_t TZapisOdczytThread::DoRead(uint8_t& b) { return owner_->ReadBytes(&b, 1); }
 
 // --- The port object ----------------------------------------------------------
 
@@ -164,23 +152,6 @@ int32_t TComm::Open() {
 
 void TComm::CloseDeviceHandle() { handle_.reset(); }
 
-bool TComm::CreateConnectionEvents() {
-  auto abort = platform::Event::Create(false);
-  auto done = platform::Event::Create(true);
-  auto writeRequest = platform::Event::Create(false);
-  auto readRequest = platform::Event::Create(false);
-  if (!abort || !done || !writeRequest || !readRequest) return false;
-  abort_ = abort;
-  done_ = done;
-  writeRequest_ = writeRequest;
-  readRequest_ = readRequest;
-  AbortEvent = abort;
-  DoneEvent = done;
-  WriteRequestEvent = writeRequest;
-  ReadRequestEvent = readRequest;
-  return true;
-}
-
 int32_t TComm::Connect() {
   Close();
   SetCommError(std::string(), 0);
@@ -189,19 +160,20 @@ int32_t TComm::Connect() {
 
   // Every event is made before a thread starts: a connect that cannot make
   // them fails here instead of leaving a worker that never answers.
+  auto abort = platform::Event::Create(false);
   auto watcherStop = platform::Event::Create(false);
-  auto workerStop = platform::Event::Create(false);
-  if (!watcherStop || !workerStop || !CreateConnectionEvents()) {
+  if (!abort || !watcherStop) {
     result = LastError();
     RecordLinkError("Błąd CreateEvent. ", result);
     CloseDeviceHandle();
     return result;
   }
+  handOff_.Start(std::move(abort));
 
   eventThread_ = std::make_unique<TZdarzeniaCommThread>(handle_.get(), eventSet_, watcherStop);
   eventThread_->SetCallback(this, &TComm::OnCommEvent);
   eventThread_->Start();
-  workerThread_ = std::make_unique<TZapisOdczytThread>(this, workerStop);
+  workerThread_ = std::make_unique<TZapisOdczytThread>(this);
   workerThread_->Start();
 
   result = ApplyState();
@@ -223,8 +195,8 @@ int32_t TComm::Close() {
   platform::SetLastError(0);
   if (!handle_->SetTimeouts(savedTimeouts_)) Record("Błąd podczas aktualizacji czasów.");
   // A transfer still waiting for the printer is cut short first, so that the
-  // worker can be joined.
-  if (abort_) abort_->Set();
+  // worker can be joined; bytes handed over from now on fail at once.
+  handOff_.Abort();
   if (eventThread_) {
     eventThread_->Stop();
     eventThread_->WaitFor();
@@ -236,7 +208,8 @@ int32_t TComm::Close() {
     workerThread_.reset();
   }
   CloseDeviceHandle();
-  if (abort_ && !abort_->Set()) {
+  platform::Event* abort = handOff_.AbortEvent();
+  if (abort && !abort->Set()) {
     Record("Błąd podczas sygnalizacji zdarzenia.");
     return LastError();
   }
@@ -298,17 +271,12 @@ int32_t TComm::SetTimeouts(uint16_t writeSec, uint16_t readSec) {
 }
 
 int32_t TComm::SetParams(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
-  try {
-    baudRate_ = baud;
-    portName_ = "Com" + std::to_string(port);
-    portNumber_ = port;
-    writeTimeout_ = writeSec;
-    readTimeout_ = readSec;
-    return 0;
-  } catch (...) {
-    Record("Błąd podczas aktualizacji bloku kontroli danych.");
-    return LastError();
-  }
+  baudRate_ = baud;
+  portName_ = "Com" + std::to_string(port);
+  portNumber_ = port;
+  writeTimeout_ = writeSec;
+  readTimeout_ = readSec;
+  return 0;
 }
 
 int32_t TComm::PurgeOutput() {
@@ -340,62 +308,44 @@ void TComm::HandleCommError(int32_t eventFlag) {
 
 uint32_t TComm::WriteOneByte(const uint8_t* b) {
   uint8_t copy = *b;
-  return Transfer(true, &copy, 1, nullptr);
+  return Transfer(true, &copy, 1);
 }
 
-uint32_t TComm::ReadBytes(uint8_t* destination, uint32_t n, std::atomic<uint8_t>* mailbox) {
-  return Transfer(false, destination, n, mailbox);
-}
+uint32_t TComm::ReadBytes(uint8_t* destination, uint32_t n) { return Transfer(false, destination, n); }
 
-uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n, std::atomic<uint8_t>* mailbox) {
-  platform::Event* request = write ? writeRequest_.get() : readRequest_.get();
-  uint32_t moved = 0;
-  try {
-    platform::SetLastError(0);
-    if (!request || !request->Reset()) {
-      Record("Błąd zamknięcia uchwytu.");
-    } else {
-      IoFailed.store(true);
-      if (!handle_ || !abort_) throw std::runtime_error("port closed");
-      platform::TransferResult r =
-          write ? handle_->Write(data, n, *abort_) : handle_->Read(data, n, *abort_);
-      moved = r.moved;
-      using platform::TransferEnd;
-      switch (r.end) {
-        case TransferEnd::Completed:
-          if (moved < n) {
-            if (!r.pending) Record(write ? "Niepoprawny zapis." : "Niepoprawny odczyt.");
-            else Record(write ? "Timeout zapisu." : "Timeout odczytu.");
-          }
-          break;
-        case TransferEnd::Failed:
-          Record(write ? "Niepoprawny zapis do portu." : "Niepoprawny odczyt.");
-          break;
-        case TransferEnd::WaitFailed:
-          Record(write ? "Niepoprawny zapis." : "Niepoprawny odczyt.");
-          break;
-        case TransferEnd::QueryFailed:
-          if (write) Record("Niepoprawny zapis.");
-          else if (platform::GetLastError() == platform::kErrorOperationAborted) Record("Odczyt przerwany");
-          else Record("Niepoprawny odczyt.");
-          break;
-        case TransferEnd::Aborted:
-          Record(write ? "Zapis przerwany." : "Odczyt przerwany.");
-          break;
-      }
-    }
-  } catch (...) {
+uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n) {
+  platform::SetLastError(0);
+  const platform::Event* abort = handOff_.AbortEvent();
+  if (!handle_ || !abort) {
     RecordLinkError("Port nie jest otwarty, niemożliwa operacja.", -1);
-    moved = 0;
-  }
-  if (mailbox && moved > 0) mailbox->store(data[0]);
-  IoFailed.store(moved == 0);
-  platform::Event* done = done_.get();
-  if (!done || !done->Set()) {
-    Record("Błąd podczas anulacji zdarzenia.");
     return 0;
   }
-  return moved;
+  platform::TransferResult r =
+      write ? handle_->Write(data, n, *abort) : handle_->Read(data, n, *abort);
+  using platform::TransferEnd;
+  switch (r.end) {
+    case TransferEnd::Completed:
+      if (r.moved < n) {
+        if (!r.pending) Record(write ? "Niepoprawny zapis." : "Niepoprawny odczyt.");
+        else Record(write ? "Timeout zapisu." : "Timeout odczytu.");
+      }
+      break;
+    case TransferEnd::Failed:
+      Record(write ? "Niepoprawny zapis do portu." : "Niepoprawny odczyt.");
+      break;
+    case TransferEnd::WaitFailed:
+      Record(write ? "Niepoprawny zapis." : "Niepoprawny odczyt.");
+      break;
+    case TransferEnd::QueryFailed:
+      if (write) Record("Niepoprawny zapis.");
+      else if (platform::GetLastError() == platform::kErrorOperationAborted) Record("Odczyt przerwany");
+      else Record("Niepoprawny odczyt.");
+      break;
+    case TransferEnd::Aborted:
+      Record(write ? "Zapis przerwany." : "Odczyt przerwany.");
+      break;
+  }
+  return r.moved;
 }
 
 }  // namespace kavoruw

@@ -2,7 +2,7 @@
 // The serial port object of the printer link and its two threads: the event
 // watcher, which acknowledges line errors, and the one-byte worker, which
 // performs every write and read. The command engine hands bytes to the worker
-// through the events and mailboxes declared at the end of this file.
+// through the port object's hand-off.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -12,6 +12,7 @@
 
 #include "platform/serial/serial_device.h"
 #include "platform/sync/event.h"
+#include "printer_link/port/hand_off.h"
 
 namespace kavoruw {
 
@@ -39,6 +40,8 @@ class TThread {
 
  protected:
   virtual void Execute() = 0;
+  // Tells the running Execute to end; by default through the stop event.
+  virtual void RequestStop() { stopEvent_->Set(); }
   bool Terminated() const { return terminated_.load(); }
   // Stops and joins the thread; every derived destructor calls it first, so
   // that the thread never runs on a half-destroyed object.
@@ -72,21 +75,22 @@ class TZdarzeniaCommThread : public TThread {
   Callback callback_ = nullptr;
 };
 
+// Takes each byte from the owner's hand-off, moves it and reports it done;
+// it stops through the hand-off, between transfers.
 class TZapisOdczytThread : public TThread {
  public:
-  TZapisOdczytThread(TComm* owner, std::shared_ptr<platform::Event> stopEvent);
+  explicit TZapisOdczytThread(TComm* owner);
   ~TZapisOdczytThread() override { Finish(); }
 
  protected:
   void Execute() override;
+  void RequestStop() override;
 
  private:
-  void DoWrite();
-  void DoRead();
+  uint32_t DoWrite(uint8_t b);
+  uint32_t DoRead(uint8_t& b);
 
   TComm* owner_;
-  std::shared_ptr<platform::Event> writeRequest_;
-  std::shared_ptr<platform::Event> readRequest_;
 };
 
 class TComm {
@@ -111,9 +115,9 @@ class TComm {
   virtual void HandleCommError(int32_t eventFlag);
   // Worker thread only.
   uint32_t WriteOneByte(const uint8_t* b);
-  // With a mailbox, the first byte read is also put there before the worker
-  // reports the transfer done.
-  uint32_t ReadBytes(uint8_t* destination, uint32_t n, std::atomic<uint8_t>* mailbox = nullptr);
+  uint32_t ReadBytes(uint8_t* destination, uint32_t n);
+  // The byte hand-off to this port's worker.
+  THandOff& HandOff() { return handOff_; }
 
   const std::string& PortName() const { return portName_; }
   uint8_t PortNumber() const { return portNumber_; }
@@ -123,9 +127,7 @@ class TComm {
   const platform::CommTimeouts& TimeoutsInUse() const { return timeoutsInUse_; }
 
  private:
-  // The events of one connection, made before any thread starts.
-  bool CreateConnectionEvents();
-  uint32_t Transfer(bool write, uint8_t* data, uint32_t n, std::atomic<uint8_t>* mailbox);
+  uint32_t Transfer(bool write, uint8_t* data, uint32_t n);
 
   std::unique_ptr<platform::SerialDevice> handle_;
   platform::LineState lineState_;
@@ -146,26 +148,13 @@ class TComm {
   int32_t outputQueueSize_ = 2048;
   uint16_t writeTimeout_ = 0;
   uint16_t readTimeout_ = 0;
-  // The events of the current connection (see CreateConnectionEvents).
-  std::shared_ptr<platform::Event> abort_;
-  std::shared_ptr<platform::Event> done_;
-  std::shared_ptr<platform::Event> writeRequest_;
-  std::shared_ptr<platform::Event> readRequest_;
+  THandOff handOff_;
 };
 
 // --- Unit state of the port layer -----------------------------------------
 
+// The one port object of the driver; nullptr until the first open.
 extern std::unique_ptr<TComm> CommPort;
-// Mailboxes of the byte hand-off.
-extern std::atomic<uint8_t> TxByte;
-extern std::atomic<uint8_t> RxByte;
-extern std::atomic<bool> IoFailed;
-// The hand-off's view of the worker's events, replaced by each connect and
-// used by the command thread only.
-extern std::shared_ptr<platform::Event> DoneEvent;
-extern std::shared_ptr<platform::Event> WriteRequestEvent;
-extern std::shared_ptr<platform::Event> ReadRequestEvent;
-extern std::shared_ptr<platform::Event> AbortEvent;
 
 // TComm.IsOpen on CommPort; false while there is no port object.
 bool CommPortIsOpen();

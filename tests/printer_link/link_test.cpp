@@ -41,7 +41,7 @@ class LinkTest : public testing::SimLinkTest {
 
   // The link test as the next command: proves what went out before it.
   void ExpectOnlyLinkTestFollows() {
-    ASSERT_EQ(SendCommand('#', 1), 0);
+    ASSERT_EQ(ExecuteSequence('#', 1), 0);
     EXPECT_EQ(Wire(2), Frames({'#'}));
   }
   // A session of a receipt in the making.
@@ -100,14 +100,14 @@ TEST_F(LinkTest, OpenCloseAndReopen) {
   EXPECT_EQ(LinkErrorCode(), 0);
   EXPECT_EQ(CommPort->PortName(), "Com1");
   EXPECT_EQ(CommPort->BaudRate(), 9600);
-  EXPECT_EQ(SendCommand('#', 1), 0);
+  EXPECT_EQ(ExecuteSequence('#', 1), 0);
 
   DriverState.DeviceKind = 3;
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_EQ(ClosePort(), 0);
-  EXPECT_EQ(SendCommand('#', 1), kErrTransmit);
+  EXPECT_EQ(ExecuteSequence('#', 1), kErrTransmit);
   // Closing is not the end of the session.
   EXPECT_EQ(DriverState.DeviceKind, 3);
   EXPECT_TRUE(DriverState.LinkUp);
@@ -122,7 +122,7 @@ TEST_F(LinkTest, OpenCloseAndReopen) {
   EXPECT_EQ(ClosePort(), 0);
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(OpenPort(1, 9600, 1, 1), 0);
-  EXPECT_EQ(SendCommand('#', 1), 0);
+  EXPECT_EQ(ExecuteSequence('#', 1), 0);
 }
 
 TEST_F(LinkTest, SecondOpenIsRefusedAndTheLinkGoesOn) {

@@ -264,7 +264,7 @@ TEST_F(PrintControlTest, PortClosedOrAbortedEndsThePoll) {
   Reset();
   Job(0, 50);
   onPump = [](int n) {
-    if (n == 2) AbortEvent->Set();
+    if (n == 2) CommPort->HandOff().Abort();
   };
   EXPECT_EQ(PrintControl(kCheckMode), kErrTransmit);
   EXPECT_EQ(Wire(2), kFirstRead);

@@ -64,7 +64,7 @@ class ServiceTest : public testing::SimLinkTest {
   void ExpectWire(const Bytes& expected) { EXPECT_EQ(Take(expected.size()), expected); }
   // Nothing reached the printer: the next thing it hears is a link test.
   void ExpectNothingSent() {
-    ASSERT_EQ(SendCommand('#', 1), 0);
+    ASSERT_EQ(ExecuteSequence('#', 1), 0);
     ExpectWire(Cmd('#'));
   }
 };
