@@ -120,26 +120,18 @@ std::string ErrorText(int32_t code) {
   return it != table.texts.end() ? it->second : table.unknown;
 }
 
-int32_t ErrMessage(int32_t code, std::string& text) {
-  try {
-    text.clear();
-    text = ErrorText(code);
-    return 0;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::ErrMessage(int32_t code, std::string& text) {
+  text.clear();
+  text = ErrorText(code);
+  return 0;
 }
 
 int32_t pErrMessage(int32_t code, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
-  try {
-    std::string text;
-    const int32_t result = ErrMessage(code, text);
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return result;
-  } catch (...) {
-    return kErrInternal;
-  }
+  std::string text;
+  const int32_t result = inner::ErrMessage(code, text);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return result;
 }
 
 }  // namespace kavoruw

@@ -17,6 +17,16 @@ int32_t Guarded(Body&& body) {
   }
 }
 
+// The same for the few calls whose result is a flag: false on an exception.
+template <typename Body>
+bool GuardedFlag(Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    return false;
+  }
+}
+
 inline bool InRange(int32_t value, int32_t low, int32_t high) {
   return value >= low && value <= high;
 }

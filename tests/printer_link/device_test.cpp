@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
+#include "printer_link/commands/status.h"
 #include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
 #include "sim_link.h"
@@ -190,7 +191,7 @@ TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
   EXPECT_EQ(ReadReceiptCounter(counter), kErrReceiptOpen);
   EXPECT_EQ(counter, -1);
   uint8_t s3 = 0;
-  EXPECT_EQ(ReadShortStatus(0x95, s3), 0);
+  EXPECT_EQ(ReadStatusByte(0x95, s3), 0);
   EXPECT_EQ(Wire(2), Frames({0x95}));
 
   Reset();

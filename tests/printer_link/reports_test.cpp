@@ -7,7 +7,7 @@
 
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
 #include "tests/printer_link/sim_link.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/commands/service.h"
