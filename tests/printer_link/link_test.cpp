@@ -2,6 +2,7 @@
 // and the driver's start-up state, against the simulated printer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <tuple>
@@ -147,6 +148,27 @@ TEST_F(LinkTest, MissingPortIsNotFoundAndDoesNotBlockTheNextOpen) {
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(DoOpenPort(1, 9600, 1, 1), 0);
   EXPECT_EQ(LinkErrorCode(), 0);
+  ExpectOnlyLinkTestFollows();
+}
+
+TEST_F(LinkTest, PortZeroIsNoSuchPortWhateverTheWorkingFolderHolds) {
+  ClosePortObject();
+  // A printer reachable as "Com0" in the working folder and in the port
+  // folder must not be opened: there is no port 0.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(portDir);
+  for (const char* name : {"Com0", "COM0"}) {
+    std::filesystem::create_symlink(sim.SlavePath(), portDir / name);
+  }
+  EXPECT_EQ(DoOpenPort(0, 9600, 1, 1), 2);
+  EXPECT_EQ(LinkErrorCode(), 2);
+  EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()), "System nie potrafi znależć danego urządzenia.");
+  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_EQ(OpenPort(0, 9600, 1, 1), 2);
+  EXPECT_FALSE(CommPortIsOpen());
+  std::filesystem::current_path(cwd);
+  EXPECT_TRUE(sim.Received().empty());
+  EXPECT_EQ(DoOpenPort(1, 9600, 1, 1), 0);
   ExpectOnlyLinkTestFollows();
 }
 
