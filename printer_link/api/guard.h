@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "kavoruw_codes.h"
+#include "printer_link/engine/range.h"
 
 namespace kavoruw {
 
@@ -27,8 +28,6 @@ bool GuardedFlag(Body&& body) {
   }
 }
 
-inline bool InRange(int32_t value, int32_t low, int32_t high) {
-  return value >= low && value <= high;
-}
+
 
 }  // namespace kavoruw

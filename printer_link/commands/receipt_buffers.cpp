@@ -1,5 +1,6 @@
 #include "printer_link/commands/receipt_buffers.h"
 #include "kavoruw_codes.h"
+#include "printer_link/link/driver_state.h"
 
 #include <string_view>
 #include <utility>
@@ -59,19 +60,13 @@ int32_t pFillLines(int32_t code, const char* text, int32_t* freeSlots) {
 }
 
 int32_t inner::ErasePayments() {
-  for (TPaymentSlot& slot : DriverState.PaymentSlot) slot = TPaymentSlot{};
+  ClearPaymentSlots();
   return 0;
 }
 
 int32_t inner::EraseLines() {
-  for (TTrailerLine& line : DriverState.TrailerLine) line = TTrailerLine{};
+  ClearTrailerLines();
   return 0;
-}
-
-int32_t ClearReceiptBuffers() {
-  const int32_t payments = inner::ErasePayments();
-  const int32_t lines = inner::EraseLines();
-  return payments != 0 ? payments : lines;
 }
 
 }  // namespace kavoruw

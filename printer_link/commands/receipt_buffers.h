@@ -18,8 +18,6 @@ int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amo
 // A null text is the empty text.
 int32_t pFillLines(int32_t code, const char* text, int32_t* freeSlots);
 
-// Empties both sets; the link initialisation starts every session with it.
-int32_t ClearReceiptBuffers();
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {

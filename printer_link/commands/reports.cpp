@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <span>
 
-#include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/commands/status.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/api/guard.h"
+#include "printer_link/engine/range.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
 #include "printer_link/link/link.h"

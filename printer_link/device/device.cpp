@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "printer_link/device/console_hooks.h"
-#include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
 

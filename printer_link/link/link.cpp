@@ -5,10 +5,9 @@
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/api/guard.h"
+#include "printer_link/engine/range.h"
 #include "printer_link/port/link_error.h"
 #include "printer_link/device/print_end.h"
-#include "printer_link/commands/receipt_buffers.h"
 
 namespace kavoruw {
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/link/driver_state.h"
 
 namespace kavoruw {
 namespace {
