@@ -2,7 +2,6 @@
 // exception guard of the boundary, so that nothing thrown inside the driver
 // reaches the console.
 #include "kavoruw_core.h"
-
 #include "printer_link/api/dll_info.h"
 #include "printer_link/api/error_texts.h"
 #include "printer_link/api/guard.h"
@@ -39,7 +38,8 @@ bool ReadPortByte(uint8_t& b) {
   return GuardedFlag([&] { return inner::ReadPortByte(b); });
 }
 
-int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer, const uint8_t* data) {
+int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
+                   const uint8_t* data) {
   return Guarded([&] { return inner::RSSequence(cmd, answerLen, dataLen, answer, data); });
 }
 
@@ -47,7 +47,8 @@ int32_t ReadDeviceType(uint8_t& kind, uint32_t& version) {
   return Guarded([&] { return inner::ReadDeviceType(kind, version); });
 }
 
-int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4, uint8_t& s5, uint8_t& s6) {
+int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
+                        uint8_t& s5, uint8_t& s6) {
   return Guarded([&] { return inner::ReadStatusBytes(count, s1, s2, s3, s4, s5, s6); });
 }
 
@@ -119,7 +120,8 @@ int32_t PrinterStatusReport() {
   return Guarded([&] { return inner::PrinterStatusReport(); });
 }
 
-int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2, int32_t d2) {
+int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
+                     int32_t d2) {
   return Guarded([&] { return inner::PeriodReport(kind, y1, m1, d1, y2, m2, d2); });
 }
 
@@ -159,11 +161,13 @@ int32_t ShiftClock(uint8_t direction, int32_t minutes) {
   return Guarded([&] { return inner::ShiftClock(direction, minutes); });
 }
 
-int32_t ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4, int32_t& r5, int32_t& r6, int32_t& r7) {
+int32_t ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4, int32_t& r5,
+                int32_t& r6, int32_t& r7) {
   return Guarded([&] { return inner::ReadVAT(count, r1, r2, r3, r4, r5, r6, r7); });
 }
 
-int32_t SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5, int32_t r6, int32_t r7) {
+int32_t SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5,
+               int32_t r6, int32_t r7) {
   return Guarded([&] { return inner::SetVAT(count, r1, r2, r3, r4, r5, r6, r7); });
 }
 
@@ -207,7 +211,8 @@ int32_t ReadUniqueNumber(std::string& number) {
   return Guarded([&] { return inner::ReadUniqueNumber(number); });
 }
 
-int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3, std::string& line4) {
+int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3,
+                     std::string& line4) {
   return Guarded([&] { return inner::ReadUserData(line1, line2, line3, line4); });
 }
 
@@ -215,7 +220,8 @@ int32_t WriteUserData(uint32_t lineNo, uint32_t width, const std::string& text) 
   return Guarded([&] { return inner::WriteUserData(lineNo, width, text); });
 }
 
-int32_t PrintUserDataControl(const std::string& line1, const std::string& line2, const std::string& line3, const std::string& line4) {
+int32_t PrintUserDataControl(const std::string& line1, const std::string& line2,
+                             const std::string& line3, const std::string& line4) {
   return Guarded([&] { return inner::PrintUserDataControl(line1, line2, line3, line4); });
 }
 
@@ -239,12 +245,20 @@ int32_t ReceiptBegin() {
   return Guarded([&] { return inner::ReceiptBegin(); });
 }
 
-int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price, int32_t& value) {
-  return Guarded([&] { return inner::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price, value); });
+int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                    int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                    int32_t& value) {
+  return Guarded([&] {
+    return inner::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+  });
 }
 
-int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price, int32_t& value) {
-  return Guarded([&] { return inner::ReceiptItemExt(kind, name, vat, message, qty, qtyDecimals, unit, price, value); });
+int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                       int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                       int32_t& value) {
+  return Guarded([&] {
+    return inner::ReceiptItemExt(kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+  });
 }
 
 int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
@@ -271,15 +285,18 @@ int32_t ReadSelTotal(const std::string& rate, std::string& total) {
   return Guarded([&] { return inner::ReadSelTotal(rate, total); });
 }
 
-int32_t SamplePrintCashState(const std::string& t1, const std::string& t2, const std::string& t3, const std::string& t4, const std::string& t5, const std::string& t6) {
+int32_t SamplePrintCashState(const std::string& t1, const std::string& t2, const std::string& t3,
+                             const std::string& t4, const std::string& t5, const std::string& t6) {
   return Guarded([&] { return inner::SamplePrintCashState(t1, t2, t3, t4, t5, t6); });
 }
 
-int32_t SamplePrintCashIn(const std::string& t1, const std::string& t2, const std::string& t3, const std::string& t4, const std::string& t5) {
+int32_t SamplePrintCashIn(const std::string& t1, const std::string& t2, const std::string& t3,
+                          const std::string& t4, const std::string& t5) {
   return Guarded([&] { return inner::SamplePrintCashIn(t1, t2, t3, t4, t5); });
 }
 
-int32_t SamplePrintCashOut(const std::string& t1, const std::string& t2, const std::string& t3, const std::string& t4, const std::string& t5) {
+int32_t SamplePrintCashOut(const std::string& t1, const std::string& t2, const std::string& t3,
+                           const std::string& t4, const std::string& t5) {
   return Guarded([&] { return inner::SamplePrintCashOut(t1, t2, t3, t4, t5); });
 }
 

@@ -17,7 +17,8 @@ struct ErrorTextEntry {
 
 // Written in UTF-8 here, converted to Windows-1250 once on first use.
 constexpr ErrorTextEntry kErrorTexts[] = {
-    {5, "Niemożliwe otwarcie portu. Port szeregowy jest prawdopodobnie używany przez inną aplikację."},
+    {5,
+     "Niemożliwe otwarcie portu. Port szeregowy jest prawdopodobnie używany przez inną aplikację."},
     {20,
      "TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej \r\r"
      "Możliwe przyczyny błędu:\r\r"

@@ -80,7 +80,8 @@ KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t v
                                 const std::string& unit, int32_t price, int32_t* value) {
   return Guarded([&] {
     if (AnyNull(value)) return kavoruw::kErrInternal;
-    return kavoruw::inner::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price, *value);
+    return kavoruw::inner::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price,
+                                       *value);
   });
 }
 
@@ -176,7 +177,8 @@ KAVORUW_API int32_t PrinterStatusReport(void) {
 // --- Queries and settings -----------------------------------------------------------
 
 KAVORUW_API int32_t ReceiptNumber(int32_t* n) {
-  return Guarded([&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::ReceiptNumber(*n); });
+  return Guarded(
+      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::ReceiptNumber(*n); });
 }
 
 KAVORUW_API int32_t DailyReportNumber(int32_t* n) {
@@ -185,8 +187,9 @@ KAVORUW_API int32_t DailyReportNumber(int32_t* n) {
 }
 
 KAVORUW_API int32_t PrinterNumber(int32_t* number, std::string& code) {
-  return Guarded(
-      [&] { return AnyNull(number) ? kavoruw::kErrInternal : kavoruw::inner::PrinterNumber(*number, code); });
+  return Guarded([&] {
+    return AnyNull(number) ? kavoruw::kErrInternal : kavoruw::inner::PrinterNumber(*number, code);
+  });
 }
 
 KAVORUW_API int32_t SetVAT(int32_t* count, int32_t r1, int32_t r2, int32_t r3, int32_t r4,

@@ -26,6 +26,8 @@ int32_t WaitPrintEnd(int32_t mode) {
   return AwaitPrintEnd(mode, {.pump = false, .checkLink = &LinkCheckBeforeResume});
 }
 
-int32_t inner::PrintResume() { return ResumePrintout({.pump = true, .checkLink = &LinkCheckBeforeResume}); }
+int32_t inner::PrintResume() {
+  return ResumePrintout({.pump = true, .checkLink = &LinkCheckBeforeResume});
+}
 
 }  // namespace kavoruw

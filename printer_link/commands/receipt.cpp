@@ -156,12 +156,13 @@ int32_t SendPayments() {
     TPaymentSlot& slot = DriverState.PaymentSlot[i];
     if (slot.name.empty()) continue;
     const uint8_t number = static_cast<uint8_t>(i + 1);
-    if (int32_t r = ExecuteSequence(kCmdPayment, 0,
-                                PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount)))) {
+    if (int32_t r = ExecuteSequence(
+            kCmdPayment, 0, PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount)))) {
       return r;
     }
-    if (int32_t r = ExecuteSequence(kCmdPayment2, 0,
-                                PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount2)))) {
+    if (int32_t r =
+            ExecuteSequence(kCmdPayment2, 0,
+                            PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount2)))) {
       return r;
     }
     slot = TPaymentSlot{};
@@ -427,7 +428,8 @@ int32_t inner::ReceiptEnd(int32_t discount) {
   if (int32_t r = CheckReceiptStatus()) return r;
   uint32_t percent = static_cast<uint32_t>(discount);
   if (percent >= 1 && percent <= kMaxDiscount) {
-    if (int32_t r = ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
+    if (int32_t r =
+            ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
       return r;
     }
   } else {
@@ -436,7 +438,8 @@ int32_t inner::ReceiptEnd(int32_t discount) {
   if (int32_t r = CheckReceiptStatus()) return r;
   const uint64_t total = DiscountedTotal(DriverState.VatTotals, percent);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
+  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))
+    return r;
   if (int32_t r = CheckReceiptStatus()) return r;
   if (int32_t r = SendPayments()) return r;
   if (int32_t r = SendTrailerLines()) return r;
@@ -450,7 +453,8 @@ int32_t inner::ReceiptCancel() {
   if (int32_t r = CheckReceiptStatus()) return r;
   const uint64_t total = PlainTotal();
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
+  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))
+    return r;
   const int32_t r = ExecuteSequence(kCmdCancel, 1);
   if (r == kErrReceiptNotBegun) {
     // The printer has no receipt open: there is nothing left to cancel.

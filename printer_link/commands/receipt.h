@@ -75,8 +75,12 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
 int32_t ReceiptBegin();
-int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price, int32_t& value);
-int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price, int32_t& value);
+int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                    int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                    int32_t& value);
+int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                       int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                       int32_t& value);
 int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount);
 int32_t PrintSubtotal();
 int32_t ReceiptEnd(int32_t discount);

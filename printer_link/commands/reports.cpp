@@ -157,8 +157,8 @@ int32_t inner::PrinterStatusReport() {
   return PrintReport(kPrinterStatusCommand);
 }
 
-int32_t inner::PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
-                     int32_t d2) {
+int32_t inner::PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2,
+                            int32_t m2, int32_t d2) {
   ShowProgressText("Raport okresowy...");
   if (int32_t r = LinkAndNoReceipt()) return r;
   if (!IsReportKind(kind) || !InRange(y1, 1, 99) || !InRange(y2, 1, 99) || !InRange(m1, 1, 12) ||

@@ -27,7 +27,8 @@ int32_t DailyReport(int32_t flag);
 int32_t LockedArticlesReport();
 int32_t FixedDescriptionsReport();
 int32_t PrinterStatusReport();
-int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2, int32_t d2);
+int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
+                     int32_t d2);
 int32_t MonthlyReport(int32_t kind, int32_t year, int32_t month);
 int32_t NumberReport(int32_t kind, int32_t from, int32_t to);
 int32_t PeriodicReportByKind(TPeriodReportKind kind, const ReportParams& params);

@@ -117,20 +117,23 @@ std::vector<uint8_t> CashReportData() {
   return data;
 }
 
-int32_t inner::SamplePrintCashState(const std::string& t1, const std::string& t2, const std::string& t3,
-                             const std::string& t4, const std::string& t5, const std::string& t6) {
+int32_t inner::SamplePrintCashState(const std::string& t1, const std::string& t2,
+                                    const std::string& t3, const std::string& t4,
+                                    const std::string& t5, const std::string& t6) {
   ShowProgressText("Wydruk przykładowy: \"Stan kasy\"");
   return PrintSample(CashStateData({t1, t2, t3, t4, t5, t6}));
 }
 
-int32_t inner::SamplePrintCashIn(const std::string& t1, const std::string& t2, const std::string& t3,
-                          const std::string& t4, const std::string& t5) {
+int32_t inner::SamplePrintCashIn(const std::string& t1, const std::string& t2,
+                                 const std::string& t3, const std::string& t4,
+                                 const std::string& t5) {
   ShowProgressText("Wydruk przykładowy: \"Wpłata do kasy\"");
   return PrintSample(CashInData({t1, t2, t3, t4, t5}));
 }
 
-int32_t inner::SamplePrintCashOut(const std::string& t1, const std::string& t2, const std::string& t3,
-                           const std::string& t4, const std::string& t5) {
+int32_t inner::SamplePrintCashOut(const std::string& t1, const std::string& t2,
+                                  const std::string& t3, const std::string& t4,
+                                  const std::string& t5) {
   ShowProgressText("Wydruk przykładowy: \"Wypłata z kasy\"");
   return PrintSample(CashOutData({t1, t2, t3, t4, t5}));
 }

@@ -40,9 +40,11 @@ int32_t ClearPriceBuffer();
 int32_t EpromTest();
 int32_t RemotePrinterOff();
 int32_t ReadUniqueNumber(std::string& number);
-int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3, std::string& line4);
+int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3,
+                     std::string& line4);
 int32_t WriteUserData(uint32_t lineNo, uint32_t width, const std::string& text);
-int32_t PrintUserDataControl(const std::string& line1, const std::string& line2, const std::string& line3, const std::string& line4);
+int32_t PrintUserDataControl(const std::string& line1, const std::string& line2,
+                             const std::string& line3, const std::string& line4);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -17,8 +17,9 @@ int32_t inner::ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
-  for (auto [command, value] : {std::pair{kFiscalStatusLong, &s1}, std::pair{kPrinterStatusLong, &s2},
-                                std::pair{kPrintStatusLong, &s3}, std::pair{kServiceStatusLong, &s4}}) {
+  for (auto [command, value] :
+       {std::pair{kFiscalStatusLong, &s1}, std::pair{kPrinterStatusLong, &s2},
+        std::pair{kPrintStatusLong, &s3}, std::pair{kServiceStatusLong, &s4}}) {
     if (int32_t r = ReadStatusByte(command, *value)) return r;
   }
   count = 4;

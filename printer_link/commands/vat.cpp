@@ -87,7 +87,8 @@ bool AnyVatRateDefined(const TVatWords& words) {
   // An undefined rate is marked in its high byte (the whole byte in the
   // one-byte form): 0x80 in the seven-rate form, 0xFF in the others.
   const VatForm& form = *FormOfCount(words.count);
-  const uint16_t undefinedHigh = words.wholePercentBytes ? form.undefinedCode : form.undefinedCode >> 8;
+  const uint16_t undefinedHigh =
+      words.wholePercentBytes ? form.undefinedCode : form.undefinedCode >> 8;
   for (int32_t i = 0; i < words.count; ++i) {
     const uint16_t high = words.wholePercentBytes ? words.words[i] : words.words[i] >> 8;
     if (high != undefinedHigh) return true;
@@ -117,8 +118,8 @@ std::vector<uint8_t> VatRecord(uint8_t kind, const VatRates& rates) {
   return data;
 }
 
-int32_t inner::ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4, int32_t& r5,
-                int32_t& r6, int32_t& r7) {
+int32_t inner::ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4,
+                       int32_t& r5, int32_t& r6, int32_t& r7) {
   ShowProgressText("Odczyt stawek podatkowych...");
   if (int32_t r = LinkCheck(true)) return r;
   if (DriverState.ReceiptOpen) return kErrReceiptOpen;
@@ -156,8 +157,8 @@ int32_t inner::SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_
   if (int32_t r = inner::PrintControl(kPrintoutMode)) return r;
   int32_t readCount = 0;
   VatRates read{};
-  if (int32_t r =
-          inner::ReadVAT(readCount, read[0], read[1], read[2], read[3], read[4], read[5], read[6])) {
+  if (int32_t r = inner::ReadVAT(readCount, read[0], read[1], read[2], read[3], read[4], read[5],
+                                 read[6])) {
     return r;
   }
   if (readCount != form.count) return kErrVatNotWritten;

@@ -148,9 +148,9 @@ int32_t inner::RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8
   }
   // Only the bytes that will be sent are read from the caller's block.
   Block block{};
-  const uint8_t result = ExecuteSequence(static_cast<uint8_t>(cmd), static_cast<uint8_t>(answerLen),
-                                         std::span<const uint8_t>(data, static_cast<size_t>(dataLen)),
-                                         &block);
+  const uint8_t result =
+      ExecuteSequence(static_cast<uint8_t>(cmd), static_cast<uint8_t>(answerLen),
+                      std::span<const uint8_t>(data, static_cast<size_t>(dataLen)), &block);
   if (answerLen > 0) std::memcpy(answer, block.data(), block.size());
   return result;
 }

@@ -69,11 +69,13 @@ int32_t EnsureLink(int32_t port, bool check) {
   int32_t r = inner::ClosePortObject();
   if (r != 0) return r;
   // Stored values the port cannot take end here, with the link still down.
-  if (!InRange(port, 0, 255) || DriverState.StoredBaud < 0 || !InRange(DriverState.StoredTimeout, 0, 65535)) {
+  if (!InRange(port, 0, 255) || DriverState.StoredBaud < 0 ||
+      !InRange(DriverState.StoredTimeout, 0, 65535)) {
     return kErrInternal;
   }
-  r = inner::DoOpenPort(static_cast<uint8_t>(port), DriverState.StoredBaud, static_cast<uint16_t>(DriverState.StoredTimeout),
-                 static_cast<uint16_t>(DriverState.StoredTimeout));
+  r = inner::DoOpenPort(static_cast<uint8_t>(port), DriverState.StoredBaud,
+                        static_cast<uint16_t>(DriverState.StoredTimeout),
+                        static_cast<uint16_t>(DriverState.StoredTimeout));
   if (r != 0) return r;
   if (check) {
     r = ExecuteSequence('#', 1);
@@ -115,6 +117,8 @@ int32_t TLongReportPort::Reopen(uint16_t readSec) {
   return inner::DoOpenPort(port_, baud_, writeTimeout_, readSec);
 }
 
-int32_t LinkCheck(bool check) { return DriverState.LinkUp ? kOk : EnsureLink(DriverState.StoredPort, check); }
+int32_t LinkCheck(bool check) {
+  return DriverState.LinkUp ? kOk : EnsureLink(DriverState.StoredPort, check);
+}
 
 }  // namespace kavoruw

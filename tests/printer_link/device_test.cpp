@@ -28,8 +28,8 @@ class DeviceTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     {}});
+    SetConsoleHooks(
+        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); }, {}});
   }
   void TearDown() override {
     SetConsoleHooks({});
@@ -140,7 +140,8 @@ TEST_F(DeviceTest, StatusByteCountByModelAndVersion) {
     for (uint8_t c : {'[', 'T', 'U', 'V'}) wire.insert(wire.end(), {0x1B, c});
     if (row.count == 6) wire.insert(wire.end(), {0x1B, '_', 0x1B, 'P'});
     EXPECT_EQ(Wire(wire.size()), wire) << int(row.kind) << "/" << int(row.version);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Odczyt bajtów statusu...", "Odczyt typu urządzenia..."}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"Odczyt bajtów statusu...", "Odczyt typu urządzenia..."}));
   }
 }
 

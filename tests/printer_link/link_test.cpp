@@ -29,8 +29,9 @@ class LinkTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     [this] { linkUpAtPump.push_back(DriverState.LinkUp); }});
+    SetConsoleHooks(
+        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+         [this] { linkUpAtPump.push_back(DriverState.LinkUp); }});
     // What a point-of-sale program stores with its initialisation.
     DriverState.StoredPort = 1;
     DriverState.StoredTimeout = 1;
@@ -54,7 +55,8 @@ class LinkTest : public testing::SimLinkTest {
   }
   bool SessionCleared() const {
     return DriverState.PaymentSlot[1].name.empty() && DriverState.PaymentSlot[1].amount == 0 &&
-           DriverState.TrailerLine[0].code == kEmptyTrailerLine && DriverState.TrailerLine[0].text.empty();
+           DriverState.TrailerLine[0].code == kEmptyTrailerLine &&
+           DriverState.TrailerLine[0].text.empty();
   }
 
   std::vector<std::string> texts;
@@ -162,7 +164,8 @@ TEST_F(LinkTest, PortZeroIsNoSuchPortWhateverTheWorkingFolderHolds) {
   }
   EXPECT_EQ(DoOpenPort(0, 9600, 1, 1), 2);
   EXPECT_EQ(LinkErrorCode(), 2);
-  EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()), "System nie potrafi znależć danego urządzenia.");
+  EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()),
+            "System nie potrafi znależć danego urządzenia.");
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(OpenPort(0, 9600, 1, 1), 2);
   EXPECT_FALSE(CommPortIsOpen());
@@ -310,7 +313,8 @@ TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
     ASSERT_EQ(Open(), 0);
     DriverState.StoredBaud = c.baud;
     DriverState.StoredTimeout = c.timeout;
-    EXPECT_EQ(EnsureLink(c.port, true), kErrInternal) << c.port << " " << c.baud << " " << c.timeout;
+    EXPECT_EQ(EnsureLink(c.port, true), kErrInternal)
+        << c.port << " " << c.baud << " " << c.timeout;
     EXPECT_FALSE(DriverState.LinkUp);
     EXPECT_FALSE(CommPortIsOpen());
   }
@@ -322,13 +326,14 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
   // up, with the link still down until the identification.
   sim.State()->job = {0, 2, 1, 0};
   const TComm* seen = nullptr;
-  SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                   [&] {
-                     linkUpAtPump.push_back(DriverState.LinkUp);
-                     if (!seen) seen = CommPort.get();
-                     EXPECT_EQ(CommPort.get(), seen);
-                     EXPECT_TRUE(CommPortIsOpen());
-                   }});
+  SetConsoleHooks(
+      {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+       [&] {
+         linkUpAtPump.push_back(DriverState.LinkUp);
+         if (!seen) seen = CommPort.get();
+         EXPECT_EQ(CommPort.get(), seen);
+         EXPECT_TRUE(CommPortIsOpen());
+       }});
   DriverState.LinkUp = false;
   EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
   EXPECT_TRUE(DriverState.LinkUp);

@@ -51,11 +51,12 @@ class PrintControlTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     [this] {
-                       ++pumps;
-                       if (onPump) onPump(pumps);
-                     }});
+    SetConsoleHooks(
+        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+         [this] {
+           ++pumps;
+           if (onPump) onPump(pumps);
+         }});
   }
   void TearDown() override {
     SetConsoleHooks({});

@@ -1,4 +1,5 @@
-// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D 0x9E '3'.
+// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D
+// 0x9E '3'.
 #include <algorithm>
 
 #include "tools/printer_sim/commands.h"
@@ -180,7 +181,8 @@ void RegisterServiceCommands(CommandTable& table) {
 
   table.Register(kSetPrinterNumber, &SetPrinterNumberCommand);
 
-  RegisterOneByte(table, 'F', [](Frame& frame, uint8_t n) { frame.State()->service.feedCount = n; });
+  RegisterOneByte(table, 'F',
+                  [](Frame& frame, uint8_t n) { frame.State()->service.feedCount = n; });
 
   // The answer goes before the data, so a bad value cannot be refused; the
   // printer keeps its setting.

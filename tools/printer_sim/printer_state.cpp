@@ -42,7 +42,8 @@ void StartPrintout(PrinterState& state) {
 }
 
 void ResumePrintout(PrinterState& state) {
-  if (state.job.resumesNeeded > 0 && !(state.status[status::kPrint] & status::kNoPaper)) --state.job.resumesNeeded;
+  if (state.job.resumesNeeded > 0 && !(state.status[status::kPrint] & status::kNoPaper))
+    --state.job.resumesNeeded;
 }
 
 uint8_t ReadStatusByte(PrinterState& state, size_t index) {
