@@ -9,16 +9,19 @@
 #include <functional>
 #include <future>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/serial/serial_device.h"
+#include "tests/support/fake_port.h"
 #include "platform/sync/event.h"
 #include "platform/sync/main_thread.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/engine.h"
-#include "printer_link/link_error.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/port/hand_off.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 namespace {
@@ -132,7 +135,6 @@ TEST_F(CommTest, CloseIsIdempotentAndNoObjectMeansClosed) {
   // After closing, every hand-off fails at once.
   uint8_t b = 0;
   EXPECT_FALSE(ReadPortByte(b));
-  EXPECT_TRUE(PortIoFailed());
   EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
@@ -146,14 +148,12 @@ TEST_F(CommTest, BytesPassThroughTheWorker) {
   uint8_t b = 0;
   EXPECT_TRUE(ReadPortByte(b));
   EXPECT_EQ(b, 0x42);
-  EXPECT_FALSE(PortIoFailed());
 }
 
 TEST_F(CommTest, ReadTimeoutRecordsWithCodeZero) {
   ASSERT_EQ(Connect(1, 1), 0);
   uint8_t b = 0;
   EXPECT_FALSE(ReadPortByte(b));
-  EXPECT_TRUE(PortIoFailed());
   EXPECT_EQ(Utf8(LinkErrorText()), "Timeout odczytu.");
   EXPECT_EQ(LinkErrorCode(), 0);
 }
@@ -162,12 +162,24 @@ TEST_F(CommTest, CtsLowEndsAWriteByItsTimeout) {
   ASSERT_EQ(Connect(1, 1), 0);
   fake->SetCts(false);
   EXPECT_FALSE(WritePortByte(0x1B));
-  EXPECT_TRUE(PortIoFailed());
   EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
   EXPECT_TRUE(fake->TakeWritten().empty());
   // The engine turns it into a write failure and sends nothing more.
-  Block answer{}, data{};
-  EXPECT_EQ(ExecuteSequence(0x95, 1, 0, answer, data), 20);
+  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
+}
+
+TEST_F(CommTest, StalledWriteWithoutTimeoutEndsAsAWriteTimeout) {
+  fake->SetWriteStallLimit(200);
+  ASSERT_EQ(Connect(0, 1), 0);  // no write time-out at all
+  fake->SetCts(false);
+  EXPECT_EQ(CommPort->TimeoutsInUse().WriteTotalTimeoutConstant, 0u);
+  EXPECT_FALSE(WritePortByte(0x1B));
+  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
+  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_TRUE(fake->TakeWritten().empty());
+  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
+  // The port closes at once afterwards.
+  EXPECT_EQ(CommPort->Close(), 0);
 }
 
 TEST_F(CommTest, AbortCutsAPendingWriteShort) {
@@ -175,7 +187,7 @@ TEST_F(CommTest, AbortCutsAPendingWriteShort) {
   fake->SetCts(false);
   auto aborter = std::async(std::launch::async, [] {
     std::this_thread::sleep_for(100ms);
-    AbortEvent->Set();
+    CommPort->HandOff().Abort();
   });
   uint8_t b = 0x1B;
   auto start = std::chrono::steady_clock::now();
@@ -183,8 +195,10 @@ TEST_F(CommTest, AbortCutsAPendingWriteShort) {
   aborter.get();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   EXPECT_EQ(Utf8(LinkErrorText()), "Zapis przerwany.");
-  EXPECT_TRUE(PortIoFailed());
-  EXPECT_TRUE(DoneEvent->IsSet());
+  // Once aborted, the hand-off takes no byte until the next connect.
+  EXPECT_TRUE(CommPort->HandOff().Aborted());
+  EXPECT_FALSE(WritePortByte(0x1B));
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
 TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
@@ -198,7 +212,6 @@ TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
   EXPECT_EQ(CommPort->Close(), 0);
   EXPECT_FALSE(reader.get());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-  EXPECT_TRUE(PortIoFailed());
 }
 
 TEST_F(CommTest, LineErrorIsRecordedWithItsFlagAndBlocksTheEngine) {
@@ -206,8 +219,7 @@ TEST_F(CommTest, LineErrorIsRecordedWithItsFlagAndBlocksTheEngine) {
   fake->InjectLineError(platform::kCeFrame | platform::kCeOverrun);
   ASSERT_TRUE(WaitForRecord("Zgubiono znaki (CE_OVERRUN)."));
   EXPECT_EQ(LinkErrorCode(), 2);
-  Block answer{}, data{};
-  EXPECT_EQ(ExecuteSequence(0x95, 1, 0, answer, data), 20);
+  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
   EXPECT_TRUE(fake->TakeWritten().empty());
   // A new connection clears the record.
   ASSERT_EQ(Connect(), 0);
@@ -327,6 +339,50 @@ TEST_F(CommTest, ForcedTransferFailuresAreRecorded) {
   uint8_t b;
   EXPECT_FALSE(ReadPortByte(b));
   EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny odczyt.");
+}
+
+// The hand-off alone, with the test playing the worker.
+TEST(HandOffTest, OneCallCarriesAByteEachWayAndFailsOnceAborted) {
+  THandOff handOff;
+  // Before the first connection nothing is handed over.
+  EXPECT_FALSE(handOff.Carry(Transfer::Write, 0x1B).ok);
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
+
+  handOff.Start(platform::Event::Create(false));
+  std::vector<std::pair<Transfer, uint8_t>> seen;
+  std::thread worker([&] {
+    Transfer direction = Transfer::Write;
+    uint8_t b = 0;
+    while (handOff.NextRequest(direction, b)) {
+      seen.emplace_back(direction, b);
+      // A write moves its byte; the first read gets 0x42, the second nothing.
+      const bool moved = direction == Transfer::Write || seen.size() == 2;
+      handOff.Complete(moved ? 1 : 0, direction == Transfer::Read ? 0x42 : b);
+    }
+  });
+  EXPECT_TRUE(handOff.Carry(Transfer::Write, 0x95).ok);
+  ByteResult read = handOff.Carry(Transfer::Read, 0);
+  EXPECT_TRUE(read.ok);
+  EXPECT_EQ(read.byte, 0x42);
+  EXPECT_FALSE(handOff.Carry(Transfer::Read, 0).ok);
+  handOff.Stop();
+  worker.join();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], std::make_pair(Transfer::Write, uint8_t{0x95}));
+  EXPECT_EQ(seen[1].first, Transfer::Read);
+
+  // A byte that no worker takes waits until the port closes.
+  handOff.Start(platform::Event::Create(false));
+  std::thread closer([&] {
+    std::this_thread::sleep_for(50ms);
+    handOff.Abort();
+  });
+  EXPECT_FALSE(handOff.Carry(Transfer::Write, 0x1B).ok);
+  closer.join();
+  EXPECT_TRUE(handOff.Aborted());
+  EXPECT_TRUE(handOff.AbortEvent()->IsSet());
+  EXPECT_FALSE(handOff.Carry(Transfer::Read, 0).ok);
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
 // Real files in a port folder: what is not a terminal is refused.

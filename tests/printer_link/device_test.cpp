@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/error_codes.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/commands/status.h"
+#include "printer_link/link/driver_state.h"
+#include "kavoruw_codes.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -27,8 +28,8 @@ class DeviceTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     {}});
+    SetConsoleHooks(
+        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); }, {}});
   }
   void TearDown() override {
     SetConsoleHooks({});
@@ -139,7 +140,8 @@ TEST_F(DeviceTest, StatusByteCountByModelAndVersion) {
     for (uint8_t c : {'[', 'T', 'U', 'V'}) wire.insert(wire.end(), {0x1B, c});
     if (row.count == 6) wire.insert(wire.end(), {0x1B, '_', 0x1B, 'P'});
     EXPECT_EQ(Wire(wire.size()), wire) << int(row.kind) << "/" << int(row.version);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Odczyt bajtów statusu...", "Odczyt typu urządzenia..."}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"Odczyt bajtów statusu...", "Odczyt typu urządzenia..."}));
   }
 }
 
@@ -164,7 +166,7 @@ TEST_F(DeviceTest, FailedStatusReadLeavesWhatWasRead) {
 
   // With the link down and no stored port nothing is asked.
   Reset();
-  LinkUp = false;
+  DriverState.LinkUp = false;
   EXPECT_EQ(ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]), kErrNoPortNumber);
   EXPECT_EQ(texts, (std::vector<std::string>{"Odczyt bajtów statusu..."}));
 }
@@ -185,16 +187,16 @@ TEST_F(DeviceTest, ReceiptCounterIsLowByteFirst) {
 }
 
 TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   int32_t counter = -1;
   EXPECT_EQ(ReadReceiptCounter(counter), kErrReceiptOpen);
   EXPECT_EQ(counter, -1);
   uint8_t s3 = 0;
-  EXPECT_EQ(ReadShortStatus(0x95, s3), 0);
+  EXPECT_EQ(ReadStatusByte(0x95, s3), 0);
   EXPECT_EQ(Wire(2), Frames({0x95}));
 
   Reset();
-  ReceiptOpen = false;
+  DriverState.ReceiptOpen = false;
   sim.Refuse('f', 0x15);
   EXPECT_EQ(ReadReceiptCounter(counter), kErrNak);
   EXPECT_EQ(counter, -1);

@@ -1,4 +1,4 @@
-#include "printer_link/reports.h"
+#include "printer_link/commands/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/error_codes.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "kavoruw_codes.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -58,13 +58,14 @@ TEST_F(ReportsTest, DailyReportReadsTheCounterUnlessTheCallerDecided) {
                      " counter " + std::to_string(counter));
         sim.ClearLog();
         sim.SetKind(kind);
-        DeviceKind = kind;
+        DriverState.DeviceKind = kind;
         sim.State()->receiptCounter = counter;
         const bool skip = flag != 0 && (kind == 2 || kind == 3 || kind == 6 || kind == 7);
         Bytes expected;
         int32_t code = kOk;
         if (skip) expected = kIdlePoll + Bytes{0x1B, '%'} + kIdlePoll;
-        else if (counter == 0) expected = kIdlePoll + Bytes{0x1B, 'f'}, code = kErrZeroReceiptCounter;
+        else if (counter == 0)
+          expected = kIdlePoll + Bytes{0x1B, 'f'}, code = kErrZeroReceiptCounter;
         else expected = kIdlePoll + Bytes{0x1B, 'f', 0x1B, '%'} + kIdlePoll;
         EXPECT_EQ(DailyReport(flag), code);
         ExpectWire(expected);
@@ -160,7 +161,8 @@ TEST_F(ReportsTest, ArgumentsOutOfRangeLeaveThePortAlone) {
 TEST_F(ReportsTest, MonthlyAndNumberReportsSendSubCodeAndData) {
   sim.State()->reports.dailyReportNumber = 3000;
   EXPECT_EQ(NumberReport(0, 1, 3000), kOk);
-  const Bytes numbers = Bytes{0x1B, 0xFF, 0x1B, 0xFE, 0x1B, '1', 4, 0x01, 0x00, 0xB8, 0x0B} + kIdlePoll;
+  const Bytes numbers =
+      Bytes{0x1B, 0xFF, 0x1B, 0xFE, 0x1B, '1', 4, 0x01, 0x00, 0xB8, 0x0B} + kIdlePoll;
   ExpectWire(numbers);
   ExpectPortAsOpened();
 
@@ -206,10 +208,10 @@ TEST_F(ReportsTest, MonthlyAndNumberReportsNeedASecondGenerationPrinter) {
 // (COM2 does not exist). The link reads with no wait at all, so the slow
 // refusal reaches the driver only on the long report port.
 TEST_F(ReportsTest, LongReportReopensThePortInUse) {
-  StoredPort = 2;
-  StoredBaud = 4800;
-  PortWriteTimeout = 7;
-  PortReadTimeout = 8;
+  DriverState.StoredPort = 2;
+  DriverState.StoredBaud = 4800;
+  DriverState.PortWriteTimeout = 7;
+  DriverState.PortReadTimeout = 8;
   ASSERT_EQ(Open(1, 0), 0);
   sim.State()->reports.answerDelayMs = 200;
   sim.SetStatus(3, 0x02);  // paper out: the report is refused
@@ -277,7 +279,7 @@ TEST_F(ReportsTest, PrinterNumberGivesNumberAndOperatorCode) {
 }
 
 TEST_F(ReportsTest, OpenReceiptRefusesEveryReport) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   int32_t n = 0;
   std::string code;
   EXPECT_EQ(DailyReport(1), kErrReceiptOpen);
