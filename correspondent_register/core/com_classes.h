@@ -73,8 +73,7 @@ bool IsComClassRegistered(const std::string& classId, const std::string& progId,
 // Windows path goes through the drive map. Raises std::runtime_error:
 //   "Cannot initialize library <path>. Internal Windows error nr<code>."
 //   "Cannot find procedure DllRegister"
-//   "Registration of library <path> failed, error 0x<HRESULT>." (a failure
-//   result of the entry point)
+// The entry point's own result is not examined.
 // The library is unloaded again on every path.
 void RegisterOcxLibrary(const std::string& fileName);
 
