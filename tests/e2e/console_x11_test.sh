@@ -12,12 +12,23 @@ build=$(cd "$1" && pwd)
 console=$build/operator_console/kavoruw
 sim_bin=$build/tools/printer_sim/kavor-printer-sim
 
-for tool in Xvfb openbox xdotool xprop; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIPPED: $tool is not installed (scripts/install-deps installs it)"
-    exit 77
-  fi
+if ! command -v Xvfb >/dev/null; then
+  echo "SKIPPED: Xvfb is not installed (scripts/install-deps installs it with the window manager)"
+  exit 77
+fi
+for tool in openbox xdotool xprop; do
+  command -v "$tool" >/dev/null || { echo "FAILED: $tool is not installed (scripts/install-deps)"; exit 1; }
 done
+
+# Copies of the console meet through an abstract socket of the network
+# namespace: a private one keeps this test apart from any other console (or
+# test) of the same user on the machine.
+if [[ -z "${KAVORUW_E2E_PRIVATE:-}" ]]; then
+  export KAVORUW_E2E_PRIVATE=1
+  for ns in "unshare -n" "unshare -rn"; do
+    if $ns true 2>/dev/null; then exec $ns "$0" "$@"; fi
+  done
+fi
 
 work=$(mktemp -d)
 pids=()
