@@ -295,6 +295,7 @@ TEST_F(Clock, InitialisationWithAnIncompleteTimeStaysOpenAndSendsNothing) {
     forms::testing::Focus(TimeField(dialog));
     // Leaving the field for the date picker reports it and keeps the focus.
     forms::testing::Focus(Find<QDateEdit>(&dialog, "dtDate"), Qt::TabFocusReason);
+    forms::testing::Flush();
     EXPECT_EQ(QApplication::focusWidget(), TimeField(dialog));
     Find<QPushButton>(&dialog, "Button1")->click();
     EXPECT_TRUE(dialog.isVisible());
