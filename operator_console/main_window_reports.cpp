@@ -25,11 +25,3 @@ void TGlowneOkno::Opiswstaych1Click() {}
 void TGlowneOkno::Kasowaniebuforawycen1Click() {}
 
 void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {}
-
-void TGlowneOkno::Cao1Click() {}
-
-void TGlowneOkno::Wedugdat3Click() {}
-
-void TGlowneOkno::Wedugnumerw3Click() {}
-
-void TGlowneOkno::Bazanazwitowarw1Click() {}

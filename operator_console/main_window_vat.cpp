@@ -5,5 +5,3 @@
 void TGlowneOkno::Odczyt1Click() {}
 
 void TGlowneOkno::Zapis1Click() {}
-
-void TGlowneOkno::Przeczeniewtrybfiskalny1Click() {}

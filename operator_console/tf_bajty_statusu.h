@@ -1,5 +1,8 @@
 #pragma once
 // The dialog of the status bytes in plain words.
+#include <string>
+#include <vector>
+
 #include "forms/form.h"
 
 namespace Ui {
@@ -13,5 +16,18 @@ class TfBajtyStatusu : public forms::Form {
   explicit TfBajtyStatusu(QWidget* parent = nullptr);
   ~TfBajtyStatusu() override;
 
+  // The memo's lines (Windows-1250), each centred.
+  void SetLines(const std::vector<std::string>& cp1250Lines);
+  std::vector<std::string> Lines() const;
+
+  void bOKClick();
+  // Enter and Esc close the dialog; every other key is swallowed.
+  bool mStatusyKeyPress(int key);
+
   Ui::TfBajtyStatusu* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
 };

@@ -1,5 +1,7 @@
 #pragma once
 // The dialog of the printer's unique number.
+#include <string>
+
 #include "forms/form.h"
 
 namespace Ui {
@@ -13,5 +15,17 @@ class TfNumerUnikatowy : public forms::Form {
   explicit TfNumerUnikatowy(QWidget* parent = nullptr);
   ~TfNumerUnikatowy() override;
 
+  // The lNumerUnikatowy text (Windows-1250, "\r" between lines).
+  void SetText(const std::string& cp1250Text);
+  std::string Text() const;
+
+  // Closes the dialog by its own close step (modal result Cancel).
+  void Button1Click();
+
   Ui::TfNumerUnikatowy* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
 };

@@ -1,10 +1,40 @@
 #include "operator_console/tf_test_wyswietlacza.h"
 
+#include "forms/text.h"
+#include "operator_console/console.h"
+#include "operator_console/info_dialog.h"
 #include "ui_tf_test_wyswietlacza.h"
 
 TfTestWyswietlacza::TfTestWyswietlacza(QWidget* parent) : forms::Form(parent), ui(new Ui::TfTestWyswietlacza) {
   ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->bOK);
   WireControls();
+  connect(ui->bOK, &QPushButton::clicked, this, [this] { bOKClick(); });
 }
 
 TfTestWyswietlacza::~TfTestWyswietlacza() { delete ui; }
+
+void TfTestWyswietlacza::SetText(const std::string& cp1250Text) { ui->Label1->setText(LabelText(cp1250Text)); }
+
+std::string TfTestWyswietlacza::Text() const {
+  QString text = ui->Label1->text();
+  text.replace(QChar('\n'), QChar('\r'));
+  return forms::FromQ(text);
+}
+
+void TfTestWyswietlacza::bOKClick() { Close(); }
+
+void TfTestWyswietlacza::FormActivate() {
+  CentreOverMainWindow(*this);
+  ui->bOK->setFocus(Qt::OtherFocusReason);
+}
+
+void TfTestWyswietlacza::FormClose() { ClearProgressText(); }
+
+bool TfTestWyswietlacza::FormKeyDown(int key) {
+  if (key != forms::VK_ESCAPE) return false;
+  Close();
+  return true;
+}

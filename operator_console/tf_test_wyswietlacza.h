@@ -1,5 +1,7 @@
 #pragma once
 // The dialog of the customer display test.
+#include <string>
+
 #include "forms/form.h"
 
 namespace Ui {
@@ -13,5 +15,17 @@ class TfTestWyswietlacza : public forms::Form {
   explicit TfTestWyswietlacza(QWidget* parent = nullptr);
   ~TfTestWyswietlacza() override;
 
+  // The Label1 text (Windows-1250, "\r" between lines).
+  void SetText(const std::string& cp1250Text);
+  std::string Text() const;
+
+  // Closes the dialog by its own close step (modal result Cancel).
+  void bOKClick();
+
   Ui::TfTestWyswietlacza* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
 };

@@ -1,4 +1,5 @@
-// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D 0x9E '3'.
+// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D 0x9E '3',
+// fiscalization 0x72, article-base clearing backslash.
 #include <algorithm>
 
 #include "tools/printer_sim/commands.h"
@@ -8,7 +9,12 @@ namespace printer_sim {
 namespace {
 
 constexpr uint8_t kDrawerClosed = 0x08;  // s4
+constexpr uint8_t kServiceJumper = 0x40;  // s4
+constexpr uint8_t kMakerData = 0x01;  // s1
 constexpr uint8_t kUserDataWritten = 0x02;  // s1
+constexpr uint8_t kFiscalMode = 0x08;  // s1
+constexpr uint8_t kArticleBaseFull = 0x01;  // s2
+constexpr size_t kFiscalizationRecordLength = 20;
 constexpr size_t kUserDataLines = 4;
 constexpr size_t kUniqueNumberLength = 11;
 
@@ -189,6 +195,53 @@ void RegisterServiceCommands(CommandTable& table) {
   });
 
   RegisterUserDataCommands(table);
+
+  // 0x72: no ACK; the 20 bytes of the record, then ACK when the printer
+  // went fiscal (maker and user data, training mode, service jumper set),
+  // else NAK. Going fiscal prints a report.
+  table.Register(0x72, [](Frame& frame) {
+    std::vector<uint8_t> record;
+    if (!frame.ReadData(kFiscalizationRecordLength, record)) return;
+    uint8_t reply;
+    {
+      StateRef state = frame.State();
+      state->service.fiscalizationRecord = record;
+      const uint8_t s1 = state->status[0];
+      const bool allowed = (s1 & kMakerData) != 0 && (s1 & kUserDataWritten) != 0 &&
+                           (s1 & kFiscalMode) == 0 && (state->status[3] & kServiceJumper) != 0;
+      int& forced = state->service.nextFiscalizationReply;
+      reply = forced >= 0 ? static_cast<uint8_t>(forced) : (allowed ? kAck : kNak);
+      forced = -1;
+      if (reply == kAck && allowed) {
+        state->status[0] |= kFiscalMode;
+        StartPrintout(*state);
+      }
+    }
+    frame.Send(reply);
+  });
+
+  // Backslash: ACK, the confirmation byte (the sixth and seventh digits of the
+  // unique number added), then ACK when the base was cleared, else NAK.
+  // Clearing prints a confirmation.
+  RegisterOneByte(table, '\\', [](Frame& frame, uint8_t b) {
+    uint8_t reply;
+    {
+      StateRef state = frame.State();
+      state->service.articleBaseByte = b;
+      std::string number = state->service.uniqueNumber;
+      number.resize(kUniqueNumberLength, ' ');
+      const bool matches = b == static_cast<uint8_t>(number[9] + number[10]);
+      int& forced = state->service.nextArticleBaseReply;
+      reply = forced >= 0 ? static_cast<uint8_t>(forced) : (matches ? kAck : kNak);
+      forced = -1;
+      if (reply == kAck) {
+        ++state->service.articleBaseClears;
+        state->status[1] &= static_cast<uint8_t>(~kArticleBaseFull);
+        StartPrintout(*state);
+      }
+    }
+    frame.Send(reply);
+  });
 }
 
 }  // namespace printer_sim
