@@ -87,7 +87,7 @@ uint8_t JudgeSettlement(const PrinterState& state, uint8_t subCode,
   std::string number = state.service.uniqueNumber;
   number.resize(11, ' ');
   for (size_t i = 0; i < 4; ++i) {
-    if (data[i] != static_cast<uint8_t>(number[4 + 2 * i] + number[5 + 2 * i])) {
+    if (data[i] != static_cast<uint8_t>(number[3 + 2 * i] + number[4 + 2 * i])) {
       return kConditionsNotMet;
     }
   }

@@ -230,7 +230,8 @@ void RegisterServiceCommands(CommandTable& table) {
       state->service.articleBaseByte = b;
       std::string number = state->service.uniqueNumber;
       number.resize(kUniqueNumberLength, ' ');
-      const bool matches = b == static_cast<uint8_t>(number[9] + number[10]);
+      // Three letters, then the eight digits.
+      const bool matches = b == static_cast<uint8_t>(number[3 + 5] + number[3 + 6]);
       int& forced = state->service.nextArticleBaseReply;
       reply = forced >= 0 ? static_cast<uint8_t>(forced) : (matches ? kAck : kNak);
       forced = -1;
