@@ -5,7 +5,6 @@
 uint8_t ComPortNumber = 0;
 uint16_t ComBaudRate = 0;
 bool FirstActivation = true;
-bool SettlementRangeMode = false;
 bool FiscalizationInProgress = false;
 
 namespace {
@@ -41,7 +40,7 @@ void ParseBaudArgument(const Arguments& arguments) {
 }
 
 void InitializeConsoleUnit(const Arguments& arguments) {
-  SettlementRangeMode = false;
+  SettlementRangeMode = 0;
   FiscalizationInProgress = false;
   LoadBusyCursor("hourglas.ani");
   FirstActivation = true;

@@ -5,14 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "operator_console/logic/reports.h"
+
 // COM port number; 0 = not chosen yet.
 extern uint8_t ComPortNumber;
 // Line speed, 9600 or 19200; 0 = not chosen yet.
 extern uint16_t ComBaudRate;
 // The main window has not been activated yet.
 extern bool FirstActivation;
-// The report-range dialogs hand their range back instead of printing.
-extern bool SettlementRangeMode;
+// The report-range dialogs hand their range back (in console::SettlementRange)
+// instead of printing. One flag: the report logic's own.
+using console::SettlementRangeMode;
 // The VAT-rate dialog was opened by the switch to fiscal mode.
 extern bool FiscalizationInProgress;
 

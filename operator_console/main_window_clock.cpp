@@ -1,9 +1,96 @@
 // The clock menu.
+#include "forms/modal.h"
+#include "forms/now.h"
 #include "operator_console/console.h"
+#include "operator_console/console_dialog.h"
+#include "operator_console/console_forms.h"
+#include "operator_console/logic/clock_logic.h"
 #include "operator_console/main_window.h"
+#include "operator_console/tf_data_godzina.h"
+#include "operator_console/tf_przestawianie.h"
+#include "operator_console/tf_ustaw_zegar.h"
 
-void TGlowneOkno::Odczytzegara1Click() {}
+void TGlowneOkno::Odczytzegara1Click() {
+  uint8_t deviceType = 0;
+  if (!StandardDeviceCheck(deviceType)) return;
+  SetBusyCursor();
+  bool errorShown = false;
+  const bool erased = CheckCmosErased(errorShown);
+  if (errorShown) {
+    SetArrowCursor();
+    return;
+  }
+  if (erased) {
+    SetArrowCursor();
+    AttentionBeep();
+    ClearProgressText();
+    if (console::ClockJustInitialised != 0) {
+      // The printer refused the date it was given: it keeps its clock erased.
+      console::ClockJustInitialised = 0;
+      ErrorBox(Cp("Zegar drukarki fiskalnej nie został zainicjowany.") + "\r" +
+               Cp("Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.") + "\r" +
+               Cp("Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego") + "\r" +
+               Cp("raportu dobowego (jeśli jakiś był już wykonany)."));
+    } else {
+      ErrorBox(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
+    }
+    ClearProgressText();
+    return;
+  }
+  std::string date;
+  std::string time;
+  const int32_t code = kavoruw::ReadClock(date, time);
+  SetArrowCursor();
+  if (code != 0) {
+    ReportDriverError(code);
+    ClearProgressText();
+    return;
+  }
+  fDataGodzina->ShowClock(console::ClockDateLine(date), console::ClockTimeLine(time));
+  AttentionBeep();
+  forms::ShowModal(*fDataGodzina);
+  ClearProgressText();
+}
 
-void TGlowneOkno::Przestawianiezegara1Click() {}
+void TGlowneOkno::Przestawianiezegara1Click() {
+  uint8_t deviceType = 0;
+  if (!StandardDeviceCheck(deviceType)) return;
+  if (!ClockMemoryIntact()) return;
+  AttentionBeep();
+  forms::ShowModal(*fPrzestawianie);
+  ClearProgressText();
+}
 
-void TGlowneOkno::Inicjowaniezegara1Click() {}
+void TGlowneOkno::Inicjowaniezegara1Click() {
+  uint8_t deviceType = 0;
+  if (!StandardDeviceCheck(deviceType)) return;
+  for (;;) {
+    uint32_t count = 0;
+    uint8_t s[6] = {};
+    if (int32_t code = kavoruw::ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5])) {
+      SetArrowCursor();
+      ReportDriverError(code);
+      break;
+    }
+    if ((s[1] & kavoruw::status::kCmosErased) == 0) {
+      ReportError(Cp("Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.") + "\r" +
+                  Cp("               Zegar jest już zainicjowany.             "));
+      break;
+    }
+    if ((s[0] & kavoruw::status::kFiscalMode) == 0 || (s[3] & kavoruw::status::kServiceJumper) != 0) {
+      fUstawZegar->Preset(forms::Now());
+      AttentionBeep();
+      forms::ShowModal(*fUstawZegar);
+      break;
+    }
+    // A question under the error caption, with the stop icon.
+    AttentionBeep();
+    ClearProgressText();
+    const int answer = ErrorBox(Cp("Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.") + "\r" +
+                                    Cp("       Zwora serwisowa jest w pozycji normalnej.        ") + "\r" +
+                                    Cp("       Czy sprawdzić stan zwory ponownie?        "),
+                                0x2014);
+    if (answer != forms::IDYES) break;
+  }
+  ClearProgressText();
+}

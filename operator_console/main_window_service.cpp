@@ -1,13 +1,10 @@
 // The settlement report with its unique-number confirmation, and the
 // clearing of the article-name base.
-#include <QDateTimeEdit>
 #include <optional>
 
-#include "forms/mask_edit.h"
 #include "forms/message_box.h"
 #include "forms/modal.h"
 #include "forms/now.h"
-#include "forms/spin_edit.h"
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/logic/reports.h"
@@ -24,42 +21,25 @@ namespace {
 constexpr uint8_t kAck = 0x06;
 constexpr uint16_t kSettlementPrintTimeout = 20;
 
-template <typename T>
-T* Control(QObject* form, const char* name) {
-  return form->findChild<T*>(QString::fromLatin1(name));
-}
-
-console::Date DateOf(const QDate& date) { return {date.year(), date.month(), date.day()}; }
-
-// The range dialogs hand their range back instead of printing while set.
-void SetSettlementRangeMode(bool on) {
-  SettlementRangeMode = on;
-  console::SettlementRangeMode = on ? 1 : 0;
-}
-
 // The dates dialog in settlement-range mode, both dates today. True when
 // it ended with Yes and SettlementRange holds its block.
 bool AskSettlementDates() {
   const QDate today = forms::Now().date();
-  for (const char* name : {"dtOd", "dtDo"}) {
-    if (auto* picker = Control<QDateTimeEdit>(fRaportyOkresoweWgDat, name)) picker->setDate(today);
-  }
-  SetSettlementRangeMode(true);
+  fRaportyOkresoweWgDat->Preset(today, today);
+  SettlementRangeMode = 1;
   AttentionBeep();
   const int result = forms::ShowModal(*fRaportyOkresoweWgDat);
-  SetSettlementRangeMode(false);
+  SettlementRangeMode = 0;
   return result == forms::mrYes;
 }
 
 // The numbers dialog in settlement-range mode, from 1 to 1.
 bool AskSettlementNumbers() {
-  for (const char* name : {"seOd", "seDo"}) {
-    if (auto* spin = Control<forms::SpinEdit>(fOkresoweWgNumerow, name)) spin->setValue(1);
-  }
-  SetSettlementRangeMode(true);
+  fOkresoweWgNumerow->Preset(1, 1);
+  SettlementRangeMode = 1;
   AttentionBeep();
   const int result = forms::ShowModal(*fOkresoweWgNumerow);
-  SetSettlementRangeMode(false);
+  SettlementRangeMode = 0;
   return result == forms::mrYes;
 }
 
@@ -107,13 +87,12 @@ void TGlowneOkno::Wedugdat3Click() { RunSettlementReport(console::kSettlementByD
 void TGlowneOkno::Wedugnumerw3Click() { RunSettlementReport(console::kSettlementByNumbers); }
 
 int TGlowneOkno::AskDateAndNumber(std::string& date, std::string& number) {
-  auto* day = Control<QDateTimeEdit>(fDataINumer, "db");
-  auto* typed = Control<forms::MaskEdit>(fDataINumer, "meNumer");
-  if (day) day->setDateTime(forms::Now().addDays(-1));
-  if (typed) typed->SetText(QString());
+  fDataINumer->SetDate(forms::Now().addDays(-1).date());
+  fDataINumer->SetNumber(QString());
   if (forms::ShowModal(*fDataINumer) != forms::mrYes) return forms::mrNo;
-  date = console::SettlementDateText(DateOf(day ? day->date() : forms::Now().date().addDays(-1)));
-  number = typed ? forms::FromQ(typed->Text()) : std::string();
+  const QDate day = fDataINumer->Date();
+  date = console::SettlementDateText({day.year(), day.month(), day.day()});
+  number = forms::FromQ(fDataINumer->Number());
   return forms::mrYes;
 }
 

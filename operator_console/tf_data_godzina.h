@@ -1,17 +1,27 @@
 #pragma once
 // The dialog of the printer's date and time.
-#include "forms/form.h"
+#include <string>
+
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfDataGodzina;
 }
 
-class TfDataGodzina : public forms::Form {
+class TfDataGodzina : public TConsoleDialog {
   Q_OBJECT
 
  public:
   explicit TfDataGodzina(QWidget* parent = nullptr);
   ~TfDataGodzina() override;
 
+  // lData and lCzas (Windows-1250).
+  void ShowClock(const std::string& dateLine, const std::string& timeLine);
+
+  void Button1Click();
+
   Ui::TfDataGodzina* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
 };

@@ -1,17 +1,31 @@
 #pragma once
 // The dialog of the monthly periodic report.
-#include "forms/form.h"
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfOkresoweMiesieczne;
 }
 
-class TfOkresoweMiesieczne : public forms::Form {
+class TfOkresoweMiesieczne : public TConsoleDialog {
   Q_OBJECT
 
  public:
   explicit TfOkresoweMiesieczne(QWidget* parent = nullptr);
   ~TfOkresoweMiesieczne() override;
 
+  // The month shown when the dialog opens: the one before today's.
+  void Preset(const QDate& today);
+
+  void Button1Click();
+  void bCofnijClick();
+  bool seRokKeyDown(int key);
+  bool seMiesiacKeyDown(int key);
+
   Ui::TfOkresoweMiesieczne* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+
+ private:
+  void Tak();
 };

@@ -1,17 +1,35 @@
 #pragma once
-// The dialog of the periodic report by report numbers.
-#include "forms/form.h"
+// The dialog of the periodic report by report numbers. In settlement-range
+// mode its Tak prints nothing: it puts the range into SettlementRange and
+// ends with Yes, the port left open with the long read time-out.
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfOkresoweWgNumerow;
 }
 
-class TfOkresoweWgNumerow : public forms::Form {
+class TfOkresoweWgNumerow : public TConsoleDialog {
   Q_OBJECT
 
  public:
   explicit TfOkresoweWgNumerow(QWidget* parent = nullptr);
   ~TfOkresoweWgNumerow() override;
 
+  // The range shown when the dialog opens (the menu items and the
+  // settlement report preset 1 and 1).
+  void Preset(int from, int to);
+
+  void Button1Click();
+  void bCofnijClick();
+  void seOdChange();
+  bool seOdKeyDown(int key);
+  bool seDoKeyDown(int key);
+
   Ui::TfOkresoweWgNumerow* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+
+ private:
+  void Tak();
 };

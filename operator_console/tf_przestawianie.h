@@ -1,17 +1,34 @@
 #pragma once
-// The dialog of the clock shift.
-#include "forms/form.h"
+// The dialog of the clock shift: the operator types the time the printer's
+// clock should show; the printer takes one shift of 1..60 minutes a day.
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfPrzestawianie;
 }
 
-class TfPrzestawianie : public forms::Form {
+class TfPrzestawianie : public TConsoleDialog {
   Q_OBJECT
 
  public:
   explicit TfPrzestawianie(QWidget* parent = nullptr);
   ~TfPrzestawianie() override;
 
+  void Button1Click();
+  void Button2Click();
+  bool meZegarKeyDown(int key);
+  // Kept for the Enter key of fields the dialog no longer has.
+  bool sePrzestawKeyPress(int key);
+  bool dtTimeKeyDown(int key);
+
   Ui::TfPrzestawianie* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void Tak();
+  // Step F: a driver call failed.
+  void ShiftFailed(int32_t code);
 };

@@ -1,17 +1,34 @@
 #pragma once
-// The dialog of the periodic report by dates.
-#include "forms/form.h"
+// The dialog of the periodic report by dates. In settlement-range mode its
+// Tak prints nothing: it puts the range into SettlementRange and ends with Yes.
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfRaportyOkresoweWgDat;
 }
 
-class TfRaportyOkresoweWgDat : public forms::Form {
+class TfRaportyOkresoweWgDat : public TConsoleDialog {
   Q_OBJECT
 
  public:
   explicit TfRaportyOkresoweWgDat(QWidget* parent = nullptr);
   ~TfRaportyOkresoweWgDat() override;
 
+  // The range shown when the dialog opens (the menu items and the
+  // settlement report preset today for both).
+  void Preset(const QDate& from, const QDate& to);
+
+  void Button1Click();
+  void bCofnijClick();
+  bool dtOdKeyPress(int key);
+  bool dtDoKeyDown(int key);
+
   Ui::TfRaportyOkresoweWgDat* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+
+ private:
+  void Tak();
+  void Finish();
 };

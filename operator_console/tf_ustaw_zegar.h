@@ -1,17 +1,34 @@
 #pragma once
-// The dialog of the initialisation of an erased printer clock.
-#include "forms/form.h"
+// The dialog that initialises an erased printer clock.
+#include <QDateTime>
+
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfUstawZegar;
 }
 
-class TfUstawZegar : public forms::Form {
+class TfUstawZegar : public TConsoleDialog {
   Q_OBJECT
 
  public:
   explicit TfUstawZegar(QWidget* parent = nullptr);
   ~TfUstawZegar() override;
 
+  // dtDate := the date of `now` (the nearer limit of the picker's range when
+  // it lies outside), meZegar := its "hh:mm", Tak enabled.
+  void Preset(const QDateTime& now);
+
+  void Button1Click();
+  void Button2Click();
+  bool meZegarKeyDown(int key);
+  bool dtDateKeyDown(int key);
+
   Ui::TfUstawZegar* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+
+ private:
+  void Tak();
 };

@@ -1,0 +1,100 @@
+#include "operator_console/console_dialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include "operator_console/console.h"
+#include "operator_console/console_forms.h"
+#include "operator_console/logic/clock_logic.h"
+#include "operator_console/main_window.h"
+
+void TConsoleDialog::RunGuarded(QPushButton* button, const std::function<void()>& action) {
+  if (running_ || !button->isEnabled()) return;
+  running_ = true;
+  try {
+    action();
+  } catch (...) {
+    running_ = false;
+    throw;
+  }
+  running_ = false;
+}
+
+void TConsoleDialog::CloseUnlessRunning() {
+  if (!running_) Close();
+}
+
+void TConsoleDialog::CenterOnMainWindow() {
+  if (GlowneOkno == nullptr) return;
+  move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
+       GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
+}
+
+void TConsoleDialog::FormClose() { ClearProgressText(); }
+
+bool TConsoleDialog::FormKeyDown(int key) {
+  if (key != forms::VK_ESCAPE) return false;
+  CloseUnlessRunning();
+  return true;
+}
+
+void TConsoleDialog::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    event->ignore();
+    return;
+  }
+  forms::Form::closeEvent(event);
+}
+
+void TConsoleDialog::reject() { CloseUnlessRunning(); }
+
+console::Date DateOf(const QDate& date) { return {date.year(), date.month(), date.day()}; }
+
+TimeFieldFilter::TimeFieldFilter(forms::MaskEdit* field) : QObject(field), field_(field) {
+  field->installEventFilter(this);
+}
+
+bool TimeFieldFilter::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != field_ || event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  char typed = 0;
+  if (key->key() == Qt::Key_Backspace) {
+    typed = '\b';
+  } else if (key->text().size() == 1 && key->text()[0].unicode() >= 0x20 &&
+             key->text()[0].unicode() < 0x7F) {
+    typed = static_cast<char>(key->text()[0].unicode());
+  } else {
+    return false;  // Enter, Esc, arrows and the like are not characters here
+  }
+  const int caret = field_->hasSelectedText() ? field_->selectionStart() : field_->cursorPosition();
+  const std::string shown = field_->displayText().toStdString();
+  const console::TimeKeyResult result = console::TimeKeyFilter(shown, caret, typed);
+  if (!result.accept) return true;
+  if (result.text) {
+    field_->setText(QString::fromStdString(*result.text));
+    field_->setCursorPosition(caret);
+  }
+  return false;
+}
+
+void CheckTimeFieldOnExit(forms::MaskEdit* field) {
+  if (field->IsComplete()) return;
+  if (qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr) return;
+  ErrorBox(Cp("Godzina została wprowadzona nieprawidłowo."));
+  field->setFocus(Qt::OtherFocusReason);
+}
+
+bool ClockMemoryIntact() {
+  bool errorShown = false;
+  const bool erased = CheckCmosErased(errorShown);
+  if (errorShown) {
+    SetArrowCursor();
+    return false;
+  }
+  if (!erased) return true;
+  SetArrowCursor();
+  ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
+  ClearProgressText();
+  return false;
+}

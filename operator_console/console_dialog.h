@@ -1,0 +1,67 @@
+#pragma once
+// What the console's report and clock dialogs share: centring on the main
+// window, Esc, the progress text erased on closing, and a guard around the
+// driver call of their action button: while it runs, the button stays
+// disabled and neither Esc, "Nie" nor the close box ends the dialog.
+#include <QDate>
+#include <QObject>
+#include <QPushButton>
+#include <functional>
+
+#include "forms/form.h"
+#include "forms/mask_edit.h"
+#include "operator_console/logic/reports.h"
+
+class TConsoleDialog : public forms::Form {
+  Q_OBJECT
+
+ public:
+  using forms::Form::Form;
+
+  // The action button's driver call is under way.
+  bool Running() const { return running_; }
+
+ protected:
+  // Runs the action while `button` is enabled and no action runs.
+  void RunGuarded(QPushButton* button, const std::function<void()>& action);
+  // Closes the dialog unless its action runs.
+  void CloseUnlessRunning();
+  // Left := main Left + (main Width - own Width) div 2, Top alike.
+  void CenterOnMainWindow();
+
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  bool running_ = false;
+};
+
+// The calendar date of a picker.
+console::Date DateOf(const QDate& date);
+
+// The key filter of the "hh:mm" time field of the clock dialogs: drops what
+// cannot stand at the caret and blanks an hour units digit that a '2' typed
+// as the hour's tens would turn into an hour above 23.
+class TimeFieldFilter : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TimeFieldFilter(forms::MaskEdit* field);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  forms::MaskEdit* field_;
+};
+
+// An incomplete time left by moving the focus to another field: the box
+// "Godzina została wprowadzona nieprawidłowo." and the focus back in the
+// field. Moving to a button is not checked here: Tak checks the time itself.
+void CheckTimeFieldOnExit(forms::MaskEdit* field);
+
+// The clock-memory check of a menu item: false, with the refusal shown and
+// the progress text erased, when the item must end.
+bool ClockMemoryIntact();
