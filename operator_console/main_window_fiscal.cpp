@@ -25,18 +25,6 @@ void Stop() {
   ClearProgressText();
 }
 
-// The rate editor for the switch: prefilled from FiscalVatRates, shown with
-// FiscalizationInProgress set; 6 when all seven rates were accepted.
-int EditFiscalRates() {
-  AttentionBeep();
-  FiscalizationInProgress = true;
-  console::FiscalizationInProgress = 1;
-  const int result = forms::ShowModal(*fStawkiPodatkowe);
-  FiscalizationInProgress = false;
-  console::FiscalizationInProgress = 0;
-  return result;
-}
-
 }  // namespace
 
 void TGlowneOkno::Przeczeniewtrybfiskalny1Click() { SwitchToFiscalMode(); }
@@ -152,7 +140,8 @@ void TGlowneOkno::SwitchToFiscalMode() {
     if (static_cast<int32_t>(i) < count && r[i] >= 0) console::FiscalVatRates[i] = static_cast<uint32_t>(r[i]);
   }
   console::FiscalVatRates = console::RatesOrDefaults(console::FiscalVatRates);
-  if (EditFiscalRates() != forms::mrYes) return Stop();
+  // The editor confirms or changes them and hands them back in FiscalVatRates.
+  if (fStawkiPodatkowe->EditFiscalVatRates() != forms::mrYes) return Stop();
 
   if (!Ask(Cp("Czy dokonać przełączenia w tryb fiskalny?"), 0x124)) return Stop();
   const std::optional<std::array<uint8_t, 20>> record = console::FiscalizationRecord(console::FiscalVatRates);

@@ -1,13 +1,124 @@
 // Settings, user data, about box.
+#include "forms/modal.h"
+#include "forms/spin_edit.h"
+#include "kavoruw_core.h"
 #include "operator_console/console.h"
+#include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
+#include "operator_console/t_about_box.h"
+#include "operator_console/tf_dane_uzytkownika.h"
+#include "operator_console/tf_ilosc_wierszy.h"
+#include "operator_console/tf_numer_kasy.h"
+#include "operator_console/tf_sposob_zaokraglania.h"
+#include "ui_tf_numer_kasy.h"
 
-void TGlowneOkno::Nrkasyikodobsugujcego1Click() {}
+namespace {
 
-void TGlowneOkno::Ilo1Click() {}
+// The checks the three settings actions start with; false when the action
+// ends (its refusal shown).
+bool SettingsEntryChecks() {
+  uint8_t kind = 0;
+  if (!StandardDeviceCheck(kind)) return false;
+  bool errorShown = false;
+  if (CheckCmosErased(errorShown)) {
+    ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
+    ClearProgressText();
+    return false;
+  }
+  if (errorShown) {
+    ClearProgressText();
+    return false;
+  }
+  return true;
+}
 
-void TGlowneOkno::Sposbzaokrglania1Click() {}
+void ShowSettingDialog(forms::Form& dialog) {
+  AttentionBeep();
+  forms::ShowModal(dialog);
+  ClearProgressText();
+}
 
-void TGlowneOkno::Oprogramie1Click() {}
+}  // namespace
 
-void TGlowneOkno::Odczytuytkownika1Click() {}
+void TGlowneOkno::Nrkasyikodobsugujcego1Click() {
+  if (!SettingsEntryChecks()) return;
+  int32_t number = 0;
+  std::string code;
+  SetBusyCursor();
+  const int32_t result = kavoruw::PrinterNumber(number, code);
+  SetArrowCursor();
+  if (result != 0) {
+    ReportDriverError(result);
+    ClearProgressText();
+    return;
+  }
+  fNumerKasy->ui->eKod->setText(forms::ToQ(code));
+  fNumerKasy->ui->seNrKasy->setValue(number);
+  ShowSettingDialog(*fNumerKasy);
+}
+
+void TGlowneOkno::Ilo1Click() {
+  // Nothing is read first: the field keeps what was last left in it.
+  if (SettingsEntryChecks()) ShowSettingDialog(*fIloscWierszy);
+}
+
+void TGlowneOkno::Sposbzaokrglania1Click() {
+  if (SettingsEntryChecks()) ShowSettingDialog(*fSposobZaokraglania);
+}
+
+void TGlowneOkno::Oprogramie1Click() {
+  // No printer needed.
+  AttentionBeep();
+  forms::ShowModal(*AboutBox);
+  ClearProgressText();
+}
+
+void TGlowneOkno::Odczytuytkownika1Click() {
+  // Only to see whether the printer answers at all: without one the lines can
+  // still be prepared and kept in a file.
+  kavoruw::ClosePortObject();
+  kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
+                      static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+  std::string date, time;
+  const int32_t clock = kavoruw::ReadClock(date, time);
+  if (clock == kavoruw::kErrTransmit || clock == kavoruw::kErrReceive || clock == kavoruw::kErrBadAnswer) {
+    SetArrowCursor();
+    if (Ask(Cp("Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).         "
+               "         Czy przejść do edycji danych użytkownika?"))) {
+      AttentionBeep();
+      forms::ShowModal(*fDaneUzytkownika);
+    }
+    ClearProgressText();
+    return;
+  }
+  uint8_t kind = 0;
+  if (!StandardDeviceCheck(kind)) return;
+  bool errorShown = false;
+  if (CheckCmosErased(errorShown)) {
+    AttentionBeep();
+    ReportError(Cp("Skasowana pamięć CMOS."));
+    ClearProgressText();
+    return;
+  }
+  if (errorShown) {
+    ClearProgressText();
+    return;
+  }
+  uint32_t version = 0;
+  const int32_t code = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  if (code != 0) {
+    SetArrowCursor();
+    ReportDriverError(code);
+    ClearProgressText();
+    return;
+  }
+  if (!kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind)) {
+    SetArrowCursor();
+    ReportError(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji"));
+    ClearProgressText();
+    return;
+  }
+  AttentionBeep();
+  forms::ShowModal(*fDaneUzytkownika);
+  ClearProgressText();
+}

@@ -1,10 +1,44 @@
 #include "operator_console/t_about_box.h"
 
+#include <QApplication>
+#include <QStyle>
+
+#include "operator_console/logic/settings.h"
+#include "operator_console/tf_setting_confirm.h"
 #include "ui_t_about_box.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : forms::Form(parent), ui(new Ui::TAboutBox) {
   ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->OKButton);
   WireControls();
+  for (QLabel* blue : {ui->lWersja, ui->Label1}) {
+    QPalette palette = blue->palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    blue->setPalette(palette);
+  }
+  connect(ui->OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
+  FormCreate();
 }
 
 TAboutBox::~TAboutBox() { delete ui; }
+
+void TAboutBox::FormCreate() {
+  ui->ProgramIcon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+  ui->lWersja->setText(forms::ToQ(console::AboutVersionText()));
+  ui->ProductName->setText(forms::ToQ(console::AboutProductName()));
+}
+
+void TAboutBox::OKButtonClick() {
+  ClearProgressText();
+  SetModalResult(forms::mrOk);
+}
+
+void TAboutBox::FormActivate() { CentreOverMainWindow(*this); }
+
+bool TAboutBox::FormKeyDown(int key) {
+  if (key != forms::VK_ESCAPE) return false;
+  Close();
+  return true;
+}

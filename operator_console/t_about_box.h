@@ -1,5 +1,5 @@
 #pragma once
-// The dialog of the about box.
+// The about box: the program's name, the printers it serves and its version.
 #include "forms/form.h"
 
 namespace Ui {
@@ -13,5 +13,12 @@ class TAboutBox : public forms::Form {
   explicit TAboutBox(QWidget* parent = nullptr);
   ~TAboutBox() override;
 
+  void FormCreate();
+  void OKButtonClick();
+
   Ui::TAboutBox* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  bool FormKeyDown(int key) override;
 };

@@ -1,10 +1,47 @@
 #include "operator_console/tf_ilosc_wierszy.h"
 
+#include "kavoruw_core.h"
+#include "operator_console/logic/settings.h"
+#include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_ilosc_wierszy.h"
 
 TfIloscWierszy::TfIloscWierszy(QWidget* parent) : forms::Form(parent), ui(new Ui::TfIloscWierszy) {
   ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->Button1);
+  SetCancelButton(ui->Button2);
   WireControls();
+  OnKeyDown(ui->seIloscWierszy, [this](int key) { return seIloscWierszyKeyDown(key); });
+  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 TfIloscWierszy::~TfIloscWierszy() { delete ui; }
+
+void TfIloscWierszy::Button1Click() {
+  // Within 3..30 even when the field has not clamped what was typed.
+  const uint8_t count = console::ClampFeedCount(ui->seIloscWierszy->Value());
+  ConfirmSetting(*this, *ui->Button1, [&] { return kavoruw::WriteFeedCount(count); });
+}
+
+void TfIloscWierszy::Button2Click() { Close(); }
+
+bool TfIloscWierszy::seIloscWierszyKeyDown(int key) {
+  if (key != forms::VK_RETURN) return false;
+  ui->Button1->click();
+  return true;
+}
+
+void TfIloscWierszy::FormActivate() {
+  CentreOverMainWindow(*this);
+  ui->seIloscWierszy->setFocus(Qt::OtherFocusReason);
+}
+
+void TfIloscWierszy::FormClose() { ClearProgressText(); }
+
+bool TfIloscWierszy::FormKeyDown(int key) {
+  if (key != forms::VK_ESCAPE) return false;
+  Close();
+  return true;
+}

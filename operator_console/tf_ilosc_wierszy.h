@@ -1,5 +1,5 @@
 #pragma once
-// The dialog of the number of lines to feed.
+// The number of lines the printer feeds out, confirmed by writing it.
 #include "forms/form.h"
 
 namespace Ui {
@@ -13,5 +13,14 @@ class TfIloscWierszy : public forms::Form {
   explicit TfIloscWierszy(QWidget* parent = nullptr);
   ~TfIloscWierszy() override;
 
+  void Button1Click();
+  void Button2Click();
+  bool seIloscWierszyKeyDown(int key);
+
   Ui::TfIloscWierszy* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
 };

@@ -1,10 +1,49 @@
 #include "operator_console/tf_numer_kasy.h"
 
+#include "kavoruw_core.h"
+#include "operator_console/logic/settings.h"
+#include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_numer_kasy.h"
 
 TfNumerKasy::TfNumerKasy(QWidget* parent) : forms::Form(parent), ui(new Ui::TfNumerKasy) {
   ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->Button1);
+  SetCancelButton(ui->Button2);
   WireControls();
+  OnKeyDown(ui->seNrKasy, [this](int key) { return seNrKasyKeyDown(key); });
+  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 TfNumerKasy::~TfNumerKasy() { delete ui; }
+
+void TfNumerKasy::Button1Click() {
+  // A number typed and confirmed before the field clamped it still goes out
+  // within 1..99.
+  const std::string code = console::OperatorCodeText(forms::FromQ(ui->eKod->text()));
+  const std::string number = console::RegisterNumberText(ui->seNrKasy->Value());
+  ConfirmSetting(*this, *ui->Button1, [&] { return kavoruw::SetPrinterNumber(number, code); });
+}
+
+void TfNumerKasy::Button2Click() { Close(); }
+
+bool TfNumerKasy::seNrKasyKeyDown(int key) {
+  if (key != forms::VK_RETURN) return false;
+  ui->Button1->click();
+  return true;
+}
+
+void TfNumerKasy::FormActivate() {
+  CentreOverMainWindow(*this);
+  ui->seNrKasy->setFocus(Qt::OtherFocusReason);
+}
+
+void TfNumerKasy::FormClose() { ClearProgressText(); }
+
+bool TfNumerKasy::FormKeyDown(int key) {
+  if (key != forms::VK_ESCAPE) return false;
+  Close();
+  return true;
+}

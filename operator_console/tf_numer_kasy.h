@@ -1,5 +1,5 @@
 #pragma once
-// The dialog of the register number and operator code.
+// The register number with the operator code, confirmed by writing them.
 #include "forms/form.h"
 
 namespace Ui {
@@ -13,5 +13,14 @@ class TfNumerKasy : public forms::Form {
   explicit TfNumerKasy(QWidget* parent = nullptr);
   ~TfNumerKasy() override;
 
+  void Button1Click();
+  void Button2Click();
+  bool seNrKasyKeyDown(int key);
+
   Ui::TfNumerKasy* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
 };

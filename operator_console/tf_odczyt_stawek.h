@@ -1,6 +1,11 @@
 #pragma once
-// The dialog of the VAT rates read from the printer.
+// The VAT rates read from the printer, one line per rate (read only).
+#include <string>
+#include <vector>
+
 #include "forms/form.h"
+
+class QLabel;
 
 namespace Ui {
 class TfOdczytStawek;
@@ -13,5 +18,16 @@ class TfOdczytStawek : public forms::Form {
   explicit TfOdczytStawek(QWidget* parent = nullptr);
   ~TfOdczytStawek() override;
 
+  // Line n into Label(n + 1), shown; the labels of rates not reported hidden.
+  void ShowLines(const std::vector<std::string>& cp1250Lines);
+  QLabel* Line(int index) const;
+
+  void Button1Click();
+
   Ui::TfOdczytStawek* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
 };

@@ -1,10 +1,40 @@
 #include "operator_console/tf_sposob_zaokraglania.h"
 
+#include "kavoruw_core.h"
+#include "operator_console/logic/settings.h"
+#include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_sposob_zaokraglania.h"
 
-TfSposobZaokraglania::TfSposobZaokraglania(QWidget* parent) : forms::Form(parent), ui(new Ui::TfSposobZaokraglania) {
+TfSposobZaokraglania::TfSposobZaokraglania(QWidget* parent)
+    : forms::Form(parent), ui(new Ui::TfSposobZaokraglania) {
   ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->Button1);
+  SetCancelButton(ui->Button2);
   WireControls();
+  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 TfSposobZaokraglania::~TfSposobZaokraglania() { delete ui; }
+
+void TfSposobZaokraglania::Button1Click() {
+  const uint8_t mode = console::RoundingModeFor(ui->rgZaokraglanie->ItemIndex());
+  ConfirmSetting(*this, *ui->Button1, [&] { return kavoruw::SetRoundingType(mode); });
+}
+
+void TfSposobZaokraglania::Button2Click() { Close(); }
+
+void TfSposobZaokraglania::FormActivate() {
+  CentreOverMainWindow(*this);
+  ui->rgZaokraglanie->setFocus(Qt::OtherFocusReason);
+}
+
+void TfSposobZaokraglania::FormClose() { ClearProgressText(); }
+
+bool TfSposobZaokraglania::FormKeyDown(int key) {
+  if (key != forms::VK_ESCAPE) return false;
+  Close();
+  return true;
+}

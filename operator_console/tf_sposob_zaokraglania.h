@@ -1,5 +1,5 @@
 #pragma once
-// The dialog of the rounding mode.
+// The rounding of amounts, confirmed by writing it.
 #include "forms/form.h"
 
 namespace Ui {
@@ -13,5 +13,13 @@ class TfSposobZaokraglania : public forms::Form {
   explicit TfSposobZaokraglania(QWidget* parent = nullptr);
   ~TfSposobZaokraglania() override;
 
+  void Button1Click();
+  void Button2Click();
+
   Ui::TfSposobZaokraglania* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
+  void FormClose() override;
+  bool FormKeyDown(int key) override;
 };

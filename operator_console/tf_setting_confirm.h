@@ -1,0 +1,35 @@
+#pragma once
+// The confirmation the three settings dialogs share: one driver call with
+// the busy cursor and the button disabled; an error keeps the dialog open
+// with the operator's input, success closes it.
+#include <QPushButton>
+#include <functional>
+
+#include "forms/form.h"
+#include "operator_console/console.h"
+#include "operator_console/console_forms.h"
+#include "operator_console/main_window.h"
+
+inline void ConfirmSetting(forms::Form& dialog, QPushButton& button, const std::function<int32_t()>& command) {
+  if (!button.isEnabled()) return;
+  ActionScope action;
+  button.setEnabled(false);
+  SetBusyCursor();
+  const int32_t code = command();
+  button.setEnabled(true);
+  SetArrowCursor();
+  if (code != 0) {
+    AttentionBeep();
+    ErrorBox(ErrMessageText(code));
+    return;
+  }
+  dialog.SetModalResult(forms::mrOk);
+}
+
+// Over the main window, as every console dialog opens.
+inline void CentreOverMainWindow(QWidget& dialog) {
+  if (QWidget* main = GlowneOkno) {
+    dialog.move(main->x() + (main->width() - dialog.width()) / 2,
+                main->y() + (main->height() - dialog.height()) / 2);
+  }
+}
