@@ -209,10 +209,12 @@ void RegisterServiceCommands(CommandTable& table) {
       const uint8_t s1 = state->status[0];
       const bool allowed = (s1 & kMakerData) != 0 && (s1 & kUserDataWritten) != 0 &&
                            (s1 & kFiscalMode) == 0 && (state->status[3] & kServiceJumper) != 0;
+      // A forced reply changes nothing in the printer.
       int& forced = state->service.nextFiscalizationReply;
+      const bool switches = forced < 0 && allowed;
       reply = forced >= 0 ? static_cast<uint8_t>(forced) : (allowed ? kAck : kNak);
       forced = -1;
-      if (reply == kAck && allowed) {
+      if (switches) {
         state->status[0] |= kFiscalMode;
         StartPrintout(*state);
       }

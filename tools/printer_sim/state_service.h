@@ -45,7 +45,8 @@ struct ServiceState {
   std::array<std::string, 4> controlLines;
 
   // 0x72: the 20-byte fiscalization record last received, and the reply
-  // byte to give instead of the printer's own verdict (-1: judge; used once).
+  // byte to give instead of the printer's own verdict, changing nothing
+  // (-1: judge; used once).
   std::vector<uint8_t> fiscalizationRecord;
   int nextFiscalizationReply = -1;
   // Backslash: article-base clears done, the data byte last received, and the
