@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
 
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
@@ -81,8 +83,13 @@ bool TimeFieldFilter::eventFilter(QObject* watched, QEvent* event) {
 void CheckTimeFieldOnExit(forms::MaskEdit* field) {
   if (field->IsComplete()) return;
   if (qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr) return;
-  ErrorBox(Cp("Godzina została wprowadzona nieprawidłowo."));
-  field->setFocus(Qt::OtherFocusReason);
+  // After the focus change has finished, not inside it.
+  QPointer<forms::MaskEdit> guarded(field);
+  QTimer::singleShot(0, field, [guarded] {
+    if (!guarded || !guarded->window()->isVisible() || guarded->IsComplete()) return;
+    ErrorBox(Cp("Godzina została wprowadzona nieprawidłowo."));
+    guarded->setFocus(Qt::OtherFocusReason);
+  });
 }
 
 bool ClockMemoryIntact() {

@@ -1,5 +1,7 @@
 #include "operator_console/tf_data_i_numer.h"
 
+#include "operator_console/console_forms.h"
+#include "operator_console/main_window.h"
 #include "ui_tf_data_i_numer.h"
 
 TfDataINumer::TfDataINumer(QWidget* parent) : forms::Form(parent), ui(new Ui::TfDataINumer) {
@@ -14,6 +16,14 @@ TfDataINumer::TfDataINumer(QWidget* parent) : forms::Form(parent), ui(new Ui::Tf
 }
 
 TfDataINumer::~TfDataINumer() { delete ui; }
+
+void TfDataINumer::showEvent(QShowEvent* event) {
+  if (GlowneOkno != nullptr) {
+    move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
+         GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
+  }
+  forms::Form::showEvent(event);
+}
 
 void TfDataINumer::SetDate(const QDate& date) { ui->db->setDate(date); }
 

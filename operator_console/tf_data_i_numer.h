@@ -28,4 +28,8 @@ class TfDataINumer : public forms::Form {
   void Button1Click();
 
   Ui::TfDataINumer* ui = nullptr;
+
+ protected:
+  // The prompt opens centred on the main window.
+  void showEvent(QShowEvent* event) override;
 };

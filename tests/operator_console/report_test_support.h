@@ -10,6 +10,8 @@
 #include "forms/now.h"
 #include "forms/text.h"
 #include "kavoruw_core.h"
+#include "operator_console/logic/clock_logic.h"
+#include "operator_console/logic/reports.h"
 #include "tests/operator_console/console_fixture.h"
 
 namespace console::testing {
@@ -22,6 +24,8 @@ class MenuTest : public ConsoleTest {
     ConsoleTest::SetUp();
     kavoruw::DriverState.PortReadTimeout = 1;
     forms::SetNow([this] { return now; });
+    console::ClockJustInitialised = 0;
+    console::SettlementRangeMode = 0;
     ASSERT_TRUE(Start({"COM1", "9600"}));
     sim.ClearLog();
     ClearTrace();
