@@ -80,6 +80,7 @@ void TGlowneOkno::Odczytuytkownika1Click() {
   kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
                       static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
   std::string date, time;
+  SetBusyCursor();
   const int32_t clock = kavoruw::ReadClock(date, time);
   if (clock == kavoruw::kErrTransmit || clock == kavoruw::kErrReceive || clock == kavoruw::kErrBadAnswer) {
     SetArrowCursor();

@@ -54,6 +54,12 @@ TEST_F(TypingLimit, TypingStopsAtTheLimitButProgramTextsStayWhole) {
   edit->setTypingLimit(0);
   testing::Type(edit, "t!");
   EXPECT_EQ(edit->text(), "a longer text!");
+
+  // Polish letters count as one character each.
+  edit->clear();
+  edit->setTypingLimit(4);
+  testing::Type(edit, QString::fromUtf8("żółćx"));
+  EXPECT_EQ(edit->text(), QString::fromUtf8("żółć"));
 }
 
 TEST(FileFilter, OriginalFiltersBecomeQtFilters) {

@@ -17,7 +17,7 @@ namespace {
 
 using console::testing::Bytes;
 using console::testing::ConsoleTest;
-using console::testing::DataOf;
+using console::testing::ReceivedDataOf;
 using console::testing::Sent;
 using forms::testing::Find;
 
@@ -48,7 +48,7 @@ TEST_F(SettingsMenu, TheRegisterDialogShowsThePrintersNumberAndPadsWhatItSends) 
     EXPECT_FALSE(form.isVisible());
   });
   Pick("Nrkasyikodobsugujcego1");
-  EXPECT_EQ(DataOf(sim.Received(), 'C', 4), (Bytes{'0', '5', ' ', ' '}));
+  EXPECT_EQ(ReceivedDataOf(sim, 'C', 4), (Bytes{'0', '5', ' ', ' '}));
 
   sim.ClearLog();
   OnModal("TfNumerKasy", [](forms::Form& form) {
@@ -58,7 +58,7 @@ TEST_F(SettingsMenu, TheRegisterDialogShowsThePrintersNumberAndPadsWhatItSends) 
     Find<QPushButton>(&form, "Button1")->click();
   });
   Pick("Nrkasyikodobsugujcego1");
-  EXPECT_EQ(DataOf(sim.Received(), 'C', 4), (Bytes{'4', '2', ' ', 'A'}));
+  EXPECT_EQ(ReceivedDataOf(sim, 'C', 4), (Bytes{'4', '2', ' ', 'A'}));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(modals.unscripted.empty());
 }
@@ -69,7 +69,7 @@ TEST_F(SettingsMenu, NumbersTypedOutsideTheRangesAreClampedWhenConfirmed) {
     EnterIn(form, "seNrKasy");
   });
   Pick("Nrkasyikodobsugujcego1");
-  EXPECT_EQ(DataOf(sim.Received(), 'C', 2), (Bytes{'9', '9'}));
+  EXPECT_EQ(ReceivedDataOf(sim, 'C', 2), (Bytes{'9', '9'}));
 
   sim.ClearLog();
   OnModal("TfIloscWierszy", [](forms::Form& form) {
@@ -77,7 +77,7 @@ TEST_F(SettingsMenu, NumbersTypedOutsideTheRangesAreClampedWhenConfirmed) {
     EnterIn(form, "seIloscWierszy");
   });
   Pick("Ilo1");
-  EXPECT_EQ(DataOf(sim.Received(), 'F', 1), Bytes{30});
+  EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{30});
 
   sim.ClearLog();
   OnModal("TfIloscWierszy", [](forms::Form& form) {
@@ -85,7 +85,7 @@ TEST_F(SettingsMenu, NumbersTypedOutsideTheRangesAreClampedWhenConfirmed) {
     EnterIn(form, "seIloscWierszy");
   });
   Pick("Ilo1");
-  EXPECT_EQ(DataOf(sim.Received(), 'F', 1), Bytes{3});
+  EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{3});
   EXPECT_EQ(sim.State()->service.feedCount, 3);
 }
 
@@ -110,7 +110,7 @@ TEST_F(SettingsMenu, TheLineAndRoundingDialogsKeepWhatWasLastLeftInThem) {
       Find<QPushButton>(&form, "Button1")->click();
     });
     Pick("Sposbzaokrglania1");
-    EXPECT_EQ(DataOf(sim.Received(), 't', 1), Bytes{static_cast<uint8_t>('0' + mode)});
+    EXPECT_EQ(ReceivedDataOf(sim, 't', 1), Bytes{static_cast<uint8_t>('0' + mode)});
   }
   OnModal("TfSposobZaokraglania", [](forms::Form& form) {
     auto* group = Find<forms::RadioGroup>(&form, "rgZaokraglanie");

@@ -20,7 +20,7 @@ namespace {
 
 using console::testing::Bytes;
 using console::testing::ConsoleTest;
-using console::testing::DataOf;
+using console::testing::ReceivedDataOf;
 using console::testing::Sent;
 using forms::testing::Find;
 
@@ -122,8 +122,7 @@ TEST_F(VatMenu, AllReservesOpenTheEditorWithTheDefaultsWhichAreWrittenAtOnce) {
     Find<QPushButton>(&form, "Button1")->click();
   });
   Pick("Zapis1");
-  const Bytes wire = sim.Received();
-  EXPECT_EQ(DataOf(wire, 0xD5, 14),
+  EXPECT_EQ(ReceivedDataOf(sim, 0xD5, 14),
             RateWords({2200, 700, 0, kReserveWord, kReserveWord, kReserveWord, kExemptWord}));
   // The read action runs after the write and shows what the printer now has.
   EXPECT_EQ(seen.front(), "Stawka PTU A : 22 %");
@@ -150,7 +149,7 @@ TEST_F(VatMenu, ChangedRatesWithReserveAndExemptMarksAreWritten) {
     Find<QPushButton>(&form, "Button1")->click();
   });
   Pick("Zapis1");
-  EXPECT_EQ(DataOf(sim.Received(), 0xD5, 14),
+  EXPECT_EQ(ReceivedDataOf(sim, 0xD5, 14),
             RateWords({850, kReserveWord, kExemptWord, 9983, 0, kReserveWord, kExemptWord}));
   EXPECT_EQ(seen[3], "Stawka PTU D : 99,83 %");
   EXPECT_EQ(Text(*fStawkiPodatkowe, 4), "0");  // an empty rate counts as 0 and shows it
@@ -197,7 +196,7 @@ TEST_F(VatMenu, AnOutOfRangeRateStopsTheConfirmationAndAPrinterErrorKeepsTheEdit
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], "Błąd|2010|Błąd w stawce podatkowej: 99,84 (stawka poza zakresem)");
   EXPECT_EQ(boxes[1].substr(0, 12), "Błąd|2010|");
-  EXPECT_EQ(DataOf(sim.Received(), 0xD5, 4), RateWords({2300, 0}));
+  EXPECT_EQ(ReceivedDataOf(sim, 0xD5, 4), RateWords({2300, 0}));
 }
 
 class FirstGenerationVat : public VatMenu {

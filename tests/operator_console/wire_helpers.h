@@ -1,8 +1,13 @@
 #pragma once
 // What the console's flows sent to the simulated printer.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <string>
+#include <thread>
 #include <vector>
+
+#include "tools/printer_sim/printer_sim.h"
 
 namespace console::testing {
 
@@ -16,6 +21,21 @@ inline Bytes DataOf(const Bytes& wire, uint8_t command, size_t n, size_t from = 
                         head.begin(), head.end());
   if (wire.end() - at < static_cast<std::ptrdiff_t>(2 + n)) return {};
   return Bytes(at + 2, at + 2 + static_cast<std::ptrdiff_t>(n));
+}
+
+// DataOf on what the simulator has received: a command's last data bytes
+// may still be on their way when the driver call returns, so this waits for
+// them (up to two seconds) and for the simulator to have acted on them.
+inline Bytes ReceivedDataOf(const printer_sim::PrinterSim& sim, uint8_t command, size_t n) {
+  for (int i = 0; i < 200; ++i) {
+    Bytes data = DataOf(sim.Received(), command, n);
+    if (!data.empty()) {
+      sim.WaitReceived(sim.Received().size(), 2000);
+      return data;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return {};
 }
 
 inline bool Sent(const Bytes& wire, uint8_t command) {
