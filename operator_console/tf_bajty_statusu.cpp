@@ -8,7 +8,7 @@
 #include "operator_console/info_dialog.h"
 #include "ui_tf_bajty_statusu.h"
 
-TfBajtyStatusu::TfBajtyStatusu(QWidget* parent) : forms::Form(parent), ui(new Ui::TfBajtyStatusu) {
+TfBajtyStatusu::TfBajtyStatusu(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfBajtyStatusu) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -55,14 +55,6 @@ bool TfBajtyStatusu::mStatusyKeyPress(int key) {
 }
 
 void TfBajtyStatusu::FormActivate() {
-  CentreOverMainWindow(*this);
+  CenterOnMainWindow();
   ui->bOK->setFocus(Qt::OtherFocusReason);
-}
-
-void TfBajtyStatusu::FormClose() { ClearProgressText(); }
-
-bool TfBajtyStatusu::FormKeyDown(int key) {
-  if (key != forms::VK_ESCAPE) return false;
-  Close();
-  return true;
 }

@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "forms/form.h"
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfBajtyStatusu;
 }
 
-class TfBajtyStatusu : public forms::Form {
+class TfBajtyStatusu : public TConsoleDialog {
   Q_OBJECT
 
  public:
@@ -28,6 +28,4 @@ class TfBajtyStatusu : public forms::Form {
 
  protected:
   void FormActivate() override;
-  void FormClose() override;
-  bool FormKeyDown(int key) override;
 };

@@ -5,7 +5,7 @@
 #include "operator_console/info_dialog.h"
 #include "ui_tf_numer_unikatowy.h"
 
-TfNumerUnikatowy::TfNumerUnikatowy(QWidget* parent) : forms::Form(parent), ui(new Ui::TfNumerUnikatowy) {
+TfNumerUnikatowy::TfNumerUnikatowy(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfNumerUnikatowy) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -27,14 +27,6 @@ std::string TfNumerUnikatowy::Text() const {
 void TfNumerUnikatowy::Button1Click() { Close(); }
 
 void TfNumerUnikatowy::FormActivate() {
-  CentreOverMainWindow(*this);
+  CenterOnMainWindow();
   ui->Button1->setFocus(Qt::OtherFocusReason);
-}
-
-void TfNumerUnikatowy::FormClose() { ClearProgressText(); }
-
-bool TfNumerUnikatowy::FormKeyDown(int key) {
-  if (key != forms::VK_ESCAPE) return false;
-  Close();
-  return true;
 }

@@ -2,13 +2,13 @@
 // The dialog of the printer's unique number.
 #include <string>
 
-#include "forms/form.h"
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfNumerUnikatowy;
 }
 
-class TfNumerUnikatowy : public forms::Form {
+class TfNumerUnikatowy : public TConsoleDialog {
   Q_OBJECT
 
  public:
@@ -26,6 +26,4 @@ class TfNumerUnikatowy : public forms::Form {
 
  protected:
   void FormActivate() override;
-  void FormClose() override;
-  bool FormKeyDown(int key) override;
 };

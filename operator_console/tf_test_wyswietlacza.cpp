@@ -5,7 +5,7 @@
 #include "operator_console/info_dialog.h"
 #include "ui_tf_test_wyswietlacza.h"
 
-TfTestWyswietlacza::TfTestWyswietlacza(QWidget* parent) : forms::Form(parent), ui(new Ui::TfTestWyswietlacza) {
+TfTestWyswietlacza::TfTestWyswietlacza(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfTestWyswietlacza) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -27,14 +27,6 @@ std::string TfTestWyswietlacza::Text() const {
 void TfTestWyswietlacza::bOKClick() { Close(); }
 
 void TfTestWyswietlacza::FormActivate() {
-  CentreOverMainWindow(*this);
+  CenterOnMainWindow();
   ui->bOK->setFocus(Qt::OtherFocusReason);
-}
-
-void TfTestWyswietlacza::FormClose() { ClearProgressText(); }
-
-bool TfTestWyswietlacza::FormKeyDown(int key) {
-  if (key != forms::VK_ESCAPE) return false;
-  Close();
-  return true;
 }

@@ -2,13 +2,13 @@
 // The dialog of the customer display test.
 #include <string>
 
-#include "forms/form.h"
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfTestWyswietlacza;
 }
 
-class TfTestWyswietlacza : public forms::Form {
+class TfTestWyswietlacza : public TConsoleDialog {
   Q_OBJECT
 
  public:
@@ -26,6 +26,4 @@ class TfTestWyswietlacza : public forms::Form {
 
  protected:
   void FormActivate() override;
-  void FormClose() override;
-  bool FormKeyDown(int key) override;
 };
