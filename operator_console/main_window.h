@@ -85,7 +85,7 @@ class TGlowneOkno : public QMainWindow {
 
   // main_window.cpp: the communication settings
   void Parametry1Click();
-  // main_window_reports.cpp: the report menu, the settlement report, the article-name base
+  // main_window_reports.cpp: the report menu
   void Fiskalnydobowy1Click();
   void Stanudrukarki1Click();
   void Wedugnumerw1Click();
@@ -98,10 +98,19 @@ class TGlowneOkno : public QMainWindow {
   void Opiswstaych1Click();
   void Kasowaniebuforawycen1Click();
   void Zdalnewyaczeniedrukarki1Click();
+  // main_window_service.cpp: the settlement report, the article-name base
   void Cao1Click();
   void Wedugdat3Click();
   void Wedugnumerw3Click();
   void Bazanazwitowarw1Click();
+  // kind 1 whole memory, 2 by dates, 3 by numbers.
+  void RunSettlementReport(uint8_t kind);
+  // The date ("20yy.mm.dd") and the number typed in the prompt: 6 when the
+  // operator answered "Tak", else 7.
+  int AskDateAndNumber(std::string& date, std::string& number);
+  // True when the number typed equals the printer's; date and number are
+  // those of the last prompt.
+  bool ConfirmUniqueNumber(std::string& date, std::string& number);
   // main_window_tests.cpp: the tests menu and the sample printouts
   void Standrukarki1Click();
   void Bajtystatusu1Click();
@@ -118,10 +127,12 @@ class TGlowneOkno : public QMainWindow {
   void Odczytzegara1Click();
   void Przestawianiezegara1Click();
   void Inicjowaniezegara1Click();
-  // main_window_vat.cpp: the VAT-rate menu and the switch to fiscal mode
+  // main_window_vat.cpp: the VAT-rate menu
   void Odczyt1Click();
   void Zapis1Click();
+  // main_window_fiscal.cpp: the switch to fiscal mode
   void Przeczeniewtrybfiskalny1Click();
+  void SwitchToFiscalMode();
   // main_window_settings.cpp: settings, user data, about box
   void Nrkasyikodobsugujcego1Click();
   void Ilo1Click();

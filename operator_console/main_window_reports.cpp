@@ -195,11 +195,3 @@ void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
   }
   EndItem();
 }
-
-void TGlowneOkno::Cao1Click() {}
-
-void TGlowneOkno::Wedugdat3Click() {}
-
-void TGlowneOkno::Wedugnumerw3Click() {}
-
-void TGlowneOkno::Bazanazwitowarw1Click() {}

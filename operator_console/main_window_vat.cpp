@@ -79,5 +79,3 @@ void TGlowneOkno::Zapis1Click() {
   forms::ShowModal(*fStawkiPodatkowe);
   ClearProgressText();
 }
-
-void TGlowneOkno::Przeczeniewtrybfiskalny1Click() {}

@@ -1,10 +1,32 @@
 #include "operator_console/tf_numer_unikatowy.h"
 
+#include "forms/text.h"
+#include "operator_console/console.h"
+#include "operator_console/info_dialog.h"
 #include "ui_tf_numer_unikatowy.h"
 
-TfNumerUnikatowy::TfNumerUnikatowy(QWidget* parent) : forms::Form(parent), ui(new Ui::TfNumerUnikatowy) {
+TfNumerUnikatowy::TfNumerUnikatowy(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfNumerUnikatowy) {
   ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->Button1);
   WireControls();
+  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
 TfNumerUnikatowy::~TfNumerUnikatowy() { delete ui; }
+
+void TfNumerUnikatowy::SetText(const std::string& cp1250Text) { ui->lNumerUnikatowy->setText(LabelText(cp1250Text)); }
+
+std::string TfNumerUnikatowy::Text() const {
+  QString text = ui->lNumerUnikatowy->text();
+  text.replace(QChar('\n'), QChar('\r'));
+  return forms::FromQ(text);
+}
+
+void TfNumerUnikatowy::Button1Click() { Close(); }
+
+void TfNumerUnikatowy::FormActivate() {
+  CenterOnMainWindow();
+  ui->Button1->setFocus(Qt::OtherFocusReason);
+}

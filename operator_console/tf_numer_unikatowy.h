@@ -1,17 +1,29 @@
 #pragma once
 // The dialog of the printer's unique number.
-#include "forms/form.h"
+#include <string>
+
+#include "operator_console/console_dialog.h"
 
 namespace Ui {
 class TfNumerUnikatowy;
 }
 
-class TfNumerUnikatowy : public forms::Form {
+class TfNumerUnikatowy : public TConsoleDialog {
   Q_OBJECT
 
  public:
   explicit TfNumerUnikatowy(QWidget* parent = nullptr);
   ~TfNumerUnikatowy() override;
 
+  // The lNumerUnikatowy text (Windows-1250, "\r" between lines).
+  void SetText(const std::string& cp1250Text);
+  std::string Text() const;
+
+  // Closes the dialog by its own close step (modal result Cancel).
+  void Button1Click();
+
   Ui::TfNumerUnikatowy* ui = nullptr;
+
+ protected:
+  void FormActivate() override;
 };

@@ -1,10 +1,32 @@
 #include "operator_console/tf_test_wyswietlacza.h"
 
+#include "forms/text.h"
+#include "operator_console/console.h"
+#include "operator_console/info_dialog.h"
 #include "ui_tf_test_wyswietlacza.h"
 
-TfTestWyswietlacza::TfTestWyswietlacza(QWidget* parent) : forms::Form(parent), ui(new Ui::TfTestWyswietlacza) {
+TfTestWyswietlacza::TfTestWyswietlacza(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfTestWyswietlacza) {
   ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->bOK);
   WireControls();
+  connect(ui->bOK, &QPushButton::clicked, this, [this] { bOKClick(); });
 }
 
 TfTestWyswietlacza::~TfTestWyswietlacza() { delete ui; }
+
+void TfTestWyswietlacza::SetText(const std::string& cp1250Text) { ui->Label1->setText(LabelText(cp1250Text)); }
+
+std::string TfTestWyswietlacza::Text() const {
+  QString text = ui->Label1->text();
+  text.replace(QChar('\n'), QChar('\r'));
+  return forms::FromQ(text);
+}
+
+void TfTestWyswietlacza::bOKClick() { Close(); }
+
+void TfTestWyswietlacza::FormActivate() {
+  CenterOnMainWindow();
+  ui->bOK->setFocus(Qt::OtherFocusReason);
+}

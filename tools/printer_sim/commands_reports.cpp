@@ -14,7 +14,12 @@ constexpr uint8_t kReportAccepted = 0;
 constexpr uint8_t kWrongDates = 1;
 constexpr uint8_t kNoReports = 2;
 constexpr uint8_t kWrongNumbers = 3;
+constexpr uint8_t kConditionsNotMet = 6;
 
+// Settlement reports: sub-codes of '1' after the periodic ones.
+constexpr uint8_t kSettlementByDates = 6;
+constexpr uint8_t kSettlementByNumbers = 7;
+constexpr uint8_t kSettlementWhole = 8;
 
 bool SecondGeneration(uint8_t kind) { return kind == 3 || kind == 6 || kind >= kKindOther; }
 bool FirstGenerationWithoutEmptyReport(uint8_t kind) {
@@ -63,8 +68,35 @@ size_t PeriodicDataLength(uint8_t subCode) {
   switch (subCode) {
     case 0: case 3: return 12;
     case 1: case 2: case 4: case 5: return 4;
+    // Unique-number pairs (4), today's date (6), then the range.
+    case kSettlementByDates: return 22;
+    case kSettlementByNumbers: return 14;
+    case kSettlementWhole: return 10;
     default: return 0;
   }
+}
+
+// A settlement report needs the printer's unique number, its digits added
+// in pairs, and (by dates or numbers) a sound range.
+uint8_t JudgeSettlement(const PrinterState& state, uint8_t subCode,
+                        const std::vector<uint8_t>& data) {
+  std::string number = state.service.uniqueNumber;
+  number.resize(11, ' ');
+  for (size_t i = 0; i < 4; ++i) {
+    if (data[i] != static_cast<uint8_t>(number[3 + 2 * i] + number[4 + 2 * i])) {
+      return kConditionsNotMet;
+    }
+  }
+  if (subCode == kSettlementByDates) {
+    return ValidRange(std::vector<uint8_t>(data.begin() + 10, data.end())) ? kReportAccepted
+                                                                          : kWrongDates;
+  }
+  if (subCode == kSettlementByNumbers) {
+    const int from = data[10] + 256 * data[11];
+    const int to = data[12] + 256 * data[13];
+    if (from == 0 || from > to) return kWrongNumbers;
+  }
+  return kReportAccepted;
 }
 
 // The printer's own verdict on a '1' request.
@@ -83,6 +115,8 @@ uint8_t Judge(const PrinterState& state, uint8_t subCode, const std::vector<uint
       const int month = data[2] * 10 + data[3];
       return digits && month >= 1 && month <= 12 ? kReportAccepted : kWrongDates;
     }
+    case kSettlementByDates: case kSettlementByNumbers: case kSettlementWhole:
+      return JudgeSettlement(state, subCode, data);
     default:  // a sub-code this printer does not know
       return kNak;
   }
@@ -169,6 +203,9 @@ void PeriodicReport(Frame& frame) {
     int& forced = state->reports.nextReportResult;
     result = forced >= 0 ? static_cast<uint8_t>(forced) : Judge(*state, subCode, data);
     forced = -1;
+    const bool settlement = subCode >= kSettlementByDates && subCode <= kSettlementWhole;
+    // A settlement report ends the printer's fiscal life: read-only from now on.
+    if (settlement && result == kReportAccepted) state->status[status::kFiscal] |= status::kReadOnly;
     data.insert(data.begin(), subCode);
     Record(*state, '1', std::move(data), result, result == kReportAccepted);
   }

@@ -1,5 +1,5 @@
 // Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D
-// 0x9E '3'.
+// 0x9E '3', fiscalization 0x72, article-base clearing backslash.
 #include <algorithm>
 
 #include "tools/printer_sim/commands.h"
@@ -9,6 +9,7 @@ namespace printer_sim {
 
 namespace {
 
+constexpr size_t kFiscalizationRecordLength = 20;
 constexpr size_t kUserDataLines = 4;
 constexpr size_t kUniqueNumberLength = 11;
 
@@ -214,6 +215,57 @@ void RegisterServiceCommands(CommandTable& table) {
   table.Register(kUniqueNumber, &UniqueNumberCommand);
 
   RegisterUserDataCommands(table);
+
+  // 0x72: no ACK; the 20 bytes of the record, then ACK when the printer
+  // went fiscal (maker and user data, training mode, service jumper set),
+  // else NAK. Going fiscal prints a report.
+  table.Register(0x72, [](Frame& frame) {
+    std::vector<uint8_t> record;
+    if (!frame.ReadData(kFiscalizationRecordLength, record)) return;
+    uint8_t reply;
+    {
+      StateRef state = frame.State();
+      state->service.fiscalizationRecord = record;
+      const uint8_t s1 = state->status[status::kFiscal];
+      const bool allowed = (s1 & status::kMakerData) != 0 && (s1 & status::kUserDataWritten) != 0 &&
+                           (s1 & status::kFiscalMode) == 0 &&
+                           (state->status[status::kService] & status::kServiceJumper) != 0;
+      // A forced reply changes nothing in the printer.
+      int& forced = state->service.nextFiscalizationReply;
+      const bool switches = forced < 0 && allowed;
+      reply = forced >= 0 ? static_cast<uint8_t>(forced) : (allowed ? kAck : kNak);
+      forced = -1;
+      if (switches) {
+        state->status[status::kFiscal] |= status::kFiscalMode;
+        StartPrintout(*state);
+      }
+    }
+    frame.Send(reply);
+  });
+
+  // Backslash: ACK, the confirmation byte (the sixth and seventh digits of the
+  // unique number added), then ACK when the base was cleared, else NAK.
+  // Clearing prints a confirmation.
+  RegisterOneByte(table, '\\', [](Frame& frame, uint8_t b) {
+    uint8_t reply;
+    {
+      StateRef state = frame.State();
+      state->service.articleBaseByte = b;
+      std::string number = state->service.uniqueNumber;
+      number.resize(kUniqueNumberLength, ' ');
+      // Three letters, then the eight digits.
+      const bool matches = b == static_cast<uint8_t>(number[3 + 5] + number[3 + 6]);
+      int& forced = state->service.nextArticleBaseReply;
+      reply = forced >= 0 ? static_cast<uint8_t>(forced) : (matches ? kAck : kNak);
+      forced = -1;
+      if (reply == kAck) {
+        ++state->service.articleBaseClears;
+        state->status[status::kPrinter] &= static_cast<uint8_t>(~status::kArticleBaseFull);
+        StartPrintout(*state);
+      }
+    }
+    frame.Send(reply);
+  });
 }
 
 }  // namespace printer_sim

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace printer_sim {
 
@@ -42,6 +43,18 @@ struct ServiceState {
   // (code page 852, 20 or 40 bytes each).
   int controlPrintouts = 0;
   std::array<std::string, 4> controlLines;
+
+  // 0x72: the 20-byte fiscalization record last received, and the reply
+  // byte to give instead of the printer's own verdict, changing nothing
+  // (-1: judge; used once).
+  std::vector<uint8_t> fiscalizationRecord;
+  int nextFiscalizationReply = -1;
+  // Backslash: article-base clears done, the data byte last received, and the
+  // confirmation byte to give instead of the printer's verdict (-1: judge;
+  // used once).
+  int articleBaseClears = 0;
+  int articleBaseByte = -1;
+  int nextArticleBaseReply = -1;
 };
 
 }  // namespace printer_sim

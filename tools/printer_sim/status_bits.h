@@ -15,9 +15,12 @@ inline constexpr std::size_t kSupply = 4;     // s5
 inline constexpr std::size_t kAnnulment = 5;  // s6: reason of the last annulment
 
 // s1
+inline constexpr uint8_t kMakerData = 0x01;
 inline constexpr uint8_t kUserDataWritten = 0x02;
 inline constexpr uint8_t kReadOnly = 0x04;
+inline constexpr uint8_t kFiscalMode = 0x08;
 // s2
+inline constexpr uint8_t kArticleBaseFull = 0x01;
 inline constexpr uint8_t kDocumentPending = 0x02;
 inline constexpr uint8_t kDailyReportDue = 0x08;
 inline constexpr uint8_t kCmosErased = 0x10;
@@ -29,5 +32,6 @@ inline constexpr uint8_t kReceiptAnnulled = 0x10;
 inline constexpr uint8_t kStoppedForPaper = 0x40;
 // s4
 inline constexpr uint8_t kDrawerClosed = 0x08;
+inline constexpr uint8_t kServiceJumper = 0x40;
 
 }  // namespace printer_sim::status

@@ -1,0 +1,10 @@
+#include "operator_console/info_dialog.h"
+
+#include "forms/text.h"
+
+QString LabelText(const std::string& cp1250Text) {
+  QString text = forms::ToQ(cp1250Text);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QChar('\r'), QChar('\n'));
+  return text;
+}

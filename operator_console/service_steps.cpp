@@ -1,0 +1,54 @@
+#include "operator_console/service_steps.h"
+
+#include "operator_console/console.h"
+
+bool SecondGenerationPrinter() {
+  const uint8_t kind = kavoruw::DriverState.DeviceKind;
+  return kind == 3 || kind == 6;
+}
+
+int32_t Busy(const std::function<int32_t()>& call) {
+  SetBusyCursor();
+  const int32_t code = call();
+  SetArrowCursor();
+  return code;
+}
+
+bool CmosKept(const std::string& refusal) {
+  bool errorShown = false;
+  const bool erased = CheckCmosErased(errorShown);
+  if (errorShown) return false;
+  if (erased) {
+    ReportError(refusal);
+    return false;
+  }
+  return true;
+}
+
+const std::string& CmosErasedGoToClock() {
+  static const std::string text = Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara.");
+  return text;
+}
+
+int32_t ReadStatus(StatusRead& status) {
+  auto& s = status.s;
+  return Busy([&] { return kavoruw::ReadStatusBytes(status.count, s[0], s[1], s[2], s[3], s[4], s[5]); });
+}
+
+void EndWithDriverError(int32_t code) {
+  SetArrowCursor();
+  ReportDriverError(code);
+  ClearProgressText();
+}
+
+void EndWithError(const std::string& cp1250Text, unsigned flags) {
+  SetArrowCursor();
+  ReportError(cp1250Text, flags);
+  ClearProgressText();
+}
+
+void EndWithInfo(const std::string& cp1250Text, unsigned flags) {
+  SetArrowCursor();
+  ReportInfo(cp1250Text, flags);
+  ClearProgressText();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Steps the tests menu and the service procedures share.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The connected printer is a second-generation one (kind 3 or 6).
+bool SecondGenerationPrinter();
+// A driver call under the busy cursor; the arrow comes back after it.
+int32_t Busy(const std::function<int32_t()>& call);
+// CheckCmosErased as the actions use it: true when they may go on; else the
+// refusal (or the failed read's error) has been shown.
+bool CmosKept(const std::string& refusal);
+// "Skasowana pamięć CMOS. Wejdź do inicjowania zegara."
+const std::string& CmosErasedGoToClock();
+// The status bytes s1..s6 and how many the printer gave.
+struct StatusRead {
+  uint32_t count = 0;
+  uint8_t s[6] = {};
+};
+// ReadStatusBytes under the busy cursor; 0 or the driver's code.
+int32_t ReadStatus(StatusRead& status);
+// The driver error that ends a procedure: its box, then ClearProgressText.
+void EndWithDriverError(int32_t code);
+// A refusal that ends a procedure: its box, then ClearProgressText.
+void EndWithError(const std::string& cp1250Text, unsigned flags = 0x2010);
+void EndWithInfo(const std::string& cp1250Text, unsigned flags = 0x2040);
