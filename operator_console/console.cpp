@@ -149,3 +149,17 @@ bool CheckFiscalMode(bool& errorShown) { return StatusBit(0, kavoruw::status::kF
 bool CheckReadOnlyMode(bool& errorShown) { return StatusBit(0, kavoruw::status::kReadOnly, errorShown); }
 
 bool CheckCmosErased(bool& errorShown) { return StatusBit(1, kavoruw::status::kCmosErased, errorShown); }
+
+bool CmosIntactForAction() {
+  bool errorShown = false;
+  if (CheckCmosErased(errorShown)) {
+    ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
+    ClearProgressText();
+    return false;
+  }
+  if (errorShown) {
+    ClearProgressText();
+    return false;
+  }
+  return true;
+}

@@ -64,6 +64,10 @@ bool StandardDeviceCheck(uint8_t& deviceType);
 bool CheckFiscalMode(bool& errorShown);
 bool CheckReadOnlyMode(bool& errorShown);
 bool CheckCmosErased(bool& errorShown);
+// The clock-memory check the settings and VAT-rate actions start with: false,
+// with the refusal shown and the progress text cleared, when the action must
+// end.
+bool CmosIntactForAction();
 
 // The port number in the dialog's range, whatever was typed.
 uint8_t ClampPortNumber(int typed);

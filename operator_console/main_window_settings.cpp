@@ -19,17 +19,7 @@ namespace {
 bool SettingsEntryChecks() {
   uint8_t kind = 0;
   if (!StandardDeviceCheck(kind)) return false;
-  bool errorShown = false;
-  if (CheckCmosErased(errorShown)) {
-    ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-    ClearProgressText();
-    return false;
-  }
-  if (errorShown) {
-    ClearProgressText();
-    return false;
-  }
-  return true;
+  return CmosIntactForAction();
 }
 
 void ShowSettingDialog(forms::Form& dialog) {
