@@ -33,6 +33,26 @@ void TConsoleDialog::CenterOnMainWindow() {
        GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
 }
 
+void TConsoleDialog::ReopenPortForLongReport() {
+  kavoruw::ClosePortObject();
+  kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
+                      kavoruw::kLongReportReadTimeout);
+}
+
+bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range) {
+  if (SettlementRangeMode == 0) return false;
+  console::SettlementRange = range;
+  SetModalResult(forms::mrYes);
+  return true;
+}
+
+void TConsoleDialog::ShowDriverError(int32_t code) {
+  SetArrowCursor();
+  const std::string text = ErrMessageText(code);
+  AttentionBeep();
+  ErrorBox(text);
+}
+
 void TConsoleDialog::FormClose() { ClearProgressText(); }
 
 bool TConsoleDialog::FormKeyDown(int key) {
