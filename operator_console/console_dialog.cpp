@@ -33,12 +33,6 @@ void TConsoleDialog::CenterOnMainWindow() {
        GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
 }
 
-void TConsoleDialog::ReopenPortForLongReport() {
-  kavoruw::ClosePortObject();
-  kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
-                      kavoruw::kLongReportReadTimeout);
-}
-
 bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range) {
   if (SettlementRangeMode == 0) return false;
   console::SettlementRange = range;

@@ -29,9 +29,6 @@ class TConsoleDialog : public forms::Form {
   void CloseUnlessRunning();
   // Left := main Left + (main Width - own Width) div 2, Top alike.
   void CenterOnMainWindow();
-  // Before a long report: the port closed and opened again with the long
-  // read time-out. Whether it opened shows in the report call.
-  static void ReopenPortForLongReport();
   // The settlement report asks for a range: it is handed back in
   // console::SettlementRange and the dialog ends with mrYes (true). False:
   // the dialog prints the report itself.

@@ -47,7 +47,8 @@ void TfOkresoweMiesieczne::Button1Click() {
 
 void TfOkresoweMiesieczne::Tak() {
   ui->Button1->setEnabled(false);
-  ReopenPortForLongReport();
+  // Whether the port opened shows in the report call.
+  ReopenPort(kavoruw::kLongReportReadTimeout);
   SetBusyCursor();
   const std::optional<console::ReportParams> block =
       console::PackReportMonth(ui->seRok->Value(), ui->seMiesiac->Value());

@@ -50,8 +50,9 @@ void TfOkresoweWgNumerow::Button1Click() {
 
 void TfOkresoweWgNumerow::Tak() {
   ui->Button1->setEnabled(false);
-  // The printer may take long to prepare the report.
-  ReopenPortForLongReport();
+  // The printer may take long to prepare the report. Whether the port opened
+  // shows in the report call.
+  ReopenPort(kavoruw::kLongReportReadTimeout);
   SetBusyCursor();
   const console::ReportParams block = console::PackReportNumbers(ui->seOd->Value(), ui->seDo->Value());
   // The settlement report goes on from here, port and cursor as they are.
