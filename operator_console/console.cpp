@@ -80,16 +80,21 @@ std::string OpenPortErrorText(int32_t code, uint8_t port) {
 
 uint8_t ClampPortNumber(int typed) { return static_cast<uint8_t>(std::clamp(typed, 1, 99)); }
 
+int32_t ReopenPort() { return ReopenPort(static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout)); }
+
+int32_t ReopenPort(uint16_t readTimeout) {
+  kavoruw::ClosePortObject();
+  return kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
+                             readTimeout);
+}
+
 bool CheckConnectedDevice(uint8_t& deviceType, bool& errorShown) {
   SetArrowCursor();
   ShowProgressText(Cp("Sprawdzanie typu podłączonego urządzenia..."));
   // The dialog's controls are where the settings live from here on.
   ComPortNumber = Komunikacja->PortFromControls();
   ComBaudRate = Komunikacja->BaudFromControls();
-  kavoruw::ClosePortObject();
-  const int32_t opened = kavoruw::DoOpenPort(ComPortNumber, ComBaudRate,
-                                             static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
-                                             static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+  const int32_t opened = ReopenPort();
   if (opened != 0) {
     AttentionBeep();
     ErrorBox(OpenPortErrorText(opened, ComPortNumber));
@@ -149,3 +154,17 @@ bool CheckFiscalMode(bool& errorShown) { return StatusBit(0, kavoruw::status::kF
 bool CheckReadOnlyMode(bool& errorShown) { return StatusBit(0, kavoruw::status::kReadOnly, errorShown); }
 
 bool CheckCmosErased(bool& errorShown) { return StatusBit(1, kavoruw::status::kCmosErased, errorShown); }
+
+bool CmosIntactForAction() {
+  bool errorShown = false;
+  if (CheckCmosErased(errorShown)) {
+    ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
+    ClearProgressText();
+    return false;
+  }
+  if (errorShown) {
+    ClearProgressText();
+    return false;
+  }
+  return true;
+}

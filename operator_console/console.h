@@ -55,6 +55,11 @@ std::string OpenPortErrorText(int32_t code, uint8_t port);
 // false: another device (kind 7) answered. False with errorShown true: the
 // check showed its error box itself. The progress text stays on.
 bool CheckConnectedDevice(uint8_t& deviceType, bool& errorShown);
+// The port closed and opened again on ComPortNumber at ComBaudRate with the
+// driver's write time-out and `readTimeout` (the driver's own when left out).
+// The driver's result of the opening.
+int32_t ReopenPort();
+int32_t ReopenPort(uint16_t readTimeout);
 // The device check as every menu action starts: false (with the refusal
 // shown and the progress text cleared) when the action must end.
 bool StandardDeviceCheck(uint8_t& deviceType);
@@ -64,6 +69,10 @@ bool StandardDeviceCheck(uint8_t& deviceType);
 bool CheckFiscalMode(bool& errorShown);
 bool CheckReadOnlyMode(bool& errorShown);
 bool CheckCmosErased(bool& errorShown);
+// The clock-memory check the settings and VAT-rate actions start with: false,
+// with the refusal shown and the progress text cleared, when the action must
+// end.
+bool CmosIntactForAction();
 
 // The port number in the dialog's range, whatever was typed.
 uint8_t ClampPortNumber(int typed);

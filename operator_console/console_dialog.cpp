@@ -33,6 +33,20 @@ void TConsoleDialog::CenterOnMainWindow() {
        GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
 }
 
+bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range) {
+  if (SettlementRangeMode == 0) return false;
+  console::SettlementRange = range;
+  SetModalResult(forms::mrYes);
+  return true;
+}
+
+void TConsoleDialog::ShowDriverError(int32_t code) {
+  SetArrowCursor();
+  const std::string text = ErrMessageText(code);
+  AttentionBeep();
+  ErrorBox(text);
+}
+
 void TConsoleDialog::FormClose() { ClearProgressText(); }
 
 bool TConsoleDialog::FormKeyDown(int key) {

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QObject>
 #include <QPushButton>
+#include <cstdint>
 #include <functional>
 
 #include "forms/form.h"
@@ -28,6 +29,12 @@ class TConsoleDialog : public forms::Form {
   void CloseUnlessRunning();
   // Left := main Left + (main Width - own Width) div 2, Top alike.
   void CenterOnMainWindow();
+  // The settlement report asks for a range: it is handed back in
+  // console::SettlementRange and the dialog ends with mrYes (true). False:
+  // the dialog prints the report itself.
+  bool HandBackSettlementRange(const console::ReportParams& range);
+  // A failed driver call: the arrow cursor, the tone and the driver's text.
+  static void ShowDriverError(int32_t code);
 
   void FormClose() override;
   bool FormKeyDown(int key) override;

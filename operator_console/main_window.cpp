@@ -288,10 +288,7 @@ void TGlowneOkno::FormActivate() {
   }
   repaint();
   Komunikacja->ShowSettings();
-  kavoruw::ClosePortObject();
-  const int32_t opened = kavoruw::DoOpenPort(ComPortNumber, ComBaudRate,
-                                             static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
-                                             static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+  const int32_t opened = ReopenPort();
   if (opened != 0) {
     AttentionBeep();
     ::ShowProgressText("");

@@ -19,17 +19,7 @@ namespace {
 bool SettingsEntryChecks() {
   uint8_t kind = 0;
   if (!StandardDeviceCheck(kind)) return false;
-  bool errorShown = false;
-  if (CheckCmosErased(errorShown)) {
-    ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-    ClearProgressText();
-    return false;
-  }
-  if (errorShown) {
-    ClearProgressText();
-    return false;
-  }
-  return true;
+  return CmosIntactForAction();
 }
 
 void ShowSettingDialog(forms::Form& dialog) {
@@ -76,9 +66,7 @@ void TGlowneOkno::Oprogramie1Click() {
 void TGlowneOkno::Odczytuytkownika1Click() {
   // Only to see whether the printer answers at all: without one the lines can
   // still be prepared and kept in a file.
-  kavoruw::ClosePortObject();
-  kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
-                      static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+  ReopenPort();
   std::string date, time;
   SetBusyCursor();
   const int32_t clock = kavoruw::ReadClock(date, time);

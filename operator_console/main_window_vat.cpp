@@ -22,16 +22,7 @@ bool ReadRatesForAction(bool writing, int32_t& count, std::array<int32_t, 7>& ra
     ClearProgressText();
     return false;
   }
-  bool errorShown = false;
-  if (CheckCmosErased(errorShown)) {
-    ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-    ClearProgressText();
-    return false;
-  }
-  if (errorShown) {
-    ClearProgressText();
-    return false;
-  }
+  if (!CmosIntactForAction()) return false;
   rates.fill(0);
   count = 0;
   SetBusyCursor();

@@ -66,10 +66,7 @@ void TKomunikacja::Button1Click() {
   ui->Button1->setEnabled(false);
   ComPortNumber = PortFromControls();
   ComBaudRate = BaudFromControls();
-  kavoruw::ClosePortObject();
-  const int32_t opened = kavoruw::DoOpenPort(ComPortNumber, ComBaudRate,
-                                             static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
-                                             static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+  const int32_t opened = ReopenPort();
   if (opened != 0) {
     ui->Button1->setEnabled(true);
     AttentionBeep();

@@ -5,7 +5,7 @@
 #include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_ilosc_wierszy.h"
 
-TfIloscWierszy::TfIloscWierszy(QWidget* parent) : forms::Form(parent), ui(new Ui::TfIloscWierszy) {
+TfIloscWierszy::TfIloscWierszy(QWidget* parent) : TSettingDialog(parent), ui(new Ui::TfIloscWierszy) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -36,12 +36,4 @@ bool TfIloscWierszy::seIloscWierszyKeyDown(int key) {
 void TfIloscWierszy::FormActivate() {
   CentreOverMainWindow(*this);
   ui->seIloscWierszy->setFocus(Qt::OtherFocusReason);
-}
-
-void TfIloscWierszy::FormClose() { ClearProgressText(); }
-
-bool TfIloscWierszy::FormKeyDown(int key) {
-  if (key != forms::VK_ESCAPE) return false;
-  Close();
-  return true;
 }

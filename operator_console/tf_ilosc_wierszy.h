@@ -1,12 +1,12 @@
 #pragma once
 // The number of lines the printer feeds out, confirmed by writing it.
-#include "forms/form.h"
+#include "operator_console/tf_setting_confirm.h"
 
 namespace Ui {
 class TfIloscWierszy;
 }
 
-class TfIloscWierszy : public forms::Form {
+class TfIloscWierszy : public TSettingDialog {
   Q_OBJECT
 
  public:
@@ -21,6 +21,4 @@ class TfIloscWierszy : public forms::Form {
 
  protected:
   void FormActivate() override;
-  void FormClose() override;
-  bool FormKeyDown(int key) override;
 };

@@ -5,7 +5,7 @@
 #include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_numer_kasy.h"
 
-TfNumerKasy::TfNumerKasy(QWidget* parent) : forms::Form(parent), ui(new Ui::TfNumerKasy) {
+TfNumerKasy::TfNumerKasy(QWidget* parent) : TSettingDialog(parent), ui(new Ui::TfNumerKasy) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -38,12 +38,4 @@ bool TfNumerKasy::seNrKasyKeyDown(int key) {
 void TfNumerKasy::FormActivate() {
   CentreOverMainWindow(*this);
   ui->seNrKasy->setFocus(Qt::OtherFocusReason);
-}
-
-void TfNumerKasy::FormClose() { ClearProgressText(); }
-
-bool TfNumerKasy::FormKeyDown(int key) {
-  if (key != forms::VK_ESCAPE) return false;
-  Close();
-  return true;
 }

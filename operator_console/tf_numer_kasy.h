@@ -1,12 +1,12 @@
 #pragma once
 // The register number with the operator code, confirmed by writing them.
-#include "forms/form.h"
+#include "operator_console/tf_setting_confirm.h"
 
 namespace Ui {
 class TfNumerKasy;
 }
 
-class TfNumerKasy : public forms::Form {
+class TfNumerKasy : public TSettingDialog {
   Q_OBJECT
 
  public:
@@ -21,6 +21,4 @@ class TfNumerKasy : public forms::Form {
 
  protected:
   void FormActivate() override;
-  void FormClose() override;
-  bool FormKeyDown(int key) override;
 };

@@ -47,10 +47,8 @@ void TfOkresoweMiesieczne::Button1Click() {
 
 void TfOkresoweMiesieczne::Tak() {
   ui->Button1->setEnabled(false);
-  kavoruw::ClosePortObject();
-  kavoruw::DoOpenPort(ComPortNumber, ComBaudRate,
-                      static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
-                      kavoruw::kLongReportReadTimeout);
+  // Whether the port opened shows in the report call.
+  ReopenPort(kavoruw::kLongReportReadTimeout);
   SetBusyCursor();
   const std::optional<console::ReportParams> block =
       console::PackReportMonth(ui->seRok->Value(), ui->seMiesiac->Value());
@@ -59,12 +57,7 @@ void TfOkresoweMiesieczne::Tak() {
   const int32_t code = block ? kavoruw::PeriodicReportByKind(
                                    static_cast<kavoruw::TPeriodReportKind>(console::PeriodReportKind), *block)
                              : kavoruw::kErrReportDates;
-  if (code != 0) {
-    SetArrowCursor();
-    const std::string text = ErrMessageText(code);
-    AttentionBeep();
-    ErrorBox(text);
-  }
+  if (code != 0) ShowDriverError(code);
   ui->Button1->setEnabled(true);
   Close();
   SetArrowCursor();

@@ -52,26 +52,14 @@ void TfOkresoweWgNumerow::Tak() {
   ui->Button1->setEnabled(false);
   // The printer may take long to prepare the report. Whether the port opened
   // shows in the report call.
-  kavoruw::ClosePortObject();
-  kavoruw::DoOpenPort(ComPortNumber, ComBaudRate,
-                      static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
-                      kavoruw::kLongReportReadTimeout);
+  ReopenPort(kavoruw::kLongReportReadTimeout);
   SetBusyCursor();
   const console::ReportParams block = console::PackReportNumbers(ui->seOd->Value(), ui->seDo->Value());
-  if (SettlementRangeMode != 0) {
-    // The settlement report goes on from here, port and cursor as they are.
-    console::SettlementRange = block;
-    SetModalResult(forms::mrYes);
-    return;
-  }
+  // The settlement report goes on from here, port and cursor as they are.
+  if (HandBackSettlementRange(block)) return;
   const int32_t code = kavoruw::PeriodicReportByKind(
       static_cast<kavoruw::TPeriodReportKind>(console::PeriodReportKind), block);
-  if (code != 0) {
-    SetArrowCursor();
-    const std::string text = ErrMessageText(code);
-    AttentionBeep();
-    ErrorBox(text);
-  }
+  if (code != 0) ShowDriverError(code);
   ui->Button1->setEnabled(true);
   Close();
   SetArrowCursor();

@@ -55,20 +55,13 @@ void TfRaportyOkresoweWgDat::Tak() {
   ui->Button1->setEnabled(false);
   const console::ReportParams block =
       console::PackReportDates(DateOf(ui->dtOd->date()), DateOf(ui->dtDo->date()));
-  if (SettlementRangeMode != 0) {
-    console::SettlementRange = block;
-    SetModalResult(forms::mrYes);
-    return;
-  }
+  if (HandBackSettlementRange(block)) return;
   setCursor(Qt::BusyCursor);
   SetBusyCursor();
   uint32_t version = 0;
   int32_t code = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
   if (code != 0) {
-    SetArrowCursor();
-    const std::string text = ErrMessageText(code);
-    AttentionBeep();
-    ErrorBox(text);
+    ShowDriverError(code);
     ui->Button1->setEnabled(true);
     Finish();
     return;
@@ -82,12 +75,7 @@ void TfRaportyOkresoweWgDat::Tak() {
     code = kavoruw::PeriodReport(console::PeriodReportFullFlag(kind), n[0], n[1], n[2], n[3], n[4],
                                  n[5]);
   }
-  if (code != 0) {
-    SetArrowCursor();
-    const std::string text = ErrMessageText(code);
-    AttentionBeep();
-    ErrorBox(text);
-  }
+  if (code != 0) ShowDriverError(code);
   ui->Button1->setEnabled(true);
   Finish();
 }

@@ -1,15 +1,31 @@
 #pragma once
-// The confirmation the three settings dialogs share: one driver call with
-// the busy cursor and the button disabled; an error keeps the dialog open
-// with the operator's input, success closes it.
+// What the settings dialogs share: Esc and the closing, and the confirmation
+// of the three single-setting dialogs.
 #include <QPushButton>
 #include <functional>
 
 #include "forms/form.h"
+#include "forms/keys.h"
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
 
+// A settings dialog: Esc closes it, and closing erases the progress text.
+class TSettingDialog : public forms::Form {
+ public:
+  using forms::Form::Form;
+
+ protected:
+  void FormClose() override { ClearProgressText(); }
+  bool FormKeyDown(int key) override {
+    if (key != forms::VK_ESCAPE) return false;
+    Close();
+    return true;
+  }
+};
+
+// One driver call with the busy cursor and the button disabled; an error
+// keeps the dialog open with the operator's input, success closes it.
 inline void ConfirmSetting(forms::Form& dialog, QPushButton& button, const std::function<int32_t()>& command) {
   if (!button.isEnabled()) return;
   ActionScope action;

@@ -6,7 +6,7 @@
 #include "ui_tf_sposob_zaokraglania.h"
 
 TfSposobZaokraglania::TfSposobZaokraglania(QWidget* parent)
-    : forms::Form(parent), ui(new Ui::TfSposobZaokraglania) {
+    : TSettingDialog(parent), ui(new Ui::TfSposobZaokraglania) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -29,12 +29,4 @@ void TfSposobZaokraglania::Button2Click() { Close(); }
 void TfSposobZaokraglania::FormActivate() {
   CentreOverMainWindow(*this);
   ui->rgZaokraglanie->setFocus(Qt::OtherFocusReason);
-}
-
-void TfSposobZaokraglania::FormClose() { ClearProgressText(); }
-
-bool TfSposobZaokraglania::FormKeyDown(int key) {
-  if (key != forms::VK_ESCAPE) return false;
-  Close();
-  return true;
 }

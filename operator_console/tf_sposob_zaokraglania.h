@@ -1,12 +1,12 @@
 #pragma once
 // The rounding of amounts, confirmed by writing it.
-#include "forms/form.h"
+#include "operator_console/tf_setting_confirm.h"
 
 namespace Ui {
 class TfSposobZaokraglania;
 }
 
-class TfSposobZaokraglania : public forms::Form {
+class TfSposobZaokraglania : public TSettingDialog {
   Q_OBJECT
 
  public:
@@ -20,6 +20,4 @@ class TfSposobZaokraglania : public forms::Form {
 
  protected:
   void FormActivate() override;
-  void FormClose() override;
-  bool FormKeyDown(int key) override;
 };

@@ -10,7 +10,7 @@
 #include "ui_tf_stawki_podatkowe.h"
 
 TfStawkiPodatkowe::TfStawkiPodatkowe(QWidget* parent)
-    : forms::Form(parent), ui(new Ui::TfStawkiPodatkowe) {
+    : TSettingDialog(parent), ui(new Ui::TfStawkiPodatkowe) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -172,18 +172,7 @@ void TfStawkiPodatkowe::Button1Click() {
 void TfStawkiPodatkowe::Button2Click() { Close(); }
 
 void TfStawkiPodatkowe::FormActivate() {
-  if (GlowneOkno) {
-    move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
-         GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
-  }
+  CentreOverMainWindow(*this);
   ui->Button1->setEnabled(true);
   if (!ui->me1->isHidden()) ui->me1->setFocus(Qt::OtherFocusReason);
-}
-
-void TfStawkiPodatkowe::FormClose() { ClearProgressText(); }
-
-bool TfStawkiPodatkowe::FormKeyDown(int key) {
-  if (key != forms::VK_ESCAPE) return false;
-  Close();
-  return true;
 }

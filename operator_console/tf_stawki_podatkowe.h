@@ -6,14 +6,14 @@
 #include <QCheckBox>
 
 #include "forms/edit.h"
-#include "forms/form.h"
 #include "operator_console/logic/vat_rates.h"
+#include "operator_console/tf_setting_confirm.h"
 
 namespace Ui {
 class TfStawkiPodatkowe;
 }
 
-class TfStawkiPodatkowe : public forms::Form {
+class TfStawkiPodatkowe : public TSettingDialog {
   Q_OBJECT
 
  public:
@@ -47,7 +47,5 @@ class TfStawkiPodatkowe : public forms::Form {
 
  protected:
   void FormActivate() override;
-  void FormClose() override;
-  bool FormKeyDown(int key) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 };

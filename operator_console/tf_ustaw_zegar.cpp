@@ -75,10 +75,7 @@ void TfUstawZegar::Tak() {
                                 time->minute)
            : kavoruw::kErrParameterRange;
   if (code != 0) {
-    SetArrowCursor();
-    const std::string text = ErrMessageText(code);
-    AttentionBeep();
-    ErrorBox(text);
+    ShowDriverError(code);
   } else {
     console::ClockJustInitialised = 1;
     GlowneOkno->Odczytzegara1Click();

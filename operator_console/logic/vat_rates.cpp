@@ -8,7 +8,6 @@ namespace console {
 
 VatRateTable VatRates{};
 FiscalVatRateTable FiscalVatRates = kAllReserveVatRates;
-uint8_t FiscalizationInProgress = 0;
 
 namespace {
 

@@ -24,8 +24,6 @@ extern VatRateTable VatRates;
 // The rates of the switch to fiscal mode; the editor in fiscalization mode
 // stores its confirmed rates here.
 extern FiscalVatRateTable FiscalVatRates;
-// 1 while the editor is open for the switch to fiscal mode.
-extern uint8_t FiscalizationInProgress;
 
 // 22 %, 7 %, 0 %, three reserves, exempt: used when every rate read is a reserve.
 inline constexpr FiscalVatRateTable kDefaultVatRates = {2200, 700, 0, 25500, 25500, 25500, 10000};

@@ -1,12 +1,11 @@
 // Spin edits and masked edits.
-#include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "forms/edit.h"
 #include "forms/form.h"
 #include "forms/mask_edit.h"
 #include "forms/modal.h"
 #include "forms/spin_edit.h"
-#include "forms/typing_limit.h"
 #include "tests/forms/gui_fixture.h"
 
 namespace forms {
@@ -24,14 +23,14 @@ class Edits : public GuiTest {
     spin->setMaximum(99);
     spin->setMaxLength(2);
     spin->setValue(1);
-    other = new QLineEdit(&form);
+    other = new Edit(&form);
     layout->addWidget(spin);
     layout->addWidget(other);
     form.WireControls();
   }
   Form form;
   SpinEdit* spin = nullptr;
-  QLineEdit* other = nullptr;
+  Edit* other = nullptr;
 };
 
 TEST_F(Edits, SpinEditReadsWhatWasTypedAndClampsWhenTheFocusMovesOn) {
@@ -81,7 +80,7 @@ TEST_F(Edits, SpinEditStepsInsideTheRangeAndAFixedRangeIsNeverCorrected) {
 }
 
 TEST_F(Edits, AnEditsTypingLimitNeverCutsWhatTheProgramSets) {
-  SetTypingLimit(other, 3);
+  other->setTypingLimit(3);
   other->setText("12345");
   EXPECT_EQ(other->text(), "12345");
   OnModal("forms::Form", [this](Form& f) {
