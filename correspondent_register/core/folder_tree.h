@@ -1,0 +1,41 @@
+#pragma once
+// The folders of one correspondent under the mail root, and the two marker
+// files that the rest of the mail system looks for:
+//   MailRoot\Skrzynki\n              mailbox, marker "Skrzynka pocztowa"
+//   MailRoot\FWP\n                   activation folder, marker "Jestem.tu"
+//   MailRoot\Korespondenci\n         with Odebrane, Wyslane, Pisma
+// The parents Skrzynki, FWP and Korespondenci belong to the mail system and
+// are never made here. Names compare without regard to case.
+//
+// Adding correspondent n (the register window):
+//   insert the record; CreateMailbox(n); post the record;
+//   CreateCorrespondentFolders(n);
+// Deleting him, after both confirmations: RemoveMailFolderTree(n).
+#include <string>
+
+namespace zorvel {
+
+std::string MailboxFolder(long number);          // MailRoot + "\Skrzynki\" + n
+std::string MailboxMarkerPath(long number);      // ... + "\Skrzynka pocztowa"
+std::string ActivationFolder(long number);       // MailRoot + "\FWP\" + n
+std::string ActivationMarkerPath(long number);   // ... + "\Jestem.tu"
+std::string CorrespondentFolder(long number);    // MailRoot + "\Korespondenci\" + n
+
+// Makes the mailbox folder (a failure is ignored: it may exist) and writes
+// its marker, replacing an existing one. A failed write raises InOutError.
+void CreateMailbox(long number);
+// Makes the activation folder and writes "Jestem.tu" (a failed write raises
+// InOutError), then the correspondent's folder and its three sub-folders; an
+// existing one is reused, and one that is still missing afterwards raises
+// InOutError ("Nie mogłem założyć kartoteki " + folder) once all were tried.
+void CreateCorrespondentFolders(long number);
+
+// Deletes every file of one folder and then the folder itself; it does not
+// descend into sub-folders. A folder that cannot be removed gives the warning
+// "Nie mogłem skasować kartoteki!" (caption "Warning"). Never raises.
+void RemoveFolderWithFiles(const std::string& folder);
+// Removes the six folders of correspondent n, sub-folders before their
+// parent, each by RemoveFolderWithFiles: up to six warnings, every step runs.
+void RemoveMailFolderTree(long number);
+
+}  // namespace zorvel

@@ -1,0 +1,41 @@
+#pragma once
+// What the tool's core asks of its windows. The program installs these hooks
+// once, before start-up; tests install recorders. Every text is Windows-1250.
+// A hook left empty falls back to a quiet stand-in (boxes go to standard
+// error, the delay sleeps, the tone is silent), so scripts can use the core.
+#include <functional>
+#include <string>
+
+namespace zorvel {
+
+// Windows message-box flags that the core passes to ShowMessageBox.
+inline constexpr int kMbOk = 0x00;
+inline constexpr int kMbIconError = 0x10;        // 16
+inline constexpr int kMbIconQuestion = 0x20;
+inline constexpr int kMbIconWarning = 0x30;      // 48
+inline constexpr int kMbIconInformation = 0x40;  // 64
+
+struct RegisterToolHooks {
+  // The system's default sound.
+  std::function<void()> beep;
+  // Blocks the calling thread for the given number of seconds.
+  std::function<void(int seconds)> delaySeconds;
+  // Modal box, OK button, error icon, caption "Uwaga!   " + date + ",  " +
+  // time (see AlertCaption). Returns when dismissed.
+  std::function<void(const std::string& text)> showAlert;
+  // The application's modal message box with Windows flags; no answer.
+  std::function<void(const std::string& text, int flags, const std::string& caption)> showMessageBox;
+  // The application's default error box for an error that stopped an
+  // operation (the message of the exception).
+  std::function<void(const std::string& message)> showErrorBox;
+};
+
+void SetRegisterToolHooks(RegisterToolHooks hooks);
+
+void Beep();
+void DelaySeconds(int seconds);
+void ShowAlert(const std::string& text);
+void ShowMessageBox(const std::string& text, int flags, const std::string& caption);
+void ShowErrorBox(const std::string& message);
+
+}  // namespace zorvel

@@ -1,0 +1,39 @@
+#pragma once
+// Fixed paths and texts of the tool. Paths are Windows paths; the texts are
+// Windows-1250 strings, converted once from the UTF-8 of the source.
+#include <string>
+
+namespace zorvel {
+
+// Paths.
+inline constexpr char kCompanyFolder[] = "C:\\Marvolt";
+inline constexpr char kConfigFileName[] = "Konfiguracja programu poczty lokalnej.atk";
+inline constexpr char kDefaultMailRoot[] = "F:\\Poczta";
+inline constexpr char kRegisterSubPath[] = "\\Naczelnik\\tovmir";
+inline constexpr char kRegisterFileSubPath[] = "\\Naczelnik\\tovmir\\spis.dbf";
+inline constexpr char kLegacyIniFile[] = "c:\\Windows\\Sonvar.ini";
+inline constexpr char kKaldrinFolder[] = "C:\\Windows\\Kaldrin";
+
+// Start-up and the mail-root chooser.
+const std::string& MissingCompanyFolderText();   // Brak C:\Marvolt
+const std::string& CompanyFolderFailedText();    // Nieudane tworzenie folderu "C:\Marvolt"
+const std::string& MissingRegisterText();        // Brak pliku Spis.dbf lub błędna ścieżka
+const std::string& ChooserCaption();
+// "Uwaga!   " + date (system short format) + ",  " + time (system long format).
+std::string AlertCaption(const std::string& shortDate, const std::string& longTime);
+
+// Folder tree.
+inline constexpr char kWarningCaption[] = "Warning";
+const std::string& RemoveFolderWarningText();    // Nie mogłem skasować kartoteki!
+const std::string& MailboxMarkerLine();
+// "Nie mogłem założyć kartoteki " + the folder (the error of a folder that
+// could not be made).
+std::string CreateFolderFailedText(const std::string& folder);
+std::string ActivationMarkerLine(long number);
+
+// The control registration that no window starts.
+inline constexpr char kSmtpClassDescription[] = "NetManage SMTP";
+inline constexpr char kSmtpControlFile[] = "c:\\windows\\system\\smtpct.ocx";
+const std::string& RegisteringSmtpText();         // Rejestruję NetManage SMPT
+
+}  // namespace zorvel
