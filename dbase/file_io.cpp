@@ -1,0 +1,152 @@
+#include "dbase/file_io.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
+
+#include "dbase/dbase.h"
+
+namespace dbase {
+
+void ThrowIo(const std::string& what, int err) {
+  throw DbError(ErrorCode::Io, what + ": " + strerror(err));
+}
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), writable_(other.writable_), path_(std::move(other.path_)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    writable_ = other.writable_;
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+File File::Open(const std::string& path) {
+  File f;
+  f.path_ = path;
+  f.fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  f.writable_ = f.fd_ >= 0;
+  if (f.fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    f.fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (f.fd_ < 0) {
+    if (errno == ENOENT) throw DbError(ErrorCode::FileNotFound, "Brak pliku " + path);
+    ThrowIo("Nie można otworzyć " + path, errno);
+  }
+  return f;
+}
+
+File File::Create(const std::string& path) {
+  File f;
+  f.path_ = path;
+  f.fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (f.fd_ < 0) ThrowIo("Nie można utworzyć " + path, errno);
+  f.writable_ = true;
+  return f;
+}
+
+void File::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+size_t File::ReadSomeAt(uint64_t offset, void* buffer, size_t size) const {
+  auto* p = static_cast<char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pread(fd_, p + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowIo("Błąd odczytu " + path_, errno);
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+void File::ReadAt(uint64_t offset, void* buffer, size_t size) const {
+  if (ReadSomeAt(offset, buffer, size) != size) {
+    throw DbError(ErrorCode::BadFormat, "Plik " + path_ + " jest uszkodzony (za krótki)");
+  }
+}
+
+void File::WriteAt(uint64_t offset, const void* buffer, size_t size) {
+  if (!writable_) throw DbError(ErrorCode::ReadOnly, "Plik " + path_ + " jest tylko do odczytu");
+  const auto* p = static_cast<const char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pwrite(fd_, p + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowIo("Błąd zapisu " + path_, errno);
+    }
+    done += static_cast<size_t>(n);
+  }
+}
+
+uint64_t File::Size() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) ThrowIo(path_, errno);
+  return static_cast<uint64_t>(st.st_size);
+}
+
+void File::Truncate(uint64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) ThrowIo("Błąd zapisu " + path_, errno);
+}
+
+void File::Sync() {
+  if (::fsync(fd_) != 0) ThrowIo("Błąd zapisu " + path_, errno);
+}
+
+File::Stamp File::GetStamp() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) ThrowIo(path_, errno);
+  return Stamp{st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size};
+}
+
+namespace {
+struct flock OneByte(uint64_t offset, short type) {
+  struct flock fl {};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = static_cast<off_t>(offset);
+  fl.l_len = 1;
+  fl.l_pid = 0;  // required for open-file-description locks
+  return fl;
+}
+}  // namespace
+
+bool File::TryLock(uint64_t offset, bool exclusive) {
+  // A read-only descriptor cannot take a write lock; it reads as a conflict.
+  if (exclusive && !writable_) return false;
+  struct flock fl = OneByte(offset, exclusive ? F_WRLCK : F_RDLCK);
+  if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return true;
+  if (errno == EAGAIN || errno == EACCES) return false;
+  ThrowIo("Blokada " + path_, errno);
+}
+
+void File::WaitLock(uint64_t offset, bool exclusive) {
+  if (exclusive && !writable_) throw DbError(ErrorCode::ReadOnly, "Plik " + path_ + " jest tylko do odczytu");
+  struct flock fl = OneByte(offset, exclusive ? F_WRLCK : F_RDLCK);
+  while (::fcntl(fd_, F_OFD_SETLKW, &fl) != 0) {
+    if (errno != EINTR) ThrowIo("Blokada " + path_, errno);
+  }
+}
+
+void File::Unlock(uint64_t offset) {
+  struct flock fl = OneByte(offset, F_UNLCK);
+  ::fcntl(fd_, F_OFD_SETLK, &fl);
+}
+
+}  // namespace dbase

@@ -1,0 +1,69 @@
+#pragma once
+// Plain file access for the engine: whole-range reads and writes that raise
+// DbError, and open-file-description locks, which conflict between two
+// opens of one file even inside one process.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+namespace dbase {
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens for reading and writing, or for reading only where writing is not
+  // allowed (writable() tells). A missing file raises FileNotFound.
+  static File Open(const std::string& path);
+  // Creates a new file; an existing one raises.
+  static File Create(const std::string& path);
+
+  bool IsOpen() const { return fd_ >= 0; }
+  bool Writable() const { return writable_; }
+  const std::string& Path() const { return path_; }
+  void SetPath(const std::string& path) { path_ = path; }  // after a rename
+  void Close();
+
+  // Short reads at the end of the file are errors (BadFormat).
+  void ReadAt(uint64_t offset, void* buffer, size_t size) const;
+  // Bytes read, fewer at the end of the file.
+  size_t ReadSomeAt(uint64_t offset, void* buffer, size_t size) const;
+  void WriteAt(uint64_t offset, const void* buffer, size_t size);
+  uint64_t Size() const;
+  void Truncate(uint64_t size);
+  void Sync();
+  // A token that changes when the file is written by anyone.
+  struct Stamp {
+    int64_t sec = 0, nsec = 0, size = -1;
+    bool operator==(const Stamp&) const = default;
+  };
+  Stamp GetStamp() const;
+
+  // Open-file-description locks on one byte. Try* returns false when another
+  // open description holds a conflicting lock; Wait* blocks until it can.
+  bool TryLock(uint64_t offset, bool exclusive);
+  void WaitLock(uint64_t offset, bool exclusive);
+  void Unlock(uint64_t offset);
+
+ private:
+  int fd_ = -1;
+  bool writable_ = false;
+  std::string path_;
+};
+
+// Lock bytes of a table, placed far beyond any data so that they never hide
+// a record from a reader that honours no locks.
+inline constexpr uint64_t kOpenLockByte = 0x7FFFFFFEull;
+inline constexpr uint64_t kTableLockByte = 0x7FFFFFFDull;
+inline constexpr uint64_t kRecordLockBase = 0x40000000ull;
+
+// Throws DbError(Io) with the message and errno text.
+[[noreturn]] void ThrowIo(const std::string& what, int err);
+
+}  // namespace dbase

@@ -1,0 +1,130 @@
+#include "dbase/memo_file.h"
+
+#include <cstring>
+#include <vector>
+
+#include "dbase/dbf_format.h"
+
+namespace dbase {
+
+namespace {
+constexpr uint32_t kHeaderBlock = 512;
+
+uint32_t Le32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+void PutLe32(unsigned char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+}  // namespace
+
+void MemoFile::Create(const std::string& path, TableLevel level, const std::string& dbfName) {
+  File f = File::Create(path);
+  unsigned char h[kHeaderBlock] = {};
+  PutLe32(h, 1);  // the first free block
+  std::string name = Upper(dbfName).substr(0, 8);
+  if (level == TableLevel::DBase4) {
+    std::memcpy(h + 8, name.data(), name.size());
+    h[16] = 0;
+    h[20] = kHeaderBlock & 0xFF;
+    h[21] = kHeaderBlock >> 8;
+  } else {
+    h[16] = 3;
+  }
+  f.WriteAt(0, h, sizeof h);
+}
+
+void MemoFile::Open(const std::string& path, TableLevel level) {
+  file_ = File::Open(path);
+  level_ = level;
+  unsigned char h[32] = {};
+  file_.ReadAt(0, h, sizeof h);
+  blockSize_ = 512;
+  if (level == TableLevel::DBase4) {
+    uint32_t size = static_cast<uint32_t>(h[20]) | static_cast<uint32_t>(h[21]) << 8;
+    if (size >= 64 && size % 64 == 0) blockSize_ = size;
+  }
+}
+
+uint32_t MemoFile::NextFree() const {
+  unsigned char h[4];
+  file_.ReadAt(0, h, 4);
+  uint32_t next = Le32(h);
+  // Never trust a header that points into data already in the file.
+  uint64_t bySize = (file_.Size() + blockSize_ - 1) / blockSize_;
+  if (next < bySize) next = static_cast<uint32_t>(bySize);
+  if (next == 0) next = 1;
+  return next;
+}
+
+std::string MemoFile::Read(uint32_t block) const {
+  if (block == 0) return {};
+  uint64_t at = static_cast<uint64_t>(block) * blockSize_;
+  if (level_ == TableLevel::DBase4) {
+    unsigned char h[8];
+    if (file_.ReadSomeAt(at, h, 8) != 8) return {};
+    if (!(h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00)) {
+      throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
+    }
+    uint32_t len = Le32(h + 4);
+    if (len < 8 || len - 8 > file_.Size()) throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
+    std::string text(len - 8, '\0');
+    file_.ReadAt(at + 8, text.data(), text.size());
+    return text;
+  }
+  std::string text;
+  std::vector<char> buf(blockSize_);
+  for (;;) {
+    size_t n = file_.ReadSomeAt(at, buf.data(), buf.size());
+    if (n == 0) return text;
+    std::string_view chunk(buf.data(), n);
+    size_t end = chunk.find('\x1A');
+    if (end != std::string_view::npos) return text + std::string(chunk.substr(0, end));
+    text += chunk;
+    at += n;
+  }
+}
+
+uint32_t MemoFile::BlocksUsed(uint32_t block) const {
+  if (block == 0) return 0;
+  if (level_ == TableLevel::DBase4) {
+    unsigned char h[8];
+    if (file_.ReadSomeAt(static_cast<uint64_t>(block) * blockSize_, h, 8) != 8) return 0;
+    if (!(h[0] == 0xFF && h[1] == 0xFF)) return 0;
+    // The text, its header and the 0x1F after it.
+    return (Le32(h + 4) + 1 + blockSize_ - 1) / blockSize_;
+  }
+  return static_cast<uint32_t>((Read(block).size() + 2 + blockSize_ - 1) / blockSize_);
+}
+
+uint32_t MemoFile::Write(uint32_t oldBlock, const std::string& text) {
+  std::string data;
+  if (level_ == TableLevel::DBase4) {
+    unsigned char h[8] = {0xFF, 0xFF, 0x08, 0x00};
+    PutLe32(h + 4, static_cast<uint32_t>(text.size() + 8));
+    data.assign(reinterpret_cast<char*>(h), 8);
+    data += text;
+    // Beyond the counted length: readers that look for an end mark find it.
+    data += '\x1F';
+  } else {
+    if (text.find('\x1A') != std::string::npos) {
+      throw DbError(ErrorCode::InvalidValue, "Notatka dBASE III nie może zawierać znaku 0x1A");
+    }
+    data = text + "\x1A\x1A";
+  }
+  uint32_t blocks = static_cast<uint32_t>((data.size() + blockSize_ - 1) / blockSize_);
+  data.resize(static_cast<size_t>(blocks) * blockSize_, '\0');
+  uint32_t block = oldBlock;
+  bool append = oldBlock == 0 || BlocksUsed(oldBlock) < blocks;
+  if (append) block = NextFree();
+  file_.WriteAt(static_cast<uint64_t>(block) * blockSize_, data.data(), data.size());
+  if (append) {
+    unsigned char h[4];
+    PutLe32(h, block + blocks);
+    file_.WriteAt(0, h, 4);
+  }
+  return block;
+}
+
+}  // namespace dbase

@@ -1,0 +1,11 @@
+#pragma once
+// A hook that tests use to stop a pack between its steps (a simulated crash).
+#include <functional>
+
+namespace dbase {
+
+// Steps: 1 new files written and synced, 2 journal written, 3.. after each
+// rename. Empty in the programs.
+extern std::function<void(int step)> PackStepHook;
+
+}  // namespace dbase

@@ -1,0 +1,873 @@
+#include <dirent.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "dbase/table_impl.h"
+#include "platform/text/cp1250.h"
+
+namespace dbase {
+
+DbError::DbError(ErrorCode code, const std::string& message)
+    : std::runtime_error(platform::Cp1250FromUtf8(message)), code_(code) {}
+
+namespace {
+
+// The sibling file with another extension: an existing one matched without
+// regard to case, else the extension in the case of the table's.
+std::string SiblingPath(const std::string& dbfPath, const char* upperExt) {
+  size_t slash = dbfPath.find_last_of('/');
+  std::string dir = slash == std::string::npos ? "." : dbfPath.substr(0, slash);
+  std::string name = slash == std::string::npos ? dbfPath : dbfPath.substr(slash + 1);
+  size_t dot = name.find_last_of('.');
+  std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+  std::string ext = dot == std::string::npos ? "" : name.substr(dot);
+  std::string wanted = stem + upperExt;
+  std::string prefix = slash == std::string::npos ? "" : dir + "/";
+  if (DIR* d = opendir(dir.c_str())) {
+    std::string found;
+    while (dirent* e = readdir(d)) {
+      if (strcasecmp(e->d_name, wanted.c_str()) == 0) {
+        found = e->d_name;
+        break;
+      }
+    }
+    closedir(d);
+    if (!found.empty()) return prefix + found;
+  }
+  bool lower = !ext.empty() && ext[1] >= 'a' && ext[1] <= 'z';
+  std::string e = upperExt;
+  if (lower)
+    for (auto& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return prefix + stem + e;
+}
+
+// RAII for one lock byte.
+class LockGuard {
+ public:
+  LockGuard(File& f, uint64_t offset) : f_(f), offset_(offset) { f_.WaitLock(offset_, true); }
+  ~LockGuard() { f_.Unlock(offset_); }
+  LockGuard(const LockGuard&) = delete;
+  LockGuard& operator=(const LockGuard&) = delete;
+
+ private:
+  File& f_;
+  uint64_t offset_;
+};
+
+}  // namespace
+
+std::string MdxPathFor(const std::string& dbfPath) { return SiblingPath(dbfPath, ".MDX"); }
+std::string DbtPathFor(const std::string& dbfPath) { return SiblingPath(dbfPath, ".DBT"); }
+
+KeyPlan PlanKey(const std::vector<FieldLayout>& fields, const std::string& expression) {
+  KeyPlan plan;
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t plus = expression.find('+', start);
+    parts.push_back(Upper(Trim(expression.substr(start, plus == std::string::npos ? std::string::npos : plus - start))));
+    if (plus == std::string::npos) break;
+    start = plus + 1;
+  }
+  for (const auto& p : parts) {
+    int found = -1;
+    for (size_t i = 0; i < fields.size(); ++i)
+      if (fields[i].def.name == p) found = static_cast<int>(i);
+    if (found < 0) {
+      plan.problem = "nieobsługiwane wyrażenie klucza \"" + expression + "\"";
+      return plan;
+    }
+    plan.fields.push_back(found);
+  }
+  const FieldDef& first = fields[static_cast<size_t>(plan.fields[0])].def;
+  if (plan.fields.size() == 1 && (first.type == FieldType::Numeric || first.type == FieldType::Float)) {
+    plan.keyType = 'N';
+    plan.keyLength = 12;
+  } else {
+    for (int f : plan.fields) {
+      const FieldDef& d = fields[static_cast<size_t>(f)].def;
+      if (d.type != FieldType::Character) {
+        plan.problem = "klucz \"" + expression + "\" z polem " + d.name + " tego typu nie jest obsługiwany";
+        return plan;
+      }
+      plan.keyLength += d.length;
+    }
+    plan.keyType = 'C';
+    if (plan.keyLength > 100) {
+      plan.problem = "klucz \"" + expression + "\" jest dłuższy niż 100 znaków";
+      return plan;
+    }
+  }
+  plan.usable = true;
+  return plan;
+}
+
+std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields, const std::string& record) {
+  if (plan.keyType == 'N') {
+    const FieldLayout& f = fields[static_cast<size_t>(plan.fields[0])];
+    return NumericKey(record.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
+  }
+  std::string key;
+  for (int i : plan.fields) {
+    const FieldLayout& f = fields[static_cast<size_t>(i)];
+    key += record.substr(1 + f.offset, static_cast<size_t>(f.def.length));
+  }
+  return key;
+}
+
+// ---------------------------------------------------------------------------
+
+void Table::Impl::Notify(DataEvent e, const std::string& field) {
+  auto copy = observers;  // an observer may remove itself
+  for (auto& [id, o] : copy) o(e, field);
+}
+
+void Table::Impl::RequireActive() const {
+  if (!active) throw DbError(ErrorCode::NotActive, "Tabela nie jest otwarta");
+}
+
+int Table::Impl::FieldNo(std::string_view name) const {
+  std::string u = Upper(Trim(name));
+  for (size_t i = 0; i < header.fields.size(); ++i)
+    if (header.fields[i].def.name == u) return static_cast<int>(i);
+  return -1;
+}
+
+const FieldLayout& Table::Impl::FieldAt(std::string_view name) const {
+  RequireActive();
+  int n = FieldNo(name);
+  if (n < 0) throw DbError(ErrorCode::FieldNotFound, "Brak pola " + std::string(name) + " w tabeli " + path);
+  return header.fields[static_cast<size_t>(n)];
+}
+
+std::string Table::Impl::ReadRecord(uint32_t n) const {
+  if (n == 0 || n > header.recordCount) return {};
+  std::string rec(header.recordLength, '\0');
+  uint64_t at = header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength;
+  if (dbf.ReadSomeAt(at, rec.data(), rec.size()) != rec.size()) return {};
+  return rec;
+}
+
+void Table::Impl::LoadHeader() {
+  std::string first(32, '\0');
+  dbf.ReadAt(0, first.data(), first.size());
+  size_t length = static_cast<uint8_t>(first[8]) | static_cast<uint8_t>(first[9]) << 8;
+  if (length < 33) throw DbError(ErrorCode::BadFormat, "Plik " + path + " nie jest tabelą dBASE");
+  std::string all(length, '\0');
+  dbf.ReadAt(0, all.data(), all.size());
+  DbfHeader h = DbfHeader::Parse(all, path);
+  // A count beyond the rows in the file (an append cut short) is not kept.
+  uint64_t size = dbf.Size();
+  uint64_t rows = size > h.headerLength ? (size - h.headerLength) / h.recordLength : 0;
+  if (h.recordCount > rows) h.recordCount = static_cast<uint32_t>(rows);
+  header = std::move(h);
+  defs.clear();
+  for (const auto& f : header.fields) defs.push_back(f.def);
+}
+
+void Table::Impl::CountDeleted() {
+  deletedCount = 0;
+  const uint32_t perChunk = std::max<uint32_t>(1, 65536 / header.recordLength);
+  std::string chunk;
+  for (uint32_t n = 1; n <= header.recordCount; n += perChunk) {
+    uint32_t count = std::min(perChunk, header.recordCount - n + 1);
+    chunk.resize(static_cast<size_t>(count) * header.recordLength);
+    size_t got = dbf.ReadSomeAt(header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength,
+                                chunk.data(), chunk.size());
+    for (size_t at = 0; at + header.recordLength <= got; at += header.recordLength)
+      if (chunk[at] == '*') ++deletedCount;
+  }
+}
+
+void Table::Impl::MarkFresh() {
+  dbfStamp = dbf.GetStamp();
+  if (mdx.IsOpen()) mdxStamp = mdx.Stamp();
+}
+
+void Table::Impl::CheckFresh() {
+  bool changed = false;
+  if (dbf.GetStamp() != dbfStamp) {
+    LoadHeader();
+    CountDeleted();
+    changed = true;
+  }
+  if (mdx.IsOpen() && mdx.Stamp() != mdxStamp) {
+    mdx.Reload();
+    changed = true;
+  }
+  if (changed) MarkFresh();
+}
+
+std::optional<uint32_t> Table::Impl::Edge(bool last) {
+  if (tag < 0) {
+    if (header.recordCount == 0) return std::nullopt;
+    uint32_t n = last ? header.recordCount : 1;
+    std::string rec = ReadRecord(n);
+    if (!rec.empty() && !IsDeleted(rec)) return n;
+    return Step(n, rec, !last);
+  }
+  auto e = last ? mdx.Last(tag) : mdx.First(tag);
+  while (e) {
+    std::string rec = ReadRecord(e->recno);
+    if (!rec.empty() && !IsDeleted(rec)) return e->recno;
+    e = last ? mdx.Prior(tag, e->key, e->recno) : mdx.Next(tag, e->key, e->recno);
+  }
+  return std::nullopt;
+}
+
+std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& fromRecord, bool forward) {
+  if (tag < 0) {
+    uint32_t n = from;
+    for (;;) {
+      if (forward ? n >= header.recordCount : n <= 1) return std::nullopt;
+      n = forward ? n + 1 : n - 1;
+      std::string rec = ReadRecord(n);
+      if (!rec.empty() && !IsDeleted(rec)) return n;
+    }
+  }
+  std::string key = fromRecord.empty() ? std::string() : KeyOf(tag, fromRecord);
+  auto e = forward ? mdx.Next(tag, key, from) : mdx.Prior(tag, key, from);
+  while (e) {
+    std::string rec = ReadRecord(e->recno);
+    if (!rec.empty() && !IsDeleted(rec)) return e->recno;
+    e = forward ? mdx.Next(tag, e->key, e->recno) : mdx.Prior(tag, e->key, e->recno);
+  }
+  return std::nullopt;
+}
+
+void Table::Impl::SetCurrent(uint32_t n) {
+  recno = n;
+  record = ReadRecord(n);
+  Notify(DataEvent::Scrolled);
+}
+
+void Table::Impl::ClearCurrent() {
+  recno = 0;
+  record.clear();
+  bof = eof = true;
+  Notify(DataEvent::Scrolled);
+}
+
+void Table::Impl::BrowseMode() {
+  if (state == DataState::Edit || state == DataState::Insert) {
+    if (modified) owner->Post();
+    else owner->Cancel();
+  }
+}
+
+void Table::Impl::RequireWritable() const {
+  if (!readOnlyReason.empty())
+    throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " + readOnlyReason);
+}
+
+void Table::Impl::WriteHeaderCounts() {
+  header.StampToday();
+  std::string h = header.Serialize().substr(0, 8);
+  dbf.WriteAt(0, h.data(), h.size());
+}
+
+namespace {
+std::string StoredMemo(const Table::Impl& t, int field, const std::string& rec) {
+  const FieldLayout& f = t.header.fields[static_cast<size_t>(field)];
+  return t.memo.Read(MemoBlock(rec.substr(1 + f.offset, 10)));
+}
+}  // namespace
+
+void Table::Impl::PostEdit() {
+  RequireWritable();
+  LockGuard tableLock(dbf, kTableLockByte);
+  CheckFresh();
+  LockGuard recordLock(dbf, kRecordLockBase + recno);
+  std::string old = ReadRecord(recno);
+  if (old.empty() || IsDeleted(old))
+    throw DbError(ErrorCode::NoRecord, "Rekord został usunięty przez innego użytkownika");
+  std::string rec = buffer;
+  for (const auto& [field, text] : memos) {
+    const FieldLayout& f = header.fields[static_cast<size_t>(field)];
+    uint32_t block = MemoBlock(old.substr(1 + f.offset, 10));
+    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(block, text)));
+  }
+  dbf.WriteAt(header.headerLength + static_cast<uint64_t>(recno - 1) * header.recordLength, rec.data(), rec.size());
+  WriteHeaderCounts();
+  if (mdx.IsOpen()) {
+    for (size_t t = 0; t < plans.size(); ++t) {
+      int ti = static_cast<int>(t);
+      std::string before = KeyOf(ti, old), after = KeyOf(ti, rec);
+      if (before == after) continue;
+      mdx.Remove(ti, before, recno);
+      mdx.Insert(ti, after, recno);
+    }
+    mdx.Flush();
+  }
+  MarkFresh();
+  record = rec;
+}
+
+void Table::Impl::PostInsert() {
+  RequireWritable();
+  LockGuard tableLock(dbf, kTableLockByte);
+  CheckFresh();
+  uint32_t n = header.recordCount + 1;
+  LockGuard recordLock(dbf, kRecordLockBase + n);
+  std::string rec = buffer;
+  for (const auto& [field, text] : memos) {
+    const FieldLayout& f = header.fields[static_cast<size_t>(field)];
+    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(0, text)));
+  }
+  std::string out = rec + kEndOfFile;
+  dbf.WriteAt(header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength, out.data(), out.size());
+  header.recordCount = n;
+  WriteHeaderCounts();
+  if (mdx.IsOpen()) {
+    for (size_t t = 0; t < plans.size(); ++t) mdx.Insert(static_cast<int>(t), KeyOf(static_cast<int>(t), rec), n);
+    mdx.Flush();
+  }
+  MarkFresh();
+  recno = n;
+  record = rec;
+}
+
+void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
+  path = p;
+  mode = m;
+  RecoverPack(p);
+  dbf = File::Open(p);
+  bool exclusive = m == ShareMode::Exclusive;
+  if (!dbf.TryLock(kOpenLockByte, exclusive)) {
+    dbf.Close();
+    throw DbError(ErrorCode::InUse, exclusive ? "Tabela " + p + " jest w użyciu"
+                                              : "Tabela " + p + " jest otwarta na wyłączność przez inny program");
+  }
+  try {
+    LoadHeader();
+    codePage = std::make_unique<CodePage>(header.codePageByte);
+    readOnlyReason.clear();
+    if (!dbf.Writable()) readOnlyReason = "plik jest tylko do odczytu";
+    if (header.HasMemo()) memo.Open(DbtPathFor(p), header.level);
+    plans.clear();
+    if (header.production) {
+      mdx.Open(MdxPathFor(p));
+      for (const auto& s : mdx.Tags()) {
+        KeyPlan plan = PlanKey(header.fields, s.expression);
+        if (plan.usable && (plan.keyType != s.keyType || plan.keyLength != s.keyLength)) {
+          plan.usable = false;
+          plan.problem = "klucz znacznika " + s.name + " nie zgadza się z polami tabeli";
+        }
+        if (!plan.usable && readOnlyReason.empty()) readOnlyReason = "znacznik " + s.name + ": " + plan.problem;
+        plans.push_back(plan);
+      }
+    }
+    CountDeleted();
+    MarkFresh();
+  } catch (...) {
+    CloseFiles();
+    throw;
+  }
+}
+
+void Table::Impl::CloseFiles() {
+  memo.Close();
+  mdx.Close();
+  dbf.Close();
+  plans.clear();
+}
+
+// ---------------------------------------------------------------------------
+
+Table::Table() : impl_(std::make_unique<Impl>()) { impl_->owner = this; }
+
+Table::~Table() {
+  if (impl_->active) {
+    impl_->state = DataState::Browse;
+    impl_->CloseFiles();
+  }
+}
+
+void Table::Create(const std::string& dbfPath, const TableDef& def) {
+  DbfHeader h;
+  h.level = def.level;
+  h.codePageByte = def.codePageByte;
+  CodePage check(def.codePageByte);
+  if (def.fields.empty()) throw DbError(ErrorCode::BadFormat, "Tabela musi mieć pola");
+  if (def.fields.size() > (def.level == TableLevel::DBase3 ? 128u : 255u))
+    throw DbError(ErrorCode::BadFormat, "Za dużo pól");
+  for (const auto& f : def.fields) {
+    FieldLayout l;
+    l.def = NormalisedField(f);
+    for (const auto& other : h.fields)
+      if (other.def.name == l.def.name) throw DbError(ErrorCode::BadFormat, "Powtórzone pole " + l.def.name);
+    h.fields.push_back(l);
+  }
+  h.Layout();
+  if (h.recordLength > 4000) throw DbError(ErrorCode::BadFormat, "Za długi rekord");
+  if (!def.tags.empty() && def.level != TableLevel::DBase4)
+    throw DbError(ErrorCode::BadFormat, "Znaczniki indeksu wymagają tabeli dBASE IV");
+  std::vector<TagSpec> specs;
+  for (const auto& t : def.tags) {
+    KeyPlan plan = PlanKey(h.fields, t.expression);
+    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem);
+    for (const auto& s : specs)
+      if (s.name == Upper(Trim(t.name))) throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name);
+    specs.push_back(TagSpec{Upper(Trim(t.name)), Upper(Trim(t.expression)), plan.keyType, plan.keyLength});
+    if (plan.fields.size() == 1) h.fields[static_cast<size_t>(plan.fields[0])].indexed = true;
+  }
+  h.production = !specs.empty();
+  h.StampToday();
+
+  size_t slash = dbfPath.find_last_of('/');
+  std::string base = slash == std::string::npos ? dbfPath : dbfPath.substr(slash + 1);
+  base = base.substr(0, base.find_last_of('.'));
+  std::vector<std::string> made;
+  try {
+    if (h.HasMemo()) {
+      std::string p = DbtPathFor(dbfPath);
+      MemoFile::Create(p, def.level, base);
+      made.push_back(p);
+    }
+    if (h.production) {
+      std::string p = MdxPathFor(dbfPath);
+      MdxFile::Create(p, base, specs);
+      made.push_back(p);
+    }
+    File f = File::Create(dbfPath);
+    made.push_back(dbfPath);
+    std::string bytes = h.Serialize() + kEndOfFile;
+    f.WriteAt(0, bytes.data(), bytes.size());
+  } catch (...) {
+    for (const auto& p : made) ::unlink(p.c_str());
+    throw;
+  }
+}
+
+void Table::Open(const std::string& dbfPath, ShareMode mode) {
+  if (impl_->active) Close();
+  impl_->OpenFiles(dbfPath, mode);
+  impl_->active = true;
+  impl_->state = DataState::Browse;
+  impl_->tag = -1;
+  impl_->indexName.clear();
+  impl_->Notify(DataEvent::Opened);
+  First();
+}
+
+void Table::Close() {
+  if (!impl_->active) return;
+  impl_->Notify(DataEvent::Closing);
+  impl_->state = DataState::Inactive;
+  impl_->memos.clear();
+  impl_->modified = false;
+  impl_->CloseFiles();
+  impl_->active = false;
+  impl_->recno = 0;
+  impl_->record.clear();
+  impl_->bof = impl_->eof = true;
+  impl_->Notify(DataEvent::StateChanged);
+}
+
+bool Table::Active() const { return impl_->active; }
+ShareMode Table::Mode() const { return impl_->mode; }
+const std::string& Table::Path() const { return impl_->path; }
+bool Table::ReadOnly() const { return !impl_->readOnlyReason.empty(); }
+const std::string& Table::ReadOnlyReason() const { return impl_->readOnlyReason; }
+TableLevel Table::Level() const { return impl_->header.level; }
+uint8_t Table::CodePageByte() const { return impl_->header.codePageByte; }
+
+const std::vector<FieldDef>& Table::Fields() const {
+  return impl_->defs;
+}
+
+int Table::FieldIndex(std::string_view name) const { return impl_->FieldNo(name); }
+
+std::vector<TagDef> Table::Tags() const {
+  std::vector<TagDef> tags;
+  if (impl_->mdx.IsOpen())
+    for (const auto& s : impl_->mdx.Tags()) tags.push_back(TagDef{s.name, s.expression});
+  return tags;
+}
+
+void Table::SetIndexName(const std::string& name) {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  std::string wanted = Upper(Trim(name));
+  if (wanted.empty()) {
+    impl_->tag = -1;
+    impl_->indexName.clear();
+  } else {
+    int t = impl_->mdx.IsOpen() ? impl_->mdx.FindTag(wanted) : -1;
+    if (t < 0) throw DbError(ErrorCode::TagNotFound, "Brak znacznika indeksu " + name + " dla tabeli " + impl_->path);
+    const KeyPlan& plan = impl_->plans[static_cast<size_t>(t)];
+    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + wanted + ": " + plan.problem);
+    impl_->tag = t;
+    impl_->indexName = wanted;
+  }
+  impl_->Notify(DataEvent::DataChanged);
+}
+
+const std::string& Table::IndexName() const { return impl_->indexName; }
+
+void Table::First() {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->CheckFresh();
+  if (auto r = impl_->Edge(false)) {
+    impl_->SetCurrent(*r);
+    impl_->bof = true;
+    impl_->eof = false;
+  } else {
+    impl_->ClearCurrent();
+  }
+}
+
+void Table::Last() {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->CheckFresh();
+  if (auto r = impl_->Edge(true)) {
+    impl_->SetCurrent(*r);
+    impl_->bof = false;
+    impl_->eof = true;
+  } else {
+    impl_->ClearCurrent();
+  }
+}
+
+void Table::Next() {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->CheckFresh();
+  if (impl_->recno == 0) {
+    impl_->eof = true;
+    return;
+  }
+  if (auto r = impl_->Step(impl_->recno, impl_->record, true)) {
+    impl_->SetCurrent(*r);
+    impl_->bof = impl_->eof = false;
+  } else {
+    impl_->eof = true;
+  }
+}
+
+void Table::Prior() {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->CheckFresh();
+  if (impl_->recno == 0) {
+    impl_->bof = true;
+    return;
+  }
+  if (auto r = impl_->Step(impl_->recno, impl_->record, false)) {
+    impl_->SetCurrent(*r);
+    impl_->bof = impl_->eof = false;
+  } else {
+    impl_->bof = true;
+  }
+}
+
+bool Table::Eof() const { return impl_->eof; }
+bool Table::Bof() const { return impl_->bof; }
+bool Table::IsEmpty() const { return RecordCount() == 0; }
+
+bool Table::Locate(const std::string& field, const std::string& value) {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->CheckFresh();
+  const FieldLayout& f = impl_->FieldAt(field);
+  std::string wanted = Trim(value);
+  for (auto r = impl_->Edge(false); r;) {
+    std::string rec = impl_->ReadRecord(*r);
+    std::string v;
+    if (f.def.type == FieldType::Memo)
+      v = impl_->codePage->ToProgram(impl_->memo.Read(MemoBlock(rec.substr(1 + f.offset, 10))));
+    else if (f.def.type == FieldType::Character)
+      v = impl_->codePage->ToProgram(rec.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
+    else
+      v = DecodeValue(f.def, rec.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
+    if (Trim(v) == wanted) {
+      impl_->SetCurrent(*r);
+      impl_->bof = impl_->eof = false;
+      return true;
+    }
+    r = impl_->Step(*r, rec, true);
+  }
+  return false;
+}
+
+Bookmark Table::GetBookmark() const { return impl_->recno; }
+
+void Table::GotoBookmark(Bookmark b) {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->CheckFresh();
+  std::string rec = impl_->ReadRecord(b);
+  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord nie istnieje");
+  impl_->SetCurrent(b);
+  impl_->bof = impl_->eof = false;
+}
+
+uint32_t Table::RecNo() const { return impl_->recno; }
+
+uint32_t Table::RecordCount() const {
+  if (!impl_->active) return 0;
+  impl_->CheckFresh();
+  return impl_->header.recordCount - impl_->deletedCount;
+}
+
+void Table::Refresh() {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->dbfStamp = {};
+  impl_->mdxStamp = {};
+  impl_->CheckFresh();
+  std::string rec = impl_->ReadRecord(impl_->recno);
+  if (impl_->recno != 0 && (rec.empty() || Impl::IsDeleted(rec))) {
+    auto r = impl_->Step(impl_->recno, impl_->record, true);
+    if (!r) r = impl_->Step(impl_->recno, impl_->record, false);
+    if (r) impl_->SetCurrent(*r);
+    else impl_->ClearCurrent();
+  } else if (impl_->recno != 0) {
+    impl_->record = rec;
+  } else if (auto r = impl_->Edge(false)) {
+    impl_->SetCurrent(*r);
+    impl_->bof = impl_->eof = false;
+  }
+  impl_->Notify(DataEvent::DataChanged);
+}
+
+DataState Table::State() const { return impl_->state; }
+bool Table::Modified() const { return impl_->modified; }
+
+void Table::Edit() {
+  impl_->RequireActive();
+  if (impl_->state == DataState::Edit || impl_->state == DataState::Insert) return;
+  impl_->RequireWritable();
+  if (impl_->recno == 0) throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
+  std::string rec = impl_->ReadRecord(impl_->recno);
+  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord został usunięty");
+  impl_->record = rec;
+  impl_->buffer = rec;
+  impl_->memos.clear();
+  impl_->modified = false;
+  impl_->state = DataState::Edit;
+  impl_->Notify(DataEvent::StateChanged);
+}
+
+void Table::Insert() {
+  impl_->RequireActive();
+  impl_->BrowseMode();
+  impl_->RequireWritable();
+  impl_->savedRecno = impl_->recno;
+  impl_->buffer.assign(impl_->header.recordLength, ' ');
+  impl_->memos.clear();
+  impl_->modified = false;
+  impl_->state = DataState::Insert;
+  impl_->Notify(DataEvent::StateChanged);
+}
+
+void Table::Append() { Insert(); }
+
+void Table::Post() {
+  impl_->RequireActive();
+  if (impl_->state == DataState::Edit) impl_->PostEdit();
+  else if (impl_->state == DataState::Insert) impl_->PostInsert();
+  else return;
+  impl_->state = DataState::Browse;
+  impl_->memos.clear();
+  impl_->modified = false;
+  impl_->bof = impl_->eof = false;
+  impl_->Notify(DataEvent::StateChanged);
+  impl_->Notify(DataEvent::DataChanged);
+}
+
+void Table::Cancel() {
+  impl_->RequireActive();
+  DataState was = impl_->state;
+  if (was != DataState::Edit && was != DataState::Insert) return;
+  impl_->state = DataState::Browse;
+  impl_->memos.clear();
+  impl_->modified = false;
+  impl_->buffer.clear();
+  if (was == DataState::Insert) {
+    std::string rec = impl_->ReadRecord(impl_->savedRecno);
+    if (!rec.empty() && !Impl::IsDeleted(rec)) {
+      impl_->recno = impl_->savedRecno;
+      impl_->record = rec;
+    } else if (auto r = impl_->Edge(false)) {
+      impl_->recno = *r;
+      impl_->record = impl_->ReadRecord(*r);
+    } else {
+      impl_->recno = 0;
+      impl_->record.clear();
+    }
+  }
+  impl_->Notify(DataEvent::StateChanged);
+  impl_->Notify(DataEvent::DataChanged);
+}
+
+void Table::Delete() {
+  impl_->RequireActive();
+  if (impl_->state == DataState::Insert) {
+    Cancel();
+    return;
+  }
+  if (impl_->state == DataState::Edit) {
+    impl_->state = DataState::Browse;
+    impl_->memos.clear();
+    impl_->modified = false;
+    impl_->Notify(DataEvent::StateChanged);
+  }
+  impl_->RequireWritable();
+  if (impl_->recno == 0) throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
+  uint32_t n = impl_->recno;
+  std::string old;
+  {
+    LockGuard tableLock(impl_->dbf, kTableLockByte);
+    impl_->CheckFresh();
+    LockGuard recordLock(impl_->dbf, kRecordLockBase + n);
+    old = impl_->ReadRecord(n);
+    if (!old.empty() && !Impl::IsDeleted(old)) {
+      char mark = '*';
+      impl_->dbf.WriteAt(impl_->header.headerLength + static_cast<uint64_t>(n - 1) * impl_->header.recordLength,
+                         &mark, 1);
+      impl_->WriteHeaderCounts();
+      ++impl_->deletedCount;
+    }
+    impl_->MarkFresh();
+  }
+  if (old.empty()) old = impl_->record;
+  auto r = impl_->Step(n, old, true);
+  bool atEnd = !r;
+  if (!r) r = impl_->Step(n, old, false);
+  if (r) {
+    impl_->SetCurrent(*r);
+    impl_->bof = false;
+    impl_->eof = atEnd;
+  } else {
+    impl_->ClearCurrent();
+  }
+  impl_->Notify(DataEvent::DataChanged);
+}
+
+// --- field values ------------------------------------------------------------
+
+std::string Table::AsString(std::string_view field) const {
+  const FieldLayout& f = impl_->FieldAt(field);
+  int no = impl_->FieldNo(field);
+  const std::string& rec = impl_->Shown();
+  if (f.def.type == FieldType::Memo) {
+    auto it = impl_->memos.find(no);
+    if (impl_->state != DataState::Browse && it != impl_->memos.end()) return impl_->codePage->ToProgram(it->second);
+    if (rec.empty()) return {};
+    return impl_->codePage->ToProgram(StoredMemo(*impl_, no, rec));
+  }
+  if (rec.empty()) return {};
+  std::string stored = rec.substr(1 + f.offset, static_cast<size_t>(f.def.length));
+  if (f.def.type == FieldType::Character) return impl_->codePage->ToProgram(TrimRight(stored));
+  return DecodeValue(f.def, stored);
+}
+
+int64_t Table::AsInteger(std::string_view field) const {
+  const FieldLayout& f = impl_->FieldAt(field);
+  std::string v = Trim(AsString(field));
+  if (v.empty()) return 0;
+  switch (f.def.type) {
+    case FieldType::Logical:
+      return v == "T" ? 1 : 0;
+    case FieldType::Date:
+    case FieldType::Memo:
+      throw DbError(ErrorCode::InvalidValue, "Pole " + f.def.name + " nie jest liczbą");
+    default:
+      break;
+  }
+  int64_t n = 0;
+  auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+  if (r.ec == std::errc() && r.ptr == v.data() + v.size()) return n;
+  char* end = nullptr;
+  double d = std::strtod(v.c_str(), &end);
+  if (end == v.c_str() + v.size() && std::isfinite(d) && std::fabs(d) < 9.2e18) return std::llround(d);
+  throw DbError(ErrorCode::InvalidValue, "Wartość \"" + v + "\" pola " + f.def.name + " nie jest liczbą całkowitą");
+}
+
+bool Table::IsNull(std::string_view field) const {
+  const FieldLayout& f = impl_->FieldAt(field);
+  int no = impl_->FieldNo(field);
+  if (f.def.type == FieldType::Memo && impl_->state != DataState::Browse) {
+    auto it = impl_->memos.find(no);
+    if (it != impl_->memos.end()) return it->second.empty();
+  }
+  const std::string& rec = impl_->Shown();
+  if (rec.empty()) return true;
+  std::string stored = rec.substr(1 + f.offset, static_cast<size_t>(f.def.length));
+  if (f.def.type == FieldType::Memo) return MemoBlock(stored) == 0;
+  if (f.def.type == FieldType::Logical) return DecodeValue(f.def, stored).empty();
+  return IsBlank(stored);
+}
+
+namespace {
+void RequireEditing(const Table::Impl& t) {
+  t.RequireActive();
+  if (t.state != DataState::Edit && t.state != DataState::Insert)
+    throw DbError(ErrorCode::NotEditing, "Tabela nie jest w trybie edycji ani wstawiania");
+}
+}  // namespace
+
+void Table::SetString(std::string_view field, const std::string& value) {
+  const FieldLayout& f = impl_->FieldAt(field);
+  RequireEditing(*impl_);
+  int no = impl_->FieldNo(field);
+  std::string stored;
+  bool representable = impl_->codePage->ToStored(value, stored);
+  if (f.def.type == FieldType::Memo || f.def.type == FieldType::Character) {
+    if (!representable)
+      throw DbError(ErrorCode::InvalidValue, "Tekst pola " + f.def.name + " ma znaki spoza strony kodowej tabeli");
+  }
+  if (f.def.type == FieldType::Memo) {
+    if (impl_->header.level == TableLevel::DBase3 && stored.find('\x1A') != std::string::npos)
+      throw DbError(ErrorCode::InvalidValue, "Notatka dBASE III nie może zawierać znaku 0x1A");
+    impl_->memos[no] = stored;
+  } else {
+    std::string encoded = EncodeText(f.def, f.def.type == FieldType::Character ? stored : value);
+    impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length), encoded);
+  }
+  impl_->modified = true;
+  impl_->Notify(DataEvent::FieldChanged, f.def.name);
+}
+
+void Table::SetInteger(std::string_view field, int64_t value) {
+  const FieldLayout& f = impl_->FieldAt(field);
+  RequireEditing(*impl_);
+  if (f.def.type == FieldType::Character) return SetString(field, std::to_string(value));
+  std::string encoded = EncodeInteger(f.def, value);
+  impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length), encoded);
+  impl_->modified = true;
+  impl_->Notify(DataEvent::FieldChanged, f.def.name);
+}
+
+void Table::SetNull(std::string_view field) {
+  const FieldLayout& f = impl_->FieldAt(field);
+  RequireEditing(*impl_);
+  if (f.def.type == FieldType::Memo) impl_->memos[impl_->FieldNo(field)].clear();
+  else impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length), std::string(static_cast<size_t>(f.def.length), ' '));
+  impl_->modified = true;
+  impl_->Notify(DataEvent::FieldChanged, f.def.name);
+}
+
+int Table::AddObserver(Observer o) {
+  int id = impl_->nextObserver++;
+  impl_->observers.emplace_back(id, std::move(o));
+  return id;
+}
+
+void Table::RemoveObserver(int id) {
+  auto& v = impl_->observers;
+  for (auto it = v.begin(); it != v.end(); ++it)
+    if (it->first == id) {
+      v.erase(it);
+      return;
+    }
+}
+
+}  // namespace dbase

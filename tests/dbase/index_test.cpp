@@ -1,0 +1,191 @@
+// Index tags stay consistent with every append, edit, delete and reopening,
+// through splits of many blocks; a tag the engine cannot evaluate stops
+// writes instead of going stale.
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "dbase_test_util.h"
+#include "dbase/dbf_format.h"
+#include "dbase/mdx_file.h"
+
+namespace {
+
+using namespace dbase;
+using dbase_test::TempDir;
+
+TableDef People() {
+  TableDef def;
+  def.fields = {{"NR", FieldType::Numeric, 6, 0},
+                {"NAZWISKO", FieldType::Character, 30, 0},
+                {"IMIONA", FieldType::Character, 30, 0}};
+  def.tags = {{"NR", "NR"}, {"NAI", "NAZWISKO+IMIONA"}};
+  return def;
+}
+
+struct Person {
+  int nr;
+  std::string surname, names;
+};
+
+std::vector<int> NrOrder(Table& t) {
+  std::vector<int> v;
+  t.SetIndexName("NR");
+  for (t.First(); !t.Eof(); t.Next()) v.push_back(static_cast<int>(t.AsInteger("NR")));
+  return v;
+}
+
+std::vector<std::string> NaiOrder(Table& t) {
+  std::vector<std::string> v;
+  t.SetIndexName("NAI");
+  for (t.First(); !t.Eof(); t.Next()) v.push_back(t.AsString("NAZWISKO") + "|" + t.AsString("IMIONA"));
+  return v;
+}
+
+TEST(Tags, ManyAppendsEditsAndDeletesKeepBothTagsInOrder) {
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  std::mt19937 rng(7);
+  std::vector<Person> people;
+  {
+    Table t;
+    t.Open(path);
+    for (int i = 0; i < 1500; ++i) {
+      Person p{static_cast<int>(rng() % 5000) - 100, "S" + std::to_string(rng() % 400), "I" + std::to_string(i % 37)};
+      t.Append();
+      t.SetInteger("NR", p.nr);
+      t.SetString("NAZWISKO", p.surname);
+      t.SetString("IMIONA", p.names);
+      t.Post();
+      people.push_back(p);
+    }
+    // Edits move keys across blocks; deletes leave the rest in order.
+    t.SetIndexName("");
+    t.First();
+    for (size_t i = 0; i < people.size(); ++i, t.Next()) {
+      if (i % 7 == 0) {
+        people[i].surname = "E" + std::to_string(rng() % 400);
+        people[i].nr += 10000;
+        t.Edit();
+        t.SetString("NAZWISKO", people[i].surname);
+        t.SetInteger("NR", people[i].nr);
+        t.Post();
+      }
+    }
+    for (uint32_t n = 3; n <= people.size(); n += 5) {
+      t.GotoBookmark(n);
+      t.Delete();
+      people[n - 1].nr = INT32_MIN;  // gone
+    }
+  }
+  std::vector<int> nrs;
+  std::vector<std::string> nai;
+  for (const auto& p : people) {
+    if (p.nr == INT32_MIN) continue;
+    nrs.push_back(p.nr);
+    // Keys are the padded fields, so "E1" comes before "E100".
+    std::string key = p.surname + std::string(30 - p.surname.size(), ' ') + p.names;
+    nai.push_back(key);
+  }
+  std::sort(nrs.begin(), nrs.end());
+  std::sort(nai.begin(), nai.end());
+  for (auto& k : nai) k = Trim(k.substr(0, 30)) + "|" + Trim(k.substr(30));
+  Table t;  // a fresh handle reads the tags from the file
+  t.Open(path);
+  EXPECT_EQ(t.RecordCount(), nrs.size());
+  EXPECT_EQ(NrOrder(t), nrs);
+  EXPECT_EQ(NaiOrder(t), nai);
+  // Backwards too.
+  std::vector<int> back;
+  t.SetIndexName("NR");
+  for (t.Last(); !t.Bof(); t.Prior()) back.push_back(static_cast<int>(t.AsInteger("NR")));
+  std::reverse(back.begin(), back.end());
+  EXPECT_EQ(back, nrs);
+}
+
+TEST(Tags, AnotherHandleSeesRowsAppendedThroughThisOne) {
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  Table writer, reader;
+  writer.Open(path);
+  reader.Open(path);
+  reader.SetIndexName("NR");
+  for (int nr : {5, 1, 3}) {
+    writer.Append();
+    writer.SetInteger("NR", nr);
+    writer.Post();
+  }
+  EXPECT_EQ(NrOrder(reader), (std::vector<int>{1, 3, 5}));
+  EXPECT_EQ(reader.RecordCount(), 3u);
+}
+
+TEST(Tags, ATagTheEngineCannotEvaluateRefusesWrites) {
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  {
+    Table t;
+    t.Open(path);
+    t.Append();
+    t.SetInteger("NR", 1);
+    t.Post();
+  }
+  // Rewrite the first tag's key expression to one with a function.
+  std::string mdx = dir / "SPIS.MDX";
+  std::fstream f(mdx, std::ios::in | std::ios::out | std::ios::binary);
+  f.seekp(4 * 512 + 24);
+  const char expr[] = "STR(NR)";
+  f.write(expr, sizeof expr);
+  f.close();
+  std::string before = dbase_test::ReadFileBytes(path);
+  Table t;
+  t.Open(path);
+  EXPECT_TRUE(t.ReadOnly());
+  EXPECT_NE(t.ReadOnlyReason().find("STR(NR)"), std::string::npos);
+  EXPECT_EQ(t.AsInteger("NR"), 1);  // reading still works
+  for (auto write : std::vector<std::function<void()>>{[&] { t.Edit(); }, [&] { t.Append(); }, [&] { t.Delete(); }}) {
+    try {
+      write();
+      ADD_FAILURE();
+    } catch (const DbError& e) {
+      EXPECT_EQ(e.Code(), ErrorCode::ReadOnly);
+    }
+  }
+  EXPECT_THROW(t.SetIndexName("NR"), DbError);
+  t.SetIndexName("NAI");  // the other tag is fine for reading
+  EXPECT_EQ(dbase_test::ReadFileBytes(path), before);
+}
+
+TEST(Tags, MissingIndexFileIsAnError) {
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  std::remove((dir / "SPIS.MDX").c_str());
+  Table t;
+  try {
+    t.Open(path);
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(e.Code(), ErrorCode::FileNotFound);
+  }
+  EXPECT_FALSE(t.Active());
+}
+
+TEST(Tags, NumericKeysArePackedDecimals) {
+  // dBASE IV numeric keys: 0x34 + digits before the point, digit count and
+  // sign, then two digits a byte.
+  EXPECT_EQ(NumericKey("12"), std::string("\x36\x09\x12\0\0\0\0\0\0\0\0\0", 12));
+  EXPECT_EQ(NumericKey("   0"), std::string("\x34\x01\0\0\0\0\0\0\0\0\0\0", 12));
+  EXPECT_EQ(NumericKey("-3.50"), std::string("\x35\x89\x35\0\0\0\0\0\0\0\0\0", 12));
+  std::vector<std::string> ordered = {"-100", "-2.5", "-2", "0", "0.05", "1", "1.5", "10", "120", "99999"};
+  for (size_t i = 0; i + 1 < ordered.size(); ++i) {
+    EXPECT_LT(CompareNumericKeys(NumericKey(ordered[i]), NumericKey(ordered[i + 1])), 0) << ordered[i];
+    EXPECT_GT(CompareNumericKeys(NumericKey(ordered[i + 1]), NumericKey(ordered[i])), 0) << ordered[i];
+  }
+  EXPECT_EQ(CompareNumericKeys(NumericKey("7"), NumericKey(" 7")), 0);
+}
+
+}  // namespace
