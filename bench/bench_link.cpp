@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "printer_link/comm.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/link.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/link/link.h"
 
 namespace bench {
 

@@ -275,6 +275,9 @@ TransferResult FdSerialDevice::Write(const uint8_t* data, uint32_t n, const Even
   if (s.state.AbortOnError && UnacknowledgedError()) return Fail(result, kErrorOperationAborted);
   const auto deadline = DeadlineAfter(uint64_t{s.timeouts.WriteTotalTimeoutMultiplier} * n +
                                       s.timeouts.WriteTotalTimeoutConstant);
+  // Whatever time-out is set (none at all with 0), a write that makes no
+  // progress ends as a time-out once the stall limit has passed.
+  auto stalled = DeadlineAfter(WriteStallLimitMs());
   for (;;) {
     // CTS flow control in software: CRTSCTS would also drive RTS, which the
     // line settings keep off.
@@ -283,13 +286,14 @@ TransferResult FdSerialDevice::Write(const uint8_t* data, uint32_t n, const Even
       ssize_t k = ::write(fd_, data + result.moved, n - result.moved);
       if (k > 0) {
         result.moved += static_cast<uint32_t>(k);
+        stalled = DeadlineAfter(WriteStallLimitMs());
       } else if (k < 0 && errno != EAGAIN && errno != EINTR) {
         return Fail(result, WinErrorFromErrno(errno));
       }
     }
     if (result.moved == n) return End(result, TransferEnd::Completed);
     result.pending = true;
-    int waitMs = MsLeft(deadline);
+    int waitMs = MsLeft(Earlier(deadline, stalled));
     if (waitMs == 0) {
       SetLastError(kErrorSuccess);  // the time-out ran out
       return End(result, TransferEnd::Completed);

@@ -62,6 +62,8 @@ class FdSerialDevice : public SerialDevice {
   // An event that the device signals when lines or counters change, so that
   // WaitEvent reacts at once instead of at its next look; WaitEvent resets it.
   virtual Event* ChangeEvent() { return nullptr; }
+  // How long a write may make no progress before it ends as a time-out.
+  virtual uint32_t WriteStallLimitMs() const { return kWriteStallLimitMs; }
 
  private:
   enum class Wake { Again, Aborted, Failed };
@@ -91,9 +93,6 @@ class FdSerialDevice : public SerialDevice {
 
 // Behind OpenSerialDevice.
 std::unique_ptr<SerialDevice> OpenTtyDevice(const std::string& path);
-// True when portName is a registered fake port; device then holds the result
-// of opening it (nullptr with the last error set).
-bool OpenRegisteredFakePort(const std::string& portName, std::unique_ptr<SerialDevice>& device);
 
 // Raw-mode terminal settings for a line state, starting from tio. False with
 // the last error 87 when the line state asks for something a port cannot do.

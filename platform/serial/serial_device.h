@@ -80,6 +80,11 @@ struct CommTimeouts {
   uint32_t WriteTotalTimeoutConstant = 0;
 };
 
+// A write that moves no byte for this long ends as a time-out, even when the
+// write time-out is 0 (no limit): a printer that stopped taking bytes must not
+// hold the link for ever.
+inline constexpr uint32_t kWriteStallLimitMs = 60000;
+
 struct ComStat {
   uint32_t InQueue = 0;
   uint32_t OutQueue = 0;
@@ -131,50 +136,28 @@ class SerialDevice {
   virtual TransferResult Read(uint8_t* data, uint32_t n, const Event& abort) = 0;
 };
 
+// Port numbers a name "Com" + number may carry.
+inline constexpr unsigned long kFirstPortNumber = 1;
+inline constexpr unsigned long kLastPortNumber = 255;
+
 // The file a Windows-style port name ("Com3") stands for:
-// $KAVORUW_PORT_DIR/COM3 when that variable is set, else /dev/ttyS2.
-// Names that are not "Com" + number are returned unchanged.
+// $KAVORUW_PORT_DIR/COM3 when that variable is set, else /dev/ttyS2. An
+// absolute path stands for itself; any other name, and a port number outside
+// 1..255, stands for nothing (empty), so that no port is ever looked for in
+// the working folder.
 std::string ResolvePortPath(const std::string& portName);
 
 // Opens a port by its Windows-style name, exclusively. nullptr on failure,
-// with the last error: 2 missing, 5 busy or forbidden, 6 not a terminal.
+// with the last error: 2 missing or no such port, 5 busy or forbidden, 6 not
+// a terminal.
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& portName);
 
-// ---------------------------------------------------------------------------
-// Fake ports for tests: what a pseudo-terminal cannot show (line errors, CTS,
-// write time-outs, failing calls).
-
-class FakePort {
- public:
-  static std::shared_ptr<FakePort> Create();
-  virtual ~FakePort() = default;
-
-  // Opening fails with this Windows error while it is not 0.
-  virtual void SetOpenError(uint32_t winError) = 0;
-  // CTS line as seen by the device (on at start). With OutxCtsFlow set, a
-  // write waits while it is off.
-  virtual void SetCts(bool on) = 0;
-  // Reports a line error (EV_ERR; the flags come out of ClearError).
-  virtual void InjectLineError(uint32_t ceFlags) = 0;
-  // Bytes that the device will read.
-  virtual void SendToDevice(const std::vector<uint8_t>& bytes) = 0;
-  // Bytes the device has written and nobody has taken yet.
-  virtual std::vector<uint8_t> TakeWritten() = 0;
-  // Waits until at least n written bytes are there.
-  virtual bool WaitWritten(size_t n, int timeoutMs) = 0;
-  // The next transfer of that direction fails at once with winError.
-  virtual void FailNextWrite(uint32_t winError) = 0;
-  virtual void FailNextRead(uint32_t winError) = 0;
-
-  virtual LineState LastState() = 0;
-  virtual CommTimeouts LastTimeouts() = 0;
-  virtual uint32_t LastEventMask() = 0;
-  virtual bool IsOpen() = 0;
-  virtual int OpenCount() = 0;
-};
-
-// While registered, OpenSerialDevice(portName) opens the fake port instead of
-// a file. Registering nullptr removes the name.
-void RegisterFakePort(const std::string& portName, std::shared_ptr<FakePort> port);
+// Where OpenSerialDevice looks first: an opener that may stand in for the
+// file a port name resolves to (tests put a fake port there). It returns
+// false to let the port open as usual; true with device set (nullptr with the
+// last error) when it opened the port itself.
+using SerialDeviceOpener = bool (*)(const std::string& portName,
+                                    std::unique_ptr<SerialDevice>& device);
+void SetSerialDeviceOpener(SerialDeviceOpener opener);
 
 }  // namespace platform

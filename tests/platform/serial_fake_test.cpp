@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/serial/serial_device.h"
+#include "tests/support/fake_port.h"
 #include "platform/sync/event.h"
 #include "platform/sync/last_error.h"
 #include "platform/win_errors.h"
@@ -118,6 +119,24 @@ TEST_F(FakePortTest, CtsOffHoldsAWriteUntilItsTimeout) {
   r = port->Write(&b, 1, *abort_);
   EXPECT_EQ(r.moved, 1u);
   EXPECT_FALSE(r.pending);
+}
+
+TEST_F(FakePortTest, WriteWithoutTimeoutEndsAsATimeoutWhenItStalls) {
+  EXPECT_EQ(kWriteStallLimitMs, 60000u);
+  fake_->SetWriteStallLimit(150);
+  auto port = Open(0, 1000);  // no write time-out at all
+  ASSERT_NE(port, nullptr);
+  fake_->SetCts(false);
+  const uint8_t b = 0x1B;
+  SetLastError(77);
+  const auto start = std::chrono::steady_clock::now();
+  TransferResult r = port->Write(&b, 1, *abort_);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_EQ(r.end, TransferEnd::Completed);
+  EXPECT_TRUE(r.pending);
+  EXPECT_EQ(r.moved, 0u);
+  EXPECT_EQ(GetLastError(), kErrorSuccess);
+  EXPECT_TRUE(fake_->TakeWritten().empty());
 }
 
 TEST_F(FakePortTest, AbortEndsAWriteThatHasNoTimeout) {

@@ -127,9 +127,28 @@ TEST_F(PtyTest, PortNamesResolveToTheFolderOrToTtyS) {
   unsetenv("KAVORUW_PORT_DIR");
   EXPECT_EQ(ResolvePortPath("COM1"), "/dev/ttyS0");
   EXPECT_EQ(ResolvePortPath("com10"), "/dev/ttyS9");
-  for (const char* other : {"LPT1", "Com", "Com0", "Com3x", "/dev/pts/3", ""}) {
-    EXPECT_EQ(ResolvePortPath(other), other);
+  EXPECT_EQ(ResolvePortPath("Com255"), "/dev/ttyS254");
+  EXPECT_EQ(ResolvePortPath("/dev/pts/3"), "/dev/pts/3");
+  // Nothing resolves relative to the working folder.
+  for (const char* none : {"LPT1", "Com", "Com0", "Com256", "Com3x", "COM0001", "pts/3", ""}) {
+    EXPECT_EQ(ResolvePortPath(none), "") << none;
   }
+}
+
+TEST_F(PtyTest, PortOutsideTheRangeIsNoSuchPortEvenWhenTheFolderHasIt) {
+  // A file named like the port in the working folder must not be opened.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir_);
+  for (const char* name : {"Com0", "COM0", "LPT1"}) {
+    std::filesystem::create_symlink(std::filesystem::read_symlink(dir_ / "COM7"), dir_ / name);
+  }
+  EXPECT_EQ(OpenSerialDevice("Com0"), nullptr);
+  EXPECT_EQ(GetLastError(), kErrorFileNotFound);
+  EXPECT_EQ(OpenSerialDevice("Com256"), nullptr);
+  EXPECT_EQ(GetLastError(), kErrorFileNotFound);
+  EXPECT_EQ(OpenSerialDevice("LPT1"), nullptr);
+  EXPECT_EQ(GetLastError(), kErrorFileNotFound);
+  std::filesystem::current_path(cwd);
 }
 
 TEST_F(PtyTest, OpeningIsExclusiveAndRefusesWhatIsNoTerminal) {

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "printer_link/clock.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
+#include "printer_link/commands/clock.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -79,7 +79,7 @@ TEST_F(LongClockTest, AnswerBytesThatAreNotDigitsAreRefused) {
 
 TEST_F(ClockTest, ReadRefusals) {
   EXPECT_EQ(pReadClock(nullptr), 225);
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   char buffer[16] = "stale";
   EXPECT_EQ(pReadClock(buffer), 200);
   EXPECT_STREQ(buffer, "");

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/code_page.h"
+#include "printer_link/commands/code_page.h"
 
 namespace kavoruw {
 namespace {

@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "platform/serial/serial_device.h"
+#include "tests/support/fake_port.h"
 #include "platform/sync/event.h"
 #include "platform/sync/main_thread.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/engine.h"
-#include "printer_link/link_error.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 namespace {
@@ -132,7 +133,6 @@ TEST_F(CommTest, CloseIsIdempotentAndNoObjectMeansClosed) {
   // After closing, every hand-off fails at once.
   uint8_t b = 0;
   EXPECT_FALSE(ReadPortByte(b));
-  EXPECT_TRUE(PortIoFailed());
   EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
@@ -146,14 +146,12 @@ TEST_F(CommTest, BytesPassThroughTheWorker) {
   uint8_t b = 0;
   EXPECT_TRUE(ReadPortByte(b));
   EXPECT_EQ(b, 0x42);
-  EXPECT_FALSE(PortIoFailed());
 }
 
 TEST_F(CommTest, ReadTimeoutRecordsWithCodeZero) {
   ASSERT_EQ(Connect(1, 1), 0);
   uint8_t b = 0;
   EXPECT_FALSE(ReadPortByte(b));
-  EXPECT_TRUE(PortIoFailed());
   EXPECT_EQ(Utf8(LinkErrorText()), "Timeout odczytu.");
   EXPECT_EQ(LinkErrorCode(), 0);
 }
@@ -162,12 +160,24 @@ TEST_F(CommTest, CtsLowEndsAWriteByItsTimeout) {
   ASSERT_EQ(Connect(1, 1), 0);
   fake->SetCts(false);
   EXPECT_FALSE(WritePortByte(0x1B));
-  EXPECT_TRUE(PortIoFailed());
   EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
   EXPECT_TRUE(fake->TakeWritten().empty());
   // The engine turns it into a write failure and sends nothing more.
-  Block answer{}, data{};
-  EXPECT_EQ(ExecuteSequence(0x95, 1, 0, answer, data), 20);
+  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
+}
+
+TEST_F(CommTest, StalledWriteWithoutTimeoutEndsAsAWriteTimeout) {
+  fake->SetWriteStallLimit(200);
+  ASSERT_EQ(Connect(0, 1), 0);  // no write time-out at all
+  fake->SetCts(false);
+  EXPECT_EQ(CommPort->TimeoutsInUse().WriteTotalTimeoutConstant, 0u);
+  EXPECT_FALSE(WritePortByte(0x1B));
+  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
+  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_TRUE(fake->TakeWritten().empty());
+  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
+  // The port closes at once afterwards.
+  EXPECT_EQ(CommPort->Close(), 0);
 }
 
 TEST_F(CommTest, AbortCutsAPendingWriteShort) {
@@ -175,7 +185,7 @@ TEST_F(CommTest, AbortCutsAPendingWriteShort) {
   fake->SetCts(false);
   auto aborter = std::async(std::launch::async, [] {
     std::this_thread::sleep_for(100ms);
-    AbortEvent->Set();
+    CommPort->HandOff().Abort();
   });
   uint8_t b = 0x1B;
   auto start = std::chrono::steady_clock::now();
@@ -183,8 +193,10 @@ TEST_F(CommTest, AbortCutsAPendingWriteShort) {
   aborter.get();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   EXPECT_EQ(Utf8(LinkErrorText()), "Zapis przerwany.");
-  EXPECT_TRUE(PortIoFailed());
-  EXPECT_TRUE(DoneEvent->IsSet());
+  // Once aborted, the hand-off takes no byte until the next connect.
+  EXPECT_TRUE(CommPort->HandOff().Aborted());
+  EXPECT_FALSE(WritePortByte(0x1B));
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
 TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
@@ -198,7 +210,6 @@ TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
   EXPECT_EQ(CommPort->Close(), 0);
   EXPECT_FALSE(reader.get());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-  EXPECT_TRUE(PortIoFailed());
 }
 
 TEST_F(CommTest, LineErrorIsRecordedWithItsFlagAndBlocksTheEngine) {
@@ -206,8 +217,7 @@ TEST_F(CommTest, LineErrorIsRecordedWithItsFlagAndBlocksTheEngine) {
   fake->InjectLineError(platform::kCeFrame | platform::kCeOverrun);
   ASSERT_TRUE(WaitForRecord("Zgubiono znaki (CE_OVERRUN)."));
   EXPECT_EQ(LinkErrorCode(), 2);
-  Block answer{}, data{};
-  EXPECT_EQ(ExecuteSequence(0x95, 1, 0, answer, data), 20);
+  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
   EXPECT_TRUE(fake->TakeWritten().empty());
   // A new connection clears the record.
   ASSERT_EQ(Connect(), 0);

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/error_codes.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "kavoruw_codes.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -164,7 +164,7 @@ TEST_F(DeviceTest, FailedStatusReadLeavesWhatWasRead) {
 
   // With the link down and no stored port nothing is asked.
   Reset();
-  LinkUp = false;
+  DriverState.LinkUp = false;
   EXPECT_EQ(ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]), kErrNoPortNumber);
   EXPECT_EQ(texts, (std::vector<std::string>{"Odczyt bajtów statusu..."}));
 }
@@ -185,7 +185,7 @@ TEST_F(DeviceTest, ReceiptCounterIsLowByteFirst) {
 }
 
 TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   int32_t counter = -1;
   EXPECT_EQ(ReadReceiptCounter(counter), kErrReceiptOpen);
   EXPECT_EQ(counter, -1);
@@ -194,7 +194,7 @@ TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
   EXPECT_EQ(Wire(2), Frames({0x95}));
 
   Reset();
-  ReceiptOpen = false;
+  DriverState.ReceiptOpen = false;
   sim.Refuse('f', 0x15);
   EXPECT_EQ(ReadReceiptCounter(counter), kErrNak);
   EXPECT_EQ(counter, -1);

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "printer_link/engine.h"
-#include "printer_link/link_error.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/port/link_error.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -19,9 +19,7 @@ using testing::Bytes;
 class EngineTest : public testing::SimLinkTest {
  protected:
   uint8_t Run(uint8_t cmd, uint8_t answerLen, const Bytes& data = {}) {
-    Block d{};
-    std::copy(data.begin(), data.end(), d.begin());
-    return ExecuteSequence(cmd, answerLen, static_cast<uint16_t>(data.size()), answer, d);
+    return ExecuteSequence(cmd, answerLen, data, &answer);
   }
   Block answer{};
 };
@@ -111,15 +109,15 @@ TEST_F(EngineTest, SilentPrinterIsAReceiveFailure) {
 
 TEST_F(EngineTest, SecondAnswerAfterTheData) {
   sim.SetScriptedAnswer('1', {0x06}, 5, {0x02});
-  SendBuffer = Block{};
-  std::copy_n(Bytes{2, 0, 5, 1, 2}.begin(), 5, SendBuffer.begin());
-  RunSequence('1', 1, 5, 1);
+  const Bytes data{2, 0, 5, 1, 2};
+  uint8_t after = 0;
+  EXPECT_EQ(ExecuteSequence('1', 1, data, nullptr, std::span(&after, 1)), 0);
   EXPECT_EQ(LastSequenceError, 0);
-  EXPECT_EQ(AnswerBuffer[0], 0x02);
+  EXPECT_EQ(after, 0x02);
   EXPECT_EQ(Wire(7), (Bytes{0x1B, '1', 2, 0, 5, 1, 2}));
 
   sim.SetScriptedAnswer('1', {0x06}, 5);
-  RunSequence('1', 1, 5, 1);
+  EXPECT_EQ(ExecuteSequence('1', 1, data, nullptr, std::span(&after, 1)), 21);
   EXPECT_EQ(LastSequenceError, 21);
 }
 

@@ -1,4 +1,4 @@
-#include "printer_link/lifecycle.h"
+#include "printer_link/commands/lifecycle.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "kavoruw_codes.h"
+#include "printer_link/commands/receipt_buffers.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -32,7 +32,7 @@ class LifecycleTest : public SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    VatTotals.fill(0);
+    DriverState.VatTotals.fill(0);
     ClearReceiptBuffers();
   }
   void TearDown() override {
@@ -46,7 +46,7 @@ class LifecycleTest : public SimLinkTest {
 
   // Fills the receipt state a session carries.
   void FillSession() {
-    VatTotals = {100, 200, 300, 0, 0, 0, 7};
+    DriverState.VatTotals = {100, 200, 300, 0, 0, 0, 7};
     ASSERT_EQ(FillPayment(1, "Karta", 1500, 0), 0);
     int32_t freeSlots = 0;
     ASSERT_EQ(FillLines(3, "Dziekujemy", &freeSlots), 0);
@@ -56,15 +56,15 @@ class LifecycleTest : public SimLinkTest {
 const Bytes kIdentify = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE});
 
 TEST_F(LifecycleTest, CommunicationInitOpensWaitsIdentifiesAndStores) {
-  ASSERT_EQ(StoredPort, 0);  // the first call of a program
+  ASSERT_EQ(DriverState.StoredPort, 0);  // the first call of a program
   ASSERT_EQ(CommunicationInit(1, 19200, 1), 0);
   EXPECT_EQ(Wire(14), kIdentify);
   EXPECT_EQ(sim.Sent(), (Bytes{kAck, 0, 0, 0, 0, kAck, 44, kAck, 44, 6, 0}));
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(DeviceKind, 3);
-  EXPECT_EQ(StoredPort, 1);
-  EXPECT_EQ(StoredBaud, 19200);
-  EXPECT_EQ(StoredTimeout, 1);
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 3);
+  EXPECT_EQ(DriverState.StoredPort, 1);
+  EXPECT_EQ(DriverState.StoredBaud, 19200);
+  EXPECT_EQ(DriverState.StoredTimeout, 1);
   ASSERT_TRUE(CommPortIsOpen());
   EXPECT_EQ(CommPort->BaudRate(), 19200);
   EXPECT_EQ(CommPort->WriteTimeout(), 1);
@@ -75,8 +75,8 @@ TEST_F(LifecycleTest, CommunicationInitSkipsThePrintWaitAfterNak) {
   sim.Refuse('#', kNak);
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
   EXPECT_EQ(Wire(6), Frames({'#', 0xFF, 0xFE}));
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(DeviceKind, 3);
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 3);
 }
 
 TEST_F(LifecycleTest, CommunicationInitRejectsArgumentsWithoutTouchingAnything) {
@@ -87,16 +87,16 @@ TEST_F(LifecycleTest, CommunicationInitRejectsArgumentsWithoutTouchingAnything) 
                  Args{1, 9600, 65536}}) {
     SCOPED_TRACE(::testing::Message() << a.port << " " << a.baud << " " << a.timeout);
     FillSession();
-    DeviceKind = 3;
+    DriverState.DeviceKind = 3;
     EXPECT_EQ(CommunicationInit(a.port, a.baud, a.timeout), kErrInternal);
-    EXPECT_TRUE(LinkUp);
-    EXPECT_EQ(StoredPort, 0);
-    EXPECT_EQ(StoredBaud, 9600);
-    EXPECT_EQ(StoredTimeout, 5);
-    EXPECT_EQ(DeviceKind, 3);
-    EXPECT_EQ(VatTotals[6], 7u);
-    EXPECT_EQ(PaymentSlot[0].amount, 1500);
-    EXPECT_EQ(TrailerLine[0].code, 3);
+    EXPECT_TRUE(DriverState.LinkUp);
+    EXPECT_EQ(DriverState.StoredPort, 0);
+    EXPECT_EQ(DriverState.StoredBaud, 9600);
+    EXPECT_EQ(DriverState.StoredTimeout, 5);
+    EXPECT_EQ(DriverState.DeviceKind, 3);
+    EXPECT_EQ(DriverState.VatTotals[6], 7u);
+    EXPECT_EQ(DriverState.PaymentSlot[0].amount, 1500);
+    EXPECT_EQ(DriverState.TrailerLine[0].code, 3);
     EXPECT_TRUE(sim.Received().empty());
     // The link that was open still works.
     int32_t fiscal = -1;
@@ -110,18 +110,18 @@ TEST_F(LifecycleTest, CommunicationInitRejectsArgumentsWithoutTouchingAnything) 
 TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   // No device behind COM2.
   EXPECT_EQ(CommunicationInit(2, 9600, 1), 2);
-  EXPECT_FALSE(LinkUp);
+  EXPECT_FALSE(DriverState.LinkUp);
   EXPECT_FALSE(CommPortIsOpen());
-  EXPECT_EQ(StoredPort, 2);
-  EXPECT_EQ(DeviceKind, 7);
+  EXPECT_EQ(DriverState.StoredPort, 2);
+  EXPECT_EQ(DriverState.DeviceKind, 7);
   EXPECT_TRUE(sim.Received().empty());
 
   // '#' answered with neither ACK nor NAK: nothing more is sent.
   sim.Refuse('#', 0xC8);
   EXPECT_EQ(CommunicationInit(1, 9600, 1), kErrRefused);
   EXPECT_EQ(Wire(2), Frames({'#'}));
-  EXPECT_FALSE(LinkUp);
-  EXPECT_EQ(StoredPort, 1);
+  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.StoredPort, 1);
   // The next command re-initialises with the values just stored.
   sim.ClearFaults();
   sim.ClearLog();
@@ -129,14 +129,14 @@ TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   EXPECT_EQ(DeviceName(name), 0);
   EXPECT_EQ(name, "KAVOR II generacji");
   EXPECT_EQ(Wire(14), kIdentify);
-  EXPECT_TRUE(LinkUp);
+  EXPECT_TRUE(DriverState.LinkUp);
 
   // The print-end wait fails: no paper.
   sim.ClearLog();
   sim.SetStatus(3, 0x02);
   EXPECT_EQ(CommunicationInit(1, 9600, 1), kErrNoPaper);
   EXPECT_EQ(Wire(4), Frames({'#', 0x95}));
-  EXPECT_FALSE(LinkUp);
+  EXPECT_FALSE(DriverState.LinkUp);
   sim.SetStatus(3, 0x00);
 
   // The device type cannot be read.
@@ -144,37 +144,37 @@ TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   sim.Refuse(0xFF, kNak);
   EXPECT_EQ(CommunicationInit(1, 9600, 1), kErrNak);
   EXPECT_EQ(Wire(12), Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF}));
-  EXPECT_FALSE(LinkUp);
-  EXPECT_EQ(StoredPort, 1);
-  EXPECT_EQ(DeviceKind, 7);
+  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.StoredPort, 1);
+  EXPECT_EQ(DriverState.DeviceKind, 7);
 }
 
 TEST_F(LifecycleTest, CommunicationInitKeepsTheTotalsOfAnOpenReceipt) {
   FillSession();
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_EQ(VatTotals, (std::array<uint32_t, 7>{100, 200, 300, 0, 0, 0, 7}));
-  EXPECT_TRUE(PaymentSlot[0].name.empty());
-  EXPECT_EQ(PaymentSlot[0].amount, 0);
-  EXPECT_EQ(TrailerLine[0].code, kEmptyTrailerLine);
-  EXPECT_TRUE(ReceiptOpen);
+  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{100, 200, 300, 0, 0, 0, 7}));
+  EXPECT_TRUE(DriverState.PaymentSlot[0].name.empty());
+  EXPECT_EQ(DriverState.PaymentSlot[0].amount, 0);
+  EXPECT_EQ(DriverState.TrailerLine[0].code, kEmptyTrailerLine);
+  EXPECT_TRUE(DriverState.ReceiptOpen);
 
-  ReceiptOpen = false;
+  DriverState.ReceiptOpen = false;
   FillSession();
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_EQ(VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{}));
 }
 
 TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
   FillSession();
   ASSERT_EQ(CommunicationEnd(), 0);
-  EXPECT_FALSE(LinkUp);
-  EXPECT_EQ(StoredPort, 0);
-  EXPECT_EQ(DeviceKind, 7);
+  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.StoredPort, 0);
+  EXPECT_EQ(DriverState.DeviceKind, 7);
   EXPECT_FALSE(CommPortIsOpen());
-  EXPECT_EQ(VatTotals[6], 7u);
-  EXPECT_EQ(PaymentSlot[0].amount, 1500);
+  EXPECT_EQ(DriverState.VatTotals[6], 7u);
+  EXPECT_EQ(DriverState.PaymentSlot[0].amount, 1500);
 
   sim.ClearLog();
   EXPECT_EQ(ReceiptConditions(), kErrNoPortNumber);
@@ -190,17 +190,17 @@ TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   EXPECT_TRUE(sim.Received().empty());
 
   EXPECT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_TRUE(LinkUp);
+  EXPECT_TRUE(DriverState.LinkUp);
 }
 
 TEST_F(LifecycleTest, DeviceNames) {
-  DeviceKind = 9;
+  DriverState.DeviceKind = 9;
   std::string name;
   EXPECT_EQ(DeviceName(name), 0);
   EXPECT_EQ(name, "NIEZNANE");
 
   // The longest name fills 23 bytes and the zero; nothing beyond.
-  DeviceKind = 5;
+  DriverState.DeviceKind = 5;
   char buffer[32];
   std::memset(buffer, 'z', sizeof buffer);
   EXPECT_EQ(pDeviceName(buffer), 0);
@@ -209,10 +209,10 @@ TEST_F(LifecycleTest, DeviceNames) {
   EXPECT_TRUE(sim.Received().empty());  // the last identification counts
 
   // A null buffer is refused before the link is looked at.
-  LinkUp = false;
-  StoredPort = 1;
+  DriverState.LinkUp = false;
+  DriverState.StoredPort = 1;
   EXPECT_EQ(pDeviceName(nullptr), kErrNullBuffer);
-  EXPECT_FALSE(LinkUp);
+  EXPECT_FALSE(DriverState.LinkUp);
   EXPECT_TRUE(CommPortIsOpen());
   EXPECT_TRUE(sim.Received().empty());
 
@@ -308,7 +308,7 @@ TEST_F(LifecycleTest, TrainingModePassesReceiptsButNotPeriodReports) {
 TEST_F(LifecycleTest, OpenReceiptRefusesOnlyTheReceiptChecks) {
   std::vector<std::string> texts;
   SetConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReceiptConditions(), kErrReceiptOpen);
   EXPECT_EQ(CheckReceiptConditions(), kErrReceiptOpen);
   EXPECT_TRUE(sim.Received().empty());
@@ -328,12 +328,12 @@ TEST_F(LifecycleTest, OpenReceiptRefusesOnlyTheReceiptChecks) {
 }
 
 TEST_F(LifecycleTest, ChecksRunOnALinkDownWithoutTheLinkTest) {
-  LinkUp = false;
-  StoredPort = 1;
+  DriverState.LinkUp = false;
+  DriverState.StoredPort = 1;
   ScriptDefinedRates();
   EXPECT_EQ(ReceiptConditions(), 0);
   EXPECT_EQ(Wire(18), kPassedWithVat);  // no '#', no identification
-  EXPECT_TRUE(LinkUp);
+  EXPECT_TRUE(DriverState.LinkUp);
 }
 
 TEST_F(LifecycleTest, FailedStatusReadEndsTheCheck) {

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
-#include "printer_link/link.h"
-#include "printer_link/link_error.h"
-#include "printer_link/receipt_buffers.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "kavoruw_codes.h"
+#include "printer_link/link/link.h"
+#include "printer_link/port/link_error.h"
+#include "printer_link/commands/receipt_buffers.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -29,10 +29,10 @@ class LinkTest : public testing::SimLinkTest {
   void SetUp() override {
     SimLinkTest::SetUp();
     SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     [this] { linkUpAtPump.push_back(LinkUp); }});
+                     [this] { linkUpAtPump.push_back(DriverState.LinkUp); }});
     // What a point-of-sale program stores with its initialisation.
-    StoredPort = 1;
-    StoredTimeout = 1;
+    DriverState.StoredPort = 1;
+    DriverState.StoredTimeout = 1;
   }
   void TearDown() override {
     SetConsoleHooks({});
@@ -41,19 +41,19 @@ class LinkTest : public testing::SimLinkTest {
 
   // The link test as the next command: proves what went out before it.
   void ExpectOnlyLinkTestFollows() {
-    ASSERT_EQ(SendCommand('#', 1), 0);
+    ASSERT_EQ(ExecuteSequence('#', 1), 0);
     EXPECT_EQ(Wire(2), Frames({'#'}));
   }
   // A session of a receipt in the making.
   void FillSession() {
-    VatTotals = {1, 2, 3, 4, 5, 6, 7};
+    DriverState.VatTotals = {1, 2, 3, 4, 5, 6, 7};
     ASSERT_EQ(FillPayment(2, "Karta", 1500, 0), 0);
     int32_t free = 0;
     ASSERT_EQ(FillLines(3, "Dziekujemy", &free), 0);
   }
   bool SessionCleared() const {
-    return PaymentSlot[1].name.empty() && PaymentSlot[1].amount == 0 &&
-           TrailerLine[0].code == kEmptyTrailerLine && TrailerLine[0].text.empty();
+    return DriverState.PaymentSlot[1].name.empty() && DriverState.PaymentSlot[1].amount == 0 &&
+           DriverState.TrailerLine[0].code == kEmptyTrailerLine && DriverState.TrailerLine[0].text.empty();
   }
 
   std::vector<std::string> texts;
@@ -61,30 +61,30 @@ class LinkTest : public testing::SimLinkTest {
 };
 
 TEST(LinkStartUp, DefaultsOfTheDriverUnit) {
-  LinkUp = false;
-  DeviceKind = 2;
-  StoredPort = 4;
-  StoredBaud = 19200;
-  StoredTimeout = 9;
-  PortWriteTimeout = 1;
-  PortReadTimeout = 90;
-  ReceiptOpen = true;
-  FormatSettings = {};
-  for (TTrailerLine& line : TrailerLine) line.code = 3;
+  DriverState.LinkUp = false;
+  DriverState.DeviceKind = 2;
+  DriverState.StoredPort = 4;
+  DriverState.StoredBaud = 19200;
+  DriverState.StoredTimeout = 9;
+  DriverState.PortWriteTimeout = 1;
+  DriverState.PortReadTimeout = 90;
+  DriverState.ReceiptOpen = true;
+  DriverState.FormatSettings = {};
+  for (TTrailerLine& line : DriverState.TrailerLine) line.code = 3;
   InitializeDriverUnit();
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(DeviceKind, 7);
-  EXPECT_EQ(StoredPort, 0);
-  EXPECT_EQ(StoredBaud, 9600);
-  EXPECT_EQ(StoredTimeout, 5);
-  EXPECT_EQ(PortWriteTimeout, 3);
-  EXPECT_EQ(PortReadTimeout, 5);
-  EXPECT_FALSE(ReceiptOpen);
-  for (const TTrailerLine& line : TrailerLine) EXPECT_EQ(line.code, 255);
-  EXPECT_EQ(FormatSettings.LongDateFormat, "dd MMMM yyyy");
-  EXPECT_EQ(FormatSettings.ShortDateFormat, "yy-MM-dd");
-  EXPECT_EQ(FormatSettings.LongTimeFormat, "hh:mm:ss");
-  EXPECT_EQ(FormatSettings.ShortTimeFormat, "hh:mm");
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 7);
+  EXPECT_EQ(DriverState.StoredPort, 0);
+  EXPECT_EQ(DriverState.StoredBaud, 9600);
+  EXPECT_EQ(DriverState.StoredTimeout, 5);
+  EXPECT_EQ(DriverState.PortWriteTimeout, 3);
+  EXPECT_EQ(DriverState.PortReadTimeout, 5);
+  EXPECT_FALSE(DriverState.ReceiptOpen);
+  for (const TTrailerLine& line : DriverState.TrailerLine) EXPECT_EQ(line.code, 255);
+  EXPECT_EQ(DriverState.FormatSettings.LongDateFormat, "dd MMMM yyyy");
+  EXPECT_EQ(DriverState.FormatSettings.ShortDateFormat, "yy-MM-dd");
+  EXPECT_EQ(DriverState.FormatSettings.LongTimeFormat, "hh:mm:ss");
+  EXPECT_EQ(DriverState.FormatSettings.ShortTimeFormat, "hh:mm");
 }
 
 TEST(LinkStartUp, ClosingWithoutAPortObject) {
@@ -100,18 +100,18 @@ TEST_F(LinkTest, OpenCloseAndReopen) {
   EXPECT_EQ(LinkErrorCode(), 0);
   EXPECT_EQ(CommPort->PortName(), "Com1");
   EXPECT_EQ(CommPort->BaudRate(), 9600);
-  EXPECT_EQ(SendCommand('#', 1), 0);
+  EXPECT_EQ(ExecuteSequence('#', 1), 0);
 
-  DeviceKind = 3;
+  DriverState.DeviceKind = 3;
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_EQ(ClosePort(), 0);
-  EXPECT_EQ(SendCommand('#', 1), kErrTransmit);
+  EXPECT_EQ(ExecuteSequence('#', 1), kErrTransmit);
   // Closing is not the end of the session.
-  EXPECT_EQ(DeviceKind, 3);
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(StoredPort, 1);
+  EXPECT_EQ(DriverState.DeviceKind, 3);
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.StoredPort, 1);
 
   EXPECT_EQ(DoOpenPort(1, 9600, 3, 5), 0);
   EXPECT_EQ(CommPort->WriteTimeout(), 3);
@@ -122,7 +122,7 @@ TEST_F(LinkTest, OpenCloseAndReopen) {
   EXPECT_EQ(ClosePort(), 0);
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(OpenPort(1, 9600, 1, 1), 0);
-  EXPECT_EQ(SendCommand('#', 1), 0);
+  EXPECT_EQ(ExecuteSequence('#', 1), 0);
 }
 
 TEST_F(LinkTest, SecondOpenIsRefusedAndTheLinkGoesOn) {
@@ -176,29 +176,29 @@ TEST_F(LinkTest, TimeOutsOfTheOpenPort) {
 
 TEST_F(LinkTest, EnsureLinkWithoutStoredPortChangesNothing) {
   FillSession();
-  DeviceKind = 3;
+  DriverState.DeviceKind = 3;
   EXPECT_EQ(EnsureLink(0, true), kErrNoPortNumber);
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(DeviceKind, 3);
-  EXPECT_EQ(VatTotals[6], 7u);
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 3);
+  EXPECT_EQ(DriverState.VatTotals[6], 7u);
   EXPECT_FALSE(SessionCleared());
   EXPECT_TRUE(CommPortIsOpen());
   ExpectOnlyLinkTestFollows();
 
-  StoredPort = 0;
-  LinkUp = false;
+  DriverState.StoredPort = 0;
+  DriverState.LinkUp = false;
   EXPECT_EQ(LinkCheck(true), kErrNoPortNumber);
 }
 
 TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
   FillSession();
-  DeviceKind = 3;
-  LinkUp = false;
+  DriverState.DeviceKind = 3;
+  DriverState.LinkUp = false;
   const TComm* previous = CommPort.get();
-  EXPECT_EQ(EnsureLink(StoredPort, false), 0);
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(DeviceKind, 7);
-  EXPECT_EQ(VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, false), 0);
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 7);
+  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{}));
   EXPECT_TRUE(SessionCleared());
   ASSERT_TRUE(CommPortIsOpen());
   EXPECT_NE(CommPort.get(), previous);
@@ -211,17 +211,17 @@ TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
 
 TEST_F(LinkTest, EnsureLinkKeepsTheTotalsOfAnOpenReceipt) {
   FillSession();
-  ReceiptOpen = true;
-  EXPECT_EQ(EnsureLink(StoredPort, false), 0);
-  EXPECT_EQ(VatTotals, (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
+  DriverState.ReceiptOpen = true;
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, false), 0);
+  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
   EXPECT_TRUE(SessionCleared());
 }
 
 TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
-  LinkUp = false;
-  EXPECT_EQ(EnsureLink(StoredPort, true), 0);
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(DeviceKind, 3);
+  DriverState.LinkUp = false;
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 3);
   const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE});
   EXPECT_EQ(Wire(wire.size()), wire);
   EXPECT_EQ(texts, (std::vector<std::string>{"Trwa wydruk...", "Odczyt typu urządzenia..."}));
@@ -230,9 +230,9 @@ TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
   // Through the step every command takes first.
   sim.ClearLog();
   sim.SetKind(0);
-  LinkUp = false;
+  DriverState.LinkUp = false;
   EXPECT_EQ(LinkCheck(true), 0);
-  EXPECT_EQ(DeviceKind, 0);
+  EXPECT_EQ(DriverState.DeviceKind, 0);
   EXPECT_EQ(LinkCheck(true), 0);
   const Bytes again = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF});
   EXPECT_EQ(Wire(again.size()), again);
@@ -241,40 +241,40 @@ TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
 TEST_F(LinkTest, EnsureLinkAfterNakSkipsOnlyThePrintWait) {
   sim.SetKind(6);
   sim.Refuse('#', 0x15);
-  EXPECT_EQ(EnsureLink(StoredPort, true), 0);
-  EXPECT_TRUE(LinkUp);
-  EXPECT_EQ(DeviceKind, 6);
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
+  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 6);
   EXPECT_EQ(Wire(6), Frames({'#', 0xFF, 0xFE}));
 }
 
 TEST_F(LinkTest, EnsureLinkFailuresLeaveTheLinkDown) {
   // Another refusal of the link test ends it.
   sim.Refuse('#', 0xC8);
-  DeviceKind = 3;
-  EXPECT_EQ(EnsureLink(StoredPort, true), kErrRefused);
-  EXPECT_FALSE(LinkUp);
-  EXPECT_EQ(DeviceKind, 7);
+  DriverState.DeviceKind = 3;
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), kErrRefused);
+  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_EQ(DriverState.DeviceKind, 7);
   EXPECT_EQ(Wire(2), Frames({'#'}));
 
   // So does a printer failure found by the print wait.
   sim.ClearFaults();
   sim.ClearLog();
   sim.SetStatus(3, 0x04);
-  EXPECT_EQ(EnsureLink(StoredPort, true), kErrPrinterFailure);
-  EXPECT_FALSE(LinkUp);
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), kErrPrinterFailure);
+  EXPECT_FALSE(DriverState.LinkUp);
   EXPECT_EQ(Wire(6), Frames({'#', 0x95, 0x95}));
 
   // And a port that is not there.
-  StoredPort = 2;
-  EXPECT_EQ(EnsureLink(StoredPort, true), 2);
-  EXPECT_FALSE(LinkUp);
+  DriverState.StoredPort = 2;
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 2);
+  EXPECT_FALSE(DriverState.LinkUp);
   EXPECT_FALSE(CommPortIsOpen());
 
   // The next command tries again.
   sim.SetStatus(3, 0x00);
-  StoredPort = 1;
+  DriverState.StoredPort = 1;
   EXPECT_EQ(LinkCheck(false), 0);
-  EXPECT_TRUE(LinkUp);
+  EXPECT_TRUE(DriverState.LinkUp);
 }
 
 TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
@@ -286,10 +286,10 @@ TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
   const Case cases[] = {{256, 9600, 1}, {-3, 9600, 1}, {1, -1, 1}, {1, 9600, 65536}, {1, 9600, -1}};
   for (const Case& c : cases) {
     ASSERT_EQ(Open(), 0);
-    StoredBaud = c.baud;
-    StoredTimeout = c.timeout;
+    DriverState.StoredBaud = c.baud;
+    DriverState.StoredTimeout = c.timeout;
     EXPECT_EQ(EnsureLink(c.port, true), kErrInternal) << c.port << " " << c.baud << " " << c.timeout;
-    EXPECT_FALSE(LinkUp);
+    EXPECT_FALSE(DriverState.LinkUp);
     EXPECT_FALSE(CommPortIsOpen());
   }
   EXPECT_TRUE(sim.Received().empty());
@@ -302,14 +302,14 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
   const TComm* seen = nullptr;
   SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
                    [&] {
-                     linkUpAtPump.push_back(LinkUp);
+                     linkUpAtPump.push_back(DriverState.LinkUp);
                      if (!seen) seen = CommPort.get();
                      EXPECT_EQ(CommPort.get(), seen);
                      EXPECT_TRUE(CommPortIsOpen());
                    }});
-  LinkUp = false;
-  EXPECT_EQ(EnsureLink(StoredPort, true), 0);
-  EXPECT_TRUE(LinkUp);
+  DriverState.LinkUp = false;
+  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
+  EXPECT_TRUE(DriverState.LinkUp);
   EXPECT_EQ(CommPort.get(), seen);
   const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0x95, '*', 0x95, 0x95, 0x94, 0x95, 0x95,
                              0x94, 0x95, 0xFF, 0xFE});

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/device.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/error_codes.h"
-#include "printer_link/print_control.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "kavoruw_codes.h"
+#include "printer_link/device/print_control.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -199,10 +199,10 @@ TEST_F(PrintControlTest, OperatorLoadsPaperDuringTheWait) {
 }
 
 TEST_F(PrintControlTest, RefusedResumeIsNotReportedAndThePollGoesOn) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   Job(0, 1, 1);
   onPump = [](int n) {
-    if (n == 6) ReceiptOpen = false;
+    if (n == 6) DriverState.ReceiptOpen = false;
   };
   EXPECT_EQ(PrintControl(kPrintoutMode), 0);
   const Bytes wire = kFirstRead + kCycle + kCycle + kResume + kFirstRead + kCycle + kCycle;
@@ -223,9 +223,9 @@ TEST_F(PrintControlTest, PrintResumeOnItsOwn) {
 
   Reset();
   sim.SetStatus(3, 0x00);
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(PrintResume(), kErrReceiptOpen);
-  ReceiptOpen = false;
+  DriverState.ReceiptOpen = false;
   uint8_t s3 = 0xEE;
   EXPECT_EQ(ReadShortStatus(kS3, s3), 0);
   // Nothing went out before this read, and no paper check came first.
@@ -264,7 +264,7 @@ TEST_F(PrintControlTest, PortClosedOrAbortedEndsThePoll) {
   Reset();
   Job(0, 50);
   onPump = [](int n) {
-    if (n == 2) AbortEvent->Set();
+    if (n == 2) CommPort->HandOff().Abort();
   };
   EXPECT_EQ(PrintControl(kCheckMode), kErrTransmit);
   EXPECT_EQ(Wire(2), kFirstRead);
@@ -278,7 +278,7 @@ TEST_F(PrintControlTest, SilentPrinterEndsThePollWithTheReceiveTimeOut) {
 }
 
 TEST_F(PrintControlTest, LinkDownWithoutStoredPort) {
-  LinkUp = false;
+  DriverState.LinkUp = false;
   EXPECT_EQ(PrintControl(kCheckMode), kErrNoPortNumber);
   EXPECT_EQ(WaitPrintEnd(kPrintoutMode), kErrNoPortNumber);
   EXPECT_EQ(PrintResume(), kErrNoPortNumber);

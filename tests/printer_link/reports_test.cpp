@@ -1,4 +1,4 @@
-#include "printer_link/reports.h"
+#include "printer_link/commands/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/comm.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/error_codes.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "kavoruw_codes.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -58,7 +58,7 @@ TEST_F(ReportsTest, DailyReportReadsTheCounterUnlessTheCallerDecided) {
                      " counter " + std::to_string(counter));
         sim.ClearLog();
         sim.SetKind(kind);
-        DeviceKind = kind;
+        DriverState.DeviceKind = kind;
         sim.State()->receiptCounter = counter;
         const bool skip = flag != 0 && (kind == 2 || kind == 3 || kind == 6 || kind == 7);
         Bytes expected;
@@ -206,10 +206,10 @@ TEST_F(ReportsTest, MonthlyAndNumberReportsNeedASecondGenerationPrinter) {
 // (COM2 does not exist). The link reads with no wait at all, so the slow
 // refusal reaches the driver only on the long report port.
 TEST_F(ReportsTest, LongReportReopensThePortInUse) {
-  StoredPort = 2;
-  StoredBaud = 4800;
-  PortWriteTimeout = 7;
-  PortReadTimeout = 8;
+  DriverState.StoredPort = 2;
+  DriverState.StoredBaud = 4800;
+  DriverState.PortWriteTimeout = 7;
+  DriverState.PortReadTimeout = 8;
   ASSERT_EQ(Open(1, 0), 0);
   sim.State()->reports.answerDelayMs = 200;
   sim.SetStatus(3, 0x02);  // paper out: the report is refused
@@ -277,7 +277,7 @@ TEST_F(ReportsTest, PrinterNumberGivesNumberAndOperatorCode) {
 }
 
 TEST_F(ReportsTest, OpenReceiptRefusesEveryReport) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   int32_t n = 0;
   std::string code;
   EXPECT_EQ(DailyReport(1), kErrReceiptOpen);

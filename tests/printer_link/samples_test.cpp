@@ -1,6 +1,6 @@
 // Sample cash printouts: the exact data of command 's' and the steps around
 // it against the simulated printer.
-#include "printer_link/samples.h"
+#include "printer_link/commands/samples.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <string>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/error_codes.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "kavoruw_codes.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -122,7 +122,7 @@ TEST_F(SamplesTest, EveryPrintoutReachesThePrinter) {
 }
 
 TEST_F(SamplesTest, RefusedWhileAReceiptIsOpen) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(SamplePrintCashState("", "", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashIn("", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashOut("", "", "", "", ""), kErrReceiptOpen);

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/service.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/commands/service.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -64,7 +64,7 @@ class ServiceTest : public testing::SimLinkTest {
   void ExpectWire(const Bytes& expected) { EXPECT_EQ(Take(expected.size()), expected); }
   // Nothing reached the printer: the next thing it hears is a link test.
   void ExpectNothingSent() {
-    ASSERT_EQ(SendCommand('#', 1), 0);
+    ASSERT_EQ(ExecuteSequence('#', 1), 0);
     ExpectWire(Cmd('#'));
   }
 };
@@ -90,7 +90,7 @@ TEST_F(ServiceTest, DrawersOpenByTheirLetterEvenDuringAReceipt) {
   for (int32_t drawer : {0, 4, -1}) EXPECT_EQ(OpenDrawer(drawer), 212) << drawer;
   ExpectNothingSent();
 
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(OpenDrawer(2), 0);
   ExpectWire(Cmd('X'));
   sim.Refuse('X', 0x15);
@@ -107,7 +107,7 @@ TEST_F(ServiceTest, PrinterNumberSendsTwoCharactersOfEach) {
   EXPECT_EQ(SetPrinterNumber("07", ""), 999);
   ExpectNothingSent();
 
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(SetPrinterNumber("07", "AB"), 200);
   ExpectNothingSent();
 }
@@ -125,7 +125,7 @@ TEST_F(ServiceTest, FeedCountTakesOneByte) {
   EXPECT_EQ(WriteLineFeed(-1), 999);
   ExpectNothingSent();
 
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(WriteFeedCount(3), 200);
   EXPECT_EQ(WriteLineFeed(3), 200);
   ExpectNothingSent();
@@ -143,7 +143,7 @@ TEST_F(ServiceTest, RoundingIsSentAsADigitCharacter) {
   EXPECT_EQ(SetRoundingType(208), 999);
   ExpectNothingSent();
 
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(SetRoundingType(0), 200);
   ExpectNothingSent();
 }
@@ -157,7 +157,7 @@ TEST_F(ServiceTest, DisplayTestReadsTheStatusFirstAndIgnoresItsBits) {
 
   EXPECT_EQ(DisplayTest(256), 999);
   ExpectWire(kGate);
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(DisplayTest(0), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
@@ -193,7 +193,7 @@ TEST_F(PharmacyServiceTest, PriceBufferIsClearedAfterTheGate) {
   ExpectWire(Cat({kGate, Cmd('w')}));
   EXPECT_EQ(sim.State()->service.priceBufferClears, 1);
 
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(ClearPriceBuffer(), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
@@ -219,14 +219,14 @@ TEST_F(ServiceTest, EpromTestWaitsBeforeAndAfterItsPrintout) {
     EXPECT_EQ(state->job.printingPolls, 0);
   }
 
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(EpromTest(), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
 }
 
 TEST_F(ServiceTest, PowerOffIsSentEvenDuringAReceipt) {
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(RemotePrinterOff(), 0);
   EXPECT_EQ(Wire(7), Cmd(0xFD, {'0', '0', '0', '0', '0'}));
   const auto notes = sim.Notes();
@@ -251,7 +251,7 @@ TEST_F(ServiceTest, UniqueNumberInBothForms) {
   ExpectNothingSent();
 
   // Both results are emptied before the receipt check refuses.
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReadUniqueNumber(number), 200);
   EXPECT_EQ(number, "");
   EXPECT_EQ(pReadUniqueNumber(buffer), 200);
@@ -270,7 +270,7 @@ TEST_F(ServiceTest, WriteUserDataSendsTheLineAndReadsTheVerdict) {
   }
 
   // An open receipt does not stop it; Polish letters travel in code page 852.
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   const std::string text40 = kPhrase + std::string(23, ' ');
   EXPECT_EQ(WriteUserData(4, 0, text40), 0);
   ExpectWire(Cat({kGate, Cmd(0x9C, {4, 0}), kPhrase852, Bytes(23, ' ')}));
@@ -364,7 +364,7 @@ TEST_F(ServiceTest, ControlPrintoutRecordEndsWithAZeroByte) {
 TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
   sim.State()->printJobPolls = 0;
   const std::string narrow(20, 'N'), wide = kPhrase + std::string(23, ' ');
-  ReceiptOpen = true;  // no receipt check
+  DriverState.ReceiptOpen = true;  // no receipt check
   EXPECT_EQ(PrintUserDataControl(narrow, wide, wide, narrow), 0);
   ExpectWire(Cat({kIdleWait, kGate, Cmd('3'),
                   UserDataControlRecord(narrow, wide, wide, narrow), kIdleWait}));
@@ -386,7 +386,7 @@ TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
 TEST_F(ServiceTest, ProgressTexts) {
   std::vector<std::string> texts;
   SetConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, {}});
-  ReceiptOpen = true;  // stops most of them before the printer is asked
+  DriverState.ReceiptOpen = true;  // stops most of them before the printer is asked
   char buffer[16];
   std::string s1, s2, s3, s4;
   sim.SetStatus(1, 0);

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "printer_link/comm.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/link.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/link.h"
 #include "tools/printer_sim/printer_sim.h"
 
 namespace kavoruw::testing {
@@ -70,7 +70,7 @@ class SimLinkTest : public ::testing::Test {
   // it: once the printer has answered that, it has heard every earlier byte.
   Bytes WireUpToNow() {
     sim.ClearFaults();
-    EXPECT_EQ(SendCommand('#', 1), 0);
+    EXPECT_EQ(ExecuteSequence('#', 1), 0);
     Bytes wire = sim.Received();
     const Bytes linkTest{0x1B, '#'};
     if (wire.size() < 2 || !std::equal(wire.end() - 2, wire.end(), linkTest.begin())) {

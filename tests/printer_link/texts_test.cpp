@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/error_texts.h"
+#include "printer_link/api/error_texts.h"
 
 namespace kavoruw {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "printer_link/console_hooks.h"
-#include "printer_link/driver_state.h"
-#include "printer_link/engine.h"
-#include "printer_link/vat.h"
+#include "printer_link/commands/console_hooks.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/commands/vat.h"
 #include "platform/text/cp1250.h"
 #include "sim_link.h"
 
@@ -182,7 +182,7 @@ TEST_F(VatTest, NothingIsWrittenWithSalesPendingOrAReceiptOpen) {
   EXPECT_FALSE(Contains(wire, {0x1B, 0xD5}));
 
   sim.ClearLog();
-  ReceiptOpen = true;
+  DriverState.ReceiptOpen = true;
   EXPECT_EQ(Set({2200, 700, 0, 0, 0, 0, 0}), 200);
   EXPECT_EQ(Read(), 200);
   EXPECT_EQ(WireUpToNow(), Bytes{});

@@ -1,0 +1,79 @@
+#include "forms/application.h"
+
+#include <QEventLoop>
+
+#include "forms/message_box.h"
+#include "forms/text.h"
+
+namespace forms {
+
+namespace {
+
+Application::ExceptionHandler& Handler() {
+  static Application::ExceptionHandler handler;
+  return handler;
+}
+
+std::string& Title() {
+  static std::string title;
+  return title;
+}
+
+int& BusyDepth() {
+  static int depth = 0;
+  return depth;
+}
+
+std::string Describe(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return Cp(e.what());
+  } catch (...) {
+    return Cp("Nieznany wyjątek.");
+  }
+}
+
+}  // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    std::exception_ptr error = std::current_exception();
+    if (Handler()) {
+      Handler()(receiver, error);
+    } else {
+      DefaultExceptionHandler(receiver, error);
+    }
+    return false;
+  }
+}
+
+void Application::SetExceptionHandler(ExceptionHandler handler) { Handler() = std::move(handler); }
+
+void Application::ShowException(std::exception_ptr error) {
+  MessageBox(Describe(error), ApplicationTitle(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}
+
+void Application::DefaultExceptionHandler(QObject*, std::exception_ptr error) {
+  ShowException(error);
+  QCoreApplication::exit(1);
+}
+
+void SetApplicationTitle(const std::string& cp1250Title) {
+  Title() = cp1250Title;
+  QCoreApplication::setApplicationName(ToQ(cp1250Title));
+}
+
+std::string ApplicationTitle() { return Title(); }
+
+void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+BusyScope::BusyScope() { ++BusyDepth(); }
+BusyScope::~BusyScope() { --BusyDepth(); }
+bool Busy() { return BusyDepth() > 0; }
+
+}  // namespace forms

@@ -1,0 +1,53 @@
+#pragma once
+// The application object both programs run on.
+// - No exception crosses the event loop: notify catches it and hands it to
+//   the program's handler (by default: the standard exception box, then the
+//   program ends).
+// - ProcessMessages runs waiting events except user input.
+// - While a driver call (or any action that must not be entered twice) runs,
+//   Busy() is true: menus refuse a second action and a close waits.
+#include <QApplication>
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace forms {
+
+class Application : public QApplication {
+  Q_OBJECT
+
+ public:
+  // receiver: the object whose event raised the exception.
+  using ExceptionHandler = std::function<void(QObject* receiver, std::exception_ptr error)>;
+
+  Application(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+
+  static void SetExceptionHandler(ExceptionHandler handler);
+  // The standard exception box: the exception's message under the
+  // application title with the stop icon.
+  static void ShowException(std::exception_ptr error);
+  // What a handler does with an exception it does not know: the standard
+  // box, then the program ends.
+  static void DefaultExceptionHandler(QObject* receiver, std::exception_ptr error);
+};
+
+// The application title (Windows-1250), shown by the standard exception box
+// and used as the window class of the program's windows.
+void SetApplicationTitle(const std::string& cp1250Title);
+std::string ApplicationTitle();
+
+// Runs the events that are waiting, except user input.
+void ProcessMessages();
+
+// Marks a running action; nests.
+class BusyScope {
+ public:
+  BusyScope();
+  ~BusyScope();
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+};
+bool Busy();
+
+}  // namespace forms

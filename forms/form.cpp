@@ -1,0 +1,130 @@
+#include "forms/form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include "forms/activation.h"
+
+namespace forms {
+
+Form::Form(QWidget* parent) : QDialog(parent) {
+  RegisterForm(this, [this] { FormActivate(); });
+}
+
+Form::~Form() { UnregisterForm(this); }
+
+void Form::PrepareModal() {
+  modalResult_ = mrNone;
+  closing_ = false;
+}
+
+void Form::SetModalResult(int result) {
+  if (closing_) return;
+  modalResult_ = result;
+  closing_ = true;
+  FormClose();
+  closing_ = false;
+  QDialog::done(modalResult_);
+}
+
+void Form::Close() { SetModalResult(modalResult_ == mrNone ? mrCancel : modalResult_); }
+
+void Form::reject() { Close(); }
+
+void Form::accept() { SetModalResult(mrOk); }
+
+void Form::closeEvent(QCloseEvent* event) {
+  // The close box: the same path as Esc; the window hides through done().
+  event->ignore();
+  if (isVisible()) Close();
+}
+
+void Form::WireControls() {
+  for (QWidget* child : findChildren<QWidget*>()) {
+    child->installEventFilter(this);
+    if (auto* button = qobject_cast<QPushButton*>(child)) {
+      // Enter is routed by the form, never by Qt's own default-button logic.
+      button->setAutoDefault(false);
+      button->setDefault(false);
+    }
+  }
+}
+
+void Form::OnExit(QWidget* control, std::function<void()> handler) {
+  exitHandlers_[control] = std::move(handler);
+  control->installEventFilter(this);
+}
+
+void Form::OnKeyDown(QWidget* control, std::function<bool(int key)> handler) {
+  keyHandlers_[control] = std::move(handler);
+  control->installEventFilter(this);
+}
+
+bool Form::RouteKey(QWidget* target, QKeyEvent* event) {
+  const int key = VirtualKey(*event);
+  if (keyPreview_ && FormKeyDown(key)) return true;
+  if (!isVisible() || closing_) return true;
+  for (QObject* o = target; o != nullptr && o != this; o = o->parent()) {
+    auto found = keyHandlers_.find(o);
+    if (found != keyHandlers_.end()) {
+      if (found->second(key)) return true;
+      break;
+    }
+  }
+  if (!isVisible()) return true;
+  if (key == VK_RETURN && event->modifiers() == Qt::NoModifier) {
+    if (qobject_cast<QPlainTextEdit*>(target) || qobject_cast<QTextEdit*>(target)) return false;
+    if (auto* button = qobject_cast<QPushButton*>(target); button && button->isEnabled()) {
+      button->click();
+      return true;
+    }
+    if (defaultButton_ && defaultButton_->isEnabled() && defaultButton_->isVisible()) {
+      defaultButton_->click();
+      return true;
+    }
+    return false;
+  }
+  if (key == VK_ESCAPE) {
+    if (cancelButton_ && cancelButton_->isEnabled() && cancelButton_->isVisible()) {
+      cancelButton_->click();
+    } else {
+      Close();
+    }
+    return true;
+  }
+  return false;
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+  // Keys of a focused control were routed by the filter already.
+  QWidget* focus = QApplication::focusWidget();
+  const bool routed = focus != nullptr && focus != this && isAncestorOf(focus);
+  if (routed || !RouteKey(this, event)) QDialog::keyPressEvent(event);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched == QApplication::focusWidget()) {
+    if (RouteKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event))) return true;
+  }
+  if (event->type() == QEvent::FocusOut) {
+    auto found = exitHandlers_.find(watched);
+    if (found != exitHandlers_.end() && FocusMovedInsideForm(static_cast<QWidget*>(watched))) {
+      found->second();
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool FocusMovedInsideForm(QWidget* control) {
+  QWidget* window = control->window();
+  QWidget* now = QApplication::focusWidget();
+  if (now == nullptr || now == control || now->window() != window || !window->isVisible()) {
+    return false;
+  }
+  if (auto* form = qobject_cast<Form*>(window); form && form->Closing()) return false;
+  return true;
+}
+
+}  // namespace forms

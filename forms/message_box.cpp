@@ -1,0 +1,129 @@
+#include "forms/message_box.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "forms/text.h"
+#include "forms/trace.h"
+
+namespace forms {
+
+namespace {
+
+MessageBoxHandler*& Installed() {
+  static MessageBoxHandler* handler = nullptr;
+  return handler;
+}
+
+QString BoxText(const std::string& cp1250) {
+  QString text = ToQ(cp1250);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QChar('\r'), QChar('\n'));
+  return text;
+}
+
+struct ButtonSpec {
+  QMessageBox::StandardButton button;
+  int id;
+  const char* caption;  // UTF-8
+};
+
+std::vector<ButtonSpec> Buttons(unsigned flags) {
+  const ButtonSpec ok{QMessageBox::Ok, IDOK, "OK"};
+  const ButtonSpec cancel{QMessageBox::Cancel, IDCANCEL, "Anuluj"};
+  const ButtonSpec yes{QMessageBox::Yes, IDYES, "&Tak"};
+  const ButtonSpec no{QMessageBox::No, IDNO, "&Nie"};
+  const ButtonSpec abort{QMessageBox::Abort, IDABORT, "&Przerwij"};
+  const ButtonSpec retry{QMessageBox::Retry, IDRETRY, "Ponów &próbę"};
+  const ButtonSpec ignore{QMessageBox::Ignore, IDIGNORE, "&Ignoruj"};
+  switch (flags & 0x0F) {
+    case MB_OKCANCEL: return {ok, cancel};
+    case MB_ABORTRETRYIGNORE: return {abort, retry, ignore};
+    case MB_YESNOCANCEL: return {yes, no, cancel};
+    case MB_YESNO: return {yes, no};
+    case MB_RETRYCANCEL: return {retry, cancel};
+    default: return {ok};
+  }
+}
+
+int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
+  QMessageBox box;
+  box.setWindowTitle(ToQ(cp1250Caption));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(BoxText(cp1250Text));
+  switch (flags & 0xF0) {
+    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  const std::vector<ButtonSpec> specs = Buttons(flags);
+  std::vector<QPushButton*> buttons;
+  for (const ButtonSpec& spec : specs) {
+    QPushButton* button = box.addButton(spec.button);
+    button->setText(QString::fromUtf8(spec.caption));
+    buttons.push_back(button);
+  }
+  const size_t defaultIndex = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : 0;
+  if (defaultIndex < buttons.size()) {
+    box.setDefaultButton(buttons[defaultIndex]);
+  }
+  const int escape = EscapeAnswer(flags);
+  for (size_t i = 0; i < specs.size(); ++i) {
+    if (specs[i].id == escape) box.setEscapeButton(buttons[i]);
+  }
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  for (size_t i = 0; i < specs.size(); ++i) {
+    if (buttons[i] == clicked) return specs[i].id;
+  }
+  return escape;
+}
+
+}  // namespace
+
+int EscapeAnswer(unsigned flags) {
+  switch (flags & 0x0F) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL: return IDCANCEL;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_YESNO: return IDNO;
+    default: return IDOK;
+  }
+}
+
+void SetMessageBoxHandler(MessageBoxHandler* handler) { Installed() = handler; }
+
+int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
+  if (Tracing()) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%04X", flags);
+    Trace("box " + Utf8(cp1250Caption) + " " + hex + " " + Utf8(cp1250Text));
+  }
+  if (Installed()) return Installed()->Show(cp1250Text, cp1250Caption, flags);
+  return ShowReal(cp1250Text, cp1250Caption, flags);
+}
+
+int ScriptedMessageBoxes::Show(const std::string& cp1250Text, const std::string& cp1250Caption,
+                               unsigned flags) {
+  BoxRecord record{Utf8(cp1250Text), Utf8(cp1250Caption), flags, IDOK};
+  if ((flags & 0x0F) != MB_OK) {
+    if (script.empty()) {
+      unscripted.push_back(record.caption + ": " + record.text);
+      record.answer = EscapeAnswer(flags);
+    } else {
+      record.answer = script.front();
+      script.pop_front();
+    }
+  }
+  if (onShow) onShow(record);
+  shown.push_back(record);
+  return record.answer;
+}
+
+}  // namespace forms

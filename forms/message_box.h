@@ -1,0 +1,72 @@
+#pragma once
+// Message boxes with the flags of the original platform: icon = flags & 0xF0,
+// buttons = flags & 0x0F, 0x100 / 0x200 make the second / third button the
+// default, 0x2000 (task-modal) is how every box is shown anyway. "\r" in the
+// text is a line break and leading blanks stay. Texts are Windows-1250.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace forms {
+
+enum : unsigned {
+  MB_OK = 0x0,
+  MB_OKCANCEL = 0x1,
+  MB_ABORTRETRYIGNORE = 0x2,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_RETRYCANCEL = 0x5,
+  MB_ICONSTOP = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30,
+  MB_ICONINFORMATION = 0x40,
+  MB_DEFBUTTON2 = 0x100,
+  MB_DEFBUTTON3 = 0x200,
+  MB_TASKMODAL = 0x2000,
+};
+
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+
+// What answering with the close box or Esc gives for these buttons.
+int EscapeAnswer(unsigned flags);
+
+class MessageBoxHandler {
+ public:
+  virtual ~MessageBoxHandler() = default;
+  virtual int Show(const std::string& cp1250Text, const std::string& cp1250Caption,
+                   unsigned flags) = 0;
+};
+
+// Installs the handler (nullptr brings the real box back); the caller keeps it.
+void SetMessageBoxHandler(MessageBoxHandler* handler);
+
+// Shows the box and returns the button: IDOK, IDCANCEL, ..., IDYES, IDNO.
+// Records "box <caption> <flags> <text>" in the trace.
+int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags);
+
+// One box as a test saw it, texts in UTF-8.
+struct BoxRecord {
+  std::string text;
+  std::string caption;
+  unsigned flags = 0;
+  int answer = 0;
+};
+
+// Answers boxes from a script. A box with only an OK button is answered OK
+// without one; a question nobody scripted is noted in `unscripted` and gets
+// the close-box answer.
+class ScriptedMessageBoxes : public MessageBoxHandler {
+ public:
+  void Answer(int result) { script.push_back(result); }
+  int Show(const std::string& cp1250Text, const std::string& cp1250Caption,
+           unsigned flags) override;
+
+  std::deque<int> script;
+  std::vector<BoxRecord> shown;
+  std::vector<std::string> unscripted;
+  // Runs while the box is "up", e.g. to look at the cursor at that moment.
+  std::function<void(const BoxRecord&)> onShow;
+};
+
+}  // namespace forms

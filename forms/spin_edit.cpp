@@ -1,0 +1,62 @@
+#include "forms/spin_edit.h"
+
+#include <QLineEdit>
+#include <algorithm>
+#include <limits>
+
+#include "forms/form.h"
+
+namespace forms {
+
+SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
+  setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+  setKeyboardTracking(true);
+  setValue(0);
+  connect(lineEdit(), &QLineEdit::textChanged, this, [this] { emit Changed(); });
+}
+
+int SpinEdit::Value() const {
+  bool ok = false;
+  const qlonglong number = lineEdit()->text().trimmed().toLongLong(&ok);
+  if (!ok) return minimum_;
+  // A number beyond the integer range is no number the field can hold.
+  if (number > std::numeric_limits<int>::max() || number < std::numeric_limits<int>::min()) {
+    return number > 0 ? maximum_ : minimum_;
+  }
+  return static_cast<int>(number);
+}
+
+void SpinEdit::setValue(int value) { lineEdit()->setText(QString::number(value)); }
+
+QString SpinEdit::Text() const { return lineEdit()->text(); }
+
+void SpinEdit::SetText(const QString& text) { lineEdit()->setText(text); }
+
+void SpinEdit::Clamp() {
+  if (minimum_ == maximum_) return;
+  const int value = Value();
+  const int clamped = std::clamp(value, std::min(minimum_, maximum_), std::max(minimum_, maximum_));
+  if (clamped != value || lineEdit()->text() != QString::number(value)) setValue(clamped);
+}
+
+QValidator::State SpinEdit::validate(QString& input, int&) const {
+  // Typing is free; only the length is limited.
+  if (maxLength_ > 0 && input.size() > maxLength_) return QValidator::Invalid;
+  return QValidator::Acceptable;
+}
+
+void SpinEdit::stepBy(int steps) {
+  long long next = static_cast<long long>(Value()) + steps;
+  if (minimum_ != maximum_) {
+    next = std::clamp<long long>(next, std::min(minimum_, maximum_), std::max(minimum_, maximum_));
+  }
+  setValue(static_cast<int>(next));
+  selectAll();
+}
+
+void SpinEdit::focusOutEvent(QFocusEvent* event) {
+  if (FocusMovedInsideForm(this)) Clamp();
+  QAbstractSpinBox::focusOutEvent(event);
+}
+
+}  // namespace forms

@@ -1,0 +1,52 @@
+#pragma once
+// A spin edit as the windows expect it: any typing is accepted, the value is
+// the number as typed (a text that is not a number reads as the minimum), and
+// the range is enforced only when the focus moves to another control of the
+// form (a field whose minimum equals its maximum is never corrected).
+// MaxLength limits typing only; a value set by the program is never cut.
+#include <QAbstractSpinBox>
+
+namespace forms {
+
+class SpinEdit : public QAbstractSpinBox {
+  Q_OBJECT
+  Q_PROPERTY(int minimum READ Minimum WRITE setMinimum)
+  Q_PROPERTY(int maximum READ Maximum WRITE setMaximum)
+  Q_PROPERTY(int maxLength READ MaxLength WRITE setMaxLength)
+  Q_PROPERTY(int value READ Value WRITE setValue)
+
+ public:
+  explicit SpinEdit(QWidget* parent = nullptr);
+
+  int Minimum() const { return minimum_; }
+  int Maximum() const { return maximum_; }
+  int MaxLength() const { return maxLength_; }
+  // The number as typed; the minimum when the text is not a number.
+  int Value() const;
+  void setMinimum(int value) { minimum_ = value; }
+  void setMaximum(int value) { maximum_ = value; }
+  void setMaxLength(int value) { maxLength_ = value; }
+  void setValue(int value);
+  // The value brought into the range (what leaving the field does).
+  void Clamp();
+  QString Text() const;
+  void SetText(const QString& text);
+
+  QValidator::State validate(QString& input, int& pos) const override;
+  void fixup(QString&) const override {}
+  void stepBy(int steps) override;
+
+ signals:
+  void Changed();
+
+ protected:
+  StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  int minimum_ = 0;
+  int maximum_ = 100;
+  int maxLength_ = 0;
+};
+
+}  // namespace forms

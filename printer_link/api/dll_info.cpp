@@ -1,0 +1,39 @@
+#include "printer_link/api/dll_info.h"
+
+#include <cstring>
+
+#include "kavoruw_codes.h"
+
+namespace kavoruw {
+
+int32_t DllVersion(std::string& version) {
+  try {
+    version = kDllVersion;
+    return kOk;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t pDllVersion(char* buffer) {
+  if (buffer == nullptr) return kErrNullBuffer;
+  std::memcpy(buffer, kDllVersion, sizeof kDllVersion);
+  return kOk;
+}
+
+int32_t DllAuthor(std::string& notice) {
+  try {
+    notice = kDllAuthor;
+    return kOk;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t pDllAuthor(char* buffer) {
+  if (buffer == nullptr) return kErrNullBuffer;
+  std::memcpy(buffer, kDllAuthor, sizeof kDllAuthor);
+  return kOk;
+}
+
+}  // namespace kavoruw

@@ -1,0 +1,21 @@
+#include "printer_link/commands/console_hooks.h"
+
+#include "platform/text/cp1250.h"
+
+namespace kavoruw {
+
+namespace {
+ConsoleHooks installed;
+}
+
+void SetConsoleHooks(ConsoleHooks hooks) { installed = std::move(hooks); }
+
+void ShowProgressText(std::string_view utf8Text) {
+  if (installed.showProgressText) installed.showProgressText(platform::Cp1250FromUtf8(utf8Text));
+}
+
+void ProcessMessages() {
+  if (installed.processMessages) installed.processMessages();
+}
+
+}  // namespace kavoruw

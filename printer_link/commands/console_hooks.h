@@ -1,0 +1,19 @@
+#pragma once
+// The two calls the driver makes into a hosting program: a one-line progress
+// text at the start of a command, and one turn of the host's event loop while
+// a printout is awaited. The console installs them; under any other caller
+// they do nothing.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+// Shows a progress text written in UTF-8 (an empty text erases it).
+void ShowProgressText(std::string_view utf8Text);
+// Lets the host handle its pending events once.
+void ProcessMessages();
+
+}  // namespace kavoruw

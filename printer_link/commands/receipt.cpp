@@ -1,0 +1,583 @@
+#include "printer_link/commands/receipt.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/text/cp1250.h"
+#include "printer_link/commands/code_page.h"
+#include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/engine/engine.h"
+#include "kavoruw_codes.h"
+#include "printer_link/commands/lifecycle.h"
+#include "printer_link/link/link.h"
+#include "printer_link/device/print_control.h"
+#include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/commands/vat.h"
+
+namespace kavoruw {
+
+
+namespace {
+
+constexpr uint8_t kCmdItem = 0x06;
+constexpr uint8_t kCmdTotal = 0x07;
+constexpr uint8_t kCmdTrailerLine = 0x09;
+constexpr uint8_t kCmdPackage = 0x17;
+constexpr uint8_t kCmdDiscount = 0x1B;
+constexpr uint8_t kCmdBegin = '!';
+constexpr uint8_t kCmdCancel = '#';
+constexpr uint8_t kCmdEnd = '$';
+constexpr uint8_t kCmdSubtotal = 0x80;
+constexpr uint8_t kCmdPayment = 0x81;
+constexpr uint8_t kCmdPayment2 = 0x82;
+constexpr uint8_t kCmdTotals = 0xDA;
+constexpr uint8_t kTotalsAnswerLength = 36;
+constexpr size_t kTotalBytes = 5;
+constexpr size_t kRateCount = 7;
+
+constexpr size_t kMaxArticleNameInput = 254;
+constexpr size_t kUnitLength = 4;
+constexpr int32_t kSaleKind = 1;
+constexpr int32_t kLastVatIndex = 7;
+constexpr int32_t kMaxQtyDecimals = 4;
+constexpr uint32_t kMaxDiscount = 99;
+constexpr int32_t kLastPackageType = 3;
+constexpr uint64_t kMaxU32 = std::numeric_limits<uint32_t>::max();
+
+void Append(std::vector<uint8_t>& out, std::string_view bytes) {
+  out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+void Append(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes) {
+  out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+std::string UnitField(std::string_view unit) {
+  std::string field(unit.substr(0, kUnitLength));
+  field.resize(kUnitLength, ' ');
+  return field;
+}
+
+// Package items, the subtotal and payments exist on these kinds only.
+bool HasPackagesAndPayments(uint8_t kind) { return kind == 3 || kind == 7; }
+// Kinds that report their per-rate totals (0xDA).
+bool HasTotals(uint8_t kind) { return kind == 3 || kind == 6 || kind == 7; }
+
+// The status check of the receipt commands. A receipt the printer has
+// annulled is closed here too.
+int32_t CheckReceiptStatus() {
+  uint8_t s3 = 0;
+  if (int32_t r = ReadShortStatus(kPrintStatus, s3)) return r;
+  if (s3 & status::kReceiptAnnulled) {
+    DriverState.ReceiptOpen = false;
+    return kErrReceiptAnnulled;
+  }
+  return kOk;
+}
+
+// qty x price / 10^decimals, half up.
+uint64_t RoundedValue(uint64_t product, int32_t qtyDecimals) {
+  uint64_t scale = 1;
+  for (int32_t i = 0; i < qtyDecimals; ++i) scale *= 10;
+  uint64_t value = product / scale;
+  if (2 * (product % scale) >= scale) ++value;
+  return value;
+}
+
+uint64_t PlainTotal() {
+  uint64_t sum = 0;
+  for (uint32_t t : DriverState.VatTotals) sum += t;
+  return sum;
+}
+
+// ReceiptItem and ReceiptItemExt differ only in the record they send.
+int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t vat,
+                 int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                 int32_t price, int32_t& value) {
+  // What the printer cannot take is refused before anything is sent.
+  if (vat < 1 || vat > kLastVatIndex) return kErrVatIndex;
+  const int64_t messageByte = int64_t{'0'} + message;
+  if (!extended && (messageByte < 0 || messageByte > 0xFF)) return kErrInternal;
+  if (qtyDecimals < 0 || qtyDecimals > kMaxQtyDecimals) return kErrInternal;
+  if (qty < 0) return kErrQuantity;
+  if (price < 0) return kErrPrice;
+  if (value < 0) return kErrItemValue;
+  const uint64_t product = static_cast<uint64_t>(qty) * static_cast<uint64_t>(price);
+  if (product > kMaxU32) return kErrItemValue;
+  const uint64_t itemValue = value != 0 ? static_cast<uint64_t>(value)
+                                        : RoundedValue(product, qtyDecimals);
+  // The value goes back into the caller's variable.
+  if (itemValue > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+    return kErrItemValue;
+  }
+
+  if (int32_t r = LinkCheck(false)) return r;
+  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = CheckReceiptStatus()) return r;
+
+  // Every rate total and the receipt total stay within 32 bits, so the
+  // receipt can always be ended or cancelled.
+  const uint32_t rateTotal = DriverState.VatTotals[static_cast<size_t>(vat - 1)];
+  uint64_t newRateTotal;
+  if (kind == kSaleKind) {
+    newRateTotal = rateTotal + itemValue;
+    if (newRateTotal > kMaxU32 || PlainTotal() + itemValue > kMaxU32) return kErrItemValue;
+  } else {
+    newRateTotal = rateTotal > itemValue ? rateTotal - itemValue : 0;
+  }
+  value = static_cast<int32_t>(itemValue);
+
+  TItemRecord item;
+  item.sale = kind == kSaleKind;
+  item.name = name;
+  item.vat = static_cast<uint8_t>(vat);
+  item.message = static_cast<uint8_t>(extended ? '0' : messageByte);
+  item.qty = static_cast<uint32_t>(qty);
+  item.qtyDecimals = static_cast<uint8_t>(qtyDecimals);
+  item.unit = unit;
+  item.price = static_cast<uint32_t>(price);
+  item.value = static_cast<uint32_t>(itemValue);
+  const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
+  if (int32_t r = ExecuteSequence(kCmdItem, 0, frame)) return r;
+
+  DriverState.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
+  if (DriverState.ItemCount < std::numeric_limits<uint32_t>::max()) ++DriverState.ItemCount;
+  return kOk;
+}
+
+// Payments go out on kinds 3 and 7 only; each slot is emptied once both of
+// its records are sent.
+int32_t SendPayments() {
+  if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kOk;
+  for (size_t i = 0; i < kPaymentSlotCount; ++i) {
+    TPaymentSlot& slot = DriverState.PaymentSlot[i];
+    if (slot.name.empty()) continue;
+    const uint8_t number = static_cast<uint8_t>(i + 1);
+    if (int32_t r = ExecuteSequence(kCmdPayment, 0,
+                                PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount)))) {
+      return r;
+    }
+    if (int32_t r = ExecuteSequence(kCmdPayment2, 0,
+                                PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount2)))) {
+      return r;
+    }
+    slot = TPaymentSlot{};
+  }
+  return kOk;
+}
+
+int32_t SendTrailerLines() {
+  for (TTrailerLine& line : DriverState.TrailerLine) {
+    if (line.code == kEmptyTrailerLine) continue;
+    if (int32_t r = ExecuteSequence(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text))) {
+      return r;
+    }
+    line = TTrailerLine{};
+  }
+  return kOk;
+}
+
+// '$' and what its answer means for the receipt.
+int32_t FinishReceipt() {
+  const int32_t r = ExecuteSequence(kCmdEnd, 1);
+  if (r == kOk) {
+    uint8_t s3 = 0;
+    if (int32_t s = ReadShortStatus(kPrintStatus, s3)) return s;
+    DriverState.ReceiptOpen = false;
+    if (s3 & status::kReceiptAnnulled) {
+      PrintControl(kPrintoutMode);
+      return kErrReceiptAnnulled;
+    }
+    DriverState.ItemCount = 0;
+    return PrintControl(kPrintoutMode);
+  }
+  if (r == kErrNak) {
+    // The printer dropped the receipt; an empty one is no loss.
+    DriverState.ReceiptOpen = false;
+    return DriverState.ItemCount == 0 ? kOk : r;
+  }
+  // The printer has no receipt open: there is nothing left to end.
+  if (r == kErrReceiptNotBegun) DriverState.ReceiptOpen = false;
+  return r;
+}
+
+int32_t CheckTotalsDevice() {
+  uint8_t kind = 0;
+  uint32_t version = 0;
+  if (int32_t r = ReadDeviceType(kind, version)) return r;
+  return HasTotals(kind) ? kOk : kErrNotOnThisDevice;
+}
+
+// The printer's seven 5-byte per-rate totals, rates A..G.
+int32_t ReadPrinterTotals(std::array<uint64_t, kRateCount>& totals) {
+  Block answer{};
+  if (int32_t r = ExecuteSequence(kCmdTotals, kTotalsAnswerLength, {}, &answer)) return r;
+  for (size_t i = 0; i < kRateCount; ++i) {
+    uint64_t total = 0;
+    for (size_t k = 0; k < kTotalBytes; ++k) {
+      total |= static_cast<uint64_t>(answer[i * kTotalBytes + k]) << (8 * k);
+    }
+    totals[i] = total;
+  }
+  return kOk;
+}
+
+void CopyTotal(const std::string& total, char* buffer) {
+  const size_t n = std::min(total.size(), kMaxTotalTextLength);
+  std::memcpy(buffer, total.data(), n);
+  buffer[n] = '\0';
+}
+
+int32_t CountSignificant(std::string_view name) {
+  const std::string_view significant = SignificantCharacters();
+  int32_t count = 0;
+  for (char c : name.substr(0, kArticleNameLength)) {
+    if (significant.find(c) != std::string_view::npos) ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+// --- Records ----------------------------------------------------------------
+
+std::vector<uint8_t> PackU32LE(uint32_t value) {
+  return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+}
+
+std::string NormalizeArticleName(std::string_view name) {
+  name = name.substr(0, name.find('\0'));
+  name = name.substr(0, kMaxArticleNameInput);
+  std::string fixed(name.substr(0, kArticleNameLength));
+  fixed.resize(kArticleNameLength, ' ');
+  return fixed;
+}
+
+std::string TruncateArticleName(std::string_view text) {
+  return std::string(text.substr(0, kArticleNameLength));
+}
+
+uint8_t VatCode(uint8_t vat) {
+  switch (vat) {
+    case 5: return 6;
+    case 6: return 7;
+    case 7: return 5;
+    default: return vat;
+  }
+}
+
+std::string_view SignificantCharacters() {
+  static const std::string characters =
+      "%,./0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz\\" +
+      platform::Cp1250FromUtf8("ĄĆĘŁŃÓŚŹŻąćęłńóśźż");
+  return characters;
+}
+
+std::vector<uint8_t> ItemFrame(const TItemRecord& item) {
+  std::vector<uint8_t> frame;
+  frame.reserve(49);
+  frame.push_back(item.sale ? ' ' : '-');
+  Append(frame, ToCp852(NormalizeArticleName(item.name)));
+  frame.push_back(item.message);
+  Append(frame, PackU32LE(item.qty));
+  frame.push_back(item.qtyDecimals);
+  Append(frame, UnitField(item.unit));
+  Append(frame, PackU32LE(item.price));
+  frame.push_back(kEsc);
+  frame.push_back(VatCode(item.vat));
+  Append(frame, PackU32LE(item.value));
+  return frame;
+}
+
+std::vector<uint8_t> ItemFrameExt(const TItemRecord& item) {
+  std::vector<uint8_t> frame;
+  frame.reserve(51);
+  frame.push_back(item.sale ? ' ' : '-');
+  Append(frame, ToCp852(NormalizeArticleName(item.name)));
+  Append(frame, PackU32LE(item.qty));
+  frame.push_back(item.qtyDecimals);
+  Append(frame, UnitField(item.unit));
+  Append(frame, "  ");
+  Append(frame, PackU32LE(item.price));
+  frame.push_back(kEsc);
+  frame.push_back(VatCode(item.vat));
+  Append(frame, PackU32LE(item.value));
+  frame.push_back('0');
+  return frame;
+}
+
+std::vector<uint8_t> PackageFrame(uint8_t type, int32_t number1, int32_t number2,
+                                  uint32_t amount) {
+  std::vector<uint8_t> frame;
+  frame.reserve(10);
+  frame.push_back(type <= 1 ? ' ' : '-');
+  frame.push_back(type == 0 || type == 2 ? 'S' : 'Z');
+  for (int32_t number : {number1, number2}) {
+    frame.push_back(static_cast<uint8_t>(number));
+    frame.push_back(static_cast<uint8_t>(number >> 8));
+  }
+  Append(frame, PackU32LE(amount));
+  return frame;
+}
+
+std::vector<uint8_t> PaymentFrame(uint8_t slot, std::string_view name, uint32_t amount) {
+  std::string fixed(name.substr(0, kPaymentNameLength));
+  fixed.resize(kPaymentNameLength, ' ');
+  std::vector<uint8_t> frame;
+  frame.reserve(18);
+  frame.push_back(slot);
+  Append(frame, ToCp852(fixed));
+  Append(frame, PackU32LE(amount));
+  return frame;
+}
+
+std::vector<uint8_t> TrailerLineFrame(uint8_t code, std::string_view text) {
+  std::vector<uint8_t> frame;
+  frame.reserve(text.size() + 2);
+  frame.push_back(static_cast<uint8_t>('0' + code));
+  // The printer ends the line at LF: a control byte inside the text must not
+  // end it early and turn the rest into commands.
+  for (char c : ToCp852(text.substr(0, kMaxTrailerTextLength))) {
+    const uint8_t b = static_cast<uint8_t>(c);
+    frame.push_back(b < 0x20 ? ' ' : b);
+  }
+  frame.push_back('\n');
+  return frame;
+}
+
+std::vector<uint8_t> DiscountRecord(uint8_t percent) { return {percent}; }
+
+std::vector<uint8_t> TotalRecord(uint32_t total) { return PackU32LE(total); }
+
+uint64_t DiscountedPart(uint32_t rateTotal, uint32_t discount) {
+  const uint64_t q = static_cast<uint64_t>(100 - discount) * rateTotal;
+  return q / 100 + (q % 100 > 50 ? 1 : 0);
+}
+
+uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t discount) {
+  uint64_t total = 0;
+  for (uint32_t t : rateTotals) total += DiscountedPart(t, discount);
+  return total;
+}
+
+// --- Commands -----------------------------------------------------------------
+
+int32_t ReceiptBegin() {
+  try {
+    if (int32_t r = LinkCheck(true)) return r;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+    DriverState.ItemCount = 0;
+    if (int32_t r = CheckReceiptConditions()) return r;
+    // The engine purges the port's buffers before the command.
+    if (int32_t r = ExecuteSequence(kCmdBegin, 1)) return r;
+    DriverState.ReceiptOpen = true;
+    DriverState.VatTotals.fill(0);
+    return kOk;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                    int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                    int32_t& value) {
+  try {
+    return SendItem(false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
+                     int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value) {
+  try {
+    if (value == nullptr) return kErrInternal;
+    return ReceiptItem(kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
+                       unit != nullptr ? unit : "", price, *value);
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                       int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                       int32_t& value) {
+  try {
+    return SendItem(true, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
+  try {
+    if (int32_t r = LinkCheck(false)) return r;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+    if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
+    if (int32_t r = CheckReceiptStatus()) return r;
+    if (type < 0 || type > kLastPackageType) return kErrPackageType;
+    // The amount travels unsigned.
+    if (amount < 0) return kErrInternal;
+    const std::vector<uint8_t> frame = PackageFrame(static_cast<uint8_t>(type), number1, number2,
+                                                    static_cast<uint32_t>(amount));
+    uint8_t answer = 0;
+    if (int32_t r = ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1))) {
+      return r;
+    }
+    return answer == kAck ? kOk : kErrNak;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t PrintSubtotal() {
+  try {
+    if (int32_t r = LinkCheck(false)) return r;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+    if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
+    return ExecuteSequence(kCmdSubtotal, 0);
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t ReceiptEnd(int32_t discount) {
+  try {
+    if (int32_t r = LinkCheck(false)) return r;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+    if (int32_t r = CheckReceiptStatus()) return r;
+    uint32_t percent = static_cast<uint32_t>(discount);
+    if (percent >= 1 && percent <= kMaxDiscount) {
+      if (int32_t r = ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
+        return r;
+      }
+    } else {
+      percent = 0;
+    }
+    if (int32_t r = CheckReceiptStatus()) return r;
+    const uint64_t total = DiscountedTotal(DriverState.VatTotals, percent);
+    if (total > kMaxU32) return kErrInternal;
+    if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
+    if (int32_t r = CheckReceiptStatus()) return r;
+    if (int32_t r = SendPayments()) return r;
+    if (int32_t r = SendTrailerLines()) return r;
+    if (int32_t r = CheckReceiptStatus()) return r;
+    return FinishReceipt();
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t ReceiptCancel() {
+  try {
+    if (int32_t r = LinkCheck(false)) return r;
+    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+    if (int32_t r = CheckReceiptStatus()) return r;
+    const uint64_t total = PlainTotal();
+    if (total > kMaxU32) return kErrInternal;
+    if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
+    const int32_t r = ExecuteSequence(kCmdCancel, 1);
+    if (r == kErrReceiptNotBegun) {
+      // The printer has no receipt open: there is nothing left to cancel.
+      DriverState.ReceiptOpen = false;
+      return r;
+    }
+    if (r != kOk && !(r == kErrNak && DriverState.ItemCount == 0)) return r;
+    DriverState.ItemCount = 0;
+    DriverState.ReceiptOpen = false;
+    return PrintControl(kPrintoutMode);
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t ReadTotal(std::string& total) {
+  try {
+    if (int32_t r = LinkCheck(false)) return r;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+    if (int32_t r = CheckTotalsDevice()) return r;
+    bool defined = false;
+    if (int32_t r = CheckVATDefined(defined)) return r;
+    if (!defined) return kErrNoVatRates;
+    std::array<uint64_t, kRateCount> totals{};
+    if (int32_t r = ReadPrinterTotals(totals)) return r;
+    uint64_t sum = 0;
+    for (uint64_t t : totals) sum += t;
+    total = std::to_string(sum);
+    return kOk;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t pReadTotal(char* buffer) {
+  if (buffer == nullptr) return kErrNullBuffer;
+  buffer[0] = '\0';
+  try {
+    std::string total;
+    const int32_t r = ReadTotal(total);
+    CopyTotal(total, buffer);
+    return r;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t ReadSelTotal(const std::string& rate, std::string& total) {
+  try {
+    if (int32_t r = LinkCheck(false)) return r;
+    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+    if (int32_t r = CheckTotalsDevice()) return r;
+    // Rates the printer does not report (a 4- or 6-rate model) are undefined.
+    std::array<int32_t, kRateCount> rates;
+    rates.fill(kVatUndefined);
+    int32_t count = 0;
+    if (int32_t r = ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4], rates[5],
+                            rates[6])) {
+      return r;
+    }
+    if (rate.empty()) return kErrInternal;
+    const uint8_t index = static_cast<uint8_t>(rate[0]) & 7;
+    if (index == 0) return kErrInternal;
+    const bool sumOfAll = rate == "+";
+    if (!sumOfAll && rates[index - 1] == kVatUndefined) return kErrVatUndefined;
+    std::array<uint64_t, kRateCount> totals{};
+    if (int32_t r = ReadPrinterTotals(totals)) return r;
+    uint64_t value = 0;
+    if (sumOfAll) {
+      for (uint64_t t : totals) value += t;
+    } else if (rate.size() == 1 && rate[0] >= 'A' && rate[0] <= 'G') {
+      value = totals[static_cast<size_t>(rate[0] - 'A')];
+    } else {
+      return kErrRateText;
+    }
+    total = std::to_string(value);
+    return kOk;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t pReadSelTotal(const char* rate, char* buffer) {
+  if (buffer == nullptr) return kErrNullBuffer;
+  try {
+    std::string total;
+    const int32_t r = ReadSelTotal(rate != nullptr ? rate : "", total);
+    if (r == kOk) CopyTotal(total, buffer);
+    return r;
+  } catch (...) {
+    return kErrInternal;
+  }
+}
+
+int32_t CharsInArticleName(const std::string& name) { return CountSignificant(name); }
+
+int32_t pCharsInArticleName(const char* name) {
+  if (name == nullptr) return kErrNullBuffer;
+  return CountSignificant(std::string_view(name, strnlen(name, kArticleNameLength)));
+}
+
+}  // namespace kavoruw

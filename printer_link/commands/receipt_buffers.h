@@ -1,0 +1,24 @@
+#pragma once
+// Payments and trailer lines that a point-of-sale program registers before the
+// end of a receipt. They are only stored here; the end of the receipt sends
+// them (converted to code page 852) and empties each slot it has sent.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+
+// A null name is the empty name.
+int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amount2);
+
+// A null text is the empty text.
+int32_t pFillLines(int32_t code, const char* text, int32_t* freeSlots);
+
+// Empties both sets; the link initialisation starts every session with it.
+int32_t ClearReceiptBuffers();
+
+}  // namespace kavoruw

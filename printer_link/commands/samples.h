@@ -1,0 +1,22 @@
+#pragma once
+// Sample cash printouts of second-generation printers, printed from templates
+// stored in the printer.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+// The data of command 's', exactly as they go to the printer: the printout
+// number, the line records (a text cut to 28 characters, code page 852,
+// control bytes as blanks, LF; a record whose text is empty left out) and
+// ESC 'Q'.
+std::vector<uint8_t> CashStateData(const std::array<std::string, 6>& texts);
+std::vector<uint8_t> CashInData(const std::array<std::string, 5>& texts);
+std::vector<uint8_t> CashOutData(const std::array<std::string, 5>& texts);
+std::vector<uint8_t> CashReportData();
+
+}  // namespace kavoruw

@@ -1,0 +1,31 @@
+#pragma once
+// One-shot service and settings commands: drawer, line feed, register number,
+// rounding, display and EPROM tests, price buffer, power-off, unique number
+// and the user data (receipt header lines).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+int32_t pReadUniqueNumber(char* buffer);
+
+// Records sent to the printer. Each is empty when its arguments cannot be sent.
+
+// 'C': the number's first two characters, then the code's first two; empty
+// when either text is shorter than 2.
+std::vector<uint8_t> PrinterNumberRecord(const std::string& number, const std::string& code);
+// 0x9C: line number, width flag, then the first 20 characters of the text for
+// flag 1, else the first 40, in code page 852; empty when the number or the
+// flag does not fit a byte or the text is shorter than its width.
+std::vector<uint8_t> UserDataLineRecord(uint32_t lineNo, uint32_t width, const std::string& text);
+// '3': for each line a width byte (1 for 20, 0 for 40 characters) and its
+// characters in code page 852, then a closing 0x00; empty when a line has
+// neither 20 nor 40 characters.
+std::vector<uint8_t> UserDataControlRecord(const std::string& line1, const std::string& line2,
+                                           const std::string& line3, const std::string& line4);
+
+}  // namespace kavoruw

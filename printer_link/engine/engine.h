@@ -1,0 +1,41 @@
+#pragma once
+// The command engine: one printer command from ESC and the command byte
+// through the acknowledgement, answer bytes, data bytes and the bytes the
+// printer sends after the data, to its result code. It runs on the calling
+// thread, one command at a time, and never retries.
+#include <cstdint>
+#include <span>
+
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+inline constexpr uint8_t kEsc = 0x1B;
+inline constexpr uint8_t kAck = 0x06;
+inline constexpr uint8_t kNak = 0x15;
+
+// The engine's own record of the latest command: its answer block (without
+// the acknowledgement; bytes beyond those the command read stay from earlier
+// commands) and its result. Only the engine writes them.
+extern Block AnswerBuffer;
+extern uint8_t LastSequenceError;
+
+// Commands answered by one status byte without ACK.
+bool IsStatusCommand(uint8_t cmd);
+// Record length of a list command, 0 for any other command.
+uint8_t ListRecordLength(uint8_t cmd);
+uint8_t MapErrorCode(uint8_t ordinal);
+
+// Sends one byte to the printer; false when it did not go out.
+bool WritePortByte(uint8_t b);
+
+// The one way to send a command: purge, ESC and cmd, answerLen answer bytes
+// (the first one the acknowledgement), the data (at most 256 bytes), then
+// after.size() bytes that the printer sends after the data. When answer is
+// given and answerLen > 0 it receives the whole answer block. 0 or the
+// engine's code (20, 21, 23, 24, 26, 101, 201); the first failing byte ends
+// the command, and bytes of after that did not come are left as they were.
+uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data = {},
+                        Block* answer = nullptr, std::span<uint8_t> after = {});
+
+}  // namespace kavoruw

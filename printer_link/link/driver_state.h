@@ -1,0 +1,14 @@
+#pragma once
+// The driver's state is one record, DriverState, declared with the API; this
+// header adds the unit's start-up and end.
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+// Start-up values of the whole record; runs when the driver is loaded.
+void InitializeDriverUnit();
+// Closes a port left open, so that no thread of the link outlives the
+// program.
+void FinalizeDriverUnit();
+
+}  // namespace kavoruw

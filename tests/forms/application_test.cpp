@@ -1,0 +1,81 @@
+// The application object: exceptions stop at notify, ProcessMessages, busy
+// scopes, "now" is injectable.
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <stdexcept>
+
+#include "forms/application.h"
+#include "forms/now.h"
+#include "forms/text.h"
+#include "tests/forms/gui_fixture.h"
+
+namespace forms {
+namespace {
+
+using testing::GuiTest;
+
+class ApplicationObject : public GuiTest {};
+
+TEST_F(ApplicationObject, AnExceptionInAnEventHandlerReachesTheHandlerWithItsControl) {
+  QPushButton button;
+  button.setObjectName("meZegar");
+  QObject::connect(&button, &QPushButton::clicked, [] { throw std::runtime_error("bad"); });
+  std::string seen;
+  Application::SetExceptionHandler([&](QObject* receiver, std::exception_ptr error) {
+    seen = receiver->objectName().toStdString();
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      seen += std::string(" ") + e.what();
+    }
+  });
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  button.resize(20, 20);
+  QCoreApplication::sendEvent(&button, &press);
+  QCoreApplication::sendEvent(&button, &release);
+  EXPECT_EQ(seen, "meZegar bad");
+}
+
+TEST_F(ApplicationObject, TheStandardExceptionBoxShowsTheMessageUnderTheTitle) {
+  SetApplicationTitle(Cp("KavorU"));
+  Application::ShowException(std::make_exception_ptr(std::runtime_error("Błąd zakresu")));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, "KavorU");
+  EXPECT_EQ(boxes.shown[0].text, "Błąd zakresu");
+  EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
+}
+
+TEST_F(ApplicationObject, ProcessMessagesRunsWhatIsWaiting) {
+  int runs = 0;
+  QMetaObject::invokeMethod(qApp, [&] { ++runs; }, Qt::QueuedConnection);
+  ProcessMessages();
+  EXPECT_EQ(runs, 1);
+}
+
+TEST_F(ApplicationObject, BusyScopesNest) {
+  EXPECT_FALSE(Busy());
+  {
+    BusyScope outer;
+    {
+      BusyScope inner;
+      EXPECT_TRUE(Busy());
+    }
+    EXPECT_TRUE(Busy());
+  }
+  EXPECT_FALSE(Busy());
+}
+
+TEST_F(ApplicationObject, NowCanBeFixed) {
+  const QDateTime fixed(QDate(2024, 2, 29), QTime(23, 59, 30));
+  SetNow([&] { return fixed; });
+  EXPECT_EQ(Now(), fixed);
+  SetNow({});
+  EXPECT_NE(Now(), fixed);
+}
+
+}  // namespace
+}  // namespace forms

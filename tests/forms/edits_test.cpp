@@ -1,0 +1,111 @@
+// Spin edits and masked edits.
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "forms/form.h"
+#include "forms/mask_edit.h"
+#include "forms/modal.h"
+#include "forms/spin_edit.h"
+#include "tests/forms/gui_fixture.h"
+
+namespace forms {
+namespace {
+
+using testing::GuiTest;
+
+class Edits : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    auto* layout = new QVBoxLayout(&form);
+    spin = new SpinEdit(&form);
+    spin->setMinimum(1);
+    spin->setMaximum(99);
+    spin->setMaxLength(2);
+    spin->setValue(1);
+    other = new QLineEdit(&form);
+    layout->addWidget(spin);
+    layout->addWidget(other);
+    form.WireControls();
+  }
+  Form form;
+  SpinEdit* spin = nullptr;
+  QLineEdit* other = nullptr;
+};
+
+TEST_F(Edits, SpinEditReadsWhatWasTypedAndClampsWhenTheFocusMovesOn) {
+  OnModal("forms::Form", [this](Form& f) {
+    testing::Focus(spin);
+    spin->selectAll();
+    testing::Type(spin, "0");
+    EXPECT_EQ(spin->Value(), 0) << "out of range while the field has the focus";
+    testing::Focus(other, Qt::TabFocusReason);
+    EXPECT_EQ(spin->Value(), 1);
+    EXPECT_EQ(spin->Text(), "1");
+    f.SetModalResult(mrOk);
+  });
+  ShowModal(form);
+}
+
+TEST_F(Edits, SpinEditLimitsTypingOnlyAndATextThatIsNoNumberReadsAsTheMinimum) {
+  spin->setValue(12345);  // set by the program: never cut
+  EXPECT_EQ(spin->Text(), "12345");
+  EXPECT_EQ(spin->Value(), 12345);
+  OnModal("forms::Form", [this](Form& f) {
+    testing::Focus(spin);
+    spin->SetText("");
+    testing::Type(spin, "123");
+    EXPECT_EQ(spin->Text(), "12") << "typing stops at two characters";
+    spin->SetText("x1");
+    EXPECT_EQ(spin->Value(), 1);
+    spin->SetText("99999999999");
+    EXPECT_EQ(spin->Value(), 99) << "beyond the integer range: no wrap";
+    f.SetModalResult(mrOk);  // closing clamps nothing
+  });
+  ShowModal(form);
+  EXPECT_EQ(spin->Text(), "99999999999");
+}
+
+TEST_F(Edits, SpinEditStepsInsideTheRangeAndAFixedRangeIsNeverCorrected) {
+  spin->setValue(99);
+  spin->stepBy(1);
+  EXPECT_EQ(spin->Value(), 99);
+  spin->stepBy(-3);
+  EXPECT_EQ(spin->Value(), 96);
+  spin->setMinimum(5);
+  spin->setMaximum(5);
+  spin->setValue(7);
+  spin->Clamp();
+  EXPECT_EQ(spin->Value(), 7);
+}
+
+TEST(MaskEditMask, OriginalMaskCharactersBecomeTheirQtTwins) {
+  EXPECT_EQ(QtInputMask("00000000;1;_"), "99999999;_");
+  EXPECT_EQ(QtInputMask("!99:99;1;_"), "00:00;_");
+  EXPECT_EQ(QtInputMask("LlAaCc#;0; "), "AaNnXx#; ");
+  EXPECT_EQ(QtInputMask(">LL<ll<>C;1;*"), ">AA<aa!X;*");
+  EXPECT_EQ(QtInputMask("\\A00-h;1;_"), "\\A99-\\h;_");
+  EXPECT_EQ(QtInputMask(""), "");
+}
+
+TEST_F(Edits, MaskEditKnowsWhenTheEntryIsCompleteAndReadsLikeTheOriginal) {
+  MaskEdit numbers(&form);
+  numbers.setEditMask("00000000;1;_");
+  numbers.SetText("1234");
+  EXPECT_FALSE(numbers.IsComplete());
+  EXPECT_EQ(numbers.Text(), "1234    ");
+  numbers.SetText("12345678");
+  EXPECT_TRUE(numbers.IsComplete());
+  EXPECT_EQ(numbers.Text(), "12345678");
+
+  MaskEdit time(&form);
+  time.setEditMask("00:00;1;_");
+  time.SetText("1230");
+  EXPECT_EQ(time.Text(), "12:30");
+  time.setEditMask("00:00;0;_");
+  time.SetText("1230");
+  EXPECT_EQ(time.Text(), "1230");
+}
+
+}  // namespace
+}  // namespace forms

@@ -1,0 +1,139 @@
+// Message boxes: the original flags on a real box, and the scripted recorder.
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "forms/message_box.h"
+#include "forms/text.h"
+#include "forms/tone.h"
+#include "forms/trace.h"
+#include "tests/forms/gui_fixture.h"
+
+namespace forms {
+namespace {
+
+using testing::GuiTest;
+
+struct SeenBox {
+  QString title, text, defaultButton;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QStringList buttons;
+};
+
+// Shows a real box, looks at it while it is up and presses `press` (a
+// button text; empty: Esc).
+int ShowAndPress(const std::string& text, const std::string& caption, unsigned flags,
+                 const QString& press, SeenBox& seen) {
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen.title = box->windowTitle();
+    seen.text = box->text();
+    seen.icon = box->icon();
+    if (box->defaultButton()) seen.defaultButton = box->defaultButton()->text();
+    for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
+    if (press.isEmpty()) {
+      QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+      QApplication::sendEvent(box, &esc);
+      return;
+    }
+    for (QAbstractButton* b : box->buttons()) {
+      if (b->text() == press) b->click();
+    }
+  });
+  return MessageBox(text, caption, flags);
+}
+
+class RealBox : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::App(); }
+};
+
+TEST_F(RealBox, QuestionWithSecondButtonDefaultAnswersYesOrNo) {
+  SeenBox seen;
+  const int answer = ShowAndPress(Cp("Czy wykonać raport dobowy?"), Cp("Odpowiedz"), 0x2134,
+                                  QString::fromUtf8("&Tak"), seen);
+  EXPECT_EQ(answer, IDYES);
+  EXPECT_EQ(seen.title, QString::fromUtf8("Odpowiedz"));
+  EXPECT_EQ(seen.text, QString::fromUtf8("Czy wykonać raport dobowy?"));
+  EXPECT_EQ(seen.icon, QMessageBox::Warning);
+  EXPECT_EQ(seen.buttons.size(), 2);
+  EXPECT_EQ(seen.defaultButton, QString::fromUtf8("&Nie"));
+
+  EXPECT_EQ(ShowAndPress(Cp("Pytanie"), Cp("Odpowiedz"), 0x2024, QString::fromUtf8("&Nie"), seen),
+            IDNO);
+  EXPECT_EQ(seen.icon, QMessageBox::Question);
+  EXPECT_EQ(seen.defaultButton, QString::fromUtf8("&Tak"));
+}
+
+TEST_F(RealBox, CarriageReturnBreaksTheLineAndLeadingBlanksStay) {
+  SeenBox seen;
+  EXPECT_EQ(ShowAndPress(Cp("Drukarka pracuje w trybie szkoleniowym.\r    Wydruk raportu nie jest "
+                            "możliwy."),
+                         Cp("Informacja"), 0x2040, "OK", seen),
+            IDOK);
+  EXPECT_EQ(seen.text, QString::fromUtf8("Drukarka pracuje w trybie szkoleniowym.\n    Wydruk "
+                                         "raportu nie jest możliwy."));
+  EXPECT_EQ(seen.icon, QMessageBox::Information);
+  EXPECT_EQ(seen.buttons, QStringList{"OK"});
+}
+
+TEST_F(RealBox, EscapeGivesTheCloseBoxAnswer) {
+  SeenBox seen;
+  EXPECT_EQ(ShowAndPress(Cp("Błąd"), Cp("Błąd"), 0x2010, "", seen), IDOK);
+  EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(ShowAndPress("x", "y", MB_OKCANCEL, "", seen), IDCANCEL);
+  EXPECT_EQ(ShowAndPress("x", "y", MB_YESNOCANCEL | MB_DEFBUTTON3, "", seen), IDCANCEL);
+  EXPECT_EQ(seen.defaultButton, "Anuluj");
+  EXPECT_EQ(ShowAndPress("x", "y", MB_YESNO, "", seen), IDNO);
+}
+
+class ScriptedBoxes : public GuiTest {};
+
+TEST_F(ScriptedBoxes, OkBoxesNeedNoScriptQuestionsTakeTheirAnswersInOrder) {
+  Answer(IDNO);
+  Answer(IDYES);
+  EXPECT_EQ(MessageBox(Cp("Brak portu COM3 w systemie.\rNależy ustawić parametry komunikacji"),
+                       Cp("Błąd"), 0x2010),
+            IDOK);
+  EXPECT_EQ(MessageBox(Cp("Pierwsze?"), Cp("Odpowiedz"), 0x2024), IDNO);
+  EXPECT_EQ(MessageBox(Cp("Drugie?"), Cp("Odpowiedz"), 0x2124), IDYES);
+  ASSERT_EQ(boxes.shown.size(), 3u);
+  EXPECT_EQ(boxes.shown[0].caption, "Błąd");
+  EXPECT_EQ(boxes.shown[0].text, "Brak portu COM3 w systemie.\rNależy ustawić parametry komunikacji");
+  EXPECT_EQ(boxes.shown[2].flags, 0x2124u);
+  EXPECT_EQ(TraceLines(), (std::vector<std::string>{
+                              "box Błąd 2010 Brak portu COM3 w systemie.\rNależy ustawić parametry "
+                              "komunikacji",
+                              "box Odpowiedz 2024 Pierwsze?", "box Odpowiedz 2124 Drugie?"}));
+}
+
+TEST_F(ScriptedBoxes, AnUnscriptedQuestionIsNotedAndAnsweredLikeTheCloseBox) {
+  EXPECT_EQ(MessageBox(Cp("Czy?"), Cp("Odpowiedz"), 0x2024), IDNO);
+  EXPECT_EQ(MessageBox("x", "y", MB_OKCANCEL), IDCANCEL);
+  ASSERT_EQ(boxes.unscripted.size(), 2u);
+  EXPECT_EQ(boxes.unscripted[0], "Odpowiedz: Czy?");
+  boxes.unscripted.clear();  // this test expects them
+}
+
+TEST_F(ScriptedBoxes, ToneIsRecordedAndBelowTheSpeakerRangeNothingSounds) {
+  PlayTone(1000, 50);
+  PlayTone(18, 50);
+  EXPECT_EQ(tone.played, 1);
+  EXPECT_EQ(TraceLines(), std::vector<std::string>{"tone 1000 50"});
+}
+
+TEST(Text, PolishLettersCrossTheWidgetBoundaryBothWays) {
+  const std::string cp = Cp("ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ");
+  EXPECT_EQ(cp.size(), 19u);
+  EXPECT_EQ(static_cast<unsigned char>(cp[0]), 0xB9);  // ą
+  EXPECT_EQ(static_cast<unsigned char>(cp[10]), 0xA5);  // Ą
+  EXPECT_EQ(ToQ(cp), QString::fromUtf8("ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ"));
+  EXPECT_EQ(FromQ(ToQ(cp)), cp);
+  EXPECT_EQ(Utf8(cp), "ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ");
+}
+
+}  // namespace
+}  // namespace forms
