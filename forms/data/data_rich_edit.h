@@ -1,0 +1,29 @@
+#pragma once
+// A formatted-text control bound to a memo field.
+#include <QTextEdit>
+#include <string>
+
+#include "forms/data/data_source.h"
+
+namespace forms {
+
+class DBRichEdit : public QTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit DBRichEdit(QWidget* parent = nullptr);
+  void SetDataSource(DataSource* source, const std::string& field);
+  const std::string& Field() const { return field_; }
+
+ private:
+  void Load();
+  void Store();
+
+  DataSource* source_ = nullptr;
+  std::string field_;
+  std::string shown_;  // the field's value as last loaded or stored
+  bool loading_ = false;
+  bool storing_ = false;
+};
+
+}  // namespace forms
