@@ -143,12 +143,18 @@ class Table {
   bool Eof() const;
   bool Bof() const;
   bool IsEmpty() const;
-  // The first row in the current order whose field, trimmed, equals value.
-  // Found: it becomes current and true is returned; else nothing moves.
+  // The first row in the current order whose field, trimmed, equals value
+  // (numeric fields compare as numbers: "7" finds 7.00). Found: it becomes
+  // current and true is returned; else nothing moves.
   bool Locate(const std::string& field, const std::string& value);
   Bookmark GetBookmark() const;
   void GotoBookmark(Bookmark bookmark);  // NoRecord for a deleted or bad one
   uint32_t RecNo() const;                // physical number, 0 without a row
+  // For grids that show several rows: the live rows in the current order,
+  // and values of any row by its bookmark, without moving the cursor (the
+  // current row while editing shows the edit buffer).
+  std::vector<Bookmark> Bookmarks() const;
+  std::string AsStringAt(Bookmark row, std::string_view field) const;
   uint32_t RecordCount() const;          // rows not deleted
   // Re-reads the files (other programs may have written them); the current
   // row stays current where it still exists.

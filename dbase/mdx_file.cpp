@@ -234,6 +234,7 @@ void MdxFile::Reload() {
   pageCount_ = Get32(head, 32);
   firstFree_ = Get32(head, 36);
   freeBlocks_ = Get32(head, 40);
+  stamped_ = head.substr(44, 3);
   headerDirty_ = false;
   for (uint32_t t = 0; t < used; ++t) {
     size_t at = kTagTableAt + t * kTagEntryLength;
@@ -249,6 +250,7 @@ void MdxFile::Reload() {
     s.keyType = th[9];
     s.keyLength = Get16(th, 12);
     tag.keyItemLength = Get16(th, 18);
+    tag.serial = static_cast<uint8_t>(th[20]);
     size_t end = th.find('\0', 24);
     s.expression = Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
     if (s.keyLength <= 0 || tag.keyItemLength < static_cast<uint32_t>(s.keyLength) + 4) Damaged(path, "znacznik " + s.name);
@@ -284,6 +286,7 @@ void MdxFile::LoadNode(int tag, uint32_t page, int depth) {
     node.children.push_back(after);
   }
   nodes_[page] = node;
+  ++tags_[static_cast<size_t>(tag)].blocks;
   if (!node.leaf) {
     for (uint32_t child : nodes_[page].children) LoadNode(tag, child, depth + 1);
     // Separators carry record numbers too, so that equal keys keep order.
@@ -331,11 +334,14 @@ uint32_t MdxFile::Allocate(int tag) {
   nodes_[page] = n;
   dirty_.insert(page);
   tags_[static_cast<size_t>(tag)].headerDirty = true;
+  ++tags_[static_cast<size_t>(tag)].blocks;
   return page;
 }
 
 void MdxFile::Free(uint32_t page) {
-  tags_[static_cast<size_t>(nodes_.at(page).tag)].headerDirty = true;
+  Tag& t = tags_[static_cast<size_t>(nodes_.at(page).tag)];
+  t.headerDirty = true;
+  --t.blocks;
   nodes_.erase(page);
   dirty_.erase(page);
   // The chain goes through the freed blocks themselves, written at once so
@@ -372,13 +378,20 @@ std::optional<uint32_t> MdxFile::InsertInto(uint32_t page, const IndexEntry& e) 
   uint32_t child = n->children[i];
   std::optional<uint32_t> split = InsertInto(child, e);
   n = &nodes_.at(page);
-  auto before = n->entries;
-  if (split) n->children.insert(n->children.begin() + static_cast<long>(i) + 1, *split);
-  ResetSeparators(*n);
-  bool changed = split.has_value() || before.size() != n->entries.size();
-  for (size_t k = 0; !changed && k < before.size(); ++k)
-    changed = before[k].key != n->entries[k].key || before[k].recno != n->entries[k].recno;
-  if (changed) dirty_.insert(page);
+  // Only the separators of the child written to (and of its new sibling)
+  // can change.
+  if (split) {
+    n->children.insert(n->children.begin() + static_cast<long>(i) + 1, *split);
+    n->entries.insert(n->entries.begin() + static_cast<long>(i), MaxOf(n->children[i]));
+    if (i + 1 < n->entries.size()) n->entries[i + 1] = MaxOf(n->children[i + 1]);
+    dirty_.insert(page);
+  } else if (i < n->entries.size()) {
+    const IndexEntry& max = MaxOf(child);
+    if (max.recno != n->entries[i].recno || max.key != n->entries[i].key) {
+      n->entries[i] = max;
+      dirty_.insert(page);
+    }
+  }
   if (n->entries.size() <= t.maxKeys) return std::nullopt;
   uint32_t right = Allocate(tag);
   n = &nodes_.at(page);
@@ -531,7 +544,24 @@ uint32_t MdxFile::EdgeLeaf(int tag, bool last) const {
   return page;
 }
 
+bool MdxFile::ChangedOnDisk() const {
+  for (const Tag& t : tags_) {
+    char serial = 0;
+    file_.ReadAt(static_cast<uint64_t>(t.headerPage) * kPage + 20, &serial, 1);
+    if (static_cast<uint8_t>(serial) != t.serial) return true;
+  }
+  return false;
+}
+
 void MdxFile::Flush() {
+  std::vector<bool> changed(tags_.size(), false);
+  for (uint32_t page : dirty_) changed[static_cast<size_t>(nodes_.at(page).tag)] = true;
+  for (size_t i = 0; i < tags_.size(); ++i) {
+    if (!changed[i] && !tags_[i].headerDirty) continue;
+    ++tags_[i].serial;
+    char serial = static_cast<char>(tags_[i].serial);
+    file_.WriteAt(static_cast<uint64_t>(tags_[i].headerPage) * kPage + 20, &serial, 1);
+  }
   for (uint32_t page : dirty_) {
     std::string b = Serialize(nodes_.at(page));
     file_.WriteAt(static_cast<uint64_t>(page) * kPage, b.data(), b.size());
@@ -541,9 +571,7 @@ void MdxFile::Flush() {
   for (size_t i = 0; i < tags_.size(); ++i) {
     Tag& t = tags_[i];
     if (!t.headerDirty) continue;
-    uint32_t pages = pagesPerBlock_;  // the tag's header block
-    for (const auto& [page, n] : nodes_)
-      if (n.tag == static_cast<int>(i)) pages += pagesPerBlock_;
+    uint32_t pages = (t.blocks + 1) * pagesPerBlock_;  // with the tag's header block
     std::string a(8, '\0');
     Put32(a, 0, t.root);
     Put32(a, 4, pages);
@@ -554,13 +582,16 @@ void MdxFile::Flush() {
     file_.WriteAt(static_cast<uint64_t>(t.headerPage) * kPage + 248, edges.data(), edges.size());
     t.headerDirty = false;
   }
-  // Each flush stamps the update date and, when they moved, the page counts.
+  // The page counts when they moved, and the update date once a day.
   std::string h(15, '\0');
   Put32(h, 0, pageCount_);
   Put32(h, 4, firstFree_);
   Put32(h, 8, freeBlocks_);
   PutToday(h, 12);
-  file_.WriteAt(32, h.data(), h.size());
+  if (headerDirty_ || h.substr(12) != stamped_) {
+    file_.WriteAt(32, h.data(), h.size());
+    stamped_ = h.substr(12);
+  }
   headerDirty_ = false;
 }
 

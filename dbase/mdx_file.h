@@ -42,8 +42,12 @@ class MdxFile {
   void Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_.IsOpen(); }
+  bool Writable() const { return file_.Writable(); }
   // Re-reads everything from the file (another program wrote it).
   void Reload();
+  // True when another user changed a tag since this one last read or wrote
+  // the file (the tags' serial numbers moved).
+  bool ChangedOnDisk() const;
   File::Stamp Stamp() const { return file_.GetStamp(); }
   File& Raw() { return file_; }
 
@@ -76,6 +80,8 @@ class MdxFile {
     uint32_t root = 0;
     uint32_t keyItemLength = 0;
     uint32_t maxKeys = 0;
+    uint32_t blocks = 0;  // B-tree blocks in use
+    uint8_t serial = 0;   // bumped with every change of the tag, for every user
     bool headerDirty = false;
   };
 
@@ -100,6 +106,7 @@ class MdxFile {
   uint32_t firstFree_ = 0;
   uint32_t freeBlocks_ = 0;
   bool headerDirty_ = false;
+  std::string stamped_;  // the update date in the file
   std::vector<TagSpec> specs_;
   std::vector<Tag> tags_;
   std::map<uint32_t, Node> nodes_;

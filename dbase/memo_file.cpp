@@ -62,15 +62,21 @@ std::string MemoFile::Read(uint32_t block) const {
   if (block == 0) return {};
   uint64_t at = static_cast<uint64_t>(block) * blockSize_;
   if (level_ == TableLevel::DBase4) {
-    unsigned char h[8];
-    if (file_.ReadSomeAt(at, h, 8) != 8) return {};
-    if (!(h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00)) {
+    // One read of the first block brings the header and, mostly, the text.
+    std::string first(blockSize_, '\0');
+    size_t got = file_.ReadSomeAt(at, first.data(), first.size());
+    const auto* h = reinterpret_cast<const unsigned char*>(first.data());
+    if (got < 8 || !(h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00)) {
       throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
     }
     uint32_t len = Le32(h + 4);
     if (len < 8 || len - 8 > file_.Size()) throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
-    std::string text(len - 8, '\0');
-    file_.ReadAt(at + 8, text.data(), text.size());
+    size_t size = len - 8;
+    if (size + 8 <= got) return first.substr(8, size);
+    std::string text = first.substr(8, got - 8);
+    size_t have = text.size();
+    text.resize(size);
+    file_.ReadAt(at + 8 + have, text.data() + have, size - have);
     return text;
   }
   std::string text;

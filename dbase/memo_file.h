@@ -18,6 +18,7 @@ class MemoFile {
   void Open(const std::string& path, TableLevel level);
   void Close() { file_.Close(); }
   bool IsOpen() const { return file_.IsOpen(); }
+  bool Writable() const { return file_.Writable(); }
 
   std::string Read(uint32_t block) const;
   // Writes the text; returns its block (the old one when it still fits).

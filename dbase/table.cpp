@@ -131,6 +131,9 @@ void Table::Impl::RequireActive() const {
 }
 
 int Table::Impl::FieldNo(std::string_view name) const {
+  // Names as the program writes them (upper case, no blanks) match directly.
+  for (size_t i = 0; i < header.fields.size(); ++i)
+    if (header.fields[i].def.name == name) return static_cast<int>(i);
   std::string u = Upper(Trim(name));
   for (size_t i = 0; i < header.fields.size(); ++i)
     if (header.fields[i].def.name == u) return static_cast<int>(i);
@@ -188,60 +191,81 @@ void Table::Impl::MarkFresh() {
   if (mdx.IsOpen()) mdxStamp = mdx.Stamp();
 }
 
-void Table::Impl::CheckFresh() {
+void Table::Impl::CheckFresh(bool strict) {
   bool changed = false;
-  if (dbf.GetStamp() != dbfStamp) {
+  bool countMoved = false;
+  if (strict) {
+    char h[8];
+    dbf.ReadAt(0, h, sizeof h);
+    uint32_t count = 0;
+    for (int i = 0; i < 4; ++i) count |= static_cast<uint32_t>(static_cast<uint8_t>(h[4 + i])) << (8 * i);
+    countMoved = count != header.recordCount;
+  }
+  if (countMoved || dbf.GetStamp() != dbfStamp) {
     LoadHeader();
     CountDeleted();
     changed = true;
   }
-  if (mdx.IsOpen() && mdx.Stamp() != mdxStamp) {
+  if (mdx.IsOpen() && (mdx.Stamp() != mdxStamp || (strict && mdx.ChangedOnDisk()))) {
     mdx.Reload();
     changed = true;
   }
   if (changed) MarkFresh();
 }
 
-std::optional<uint32_t> Table::Impl::Edge(bool last) {
+std::optional<uint32_t> Table::Impl::Edge(bool last, std::string* found) {
   if (tag < 0) {
     if (header.recordCount == 0) return std::nullopt;
     uint32_t n = last ? header.recordCount : 1;
     std::string rec = ReadRecord(n);
-    if (!rec.empty() && !IsDeleted(rec)) return n;
-    return Step(n, rec, !last);
+    if (!rec.empty() && !IsDeleted(rec)) {
+      if (found) *found = std::move(rec);
+      return n;
+    }
+    return Step(n, rec, !last, found);
   }
   auto e = last ? mdx.Last(tag) : mdx.First(tag);
   while (e) {
     std::string rec = ReadRecord(e->recno);
-    if (!rec.empty() && !IsDeleted(rec)) return e->recno;
+    if (!rec.empty() && !IsDeleted(rec)) {
+      if (found) *found = std::move(rec);
+      return e->recno;
+    }
     e = last ? mdx.Prior(tag, e->key, e->recno) : mdx.Next(tag, e->key, e->recno);
   }
   return std::nullopt;
 }
 
-std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& fromRecord, bool forward) {
+std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& fromRecord, bool forward,
+                                          std::string* found) {
   if (tag < 0) {
     uint32_t n = from;
     for (;;) {
       if (forward ? n >= header.recordCount : n <= 1) return std::nullopt;
       n = forward ? n + 1 : n - 1;
       std::string rec = ReadRecord(n);
-      if (!rec.empty() && !IsDeleted(rec)) return n;
+      if (!rec.empty() && !IsDeleted(rec)) {
+        if (found) *found = std::move(rec);
+        return n;
+      }
     }
   }
   std::string key = fromRecord.empty() ? std::string() : KeyOf(tag, fromRecord);
   auto e = forward ? mdx.Next(tag, key, from) : mdx.Prior(tag, key, from);
   while (e) {
     std::string rec = ReadRecord(e->recno);
-    if (!rec.empty() && !IsDeleted(rec)) return e->recno;
+    if (!rec.empty() && !IsDeleted(rec)) {
+      if (found) *found = std::move(rec);
+      return e->recno;
+    }
     e = forward ? mdx.Next(tag, e->key, e->recno) : mdx.Prior(tag, e->key, e->recno);
   }
   return std::nullopt;
 }
 
-void Table::Impl::SetCurrent(uint32_t n) {
+void Table::Impl::SetCurrent(uint32_t n, std::string* known) {
   recno = n;
-  record = ReadRecord(n);
+  record = known ? std::move(*known) : ReadRecord(n);
   Notify(DataEvent::Scrolled);
 }
 
@@ -266,8 +290,10 @@ void Table::Impl::RequireWritable() const {
 
 void Table::Impl::WriteHeaderCounts() {
   header.StampToday();
-  std::string h = header.Serialize().substr(0, 8);
-  dbf.WriteAt(0, h.data(), h.size());
+  char h[8] = {static_cast<char>(header.version), static_cast<char>(header.year), static_cast<char>(header.month),
+               static_cast<char>(header.day)};
+  for (int i = 0; i < 4; ++i) h[4 + i] = static_cast<char>(header.recordCount >> (8 * i));
+  dbf.WriteAt(0, h, sizeof h);
 }
 
 namespace {
@@ -280,7 +306,7 @@ std::string StoredMemo(const Table::Impl& t, int field, const std::string& rec) 
 void Table::Impl::PostEdit() {
   RequireWritable();
   LockGuard tableLock(dbf, kTableLockByte);
-  CheckFresh();
+  CheckFresh(true);
   LockGuard recordLock(dbf, kRecordLockBase + recno);
   std::string old = ReadRecord(recno);
   if (old.empty() || IsDeleted(old))
@@ -310,7 +336,7 @@ void Table::Impl::PostEdit() {
 void Table::Impl::PostInsert() {
   RequireWritable();
   LockGuard tableLock(dbf, kTableLockByte);
-  CheckFresh();
+  CheckFresh(true);
   uint32_t n = header.recordCount + 1;
   LockGuard recordLock(dbf, kRecordLockBase + n);
   std::string rec = buffer;
@@ -361,6 +387,9 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
         plans.push_back(plan);
       }
     }
+    // A post writes all files; one that cannot be written stops them all.
+    if (readOnlyReason.empty() && ((memo.IsOpen() && !memo.Writable()) || (mdx.IsOpen() && !mdx.Writable())))
+      readOnlyReason = "plik notatek lub indeksu jest tylko do odczytu";
     CountDeleted();
     MarkFresh();
   } catch (...) {
@@ -513,8 +542,9 @@ void Table::First() {
   impl_->RequireActive();
   impl_->BrowseMode();
   impl_->CheckFresh();
-  if (auto r = impl_->Edge(false)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Edge(false, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = true;
     impl_->eof = false;
   } else {
@@ -526,8 +556,9 @@ void Table::Last() {
   impl_->RequireActive();
   impl_->BrowseMode();
   impl_->CheckFresh();
-  if (auto r = impl_->Edge(true)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Edge(true, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = false;
     impl_->eof = true;
   } else {
@@ -543,8 +574,9 @@ void Table::Next() {
     impl_->eof = true;
     return;
   }
-  if (auto r = impl_->Step(impl_->recno, impl_->record, true)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Step(impl_->recno, impl_->record, true, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = impl_->eof = false;
   } else {
     impl_->eof = true;
@@ -559,8 +591,9 @@ void Table::Prior() {
     impl_->bof = true;
     return;
   }
-  if (auto r = impl_->Step(impl_->recno, impl_->record, false)) {
-    impl_->SetCurrent(*r);
+  std::string rec;
+  if (auto r = impl_->Step(impl_->recno, impl_->record, false, &rec)) {
+    impl_->SetCurrent(*r, &rec);
     impl_->bof = impl_->eof = false;
   } else {
     impl_->bof = true;
@@ -571,27 +604,65 @@ bool Table::Eof() const { return impl_->eof; }
 bool Table::Bof() const { return impl_->bof; }
 bool Table::IsEmpty() const { return RecordCount() == 0; }
 
+namespace {
+// The program form of one field of a stored row (memo texts read).
+std::string ValueOf(const Table::Impl& t, const FieldLayout& f, const std::string& rec) {
+  if (rec.empty()) return {};
+  std::string stored = rec.substr(1 + f.offset, static_cast<size_t>(f.def.length));
+  if (f.def.type == FieldType::Memo) return t.codePage->ToProgram(t.memo.Read(MemoBlock(stored)));
+  if (f.def.type == FieldType::Character) return t.codePage->ToProgram(TrimRight(stored));
+  return DecodeValue(f.def, stored);
+}
+
+bool SameValue(const FieldDef& f, const std::string& stored, const std::string& wanted) {
+  if (stored == wanted) return true;
+  if ((f.type == FieldType::Numeric || f.type == FieldType::Float) && !stored.empty() && !wanted.empty()) {
+    char* end1 = nullptr;
+    char* end2 = nullptr;
+    double a = std::strtod(stored.c_str(), &end1), b = std::strtod(wanted.c_str(), &end2);
+    return *end1 == '\0' && *end2 == '\0' && a == b;
+  }
+  return false;
+}
+}  // namespace
+
+std::vector<Bookmark> Table::Bookmarks() const {
+  std::vector<Bookmark> rows;
+  if (!impl_->active) return rows;
+  impl_->CheckFresh();
+  std::string rec;
+  for (auto r = impl_->Edge(false, &rec); r;) {
+    rows.push_back(*r);
+    std::string from = std::move(rec);
+    r = impl_->Step(*r, from, true, &rec);
+  }
+  return rows;
+}
+
+std::string Table::AsStringAt(Bookmark row, std::string_view field) const {
+  const FieldLayout& f = impl_->FieldAt(field);
+  if (row == impl_->recno) return AsString(field);
+  impl_->CheckFresh();
+  std::string rec = impl_->ReadRecord(row);
+  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord nie istnieje");
+  return ValueOf(*impl_, f, rec);
+}
+
 bool Table::Locate(const std::string& field, const std::string& value) {
   impl_->RequireActive();
   impl_->BrowseMode();
   impl_->CheckFresh();
   const FieldLayout& f = impl_->FieldAt(field);
   std::string wanted = Trim(value);
-  for (auto r = impl_->Edge(false); r;) {
-    std::string rec = impl_->ReadRecord(*r);
-    std::string v;
-    if (f.def.type == FieldType::Memo)
-      v = impl_->codePage->ToProgram(impl_->memo.Read(MemoBlock(rec.substr(1 + f.offset, 10))));
-    else if (f.def.type == FieldType::Character)
-      v = impl_->codePage->ToProgram(rec.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
-    else
-      v = DecodeValue(f.def, rec.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
-    if (Trim(v) == wanted) {
-      impl_->SetCurrent(*r);
+  std::string rec;
+  for (auto r = impl_->Edge(false, &rec); r;) {
+    if (SameValue(f.def, Trim(ValueOf(*impl_, f, rec)), wanted)) {
+      impl_->SetCurrent(*r, &rec);
       impl_->bof = impl_->eof = false;
       return true;
     }
-    r = impl_->Step(*r, rec, true);
+    std::string from = std::move(rec);
+    r = impl_->Step(*r, from, true, &rec);
   }
   return false;
 }
@@ -630,7 +701,7 @@ void Table::Refresh() {
     else impl_->ClearCurrent();
   } else if (impl_->recno != 0) {
     impl_->record = rec;
-  } else if (auto r = impl_->Edge(false)) {
+  } else if (auto r = impl_->Edge(false, nullptr)) {
     impl_->SetCurrent(*r);
     impl_->bof = impl_->eof = false;
   }
@@ -695,7 +766,7 @@ void Table::Cancel() {
     if (!rec.empty() && !Impl::IsDeleted(rec)) {
       impl_->recno = impl_->savedRecno;
       impl_->record = rec;
-    } else if (auto r = impl_->Edge(false)) {
+    } else if (auto r = impl_->Edge(false, nullptr)) {
       impl_->recno = *r;
       impl_->record = impl_->ReadRecord(*r);
     } else {
@@ -725,7 +796,7 @@ void Table::Delete() {
   std::string old;
   {
     LockGuard tableLock(impl_->dbf, kTableLockByte);
-    impl_->CheckFresh();
+    impl_->CheckFresh(true);
     LockGuard recordLock(impl_->dbf, kRecordLockBase + n);
     old = impl_->ReadRecord(n);
     if (!old.empty() && !Impl::IsDeleted(old)) {
@@ -755,7 +826,7 @@ void Table::Delete() {
 
 std::string Table::AsString(std::string_view field) const {
   const FieldLayout& f = impl_->FieldAt(field);
-  int no = impl_->FieldNo(field);
+  int no = static_cast<int>(&f - impl_->header.fields.data());
   const std::string& rec = impl_->Shown();
   if (f.def.type == FieldType::Memo) {
     auto it = impl_->memos.find(no);
@@ -793,7 +864,7 @@ int64_t Table::AsInteger(std::string_view field) const {
 
 bool Table::IsNull(std::string_view field) const {
   const FieldLayout& f = impl_->FieldAt(field);
-  int no = impl_->FieldNo(field);
+  int no = static_cast<int>(&f - impl_->header.fields.data());
   if (f.def.type == FieldType::Memo && impl_->state != DataState::Browse) {
     auto it = impl_->memos.find(no);
     if (it != impl_->memos.end()) return it->second.empty();
@@ -817,7 +888,7 @@ void RequireEditing(const Table::Impl& t) {
 void Table::SetString(std::string_view field, const std::string& value) {
   const FieldLayout& f = impl_->FieldAt(field);
   RequireEditing(*impl_);
-  int no = impl_->FieldNo(field);
+  int no = static_cast<int>(&f - impl_->header.fields.data());
   std::string stored;
   bool representable = impl_->codePage->ToStored(value, stored);
   if (f.def.type == FieldType::Memo || f.def.type == FieldType::Character) {
@@ -849,7 +920,7 @@ void Table::SetInteger(std::string_view field, int64_t value) {
 void Table::SetNull(std::string_view field) {
   const FieldLayout& f = impl_->FieldAt(field);
   RequireEditing(*impl_);
-  if (f.def.type == FieldType::Memo) impl_->memos[impl_->FieldNo(field)].clear();
+  if (f.def.type == FieldType::Memo) impl_->memos[static_cast<int>(&f - impl_->header.fields.data())].clear();
   else impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length), std::string(static_cast<size_t>(f.def.length), ' '));
   impl_->modified = true;
   impl_->Notify(DataEvent::FieldChanged, f.def.name);

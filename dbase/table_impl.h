@@ -72,12 +72,16 @@ struct Table::Impl {
   static bool IsDeleted(const std::string& rec) { return !rec.empty() && rec[0] == '*'; }
   void LoadHeader();
   void CountDeleted();
-  void CheckFresh();
+  // Strict: also asks the files themselves (under the table's write lock,
+  // before anything is written from what is in memory).
+  void CheckFresh(bool strict = false);
   void MarkFresh();
   // Positioning.
-  std::optional<uint32_t> Edge(bool last);
-  std::optional<uint32_t> Step(uint32_t from, const std::string& fromRecord, bool forward);
-  void SetCurrent(uint32_t n);
+  // The next live row in the current order; its bytes land in found.
+  std::optional<uint32_t> Step(uint32_t from, const std::string& fromRecord, bool forward,
+                               std::string* found = nullptr);
+  std::optional<uint32_t> Edge(bool last, std::string* found);
+  void SetCurrent(uint32_t n, std::string* known = nullptr);
   void ClearCurrent();
   void BrowseMode();  // post if modified, else cancel
   // Writing.

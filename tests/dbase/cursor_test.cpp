@@ -151,6 +151,22 @@ TEST_F(CursorTest, LocateAndBookmarks) {
   }
 }
 
+TEST_F(CursorTest, GridsReadRowsWithoutMovingTheCursor) {
+  t_.SetIndexName("NAI");
+  t_.Last();
+  t_.Edit();
+  t_.SetString("IMIONA", "Janusz");
+  std::vector<Bookmark> rows = t_.Bookmarks();
+  EXPECT_EQ(rows, (std::vector<Bookmark>{3, 2, 1}));
+  EXPECT_EQ(t_.AsStringAt(3, "NAZWISKO"), "Adamska");
+  EXPECT_EQ(t_.AsStringAt(1, "IMIONA"), "Janusz");  // the row being edited
+  EXPECT_EQ(t_.State(), DataState::Edit);
+  EXPECT_EQ(t_.RecNo(), 1u);
+  EXPECT_TRUE(t_.Locate("NR", "2.0"));  // numbers compare as numbers; the edit is posted
+  EXPECT_EQ(t_.AsString("NAZWISKO"), "Adamska");
+  EXPECT_EQ(t_.AsStringAt(1, "IMIONA"), "Janusz");
+}
+
 TEST_F(CursorTest, ObserversHearMovesStatesAndFieldChanges) {
   std::vector<std::pair<DataEvent, std::string>> heard;
   int id = t_.AddObserver([&](DataEvent e, const std::string& f) { heard.emplace_back(e, f); });
