@@ -58,25 +58,17 @@ bool GridModel::InsertRowShown() const {
 
 void GridModel::Reload() {
   beginResetModel();
-  if (!source_ || !source_->Active()) {
-    rows_.clear();
-    insertShown_ = false;
-  } else if (source_->State() == dbase::DataState::Browse) {
-    rows_.clear();
-    insertShown_ = false;
-    source_->Walk([this](dbase::Table& t) {
-      if (t.IsEmpty()) return;
-      for (t.First(); !t.Eof(); t.Next()) {
-        Row row;
-        row.bookmark = t.GetBookmark();
-        for (const GridColumn& c : columns_) row.values.push_back(t.AsString(c.field));
-        rows_.push_back(std::move(row));
-      }
-    });
-  } else {
-    // Walking would post the edit: the rows stay as read, the cursor's row
-    // shows the buffer.
-    insertShown_ = source_->State() == dbase::DataState::Insert;
+  rows_.clear();
+  insertShown_ = false;
+  if (source_ && source_->Active()) {
+    const dbase::Table& t = *source_->Table();
+    for (dbase::Bookmark mark : t.Bookmarks()) {
+      Row row;
+      row.bookmark = mark;
+      for (const GridColumn& c : columns_) row.values.push_back(t.AsStringAt(mark, c.field));
+      rows_.push_back(std::move(row));
+    }
+    insertShown_ = t.State() == dbase::DataState::Insert;
   }
   endResetModel();
   emit CurrentRowChanged(CurrentRow());
@@ -159,6 +151,7 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                   QAbstractItemView::AnyKeyPressed);
+  horizontalHeader()->setMinimumSectionSize(4);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   verticalHeader()->setFixedWidth(12);
   connect(model_, &GridModel::CurrentRowChanged, this, &DBGrid::FollowCursor);
