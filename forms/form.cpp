@@ -10,6 +10,9 @@
 namespace forms {
 
 Form::Form(QWidget* parent) : QDialog(parent) {
+  // A dialog's frame: a title and a close box, no minimise or maximise.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
   RegisterForm(this, [this] { FormActivate(); });
 }
 

@@ -6,13 +6,9 @@
 
 namespace kavoruw {
 
-int32_t DllVersion(std::string& version) {
-  try {
-    version = kDllVersion;
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::DllVersion(std::string& version) {
+  version = kDllVersion;
+  return kOk;
 }
 
 int32_t pDllVersion(char* buffer) {
@@ -21,13 +17,9 @@ int32_t pDllVersion(char* buffer) {
   return kOk;
 }
 
-int32_t DllAuthor(std::string& notice) {
-  try {
-    notice = kDllAuthor;
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::DllAuthor(std::string& notice) {
+  notice = kDllAuthor;
+  return kOk;
 }
 
 int32_t pDllAuthor(char* buffer) {

@@ -17,7 +17,8 @@ struct ErrorTextEntry {
 
 // Written in UTF-8 here, converted to Windows-1250 once on first use.
 constexpr ErrorTextEntry kErrorTexts[] = {
-    {5, "Niemożliwe otwarcie portu. Port szeregowy jest prawdopodobnie używany przez inną aplikację."},
+    {5,
+     "Niemożliwe otwarcie portu. Port szeregowy jest prawdopodobnie używany przez inną aplikację."},
     {20,
      "TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej \r\r"
      "Możliwe przyczyny błędu:\r\r"
@@ -120,26 +121,18 @@ std::string ErrorText(int32_t code) {
   return it != table.texts.end() ? it->second : table.unknown;
 }
 
-int32_t ErrMessage(int32_t code, std::string& text) {
-  try {
-    text.clear();
-    text = ErrorText(code);
-    return 0;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::ErrMessage(int32_t code, std::string& text) {
+  text.clear();
+  text = ErrorText(code);
+  return 0;
 }
 
 int32_t pErrMessage(int32_t code, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
-  try {
-    std::string text;
-    const int32_t result = ErrMessage(code, text);
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return result;
-  } catch (...) {
-    return kErrInternal;
-  }
+  std::string text;
+  const int32_t result = inner::ErrMessage(code, text);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return result;
 }
 
 }  // namespace kavoruw

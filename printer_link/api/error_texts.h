@@ -13,4 +13,9 @@ namespace kavoruw {
 // it must hold kMaxErrorTextLength + 1 bytes. A null buffer gives 225.
 int32_t pErrMessage(int32_t code, char* buffer);
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t ErrMessage(int32_t code, std::string& text);
+}  // namespace inner
+
 }  // namespace kavoruw

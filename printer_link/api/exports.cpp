@@ -11,9 +11,10 @@
 #include "kavoruw_codes.h"
 #include "printer_link/api/error_texts.h"
 #include "printer_link/api/guard.h"
-#include "printer_link/commands/lifecycle.h"
+#include "printer_link/commands/conditions.h"
+#include "printer_link/commands/link_session.h"
 #include "printer_link/link/link.h"
-#include "printer_link/device/print_control.h"
+#include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/commands/reports.h"
@@ -44,34 +45,34 @@ extern "C" {
 // --- Link ---------------------------------------------------------------------
 
 KAVORUW_API int32_t CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec) {
-  return Guarded([&] { return kavoruw::CommunicationInit(port, baud, timeoutSec); });
+  return Guarded([&] { return kavoruw::inner::CommunicationInit(port, baud, timeoutSec); });
 }
 
 KAVORUW_API int32_t CommunicationEnd(void) {
-  return Guarded([] { return kavoruw::CommunicationEnd(); });
+  return Guarded([] { return kavoruw::inner::CommunicationEnd(); });
 }
 
 KAVORUW_API int32_t OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
-  return Guarded([&] { return kavoruw::OpenPort(port, baud, writeSec, readSec); });
+  return Guarded([&] { return kavoruw::inner::OpenPort(port, baud, writeSec, readSec); });
 }
 
 KAVORUW_API int32_t ClosePort(void) {
-  return Guarded([] { return kavoruw::ClosePort(); });
+  return Guarded([] { return kavoruw::inner::ClosePort(); });
 }
 
 KAVORUW_API int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
                                const uint8_t* data) {
-  return Guarded([&] { return kavoruw::RSSequence(cmd, answerLen, dataLen, answer, data); });
+  return Guarded([&] { return kavoruw::inner::RSSequence(cmd, answerLen, dataLen, answer, data); });
 }
 
 // --- Receipt --------------------------------------------------------------------
 
 KAVORUW_API int32_t ReceiptConditions(void) {
-  return Guarded([] { return kavoruw::ReceiptConditions(); });
+  return Guarded([] { return kavoruw::inner::ReceiptConditions(); });
 }
 
 KAVORUW_API int32_t ReceiptBegin(void) {
-  return Guarded([] { return kavoruw::ReceiptBegin(); });
+  return Guarded([] { return kavoruw::inner::ReceiptBegin(); });
 }
 
 KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat,
@@ -79,7 +80,8 @@ KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t v
                                 const std::string& unit, int32_t price, int32_t* value) {
   return Guarded([&] {
     if (AnyNull(value)) return kavoruw::kErrInternal;
-    return kavoruw::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price, *value);
+    return kavoruw::inner::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price,
+                                       *value);
   });
 }
 
@@ -92,16 +94,16 @@ KAVORUW_API int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, in
 }
 
 KAVORUW_API int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
-  return Guarded([&] { return kavoruw::PackageItem(type, number1, number2, amount); });
+  return Guarded([&] { return kavoruw::inner::PackageItem(type, number1, number2, amount); });
 }
 
 KAVORUW_API int32_t PrintSubtotal(void) {
-  return Guarded([] { return kavoruw::PrintSubtotal(); });
+  return Guarded([] { return kavoruw::inner::PrintSubtotal(); });
 }
 
 KAVORUW_API int32_t FillPayment(int32_t slot, const std::string& name, int32_t amount,
                                 int32_t amount2) {
-  return Guarded([&] { return kavoruw::FillPayment(slot, name, amount, amount2); });
+  return Guarded([&] { return kavoruw::inner::FillPayment(slot, name, amount, amount2); });
 }
 
 KAVORUW_API int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amount2) {
@@ -109,7 +111,7 @@ KAVORUW_API int32_t pFillPayment(int32_t slot, const char* name, int32_t amount,
 }
 
 KAVORUW_API int32_t FillLines(int32_t code, const std::string& text, int32_t* freeLines) {
-  return Guarded([&] { return kavoruw::FillLines(code, text, freeLines); });
+  return Guarded([&] { return kavoruw::inner::FillLines(code, text, freeLines); });
 }
 
 KAVORUW_API int32_t pFillLines(int32_t code, const char* text, int32_t* freeLines) {
@@ -117,23 +119,23 @@ KAVORUW_API int32_t pFillLines(int32_t code, const char* text, int32_t* freeLine
 }
 
 KAVORUW_API int32_t ErasePayments(void) {
-  return Guarded([] { return kavoruw::ErasePayments(); });
+  return Guarded([] { return kavoruw::inner::ErasePayments(); });
 }
 
 KAVORUW_API int32_t EraseLines(void) {
-  return Guarded([] { return kavoruw::EraseLines(); });
+  return Guarded([] { return kavoruw::inner::EraseLines(); });
 }
 
 KAVORUW_API int32_t ReceiptEnd(int32_t discount) {
-  return Guarded([&] { return kavoruw::ReceiptEnd(discount); });
+  return Guarded([&] { return kavoruw::inner::ReceiptEnd(discount); });
 }
 
 KAVORUW_API int32_t ReceiptCancel(void) {
-  return Guarded([] { return kavoruw::ReceiptCancel(); });
+  return Guarded([] { return kavoruw::inner::ReceiptCancel(); });
 }
 
 KAVORUW_API int32_t OpenDrawer(int32_t drawer) {
-  return Guarded([&] { return kavoruw::OpenDrawer(drawer); });
+  return Guarded([&] { return kavoruw::inner::OpenDrawer(drawer); });
 }
 
 // The two counters are the only exports without the guard.
@@ -148,51 +150,53 @@ KAVORUW_API int32_t pCharsInArticleName(const char* name) {
 // --- Reports ----------------------------------------------------------------------
 
 KAVORUW_API int32_t DailyReport(int32_t flag) {
-  return Guarded([&] { return kavoruw::DailyReport(flag); });
+  return Guarded([&] { return kavoruw::inner::DailyReport(flag); });
 }
 
 KAVORUW_API int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2,
                                  int32_t m2, int32_t d2) {
-  return Guarded([&] { return kavoruw::PeriodReport(kind, y1, m1, d1, y2, m2, d2); });
+  return Guarded([&] { return kavoruw::inner::PeriodReport(kind, y1, m1, d1, y2, m2, d2); });
 }
 
 KAVORUW_API int32_t LockedArticlesReport(void) {
-  return Guarded([] { return kavoruw::LockedArticlesReport(); });
+  return Guarded([] { return kavoruw::inner::LockedArticlesReport(); });
 }
 
 KAVORUW_API int32_t MonthlyReport(int32_t kind, int32_t year, int32_t month) {
-  return Guarded([&] { return kavoruw::MonthlyReport(kind, year, month); });
+  return Guarded([&] { return kavoruw::inner::MonthlyReport(kind, year, month); });
 }
 
 KAVORUW_API int32_t NumberReport(int32_t kind, int32_t from, int32_t to) {
-  return Guarded([&] { return kavoruw::NumberReport(kind, from, to); });
+  return Guarded([&] { return kavoruw::inner::NumberReport(kind, from, to); });
 }
 
 KAVORUW_API int32_t PrinterStatusReport(void) {
-  return Guarded([] { return kavoruw::PrinterStatusReport(); });
+  return Guarded([] { return kavoruw::inner::PrinterStatusReport(); });
 }
 
 // --- Queries and settings -----------------------------------------------------------
 
 KAVORUW_API int32_t ReceiptNumber(int32_t* n) {
-  return Guarded([&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::ReceiptNumber(*n); });
+  return Guarded(
+      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::ReceiptNumber(*n); });
 }
 
 KAVORUW_API int32_t DailyReportNumber(int32_t* n) {
   return Guarded(
-      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::DailyReportNumber(*n); });
+      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::DailyReportNumber(*n); });
 }
 
 KAVORUW_API int32_t PrinterNumber(int32_t* number, std::string& code) {
-  return Guarded(
-      [&] { return AnyNull(number) ? kavoruw::kErrInternal : kavoruw::PrinterNumber(*number, code); });
+  return Guarded([&] {
+    return AnyNull(number) ? kavoruw::kErrInternal : kavoruw::inner::PrinterNumber(*number, code);
+  });
 }
 
 KAVORUW_API int32_t SetVAT(int32_t* count, int32_t r1, int32_t r2, int32_t r3, int32_t r4,
                            int32_t r5, int32_t r6, int32_t r7) {
   return Guarded([&] {
     if (AnyNull(count)) return kavoruw::kErrInternal;
-    return kavoruw::SetVAT(*count, r1, r2, r3, r4, r5, r6, r7);
+    return kavoruw::inner::SetVAT(*count, r1, r2, r3, r4, r5, r6, r7);
   });
 }
 
@@ -200,12 +204,12 @@ KAVORUW_API int32_t ReadVAT(int32_t* count, int32_t* r1, int32_t* r2, int32_t* r
                             int32_t* r5, int32_t* r6, int32_t* r7) {
   return Guarded([&] {
     if (AnyNull(count, r1, r2, r3, r4, r5, r6, r7)) return kavoruw::kErrInternal;
-    return kavoruw::ReadVAT(*count, *r1, *r2, *r3, *r4, *r5, *r6, *r7);
+    return kavoruw::inner::ReadVAT(*count, *r1, *r2, *r3, *r4, *r5, *r6, *r7);
   });
 }
 
 KAVORUW_API int32_t ReadTotal(std::string& total) {
-  return Guarded([&] { return kavoruw::ReadTotal(total); });
+  return Guarded([&] { return kavoruw::inner::ReadTotal(total); });
 }
 
 KAVORUW_API int32_t pReadTotal(char* buffer) {
@@ -213,7 +217,7 @@ KAVORUW_API int32_t pReadTotal(char* buffer) {
 }
 
 KAVORUW_API int32_t ReadSelTotal(const std::string& rate, std::string& total) {
-  return Guarded([&] { return kavoruw::ReadSelTotal(rate, total); });
+  return Guarded([&] { return kavoruw::inner::ReadSelTotal(rate, total); });
 }
 
 KAVORUW_API int32_t pReadSelTotal(const char* rate, char* buffer) {
@@ -221,7 +225,7 @@ KAVORUW_API int32_t pReadSelTotal(const char* rate, char* buffer) {
 }
 
 KAVORUW_API int32_t ReadClock(std::string& date, std::string& time) {
-  return Guarded([&] { return kavoruw::ReadClock(date, time); });
+  return Guarded([&] { return kavoruw::inner::ReadClock(date, time); });
 }
 
 KAVORUW_API int32_t pReadClock(char* buffer) {
@@ -229,7 +233,7 @@ KAVORUW_API int32_t pReadClock(char* buffer) {
 }
 
 KAVORUW_API int32_t ReadUniqueNumber(std::string& number) {
-  return Guarded([&] { return kavoruw::ReadUniqueNumber(number); });
+  return Guarded([&] { return kavoruw::inner::ReadUniqueNumber(number); });
 }
 
 KAVORUW_API int32_t pReadUniqueNumber(char* buffer) {
@@ -237,7 +241,7 @@ KAVORUW_API int32_t pReadUniqueNumber(char* buffer) {
 }
 
 KAVORUW_API int32_t DeviceName(std::string& name) {
-  return Guarded([&] { return kavoruw::DeviceName(name); });
+  return Guarded([&] { return kavoruw::inner::DeviceName(name); });
 }
 
 KAVORUW_API int32_t pDeviceName(char* buffer) {
@@ -245,21 +249,21 @@ KAVORUW_API int32_t pDeviceName(char* buffer) {
 }
 
 KAVORUW_API int32_t PrintControl(int32_t mode) {
-  return Guarded([&] { return kavoruw::PrintControl(mode); });
+  return Guarded([&] { return kavoruw::inner::PrintControl(mode); });
 }
 
 KAVORUW_API int32_t PrintResume(void) {
-  return Guarded([] { return kavoruw::PrintResume(); });
+  return Guarded([] { return kavoruw::inner::PrintResume(); });
 }
 
 KAVORUW_API int32_t WriteLineFeed(int32_t n) {
-  return Guarded([&] { return kavoruw::WriteLineFeed(n); });
+  return Guarded([&] { return kavoruw::inner::WriteLineFeed(n); });
 }
 
 // --- Texts and identity ---------------------------------------------------------------
 
 KAVORUW_API int32_t ErrMessage(int32_t code, std::string& text) {
-  return Guarded([&] { return kavoruw::ErrMessage(code, text); });
+  return Guarded([&] { return kavoruw::inner::ErrMessage(code, text); });
 }
 
 KAVORUW_API int32_t pErrMessage(int32_t code, char* buffer) {
@@ -267,7 +271,7 @@ KAVORUW_API int32_t pErrMessage(int32_t code, char* buffer) {
 }
 
 KAVORUW_API int32_t DllVersion(std::string& version) {
-  return Guarded([&] { return kavoruw::DllVersion(version); });
+  return Guarded([&] { return kavoruw::inner::DllVersion(version); });
 }
 
 KAVORUW_API int32_t pDllVersion(char* buffer) {
@@ -275,7 +279,7 @@ KAVORUW_API int32_t pDllVersion(char* buffer) {
 }
 
 KAVORUW_API int32_t DllAuthor(std::string& notice) {
-  return Guarded([&] { return kavoruw::DllAuthor(notice); });
+  return Guarded([&] { return kavoruw::inner::DllAuthor(notice); });
 }
 
 KAVORUW_API int32_t pDllAuthor(char* buffer) {

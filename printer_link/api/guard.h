@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "kavoruw_codes.h"
+#include "printer_link/engine/range.h"
 
 namespace kavoruw {
 
@@ -17,8 +18,16 @@ int32_t Guarded(Body&& body) {
   }
 }
 
-inline bool InRange(int32_t value, int32_t low, int32_t high) {
-  return value >= low && value <= high;
+// The same for the few calls whose result is a flag: false on an exception.
+template <typename Body>
+bool GuardedFlag(Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    return false;
+  }
 }
+
+
 
 }  // namespace kavoruw

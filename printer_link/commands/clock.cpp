@@ -1,12 +1,12 @@
 #include "printer_link/commands/clock.h"
 
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
 #include "printer_link/link/link.h"
-#include "printer_link/device/print_control.h"
+#include "printer_link/commands/print_control.h"
 #include "printer_link/commands/reports.h"
 
 namespace kavoruw {
@@ -54,86 +54,70 @@ std::vector<uint8_t> ClockShiftRecord(uint8_t direction, uint8_t minutes) {
   return data;
 }
 
-int32_t ReadClock(std::string& date, std::string& time) {
+int32_t inner::ReadClock(std::string& date, std::string& time) {
   ShowProgressText("Odczyt zegara...");
-  try {
-    time.clear();
-    date.clear();
-    if (int32_t r = LinkCheck(true)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    uint8_t kind = 0;
-    uint32_t version = 0;
-    if (int32_t r = ReadDeviceType(kind, version)) return r;
-    const bool seconds = HasLongClock(kind);
-    Block answer{};
-    if (int32_t r = ReadClockDigits(seconds ? kReadLongClockCommand : kReadClockCommand,
-                                    seconds ? kLongClockDigits : kShortClockDigits, answer)) {
-      return r;
-    }
-    date = "20" + Field(answer, 0) + "." + Field(answer, 2) + "." + Field(answer, 4);
-    time = Field(answer, 6) + ":" + Field(answer, 8);
-    if (seconds) time += ":" + Field(answer, 10);
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
+  time.clear();
+  date.clear();
+  if (int32_t r = LinkCheck(true)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  uint8_t kind = 0;
+  uint32_t version = 0;
+  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
+  const bool seconds = HasLongClock(kind);
+  Block answer{};
+  if (int32_t r = ReadClockDigits(seconds ? kReadLongClockCommand : kReadClockCommand,
+                                  seconds ? kLongClockDigits : kShortClockDigits, answer)) {
+    return r;
   }
+  date = "20" + Field(answer, 0) + "." + Field(answer, 2) + "." + Field(answer, 4);
+  time = Field(answer, 6) + ":" + Field(answer, 8);
+  if (seconds) time += ":" + Field(answer, 10);
+  return kOk;
 }
 
 int32_t pReadClock(char* buffer) {
-  try {
-    if (buffer == nullptr) return kErrNullBuffer;
-    buffer[0] = '\0';
-    if (int32_t r = LinkCheck(true)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    Block answer{};
-    if (int32_t r = ReadClockDigits(kReadClockCommand, kShortClockDigits, answer)) return r;
-    const std::string text = Field(answer, 0) + "." + Field(answer, 2) + "." + Field(answer, 4) +
-                             ";" + Field(answer, 6) + ":" + Field(answer, 8);
-    const size_t n = text.copy(buffer, kClockTextLength);
-    buffer[n] = '\0';
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (buffer == nullptr) return kErrNullBuffer;
+  buffer[0] = '\0';
+  if (int32_t r = LinkCheck(true)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  Block answer{};
+  if (int32_t r = ReadClockDigits(kReadClockCommand, kShortClockDigits, answer)) return r;
+  const std::string text = Field(answer, 0) + "." + Field(answer, 2) + "." + Field(answer, 4) +
+                           ";" + Field(answer, 6) + ":" + Field(answer, 8);
+  const size_t n = text.copy(buffer, kClockTextLength);
+  buffer[n] = '\0';
+  return kOk;
 }
 
-int32_t InitClock(uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi) {
+int32_t inner::InitClock(uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi) {
   ShowProgressText("Inicjowanie zegara...");
-  try {
-    if (yy > 99 || mm > 99 || dd > 99 || hh > 99 || mi < 0 || mi > 99) return kErrParameterRange;
-    if (int32_t r = LinkCheck(true)) return r;
-    uint8_t s2 = 0;
-    if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
-    if ((s2 & status::kCmosErased) == 0) return kErrCmosNotErased;
-    uint8_t s1 = 0;
-    if (int32_t r = ReadShortStatus(kFiscalStatus, s1)) return r;
-    if (s1 & status::kFiscalMode) {
-      // In fiscal mode only whether the service status can be read counts.
-      uint8_t s4 = 0;
-      if (int32_t r = ReadShortStatus(kServiceStatus, s4)) return r;
-    }
-    const std::vector<uint8_t> data = ClockInitRecord(yy, mm, dd, hh, static_cast<uint8_t>(mi));
-    if (int32_t r = ExecuteSequence(kSetClockCommand, 1, data)) return r;
-    return PrintControl(kPrintoutMode);
-  } catch (...) {
-    return kErrInternal;
+  if (yy > 99 || mm > 99 || dd > 99 || hh > 99 || mi < 0 || mi > 99) return kErrParameterRange;
+  if (int32_t r = LinkCheck(true)) return r;
+  uint8_t s2 = 0;
+  if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
+  if ((s2 & status::kCmosErased) == 0) return kErrCmosNotErased;
+  uint8_t s1 = 0;
+  if (int32_t r = ReadStatusByte(kFiscalStatus, s1)) return r;
+  if (s1 & status::kFiscalMode) {
+    // In fiscal mode only whether the service status can be read counts.
+    uint8_t s4 = 0;
+    if (int32_t r = ReadStatusByte(kServiceStatus, s4)) return r;
   }
+  const std::vector<uint8_t> data = ClockInitRecord(yy, mm, dd, hh, static_cast<uint8_t>(mi));
+  if (int32_t r = ExecuteSequence(kSetClockCommand, 1, data)) return r;
+  return inner::PrintControl(kPrintoutMode);
 }
 
-int32_t ShiftClock(uint8_t direction, int32_t minutes) {
+int32_t inner::ShiftClock(uint8_t direction, int32_t minutes) {
   ShowProgressText("Przestawianie zegara...");
-  try {
-    if (direction > 1 || minutes < 1 || minutes > 60) return kErrParameterRange;
-    if (int32_t r = LinkCheck(true)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    int32_t counter = 0;
-    if (int32_t r = ReceiptNumber(counter)) return r;
-    if (counter != 0) return kErrReceiptCounterNotZero;
-    const std::vector<uint8_t> data = ClockShiftRecord(direction, static_cast<uint8_t>(minutes));
-    return ExecuteSequence(kShiftClockCommand, 1, data);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (direction > 1 || minutes < 1 || minutes > 60) return kErrParameterRange;
+  if (int32_t r = LinkCheck(true)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  int32_t counter = 0;
+  if (int32_t r = inner::ReceiptNumber(counter)) return r;
+  if (counter != 0) return kErrReceiptCounterNotZero;
+  const std::vector<uint8_t> data = ClockShiftRecord(direction, static_cast<uint8_t>(minutes));
+  return ExecuteSequence(kShiftClockCommand, 1, data);
 }
 
 }  // namespace kavoruw

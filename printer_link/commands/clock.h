@@ -21,4 +21,11 @@ std::vector<uint8_t> ClockInitRecord(uint8_t yy, uint8_t mm, uint8_t dd, uint8_t
 // Data of the clock shift '6': direction, minutes div 10, minutes mod 10.
 std::vector<uint8_t> ClockShiftRecord(uint8_t direction, uint8_t minutes);
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t ReadClock(std::string& date, std::string& time);
+int32_t InitClock(uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi);
+int32_t ShiftClock(uint8_t direction, int32_t minutes);
+}  // namespace inner
+
 }  // namespace kavoruw

@@ -10,9 +10,10 @@
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/commands/lifecycle.h"
+#include "printer_link/commands/conditions.h"
+#include "printer_link/commands/link_session.h"
 #include "printer_link/link/link.h"
-#include "printer_link/device/print_control.h"
+#include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/commands/vat.h"
 
@@ -69,7 +70,7 @@ bool HasTotals(uint8_t kind) { return kind == 3 || kind == 6 || kind == 7; }
 // annulled is closed here too.
 int32_t CheckReceiptStatus() {
   uint8_t s3 = 0;
-  if (int32_t r = ReadShortStatus(kPrintStatus, s3)) return r;
+  if (int32_t r = ReadStatusByte(kPrintStatus, s3)) return r;
   if (s3 & status::kReceiptAnnulled) {
     DriverState.ReceiptOpen = false;
     return kErrReceiptAnnulled;
@@ -155,12 +156,13 @@ int32_t SendPayments() {
     TPaymentSlot& slot = DriverState.PaymentSlot[i];
     if (slot.name.empty()) continue;
     const uint8_t number = static_cast<uint8_t>(i + 1);
-    if (int32_t r = ExecuteSequence(kCmdPayment, 0,
-                                PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount)))) {
+    if (int32_t r = ExecuteSequence(
+            kCmdPayment, 0, PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount)))) {
       return r;
     }
-    if (int32_t r = ExecuteSequence(kCmdPayment2, 0,
-                                PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount2)))) {
+    if (int32_t r =
+            ExecuteSequence(kCmdPayment2, 0,
+                            PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount2)))) {
       return r;
     }
     slot = TPaymentSlot{};
@@ -184,14 +186,14 @@ int32_t FinishReceipt() {
   const int32_t r = ExecuteSequence(kCmdEnd, 1);
   if (r == kOk) {
     uint8_t s3 = 0;
-    if (int32_t s = ReadShortStatus(kPrintStatus, s3)) return s;
+    if (int32_t s = ReadStatusByte(kPrintStatus, s3)) return s;
     DriverState.ReceiptOpen = false;
     if (s3 & status::kReceiptAnnulled) {
-      PrintControl(kPrintoutMode);
+      inner::PrintControl(kPrintoutMode);
       return kErrReceiptAnnulled;
     }
     DriverState.ItemCount = 0;
-    return PrintControl(kPrintoutMode);
+    return inner::PrintControl(kPrintoutMode);
   }
   if (r == kErrNak) {
     // The printer dropped the receipt; an empty one is no loss.
@@ -206,7 +208,7 @@ int32_t FinishReceipt() {
 int32_t CheckTotalsDevice() {
   uint8_t kind = 0;
   uint32_t version = 0;
-  if (int32_t r = ReadDeviceType(kind, version)) return r;
+  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
   return HasTotals(kind) ? kOk : kErrNotOnThisDevice;
 }
 
@@ -365,212 +367,167 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 
 // --- Commands -----------------------------------------------------------------
 
-int32_t ReceiptBegin() {
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    DriverState.ItemCount = 0;
-    if (int32_t r = CheckReceiptConditions()) return r;
-    // The engine purges the port's buffers before the command.
-    if (int32_t r = ExecuteSequence(kCmdBegin, 1)) return r;
-    DriverState.ReceiptOpen = true;
-    DriverState.VatTotals.fill(0);
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::ReceiptBegin() {
+  if (int32_t r = LinkCheck(true)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  DriverState.ItemCount = 0;
+  if (int32_t r = inner::CheckReceiptConditions()) return r;
+  // The engine purges the port's buffers before the command.
+  if (int32_t r = ExecuteSequence(kCmdBegin, 1)) return r;
+  DriverState.ReceiptOpen = true;
+  DriverState.VatTotals.fill(0);
+  return kOk;
 }
 
-int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+int32_t inner::ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
                     int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
                     int32_t& value) {
-  try {
-    return SendItem(false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
-  } catch (...) {
-    return kErrInternal;
-  }
+  return SendItem(false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
 int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
                      int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value) {
-  try {
-    if (value == nullptr) return kErrInternal;
-    return ReceiptItem(kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
-                       unit != nullptr ? unit : "", price, *value);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (value == nullptr) return kErrInternal;
+  return inner::ReceiptItem(kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
+                     unit != nullptr ? unit : "", price, *value);
 }
 
-int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+int32_t inner::ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
                        int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
                        int32_t& value) {
-  try {
-    return SendItem(true, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
-  } catch (...) {
-    return kErrInternal;
-  }
+  return SendItem(true, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
-int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
-  try {
-    if (int32_t r = LinkCheck(false)) return r;
-    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
-    if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
-    if (int32_t r = CheckReceiptStatus()) return r;
-    if (type < 0 || type > kLastPackageType) return kErrPackageType;
-    // The amount travels unsigned.
-    if (amount < 0) return kErrInternal;
-    const std::vector<uint8_t> frame = PackageFrame(static_cast<uint8_t>(type), number1, number2,
-                                                    static_cast<uint32_t>(amount));
-    uint8_t answer = 0;
-    if (int32_t r = ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1))) {
+int32_t inner::PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
+  if (int32_t r = LinkCheck(false)) return r;
+  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
+  if (int32_t r = CheckReceiptStatus()) return r;
+  if (type < 0 || type > kLastPackageType) return kErrPackageType;
+  // The amount travels unsigned.
+  if (amount < 0) return kErrInternal;
+  const std::vector<uint8_t> frame = PackageFrame(static_cast<uint8_t>(type), number1, number2,
+                                                  static_cast<uint32_t>(amount));
+  uint8_t answer = 0;
+  if (int32_t r = ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1))) {
+    return r;
+  }
+  return answer == kAck ? kOk : kErrNak;
+}
+
+int32_t inner::PrintSubtotal() {
+  if (int32_t r = LinkCheck(false)) return r;
+  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
+  return ExecuteSequence(kCmdSubtotal, 0);
+}
+
+int32_t inner::ReceiptEnd(int32_t discount) {
+  if (int32_t r = LinkCheck(false)) return r;
+  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = CheckReceiptStatus()) return r;
+  uint32_t percent = static_cast<uint32_t>(discount);
+  if (percent >= 1 && percent <= kMaxDiscount) {
+    if (int32_t r =
+            ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
       return r;
     }
-    return answer == kAck ? kOk : kErrNak;
-  } catch (...) {
-    return kErrInternal;
+  } else {
+    percent = 0;
   }
+  if (int32_t r = CheckReceiptStatus()) return r;
+  const uint64_t total = DiscountedTotal(DriverState.VatTotals, percent);
+  if (total > kMaxU32) return kErrInternal;
+  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))
+    return r;
+  if (int32_t r = CheckReceiptStatus()) return r;
+  if (int32_t r = SendPayments()) return r;
+  if (int32_t r = SendTrailerLines()) return r;
+  if (int32_t r = CheckReceiptStatus()) return r;
+  return FinishReceipt();
 }
 
-int32_t PrintSubtotal() {
-  try {
-    if (int32_t r = LinkCheck(false)) return r;
-    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
-    if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
-    return ExecuteSequence(kCmdSubtotal, 0);
-  } catch (...) {
-    return kErrInternal;
-  }
-}
-
-int32_t ReceiptEnd(int32_t discount) {
-  try {
-    if (int32_t r = LinkCheck(false)) return r;
-    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
-    if (int32_t r = CheckReceiptStatus()) return r;
-    uint32_t percent = static_cast<uint32_t>(discount);
-    if (percent >= 1 && percent <= kMaxDiscount) {
-      if (int32_t r = ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
-        return r;
-      }
-    } else {
-      percent = 0;
-    }
-    if (int32_t r = CheckReceiptStatus()) return r;
-    const uint64_t total = DiscountedTotal(DriverState.VatTotals, percent);
-    if (total > kMaxU32) return kErrInternal;
-    if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
-    if (int32_t r = CheckReceiptStatus()) return r;
-    if (int32_t r = SendPayments()) return r;
-    if (int32_t r = SendTrailerLines()) return r;
-    if (int32_t r = CheckReceiptStatus()) return r;
-    return FinishReceipt();
-  } catch (...) {
-    return kErrInternal;
-  }
-}
-
-int32_t ReceiptCancel() {
-  try {
-    if (int32_t r = LinkCheck(false)) return r;
-    if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
-    if (int32_t r = CheckReceiptStatus()) return r;
-    const uint64_t total = PlainTotal();
-    if (total > kMaxU32) return kErrInternal;
-    if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total)))) return r;
-    const int32_t r = ExecuteSequence(kCmdCancel, 1);
-    if (r == kErrReceiptNotBegun) {
-      // The printer has no receipt open: there is nothing left to cancel.
-      DriverState.ReceiptOpen = false;
-      return r;
-    }
-    if (r != kOk && !(r == kErrNak && DriverState.ItemCount == 0)) return r;
-    DriverState.ItemCount = 0;
+int32_t inner::ReceiptCancel() {
+  if (int32_t r = LinkCheck(false)) return r;
+  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = CheckReceiptStatus()) return r;
+  const uint64_t total = PlainTotal();
+  if (total > kMaxU32) return kErrInternal;
+  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))
+    return r;
+  const int32_t r = ExecuteSequence(kCmdCancel, 1);
+  if (r == kErrReceiptNotBegun) {
+    // The printer has no receipt open: there is nothing left to cancel.
     DriverState.ReceiptOpen = false;
-    return PrintControl(kPrintoutMode);
-  } catch (...) {
-    return kErrInternal;
+    return r;
   }
+  if (r != kOk && !(r == kErrNak && DriverState.ItemCount == 0)) return r;
+  DriverState.ItemCount = 0;
+  DriverState.ReceiptOpen = false;
+  return inner::PrintControl(kPrintoutMode);
 }
 
-int32_t ReadTotal(std::string& total) {
-  try {
-    if (int32_t r = LinkCheck(false)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    if (int32_t r = CheckTotalsDevice()) return r;
-    bool defined = false;
-    if (int32_t r = CheckVATDefined(defined)) return r;
-    if (!defined) return kErrNoVatRates;
-    std::array<uint64_t, kRateCount> totals{};
-    if (int32_t r = ReadPrinterTotals(totals)) return r;
-    uint64_t sum = 0;
-    for (uint64_t t : totals) sum += t;
-    total = std::to_string(sum);
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::ReadTotal(std::string& total) {
+  if (int32_t r = LinkCheck(false)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = CheckTotalsDevice()) return r;
+  bool defined = false;
+  if (int32_t r = inner::CheckVATDefined(defined)) return r;
+  if (!defined) return kErrNoVatRates;
+  std::array<uint64_t, kRateCount> totals{};
+  if (int32_t r = ReadPrinterTotals(totals)) return r;
+  uint64_t sum = 0;
+  for (uint64_t t : totals) sum += t;
+  total = std::to_string(sum);
+  return kOk;
 }
 
 int32_t pReadTotal(char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
-  try {
-    std::string total;
-    const int32_t r = ReadTotal(total);
-    CopyTotal(total, buffer);
-    return r;
-  } catch (...) {
-    return kErrInternal;
-  }
+  std::string total;
+  const int32_t r = inner::ReadTotal(total);
+  CopyTotal(total, buffer);
+  return r;
 }
 
-int32_t ReadSelTotal(const std::string& rate, std::string& total) {
-  try {
-    if (int32_t r = LinkCheck(false)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    if (int32_t r = CheckTotalsDevice()) return r;
-    // Rates the printer does not report (a 4- or 6-rate model) are undefined.
-    std::array<int32_t, kRateCount> rates;
-    rates.fill(kVatUndefined);
-    int32_t count = 0;
-    if (int32_t r = ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4], rates[5],
-                            rates[6])) {
-      return r;
-    }
-    if (rate.empty()) return kErrInternal;
-    const uint8_t index = static_cast<uint8_t>(rate[0]) & 7;
-    if (index == 0) return kErrInternal;
-    const bool sumOfAll = rate == "+";
-    if (!sumOfAll && rates[index - 1] == kVatUndefined) return kErrVatUndefined;
-    std::array<uint64_t, kRateCount> totals{};
-    if (int32_t r = ReadPrinterTotals(totals)) return r;
-    uint64_t value = 0;
-    if (sumOfAll) {
-      for (uint64_t t : totals) value += t;
-    } else if (rate.size() == 1 && rate[0] >= 'A' && rate[0] <= 'G') {
-      value = totals[static_cast<size_t>(rate[0] - 'A')];
-    } else {
-      return kErrRateText;
-    }
-    total = std::to_string(value);
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
+int32_t inner::ReadSelTotal(const std::string& rate, std::string& total) {
+  if (int32_t r = LinkCheck(false)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = CheckTotalsDevice()) return r;
+  // Rates the printer does not report (a 4- or 6-rate model) are undefined.
+  std::array<int32_t, kRateCount> rates;
+  rates.fill(kVatUndefined);
+  int32_t count = 0;
+  if (int32_t r = inner::ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4], rates[5],
+                          rates[6])) {
+    return r;
   }
+  if (rate.empty()) return kErrInternal;
+  const uint8_t index = static_cast<uint8_t>(rate[0]) & 7;
+  if (index == 0) return kErrInternal;
+  const bool sumOfAll = rate == "+";
+  if (!sumOfAll && rates[index - 1] == kVatUndefined) return kErrVatUndefined;
+  std::array<uint64_t, kRateCount> totals{};
+  if (int32_t r = ReadPrinterTotals(totals)) return r;
+  uint64_t value = 0;
+  if (sumOfAll) {
+    for (uint64_t t : totals) value += t;
+  } else if (rate.size() == 1 && rate[0] >= 'A' && rate[0] <= 'G') {
+    value = totals[static_cast<size_t>(rate[0] - 'A')];
+  } else {
+    return kErrRateText;
+  }
+  total = std::to_string(value);
+  return kOk;
 }
 
 int32_t pReadSelTotal(const char* rate, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
-  try {
-    std::string total;
-    const int32_t r = ReadSelTotal(rate != nullptr ? rate : "", total);
-    if (r == kOk) CopyTotal(total, buffer);
-    return r;
-  } catch (...) {
-    return kErrInternal;
-  }
+  std::string total;
+  const int32_t r = inner::ReadSelTotal(rate != nullptr ? rate : "", total);
+  if (r == kOk) CopyTotal(total, buffer);
+  return r;
 }
 
 int32_t CharsInArticleName(const std::string& name) { return CountSignificant(name); }

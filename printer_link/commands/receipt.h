@@ -72,4 +72,21 @@ uint64_t DiscountedPart(uint32_t rateTotal, uint32_t discount);
 // The receipt total: the sum of the seven discounted parts (64 bits).
 uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t discount);
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t ReceiptBegin();
+int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                    int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                    int32_t& value);
+int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                       int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                       int32_t& value);
+int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount);
+int32_t PrintSubtotal();
+int32_t ReceiptEnd(int32_t discount);
+int32_t ReceiptCancel();
+int32_t ReadTotal(std::string& total);
+int32_t ReadSelTotal(const std::string& rate, std::string& total);
+}  // namespace inner
+
 }  // namespace kavoruw

@@ -1,5 +1,6 @@
 #include "printer_link/commands/receipt_buffers.h"
 #include "kavoruw_codes.h"
+#include "printer_link/link/driver_state.h"
 
 #include <string_view>
 #include <utility>
@@ -13,89 +14,59 @@ constexpr uint32_t kMaxLineCode = 15;
 
 }  // namespace
 
-int32_t FillPayment(int32_t slot, const std::string& name, int32_t amount, int32_t amount2) {
-  try {
-    // Unsigned, so that negative slot numbers are out of range too.
-    const uint32_t number = static_cast<uint32_t>(slot);
-    if (number < 1 || number > kPaymentSlotCount) return kErrParameterRange;
-    if (amount < 0 || amount2 < 0) return kErrParameterRange;
-    std::string fixed = name.substr(0, kPaymentNameLength);
-    fixed.resize(kPaymentNameLength, ' ');
-    TPaymentSlot& target = DriverState.PaymentSlot[number - 1];
-    target.name = std::move(fixed);
-    target.amount = amount;
-    target.amount2 = amount2;
-    return 0;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::FillPayment(int32_t slot, const std::string& name, int32_t amount, int32_t amount2) {
+  // Unsigned, so that negative slot numbers are out of range too.
+  const uint32_t number = static_cast<uint32_t>(slot);
+  if (number < 1 || number > kPaymentSlotCount) return kErrParameterRange;
+  if (amount < 0 || amount2 < 0) return kErrParameterRange;
+  std::string fixed = name.substr(0, kPaymentNameLength);
+  fixed.resize(kPaymentNameLength, ' ');
+  TPaymentSlot& target = DriverState.PaymentSlot[number - 1];
+  target.name = std::move(fixed);
+  target.amount = amount;
+  target.amount2 = amount2;
+  return 0;
 }
 
 int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amount2) {
-  try {
-    return FillPayment(slot, name != nullptr ? std::string(name) : std::string(), amount,
-                       amount2);
-  } catch (...) {
-    return kErrInternal;
-  }
+  return inner::FillPayment(slot, name != nullptr ? std::string(name) : std::string(), amount,
+                     amount2);
 }
 
-int32_t FillLines(int32_t code, const std::string& text, int32_t* freeSlots) {
-  try {
-    std::string_view kept(text);
-    kept = kept.substr(0, kept.find('\0'));
-    kept = kept.substr(0, kMaxTrailerTextLength);
-    if (static_cast<uint32_t>(code) > kMaxLineCode) return kErrParameterRange;
-    if (freeSlots == nullptr) return kErrInternal;
-    int32_t empty = 0;
-    for (const TTrailerLine& line : DriverState.TrailerLine) {
-      if (line.code == kEmptyTrailerLine) ++empty;
-    }
-    *freeSlots = empty;
-    if (empty == 0) return kErrAllLinesUsed;
-    for (TTrailerLine& line : DriverState.TrailerLine) {
-      if (line.code != kEmptyTrailerLine) continue;
-      line.text.assign(kept);
-      line.code = static_cast<uint8_t>(code);
-      break;
-    }
-    *freeSlots = empty - 1;
-    return 0;
-  } catch (...) {
-    return kErrInternal;
+int32_t inner::FillLines(int32_t code, const std::string& text, int32_t* freeSlots) {
+  std::string_view kept(text);
+  kept = kept.substr(0, kept.find('\0'));
+  kept = kept.substr(0, kMaxTrailerTextLength);
+  if (static_cast<uint32_t>(code) > kMaxLineCode) return kErrParameterRange;
+  if (freeSlots == nullptr) return kErrInternal;
+  int32_t empty = 0;
+  for (const TTrailerLine& line : DriverState.TrailerLine) {
+    if (line.code == kEmptyTrailerLine) ++empty;
   }
+  *freeSlots = empty;
+  if (empty == 0) return kErrAllLinesUsed;
+  for (TTrailerLine& line : DriverState.TrailerLine) {
+    if (line.code != kEmptyTrailerLine) continue;
+    line.text.assign(kept);
+    line.code = static_cast<uint8_t>(code);
+    break;
+  }
+  *freeSlots = empty - 1;
+  return 0;
 }
 
 int32_t pFillLines(int32_t code, const char* text, int32_t* freeSlots) {
-  try {
-    return FillLines(code, text != nullptr ? std::string(text) : std::string(), freeSlots);
-  } catch (...) {
-    return kErrInternal;
-  }
+  return inner::FillLines(code, text != nullptr ? std::string(text) : std::string(), freeSlots);
 }
 
-int32_t ErasePayments() {
-  try {
-    for (TPaymentSlot& slot : DriverState.PaymentSlot) slot = TPaymentSlot{};
-    return 0;
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::ErasePayments() {
+  ClearPaymentSlots();
+  return 0;
 }
 
-int32_t EraseLines() {
-  try {
-    for (TTrailerLine& line : DriverState.TrailerLine) line = TTrailerLine{};
-    return 0;
-  } catch (...) {
-    return kErrInternal;
-  }
-}
-
-int32_t ClearReceiptBuffers() {
-  const int32_t payments = ErasePayments();
-  const int32_t lines = EraseLines();
-  return payments != 0 ? payments : lines;
+int32_t inner::EraseLines() {
+  ClearTrailerLines();
+  return 0;
 }
 
 }  // namespace kavoruw

@@ -18,7 +18,13 @@ int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amo
 // A null text is the empty text.
 int32_t pFillLines(int32_t code, const char* text, int32_t* freeSlots);
 
-// Empties both sets; the link initialisation starts every session with it.
-int32_t ClearReceiptBuffers();
+
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t FillPayment(int32_t slot, const std::string& name, int32_t amount, int32_t amount2);
+int32_t FillLines(int32_t code, const std::string& text, int32_t* freeSlots);
+int32_t ErasePayments();
+int32_t EraseLines();
+}  // namespace inner
 
 }  // namespace kavoruw

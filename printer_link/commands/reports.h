@@ -21,4 +21,20 @@ std::vector<uint8_t> NumberReportRecord(int32_t kind, int32_t from, int32_t to);
 // 4 and 5, none for any other kind.
 std::vector<uint8_t> PeriodicReportRecord(TPeriodReportKind kind, const ReportParams& params);
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t DailyReport(int32_t flag);
+int32_t LockedArticlesReport();
+int32_t FixedDescriptionsReport();
+int32_t PrinterStatusReport();
+int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
+                     int32_t d2);
+int32_t MonthlyReport(int32_t kind, int32_t year, int32_t month);
+int32_t NumberReport(int32_t kind, int32_t from, int32_t to);
+int32_t PeriodicReportByKind(TPeriodReportKind kind, const ReportParams& params);
+int32_t ReceiptNumber(int32_t& n);
+int32_t DailyReportNumber(int32_t& n);
+int32_t PrinterNumber(int32_t& number, std::string& code);
+}  // namespace inner
+
 }  // namespace kavoruw

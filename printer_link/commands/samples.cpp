@@ -3,12 +3,12 @@
 #include <string_view>
 
 #include "printer_link/commands/code_page.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
 #include "printer_link/link/link.h"
-#include "printer_link/device/print_control.h"
+#include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt.h"
 
 namespace kavoruw {
@@ -62,7 +62,7 @@ int32_t PrintSample(const std::vector<uint8_t>& data) {
   if (DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
   if (int32_t r = ExecuteSequence(kCmdSample, 1, data)) return r;
-  return PrintControl(kPrintoutMode);
+  return inner::PrintControl(kPrintoutMode);
 }
 
 }  // namespace
@@ -117,43 +117,30 @@ std::vector<uint8_t> CashReportData() {
   return data;
 }
 
-int32_t SamplePrintCashState(const std::string& t1, const std::string& t2, const std::string& t3,
-                             const std::string& t4, const std::string& t5, const std::string& t6) {
+int32_t inner::SamplePrintCashState(const std::string& t1, const std::string& t2,
+                                    const std::string& t3, const std::string& t4,
+                                    const std::string& t5, const std::string& t6) {
   ShowProgressText("Wydruk przykładowy: \"Stan kasy\"");
-  try {
-    return PrintSample(CashStateData({t1, t2, t3, t4, t5, t6}));
-  } catch (...) {
-    return kErrInternal;
-  }
+  return PrintSample(CashStateData({t1, t2, t3, t4, t5, t6}));
 }
 
-int32_t SamplePrintCashIn(const std::string& t1, const std::string& t2, const std::string& t3,
-                          const std::string& t4, const std::string& t5) {
+int32_t inner::SamplePrintCashIn(const std::string& t1, const std::string& t2,
+                                 const std::string& t3, const std::string& t4,
+                                 const std::string& t5) {
   ShowProgressText("Wydruk przykładowy: \"Wpłata do kasy\"");
-  try {
-    return PrintSample(CashInData({t1, t2, t3, t4, t5}));
-  } catch (...) {
-    return kErrInternal;
-  }
+  return PrintSample(CashInData({t1, t2, t3, t4, t5}));
 }
 
-int32_t SamplePrintCashOut(const std::string& t1, const std::string& t2, const std::string& t3,
-                           const std::string& t4, const std::string& t5) {
+int32_t inner::SamplePrintCashOut(const std::string& t1, const std::string& t2,
+                                  const std::string& t3, const std::string& t4,
+                                  const std::string& t5) {
   ShowProgressText("Wydruk przykładowy: \"Wypłata z kasy\"");
-  try {
-    return PrintSample(CashOutData({t1, t2, t3, t4, t5}));
-  } catch (...) {
-    return kErrInternal;
-  }
+  return PrintSample(CashOutData({t1, t2, t3, t4, t5}));
 }
 
-int32_t SamplePrintCashReport() {
+int32_t inner::SamplePrintCashReport() {
   ShowProgressText("Wydruk przykładowy: \"Bieżący raport kasowy\"");
-  try {
-    return PrintSample(CashReportData());
-  } catch (...) {
-    return kErrInternal;
-  }
+  return PrintSample(CashReportData());
 }
 
 }  // namespace kavoruw

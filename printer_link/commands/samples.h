@@ -19,4 +19,15 @@ std::vector<uint8_t> CashInData(const std::array<std::string, 5>& texts);
 std::vector<uint8_t> CashOutData(const std::array<std::string, 5>& texts);
 std::vector<uint8_t> CashReportData();
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t SamplePrintCashState(const std::string& t1, const std::string& t2, const std::string& t3,
+                             const std::string& t4, const std::string& t5, const std::string& t6);
+int32_t SamplePrintCashIn(const std::string& t1, const std::string& t2, const std::string& t3,
+                          const std::string& t4, const std::string& t5);
+int32_t SamplePrintCashOut(const std::string& t1, const std::string& t2, const std::string& t3,
+                           const std::string& t4, const std::string& t5);
+int32_t SamplePrintCashReport();
+}  // namespace inner
+
 }  // namespace kavoruw

@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "printer_link/commands/code_page.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
 #include "printer_link/link/link.h"
-#include "printer_link/device/print_control.h"
+#include "printer_link/commands/print_control.h"
 
 namespace kavoruw {
 
@@ -46,15 +46,11 @@ void AppendCp852(std::vector<uint8_t>& record, std::string_view text) {
 // WriteFeedCount and WriteLineFeed differ only in their progress text.
 int32_t SendFeedCount(std::string_view progressText, int64_t n) {
   ShowProgressText(progressText);
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    if (n < 0 || n > 0xFF) return kErrInternal;
-    const uint8_t data[] = {static_cast<uint8_t>(n)};
-    return ExecuteSequence(kWriteFeedCount, 1, data);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(true)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (n < 0 || n > 0xFF) return kErrInternal;
+  const uint8_t data[] = {static_cast<uint8_t>(n)};
+  return ExecuteSequence(kWriteFeedCount, 1, data);
 }
 
 // The common part of both unique-number reads: 11 characters in answer[0..10].
@@ -100,148 +96,112 @@ std::vector<uint8_t> UserDataControlRecord(const std::string& line1, const std::
   return record;
 }
 
-int32_t OpenDrawer(int32_t drawer) {
+int32_t inner::OpenDrawer(int32_t drawer) {
   ShowProgressText("Otwarcie szuflady...");
-  try {
-    if (int32_t r = LinkCheck(false)) return r;
-    if (drawer < 1 || drawer > 3) return kErrDrawerNumber;
-    return ExecuteSequence(static_cast<uint8_t>(kOpenDrawer1 + drawer - 1), 1);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(false)) return r;
+  if (drawer < 1 || drawer > 3) return kErrDrawerNumber;
+  return ExecuteSequence(static_cast<uint8_t>(kOpenDrawer1 + drawer - 1), 1);
 }
 
-int32_t SetPrinterNumber(const std::string& number, const std::string& code) {
+int32_t inner::SetPrinterNumber(const std::string& number, const std::string& code) {
   ShowProgressText("Zapis numeru drukarki i kodu obsługującego...");
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    const std::vector<uint8_t> record = PrinterNumberRecord(number, code);
-    if (record.empty()) return kErrInternal;
-    return ExecuteSequence(kSetPrinterNumber, 1, record);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(true)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  const std::vector<uint8_t> record = PrinterNumberRecord(number, code);
+  if (record.empty()) return kErrInternal;
+  return ExecuteSequence(kSetPrinterNumber, 1, record);
 }
 
-int32_t WriteFeedCount(uint32_t n) { return SendFeedCount("Zapis ilosci wysuwów...", n); }
+int32_t inner::WriteFeedCount(uint32_t n) { return SendFeedCount("Zapis ilosci wysuwów...", n); }
 
-int32_t WriteLineFeed(int32_t n) {
+int32_t inner::WriteLineFeed(int32_t n) {
   return SendFeedCount("Zapis ilosci wierszy do wysunięcia...", n);
 }
 
-int32_t SetRoundingType(uint32_t mode) {
+int32_t inner::SetRoundingType(uint32_t mode) {
   ShowProgressText("Zapis typu zaokrąglenia...");
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    // '0' + mode must still fit the byte: modes above 207 are out of range.
-    if (mode > 0xFF - '0') return kErrInternal;
-    const uint8_t data[] = {static_cast<uint8_t>('0' + mode)};
-    return ExecuteSequence(kSetRounding, 1, data);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(true)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  // '0' + mode must still fit the byte: modes above 207 are out of range.
+  if (mode > 0xFF - '0') return kErrInternal;
+  const uint8_t data[] = {static_cast<uint8_t>('0' + mode)};
+  return ExecuteSequence(kSetRounding, 1, data);
 }
 
-int32_t DisplayTest(uint32_t step) {
+int32_t inner::DisplayTest(uint32_t step) {
   ShowProgressText("Test wyswietlacza...");
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    // Only a failed read stops the test; the bits are not looked at.
-    uint8_t s2 = 0;
-    if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    if (step > 0xFF) return kErrInternal;
-    const uint8_t data[] = {static_cast<uint8_t>(step)};
-    return ExecuteSequence(kDisplayTest, 1, data);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(true)) return r;
+  // Only a failed read stops the test; the bits are not looked at.
+  uint8_t s2 = 0;
+  if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (step > 0xFF) return kErrInternal;
+  const uint8_t data[] = {static_cast<uint8_t>(step)};
+  return ExecuteSequence(kDisplayTest, 1, data);
 }
 
-int32_t ClearPriceBuffer() {
+int32_t inner::ClearPriceBuffer() {
   ShowProgressText("Kasowanie bufora wycen...");
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    if (int32_t r = StatusGate()) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    return ExecuteSequence(kClearPriceBuffer, 1);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(true)) return r;
+  if (int32_t r = StatusGate()) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  return ExecuteSequence(kClearPriceBuffer, 1);
 }
 
-int32_t EpromTest() {
+int32_t inner::EpromTest() {
   ShowProgressText("Test pamięci EPROM...");
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    if (int32_t r = StatusGate()) return r;
-    if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-    if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-    if (int32_t r = ExecuteSequence(kEpromTest, 1)) return r;
-    return PrintControl(kPrintoutMode);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(true)) return r;
+  if (int32_t r = StatusGate()) return r;
+  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
+  if (int32_t r = ExecuteSequence(kEpromTest, 1)) return r;
+  return inner::PrintControl(kPrintoutMode);
 }
 
-int32_t RemotePrinterOff() {
+int32_t inner::RemotePrinterOff() {
   ShowProgressText("Wyłączenie drukarki...");
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    static constexpr uint8_t kData[] = {'0', '0', '0', '0', '0'};
-    return ExecuteSequence(kPowerOff, 1, kData);
-  } catch (...) {
-    return kErrInternal;
-  }
+  if (int32_t r = LinkCheck(true)) return r;
+  static constexpr uint8_t kData[] = {'0', '0', '0', '0', '0'};
+  return ExecuteSequence(kPowerOff, 1, kData);
 }
 
-int32_t ReadUniqueNumber(std::string& number) {
+int32_t inner::ReadUniqueNumber(std::string& number) {
   ShowProgressText("Odczyt numeru unikatowego...");
-  try {
-    number.clear();
-    Block answer{};
-    if (int32_t r = ReadUniqueAnswer(answer)) return r;
-    const char* chars = reinterpret_cast<const char*>(answer.data());
-    number.assign(chars, 3);
-    number += ' ';
-    number.append(chars + 3, kUniqueNumberLength - 3);
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
-  }
+  number.clear();
+  Block answer{};
+  if (int32_t r = ReadUniqueAnswer(answer)) return r;
+  const char* chars = reinterpret_cast<const char*>(answer.data());
+  number.assign(chars, 3);
+  number += ' ';
+  number.append(chars + 3, kUniqueNumberLength - 3);
+  return kOk;
 }
 
 int32_t pReadUniqueNumber(char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
-  try {
-    buffer[0] = '\0';
-    Block answer{};
-    if (int32_t r = ReadUniqueAnswer(answer)) return r;
-    std::memcpy(buffer, answer.data(), kUniqueNumberLength);
-    buffer[kUniqueNumberLength] = '\0';
-    return kOk;
-  } catch (...) {
-    return kErrInternal;
-  }
+  buffer[0] = '\0';
+  Block answer{};
+  if (int32_t r = ReadUniqueAnswer(answer)) return r;
+  std::memcpy(buffer, answer.data(), kUniqueNumberLength);
+  buffer[kUniqueNumberLength] = '\0';
+  return kOk;
 }
 
-int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3,
+int32_t inner::ReadUserData(std::string& line1, std::string& line2, std::string& line3,
                      std::string& line4) {
   const std::array<std::string*, 4> lines{&line1, &line2, &line3, &line4};
   for (std::string* line : lines) line->clear();
   ShowProgressText("Odczyt danych użytkownika...");
   if (int32_t r = LinkCheck(true)) return r;
   uint8_t s2 = 0;
-  if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
+  if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
   if (s2 & status::kCmosErased) return kErrCmosErased;
   uint8_t s1 = 0;
-  if (int32_t r = ReadShortStatus(kFiscalStatus, s1)) return r;
+  if (int32_t r = ReadStatusByte(kFiscalStatus, s1)) return r;
   if (!(s1 & status::kUserData)) return kErrNoUserData;
   uint8_t kind = 0;
   uint32_t version = 0;
-  if (int32_t r = ReadDeviceType(kind, version)) return r;
+  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
   if (!HasUserDataRead(kind)) return kErrNotOnThisDevice;
   const uint8_t command = kind == 6 ? kReadUserDataPharmacy : kReadUserData;
   for (uint8_t n = 1; n <= lines.size(); ++n) {
@@ -253,38 +213,30 @@ int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3,
   return kOk;
 }
 
-int32_t WriteUserData(uint32_t lineNo, uint32_t width, const std::string& text) {
-  try {
-    if (int32_t r = LinkCheck(true)) return r;
-    if (int32_t r = StatusGate()) return r;
-    const std::vector<uint8_t> record = UserDataLineRecord(lineNo, width, text);
-    if (record.empty()) return kErrInternal;
-    uint8_t result = 0;
-    if (int32_t r = ExecuteSequence(kWriteUserData, 1, record, nullptr, std::span(&result, 1))) {
-      return r;
-    }
-    return result == 0 ? kOk : kErrUserDataNotWritten;
-  } catch (...) {
-    return kErrInternal;
+int32_t inner::WriteUserData(uint32_t lineNo, uint32_t width, const std::string& text) {
+  if (int32_t r = LinkCheck(true)) return r;
+  if (int32_t r = StatusGate()) return r;
+  const std::vector<uint8_t> record = UserDataLineRecord(lineNo, width, text);
+  if (record.empty()) return kErrInternal;
+  uint8_t result = 0;
+  if (int32_t r = ExecuteSequence(kWriteUserData, 1, record, nullptr, std::span(&result, 1))) {
+    return r;
   }
+  return result == 0 ? kOk : kErrUserDataNotWritten;
 }
 
-int32_t PrintUserDataControl(const std::string& line1, const std::string& line2,
+int32_t inner::PrintUserDataControl(const std::string& line1, const std::string& line2,
                              const std::string& line3, const std::string& line4) {
   ShowProgressText("Wydruk kontrolny danych użytkownika...");
-  try {
-    // A line of another width has no width byte: refused before the printer
-    // is asked anything.
-    const std::vector<uint8_t> record = UserDataControlRecord(line1, line2, line3, line4);
-    if (record.empty()) return kErrInternal;
-    if (int32_t r = LinkCheck(true)) return r;
-    if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-    if (int32_t r = StatusGate()) return r;
-    if (int32_t r = ExecuteSequence(kPrintUserData, 1, record)) return r;
-    return PrintControl(kPrintoutMode);
-  } catch (...) {
-    return kErrInternal;
-  }
+  // A line of another width has no width byte: refused before the printer
+  // is asked anything.
+  const std::vector<uint8_t> record = UserDataControlRecord(line1, line2, line3, line4);
+  if (record.empty()) return kErrInternal;
+  if (int32_t r = LinkCheck(true)) return r;
+  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
+  if (int32_t r = StatusGate()) return r;
+  if (int32_t r = ExecuteSequence(kPrintUserData, 1, record)) return r;
+  return inner::PrintControl(kPrintoutMode);
 }
 
 }  // namespace kavoruw

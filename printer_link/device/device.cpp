@@ -1,12 +1,11 @@
 #include "printer_link/device/device.h"
 
 #include <array>
+#include <utility>
 
-#include "printer_link/commands/console_hooks.h"
-#include "printer_link/link/driver_state.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link/link.h"
 
 namespace kavoruw {
 
@@ -24,36 +23,40 @@ constexpr uint8_t kTypeMx720A7 = 17;
 constexpr uint8_t kTypePharmacy = 18;
 constexpr uint8_t kTypeKavor = 44;
 
-// Sends a long status command and stores its byte as soon as it arrives.
-int32_t ReadLongStatus(uint8_t command, uint8_t& value) {
-  Block answer{};
-  int32_t r = ExecuteSequence(command, 2, {}, &answer);
-  if (r == 0) value = answer[0];
-  return r;
-}
-
 }  // namespace
 
 std::string DeviceKindName(uint32_t kind) {
   return kind < kDeviceNames.size() ? kDeviceNames[kind] : "NIEZNANE";
 }
 
-int32_t ReadShortStatus(uint8_t command, uint8_t& value) {
+int32_t ReadStatusByte(uint8_t command, uint8_t& value) {
+  // A short form answers the byte alone, a long one ACK and the byte.
+  const uint8_t answerLen = IsStatusCommand(command) ? 1 : 2;
   Block answer{};
-  int32_t r = ExecuteSequence(command, 1, {}, &answer);
+  int32_t r = ExecuteSequence(command, answerLen, {}, &answer);
   if (r == 0) value = answer[0];
   return r;
 }
 
+int32_t ReadStatusSet(TStatusSet& s) {
+  for (auto [command, value] : {std::pair{kFiscalStatus, &s.fiscal},
+                                std::pair{kPrinterStatus, &s.printer},
+                                std::pair{kPrintStatus, &s.print},
+                                std::pair{kServiceStatus, &s.service}}) {
+    if (int32_t r = ReadStatusByte(command, *value)) return r;
+  }
+  return 0;
+}
+
 int32_t StatusGate() {
   uint8_t s2 = 0;
-  if (int32_t r = ReadShortStatus(kPrinterStatus, s2)) return r;
+  if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
   if (s2 & status::kCmosErased) return kErrCmosErased;
   if (s2 & status::kNoControllerLink) return kErrNoControllerLink;
   return kOk;
 }
 
-int32_t ReadDeviceType(uint8_t& kind, uint32_t& version) {
+int32_t inner::ReadDeviceType(uint8_t& kind, uint32_t& version) {
   ShowProgressText("Odczyt typu urządzenia...");
   Block answer{};
   int32_t r = ExecuteSequence(0xFF, 2, {}, &answer);
@@ -82,35 +85,6 @@ int32_t ReadDeviceType(uint8_t& kind, uint32_t& version) {
     case kTypeKavor: return askVersion(3, 2);
     default: kind = kOtherDevice; version = 0; return 0;
   }
-}
-
-int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
-                        uint8_t& s5, uint8_t& s6) {
-  ShowProgressText("Odczyt bajtów statusu...");
-  if (int32_t r = LinkCheck(true)) return r;
-  uint8_t kind = 0;
-  uint32_t version = 0;
-  if (int32_t r = ReadDeviceType(kind, version)) return r;
-  for (auto [command, value] : {std::pair{kFiscalStatusLong, &s1}, std::pair{kPrinterStatusLong, &s2},
-                                std::pair{kPrintStatusLong, &s3}, std::pair{kServiceStatusLong, &s4}}) {
-    if (int32_t r = ReadLongStatus(command, *value)) return r;
-  }
-  count = 4;
-  const bool sixBytes = (kind == 3 && version >= 3) || (kind == 6 && version >= 6) || kind == 7;
-  if (!sixBytes) return 0;
-  count = 6;
-  if (int32_t r = ReadLongStatus(kSupplyStatusLong, s5)) return r;
-  return ReadLongStatus(kAnnulmentReasonLong, s6);
-}
-
-int32_t ReadReceiptCounter(int32_t& counter) {
-  ShowProgressText("Odczyt numeru ostatniego paragonu...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-  Block answer{};
-  if (int32_t r = ExecuteSequence('f', 3, {}, &answer)) return r;
-  counter = answer[0] + 256 * answer[1];
-  return 0;
 }
 
 }  // namespace kavoruw

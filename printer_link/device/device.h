@@ -8,13 +8,26 @@
 
 namespace kavoruw {
 
-// Reads one status byte with its short command; the engine's code.
-int32_t ReadShortStatus(uint8_t command, uint8_t& value);
+// Reads one status byte with its short or long command; the engine's code.
+int32_t ReadStatusByte(uint8_t command, uint8_t& value);
+
+// The four status bytes, asked with their short commands in this order.
+struct TStatusSet {
+  uint8_t fiscal = 0;
+  uint8_t printer = 0;
+  uint8_t print = 0;
+  uint8_t service = 0;
+};
+int32_t ReadStatusSet(TStatusSet& s);
 
 // The gate of commands that need a working printer: the printer status read
 // (its engine error), then 107 for CMOS erased and 102 for no controller link.
 int32_t StatusGate();
 
-int32_t ReadReceiptCounter(int32_t& counter);
+
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t ReadDeviceType(uint8_t& kind, uint32_t& version);
+}  // namespace inner
 
 }  // namespace kavoruw

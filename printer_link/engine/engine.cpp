@@ -126,7 +126,7 @@ uint8_t MapErrorCode(uint8_t ordinal) {
 
 bool WritePortByte(uint8_t b) { return Carry(Transfer::Write, b).ok; }
 
-bool ReadPortByte(uint8_t& b) {
+bool inner::ReadPortByte(uint8_t& b) {
   ByteResult r = Carry(Transfer::Read, 0);
   if (r.ok) b = r.byte;
   return r.ok;
@@ -140,7 +140,7 @@ uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t>
   return LastSequenceError;
 }
 
-int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
+int32_t inner::RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
                    const uint8_t* data) {
   if (cmd < 0 || cmd > 255 || answerLen < 0 || answerLen > 255 || dataLen < 0 ||
       dataLen > static_cast<int32_t>(kBlockSize) || answer == nullptr || data == nullptr) {
@@ -148,9 +148,9 @@ int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* ans
   }
   // Only the bytes that will be sent are read from the caller's block.
   Block block{};
-  const uint8_t result = ExecuteSequence(static_cast<uint8_t>(cmd), static_cast<uint8_t>(answerLen),
-                                         std::span<const uint8_t>(data, static_cast<size_t>(dataLen)),
-                                         &block);
+  const uint8_t result =
+      ExecuteSequence(static_cast<uint8_t>(cmd), static_cast<uint8_t>(answerLen),
+                      std::span<const uint8_t>(data, static_cast<size_t>(dataLen)), &block);
   if (answerLen > 0) std::memcpy(answer, block.data(), block.size());
   return result;
 }

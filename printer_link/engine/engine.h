@@ -38,4 +38,11 @@ bool WritePortByte(uint8_t b);
 uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data = {},
                         Block* answer = nullptr, std::span<uint8_t> after = {});
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+bool ReadPortByte(uint8_t& b);
+int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
+                   const uint8_t* data);
+}  // namespace inner
+
 }  // namespace kavoruw

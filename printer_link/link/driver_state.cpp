@@ -12,6 +12,16 @@ TDriverState DriverState;
 
 void ResetDriverState() { DriverState = TDriverState{}; }
 
+void ClearPaymentSlots() { DriverState.PaymentSlot.fill(TPaymentSlot{}); }
+
+void ClearTrailerLines() { DriverState.TrailerLine.fill(TTrailerLine{}); }
+
+int32_t ClearReceiptBuffers() {
+  ClearPaymentSlots();
+  ClearTrailerLines();
+  return 0;
+}
+
 void InitializeDriverUnit() { ResetDriverState(); }
 
 void FinalizeDriverUnit() {

@@ -5,10 +5,9 @@
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/api/guard.h"
+#include "printer_link/engine/range.h"
 #include "printer_link/port/link_error.h"
-#include "printer_link/device/print_control.h"
-#include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/device/print_end.h"
 
 namespace kavoruw {
 
@@ -32,80 +31,94 @@ int32_t SetUpAndConnect(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t 
 
 }  // namespace
 
-int32_t DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
+int32_t inner::DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
   if (RefusedWhileOpen()) return kErrPortInUse;
   CommPort = std::make_unique<TComm>();
   return SetUpAndConnect(port, baud, writeSec, readSec);
 }
 
-int32_t OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
-  try {
-    if (RefusedWhileOpen()) return kErrPortInUse;
-    // The new object stays in place, unopened, when the values do not fit.
-    CommPort = std::make_unique<TComm>();
-    if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
-        !InRange(readSec, 0, 65535)) {
-      return kErrInternal;
-    }
-    return SetUpAndConnect(static_cast<uint8_t>(port), baud, static_cast<uint16_t>(writeSec),
-                           static_cast<uint16_t>(readSec));
-  } catch (...) {
+int32_t inner::OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
+  if (RefusedWhileOpen()) return kErrPortInUse;
+  // The new object stays in place, unopened, when the values do not fit.
+  CommPort = std::make_unique<TComm>();
+  if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
+      !InRange(readSec, 0, 65535)) {
     return kErrInternal;
   }
+  return SetUpAndConnect(static_cast<uint8_t>(port), baud, static_cast<uint16_t>(writeSec),
+                         static_cast<uint16_t>(readSec));
 }
 
-int32_t ClosePortObject() { return CommPort ? CommPort->Close() : 0; }
+int32_t inner::ClosePortObject() { return CommPort ? CommPort->Close() : 0; }
 
-int32_t ClosePort() {
-  try {
-    return ClosePortObject();
-  } catch (...) {
-    return kErrInternal;
-  }
+int32_t inner::ClosePort() {
+  return inner::ClosePortObject();
 }
 
-bool SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
+bool inner::SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
   return CommPort && CommPort->SetTimeouts(writeSec, readSec) == 0;
 }
 
 int32_t EnsureLink(int32_t port, bool check) {
-  try {
-    if (port == 0) return kErrNoPortNumber;
-    DriverState.LinkUp = false;
-    // The totals of an open receipt are kept: its end must still send them.
-    if (!DriverState.ReceiptOpen) DriverState.VatTotals.fill(0);
-    ClearReceiptBuffers();
-    DriverState.DeviceKind = 7;
-    int32_t r = ClosePortObject();
-    if (r != 0) return r;
-    // Stored values the port cannot take end here, with the link still down.
-    if (!InRange(port, 0, 255) || DriverState.StoredBaud < 0 || !InRange(DriverState.StoredTimeout, 0, 65535)) {
-      return kErrInternal;
-    }
-    r = DoOpenPort(static_cast<uint8_t>(port), DriverState.StoredBaud, static_cast<uint16_t>(DriverState.StoredTimeout),
-                   static_cast<uint16_t>(DriverState.StoredTimeout));
-    if (r != 0) return r;
-    if (check) {
-      r = ExecuteSequence('#', 1);
-      if (r != 0 && r != kErrNak) return r;
-      if (r == 0) {
-        // The wait runs on the port just opened; it must not start another
-        // re-initialisation while DriverState.LinkUp is still false.
-        int32_t p = PrintEndOnOpenedLink();
-        if (p != 0) return p;
-      }
-      uint32_t version = 0;
-      r = ReadDeviceType(DriverState.DeviceKind, version);
-    } else {
-      r = 0;
-    }
-    DriverState.LinkUp = r == 0;
-    return r;
-  } catch (...) {
+  if (port == 0) return kErrNoPortNumber;
+  DriverState.LinkUp = false;
+  // The totals of an open receipt are kept: its end must still send them.
+  if (!DriverState.ReceiptOpen) DriverState.VatTotals.fill(0);
+  ClearReceiptBuffers();
+  DriverState.DeviceKind = 7;
+  int32_t r = inner::ClosePortObject();
+  if (r != 0) return r;
+  // Stored values the port cannot take end here, with the link still down.
+  if (!InRange(port, 0, 255) || DriverState.StoredBaud < 0 ||
+      !InRange(DriverState.StoredTimeout, 0, 65535)) {
     return kErrInternal;
   }
+  r = inner::DoOpenPort(static_cast<uint8_t>(port), DriverState.StoredBaud,
+                        static_cast<uint16_t>(DriverState.StoredTimeout),
+                        static_cast<uint16_t>(DriverState.StoredTimeout));
+  if (r != 0) return r;
+  if (check) {
+    r = ExecuteSequence('#', 1);
+    if (r != 0 && r != kErrNak) return r;
+    if (r == 0) {
+      // The wait runs on the port just opened; it must not start another
+      // re-initialisation while DriverState.LinkUp is still false.
+      int32_t p = PrintEndOnOpenedLink();
+      if (p != 0) return p;
+    }
+    uint32_t version = 0;
+    r = inner::ReadDeviceType(DriverState.DeviceKind, version);
+  } else {
+    r = 0;
+  }
+  DriverState.LinkUp = r == 0;
+  return r;
 }
 
-int32_t LinkCheck(bool check) { return DriverState.LinkUp ? kOk : EnsureLink(DriverState.StoredPort, check); }
+TLongReportPort::TLongReportPort() {
+  if (!CommPort) return;
+  captured_ = true;
+  port_ = CommPort->PortNumber();
+  baud_ = CommPort->BaudRate();
+  writeTimeout_ = CommPort->WriteTimeout();
+  readTimeout_ = CommPort->ReadTimeout();
+}
+
+TLongReportPort::~TLongReportPort() {
+  if (captured_) Reopen(readTimeout_);
+}
+
+int32_t TLongReportPort::Open() {
+  return captured_ ? Reopen(kLongReportReadTimeout) : kErrNoPortNumber;
+}
+
+int32_t TLongReportPort::Reopen(uint16_t readSec) {
+  if (int32_t r = inner::ClosePortObject()) return r;
+  return inner::DoOpenPort(port_, baud_, writeTimeout_, readSec);
+}
+
+int32_t LinkCheck(bool check) {
+  return DriverState.LinkUp ? kOk : EnsureLink(DriverState.StoredPort, check);
+}
 
 }  // namespace kavoruw

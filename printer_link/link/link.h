@@ -13,4 +13,47 @@ int32_t EnsureLink(int32_t port, bool check);
 // The step every command takes first: EnsureLink while the link is not up.
 int32_t LinkCheck(bool check);
 
+// The port in use, reopened with the long read time-out while the printer
+// prepares a report, and given its own time-outs back when the scope ends.
+// Its own number and speed are taken: a point-of-sale program's link must
+// survive the report.
+class TLongReportPort {
+ public:
+  TLongReportPort();
+  // A port that cannot be reopened here shows up in the next command.
+  ~TLongReportPort();
+  TLongReportPort(const TLongReportPort&) = delete;
+  TLongReportPort& operator=(const TLongReportPort&) = delete;
+
+  // Reopens the port with the long read time-out; 114 when none was open.
+  int32_t Open();
+
+ private:
+  int32_t Reopen(uint16_t readSec);
+
+  bool captured_ = false;
+  uint8_t port_ = 0;
+  int32_t baud_ = 0;
+  uint16_t writeTimeout_ = 0;
+  uint16_t readTimeout_ = 0;
+};
+
+// Runs send on the port reopened for a long report; the normal time-outs are
+// back before this returns, whichever way send ends.
+template <typename Send>
+int32_t OnLongReportPort(Send send) {
+  TLongReportPort port;
+  if (int32_t r = port.Open()) return r;
+  return send();
+}
+
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec);
+int32_t ClosePortObject();
+bool SetPortTimeouts(uint16_t writeSec, uint16_t readSec);
+int32_t OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec);
+int32_t ClosePort();
+}  // namespace inner
+
 }  // namespace kavoruw

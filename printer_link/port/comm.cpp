@@ -311,7 +311,9 @@ uint32_t TComm::WriteOneByte(const uint8_t* b) {
   return Transfer(true, &copy, 1);
 }
 
-uint32_t TComm::ReadBytes(uint8_t* destination, uint32_t n) { return Transfer(false, destination, n); }
+uint32_t TComm::ReadBytes(uint8_t* destination, uint32_t n) {
+  return Transfer(false, destination, n);
+}
 
 uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n) {
   platform::SetLastError(0);
@@ -338,7 +340,8 @@ uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n) {
       break;
     case TransferEnd::QueryFailed:
       if (write) Record("Niepoprawny zapis.");
-      else if (platform::GetLastError() == platform::kErrorOperationAborted) Record("Odczyt przerwany");
+      else if (platform::GetLastError() == platform::kErrorOperationAborted)
+        Record("Odczyt przerwany");
       else Record("Niepoprawny odczyt.");
       break;
     case TransferEnd::Aborted:

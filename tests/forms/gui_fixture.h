@@ -24,6 +24,8 @@ Application& App();
 
 class GuiTest : public ::testing::Test {
  protected:
+  // The application comes first, so a test may hold widgets as members.
+  GuiTest() { App(); }
   void SetUp() override;
   void TearDown() override;
 

@@ -224,7 +224,8 @@ TEST(TermiosTest, ParityAndStopBitsBecomeCflagBits) {
   s.Parity = kOddParity;
   s.StopBits = kTwoStopBits;
   ASSERT_TRUE(TermiosFromLineState(s, tio));
-  EXPECT_EQ(tio.c_cflag & (PARENB | PARODD | CSTOPB), static_cast<tcflag_t>(PARENB | PARODD | CSTOPB));
+  EXPECT_EQ(tio.c_cflag & (PARENB | PARODD | CSTOPB),
+            static_cast<tcflag_t>(PARENB | PARODD | CSTOPB));
   s.StopBits = 1;  // one and a half
   EXPECT_FALSE(TermiosFromLineState(s, tio));
   EXPECT_EQ(GetLastError(), kErrorInvalidParameter);
@@ -307,7 +308,8 @@ TEST_F(PtyTest, OutputPurgeNeverCutsAWrittenFrame) {
   auto port = OpenPrinterPort(1, 1);
   ASSERT_NE(port, nullptr);
   Bytes sent(6000, 0x55);
-  ASSERT_EQ(port->Write(sent.data(), static_cast<uint32_t>(sent.size()), *abort_).moved, sent.size());
+  ASSERT_EQ(port->Write(sent.data(), static_cast<uint32_t>(sent.size()), *abort_).moved,
+            sent.size());
   for (int frame = 0; frame < 3; ++frame) {
     for (int i = 0; i < 32; ++i) {
       const uint8_t b = static_cast<uint8_t>(frame * 32 + i);

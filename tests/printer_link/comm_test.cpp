@@ -9,6 +9,7 @@
 #include <functional>
 #include <future>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/engine/engine.h"
+#include "printer_link/port/hand_off.h"
 #include "printer_link/port/link_error.h"
 
 namespace kavoruw {
@@ -337,6 +339,50 @@ TEST_F(CommTest, ForcedTransferFailuresAreRecorded) {
   uint8_t b;
   EXPECT_FALSE(ReadPortByte(b));
   EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny odczyt.");
+}
+
+// The hand-off alone, with the test playing the worker.
+TEST(HandOffTest, OneCallCarriesAByteEachWayAndFailsOnceAborted) {
+  THandOff handOff;
+  // Before the first connection nothing is handed over.
+  EXPECT_FALSE(handOff.Carry(Transfer::Write, 0x1B).ok);
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
+
+  handOff.Start(platform::Event::Create(false));
+  std::vector<std::pair<Transfer, uint8_t>> seen;
+  std::thread worker([&] {
+    Transfer direction = Transfer::Write;
+    uint8_t b = 0;
+    while (handOff.NextRequest(direction, b)) {
+      seen.emplace_back(direction, b);
+      // A write moves its byte; the first read gets 0x42, the second nothing.
+      const bool moved = direction == Transfer::Write || seen.size() == 2;
+      handOff.Complete(moved ? 1 : 0, direction == Transfer::Read ? 0x42 : b);
+    }
+  });
+  EXPECT_TRUE(handOff.Carry(Transfer::Write, 0x95).ok);
+  ByteResult read = handOff.Carry(Transfer::Read, 0);
+  EXPECT_TRUE(read.ok);
+  EXPECT_EQ(read.byte, 0x42);
+  EXPECT_FALSE(handOff.Carry(Transfer::Read, 0).ok);
+  handOff.Stop();
+  worker.join();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], std::make_pair(Transfer::Write, uint8_t{0x95}));
+  EXPECT_EQ(seen[1].first, Transfer::Read);
+
+  // A byte that no worker takes waits until the port closes.
+  handOff.Start(platform::Event::Create(false));
+  std::thread closer([&] {
+    std::this_thread::sleep_for(50ms);
+    handOff.Abort();
+  });
+  EXPECT_FALSE(handOff.Carry(Transfer::Write, 0x1B).ok);
+  closer.join();
+  EXPECT_TRUE(handOff.Aborted());
+  EXPECT_TRUE(handOff.AbortEvent()->IsSet());
+  EXPECT_FALSE(handOff.Carry(Transfer::Read, 0).ok);
+  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
 // Real files in a port folder: what is not a terminal is refused.

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
+#include "printer_link/commands/status.h"
 #include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
 #include "sim_link.h"
@@ -27,8 +28,8 @@ class DeviceTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     {}});
+    SetConsoleHooks(
+        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); }, {}});
   }
   void TearDown() override {
     SetConsoleHooks({});
@@ -139,7 +140,8 @@ TEST_F(DeviceTest, StatusByteCountByModelAndVersion) {
     for (uint8_t c : {'[', 'T', 'U', 'V'}) wire.insert(wire.end(), {0x1B, c});
     if (row.count == 6) wire.insert(wire.end(), {0x1B, '_', 0x1B, 'P'});
     EXPECT_EQ(Wire(wire.size()), wire) << int(row.kind) << "/" << int(row.version);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Odczyt bajtów statusu...", "Odczyt typu urządzenia..."}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"Odczyt bajtów statusu...", "Odczyt typu urządzenia..."}));
   }
 }
 
@@ -190,7 +192,7 @@ TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
   EXPECT_EQ(ReadReceiptCounter(counter), kErrReceiptOpen);
   EXPECT_EQ(counter, -1);
   uint8_t s3 = 0;
-  EXPECT_EQ(ReadShortStatus(0x95, s3), 0);
+  EXPECT_EQ(ReadStatusByte(0x95, s3), 0);
   EXPECT_EQ(Wire(2), Frames({0x95}));
 
   Reset();

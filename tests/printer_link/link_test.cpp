@@ -2,6 +2,7 @@
 // and the driver's start-up state, against the simulated printer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <tuple>
@@ -9,7 +10,7 @@
 
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
@@ -28,8 +29,9 @@ class LinkTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     [this] { linkUpAtPump.push_back(DriverState.LinkUp); }});
+    SetConsoleHooks(
+        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+         [this] { linkUpAtPump.push_back(DriverState.LinkUp); }});
     // What a point-of-sale program stores with its initialisation.
     DriverState.StoredPort = 1;
     DriverState.StoredTimeout = 1;
@@ -53,7 +55,8 @@ class LinkTest : public testing::SimLinkTest {
   }
   bool SessionCleared() const {
     return DriverState.PaymentSlot[1].name.empty() && DriverState.PaymentSlot[1].amount == 0 &&
-           DriverState.TrailerLine[0].code == kEmptyTrailerLine && DriverState.TrailerLine[0].text.empty();
+           DriverState.TrailerLine[0].code == kEmptyTrailerLine &&
+           DriverState.TrailerLine[0].text.empty();
   }
 
   std::vector<std::string> texts;
@@ -147,6 +150,28 @@ TEST_F(LinkTest, MissingPortIsNotFoundAndDoesNotBlockTheNextOpen) {
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(DoOpenPort(1, 9600, 1, 1), 0);
   EXPECT_EQ(LinkErrorCode(), 0);
+  ExpectOnlyLinkTestFollows();
+}
+
+TEST_F(LinkTest, PortZeroIsNoSuchPortWhateverTheWorkingFolderHolds) {
+  ClosePortObject();
+  // A printer reachable as "Com0" in the working folder and in the port
+  // folder must not be opened: there is no port 0.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(portDir);
+  for (const char* name : {"Com0", "COM0"}) {
+    std::filesystem::create_symlink(sim.SlavePath(), portDir / name);
+  }
+  EXPECT_EQ(DoOpenPort(0, 9600, 1, 1), 2);
+  EXPECT_EQ(LinkErrorCode(), 2);
+  EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()),
+            "System nie potrafi znależć danego urządzenia.");
+  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_EQ(OpenPort(0, 9600, 1, 1), 2);
+  EXPECT_FALSE(CommPortIsOpen());
+  std::filesystem::current_path(cwd);
+  EXPECT_TRUE(sim.Received().empty());
+  EXPECT_EQ(DoOpenPort(1, 9600, 1, 1), 0);
   ExpectOnlyLinkTestFollows();
 }
 
@@ -288,7 +313,8 @@ TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
     ASSERT_EQ(Open(), 0);
     DriverState.StoredBaud = c.baud;
     DriverState.StoredTimeout = c.timeout;
-    EXPECT_EQ(EnsureLink(c.port, true), kErrInternal) << c.port << " " << c.baud << " " << c.timeout;
+    EXPECT_EQ(EnsureLink(c.port, true), kErrInternal)
+        << c.port << " " << c.baud << " " << c.timeout;
     EXPECT_FALSE(DriverState.LinkUp);
     EXPECT_FALSE(CommPortIsOpen());
   }
@@ -300,13 +326,14 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
   // up, with the link still down until the identification.
   sim.State()->job = {0, 2, 1, 0};
   const TComm* seen = nullptr;
-  SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                   [&] {
-                     linkUpAtPump.push_back(DriverState.LinkUp);
-                     if (!seen) seen = CommPort.get();
-                     EXPECT_EQ(CommPort.get(), seen);
-                     EXPECT_TRUE(CommPortIsOpen());
-                   }});
+  SetConsoleHooks(
+      {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+       [&] {
+         linkUpAtPump.push_back(DriverState.LinkUp);
+         if (!seen) seen = CommPort.get();
+         EXPECT_EQ(CommPort.get(), seen);
+         EXPECT_TRUE(CommPortIsOpen());
+       }});
   DriverState.LinkUp = false;
   EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
   EXPECT_TRUE(DriverState.LinkUp);

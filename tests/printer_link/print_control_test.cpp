@@ -11,11 +11,11 @@
 
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
-#include "printer_link/device/print_control.h"
+#include "printer_link/commands/print_control.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -51,11 +51,12 @@ class PrintControlTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-                     [this] {
-                       ++pumps;
-                       if (onPump) onPump(pumps);
-                     }});
+    SetConsoleHooks(
+        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+         [this] {
+           ++pumps;
+           if (onPump) onPump(pumps);
+         }});
   }
   void TearDown() override {
     SetConsoleHooks({});
@@ -227,7 +228,7 @@ TEST_F(PrintControlTest, PrintResumeOnItsOwn) {
   EXPECT_EQ(PrintResume(), kErrReceiptOpen);
   DriverState.ReceiptOpen = false;
   uint8_t s3 = 0xEE;
-  EXPECT_EQ(ReadShortStatus(kS3, s3), 0);
+  EXPECT_EQ(ReadStatusByte(kS3, s3), 0);
   // Nothing went out before this read, and no paper check came first.
   EXPECT_EQ(Wire(2), kFirstRead);
   EXPECT_EQ(s3, 0x00);

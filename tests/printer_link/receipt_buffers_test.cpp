@@ -3,6 +3,7 @@
 #include <string>
 
 #include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/link/driver_state.h"
 
 namespace kavoruw {
 namespace {
@@ -14,7 +15,8 @@ class ReceiptBuffers : public ::testing::Test {
 
   static int EmptyLines() {
     int count = 0;
-    for (const TTrailerLine& line : DriverState.TrailerLine) count += line.code == kEmptyTrailerLine;
+    for (const TTrailerLine& line : DriverState.TrailerLine)
+      count += line.code == kEmptyTrailerLine;
     return count;
   }
 };
@@ -54,7 +56,8 @@ TEST_F(ReceiptBuffers, PaymentRefusalsStoreNothing) {
   EXPECT_EQ(DriverState.PaymentSlot[0].name, "Gotowka      ");
   EXPECT_EQ(DriverState.PaymentSlot[0].amount, 100);
   EXPECT_EQ(DriverState.PaymentSlot[0].amount2, 200);
-  for (size_t i = 1; i < kPaymentSlotCount; ++i) EXPECT_TRUE(DriverState.PaymentSlot[i].name.empty());
+  for (size_t i = 1; i < kPaymentSlotCount; ++i)
+    EXPECT_TRUE(DriverState.PaymentSlot[i].name.empty());
 }
 
 TEST_F(ReceiptBuffers, SixLinesThenAllUsed) {

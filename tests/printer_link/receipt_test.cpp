@@ -50,7 +50,8 @@ TEST(ReceiptRecords, VatCodeMapAndSmallRecords) {
   EXPECT_EQ(VatCode(255), 255);
 
   EXPECT_EQ(PackU32LE(0x12345678), (Bytes{0x78, 0x56, 0x34, 0x12}));
-  EXPECT_EQ(PackageFrame(0, 0x10203, -1, 250), (Bytes{' ', 'S', 0x03, 0x02, 0xFF, 0xFF, 250, 0, 0, 0}));
+  EXPECT_EQ(PackageFrame(0, 0x10203, -1, 250),
+            (Bytes{' ', 'S', 0x03, 0x02, 0xFF, 0xFF, 250, 0, 0, 0}));
   EXPECT_EQ(PackageFrame(1, 1, 2, 0), (Bytes{' ', 'Z', 1, 0, 2, 0, 0, 0, 0, 0}));
   EXPECT_EQ(PackageFrame(2, 1, 2, 0), (Bytes{'-', 'S', 1, 0, 2, 0, 0, 0, 0, 0}));
   EXPECT_EQ(PaymentFrame(2, platform::Cp1250FromUtf8("Gotówka      "), 1234),
@@ -161,8 +162,15 @@ TEST_F(ReceiptTest, ItemRecordsOnTheWire) {
   ASSERT_EQ(ReceiptItem(1, name, 5, 2, 1500, 3, platform::Cp1250FromUtf8("ł"), 333, value), 0);
   EXPECT_EQ(value, 500);  // 499.5 rounds up and is written back
   const Bytes cp852Name = Join({{0xBD, 0xA2, 0x88}, Text("w 2%"), Blanks(21)});
-  const Bytes record = Join({{' '}, cp852Name, {'2'}, {0xDC, 0x05, 0, 0}, {3}, {0xB3, ' ', ' ', ' '},
-                             {0x4D, 0x01, 0, 0}, {kEsc, 6}, {0xF4, 0x01, 0, 0}});
+  const Bytes record = Join({{' '},
+                             cp852Name,
+                             {'2'},
+                             {0xDC, 0x05, 0, 0},
+                             {3},
+                             {0xB3, ' ', ' ', ' '},
+                             {0x4D, 0x01, 0, 0},
+                             {kEsc, 6},
+                             {0xF4, 0x01, 0, 0}});
   EXPECT_EQ(Wire(kItemBytes), Join({kStatus, Cmd(0x06, record)}));
 
   sim.ClearLog();
@@ -201,7 +209,8 @@ TEST_F(ReceiptTest, TotalsAreBookedUnderTheCallersIndex) {
   ASSERT_EQ(Sale(7, 200), 0);
   int32_t value = 300;
   ASSERT_EQ(ReceiptItem(2, "Zwrot", 7, 0, 1, 0, "", 300, value), 0);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{0, 0, 0, 0, 100, 0, 0}));  // never below zero
+  EXPECT_EQ(DriverState.VatTotals,
+            (std::array<uint32_t, 7>{0, 0, 0, 0, 100, 0, 0}));  // never below zero
   EXPECT_EQ(DriverState.ItemCount, 3u);
   // The printer books them the same way, so the total it checks agrees.
   ASSERT_EQ(ReceiptEnd(0), 0);
@@ -335,7 +344,8 @@ TEST_F(ReceiptTest, EndSendsDiscountTotalPaymentsLinesAndEnd) {
             Cmd(0x09, Join({{'4'}, Text("Nr 12"), {'\n'}})), kStatus, Cmd('$'), kStatus});
   const Bytes wire = sim.Received();
   ASSERT_GE(wire.size(), expected.size());
-  EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected);
+  EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())),
+            expected);
 
   EXPECT_FALSE(DriverState.ReceiptOpen);
   EXPECT_EQ(DriverState.ItemCount, 0u);
@@ -359,7 +369,8 @@ TEST_F(ReceiptTest, DiscountOutside1To99IsNotSent) {
     ClearLogAfter(kItemBytes);
     ASSERT_EQ(ReceiptEnd(discount), 0) << discount;
     const Bytes wire = sim.Received();
-    EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 10), Join({kStatus, kStatus, Cmd(0x07, {7, 0, 0, 0})}));
+    EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 10),
+              Join({kStatus, kStatus, Cmd(0x07, {7, 0, 0, 0})}));
   }
   Begin();
   ASSERT_EQ(Sale(1, 7), 0);
@@ -479,7 +490,8 @@ TEST_F(ReceiptTest, Cancel) {
   ASSERT_EQ(ReceiptCancel(), 0);
   const Bytes expected = Join({kStatus, Cmd(0x07, {120, 0, 0, 0}), Cmd('#'), kStatus});
   const Bytes wire = sim.Received();
-  EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected);
+  EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())),
+            expected);
   EXPECT_FALSE(DriverState.ReceiptOpen);
   EXPECT_EQ(DriverState.ItemCount, 0u);
   EXPECT_EQ(DriverState.VatTotals[0], 100u);  // kept until the next receipt

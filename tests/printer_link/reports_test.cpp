@@ -7,7 +7,7 @@
 
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "kavoruw_codes.h"
 #include "tests/printer_link/sim_link.h"
@@ -64,7 +64,8 @@ TEST_F(ReportsTest, DailyReportReadsTheCounterUnlessTheCallerDecided) {
         Bytes expected;
         int32_t code = kOk;
         if (skip) expected = kIdlePoll + Bytes{0x1B, '%'} + kIdlePoll;
-        else if (counter == 0) expected = kIdlePoll + Bytes{0x1B, 'f'}, code = kErrZeroReceiptCounter;
+        else if (counter == 0)
+          expected = kIdlePoll + Bytes{0x1B, 'f'}, code = kErrZeroReceiptCounter;
         else expected = kIdlePoll + Bytes{0x1B, 'f', 0x1B, '%'} + kIdlePoll;
         EXPECT_EQ(DailyReport(flag), code);
         ExpectWire(expected);
@@ -160,7 +161,8 @@ TEST_F(ReportsTest, ArgumentsOutOfRangeLeaveThePortAlone) {
 TEST_F(ReportsTest, MonthlyAndNumberReportsSendSubCodeAndData) {
   sim.State()->reports.dailyReportNumber = 3000;
   EXPECT_EQ(NumberReport(0, 1, 3000), kOk);
-  const Bytes numbers = Bytes{0x1B, 0xFF, 0x1B, 0xFE, 0x1B, '1', 4, 0x01, 0x00, 0xB8, 0x0B} + kIdlePoll;
+  const Bytes numbers =
+      Bytes{0x1B, 0xFF, 0x1B, 0xFE, 0x1B, '1', 4, 0x01, 0x00, 0xB8, 0x0B} + kIdlePoll;
   ExpectWire(numbers);
   ExpectPortAsOpened();
 

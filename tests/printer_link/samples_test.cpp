@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
@@ -114,7 +114,8 @@ TEST_F(SamplesTest, EveryPrintoutReachesThePrinter) {
   EXPECT_EQ(samples[2].lines.size(), 20u);
   EXPECT_TRUE(sim.Notes().empty());
 
-  const std::vector<std::string> expected = {"Stan kasy", "Wypłata z kasy", "Bieżący raport kasowy"};
+  const std::vector<std::string> expected = {"Stan kasy", "Wypłata z kasy",
+                                             "Bieżący raport kasowy"};
   for (const std::string& name : expected) {
     const std::string text = platform::Cp1250FromUtf8("Wydruk przykładowy: \"" + name + "\"");
     EXPECT_NE(std::find(progress.begin(), progress.end(), text), progress.end()) << name;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/text/cp1250.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/commands/service.h"
@@ -174,8 +174,8 @@ TEST_F(ServiceTest, StatusGateStopsTheCommandsThatNeedIt) {
       {"ClearPriceBuffer", [] { return ClearPriceBuffer(); }, kGate},
       {"EpromTest", [] { return EpromTest(); }, kGate},
       {"WriteUserData", [&] { return WriteUserData(1, 1, line20); }, kGate},
-      {"PrintUserDataControl",
-       [&] { return PrintUserDataControl(line20, line40, line40, line40); }, Cat({kIdleWait, kGate})},
+      {"PrintUserDataControl", [&] { return PrintUserDataControl(line20, line40, line40, line40); },
+       Cat({kIdleWait, kGate})},
   };
   for (const Case& c : cases) {
     for (auto [s2, code] : {std::pair<uint8_t, int32_t>{0x10, 107}, {0x80, 102}, {0x90, 107}}) {
@@ -353,9 +353,11 @@ TEST_F(ServiceTest, MissingUserDataBytesAreAReceiveFailure) {
 
 TEST_F(ServiceTest, ControlPrintoutRecordEndsWithAZeroByte) {
   const std::string wide = kPhrase + std::string(23, '.');
-  const Bytes record = UserDataControlRecord(std::string(20, 'A'), wide, std::string(40, 'C'), wide);
+  const Bytes record =
+      UserDataControlRecord(std::string(20, 'A'), wide, std::string(40, 'C'), wide);
   const Bytes wide852 = Cat({kPhrase852, Bytes(23, '.')});
-  EXPECT_EQ(record, Cat({{1}, Bytes(20, 'A'), {0}, wide852, {0}, Bytes(40, 'C'), {0}, wide852, {0}}));
+  EXPECT_EQ(record,
+            Cat({{1}, Bytes(20, 'A'), {0}, wide852, {0}, Bytes(40, 'C'), {0}, wide852, {0}}));
 
   EXPECT_TRUE(UserDataControlRecord(std::string(21, 'A'), wide, wide, wide).empty());
   EXPECT_TRUE(UserDataControlRecord(wide, wide, wide, "").empty());

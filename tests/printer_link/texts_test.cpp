@@ -12,7 +12,8 @@ namespace {
 
 // The whole vocabulary, as the user reads it (UTF-8).
 const std::map<int32_t, std::string> kExpectedUtf8 = {
-    {5, "Niemożliwe otwarcie portu. Port szeregowy jest prawdopodobnie używany przez inną aplikację."},
+    {5,
+     "Niemożliwe otwarcie portu. Port szeregowy jest prawdopodobnie używany przez inną aplikację."},
     {20,
      "TIMEOUT NADAWANIA: Komputer nie potrafi wysłać informacji do drukarki fiskalnej \r\r"
      "Możliwe przyczyny błędu:\r\r"
@@ -125,7 +126,9 @@ TEST(ErrorTexts, TimeoutTextsKeepTheirLineBreaks) {
   EXPECT_EQ(receive.substr(0, 19), "TIMEOUT ODBIERANIA:");
   for (const std::string& text : {send, receive}) {
     // A blank, then a double break, before the list of causes.
-    EXPECT_NE(text.find("fiskalnej \r\rMo\xBFliwe przyczyny b\xB3\xEA" "du:\r\r* "), std::string::npos);
+    EXPECT_NE(text.find("fiskalnej \r\rMo\xBFliwe przyczyny b\xB3\xEA"
+                        "du:\r\r* "),
+              std::string::npos);
     EXPECT_NE(text.find(".\r\rPo sprawdzeniu"), std::string::npos);
     EXPECT_NE(text.find("\r  a\xBF na wy\x9Cwietlaczu"), std::string::npos);
     EXPECT_EQ(text.find('\n'), std::string::npos);

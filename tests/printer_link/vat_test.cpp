@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/commands/vat.h"

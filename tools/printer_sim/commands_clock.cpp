@@ -6,12 +6,12 @@
 #include <chrono>
 
 #include "tools/printer_sim/commands.h"
+#include "tools/printer_sim/status_bits.h"
 
 namespace printer_sim {
 
 namespace {
 
-constexpr uint8_t kCmosErased = 0x10;
 
 std::vector<uint8_t> Digits(const std::array<uint8_t, 6>& now, size_t fields) {
   std::vector<uint8_t> digits;
@@ -77,51 +77,63 @@ void RegisterRead(CommandTable& table, uint8_t command, size_t fields) {
 
 }  // namespace
 
+namespace {
+
+// Command bytes and their handlers.
+constexpr uint8_t kSetClock = '4';
+constexpr uint8_t kShiftClock = '6';
+
+void SetClockCommand(Frame& frame) {
+  if ((frame.State()->status[status::kPrinter] & status::kCmosErased) == 0) {
+    frame.Refuse(kNak);
+    return;
+  }
+  frame.Answer({});
+  std::vector<uint8_t> data;
+  if (!frame.ReadData(10, data)) return;
+  std::array<uint8_t, 6> t{};
+  if (!Fields(data, t) || !ValidTime(t)) {
+    frame.Note("0x34: invalid clock setting ignored");
+    return;
+  }
+  StateRef state = frame.State();
+  state->clock.now = t;
+  state->status[status::kPrinter] &= static_cast<uint8_t>(~status::kCmosErased);
+  StartPrintout(*state);
+}
+
+void ShiftClockCommand(Frame& frame) {
+  bool refused;
+  {
+    StateRef state = frame.State();
+    refused = state->receiptCounter != 0 || state->clock.lastShiftDay == DayOf(state->clock.now);
+  }
+  if (refused) {
+    frame.Refuse(kNak);
+    return;
+  }
+  frame.Answer({});
+  std::vector<uint8_t> data;
+  if (!frame.ReadData(3, data)) return;
+  const int minutes = data[1] * 10 + data[2];
+  if (data[0] > 1 || data[1] > 9 || data[2] > 9 || minutes < 1 || minutes > 60) {
+    frame.Note("0x36: invalid clock shift ignored");
+    return;
+  }
+  StateRef state = frame.State();
+  state->clock.now = Shifted(state->clock.now, data[0] == 1 ? minutes : -minutes);
+  state->clock.lastShiftDay = DayOf(state->clock.now);
+}
+
+}  // namespace
+
 void RegisterClockCommands(CommandTable& table) {
   RegisterRead(table, '5', 5);
   RegisterRead(table, 0x40, 6);
 
-  table.Register('4', [](Frame& frame) {
-    if ((frame.State()->status[1] & kCmosErased) == 0) {
-      frame.Refuse(kNak);
-      return;
-    }
-    frame.Answer({});
-    std::vector<uint8_t> data;
-    if (!frame.ReadData(10, data)) return;
-    std::array<uint8_t, 6> t{};
-    if (!Fields(data, t) || !ValidTime(t)) {
-      frame.Note("0x34: invalid clock setting ignored");
-      return;
-    }
-    StateRef state = frame.State();
-    state->clock.now = t;
-    state->status[1] &= static_cast<uint8_t>(~kCmosErased);
-    StartPrintout(*state);
-  });
+  table.Register(kSetClock, &SetClockCommand);
 
-  table.Register('6', [](Frame& frame) {
-    bool refused;
-    {
-      StateRef state = frame.State();
-      refused = state->receiptCounter != 0 || state->clock.lastShiftDay == DayOf(state->clock.now);
-    }
-    if (refused) {
-      frame.Refuse(kNak);
-      return;
-    }
-    frame.Answer({});
-    std::vector<uint8_t> data;
-    if (!frame.ReadData(3, data)) return;
-    const int minutes = data[1] * 10 + data[2];
-    if (data[0] > 1 || data[1] > 9 || data[2] > 9 || minutes < 1 || minutes > 60) {
-      frame.Note("0x36: invalid clock shift ignored");
-      return;
-    }
-    StateRef state = frame.State();
-    state->clock.now = Shifted(state->clock.now, data[0] == 1 ? minutes : -minutes);
-    state->clock.lastShiftDay = DayOf(state->clock.now);
-  });
+  table.Register(kShiftClock, &ShiftClockCommand);
 }
 
 }  // namespace printer_sim

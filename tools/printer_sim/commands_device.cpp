@@ -3,24 +3,36 @@
 
 namespace printer_sim {
 
+namespace {
+
+// Command bytes and their handlers.
+constexpr uint8_t kDeviceType = 0xFF;
+constexpr uint8_t kDeviceVersion = 0xFE;
+
+void DeviceTypeCommand(Frame& frame) {
+  uint8_t kind = frame.State()->kind;
+  frame.Answer({TypeByte(kind)});
+}
+
+void DeviceVersionCommand(Frame& frame) {
+  uint8_t kind, version;
+  {
+    StateRef state = frame.State();
+    kind = state->kind;
+    version = state->version;
+  }
+  if (!AnswersVersionQuery(kind)) {
+    frame.Refuse(kNak);
+    return;
+  }
+  frame.Answer({TypeByte(kind), version, 0x00});
+}
+
+}  // namespace
+
 void RegisterIdentificationCommands(CommandTable& table) {
-  table.Register(0xFF, [](Frame& frame) {
-    uint8_t kind = frame.State()->kind;
-    frame.Answer({TypeByte(kind)});
-  });
-  table.Register(0xFE, [](Frame& frame) {
-    uint8_t kind, version;
-    {
-      StateRef state = frame.State();
-      kind = state->kind;
-      version = state->version;
-    }
-    if (!AnswersVersionQuery(kind)) {
-      frame.Refuse(kNak);
-      return;
-    }
-    frame.Answer({TypeByte(kind), version, 0x00});
-  });
+  table.Register(kDeviceType, &DeviceTypeCommand);
+  table.Register(kDeviceVersion, &DeviceVersionCommand);
 }
 
 void RegisterStatusCommands(CommandTable& table) {

@@ -13,12 +13,12 @@
 #include <string_view>
 
 #include "tools/printer_sim/commands.h"
+#include "tools/printer_sim/status_bits.h"
 
 namespace printer_sim {
 
 namespace {
 
-constexpr uint8_t kReceiptAnnulledBit = 0x10;
 constexpr uint8_t kReceiptNotBegun = 0x65;
 constexpr size_t kShortItemLength = 49;
 constexpr size_t kLongItemLength = 51;
@@ -64,8 +64,8 @@ uint64_t ExpectedTotal(const ReceiptState& receipt) {
 
 void Annul(PrinterState& state, uint8_t reason) {
   state.receipt.open = false;
-  state.status[2] |= kReceiptAnnulledBit;
-  state.status[5] = reason;
+  state.status[status::kPrint] |= status::kReceiptAnnulled;
+  state.status[status::kAnnulment] = reason;
 }
 
 void BeginReceipt(PrinterState& state) {
@@ -79,7 +79,7 @@ void BeginReceipt(PrinterState& state) {
   r.payments.clear();
   r.lines.clear();
   r.rateSums.fill(0);
-  state.status[2] &= static_cast<uint8_t>(~kReceiptAnnulledBit);
+  state.status[status::kPrint] &= static_cast<uint8_t>(~status::kReceiptAnnulled);
 }
 
 // Reads the rest of an item record once its first bytes are in; false for a
@@ -194,71 +194,184 @@ bool CancelReceiptOnLinkTest(PrinterState& state) {
   return true;
 }
 
+namespace {
+
+// Command bytes and their handlers.
+constexpr uint8_t kReceiptBegin = '!';
+constexpr uint8_t kReceiptItem = 0x06;
+constexpr uint8_t kPackageItem = 0x17;
+constexpr uint8_t kSubtotal = 0x80;
+constexpr uint8_t kDiscount = 0x1B;
+constexpr uint8_t kReceiptTotal = 0x07;
+constexpr uint8_t kTrailerLine = 0x09;
+constexpr uint8_t kReceiptEnd = '$';
+constexpr uint8_t kRateTotals = 0xDA;
+constexpr uint8_t kSamplePrintout = 's';
+
+void ReceiptBeginCommand(Frame& frame) {
+  bool refused;
+  {
+    StateRef state = frame.State();
+    refused = state->receipt.open;
+    if (!refused) BeginReceipt(*state);
+  }
+  if (refused) frame.Refuse(kNak);
+  else frame.Answer({});
+}
+
+void ReceiptItemCommand(Frame& frame) {
+  std::vector<uint8_t> data;
+  const bool read = ReadItem(frame, data);
+  if (frame.Ended()) return;
+  ItemRecord item;
+  const bool valid = read && ParseItem(data, item);
+  bool ignored = false;
+  {
+    StateRef state = frame.State();
+    if (!state->receipt.open) ignored = true;
+    else if (!valid) Annul(*state, kAnnulledBadRecord);
+    else Book(state->receipt, item);
+  }
+  if (ignored) frame.Note("0x06: item without an open receipt ignored");
+  else if (!valid) frame.Note("0x06: unreadable item record, receipt annulled");
+}
+
+void PackageItemCommand(Frame& frame) {
+  std::vector<uint8_t> data;
+  if (!frame.ReadData(10, data)) return;
+  bool accepted;
+  {
+    StateRef state = frame.State();
+    accepted = state->receipt.open && HasPackagesAndPayments(state->kind) &&
+               (data[0] == ' ' || data[0] == '-') && (data[1] == 'S' || data[1] == 'Z');
+    if (accepted) state->receipt.packages.push_back({data});
+  }
+  frame.Send(accepted ? kAck : kNak);
+}
+
+void SubtotalCommand(Frame& frame) {
+  StateRef state = frame.State();
+  if (state->receipt.open && HasPackagesAndPayments(state->kind)) ++state->receipt.subtotals;
+}
+
+void DiscountCommand(Frame& frame) {
+  uint8_t percent = 0;
+  if (!frame.ReadByte(percent)) return;
+  StateRef state = frame.State();
+  if (!state->receipt.open) return;
+  if (percent >= 1 && percent <= 99) state->receipt.discount = percent;
+  else Annul(*state, kAnnulledBadRecord);
+}
+
+void ReceiptTotalCommand(Frame& frame) {
+  std::vector<uint8_t> data;
+  if (!frame.ReadData(4, data)) return;
+  const uint32_t total = U32At(data, 0);
+  StateRef state = frame.State();
+  if (!state->receipt.open) return;
+  state->receipt.total = total;
+  if (total != ExpectedTotal(state->receipt)) Annul(*state, kAnnulledWrongTotal);
+}
+
+void TrailerLineCommand(Frame& frame) {
+  std::vector<uint8_t> data;
+  uint8_t b = 0;
+  while (data.size() < kMaxTrailerLineData && frame.ReadByte(b)) {
+    data.push_back(b);
+    if (b == '\n') break;
+  }
+  if (frame.Ended()) return;
+  const bool valid = data.size() >= 2 && data.back() == '\n' && data[0] >= '0' && data[0] <= '?';
+  {
+    StateRef state = frame.State();
+    if (!state->receipt.open) return;
+    if (!valid) {
+      Annul(*state, kAnnulledBadRecord);
+    } else {
+      state->receipt.lines.push_back(
+          {static_cast<uint8_t>(data[0] - '0'), TextAt(data, 1, data.size() - 2)});
+    }
+  }
+  if (!valid) frame.Note("0x09: trailer line without LF within 256 bytes, receipt annulled");
+}
+
+void ReceiptEndCommand(Frame& frame) {
+  uint8_t answer = kAck;
+  {
+    StateRef state = frame.State();
+    ReceiptState& receipt = state->receipt;
+    if (!receipt.open) {
+      answer = kReceiptNotBegun;
+    } else if (receipt.items.empty()) {
+      // Nothing to end: the empty receipt is dropped.
+      receipt.open = false;
+      answer = kNak;
+    } else if (!receipt.total) {
+      Annul(*state, kAnnulledWrongTotal);
+      answer = kNak;
+    } else if (receipt.annulAtEnd) {
+      Annul(*state, kAnnulledBadRecord);
+      StartPrintout(*state);
+    } else {
+      receipt.open = false;
+      for (size_t i = 0; i < receipt.totals.size(); ++i) {
+        receipt.totals[i] += DiscountedPart(receipt.rateSums[i], receipt.discount);
+      }
+      ++receipt.ended;
+      ++state->receiptCounter;
+      StartPrintout(*state);
+    }
+  }
+  if (answer == kAck) frame.Answer({});
+  else frame.Refuse(answer);
+}
+
+void RateTotalsCommand(Frame& frame) {
+  std::vector<uint8_t> answer;
+  bool known;
+  {
+    StateRef state = frame.State();
+    known = IsSecondGeneration(state->kind);
+    for (uint64_t total : state->receipt.totals) {
+      for (int k = 0; k < 5; ++k) answer.push_back(static_cast<uint8_t>(total >> (8 * k)));
+    }
+  }
+  if (known) frame.Answer(answer);
+  else frame.Refuse(kNak);
+}
+
+void SamplePrintoutCommand(Frame& frame) {
+  bool refused;
+  {
+    StateRef state = frame.State();
+    refused = !IsSecondGeneration(state->kind) || state->receipt.open;
+  }
+  if (refused) {
+    frame.Refuse(kNak);
+    return;
+  }
+  frame.Answer({});
+  SamplePrintout printout;
+  if (!ReadSample(frame, printout)) return;
+  StateRef state = frame.State();
+  state->receipt.samples.push_back(std::move(printout));
+  StartPrintout(*state);
+}
+
+}  // namespace
+
 void RegisterReceiptCommands(CommandTable& table) {
-  table.Register('!', [](Frame& frame) {
-    bool refused;
-    {
-      StateRef state = frame.State();
-      refused = state->receipt.open;
-      if (!refused) BeginReceipt(*state);
-    }
-    if (refused) frame.Refuse(kNak);
-    else frame.Answer({});
-  });
+  table.Register(kReceiptBegin, &ReceiptBeginCommand);
 
-  table.Register(0x06, [](Frame& frame) {
-    std::vector<uint8_t> data;
-    const bool read = ReadItem(frame, data);
-    if (frame.Ended()) return;
-    ItemRecord item;
-    const bool valid = read && ParseItem(data, item);
-    bool ignored = false;
-    {
-      StateRef state = frame.State();
-      if (!state->receipt.open) ignored = true;
-      else if (!valid) Annul(*state, kAnnulledBadRecord);
-      else Book(state->receipt, item);
-    }
-    if (ignored) frame.Note("0x06: item without an open receipt ignored");
-    else if (!valid) frame.Note("0x06: unreadable item record, receipt annulled");
-  });
+  table.Register(kReceiptItem, &ReceiptItemCommand);
 
-  table.Register(0x17, [](Frame& frame) {
-    std::vector<uint8_t> data;
-    if (!frame.ReadData(10, data)) return;
-    bool accepted;
-    {
-      StateRef state = frame.State();
-      accepted = state->receipt.open && HasPackagesAndPayments(state->kind) &&
-                 (data[0] == ' ' || data[0] == '-') && (data[1] == 'S' || data[1] == 'Z');
-      if (accepted) state->receipt.packages.push_back({data});
-    }
-    frame.Send(accepted ? kAck : kNak);
-  });
+  table.Register(kPackageItem, &PackageItemCommand);
 
-  table.Register(0x80, [](Frame& frame) {
-    StateRef state = frame.State();
-    if (state->receipt.open && HasPackagesAndPayments(state->kind)) ++state->receipt.subtotals;
-  });
+  table.Register(kSubtotal, &SubtotalCommand);
 
-  table.Register(0x1B, [](Frame& frame) {
-    uint8_t percent = 0;
-    if (!frame.ReadByte(percent)) return;
-    StateRef state = frame.State();
-    if (!state->receipt.open) return;
-    if (percent >= 1 && percent <= 99) state->receipt.discount = percent;
-    else Annul(*state, kAnnulledBadRecord);
-  });
+  table.Register(kDiscount, &DiscountCommand);
 
-  table.Register(0x07, [](Frame& frame) {
-    std::vector<uint8_t> data;
-    if (!frame.ReadData(4, data)) return;
-    const uint32_t total = U32At(data, 0);
-    StateRef state = frame.State();
-    if (!state->receipt.open) return;
-    state->receipt.total = total;
-    if (total != ExpectedTotal(state->receipt)) Annul(*state, kAnnulledWrongTotal);
-  });
+  table.Register(kReceiptTotal, &ReceiptTotalCommand);
 
   for (uint8_t command : {uint8_t{0x81}, uint8_t{0x82}}) {
     table.Register(command, [command](Frame& frame) {
@@ -274,90 +387,13 @@ void RegisterReceiptCommands(CommandTable& table) {
     });
   }
 
-  table.Register(0x09, [](Frame& frame) {
-    std::vector<uint8_t> data;
-    uint8_t b = 0;
-    while (data.size() < kMaxTrailerLineData && frame.ReadByte(b)) {
-      data.push_back(b);
-      if (b == '\n') break;
-    }
-    if (frame.Ended()) return;
-    const bool valid = data.size() >= 2 && data.back() == '\n' && data[0] >= '0' && data[0] <= '?';
-    {
-      StateRef state = frame.State();
-      if (!state->receipt.open) return;
-      if (!valid) {
-        Annul(*state, kAnnulledBadRecord);
-      } else {
-        state->receipt.lines.push_back(
-            {static_cast<uint8_t>(data[0] - '0'), TextAt(data, 1, data.size() - 2)});
-      }
-    }
-    if (!valid) frame.Note("0x09: trailer line without LF within 256 bytes, receipt annulled");
-  });
+  table.Register(kTrailerLine, &TrailerLineCommand);
 
-  table.Register('$', [](Frame& frame) {
-    uint8_t answer = kAck;
-    {
-      StateRef state = frame.State();
-      ReceiptState& receipt = state->receipt;
-      if (!receipt.open) {
-        answer = kReceiptNotBegun;
-      } else if (receipt.items.empty()) {
-        // Nothing to end: the empty receipt is dropped.
-        receipt.open = false;
-        answer = kNak;
-      } else if (!receipt.total) {
-        Annul(*state, kAnnulledWrongTotal);
-        answer = kNak;
-      } else if (receipt.annulAtEnd) {
-        Annul(*state, kAnnulledBadRecord);
-        StartPrintout(*state);
-      } else {
-        receipt.open = false;
-        for (size_t i = 0; i < receipt.totals.size(); ++i) {
-          receipt.totals[i] += DiscountedPart(receipt.rateSums[i], receipt.discount);
-        }
-        ++receipt.ended;
-        ++state->receiptCounter;
-        StartPrintout(*state);
-      }
-    }
-    if (answer == kAck) frame.Answer({});
-    else frame.Refuse(answer);
-  });
+  table.Register(kReceiptEnd, &ReceiptEndCommand);
 
-  table.Register(0xDA, [](Frame& frame) {
-    std::vector<uint8_t> answer;
-    bool known;
-    {
-      StateRef state = frame.State();
-      known = IsSecondGeneration(state->kind);
-      for (uint64_t total : state->receipt.totals) {
-        for (int k = 0; k < 5; ++k) answer.push_back(static_cast<uint8_t>(total >> (8 * k)));
-      }
-    }
-    if (known) frame.Answer(answer);
-    else frame.Refuse(kNak);
-  });
+  table.Register(kRateTotals, &RateTotalsCommand);
 
-  table.Register('s', [](Frame& frame) {
-    bool refused;
-    {
-      StateRef state = frame.State();
-      refused = !IsSecondGeneration(state->kind) || state->receipt.open;
-    }
-    if (refused) {
-      frame.Refuse(kNak);
-      return;
-    }
-    frame.Answer({});
-    SamplePrintout printout;
-    if (!ReadSample(frame, printout)) return;
-    StateRef state = frame.State();
-    state->receipt.samples.push_back(std::move(printout));
-    StartPrintout(*state);
-  });
+  table.Register(kSamplePrintout, &SamplePrintoutCommand);
 }
 
 }  // namespace printer_sim

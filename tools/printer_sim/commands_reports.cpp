@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "tools/printer_sim/commands.h"
+#include "tools/printer_sim/status_bits.h"
 
 namespace printer_sim {
 
@@ -14,10 +15,6 @@ constexpr uint8_t kWrongDates = 1;
 constexpr uint8_t kNoReports = 2;
 constexpr uint8_t kWrongNumbers = 3;
 
-constexpr uint8_t kNoPaper = 0x02;         // s3
-constexpr uint8_t kPrinterFailure = 0x04;  // s3
-constexpr uint8_t kReadOnly = 0x04;        // s1
-constexpr uint8_t kDailyReportDue = 0x08;  // s2
 
 bool SecondGeneration(uint8_t kind) { return kind == 3 || kind == 6 || kind >= kKindOther; }
 bool FirstGenerationWithoutEmptyReport(uint8_t kind) {
@@ -25,7 +22,7 @@ bool FirstGenerationWithoutEmptyReport(uint8_t kind) {
 }
 
 bool CanPrint(const PrinterState& state) {
-  return (state.status[2] & (kNoPaper | kPrinterFailure)) == 0;
+  return (state.status[status::kPrint] & (status::kNoPaper | status::kPrinterFailure)) == 0;
 }
 
 // A slow printer: the answer comes after the set delay, the lock not held.
@@ -112,12 +109,12 @@ void DailyReport(Frame& frame) {
   {
     StateRef state = frame.State();
     // The older models make no daily report without a receipt.
-    accepted = CanPrint(*state) && (state->status[0] & kReadOnly) == 0 &&
+    accepted = CanPrint(*state) && (state->status[status::kFiscal] & status::kReadOnly) == 0 &&
                !(state->receiptCounter == 0 && FirstGenerationWithoutEmptyReport(state->kind));
     if (accepted) {
       state->receiptCounter = 0;
       ++state->reports.dailyReportNumber;
-      state->status[1] &= static_cast<uint8_t>(~kDailyReportDue);
+      state->status[status::kPrinter] &= static_cast<uint8_t>(~status::kDailyReportDue);
     }
     Record(*state, '%', {}, -1, accepted);
   }
@@ -180,6 +177,24 @@ void PeriodicReport(Frame& frame) {
 
 }  // namespace
 
+namespace {
+
+// Command bytes and their handlers.
+constexpr uint8_t kDailyReportNumber = 0xD9;
+constexpr uint8_t kPrinterNumber = 0xD8;
+
+void DailyReportNumberCommand(Frame& frame) {
+  uint16_t n = frame.State()->reports.dailyReportNumber;
+  frame.Answer({static_cast<uint8_t>(n & 0xFF), static_cast<uint8_t>(n >> 8)});
+}
+
+void PrinterNumberCommand(Frame& frame) {
+  std::array<uint8_t, 4> number = frame.State()->service.printerNumber;
+  frame.Answer({number.begin(), number.end()});
+}
+
+}  // namespace
+
 void RegisterReportCommands(CommandTable& table) {
   table.Register('%', DailyReport);
   RegisterPrintedReport(table, '"');
@@ -188,14 +203,8 @@ void RegisterReportCommands(CommandTable& table) {
   table.Register('(', PeriodReport);
   table.Register(')', PeriodReport);
   table.Register('1', PeriodicReport);
-  table.Register(0xD9, [](Frame& frame) {
-    uint16_t n = frame.State()->reports.dailyReportNumber;
-    frame.Answer({static_cast<uint8_t>(n & 0xFF), static_cast<uint8_t>(n >> 8)});
-  });
-  table.Register(0xD8, [](Frame& frame) {
-    std::array<uint8_t, 4> number = frame.State()->service.printerNumber;
-    frame.Answer({number.begin(), number.end()});
-  });
+  table.Register(kDailyReportNumber, &DailyReportNumberCommand);
+  table.Register(kPrinterNumber, &PrinterNumberCommand);
 }
 
 }  // namespace printer_sim

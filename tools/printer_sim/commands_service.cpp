@@ -1,14 +1,14 @@
-// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D 0x9E '3'.
+// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D
+// 0x9E '3'.
 #include <algorithm>
 
 #include "tools/printer_sim/commands.h"
+#include "tools/printer_sim/status_bits.h"
 
 namespace printer_sim {
 
 namespace {
 
-constexpr uint8_t kDrawerClosed = 0x08;  // s4
-constexpr uint8_t kUserDataWritten = 0x02;  // s1
 constexpr size_t kUserDataLines = 4;
 constexpr size_t kUniqueNumberLength = 11;
 
@@ -38,32 +38,105 @@ void RegisterOneByte(CommandTable& table, uint8_t command, Take take) {
   });
 }
 
-void RegisterUserDataCommands(CommandTable& table) {
-  table.Register(0x9C, [](Frame& frame) {
-    frame.Answer({});
-    std::vector<uint8_t> head, text;
-    if (!frame.ReadData(2, head) || !frame.ReadData(LineWidth(head[1]), text)) return;
-    const uint8_t line = head[0];
-    uint8_t result;
-    {
-      StateRef state = frame.State();
-      result = state->service.userDataWriteResult;
-      if (line < 1 || line > kUserDataLines) result = result != 0 ? result : 1;
-      if (result == 0) {
-        auto& stored = state->service.userData[line - 1];
-        stored.width = head[1];
-        stored.text.assign(text.begin(), text.end());
-        stored.text.resize(40, ' ');
-        stored.written = true;
-        const auto& all = state->service.userData;
-        if (std::all_of(all.begin(), all.end(), [](const auto& l) { return l.written; })) {
-          state->status[0] |= kUserDataWritten;
-        }
+namespace {
+
+// Command bytes and their handlers.
+constexpr uint8_t kWriteUserData = 0x9C;
+constexpr uint8_t kPrintUserData = '3';
+constexpr uint8_t kSetPrinterNumber = 'C';
+constexpr uint8_t kClearPriceBuffer = 'w';
+constexpr uint8_t kPowerOff = 0xFD;
+constexpr uint8_t kUniqueNumber = 'q';
+
+void WriteUserDataCommand(Frame& frame) {
+  frame.Answer({});
+  std::vector<uint8_t> head, text;
+  if (!frame.ReadData(2, head) || !frame.ReadData(LineWidth(head[1]), text)) return;
+  const uint8_t line = head[0];
+  uint8_t result;
+  {
+    StateRef state = frame.State();
+    result = state->service.userDataWriteResult;
+    if (line < 1 || line > kUserDataLines) result = result != 0 ? result : 1;
+    if (result == 0) {
+      auto& stored = state->service.userData[line - 1];
+      stored.width = head[1];
+      stored.text.assign(text.begin(), text.end());
+      stored.text.resize(40, ' ');
+      stored.written = true;
+      const auto& all = state->service.userData;
+      if (std::all_of(all.begin(), all.end(), [](const auto& l) { return l.written; })) {
+        state->status[status::kFiscal] |= status::kUserDataWritten;
       }
     }
-    if (result != 0) frame.Note("0x9C: line " + std::to_string(line) + " refused");
-    frame.Send(result);
-  });
+  }
+  if (result != 0) frame.Note("0x9C: line " + std::to_string(line) + " refused");
+  frame.Send(result);
+}
+
+void PrintUserDataCommand(Frame& frame) {
+  frame.Answer({});
+  std::array<std::string, kUserDataLines> lines;
+  for (std::string& line : lines) {
+    uint8_t width;
+    if (!frame.ReadByte(width)) return;
+    if (width > 1) {
+      // The rest of the frame cannot be measured; the main loop skips it.
+      frame.Note("'3': bad width byte " + HexByte(width));
+      return;
+    }
+    std::vector<uint8_t> text;
+    if (!frame.ReadData(width == 1 ? 20 : 40, text)) return;
+    line.assign(text.begin(), text.end());
+  }
+  uint8_t closing;
+  if (!frame.ReadByte(closing)) return;
+  StateRef state = frame.State();
+  state->service.controlLines = lines;
+  ++state->service.controlPrintouts;
+  StartPrintout(*state);
+}
+
+void SetPrinterNumberCommand(Frame& frame) {
+  frame.Answer({});
+  std::vector<uint8_t> data;
+  if (!frame.ReadData(4, data)) return;
+  std::copy(data.begin(), data.end(), frame.State()->service.printerNumber.begin());
+}
+
+void ClearPriceBufferCommand(Frame& frame) {
+  bool known;
+  {
+    StateRef state = frame.State();
+    known = IsPharmacy(state->kind);
+    if (known) ++state->service.priceBufferClears;
+  }
+  if (known) frame.Answer({});
+  else frame.Refuse(kNak);
+}
+
+void PowerOffCommand(Frame& frame) {
+  frame.Answer({});
+  std::vector<uint8_t> data;
+  if (!frame.ReadData(5, data)) return;
+  if (!std::all_of(data.begin(), data.end(), [](uint8_t b) { return b == '0'; })) {
+    frame.Note("0xFD: power-off data not \"00000\", ignored");
+    return;
+  }
+  frame.State()->service.poweredOff = true;
+  frame.Note("0xFD: power off");
+}
+
+void UniqueNumberCommand(Frame& frame) {
+  std::string number = frame.State()->service.uniqueNumber;
+  number.resize(kUniqueNumberLength, ' ');
+  frame.Answer(std::vector<uint8_t>(number.begin(), number.end()));
+}
+
+}  // namespace
+
+void RegisterUserDataCommands(CommandTable& table) {
+  table.Register(kWriteUserData, &WriteUserDataCommand);
 
   // 0x9D on the older models, 0x9E on the pharmacy one.
   for (uint8_t command : {uint8_t{0x9D}, uint8_t{0x9E}}) {
@@ -93,28 +166,7 @@ void RegisterUserDataCommands(CommandTable& table) {
     });
   }
 
-  table.Register('3', [](Frame& frame) {
-    frame.Answer({});
-    std::array<std::string, kUserDataLines> lines;
-    for (std::string& line : lines) {
-      uint8_t width;
-      if (!frame.ReadByte(width)) return;
-      if (width > 1) {
-        // The rest of the frame cannot be measured; the main loop skips it.
-        frame.Note("'3': bad width byte " + HexByte(width));
-        return;
-      }
-      std::vector<uint8_t> text;
-      if (!frame.ReadData(width == 1 ? 20 : 40, text)) return;
-      line.assign(text.begin(), text.end());
-    }
-    uint8_t closing;
-    if (!frame.ReadByte(closing)) return;
-    StateRef state = frame.State();
-    state->service.controlLines = lines;
-    ++state->service.controlPrintouts;
-    StartPrintout(*state);
-  });
+  table.Register(kPrintUserData, &PrintUserDataCommand);
 }
 
 }  // namespace
@@ -123,18 +175,14 @@ void RegisterServiceCommands(CommandTable& table) {
   for (uint8_t drawer = 1; drawer <= 3; ++drawer) {
     RegisterSimple(table, static_cast<uint8_t>('W' + drawer - 1), [drawer](PrinterState& state) {
       state.service.lastDrawer = drawer;
-      state.status[3] &= static_cast<uint8_t>(~kDrawerClosed);
+      state.status[status::kService] &= static_cast<uint8_t>(~status::kDrawerClosed);
     });
   }
 
-  table.Register('C', [](Frame& frame) {
-    frame.Answer({});
-    std::vector<uint8_t> data;
-    if (!frame.ReadData(4, data)) return;
-    std::copy(data.begin(), data.end(), frame.State()->service.printerNumber.begin());
-  });
+  table.Register(kSetPrinterNumber, &SetPrinterNumberCommand);
 
-  RegisterOneByte(table, 'F', [](Frame& frame, uint8_t n) { frame.State()->service.feedCount = n; });
+  RegisterOneByte(table, 'F',
+                  [](Frame& frame, uint8_t n) { frame.State()->service.feedCount = n; });
 
   // The answer goes before the data, so a bad value cannot be refused; the
   // printer keeps its setting.
@@ -154,39 +202,16 @@ void RegisterServiceCommands(CommandTable& table) {
   });
 
   // Only the pharmacy models keep a price buffer.
-  table.Register('w', [](Frame& frame) {
-    bool known;
-    {
-      StateRef state = frame.State();
-      known = IsPharmacy(state->kind);
-      if (known) ++state->service.priceBufferClears;
-    }
-    if (known) frame.Answer({});
-    else frame.Refuse(kNak);
-  });
+  table.Register(kClearPriceBuffer, &ClearPriceBufferCommand);
 
   RegisterSimple(table, '\'', [](PrinterState& state) {
     ++state.service.epromTests;
     StartPrintout(state);
   });
 
-  table.Register(0xFD, [](Frame& frame) {
-    frame.Answer({});
-    std::vector<uint8_t> data;
-    if (!frame.ReadData(5, data)) return;
-    if (!std::all_of(data.begin(), data.end(), [](uint8_t b) { return b == '0'; })) {
-      frame.Note("0xFD: power-off data not \"00000\", ignored");
-      return;
-    }
-    frame.State()->service.poweredOff = true;
-    frame.Note("0xFD: power off");
-  });
+  table.Register(kPowerOff, &PowerOffCommand);
 
-  table.Register('q', [](Frame& frame) {
-    std::string number = frame.State()->service.uniqueNumber;
-    number.resize(kUniqueNumberLength, ' ');
-    frame.Answer(std::vector<uint8_t>(number.begin(), number.end()));
-  });
+  table.Register(kUniqueNumber, &UniqueNumberCommand);
 
   RegisterUserDataCommands(table);
 }

@@ -1,4 +1,5 @@
 #include "tools/printer_sim/printer_state.h"
+#include "tools/printer_sim/status_bits.h"
 
 #include <algorithm>
 
@@ -30,7 +31,6 @@ bool HaltedForPaper(const PrinterState::PrintJob& job) {
   return job.documentPolls == 0 && job.printingPolls > 0 && job.resumesNeeded > 0;
 }
 
-constexpr uint8_t kNoPaperBit = 0x02;
 
 }  // namespace
 
@@ -42,22 +42,23 @@ void StartPrintout(PrinterState& state) {
 }
 
 void ResumePrintout(PrinterState& state) {
-  if (state.job.resumesNeeded > 0 && !(state.status[2] & kNoPaperBit)) --state.job.resumesNeeded;
+  if (state.job.resumesNeeded > 0 && !(state.status[status::kPrint] & status::kNoPaper))
+    --state.job.resumesNeeded;
 }
 
 uint8_t ReadStatusByte(PrinterState& state, size_t index) {
   PrinterState::PrintJob& job = state.job;
   uint8_t value = state.status[index];
-  if (index == 1 && job.documentPolls > 0) value |= 0x02;
-  if (index == 2) {
-    if (job.documentPolls == 0 && job.printingPolls > 0) value |= 0x01;
-    if (HaltedForPaper(job)) value |= 0x40;
+  if (index == status::kPrinter && job.documentPolls > 0) value |= status::kDocumentPending;
+  if (index == status::kPrint) {
+    if (job.documentPolls == 0 && job.printingPolls > 0) value |= status::kPrinting;
+    if (HaltedForPaper(job)) value |= status::kStoppedForPaper;
     if (job.documentPolls > 0) {
       --job.documentPolls;
     } else if (job.printingPolls > 0 && !HaltedForPaper(job)) {
       --job.printingPolls;
       if (job.paperOutAfterPolls > 0 && --job.paperOutAfterPolls == 0 && job.printingPolls > 0) {
-        state.status[2] |= kNoPaperBit;
+        state.status[status::kPrint] |= status::kNoPaper;
         job.resumesNeeded = std::max(job.resumesNeeded, 1);
       }
     }

@@ -1,4 +1,5 @@
-#include "printer_link/commands/lifecycle.h"
+#include "printer_link/commands/conditions.h"
+#include "printer_link/commands/link_session.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,7 @@
 
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
@@ -41,7 +42,8 @@ class LifecycleTest : public SimLinkTest {
   }
 
   void ScriptDefinedRates() {
-    sim.SetScriptedAnswer(0xD1, WordAnswer({0x0898, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000}));
+    sim.SetScriptedAnswer(0xD1,
+                          WordAnswer({0x0898, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000}));
   }
 
   // Fills the receipt state a session carries.
@@ -232,7 +234,8 @@ class ConditionOrderTest : public LifecycleTest {
     sim.SetStatus(2, 0xD8);  // no controller, no display, CMOS erased, report due
     sim.SetStatus(3, 0x06);  // failure, no paper
     sim.SetStatus(4, 0x48);  // service jumper
-    sim.SetScriptedAnswer(0xD1, WordAnswer({0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000}));
+    sim.SetScriptedAnswer(0xD1,
+                          WordAnswer({0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000}));
   }
 
   void Set(int index, uint8_t bits) { sim.SetStatus(index, sim.Status(index) | bits); }

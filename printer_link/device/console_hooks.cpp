@@ -1,4 +1,4 @@
-#include "printer_link/commands/console_hooks.h"
+#include "printer_link/device/console_hooks.h"
 
 #include "platform/text/cp1250.h"
 

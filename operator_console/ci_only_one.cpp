@@ -1,0 +1,62 @@
+#include "operator_console/ci_only_one.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QLocalSocket>
+
+#include "forms/text.h"
+
+TCiaOnlyOne::TCiaOnlyOne(QObject* parent) : QObject(parent) {}
+
+TCiaOnlyOne::~TCiaOnlyOne() {
+  if (server_) server_->close();
+}
+
+void TCiaOnlyOne::Loaded() { CheckSingleInstance(); }
+
+std::string& TCiaOnlyOne::Scope() {
+  // Per user, as a session's named objects are on the original platform.
+  static std::string scope = std::to_string(::getuid());
+  return scope;
+}
+
+std::string TCiaOnlyOne::ServerName() const { return Unique + "-" + Scope(); }
+
+void TCiaOnlyOne::CheckSingleInstance() {
+  if (Unique.empty()) Unique = forms::FromQ(QCoreApplication::applicationFilePath());
+  for (char& c : Unique) {
+    if (c == ' ' || c == '\\') c = '_';
+  }
+  const QString name = forms::ToQ(ServerName());
+
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(name);
+    if (socket.waitForConnected(1000)) {
+      // Whatever happens to the request, this copy ends.
+      socket.write("restore\n");
+      socket.waitForBytesWritten(1000);
+      socket.disconnectFromServer();
+      AlreadyRunning = true;
+      return;
+    }
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    if (server_->listen(name)) break;
+    // Another copy started at the same moment: look for it once more.
+    delete server_;
+    server_ = nullptr;
+  }
+  if (!server_) return;  // no socket at all: run as the first copy
+  connect(server_, &QLocalServer::newConnection, this, [this] {
+    while (QLocalSocket* peer = server_->nextPendingConnection()) {
+      connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+      connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
+        if (!peer->readAll().contains("restore")) return;
+        if (RestoreRequested) RestoreRequested();
+      });
+    }
+  });
+}

@@ -1,0 +1,69 @@
+#pragma once
+// What every handler of the console shares: the device check, the status
+// checks, the attention tone, the progress text, the cursor and the three
+// kinds of message boxes. Texts are Windows-1250; write literals with Cp().
+#include <cstdint>
+#include <string>
+
+#include "forms/message_box.h"
+#include "forms/text.h"
+#include "kavoruw_core.h"
+#include "operator_console/console_state.h"
+
+using forms::Cp;
+
+// Captions and flags of the console's boxes.
+extern const std::string kErrorCaption;     // "Błąd"
+extern const std::string kInfoCaption;      // "Informacja"
+extern const std::string kQuestionCaption;  // "Odpowiedz"
+inline constexpr unsigned kErrorFlags = 0x2010;
+inline constexpr unsigned kInfoFlags = 0x2040;
+inline constexpr unsigned kQuestionFlags = 0x2024;
+
+// The tone before every box and modal dialog (1000 Hz, 50 ms).
+void AttentionBeep();
+
+// The one-line progress text on the main window; empty erases it.
+void ShowProgressText(const std::string& cp1250Text);
+void ClearProgressText();
+
+// The main window's own cursor around driver calls.
+void SetBusyCursor();
+void SetArrowCursor();
+
+// Plain boxes under the console's captions.
+int ErrorBox(const std::string& cp1250Text, unsigned flags = kErrorFlags);
+int InfoBox(const std::string& cp1250Text, unsigned flags = kInfoFlags);
+int QuestionBox(const std::string& cp1250Text, unsigned flags = kQuestionFlags);
+
+// A handler's report as the console gives every one: the tone, the progress
+// text erased, the box. Ask is true when the answer is Yes.
+void ReportError(const std::string& cp1250Text, unsigned flags = kErrorFlags);
+void ReportInfo(const std::string& cp1250Text, unsigned flags = kInfoFlags);
+bool Ask(const std::string& cp1250Text, unsigned flags = kQuestionFlags);
+// The driver's text for a result code.
+std::string ErrMessageText(int32_t code);
+// ReportError with the driver's text for the code.
+void ReportDriverError(int32_t code);
+
+// The box for a failed opening of the port: missing, busy, or the driver's text.
+std::string OpenPortErrorText(int32_t code, uint8_t port);
+
+// Closes and reopens the port with ComPortNumber / ComBaudRate and the
+// driver's time-outs, and identifies the device. True when a fiscal printer
+// (kind 0..6) answered, the status bar showing it. False with errorShown
+// false: another device (kind 7) answered. False with errorShown true: the
+// check showed its error box itself. The progress text stays on.
+bool CheckConnectedDevice(uint8_t& deviceType, bool& errorShown);
+// The device check as every menu action starts: false (with the refusal
+// shown and the progress text cleared) when the action must end.
+bool StandardDeviceCheck(uint8_t& deviceType);
+
+// One status read each; errorShown true when the read failed and its error
+// was shown (the result is then false and means nothing).
+bool CheckFiscalMode(bool& errorShown);
+bool CheckReadOnlyMode(bool& errorShown);
+bool CheckCmosErased(bool& errorShown);
+
+// The port number in the dialog's range, whatever was typed.
+uint8_t ClampPortNumber(int typed);

@@ -1,0 +1,8 @@
+// kavoruw: the operator console of the fiscal printers.
+#include "forms/application.h"
+#include "operator_console/startup.h"
+
+int main(int argc, char** argv) {
+  forms::Application app(argc, argv);
+  return RunConsole(app, Arguments(argv + 1, argv + argc));
+}

@@ -1,0 +1,104 @@
+#include "operator_console/t_komunikacja.h"
+
+#include "forms/application.h"
+#include "operator_console/console.h"
+#include "operator_console/console_forms.h"
+#include "operator_console/main_window.h"
+#include "ui_t_komunikacja.h"
+
+TKomunikacja::TKomunikacja(QWidget* parent) : forms::Form(parent), ui(new Ui::TKomunikacja) {
+  ui->setupUi(this);
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(ui->Button1);
+  WireControls();
+  OnKeyDown(ui->seNumerPortu, [this](int key) { return seNumerPortuKeyDown(key); });
+  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+TKomunikacja::~TKomunikacja() { delete ui; }
+
+uint8_t TKomunikacja::PortFromControls() const { return ClampPortNumber(ui->seNumerPortu->Value()); }
+
+uint16_t TKomunikacja::BaudFromControls() const {
+  const int index = ui->rgPredkosc->ItemIndex() == 1 ? 1 : 0;
+  return static_cast<uint16_t>(index * 9600 + 9600);
+}
+
+void TKomunikacja::ShowSettings() {
+  ui->seNumerPortu->setValue(ComPortNumber == 0 ? ui->seNumerPortu->Minimum() : ComPortNumber);
+  ui->rgPredkosc->setItemIndex(ComBaudRate == 19200 ? 1 : 0);
+}
+
+void TKomunikacja::FormActivate() {
+  if (GlowneOkno) {
+    move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
+         GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
+  }
+  ui->Button1->setEnabled(true);
+  ui->seNumerPortu->setFocus(Qt::OtherFocusReason);
+  ShowSettings();
+  ui->seNumerPortu->selectAll();
+}
+
+void TKomunikacja::FormClose() {
+  if (GlowneOkno) GlowneOkno->setEnabled(true);
+  // What was typed and not confirmed does not stay behind for the next check.
+  ShowSettings();
+  ClearProgressText();
+}
+
+bool TKomunikacja::FormKeyDown(int key) {
+  if (key != forms::VK_ESCAPE) return false;
+  Close();
+  return true;
+}
+
+bool TKomunikacja::seNumerPortuKeyDown(int key) {
+  if (key != forms::VK_RETURN) return false;
+  ui->Button1->click();
+  return true;
+}
+
+void TKomunikacja::Button1Click() {
+  if (!ui->Button1->isEnabled()) return;
+  ActionScope action;
+  ui->Button1->setEnabled(false);
+  ComPortNumber = PortFromControls();
+  ComBaudRate = BaudFromControls();
+  kavoruw::ClosePortObject();
+  const int32_t opened = kavoruw::DoOpenPort(ComPortNumber, ComBaudRate,
+                                             static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
+                                             static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+  if (opened != 0) {
+    ui->Button1->setEnabled(true);
+    AttentionBeep();
+    ErrorBox(OpenPortErrorText(opened, ComPortNumber));
+    return;
+  }
+  uint8_t deviceType = 0;
+  bool errorShown = false;
+  if (!CheckConnectedDevice(deviceType, errorShown)) {
+    ui->Button1->setEnabled(true);
+    if (!errorShown) {
+      AttentionBeep();
+      ErrorBox(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
+    }
+    return;
+  }
+  uint32_t version = 0;
+  const int32_t identified = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  if (identified != 0) {
+    ui->Button1->setEnabled(true);
+    const std::string text = ErrMessageText(identified);
+    AttentionBeep();
+    ErrorBox(text);
+    SetModalResult(forms::mrOk);
+    return;
+  }
+  GlowneOkno->HideUnreachableItems();
+  ui->Button1->setEnabled(true);
+  GlowneOkno->EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind));
+  GlowneOkno->ShowDeviceName();
+  SetModalResult(forms::mrOk);
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The link as a point-of-sale program sees it: its start with the stored
+// port, speed and time-out, its end, and the name of the connected device.
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+int32_t pDeviceName(char* buffer);
+
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t DeviceName(std::string& name);
+int32_t CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec);
+int32_t CommunicationEnd();
+}  // namespace inner
+
+}  // namespace kavoruw

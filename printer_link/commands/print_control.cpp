@@ -1,0 +1,33 @@
+#include "printer_link/commands/print_control.h"
+
+#include "printer_link/device/print_end.h"
+#include "printer_link/link/link.h"
+
+namespace kavoruw {
+
+namespace {
+
+// Before a resume a link that went down is set up again, without the test.
+int32_t LinkCheckBeforeResume() { return LinkCheck(false); }
+
+}  // namespace
+
+int32_t inner::PrintControl(int32_t mode) {
+  ShowPrintModeText(mode);
+  if (int32_t r = LinkCheck(false)) return r;
+  return AwaitPrintEnd(mode, {.pump = true, .checkLink = &LinkCheckBeforeResume});
+}
+
+int32_t WaitPrintEnd(int32_t mode) {
+  ShowPrintModeText(mode);
+  if (int32_t r = LinkCheck(false)) return r;
+  // Inside a driver command no host event may run, not even while a resumed
+  // printout is awaited.
+  return AwaitPrintEnd(mode, {.pump = false, .checkLink = &LinkCheckBeforeResume});
+}
+
+int32_t inner::PrintResume() {
+  return ResumePrintout({.pump = true, .checkLink = &LinkCheckBeforeResume});
+}
+
+}  // namespace kavoruw

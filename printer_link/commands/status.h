@@ -1,0 +1,18 @@
+#pragma once
+// Status commands as a program asks them: the status bytes with the link
+// check, and the receipt counter.
+#include <cstdint>
+
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+int32_t ReadReceiptCounter(int32_t& counter);
+
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
+int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
+                        uint8_t& s5, uint8_t& s6);
+}  // namespace inner
+
+}  // namespace kavoruw

@@ -1,0 +1,29 @@
+#pragma once
+// Waiting for the end of a printout: the status poll that the driver runs
+// after every command that prints and before every new document. It only
+// reads the printer; whoever calls it says whether the host's events run
+// between the reads and how the link is checked before a resume.
+#include <cstdint>
+
+#include "kavoruw_core.h"
+
+namespace kavoruw {
+
+struct TPrintEndWait {
+  // The host's events run between the status reads.
+  bool pump = false;
+  // The link check before a resume; nullptr while the link is being set up.
+  int32_t (*checkLink)() = nullptr;
+};
+
+// Shows the text of the mode: "Trwa kontrola wydruku..." or "Trwa wydruk...".
+void ShowPrintModeText(int32_t mode);
+// Polls the print status until the printout has ended (0) or failed.
+int32_t AwaitPrintEnd(int32_t mode, const TPrintEndWait& how);
+// Restarts a printout that stopped for lack of paper and waits for its end.
+int32_t ResumePrintout(const TPrintEndWait& how);
+// The wait after a link test, on a link that is still being set up: it does
+// not re-initialise the link.
+int32_t PrintEndOnOpenedLink();
+
+}  // namespace kavoruw

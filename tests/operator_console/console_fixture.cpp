@@ -1,0 +1,83 @@
+#include "tests/operator_console/console_fixture.h"
+
+#include <unistd.h>
+
+#include <QAction>
+#include <cstdio>
+#include <cstdlib>
+
+#include "forms/activation.h"
+#include "kavoruw_core.h"
+#include "operator_console/ci_only_one.h"
+#include "operator_console/console_forms.h"
+#include "operator_console/main_window.h"
+#include "operator_console/startup.h"
+#include "printer_link/port/comm.h"
+
+namespace console::testing {
+
+void ConsoleTest::SetUp() {
+  GuiTest::SetUp();
+  // Opening a pseudo-terminal needs no time to settle.
+  kavoruw::SetConnectSettleTime(0);
+  kavoruw::ResetDriverState();
+  static int serial = 0;
+  TCiaOnlyOne::Scope() = "test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+  portDir = std::filesystem::temp_directory_path() /
+            ("kavoruw-console-" + std::to_string(::getpid()) + "-" + std::to_string(serial));
+  std::filesystem::create_directories(portDir);
+  setenv("KAVORUW_PORT_DIR", portDir.c_str(), 1);
+  ASSERT_TRUE(sim.Start());
+  ASSERT_TRUE(sim.LinkPort(portDir.string(), simPort));
+}
+
+void ConsoleTest::TearDown() {
+  if (started) StopConsole();
+  started = false;
+  sim.Stop();
+  unsetenv("KAVORUW_PORT_DIR");
+  std::filesystem::remove_all(portDir);
+  GuiTest::TearDown();
+}
+
+bool ConsoleTest::Create(const Arguments& arguments) {
+  started = true;
+  return StartConsole(arguments);
+}
+
+bool ConsoleTest::Start(const Arguments& arguments) {
+  if (!Create(arguments)) return false;
+  GlowneOkno->show();
+  Activate();
+  return true;
+}
+
+void ConsoleTest::Activate() {
+  forms::ResetActiveForm();
+  forms::NoteActivated(GlowneOkno);
+}
+
+QAction* ConsoleTest::Item(const char* name) {
+  QAction* item = GlowneOkno->Item(name);
+  if (item == nullptr) ADD_FAILURE() << "no menu item " << name;
+  return item;
+}
+
+void ConsoleTest::Pick(const char* item) {
+  QAction* action = Item(item);
+  if (action) action->trigger();
+}
+
+std::string ConsoleTest::Panel(int index) { return GlowneOkno->PanelText(index).toStdString(); }
+
+std::vector<std::string> ConsoleTest::Boxes() const {
+  std::vector<std::string> shown;
+  for (const forms::BoxRecord& box : boxes.shown) {
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "%04X", box.flags);
+    shown.push_back(box.caption + "|" + flags + "|" + box.text);
+  }
+  return shown;
+}
+
+}  // namespace console::testing
