@@ -116,12 +116,12 @@ fs::path DriveMap::DefaultDriveC() {
   return base / "zorvel" / "C";
 }
 
-DriveMap DriveMap::Parse(std::string_view spec, std::vector<std::string>* problems) {
+DriveMap DriveMap::Parse(std::string_view mapping, std::vector<std::string>* problems) {
   DriveMap map;
-  while (!spec.empty()) {
-    size_t comma = spec.find(',');
-    std::string_view entry = TrimBlanks(spec.substr(0, comma));
-    spec = comma == std::string_view::npos ? std::string_view() : spec.substr(comma + 1);
+  while (!mapping.empty()) {
+    size_t comma = mapping.find(',');
+    std::string_view entry = TrimBlanks(mapping.substr(0, comma));
+    mapping = comma == std::string_view::npos ? std::string_view() : mapping.substr(comma + 1);
     if (entry.empty()) continue;
     std::string_view folder = entry.size() >= 2 ? TrimBlanks(entry.substr(2)) : std::string_view();
     if (entry.size() < 3 || !IsLetter(entry[0]) || entry[1] != '=' || folder.empty()) {
@@ -137,9 +137,9 @@ DriveMap DriveMap::Parse(std::string_view spec, std::vector<std::string>* proble
 }
 
 DriveMap DriveMap::FromEnvironment() {
-  const char* spec = std::getenv("ZORVEL_DRIVES");
+  const char* mapping = std::getenv("ZORVEL_DRIVES");
   std::vector<std::string> problems;
-  DriveMap map = Parse(spec != nullptr ? spec : "", &problems);
+  DriveMap map = Parse(mapping != nullptr ? mapping : "", &problems);
   for (const std::string& entry : problems) {
     std::cerr << "zorvel: ZORVEL_DRIVES entry \"" << entry
               << "\" is not of the form LETTER=/host/folder; skipped\n";

@@ -22,7 +22,7 @@ class DriveMap {
   static DriveMap FromEnvironment();
   // Parses "X=/host/folder,Y=..." (letters in any case). Relative host folders
   // are taken from the current directory. Unreadable entries go to problems.
-  static DriveMap Parse(std::string_view spec, std::vector<std::string>* problems = nullptr);
+  static DriveMap Parse(std::string_view mapping, std::vector<std::string>* problems = nullptr);
   // The folder that stands for C when ZORVEL_DRIVES does not name C.
   static std::filesystem::path DefaultDriveC();
 

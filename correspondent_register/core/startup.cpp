@@ -89,9 +89,11 @@ ChosenRootCheck CheckChosenRoot(const std::string& chosenText) {
   return check;
 }
 
-void SaveChosenRoot(const std::string& chosenText) {
+bool SaveChosenRoot(const std::string& chosenText) {
+  if (!FileExists(chosenText + kRegisterFileSubPath)) return false;
   ForceFolders(kKaldrinFolder);
   WriteSingleLine(ConfigFilePath, chosenText);
+  return true;
 }
 
 }  // namespace zorvel

@@ -16,7 +16,8 @@
 //   if (!c.RegisterFound) { ShowMessageBox(MissingRegisterText(), kMbIconError,
 //                            c.TestedPath); end the program at once; }
 //   hide OK; close the register and predictions databases;
-//   try { SaveChosenRoot(sc->text()); } catch (const InOutError& e) { ShowErrorBox(e.what()); }
+//   try { SaveChosenRoot(sc->text()); }   // the old file is kept until the new one is whole
+//   catch (const InOutError& e) { ShowErrorBox(e.what()); }
 //   show the register window (it opens the tables from DataDir).
 #include <string>
 
@@ -72,7 +73,8 @@ ChosenRootCheck CheckChosenRoot(const std::string& chosenText);
 // Second half, once the register was found: makes "C:\Windows\Kaldrin" (a
 // failure is ignored) and replaces the configuration file by one holding the
 // text, atomically: the old file stays whole until the new one is complete.
-// Raises InOutError when it cannot be written.
-void SaveChosenRoot(const std::string& chosenText);
+// A root whose register is not there (any more) is not remembered: false,
+// nothing written. Raises InOutError when the file cannot be written.
+bool SaveChosenRoot(const std::string& chosenText);
 
 }  // namespace zorvel

@@ -134,10 +134,12 @@ std::vector<std::string> Subfolders(std::string_view path) {
 std::string ReadFirstLine(std::string_view path) {
   std::optional<fs::path> host = Host(path);
   if (!host) return {};
-  int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking on a pipe or device: only a plain file is read, as Windows
+  // opens no other kind by a file name.
+  int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return {};
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return {};
   }

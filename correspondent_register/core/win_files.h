@@ -35,8 +35,9 @@ bool RemoveFolder(std::string_view path);
 std::vector<std::string> Subfolders(std::string_view path);
 
 // The first line of a text file: the bytes up to the first CR or LF or the
-// end. A file that cannot be opened (missing, a folder, no access, unmapped
-// drive) gives the empty string; a failing read raises InOutError.
+// end. A file that cannot be opened (missing, a folder or other non-file, no
+// access, unmapped drive) gives the empty string; a failing read raises
+// InOutError.
 std::string ReadFirstLine(std::string_view path);
 // Replaces the file by one holding text followed by CR LF. The new content is
 // written to a temporary file beside it and renamed over the old one, so a

@@ -67,6 +67,8 @@ TEST_F(OneLineFiles, AFileThatCannotBeOpenedReadsAsEmpty) {
   EXPECT_EQ(ReadFirstLine("F:\\missing.txt"), "");
   EXPECT_EQ(ReadFirstLine("F:\\folder"), "");
   EXPECT_EQ(ReadFirstLine("F:\\folder\\missing\\x.txt"), "");
+  ASSERT_EQ(::mkfifo(F("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(ReadFirstLine("F:\\pipe"), "");  // returns at once, no writer needed
 }
 
 TEST(TrimLineTest, BlanksAndControlCharactersGoFromBothEnds) {

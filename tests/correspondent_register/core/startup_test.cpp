@@ -141,8 +141,11 @@ TEST_F(ChooserTest, ADriveRootIsJoinedUnchanged) {
 TEST_F(ChooserTest, TheChosenRootReplacesTheConfigurationWhole) {
   Touch(ConfigFile(), "F:\\Stara\r\n");
   MakeRegister(F("Nowa"));
+  // A root without its register is never remembered.
+  EXPECT_FALSE(SaveChosenRoot("F:\\Pusta"));
+  EXPECT_EQ(ReadBytes(ConfigFile()), "F:\\Stara\r\n");
   ASSERT_TRUE(CheckChosenRoot("F:\\Nowa").RegisterFound);
-  SaveChosenRoot("F:\\Nowa");
+  EXPECT_TRUE(SaveChosenRoot("F:\\Nowa"));
   EXPECT_EQ(ReadBytes(ConfigFile()), "F:\\Nowa\r\n");
   EXPECT_EQ(Entries(C("Marvolt")), std::vector<std::string>{kConfigHostName});
   EXPECT_TRUE(fs::is_directory(C("Windows/Kaldrin")));
@@ -152,6 +155,7 @@ TEST_F(ChooserTest, TheChosenRootReplacesTheConfigurationWhole) {
 
 TEST_F(ChooserTest, AFailedSaveKeepsTheOldConfigurationWhole) {
   Touch(ConfigFile(), "F:\\Stara\r\n");
+  MakeRegister(F("Nowa"));
   // A file-size limit of 0 makes every write of file data fail, even as root.
   struct sigaction ignore {}, old {};
   ignore.sa_handler = SIG_IGN;
