@@ -251,6 +251,7 @@ void MdxFile::Reload() {
     s.keyLength = Get16(th, 12);
     tag.keyItemLength = Get16(th, 18);
     tag.serial = static_cast<uint8_t>(th[20]);
+    tag.hasKeys = th[246] != 0;
     size_t end = th.find('\0', 24);
     s.expression = Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
     if (s.keyLength <= 0 || tag.keyItemLength < static_cast<uint32_t>(s.keyLength) + 4) Damaged(path, "znacznik " + s.name);
@@ -561,6 +562,12 @@ void MdxFile::Flush() {
     ++tags_[i].serial;
     char serial = static_cast<char>(tags_[i].serial);
     file_.WriteAt(static_cast<uint64_t>(tags_[i].headerPage) * kPage + 20, &serial, 1);
+    bool hasKeys = First(static_cast<int>(i)).has_value();
+    if (hasKeys != tags_[i].hasKeys) {
+      char flag = hasKeys ? 1 : 0;
+      file_.WriteAt(static_cast<uint64_t>(tags_[i].headerPage) * kPage + 246, &flag, 1);
+      tags_[i].hasKeys = hasKeys;
+    }
   }
   for (uint32_t page : dirty_) {
     std::string b = Serialize(nodes_.at(page));

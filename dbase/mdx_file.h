@@ -82,6 +82,7 @@ class MdxFile {
     uint32_t maxKeys = 0;
     uint32_t blocks = 0;  // B-tree blocks in use
     uint8_t serial = 0;   // bumped with every change of the tag, for every user
+    bool hasKeys = false; // the tag header's flag
     bool headerDirty = false;
   };
 

@@ -191,7 +191,13 @@ void Table::Impl::MarkFresh() {
   if (mdx.IsOpen()) mdxStamp = mdx.Stamp();
 }
 
+void Table::Impl::CheckFreshWhileStepping() {
+  if (std::chrono::steady_clock::now() - lastCheck < std::chrono::milliseconds(100)) return;
+  CheckFresh();
+}
+
 void Table::Impl::CheckFresh(bool strict) {
+  lastCheck = std::chrono::steady_clock::now();
   bool changed = false;
   bool countMoved = false;
   if (strict) {
@@ -569,7 +575,7 @@ void Table::Last() {
 void Table::Next() {
   impl_->RequireActive();
   impl_->BrowseMode();
-  impl_->CheckFresh();
+  impl_->CheckFreshWhileStepping();
   if (impl_->recno == 0) {
     impl_->eof = true;
     return;
@@ -586,7 +592,7 @@ void Table::Next() {
 void Table::Prior() {
   impl_->RequireActive();
   impl_->BrowseMode();
-  impl_->CheckFresh();
+  impl_->CheckFreshWhileStepping();
   if (impl_->recno == 0) {
     impl_->bof = true;
     return;

@@ -1,5 +1,6 @@
 #pragma once
 // The inside of Table, shared by its source files.
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -75,6 +76,9 @@ struct Table::Impl {
   // Strict: also asks the files themselves (under the table's write lock,
   // before anything is written from what is in memory).
   void CheckFresh(bool strict = false);
+  // Between single steps the files are looked at every 100 ms at most.
+  void CheckFreshWhileStepping();
+  std::chrono::steady_clock::time_point lastCheck{};
   void MarkFresh();
   // Positioning.
   // The next live row in the current order; its bytes land in found.

@@ -114,6 +114,23 @@ std::vector<std::pair<uint32_t, std::string>> XbaseTag(const std::string& mdx, c
   return entries;
 }
 
+std::pair<uint32_t, std::string> XbaseSeek(const std::string& mdx, const std::string& tag, const std::string& key) {
+  std::string hex;
+  for (unsigned char c : key) {
+    char b[3];
+    std::snprintf(b, sizeof b, "%02x", c);
+    hex += b;
+  }
+  int status = 0;
+  std::string out = Run("perl " + Quote(Script("xbase_seek.pl")) + " " + Quote(mdx) + " " + tag + " " + hex, status);
+  EXPECT_EQ(status, 0) << "Perl XBase::Index search failed on " << mdx;
+  std::istringstream words(out);
+  uint32_t recno = 0;
+  std::string found;
+  words >> recno >> found;
+  return {recno, Unhex(found)};
+}
+
 std::vector<ReaderRow> EngineRows(const std::string& dbf) {
   std::vector<ReaderRow> rows;
   dbase::Table t;

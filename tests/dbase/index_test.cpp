@@ -207,6 +207,58 @@ TEST(Tags, MissingIndexFileIsAnError) {
   EXPECT_FALSE(t.Active());
 }
 
+TEST(Tags, ProductionIndexLayout) {
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  std::string dbf = dbase_test::ReadFileBytes(path);
+  EXPECT_EQ(dbf[28], 1);          // the table has a production index
+  EXPECT_EQ(dbf[32 + 31], 1);     // NR carries a tag of its own
+  EXPECT_EQ(dbf[64 + 31], 0);     // NAZWISKO only within NAI
+  std::string mdx = dbase_test::ReadFileBytes(dir / "SPIS.MDX");
+  EXPECT_EQ(mdx[0], 2);
+  EXPECT_EQ(mdx.substr(4, 5), std::string("SPIS\0", 5));
+  EXPECT_EQ(mdx.substr(20, 4), std::string("\x02\0\0\x04", 4));  // 2 pages a block, 1024 bytes
+  EXPECT_EQ(mdx[24], 1);                                           // production
+  EXPECT_EQ(mdx.substr(25, 2), std::string("\x30\x20", 2));        // 48 entries of 32 bytes
+  EXPECT_EQ(mdx[28], 2);                                           // tags in use
+  // Tag table: header page, name, key type; the names form a tree (NAI
+  // sorts before NR: NR's left child is entry 2).
+  EXPECT_EQ(mdx.substr(544, 4), std::string("\x04\0\0\0", 4));
+  EXPECT_EQ(mdx.substr(548, 3), std::string("NR\0", 3));
+  EXPECT_EQ(mdx[544 + 16], 2);
+  EXPECT_EQ(mdx[544 + 20], 'N');
+  EXPECT_EQ(mdx.substr(576 + 4, 4), std::string("NAI\0", 4));
+  EXPECT_EQ(mdx[576 + 18], 1);
+  EXPECT_EQ(mdx[576 + 20], 'C');
+  EXPECT_EQ(mdx.substr(2048 + 2048 + 24, 16), std::string("NAZWISKO+IMIONA\0", 16));
+  EXPECT_EQ(mdx.size(), 2048u + 4 * 1024);  // header, then per tag its header and root blocks
+}
+
+TEST(Tags, TagHeadersCountChangesAndTellWhetherTheyHoldKeys) {
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  auto header = [&](size_t at) { return static_cast<uint8_t>(dbase_test::ReadFileBytes(dir / "SPIS.MDX")[at]); };
+  const size_t nrTag = 4 * 512;  // the first tag's header block
+  EXPECT_EQ(header(nrTag + 9), 'N');
+  EXPECT_EQ(header(nrTag + 12), 12);  // key length
+  EXPECT_EQ(header(nrTag + 18), 16);  // key and record number, rounded to 4
+  EXPECT_EQ(header(nrTag + 246), 0);
+  uint8_t serial = header(nrTag + 20);
+  Table t;
+  t.Open(path);
+  t.Append();
+  t.SetInteger("NR", 1);
+  t.Post();
+  EXPECT_EQ(header(nrTag + 246), 1);
+  EXPECT_EQ(header(nrTag + 20), static_cast<uint8_t>(serial + 1));
+  t.Edit();
+  t.SetString("IMIONA", "Jan");  // NR's key stays: its tag is not touched
+  t.Post();
+  EXPECT_EQ(header(nrTag + 20), static_cast<uint8_t>(serial + 1));
+}
+
 TEST(Tags, NumericKeysArePackedDecimals) {
   // dBASE IV numeric keys: 0x34 + digits before the point, digit count and
   // sign, then two digits a byte.

@@ -1,5 +1,7 @@
 // Packing removes deleted rows, rebuilds the tags and compacts the memos;
 // stopped at any step it loses no row.
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -139,6 +141,37 @@ TEST_P(PackCrash, NoRowIsLostWhereverThePackStops) {
   t.Pack();
   t.SetIndexName("NAZWAG");
   EXPECT_EQ(Names(t), expected);
+}
+
+TEST(Pack, AFullDiskLeavesTheOldFilesAndNoNewOnes) {
+  TempDir dir;
+  std::string path = MakeGroups(dir);
+  std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "GRUPY.DBT"), mdx = ReadFileBytes(dir / "GRUPY.MDX");
+  pid_t pid = fork();
+  if (pid == 0) {
+    // Files may not grow beyond 4 KiB: the new memo file runs out of room.
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      Table t;
+      t.Open(path, ShareMode::Exclusive);
+      t.Pack();
+    } catch (const DbError& e) {
+      _exit(e.Code() == ErrorCode::Io ? 0 : 2);
+    }
+    _exit(3);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFileBytes(path), dbf);
+  EXPECT_EQ(ReadFileBytes(dir / "GRUPY.DBT"), dbt);
+  EXPECT_EQ(ReadFileBytes(dir / "GRUPY.MDX"), mdx);
+  for (const char* name : {"GRUPY.DBF", "GRUPY.DBT", "GRUPY.MDX"})
+    EXPECT_FALSE(FileExists(dir / (std::string(name) + ".pak-new"))) << name;
+  EXPECT_FALSE(FileExists(path + ".pak-journal"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, PackCrash, ::testing::Values(1, 2, 3, 4, 5));

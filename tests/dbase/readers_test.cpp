@@ -2,6 +2,7 @@
 // XBase read the same, and Perl XBase's .MDX reader walks every tag in key
 // order over every live row.
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <random>
 
@@ -69,6 +70,42 @@ TEST_P(Readers, AgreeOnRowsMemosAndDeletedFlags) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, Readers, ::testing::Values(TableLevel::DBase3, TableLevel::DBase4),
                          [](const auto& info) { return info.param == TableLevel::DBase3 ? "DBase3" : "DBase4"; });
+
+// The other way round: tables that Perl XBase writes, the engine reads.
+class WrittenByPerl : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(WrittenByPerl, EngineReadsRowsMemosAndDeletedFlags) {
+  TempDir dir;
+  std::string path = dir / "perl.dbf";  // Perl XBase names the memo file from a lower-case name
+  ASSERT_EQ(std::system(("perl " + std::string(DBASE_READERS_DIR) + "/xbase_write.pl " + path + " " + GetParam()).c_str()), 0);
+  Table t;
+  t.Open(path);
+  EXPECT_EQ(t.Level(), std::string(GetParam()) == "3" ? TableLevel::DBase3 : TableLevel::DBase4);
+  EXPECT_EQ(t.RecordCount(), 2u);
+  EXPECT_EQ(t.AsString("NAME"), "Ala ma kota");
+  EXPECT_EQ(t.AsInteger("COUNT"), 12);
+  EXPECT_EQ(t.AsString("PRICE"), "3.25");
+  EXPECT_EQ(t.AsString("ACTIVE"), "T");
+  EXPECT_EQ(t.AsString("BORN"), "19980914");
+  EXPECT_EQ(t.AsString("NOTES"), "memo one");
+  t.Next();
+  EXPECT_EQ(t.RecNo(), 3u);  // the deleted row is skipped
+  for (const auto& f : t.Fields()) EXPECT_TRUE(t.IsNull(f.name)) << f.name;
+  // And writes to it stay readable for Perl XBase.
+  t.Edit();
+  t.SetString("NOTES", std::string(700, 'z'));
+  t.SetString("NAME", "Ola");
+  t.Post();
+  auto rows = dbase_test::XbaseRows(path);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_TRUE(rows[1].deleted);
+  EXPECT_EQ(rows[1].values[5], "memo two, deleted");
+  EXPECT_EQ(rows[2].values[0], "Ola");
+  EXPECT_EQ(rows[2].values[5], std::string(700, 'z'));
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, WrittenByPerl, ::testing::Values("3", "0B"),
+                         [](const auto& info) { return std::string(info.param) == "3" ? "DBase3" : "DBase4"; });
 
 TEST(Readers, CodePageByteIsHonouredByDbfread) {
   TempDir dir;
@@ -180,6 +217,18 @@ TEST(Readers, PerlWalksEveryTagAfterAppendsEditsDeletesAndPack) {
   ExpectTagWalk(dir.Path(), "NR");
   ExpectTagWalk(dir.Path(), "NAI");
   EXPECT_EQ(dbase_test::XbaseTag(dir / "SPIS.MDX", "NAI").size(), dbase_test::DbfreadRows(path).size());
+
+  // A peer that searches the tag goes down the branch blocks: it must land
+  // on the first key at or after the one it looks for.
+  auto walk = dbase_test::XbaseTag(dir / "SPIS.MDX", "NAI");
+  for (size_t i = 0; i < walk.size(); i += 37) {
+    std::string target = walk[i].second;
+    target.back() = static_cast<char>(target.back() - 1);  // just before this key
+    auto found = dbase_test::XbaseSeek(dir / "SPIS.MDX", "NAI", target);
+    EXPECT_EQ(found.second, walk[i].second) << i;
+  }
+  std::string beyond(60, '\xFF');
+  EXPECT_EQ(dbase_test::XbaseSeek(dir / "SPIS.MDX", "NAI", beyond).first, 0u);
 }
 
 }  // namespace

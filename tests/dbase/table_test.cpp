@@ -113,6 +113,32 @@ TEST(Header, CountDateAndVersionBytes) {
   EXPECT_EQ(ReadFileBytes(dir3 / "T.DBT")[16], 3);  // dBASE III memo layout
 }
 
+TEST(MemoLayout, BlocksOfBothLevels) {
+  for (TableLevel level : {TableLevel::DBase3, TableLevel::DBase4}) {
+    TempDir dir;
+    TableDef def;
+    def.level = level;
+    def.fields = {{"NOTES", FieldType::Memo, 10, 0}};
+    Table::Create(dir / "M.DBF", def);
+    Table t;
+    t.Open(dir / "M.DBF");
+    t.Append();
+    t.SetString("NOTES", "abc");
+    t.Post();
+    std::string dbt = ReadFileBytes(dir / "M.DBT");
+    ASSERT_EQ(dbt.size(), 1024u);  // header block and one memo block
+    EXPECT_EQ(dbt.substr(0, 4), std::string("\x02\0\0\0", 4));  // next free block
+    if (level == TableLevel::DBase3) {
+      EXPECT_EQ(dbt.substr(512, 5), "abc\x1A\x1A");
+    } else {
+      EXPECT_EQ(dbt.substr(20, 2), std::string("\0\x02", 2));  // block size 512
+      EXPECT_EQ(dbt.substr(512, 11), std::string("\xFF\xFF\x08\0\x0B\0\0\0abc", 11));
+    }
+    std::string dbf = ReadFileBytes(dir / "M.DBF");
+    EXPECT_EQ(dbf.substr(32 + 32 + 1 + 1, 10), "         1");  // the memo's block number
+  }
+}
+
 TEST(Values, TooWideOrInvalidIsRefusedAndTheFileStaysAsItWas) {
   TempDir dir;
   std::string path = dir / "T.DBF";
