@@ -21,7 +21,7 @@ std::string Database::TableHostPath(const std::string& tableName) const {
   const std::string windowsPath = Path() + "\\" + tableName;
   if (auto host = Drives().HostPath(windowsPath)) return host->string();
   throw dbase::DbError(dbase::ErrorCode::FileNotFound,
-                       platform::Cp1250FromUtf8("Nie mogę otworzyć tabeli ") + windowsPath);
+                       "Nie mogę otworzyć tabeli " + platform::Utf8FromCp1250(windowsPath));
 }
 
 }  // namespace zorvel

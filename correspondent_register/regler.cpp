@@ -2,6 +2,7 @@
 
 #include <QShowEvent>
 
+#include "correspondent_register/compact_table.h"
 #include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/hooks.h"
@@ -396,7 +397,42 @@ void TRegler::NprzeClick() {
   if (Prze) Prze->OpenFrom(DataDir);
 }
 
-void TRegler::pakClick() {}
+void TRegler::pakClick() {
+  PackTable(Spis, "Spis", forms::Cp("Nie moge pakowac, spis jest w użyciu"));
+  PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"));
+}
+
+void TRegler::PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText) {
+  if (!table.Active()) return;
+  const std::string path = table.Path();
+  const std::string tag = table.IndexName();
+  // An edit in progress is kept, and the table always goes back to shared
+  // use, so that the other programs of the mail system are never locked out.
+  if (table.State() != dbase::DataState::Browse) table.Post();
+  auto reopenShared = [&] {
+    table.Close();
+    table.Open(path, dbase::ShareMode::Shared);
+    table.SetIndexName(tag);
+    table.First();
+  };
+  table.Close();
+  bool exclusive = true;
+  try {
+    table.Open(path, dbase::ShareMode::Exclusive);
+  } catch (const dbase::DbError&) {
+    exclusive = false;
+    ShowAlert(inUseText);
+  }
+  if (exclusive) {
+    try {
+      CompactTable(table, name);
+    } catch (...) {
+      reopenShared();
+      throw;
+    }
+  }
+  reopenShared();
+}
 
 void TRegler::Button1Click() {
   if (!IsComClassRegistered("", "", kSmtpClassDescription)) {

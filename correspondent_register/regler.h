@@ -79,7 +79,9 @@ class TRegler : public forms::Form {
   // The group's list written to KTO, or a refusal when it does not fit.
   bool StoreMemberList(const std::string& list);
   bool FitsMemberField(const std::string& list) const;
-  void PackTable(dbase::Table& table, const std::string& inUseText);
+  // Packs one table in exclusive use and opens it shared again; the alert
+  // when another program holds it.
+  void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
 
   std::unique_ptr<Ui::TRegler> ui_;
   bool holdIdle_ = false;  // a deletion runs: the idle count waits

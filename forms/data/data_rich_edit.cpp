@@ -1,6 +1,7 @@
 #include "forms/data/data_rich_edit.h"
 
 #include "forms/data/data_edit.h"
+#include "forms/data/rich_text.h"
 
 namespace forms {
 
@@ -33,10 +34,11 @@ void DBRichEdit::Load() {
   const bool row = source_ && source_->Active() &&
                    (source_->State() != dbase::DataState::Browse || !source_->Table()->IsEmpty());
   if (row) value = source_->Table()->AsString(field_);
-  if (value == shown_ && !document()->isEmpty() == !value.empty()) return;
+  const QString text = MemoToWidget(IsRichText(value) ? RichTextToPlain(value) : value);
+  shown_ = text;
+  if (text == toPlainText()) return;
   loading_ = true;
-  shown_ = value;
-  setPlainText(MemoToWidget(value));
+  setPlainText(text);
   loading_ = false;
 }
 
@@ -44,13 +46,13 @@ void DBRichEdit::Store() {
   if (loading_ || isReadOnly() || !source_ || !source_->Active()) return;
   dbase::Table& t = *source_->Table();
   if (t.State() == dbase::DataState::Browse && t.IsEmpty()) return;
-  const std::string value = MemoFromWidget(toPlainText());
-  if (value == shown_) return;
+  const QString text = toPlainText();
+  if (text == shown_) return;
   storing_ = true;
   try {
     if (t.State() == dbase::DataState::Browse) t.Edit();
-    t.SetString(field_, value);
-    shown_ = value;
+    t.SetString(field_, PlainToRichText(MemoFromWidget(text)));
+    shown_ = text;
     storing_ = false;
   } catch (const std::exception& e) {
     storing_ = false;

@@ -1,5 +1,7 @@
 #pragma once
-// A formatted-text control bound to a memo field.
+// A formatted-text control bound to a memo field. The field holds the
+// minimal rich-text form (see rich_text.h); a field that is not rich text is
+// shown as plain text. What the user edits is written back as rich text.
 #include <QTextEdit>
 #include <string>
 
@@ -21,7 +23,7 @@ class DBRichEdit : public QTextEdit {
 
   DataSource* source_ = nullptr;
   std::string field_;
-  std::string shown_;  // the field's value as last loaded or stored
+  QString shown_;  // the text as last loaded or stored
   bool loading_ = false;
   bool storing_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/win_files.h"
 #include "forms/data/data_grid.h"
@@ -445,6 +446,31 @@ TEST_F(RegisterWindow, HidingPostsAnEditedCorrespondent) {
   Control<QPushButton>("Koniec")->click();
   EXPECT_FALSE(r.isVisible());
   EXPECT_EQ(LiveColumn("SPIS.DBF", 5)[1], "Sekretariat");
+}
+
+TEST_F(RegisterWindow, TheUnwiredSmtpHandlerRegistersOnlyAMissingClass) {
+  MakeTables(kPeople, {});
+  TRegler& r = Open();
+  auto registry = std::make_shared<MemoryClassesRoot>();
+  registry->AddKey("SMTP.Control", "NetManage SMTP");
+  registry->AddKey("SMTP.Control\\CLSID", "{44C1F2E0-0000-0000-0000-000000000001}");
+  registry->AddKey("CLSID\\{44C1F2E0-0000-0000-0000-000000000001}");
+  SetClassesRoot(registry);
+  r.Button1Click();
+  EXPECT_TRUE(Shown().empty());
+  // Without the class (as on Linux) it announces the registration, which
+  // fails here for want of the control file.
+  SetClassesRoot(std::make_shared<EmptyClassesRoot>());
+  try {
+    r.Button1Click();
+    ADD_FAILURE() << "a missing control file was registered";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot initialize library ", 0), 0u) << e.what();
+  }
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text, "Rejestruję NetManage SMPT");
+  // No control of the window starts it.
+  for (auto* button : r.findChildren<QPushButton*>()) EXPECT_NE(button->objectName(), "Button1");
 }
 
 }  // namespace
