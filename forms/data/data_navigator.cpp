@@ -58,9 +58,12 @@ void DBNavigator::SetDataSource(DataSource* source) {
   if (source_) disconnect(source_, nullptr, this, nullptr);
   source_ = source;
   if (source_) {
+    // The engine tells of a move before its first/last flags are set: the
+    // buttons follow once the move is complete.
     for (auto signal : {&DataSource::Opened, &DataSource::Closing, &DataSource::Scrolled,
                         &DataSource::StateChanged, &DataSource::RowsChanged}) {
       connect(source_, signal, this, &DBNavigator::UpdateButtons);
+      connect(source_, signal, this, &DBNavigator::UpdateButtons, Qt::QueuedConnection);
     }
   }
   UpdateButtons();

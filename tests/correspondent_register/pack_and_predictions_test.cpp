@@ -8,6 +8,7 @@
 
 #include "correspondent_register/compact_table.h"
 #include "dbase/pack_hook.h"
+#include "forms/data/data_navigator.h"
 #include "forms/data/rich_text.h"
 #include "register_window_env.h"
 
@@ -188,6 +189,13 @@ TEST_F(Predictions, AnEarlyOkLeavesNothingRunning) {
 
 TEST_F(Predictions, PlainAndRichTextsAreShownAsText) {
   OpenPredictions();
+  // The navigator follows the cursor once the events have run.
+  forms::testing::Flush();
+  auto* navigator = forms::testing::Find<forms::DBNavigator>(Prze, "DBNavigator1");
+  EXPECT_FALSE(navigator->Button(forms::NavButton::First)->isEnabled());
+  EXPECT_TRUE(navigator->Button(forms::NavButton::Next)->isEnabled());
+  EXPECT_TRUE(navigator->Button(forms::NavButton::Edit)->isEnabled());
+  EXPECT_FALSE(navigator->Button(forms::NavButton::Post)->isEnabled());
   EXPECT_EQ(Field()->toPlainText().toStdString(), "W piątek zebranie.\nProszę o sprawozdania.");
   Prze->Przq.Next();
   EXPECT_EQ(Field()->toPlainText().toStdString(), "Przepowiednia z pogrubieniem na ten tydzień.");
