@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
 #include <QStatusBar>
@@ -57,16 +58,24 @@ TGlowneOkno::TGlowneOkno(QWidget* parent) : QMainWindow(parent), ui(new Ui::TGlo
   ui->sb->setSizeGripEnabled(false);
   QFont panelFont = ui->sb->font();
   panelFont.setPixelSize(19);
+  // The panels sit side by side with a two-pixel gap, as the window was
+  // designed; the status bar's own spacing would push the second one out.
+  auto* strip = new QWidget(ui->sb);
+  auto* row = new QHBoxLayout(strip);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
   for (int width : {384, 210}) {
-    auto* panel = new QLabel(ui->sb);
+    auto* panel = new QLabel(strip);
     panel->setObjectName(QString("sbPanel%1").arg(panels_.size()));
     panel->setFixedWidth(width);
     panel->setAlignment(Qt::AlignCenter);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setFont(panelFont);
-    ui->sb->addWidget(panel);
+    row->addWidget(panel);
     panels_.push_back(panel);
   }
+  row->addStretch(1);
+  ui->sb->addWidget(strip, 1);
 
   // As the form was designed: the sample printouts are out of reach.
   Item("Prbnewydruki1")->setEnabled(false);

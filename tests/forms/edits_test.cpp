@@ -6,6 +6,7 @@
 #include "forms/mask_edit.h"
 #include "forms/modal.h"
 #include "forms/spin_edit.h"
+#include "forms/typing_limit.h"
 #include "tests/forms/gui_fixture.h"
 
 namespace forms {
@@ -77,6 +78,20 @@ TEST_F(Edits, SpinEditStepsInsideTheRangeAndAFixedRangeIsNeverCorrected) {
   spin->setValue(7);
   spin->Clamp();
   EXPECT_EQ(spin->Value(), 7);
+}
+
+TEST_F(Edits, AnEditsTypingLimitNeverCutsWhatTheProgramSets) {
+  SetTypingLimit(other, 3);
+  other->setText("12345");
+  EXPECT_EQ(other->text(), "12345");
+  OnModal("forms::Form", [this](Form& f) {
+    testing::Focus(other);
+    other->clear();
+    testing::Type(other, "abcde");
+    EXPECT_EQ(other->text(), "abc");
+    f.SetModalResult(mrOk);
+  });
+  ShowModal(form);
 }
 
 TEST(MaskEditMask, OriginalMaskCharactersBecomeTheirQtTwins) {

@@ -68,6 +68,9 @@ TEST_F(DeviceCheck, WithoutArgumentsTheDialogAsksThenThePrinterFillsTheStatusBar
   OnModal("TKomunikacja", [](forms::Form& dialog) {
     EXPECT_EQ(Find<forms::SpinEdit>(&dialog, "seNumerPortu")->Value(), 1);
     EXPECT_EQ(Find<forms::RadioGroup>(&dialog, "rgPredkosc")->ItemIndex(), 0);
+    // Centred over the main window.
+    EXPECT_EQ(dialog.x(), GlowneOkno->x() + (GlowneOkno->width() - dialog.width()) / 2);
+    EXPECT_EQ(dialog.y(), GlowneOkno->y() + (GlowneOkno->height() - dialog.height()) / 2);
     Find<QPushButton>(&dialog, "Button1")->click();
   });
   ASSERT_TRUE(Start({}));

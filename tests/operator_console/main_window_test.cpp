@@ -1,11 +1,13 @@
 // The main window: its menu tree, status bar, progress text, the refusal of
 // a second action while one runs and the deferred close.
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 
 #include "forms/application.h"
+#include "operator_console/ci_only_one.h"
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
@@ -168,6 +170,23 @@ TEST_F(MainWindow, AMenuActionIsRefusedWhileAnotherRunsAndACloseWaitsForItsEnd) 
   }
   forms::testing::Flush();
   EXPECT_FALSE(GlowneOkno->isVisible());
+}
+
+TEST_F(MainWindow, ASecondCopyRestoresTheRunningWindow) {
+  ASSERT_TRUE(Create({}));
+  FirstActivation = false;  // no port settings asked for here
+  GlowneOkno->show();
+  GlowneOkno->showMinimized();
+  ASSERT_TRUE(GlowneOkno->isMinimized());
+  TCiaOnlyOne second;
+  second.Unique = "KavorUW123";
+  second.Loaded();
+  EXPECT_TRUE(second.AlreadyRunning);
+  QElapsedTimer waited;
+  waited.start();
+  while (GlowneOkno->isMinimized() && waited.elapsed() < 3000) forms::testing::Flush();
+  EXPECT_FALSE(GlowneOkno->isMinimized());
+  EXPECT_TRUE(GlowneOkno->isVisible());
 }
 
 TEST_F(MainWindow, AnExceptionInTheClockTimeFieldIsReportedOthersEndTheProgram) {
