@@ -1,0 +1,18 @@
+#pragma once
+// Packing one table: the deleted rows removed and the index tags rebuilt,
+// through the engine's pack (new files renamed over the old ones).
+#include <string>
+
+#include "dbase/dbase.h"
+
+namespace zorvel {
+
+// Packs a table that is open for exclusive use and leaves it open, first
+// row current. Raises dbase::DbError:
+//   Tablica "<name>" musi być otwarta ....             (not open)
+//   Tablica "<name>" do pakowania musi być otwarta excl....   (not exclusive)
+// and whatever the engine raises while packing. name is the table's
+// component name ("Spis", "Grr").
+void CompactTable(dbase::Table& table, const std::string& name);
+
+}  // namespace zorvel

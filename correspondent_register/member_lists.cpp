@@ -1,0 +1,122 @@
+#include "correspondent_register/member_lists.h"
+
+#include <algorithm>
+
+#include "platform/text/cp1250.h"
+
+namespace zorvel {
+
+std::array<uint8_t, kHighestMember + 1> MemberFlags{};
+
+namespace {
+
+std::string W(const char* utf8) { return platform::Cp1250FromUtf8(utf8); }
+
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Flags every item of the list; the highest number met goes to highest.
+// False with the reason when an item is not a member number.
+bool ScanList(std::string_view list, long& highest, std::string& error) {
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t comma = list.find(',', start);
+    if (comma == std::string_view::npos) comma = list.size();
+    std::string_view item = list.substr(start, comma - start);
+    while (!item.empty() && Blank(item.front())) item.remove_prefix(1);
+    while (!item.empty() && Blank(item.back())) item.remove_suffix(1);
+    if (!item.empty()) {
+      long value = 0;
+      bool digits = true;
+      for (char c : item) {
+        if (c < '0' || c > '9') {
+          digits = false;
+          break;
+        }
+        value = std::min(value * 10 + (c - '0'), kHighestMember + 1);
+      }
+      if (!digits || value < kLowestMember || value > kHighestMember) {
+        error = W("błędny numer \"") + std::string(item) + "\"";
+        return false;
+      }
+      MemberFlags[static_cast<size_t>(value)] = 1;
+      highest = std::max(highest, value);
+    }
+    start = comma + 1;
+  }
+  return true;
+}
+
+std::string Rebuild(long upTo) {
+  std::string list;
+  for (long k = kLowestMember; k <= upTo; ++k) {
+    if (MemberFlags[static_cast<size_t>(k)]) list += std::to_string(k) + ",";
+  }
+  return list;
+}
+
+void ClearFlags() { MemberFlags.fill(0); }
+
+bool InRange(long n) { return n >= kLowestMember && n <= kHighestMember; }
+
+}  // namespace
+
+MemberListResult ListWithMember(std::string_view list, long n) {
+  MemberListResult r;
+  if (!InRange(n)) {
+    r.Error = NumberOutOfRangeText(n);
+    return r;
+  }
+  ClearFlags();
+  long highest = 0;
+  if (!ScanList(list, highest, r.Error)) return r;
+  MemberFlags[static_cast<size_t>(n)] = 1;
+  r.List = Rebuild(kHighestMember);
+  r.Ok = true;
+  return r;
+}
+
+MemberListResult ListWithoutMember(std::string_view list, long n) {
+  MemberListResult r;
+  if (!InRange(n)) {
+    r.Error = NumberOutOfRangeText(n);
+    return r;
+  }
+  ClearFlags();
+  long highest = 0;
+  if (!ScanList(list, highest, r.Error)) return r;
+  MemberFlags[static_cast<size_t>(n)] = 0;
+  r.List = Rebuild(kHighestMember);
+  r.Ok = true;
+  return r;
+}
+
+MemberListResult ListAfterDeletion(std::string_view list, long n) {
+  MemberListResult r;
+  ClearFlags();
+  long highest = 0;
+  if (!ScanList(list, highest, r.Error)) return r;
+  if (InRange(n)) MemberFlags[static_cast<size_t>(n)] = 0;
+  r.List = Rebuild(highest);
+  if (r.List.size() < 2) r.List += ",";
+  r.Ok = true;
+  return r;
+}
+
+std::string NumberOutOfRangeText(long n) {
+  return W("Numer korespondenta ") + std::to_string(n) + W(" jest spoza zakresu 1..10000");
+}
+
+std::string NoCurrentGroupText() { return W("Nie zaznaczono żadnej grupy"); }
+
+std::string NoCurrentCorrespondentText() { return W("Nie zaznaczono żadnego korespondenta"); }
+
+std::string ListTooLongText(const std::string& groupName) {
+  return W("Lista członków grupy ") + groupName + W(" nie mieści się w polu KTO");
+}
+
+std::string BadListText(const std::string& groupName, const std::string& detail) {
+  return W("Lista członków grupy ") + groupName + W(" zawiera ") + detail +
+         W("; popraw ją ręcznie");
+}
+
+}  // namespace zorvel

@@ -1,0 +1,444 @@
+#include "correspondent_register/regler.h"
+
+#include <QShowEvent>
+
+#include "correspondent_register/compact_table.h"
+#include "correspondent_register/core/com_classes.h"
+#include "correspondent_register/core/folder_tree.h"
+#include "correspondent_register/core/hooks.h"
+#include "correspondent_register/core/startup.h"
+#include "correspondent_register/core/texts.h"
+#include "correspondent_register/member_lists.h"
+#include "correspondent_register/program.h"
+#include "correspondent_register/prze.h"
+#include "forms/application.h"
+#include "forms/message_box.h"
+#include "forms/text.h"
+#include "ui_regler.h"
+
+namespace zorvel {
+
+int IdleSeconds = 0;
+
+namespace {
+
+const char kSpisFile[] = "SPIS.DBF";
+const char kGrupyFile[] = "GRUPY.DBF";
+
+std::string Trimmed(const std::string& s) {
+  const size_t a = s.find_first_not_of(' ');
+  if (a == std::string::npos) return std::string();
+  return s.substr(a, s.find_last_not_of(' ') - a + 1);
+}
+
+bool HasRow(const dbase::Table& t) {
+  return t.Active() && (t.State() == dbase::DataState::Insert || !t.IsEmpty());
+}
+
+// Puts a button, label or the like back when an operation stops half-way.
+class Restore {
+ public:
+  explicit Restore(std::function<void()> undo) : undo_(std::move(undo)) {}
+  ~Restore() { undo_(); }
+  Restore(const Restore&) = delete;
+  Restore& operator=(const Restore&) = delete;
+
+ private:
+  std::function<void()> undo_;
+};
+
+}  // namespace
+
+TRegler::TRegler(QWidget* parent) : Form(parent), ui_(std::make_unique<Ui::TRegler>()) {
+  ui_->setupUi(this);
+  setObjectName("TRegler");
+  move(25, 20);
+
+  Dane.DatabaseName = "DaneSpis";
+  PolaSpisu.setObjectName("PolaSpisu");
+  PolaGrup.setObjectName("PolaGrup");
+  PolaSpisu.SetTable(&Spis);
+  PolaGrup.SetTable(&Grr);
+  PolaSpisu.OnDataChange = [this](const std::string&) { PolaSpisuDataChange(); };
+  PolaGrup.OnDataChange = [this](const std::string&) { PolaGrupDataChange(); };
+
+  auto W = [](const char* utf8) { return forms::Cp(utf8); };
+  ui_->SpisK->SetDataSource(&PolaSpisu);
+  ui_->SpisK->SetColumns({
+      {"NR", "Nr", 31},
+      {"POZIOM", "*", 20},
+      {"NAZWISKO", "Nazwisko", 109},
+      {"IMIONA", "Imiona", 111},
+      {"RP", "^", 21},
+      {"STANOWISKO", W("Stanowisko, funkcja"), 286},
+      {"EMAIL", W("e-mail w Internecie"), 155},
+      {"USERID", "User ID", 75},
+      {"SEKRETARKA", "Sekretarka t,*/n", -1},
+      {"SUPER_GRUP", "Super Gruper", 69},
+      {"MAIL", "mail w LAN", 117},
+      {"LN", "Login Name", 115},
+      {"ZAKAZ_OPCJ", "Zakaz opcji t/n", 81},
+      {"TELEFON_KO", W("Telefon komórkowy"), 109},
+      {"AKTYWACJA", "Aktywacja t,*/n", 83},
+      {"ZDALNY", W("Nielokalny, dostęp poprzez internet t,*/n"), 199},
+  });
+  // Only the buttons keep the folders and the groups in step with the
+  // register: the grid neither inserts nor deletes.
+  ui_->SpisK->SetAllowInsert(false);
+  ui_->SpisK->SetAllowDelete(false);
+  ui_->SpisK->setObjectName("SpisK");
+  connect(ui_->SpisK, &forms::DBGrid::ColEnter, this, [this] { SpisKColEnter(); });
+
+  ui_->DBGrid1->SetDataSource(&PolaGrup);
+  ui_->DBGrid1->SetColumns({{"NAZWA", "NAZWA", 453, Qt::AlignCenter}});
+
+  ui_->DBNavigator1->SetDataSource(&PolaSpisu);
+  ui_->DBNavigator1->SetVisibleButtons({forms::NavButton::First, forms::NavButton::Prior,
+                                        forms::NavButton::Next, forms::NavButton::Last,
+                                        forms::NavButton::Edit});
+  ui_->DBNavigator1->SetHint(
+      W("Klawisze nawigacyjne; Na początek, poprzedni, następny, ostatni, wstaw, zmień dane, "
+        "kasuj korespondenta"));
+  ui_->DBNavigator1->OnClick = [this](forms::NavButton) { DBNavigator1Click(); };
+  ui_->DBNavigator2->SetDataSource(&PolaGrup);
+  ui_->DBNavigator2->SetVisibleButtons({forms::NavButton::First, forms::NavButton::Prior,
+                                        forms::NavButton::Next, forms::NavButton::Last,
+                                        forms::NavButton::Insert, forms::NavButton::Delete,
+                                        forms::NavButton::Edit});
+  ui_->DBNavigator2->OnClick = [this](forms::NavButton) { DBNavigator2Click(); };
+
+  ui_->DBEdit1->SetDataSource(&PolaSpisu, "NR");
+  connect(ui_->DBEdit1, &QLineEdit::textChanged, this, [this] { DBEdit1Change(); });
+  ui_->ngr->SetDataSource(&PolaGrup, "NAZWA");
+  ui_->DBMemo1->SetDataSource(&PolaGrup, "KTO");
+
+  connect(ui_->wgnu, &QPushButton::clicked, this, [this] { wgnuClick(); });
+  connect(ui_->wgna, &QPushButton::clicked, this, [this] { wgnaClick(); });
+  connect(ui_->Wstaw, &QPushButton::clicked, this, [this] { WstawClick(); });
+  connect(ui_->ddg, &QPushButton::clicked, this, [this] { ddgClick(); });
+  connect(ui_->Uzg, &QPushButton::clicked, this, [this] { UzgClick(); });
+  connect(ui_->kaszko, &QPushButton::clicked, this, [this] { kaszkoClick(); });
+  connect(ui_->Nprze, &QPushButton::clicked, this, [this] { NprzeClick(); });
+  connect(ui_->pak, &QPushButton::clicked, this, [this] { pakClick(); });
+  connect(ui_->Koniec, &QPushButton::clicked, this, [this] { KoniecClick(); });
+
+  WireControls();
+  SetCancelButton(ui_->Koniec);
+  // Esc while a cell is edited cancels the edit instead of ending the program.
+  OnKeyDown(ui_->SpisK, [this](int key) {
+    if (key != forms::VK_ESCAPE || Spis.State() == dbase::DataState::Browse) return false;
+    Spis.Cancel();
+    return true;
+  });
+
+  Timerr.setObjectName("Timerr");
+  Timerr.setInterval(1000);
+  connect(&Timerr, &QTimer::timeout, this, [this] { TimerrTimer(); });
+  Timerr.start();
+}
+
+TRegler::~TRegler() {
+  PolaSpisu.SetTable(nullptr);
+  PolaGrup.SetTable(nullptr);
+}
+
+void TRegler::showEvent(QShowEvent* event) {
+  Form::showEvent(event);
+  if (event->spontaneous()) return;
+  try {
+    FormShow();
+  } catch (const std::exception& e) {
+    ShowErrorBox(e.what());
+  }
+}
+
+void TRegler::hideEvent(QHideEvent* event) {
+  Form::hideEvent(event);
+  if (event->spontaneous()) return;
+  try {
+    FormHide();
+  } catch (const std::exception& e) {
+    ShowErrorBox(e.what());
+  }
+}
+
+void TRegler::FormShow() {
+  move(x(), 20);
+  resize(502, 440);
+  if (Dane.Connected) CloseDatabase();
+  Dane.SetParams(DataDir);
+  if (Prze) Prze->PointAt(DataDir);
+  Dane.Connect();
+  Spis.Open(Dane.TableHostPath(kSpisFile));
+  Spis.SetIndexName("NR");
+  Grr.Open(Dane.TableHostPath(kGrupyFile));
+  Grr.SetIndexName("NAZWAG");
+  CheckDuplicateNumbers();
+  Spis.First();
+}
+
+void TRegler::CloseDatabase() {
+  Spis.Close();
+  Grr.Close();
+  Dane.Disconnect();
+}
+
+void TRegler::FormHide() {
+  if (Spis.Active() && Spis.State() != dbase::DataState::Browse) Spis.Post();
+  if (Grr.Active() && Grr.State() != dbase::DataState::Browse) Grr.Post();
+}
+
+void TRegler::FormClose() { RequestEnd(); }
+
+void TRegler::KoniecClick() { Close(); }
+
+void TRegler::CheckDuplicateNumbers() {
+  ui_->Uwazaj->setText(QString());
+  if (Spis.Active()) {
+    const std::string tag = Spis.IndexName();
+    forms::ControlsDisabled quiet(PolaSpisu);
+    Spis.SetIndexName("NR");  // posts a pending edit first
+    const dbase::Bookmark mark = Spis.GetBookmark();
+    if (!Spis.IsEmpty()) {
+      Spis.First();
+      int64_t previous = Spis.AsInteger("NR");
+      for (Spis.Next(); !Spis.Eof(); Spis.Next()) {
+        const int64_t nr = Spis.AsInteger("NR");
+        if (nr == previous) ui_->Uwazaj->setText("Wielokrotny Nr " + QString::number(nr));
+        previous = nr;
+      }
+    }
+    Spis.SetIndexName(tag);
+    // The same correspondent again, even when his number is not unique.
+    if (mark != 0) {
+      Spis.GotoBookmark(mark);
+    } else {
+      Spis.First();
+    }
+  }
+  IdleSeconds = 1;
+}
+
+void TRegler::wgnuClick() {
+  Spis.SetIndexName("NR");
+  CheckDuplicateNumbers();
+}
+
+void TRegler::wgnaClick() {
+  Spis.SetIndexName("NAI");
+  CheckDuplicateNumbers();
+}
+
+void TRegler::DBNavigator1Click() { IdleSeconds = 1; }
+void TRegler::DBNavigator2Click() { IdleSeconds = 1; }
+void TRegler::PolaSpisuDataChange() { IdleSeconds = 1; }
+void TRegler::PolaGrupDataChange() { IdleSeconds = 1; }
+
+void TRegler::TimerrTimer() {
+  if (IdleSeconds > 0 && !holdIdle_) ++IdleSeconds;
+  if (IdleSeconds > 30) {
+    ui_->Koniec->setText(QString::number(kIdleLimitSeconds - IdleSeconds));
+  } else if (IdleSeconds < 30) {
+    ui_->Koniec->setText("OK");
+  }
+  if (IdleSeconds >= kIdleLimitSeconds) EndProgramAtOnce();
+}
+
+void TRegler::DBEdit1Change() {
+  std::string name;
+  if (HasRow(Spis)) name = Trimmed(Spis.AsString("IMIONA")) + " " + Trimmed(Spis.AsString("NAZWISKO"));
+  else name = " ";
+  ui_->FullNameEdit->setText(forms::ToQ(name));
+}
+
+void TRegler::Refuse(const std::string& text) {
+  ShowMessageBox(text, kMbIconWarning | kMbOk, "Uwaga!");
+}
+
+bool TRegler::FitsMemberField(const std::string& list) const {
+  const int i = Grr.FieldIndex("KTO");
+  if (i < 0) return true;  // the engine reports the missing field
+  const dbase::FieldDef& def = Grr.Fields()[static_cast<size_t>(i)];
+  return def.type == dbase::FieldType::Memo || static_cast<int>(list.size()) <= def.length;
+}
+
+bool TRegler::StoreMemberList(const std::string& list) {
+  if (!FitsMemberField(list)) {
+    Refuse(ListTooLongText(Trimmed(Grr.AsString("NAZWA"))));
+    return false;
+  }
+  if (Grr.State() == dbase::DataState::Browse) Grr.Edit();
+  Grr.SetString("KTO", list);
+  return true;
+}
+
+void TRegler::ddgClick() {
+  IdleSeconds = 1;
+  if (!HasRow(Grr)) return Refuse(NoCurrentGroupText());
+  if (!HasRow(Spis)) return Refuse(NoCurrentCorrespondentText());
+  const MemberListResult r = ListWithMember(Grr.AsString("KTO"), static_cast<long>(Spis.AsInteger("NR")));
+  if (!r.Ok) {
+    return Refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error
+                                                 : BadListText(Trimmed(Grr.AsString("NAZWA")), r.Error));
+  }
+  StoreMemberList(r.List);
+}
+
+void TRegler::UzgClick() {
+  IdleSeconds = 1;
+  if (!HasRow(Grr)) return Refuse(NoCurrentGroupText());
+  if (!HasRow(Spis)) return Refuse(NoCurrentCorrespondentText());
+  const MemberListResult r =
+      ListWithoutMember(Grr.AsString("KTO"), static_cast<long>(Spis.AsInteger("NR")));
+  if (!r.Ok) {
+    return Refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error
+                                                 : BadListText(Trimmed(Grr.AsString("NAZWA")), r.Error));
+  }
+  StoreMemberList(r.List);
+}
+
+void TRegler::WstawClick() {
+  Spis.SetIndexName("NR");
+  Spis.First();
+  Spis.Last();
+  const long n = Spis.IsEmpty() ? 1 : static_cast<long>(Spis.AsInteger("NR")) + 1;
+  Spis.Insert();
+  Spis.SetInteger("NR", n);
+  Spis.SetInteger("POZIOM", 3);
+  Spis.SetInteger("RP", 2);
+  try {
+    CreateMailbox(n);
+  } catch (...) {
+    // Without its mailbox the correspondent must not reach the register.
+    Spis.Cancel();
+    throw;
+  }
+  Spis.Post();
+  CreateCorrespondentFolders(n);
+  ShowMessageBox(forms::Cp("Założyłem kartoteki pocztowe, proszę uzupełnić dane o korespondencie "),
+                 kMbIconInformation | kMbOk, "Korespondent Nr " + std::to_string(n));
+}
+
+void TRegler::kaszkoClick() {
+  if (Spis.Active() && Spis.State() != dbase::DataState::Browse) Spis.Post();
+  if (!HasRow(Spis)) return Refuse(NoCurrentCorrespondentText());
+  const long n = static_cast<long>(Spis.AsInteger("NR"));
+  const dbase::Bookmark confirmed = Spis.GetBookmark();
+  const std::string caption = "Uwaga! Korespondent Nr " + std::to_string(n);
+  const unsigned question = forms::MB_YESNO | forms::MB_ICONQUESTION;
+  if (forms::MessageBox("Czy kasujesz tego korespondenta", caption, question) != forms::IDYES) return;
+  if (forms::MessageBox("Czy potwierdzasz kasowanie tego korespondenta", caption, question) !=
+      forms::IDYES) {
+    return;
+  }
+  // From here on the operation runs to its end: the idle count starts again
+  // and waits, and no user input is taken.
+  IdleSeconds = 1;
+  holdIdle_ = true;
+  forms::BusyScope busy;
+  Restore release([this] {
+    holdIdle_ = false;
+    IdleSeconds = 1;
+  });
+
+  // Every group list is checked before anything is changed.
+  if (Grr.Active() && Grr.State() != dbase::DataState::Browse) Grr.Post();
+  std::vector<std::pair<dbase::Bookmark, std::string>> lists;
+  std::string refusal;
+  PolaGrup.Walk([&](dbase::Table& g) {
+    if (g.IsEmpty()) return;
+    for (g.First(); !g.Eof() && refusal.empty(); g.Next()) {
+      const std::string list = g.IsNull("KTO") ? std::string(",") : g.AsString("KTO");
+      const MemberListResult r = ListAfterDeletion(list, n);
+      if (!r.Ok) {
+        refusal = BadListText(Trimmed(g.AsString("NAZWA")), r.Error);
+      } else if (!FitsMemberField(r.List)) {
+        refusal = ListTooLongText(Trimmed(g.AsString("NAZWA")));
+      }
+      lists.emplace_back(g.GetBookmark(), r.List);
+    }
+  });
+  if (!refusal.empty()) return Refuse(refusal);
+  Spis.GotoBookmark(confirmed);  // still there?
+
+  RemoveMailFolderTree(n);
+
+  ui_->StatusO->show();
+  ui_->kaszko->hide();
+  ui_->Nprze->hide();
+  Restore buttons([this] {
+    ui_->StatusO->hide();
+    ui_->kaszko->show();
+    ui_->Nprze->show();
+  });
+
+  if (Grr.Active() && !Grr.IsEmpty()) {
+    const dbase::Bookmark group = Grr.GetBookmark();
+    {
+      forms::ControlsDisabled quiet(PolaGrup);
+      for (const auto& [mark, list] : lists) {
+        Grr.GotoBookmark(mark);
+        forms::ProcessMessages();
+        ui_->StatusO->setText("Grupa " + forms::ToQ(Trimmed(Grr.AsString("NAZWA"))));
+        Grr.Edit();
+        Grr.SetString("KTO", list);
+        Grr.Post();
+      }
+      Grr.GotoBookmark(group);
+    }
+  }
+
+  Spis.GotoBookmark(confirmed);
+  Spis.Delete();
+  CheckDuplicateNumbers();
+}
+
+void TRegler::NprzeClick() {
+  if (Prze) Prze->OpenFrom(DataDir);
+}
+
+void TRegler::pakClick() {
+  PackTable(Spis, "Spis", forms::Cp("Nie moge pakowac, spis jest w użyciu"));
+  PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"));
+}
+
+void TRegler::PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText) {
+  if (!table.Active()) return;
+  const std::string path = table.Path();
+  const std::string tag = table.IndexName();
+  // An edit in progress is kept, and the table always goes back to shared
+  // use, so that the other programs of the mail system are never locked out.
+  if (table.State() != dbase::DataState::Browse) table.Post();
+  auto reopenShared = [&] {
+    table.Close();
+    table.Open(path, dbase::ShareMode::Shared);
+    table.SetIndexName(tag);
+    table.First();
+  };
+  table.Close();
+  bool exclusive = true;
+  try {
+    table.Open(path, dbase::ShareMode::Exclusive);
+  } catch (const dbase::DbError&) {
+    exclusive = false;
+    ShowAlert(inUseText);
+  }
+  if (exclusive) {
+    try {
+      CompactTable(table, name);
+    } catch (...) {
+      reopenShared();
+      throw;
+    }
+  }
+  reopenShared();
+}
+
+void TRegler::Button1Click() {
+  if (!IsComClassRegistered("", "", kSmtpClassDescription)) {
+    forms::MessageBox(RegisteringSmtpText(), forms::ApplicationTitle(), forms::MB_OK);
+    RegisterOcxLibrary(kSmtpControlFile);
+  }
+}
+
+}  // namespace zorvel

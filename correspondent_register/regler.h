@@ -1,0 +1,90 @@
+#pragma once
+// The register window: the correspondents (SPIS.DBF) and the mailing groups
+// (GRUPY.DBF) in data-aware grids, adding and deleting correspondents with
+// their mail folders, group membership, sorting, the duplicate-number
+// warning, the predictions editor, packing, and the end of the program after
+// 180 idle seconds.
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "correspondent_register/database.h"
+#include "dbase/dbase.h"
+#include "forms/data/data_source.h"
+#include "forms/form.h"
+
+namespace Ui {
+class TRegler;
+}
+
+namespace zorvel {
+
+// 0: counting has not started; any activity sets 1; each tick adds 1.
+extern int IdleSeconds;
+inline constexpr int kIdleLimitSeconds = 180;
+
+class TRegler : public forms::Form {
+  Q_OBJECT
+
+ public:
+  explicit TRegler(QWidget* parent = nullptr);
+  ~TRegler() override;
+
+  // Declared before the data sources, which must go first.
+  dbase::Table Spis;
+  dbase::Table Grr;
+  Database Dane;
+  forms::DataSource PolaSpisu;
+  forms::DataSource PolaGrup;
+  QTimer Timerr;
+
+  // Handlers.
+  void FormShow();
+  void FormHide();
+  void KoniecClick();
+  void wgnuClick();
+  void wgnaClick();
+  void DBNavigator1Click();
+  void DBNavigator2Click();
+  void PolaSpisuDataChange();
+  void PolaGrupDataChange();
+  void TimerrTimer();
+  void DBEdit1Change();
+  void ddgClick();
+  void UzgClick();
+  void WstawClick();
+  void kaszkoClick();
+  void NprzeClick();
+  void pakClick();
+  void SpisKColEnter() {}
+  // Bound to no control: registers the SMTP control when its class is
+  // missing.
+  void Button1Click();
+
+  void CheckDuplicateNumbers();
+  // Closes the tables and the connection (the chooser, before it points the
+  // window at another mail root).
+  void CloseDatabase();
+
+  Ui::TRegler* ui() const { return ui_.get(); }
+
+ protected:
+  void FormClose() override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  // Shows a refusal of a group operation.
+  void Refuse(const std::string& text);
+  // The group's list written to KTO, or a refusal when it does not fit.
+  bool StoreMemberList(const std::string& list);
+  bool FitsMemberField(const std::string& list) const;
+  // Packs one table in exclusive use and opens it shared again; the alert
+  // when another program holds it.
+  void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
+
+  std::unique_ptr<Ui::TRegler> ui_;
+  bool holdIdle_ = false;  // a deletion runs: the idle count waits
+};
+
+}  // namespace zorvel

@@ -1,0 +1,127 @@
+#include "forms/data/data_edit.h"
+
+namespace forms {
+
+namespace {
+
+bool CurrentRow(DataSource* source) {
+  return source && source->Active() &&
+         (source->State() != dbase::DataState::Browse || !source->Table()->IsEmpty());
+}
+
+// Puts the row into edit state for a typed value; false when there is none.
+bool BeginEdit(DataSource* source) {
+  dbase::Table& t = *source->Table();
+  if (t.State() == dbase::DataState::Browse) {
+    if (t.IsEmpty()) return false;
+    t.Edit();
+  }
+  return true;
+}
+
+template <typename Widget, typename LoadFn>
+void Follow(Widget* widget, DataSource* source, const std::string& field, LoadFn load) {
+  QObject::connect(source, &DataSource::Opened, widget, load);
+  QObject::connect(source, &DataSource::Closing, widget, load);
+  QObject::connect(source, &DataSource::Scrolled, widget, load);
+  QObject::connect(source, &DataSource::RowsChanged, widget, load);
+  QObject::connect(source, &DataSource::StateChanged, widget, load);
+  QObject::connect(source, &DataSource::FieldChanged, widget, [field, load](const QString& changed) {
+    if (changed.compare(QString::fromStdString(field), Qt::CaseInsensitive) == 0) load();
+  });
+}
+
+}  // namespace
+
+QString MemoToWidget(const std::string& cp1250) {
+  QString text = DataText(cp1250);
+  text.replace("\r\n", "\n");
+  return text;
+}
+
+std::string MemoFromWidget(const QString& text) {
+  QString crlf = text;
+  crlf.replace("\n", "\r\n");
+  return DataBytes(crlf);
+}
+
+DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textEdited, this, &DBEdit::Store);
+}
+
+void DBEdit::SetDataSource(DataSource* source, const std::string& field) {
+  if (source_) disconnect(source_, nullptr, this, nullptr);
+  source_ = source;
+  field_ = field;
+  if (source_) Follow(this, source_, field_, [this] { Load(); });
+  Load();
+}
+
+void DBEdit::Load() {
+  if (storing_) return;  // the text already shows what is being stored
+  loading_ = true;
+  QString text;
+  if (CurrentRow(source_)) {
+    dbase::Table& t = *source_->Table();
+    text = DataText(t.AsString(field_));
+    const int i = t.FieldIndex(field_);
+    const auto& def = t.Fields()[static_cast<size_t>(i)];
+    if (def.type == dbase::FieldType::Character) setMaxLength(def.length);
+  }
+  // Text set by the program is never cut by the typing limit.
+  if (text.size() > maxLength()) setMaxLength(static_cast<int>(text.size()));
+  if (text != this->text()) setText(text);
+  loading_ = false;
+}
+
+void DBEdit::Store(const QString& text) {
+  if (loading_ || isReadOnly() || !CurrentRow(source_)) return;
+  storing_ = true;
+  try {
+    if (BeginEdit(source_)) source_->Table()->SetString(field_, DataBytes(text));
+    storing_ = false;
+  } catch (const std::exception& e) {
+    storing_ = false;
+    ReportDataError(e);
+    Load();
+  }
+}
+
+DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent) {
+  connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::Store);
+}
+
+void DBMemo::SetDataSource(DataSource* source, const std::string& field) {
+  if (source_) disconnect(source_, nullptr, this, nullptr);
+  source_ = source;
+  field_ = field;
+  if (source_) Follow(this, source_, field_, [this] { Load(); });
+  Load();
+}
+
+void DBMemo::Load() {
+  if (storing_) return;
+  loading_ = true;
+  QString text;
+  if (CurrentRow(source_)) text = MemoToWidget(source_->Table()->AsString(field_));
+  if (text != toPlainText()) setPlainText(text);
+  loading_ = false;
+}
+
+void DBMemo::Store() {
+  if (loading_ || isReadOnly() || !CurrentRow(source_)) return;
+  const std::string value = MemoFromWidget(toPlainText());
+  storing_ = true;
+  try {
+    if (source_->Table()->AsString(field_) != value && BeginEdit(source_)) {
+      source_->Table()->SetString(field_, value);
+    }
+    storing_ = false;
+  } catch (const std::exception& e) {
+    storing_ = false;
+    ReportDataError(e);
+    Load();
+  }
+}
+
+}  // namespace forms

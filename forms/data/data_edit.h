@@ -1,0 +1,55 @@
+#pragma once
+// One-field controls: an edit and a memo that show a field of the cursor's
+// row and, when not read-only, write what the user types into the edit
+// buffer (the row goes into edit state on the first keystroke and is posted
+// when the cursor moves or the window posts it).
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <string>
+
+#include "forms/data/data_source.h"
+
+namespace forms {
+
+class DBEdit : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit DBEdit(QWidget* parent = nullptr);
+  void SetDataSource(DataSource* source, const std::string& field);
+  const std::string& Field() const { return field_; }
+
+ private:
+  void Load();
+  void Store(const QString& text);
+
+  DataSource* source_ = nullptr;
+  std::string field_;
+  bool loading_ = false;
+  bool storing_ = false;
+};
+
+// A memo keeps the field's CR LF line breaks.
+class DBMemo : public QPlainTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit DBMemo(QWidget* parent = nullptr);
+  void SetDataSource(DataSource* source, const std::string& field);
+  const std::string& Field() const { return field_; }
+
+ private:
+  void Load();
+  void Store();
+
+  DataSource* source_ = nullptr;
+  std::string field_;
+  bool loading_ = false;
+  bool storing_ = false;
+};
+
+// Field text with CR LF breaks <-> the widgets' LF breaks.
+QString MemoToWidget(const std::string& cp1250);
+std::string MemoFromWidget(const QString& text);
+
+}  // namespace forms

@@ -1,0 +1,112 @@
+#include "forms/data/data_source.h"
+
+#include <iostream>
+#include <utility>
+
+#include "platform/text/cp1250.h"
+
+namespace forms {
+
+namespace {
+
+std::function<void(const std::string&)>& Reporter() {
+  static std::function<void(const std::string&)> reporter;
+  return reporter;
+}
+
+std::function<bool()>& DeleteConfirmation() {
+  static std::function<bool()> confirm;
+  return confirm;
+}
+
+}  // namespace
+
+QString DataText(std::string_view cp1250) {
+  return QString::fromStdString(platform::Utf8FromCp1250(cp1250));
+}
+
+std::string DataBytes(const QString& text) { return platform::Cp1250FromUtf8(text.toStdString()); }
+
+void SetDataErrorReporter(std::function<void(const std::string&)> reporter) {
+  Reporter() = std::move(reporter);
+}
+
+void ReportDataError(const std::exception& error) {
+  if (Reporter()) {
+    Reporter()(error.what());
+  } else {
+    std::cerr << platform::Utf8FromCp1250(error.what()) << '\n';
+  }
+}
+
+void SetDataDeleteConfirmation(std::function<bool()> confirm) {
+  DeleteConfirmation() = std::move(confirm);
+}
+
+bool ConfirmDataDelete() { return DeleteConfirmation() ? DeleteConfirmation()() : true; }
+
+DataSource::DataSource(QObject* parent) : QObject(parent) {}
+
+DataSource::~DataSource() { SetTable(nullptr); }
+
+void DataSource::SetTable(dbase::Table* table) {
+  if (table_ && observer_ >= 0) table_->RemoveObserver(observer_);
+  table_ = table;
+  observer_ = -1;
+  if (table_) {
+    observer_ = table_->AddObserver(
+        [this](dbase::DataEvent event, const std::string& field) { Event(event, field); });
+  }
+  if (!ControlsDisabled()) emit RowsChanged();
+}
+
+void DataSource::DisableControls() { ++disabled_; }
+
+void DataSource::EnableControls() {
+  if (disabled_ > 0 && --disabled_ == 0) {
+    emit RowsChanged();
+    emit StateChanged();
+    if (OnDataChange) OnDataChange(std::string());
+  }
+}
+
+void DataSource::Walk(const std::function<void(dbase::Table&)>& work) {
+  if (!Active()) return;
+  ++disabled_;
+  const dbase::Bookmark mark = table_->GetBookmark();
+  try {
+    work(*table_);
+    if (mark != 0) table_->GotoBookmark(mark);
+  } catch (...) {
+    --disabled_;
+    throw;
+  }
+  --disabled_;
+}
+
+void DataSource::Event(dbase::DataEvent event, const std::string& field) {
+  if (ControlsDisabled()) return;
+  switch (event) {
+    case dbase::DataEvent::Opened:
+      emit Opened();
+      break;
+    case dbase::DataEvent::Closing:
+      emit Closing();
+      return;
+    case dbase::DataEvent::Scrolled:
+      emit Scrolled();
+      break;
+    case dbase::DataEvent::StateChanged:
+      emit StateChanged();
+      return;
+    case dbase::DataEvent::FieldChanged:
+      emit FieldChanged(QString::fromStdString(field));
+      break;
+    case dbase::DataEvent::DataChanged:
+      emit RowsChanged();
+      break;
+  }
+  if (OnDataChange) OnDataChange(event == dbase::DataEvent::FieldChanged ? field : std::string());
+}
+
+}  // namespace forms

@@ -1,0 +1,162 @@
+#pragma once
+// The register tool's windows on a scratch mail root: drives C and F mapped
+// to temporary folders, the mail system's parent folders, the register
+// tables made through the engine with the rows a test gives, boxes answered
+// from a script, and the end of the program recorded instead of done.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "correspondent_register/core/drive_map.h"
+#include "correspondent_register/core/startup.h"
+#include "correspondent_register/program.h"
+#include "correspondent_register/prze.h"
+#include "correspondent_register/regler.h"
+#include "dbase/dbase.h"
+#include "platform/text/cp1250.h"
+#include "tests/dbase/dbase_test_util.h"
+#include "tests/forms/gui_fixture.h"
+#include "tools/sample_mail_root/register_tables.h"
+
+namespace zorvel::test {
+
+namespace fs = std::filesystem;
+
+// Thrown by the recorded end of the program, so that the handler that ended
+// it stops where it is, as the real end stops everything.
+struct ProgramEnded {};
+
+struct Person {
+  long nr;
+  std::string surname;  // UTF-8
+  std::string names;
+};
+
+struct Group {
+  std::string name;                // UTF-8
+  std::optional<std::string> kto;  // nullopt: null
+};
+
+inline std::string W(const std::string& utf8) { return platform::Cp1250FromUtf8(utf8); }
+
+class RegisterWindowTest : public forms::testing::GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    std::string pattern = (fs::temp_directory_path() / "zorvel-window-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    base_ = pattern;
+    fs::create_directories(base_ / "c");
+    root_ = base_ / "f" / "Poczta";
+    fs::create_directories(root_ / "Naczelnik" / "tovmir");
+    for (const char* parent : {"Skrzynki", "FWP", "Korespondenci"}) fs::create_directories(root_ / parent);
+    DriveMap map;
+    map.Map('C', base_ / "c");
+    map.Map('F', base_ / "f");
+    SetDrives(map);
+    InstallWindowHooks();
+    SetEndProgramAtOnce([this] {
+      ++ended;
+      throw ProgramEnded{};
+    });
+    MailRoot = "F:\\Poczta";
+    DataDir = "F:\\Poczta\\Naczelnik\\tovmir";
+    ConfiguredRoot.clear();
+    ConfigFilePath = std::string("C:\\Marvolt\\") + "konfiguracja.atk";
+    IdleSeconds = 0;
+    PredictionCountdown = 0;
+  }
+
+  void TearDown() override {
+    delete Prze;
+    delete Regler;
+    Prze = nullptr;
+    Regler = nullptr;
+    SetEndProgramAtOnce({});
+    SetDrives(DriveMap());
+    std::error_code ec;
+    fs::remove_all(base_, ec);
+    GuiTest::TearDown();
+  }
+
+  std::string Table(const char* file) const { return (root_ / "Naczelnik" / "tovmir" / file).string(); }
+
+  void MakeTables(const std::vector<Person>& people, const std::vector<Group>& groups,
+                  const std::vector<std::string>& predictions = {"Jutro deszcz."},
+                  std::optional<dbase::TableDef> grupyDef = std::nullopt) {
+    dbase::Table::Create(Table("SPIS.DBF"), register_tables::SpisDef());
+    dbase::Table::Create(Table("GRUPY.DBF"), grupyDef ? *grupyDef : register_tables::GrupyDef());
+    dbase::Table::Create(Table("PRZEPO.DBF"), register_tables::PrzepoDef());
+    dbase::Table spis;
+    spis.Open(Table("SPIS.DBF"));
+    for (const Person& p : people) {
+      spis.Append();
+      spis.SetInteger("NR", p.nr);
+      spis.SetString("NAZWISKO", W(p.surname));
+      spis.SetString("IMIONA", W(p.names));
+      spis.Post();
+    }
+    dbase::Table grupy;
+    grupy.Open(Table("GRUPY.DBF"));
+    for (const Group& g : groups) {
+      grupy.Append();
+      grupy.SetString("NAZWA", W(g.name));
+      if (g.kto) grupy.SetString("KTO", *g.kto);
+      grupy.Post();
+    }
+    dbase::Table przepo;
+    przepo.Open(Table("PRZEPO.DBF"));
+    for (const std::string& text : predictions) {
+      przepo.Append();
+      przepo.SetString("TRESC", W(text));
+      przepo.Post();
+    }
+  }
+
+  // The register window and the predictions window, as a start with the
+  // register found makes them; the register window shown.
+  TRegler& Open() {
+    Regler = new TRegler;
+    Prze = new TPrze;
+    Regler->show();
+    return *Regler;
+  }
+
+  // A control of the register window by its name.
+  template <typename T>
+  T* Control(const char* name) const {
+    return forms::testing::Find<T>(Regler, name);
+  }
+
+  // Rows of a table as python3-dbfread reads them (live rows first).
+  std::vector<dbase_test::ReaderRow> Readback(const char* file) const {
+    return dbase_test::DbfreadRows(Table(file));
+  }
+  // Field values of one column of the live rows, as dbfread reads them.
+  std::vector<std::string> LiveColumn(const char* file, size_t column) const {
+    std::vector<std::string> values;
+    for (const auto& row : Readback(file)) {
+      if (!row.deleted) values.push_back(row.values[column]);
+    }
+    return values;
+  }
+
+  static std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  // Boxes shown so far, texts in UTF-8.
+  std::vector<forms::BoxRecord>& Shown() { return boxes.shown; }
+
+  fs::path base_, root_;
+  int ended = 0;
+};
+
+}  // namespace zorvel::test

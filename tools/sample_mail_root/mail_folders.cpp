@@ -1,0 +1,37 @@
+#include "tools/sample_mail_root/mail_folders.h"
+
+#include <filesystem>
+
+#include "correspondent_register/core/drive_map.h"
+#include "correspondent_register/core/folder_tree.h"
+#include "correspondent_register/core/startup.h"
+#include "dbase/dbase.h"
+
+namespace register_tables {
+
+int MakeSampleMailFolders(const std::string& mailRoot) {
+  namespace fs = std::filesystem;
+  for (const char* parent : {"Skrzynki", "FWP", "Korespondenci"}) {
+    fs::create_directories(fs::path(mailRoot) / parent);
+  }
+  // The mail root seen as the tool sees it: a drive of its own.
+  zorvel::DriveMap map;
+  map.Map('F', fs::absolute(mailRoot));
+  zorvel::SetDrives(map);
+  zorvel::MailRoot = "F:";
+
+  dbase::Table spis;
+  spis.Open((fs::path(mailRoot) / "Naczelnik" / "tovmir" / "SPIS.DBF").string());
+  int made = 0;
+  if (!spis.IsEmpty()) {
+    for (spis.First(); !spis.Eof(); spis.Next()) {
+      const long n = static_cast<long>(spis.AsInteger("NR"));
+      zorvel::CreateMailbox(n);
+      zorvel::CreateCorrespondentFolders(n);
+      ++made;
+    }
+  }
+  return made;
+}
+
+}  // namespace register_tables
