@@ -441,16 +441,16 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
   if (h.recordLength > 4000) throw DbError(ErrorCode::BadFormat, "Za długi rekord");
   if (!def.tags.empty() && def.level != TableLevel::DBase4)
     throw DbError(ErrorCode::BadFormat, "Znaczniki indeksu wymagają tabeli dBASE IV");
-  std::vector<TagSpec> specs;
+  std::vector<TagSpec> tagDefs;
   for (const auto& t : def.tags) {
     KeyPlan plan = PlanKey(h.fields, t.expression);
     if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem);
-    for (const auto& s : specs)
+    for (const auto& s : tagDefs)
       if (s.name == Upper(Trim(t.name))) throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name);
-    specs.push_back(TagSpec{Upper(Trim(t.name)), Upper(Trim(t.expression)), plan.keyType, plan.keyLength});
+    tagDefs.push_back(TagSpec{Upper(Trim(t.name)), Upper(Trim(t.expression)), plan.keyType, plan.keyLength});
     if (plan.fields.size() == 1) h.fields[static_cast<size_t>(plan.fields[0])].indexed = true;
   }
-  h.production = !specs.empty();
+  h.production = !tagDefs.empty();
   h.StampToday();
 
   size_t slash = dbfPath.find_last_of('/');
@@ -465,7 +465,7 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
     }
     if (h.production) {
       std::string p = MdxPathFor(dbfPath);
-      MdxFile::Create(p, base, specs);
+      MdxFile::Create(p, base, tagDefs);
       made.push_back(p);
     }
     File f = File::Create(dbfPath);

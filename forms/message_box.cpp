@@ -60,11 +60,11 @@ int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, un
     case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
   }
-  const std::vector<ButtonSpec> specs = Buttons(flags);
+  const std::vector<ButtonSpec> buttonDefs = Buttons(flags);
   std::vector<QPushButton*> buttons;
-  for (const ButtonSpec& spec : specs) {
-    QPushButton* button = box.addButton(spec.button);
-    button->setText(QString::fromUtf8(spec.caption));
+  for (const ButtonSpec& def : buttonDefs) {
+    QPushButton* button = box.addButton(def.button);
+    button->setText(QString::fromUtf8(def.caption));
     buttons.push_back(button);
   }
   const size_t defaultIndex = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : 0;
@@ -72,14 +72,14 @@ int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, un
     box.setDefaultButton(buttons[defaultIndex]);
   }
   const int escape = EscapeAnswer(flags);
-  for (size_t i = 0; i < specs.size(); ++i) {
-    if (specs[i].id == escape) box.setEscapeButton(buttons[i]);
+  for (size_t i = 0; i < buttonDefs.size(); ++i) {
+    if (buttonDefs[i].id == escape) box.setEscapeButton(buttons[i]);
   }
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
-  for (size_t i = 0; i < specs.size(); ++i) {
-    if (buttons[i] == clicked) return specs[i].id;
+  for (size_t i = 0; i < buttonDefs.size(); ++i) {
+    if (buttons[i] == clicked) return buttonDefs[i].id;
   }
   return escape;
 }
