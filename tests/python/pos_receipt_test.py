@@ -2,6 +2,7 @@
 """A point-of-sale program in Python: it installs the driver as a user would
 (cmake --install), loads the installed library with ctypes and prints a whole
 receipt on the installed simulated printer, checking what went over the wire.
+A C program is also built through pkg-config against two installed prefixes.
 
 usage: pos_receipt_test.py BUILD_DIR"""
 
@@ -54,6 +55,31 @@ class PosReceipt(unittest.TestCase):
         cls.log = cls.sim.stdout.read().splitlines()
         cls.sim.wait(timeout=10)
         cls.tmp.cleanup()
+
+    def test_pkg_config_in_any_prefix(self):
+        """A C program builds and runs against the library wherever it is
+        installed: the pkg-config file finds its own prefix."""
+        source = os.path.join(self.tmp.name, "version.c")
+        with open(source, "w") as f:
+            f.write('#include <kavoruw.h>\n#include <stdio.h>\n'
+                    'int main(void) { char v[KAVORUW_VERSION_SIZE];\n'
+                    '  if (pDllVersion(v) != 0) return 1; puts(v); return 0; }\n')
+        for name in ("prefix", "other-prefix"):
+            prefix = os.path.realpath(os.path.join(self.tmp.name, name))
+            if not os.path.isdir(prefix):
+                subprocess.run(["cmake", "--install", BUILD, "--prefix", prefix], check=True,
+                               stdout=subprocess.DEVNULL)
+            env = dict(os.environ, PKG_CONFIG_PATH=os.path.join(prefix, "lib", "pkgconfig"))
+            flags = subprocess.run(["pkg-config", "--cflags", "--libs", "kavoruw"], env=env,
+                                   check=True, capture_output=True, text=True).stdout.split()
+            self.assertEqual([f[:2] for f in flags], ["-I", "-L", "-l"])
+            self.assertEqual(os.path.realpath(flags[0][2:]), os.path.join(prefix, "include"))
+            self.assertEqual(os.path.realpath(flags[1][2:]), os.path.join(prefix, "lib"))
+            program = os.path.join(prefix, "version")
+            subprocess.run(["cc", "-std=c99", source, "-o", program, *flags,
+                            "-Wl,-rpath," + flags[1][2:]], check=True)
+            run = subprocess.run([program], check=True, capture_output=True, text=True)
+            self.assertEqual(run.stdout, "10.00\n")
 
     def check(self, code):
         if code != 0:
