@@ -17,7 +17,7 @@ class FileDialog : public QObject {
   FileDialog(Kind kind, QObject* parent = nullptr) : QObject(parent), kind_(kind) {}
 
   Kind DialogKind() const { return kind_; }
-  // "Description (*.txt)|*.txt|..." as the original filters are written.
+  // "Description (*.txt)|*.txt|...": descriptions and patterns split by '|'.
   QString Filter() const { return filter_; }
   void SetFilter(const QString& filter) { filter_ = filter; }
   // "*.txt": what a name typed without one gets.
@@ -36,7 +36,7 @@ class FileDialog : public QObject {
   QString fileName_;
 };
 
-// The Qt form of an original filter: "A (*.txt)|*.txt|B|*.*" -> "A (*.txt);;B (*.*)".
+// The Qt form of a '|' filter: "A (*.txt)|*.txt|B|*.*" -> "A (*.txt);;B (*.*)".
 QString QtFileFilter(const QString& filter);
 
 // Runs the dialog; the chosen file's full name, or nothing when cancelled.

@@ -1,6 +1,6 @@
 #pragma once
 // A dialog form as the programs' windows expect one:
-// - modal results are the original numbers (1 OK, 2 Cancel, 6 Yes, 7 No) and
+// - modal results are the message boxes' numbers (1 OK, 2 Cancel, 6 Yes, 7 No) and
 //   setting one closes the form through its close handler;
 // - Esc and the close box take the same close path, so FormClose always runs;
 // - Enter goes to a focused button, else the default button; Esc to the

@@ -38,7 +38,7 @@ ParsedMask Parse(const QString& editMask) {
 
 bool IsQtMaskCharacter(QChar c) { return QStringLiteral("AaNnXx9D0d#HhBb><!\\[]{}").contains(c); }
 
-// Walks the original mask; `visit` gets each position with its Qt form and
+// Walks an edit mask; `visit` gets each position with its Qt form and
 // whether it is a literal.
 template <typename Visit>
 void EachPosition(const QString& mask, Visit visit) {

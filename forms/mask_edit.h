@@ -1,5 +1,5 @@
 #pragma once
-// A masked edit with the original mask meaning: "mask;save literals;blank".
+// A masked edit; its edit mask reads "mask;save literals;blank".
 //   0 digit required    9 digit optional    # digit or sign optional
 //   L letter required   l letter optional   A letter/digit required
 //   a letter/digit optional   C any required   c any optional
@@ -12,7 +12,7 @@
 
 namespace forms {
 
-// The Qt input mask for an original mask ("00000000;1;_" -> "99999999;_").
+// The Qt input mask for an edit mask ("00000000;1;_" -> "99999999;_").
 QString QtInputMask(const QString& editMask);
 
 class MaskEdit : public QLineEdit {

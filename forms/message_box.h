@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes with the flags of the original platform: icon = flags & 0xF0,
+// Message boxes chosen by one flags word: icon = flags & 0xF0,
 // buttons = flags & 0x0F, 0x100 / 0x200 make the second / third button the
 // default, 0x2000 (task-modal) is how every box is shown anyway. "\r" in the
 // text is a line break and leading blanks stay. Texts are Windows-1250.

@@ -16,7 +16,7 @@ TCiaOnlyOne::~TCiaOnlyOne() {
 void TCiaOnlyOne::Loaded() { CheckSingleInstance(); }
 
 std::string& TCiaOnlyOne::Scope() {
-  // Per user, as a session's named objects are on the original platform.
+  // Per user: another user's console on the same machine does not count.
   static std::string scope = std::to_string(::getuid());
   return scope;
 }

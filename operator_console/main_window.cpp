@@ -27,7 +27,7 @@ const char* const kGenerationItems[] = {
     "Zapis1",
 };
 
-// The colour of an active window's border on the original desktop.
+// The progress text's fill and frame: the grey of an active window's border.
 const QColor kActiveBorder(180, 180, 180);
 
 }  // namespace
@@ -249,8 +249,8 @@ void TGlowneOkno::PaintProgressText() {
   painter.setFont(font());
   const QFontMetrics metrics(font());
   const QRect frame = frameGeometry();
-  // The rectangle's right and bottom edges are exclusive, as the original
-  // platform draws them.
+  // The rectangle's right and bottom edges are exclusive: the fill stops one
+  // pixel short of them.
   const QRect r = ProgressTextRect(frame.width(), frame.height(), ui->sb->height(),
                                    metrics.horizontalAdvance(progressText_), metrics.height());
   const QRect fill(r.left(), r.top(), r.width() - 1, r.height() - 1);

@@ -1,7 +1,7 @@
 #pragma once
 // The exception guard of the driver's routines: whatever is thrown inside
 // becomes 999, so that nothing escapes into the calling program. Also the
-// range test of the checks that stand in for the original's range errors.
+// range test of the argument checks (printer_link/engine/range.h).
 #include <cstdint>
 
 #include "kavoruw_codes.h"

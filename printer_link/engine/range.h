@@ -1,5 +1,5 @@
 #pragma once
-// The range test of the checks that stand in for the original's range errors:
+// The range test of the argument checks:
 // a value out of range is refused explicitly, never wrapped.
 #include <cstdint>
 

@@ -135,8 +135,8 @@ TComm::~TComm() { Close(); }
 
 int32_t TComm::Open() {
   platform::SetLastError(0);
-  // Ports redirected from a remote terminal session need a prefix on the
-  // original platform; a Linux device path needs none.
+  // The name goes to the device layer as it is: no prefix, it finds the
+  // device file itself.
   handle_ = platform::OpenSerialDevice(portName_);
   if (handle_) return 0;
   int32_t code = LastError();

@@ -62,7 +62,7 @@ TEST_F(TypingLimit, TypingStopsAtTheLimitButProgramTextsStayWhole) {
   EXPECT_EQ(edit->text(), QString::fromUtf8("żółć"));
 }
 
-TEST(FileFilter, OriginalFiltersBecomeQtFilters) {
+TEST(FileFilter, PipeSeparatedFiltersBecomeQtFilters) {
   EXPECT_EQ(QtFileFilter(QString::fromUtf8("Pliki tekstowe z danymi użytkownika (*.txt)|*.txt")),
             QString::fromUtf8("Pliki tekstowe z danymi użytkownika (*.txt)"));
   EXPECT_EQ(QtFileFilter("Teksty (*.txt)|*.txt|Wszystkie pliki|*.*"), "Teksty (*.txt);;Wszystkie pliki (*.*)");

@@ -93,7 +93,7 @@ TEST_F(Edits, AnEditsTypingLimitNeverCutsWhatTheProgramSets) {
   ShowModal(form);
 }
 
-TEST(MaskEditMask, OriginalMaskCharactersBecomeTheirQtTwins) {
+TEST(MaskEditMask, EditMaskCharactersBecomeTheirQtTwins) {
   EXPECT_EQ(QtInputMask("00000000;1;_"), "99999999;_");
   EXPECT_EQ(QtInputMask("!99:99;1;_"), "00:00;_");
   EXPECT_EQ(QtInputMask("LlAaCc#;0; "), "AaNnXx#; ");
@@ -102,7 +102,7 @@ TEST(MaskEditMask, OriginalMaskCharactersBecomeTheirQtTwins) {
   EXPECT_EQ(QtInputMask(""), "");
 }
 
-TEST_F(Edits, MaskEditKnowsWhenTheEntryIsCompleteAndReadsLikeTheOriginal) {
+TEST_F(Edits, MaskEditKnowsWhenTheEntryIsCompleteAndKeepsLiteralsOnlyWhenSaved) {
   MaskEdit numbers(&form);
   numbers.setEditMask("00000000;1;_");
   numbers.SetText("1234");

@@ -1,4 +1,4 @@
-// Message boxes: the original flags on a real box, and the scripted recorder.
+// Message boxes: the flags on a real box, and the scripted recorder.
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
