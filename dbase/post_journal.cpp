@@ -6,6 +6,8 @@
 
 namespace dbase {
 
+std::function<void(int step)> PostStepHook;
+
 namespace {
 
 // Header: magic, body length, checksum of the body. Body: per write its

@@ -21,6 +21,7 @@
 // no journal to replay; the damage checks of the index refuse a torn block,
 // and an exclusive open with a pack rebuilds every tag from the table.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,12 @@ struct JournalWrite {
 };
 
 std::string PostJournalPath(const std::string& dbfPath);
+
+// A hook that tests use to stop a post between its steps (a simulated kill).
+// Steps: 1 new memo blocks written, 2 journal written, 3 the table's ranges
+// written, 4 the index's ranges written (journal not yet cleared). Empty in
+// the programs.
+extern std::function<void(int step)> PostStepHook;
 
 class PostJournal {
  public:

@@ -339,12 +339,19 @@ void Table::Impl::UnlockEdit() {
 
 namespace {
 
+void PostStep(int n) {
+  if (PostStepHook) PostStepHook(n);
+}
+
+void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file) {
+  if (file == nullptr) return;
+  for (const auto& w : writes)
+    if (w.target == target) file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+}
+
 void ApplyWrites(const std::vector<JournalWrite>& writes, File& dbf, File* index) {
-  for (const auto& w : writes) {
-    File* f = w.target == JournalTarget::Table ? &dbf : index;
-    if (f == nullptr) continue;
-    f->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
-  }
+  ApplyWrites(writes, JournalTarget::Table, &dbf);
+  ApplyWrites(writes, JournalTarget::Index, index);
 }
 
 std::string StoredMemo(const Table::Impl& t, int field, const std::string& rec) {
@@ -394,8 +401,13 @@ void Table::Impl::BeginWrite() {
 }
 
 void Table::Impl::WriteThrough(const std::vector<JournalWrite>& writes) {
+  PostStep(1);
   journal.Commit(writes);
-  ApplyWrites(writes, dbf, mdx.IsOpen() ? &mdx.Raw() : nullptr);
+  PostStep(2);
+  ApplyWrites(writes, JournalTarget::Table, &dbf);
+  PostStep(3);
+  ApplyWrites(writes, JournalTarget::Index, mdx.IsOpen() ? &mdx.Raw() : nullptr);
+  PostStep(4);
   journal.Clear();
 }
 
@@ -491,7 +503,8 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
   try {
     // A post cut short by a killed writer is finished before anything is read.
     journal.Close();
-    if (dbf.Writable() && (journal.Open(PostJournalPath(p), false), journal.Pending())) {
+    if (dbf.Writable()) journal.Open(PostJournalPath(p), false);
+    if (journal.IsOpen() && journal.Pending()) {
       LockGuard tableLock(dbf, kTableLockByte);
       ReplayJournal();
     }
@@ -594,6 +607,8 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
     made.push_back(dbfPath);
     std::string bytes = h.Serialize() + kEndOfFile;
     f.WriteAt(0, bytes.data(), bytes.size());
+    // A journal left by an earlier table of this name is no post of this one.
+    ::unlink(PostJournalPath(dbfPath).c_str());
   } catch (...) {
     for (const auto& p : made) ::unlink(p.c_str());
     throw;
