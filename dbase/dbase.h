@@ -178,7 +178,8 @@ class Table {
   void Post();
   void Cancel();
   // Marks the current row deleted (an insert is only cancelled); the next row
-  // becomes current, or the previous one at the end.
+  // becomes current, or the previous one at the end. While another handle
+  // edits the row, this fails with InUse after a short retry.
   void Delete();
   bool Modified() const;
 

@@ -14,12 +14,16 @@
 // place. The lock is held for the whole post, so a journal found complete
 // under it belongs to a writer that is gone.
 //
-// No file is synced: a kill leaves every write in the page cache. A power
-// loss can lose any write not yet on the disk, in any order: the journal
-// may be lost while some of the ranges it covered reached the disk, so a
-// tag may lack the newest rows or hold torn blocks. The next open then finds
-// no journal to replay; the damage checks of the index refuse a torn block,
-// and an exclusive open with a pack rebuilds every tag from the table.
+// No file is synced: a kill leaves every write in the page cache, where the
+// next reader finds it. A power loss can lose any write not yet on the disk,
+// in any order: the newest posts may be gone, and where part of a post's
+// ranges reached the disk but its journal did not, a row may have its new
+// record while a tag lacks its new key, or a tag block may be torn. The next
+// open replays a journal that reached the disk whole and ignores a torn one
+// (its checksum fails). An index block that no longer adds up is refused by
+// the index's checks when the table is opened; a tag that only lacks or
+// misplaces a key is walked without looping (walks never meet an entry
+// twice) until a pack, which rebuilds every tag from the table.
 #include <cstdint>
 #include <functional>
 #include <optional>

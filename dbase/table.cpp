@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <charconv>
-#include <thread>
-#include <unordered_set>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
+#include <unordered_set>
 
 #include "dbase/table_impl.h"
 #include "platform/text/cp1250.h"
