@@ -34,6 +34,8 @@ File& File::operator=(File&& other) noexcept {
 File File::Open(const std::string& path) {
   File f;
   f.path_ = path;
+  // Without access-time updates where the owner allows: a post reads and
+  // writes each file in turn, and every read would otherwise dirty its inode.
   f.fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOATIME);
   if (f.fd_ < 0 && errno == EPERM) f.fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   f.writable_ = f.fd_ >= 0;
