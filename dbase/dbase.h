@@ -8,7 +8,9 @@
 // A Table is one opened table with its one cursor: the current row, the
 // current index tag, and the browse/edit/insert state that data-aware
 // controls follow. Every post is written through (memo, record, header, index
-// tags) before the call returns. Failures are DbError exceptions.
+// tags) before the call returns, with a journal that the next open (or the
+// next writer) replays when a writer was killed in the middle of it; an edit
+// holds its row's lock. Failures are DbError exceptions.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,7 +23,8 @@ namespace dbase {
 
 enum class ErrorCode {
   FileNotFound,     // a table, memo or index file is missing
-  InUse,            // shared/exclusive conflict with another open handle
+  InUse,            // shared/exclusive conflict with another open handle, or
+                    // a row that another handle is editing
   BadFormat,        // not a table this engine reads, or a damaged file
   NotActive,        // the table is not open
   NotExclusive,     // the operation needs the table opened exclusively
@@ -150,9 +153,10 @@ class Table {
   Bookmark GetBookmark() const;
   void GotoBookmark(Bookmark bookmark);  // NoRecord for a deleted or bad one
   uint32_t RecNo() const;                // physical number, 0 without a row
-  // For grids that show several rows: the live rows in the current order,
-  // and values of any row by its bookmark, without moving the cursor (the
-  // current row while editing shows the edit buffer).
+  // For grids that show several rows: the live rows in the current order
+  // (each once, even where a tag disagrees with its table), and values of
+  // any row by its bookmark, without moving the cursor (the current row
+  // while editing shows the edit buffer).
   std::vector<Bookmark> Bookmarks() const;
   std::string AsStringAt(Bookmark row, std::string_view field) const;
   uint32_t RecordCount() const;          // rows not deleted
@@ -162,13 +166,20 @@ class Table {
 
   // --- editing ---------------------------------------------------------------
   DataState State() const;
-  void Edit();    // the current row into the edit buffer
+  // The current row into the edit buffer, locked for this handle until Post
+  // or Cancel (or Close): while another handle, in this process or another,
+  // edits or deletes the row, this fails with InUse after a short retry.
+  void Edit();
   void Insert();  // a blank row; posted, it is appended to the file
   void Append();  // the same as Insert
-  void Post();    // writes the buffer through; the posted row stays current
+  // Writes the buffer through; the posted row stays current. An edit writes
+  // the fields it changed over the row as stored now; a field that another
+  // program changed meanwhile too raises InUse.
+  void Post();
   void Cancel();
   // Marks the current row deleted (an insert is only cancelled); the next row
-  // becomes current, or the previous one at the end.
+  // becomes current, or the previous one at the end. While another handle
+  // edits the row, this fails with InUse after a short retry.
   void Delete();
   bool Modified() const;
 

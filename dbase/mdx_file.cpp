@@ -17,6 +17,9 @@ constexpr uint32_t kTagTableAt = 544;
 constexpr uint32_t kTagEntryLength = 32;
 constexpr uint32_t kMaxTags = 47;
 constexpr uint32_t kDefaultBlock = 1024;
+// A tag header's fields that change with its keys (root, pages, serial, the
+// "has keys" flag, first and last leaf) all lie in its first 256 bytes.
+constexpr size_t kTagHeaderBytes = 256;
 
 uint32_t Get32(const std::string& b, size_t at) {
   return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) |
@@ -203,7 +206,7 @@ void MdxFile::Close() {
   file_.Close();
   nodes_.clear();
   dirty_.clear();
-  freed_.clear();
+  freedNext_.clear();
   specs_.clear();
   tags_.clear();
 }
@@ -219,7 +222,7 @@ void MdxFile::Reload() {
   const std::string& path = file_.Path();
   nodes_.clear();
   dirty_.clear();
-  freed_.clear();
+  freedNext_.clear();
   specs_.clear();
   tags_.clear();
   std::string head(kHeaderPages * kPage, '\0');
@@ -251,7 +254,7 @@ void MdxFile::Reload() {
     s.keyLength = Get16(th, 12);
     tag.keyItemLength = Get16(th, 18);
     tag.serial = static_cast<uint8_t>(th[20]);
-    tag.hasKeys = th[246] != 0;
+    tag.header = th.substr(0, kTagHeaderBytes);
     size_t end = th.find('\0', 24);
     s.expression = Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
     if (s.keyLength <= 0 || tag.keyItemLength < static_cast<uint32_t>(s.keyLength) + 4) Damaged(path, "znacznik " + s.name);
@@ -320,11 +323,15 @@ uint32_t MdxFile::Allocate(int tag) {
   uint32_t page;
   if (firstFree_ != 0) {
     page = firstFree_;
-    std::string b(8, '\0');
-    file_.ReadAt(static_cast<uint64_t>(page) * kPage, b.data(), 8);
-    firstFree_ = Get32(b, 4);
+    if (auto it = freedNext_.find(page); it != freedNext_.end()) {
+      firstFree_ = it->second;
+      freedNext_.erase(it);
+    } else {
+      std::string b(8, '\0');
+      file_.ReadAt(static_cast<uint64_t>(page) * kPage, b.data(), 8);
+      firstFree_ = Get32(b, 4);
+    }
     if (freeBlocks_ > 0) --freeBlocks_;
-    freed_.erase(page);
   } else {
     page = pageCount_;
     pageCount_ += pagesPerBlock_;
@@ -345,11 +352,8 @@ void MdxFile::Free(uint32_t page) {
   --t.blocks;
   nodes_.erase(page);
   dirty_.erase(page);
-  // The chain goes through the freed blocks themselves, written at once so
-  // that Allocate can follow it.
-  std::string b(blockBytes_, '\0');
-  Put32(b, 4, firstFree_);
-  file_.WriteAt(static_cast<uint64_t>(page) * kPage, b.data(), b.size());
+  // The chain goes through the freed blocks themselves.
+  freedNext_[page] = firstFree_;
   firstFree_ = page;
   ++freeBlocks_;
   headerDirty_ = true;
@@ -546,6 +550,20 @@ uint32_t MdxFile::EdgeLeaf(int tag, bool last) const {
 }
 
 bool MdxFile::ChangedOnDisk() const {
+  if (tags_.empty()) return false;
+  uint64_t low = UINT64_MAX, high = 0;
+  for (const Tag& t : tags_) {
+    low = std::min<uint64_t>(low, static_cast<uint64_t>(t.headerPage) * kPage);
+    high = std::max<uint64_t>(high, static_cast<uint64_t>(t.headerPage) * kPage + 21);
+  }
+  // The serials of all tags, mostly in one read.
+  if (high - low <= 65536) {
+    std::string span(high - low, '\0');
+    file_.ReadAt(low, span.data(), span.size());
+    for (const Tag& t : tags_)
+      if (static_cast<uint8_t>(span[static_cast<uint64_t>(t.headerPage) * kPage - low + 20]) != t.serial) return true;
+    return false;
+  }
   for (const Tag& t : tags_) {
     char serial = 0;
     file_.ReadAt(static_cast<uint64_t>(t.headerPage) * kPage + 20, &serial, 1);
@@ -554,40 +572,38 @@ bool MdxFile::ChangedOnDisk() const {
   return false;
 }
 
-void MdxFile::Flush() {
-  std::vector<bool> changed(tags_.size(), false);
-  for (uint32_t page : dirty_) changed[static_cast<size_t>(nodes_.at(page).tag)] = true;
-  for (size_t i = 0; i < tags_.size(); ++i) {
-    if (!changed[i] && !tags_[i].headerDirty) continue;
-    ++tags_[i].serial;
-    char serial = static_cast<char>(tags_[i].serial);
-    file_.WriteAt(static_cast<uint64_t>(tags_[i].headerPage) * kPage + 20, &serial, 1);
-    bool hasKeys = First(static_cast<int>(i)).has_value();
-    if (hasKeys != tags_[i].hasKeys) {
-      char flag = hasKeys ? 1 : 0;
-      file_.WriteAt(static_cast<uint64_t>(tags_[i].headerPage) * kPage + 246, &flag, 1);
-      tags_[i].hasKeys = hasKeys;
-    }
+void MdxFile::TakeWrites(std::vector<JournalWrite>& out) {
+  auto add = [&](uint64_t at, std::string bytes) {
+    out.push_back(JournalWrite{JournalTarget::Index, at, std::move(bytes)});
+  };
+  for (const auto& [page, next] : freedNext_) {
+    std::string b(blockBytes_, '\0');
+    Put32(b, 4, next);
+    add(static_cast<uint64_t>(page) * kPage, std::move(b));
   }
+  freedNext_.clear();
+  std::vector<bool> changed(tags_.size(), false);
   for (uint32_t page : dirty_) {
-    std::string b = Serialize(nodes_.at(page));
-    file_.WriteAt(static_cast<uint64_t>(page) * kPage, b.data(), b.size());
+    const Node& n = nodes_.at(page);
+    changed[static_cast<size_t>(n.tag)] = true;
+    add(static_cast<uint64_t>(page) * kPage, Serialize(n));
   }
   dirty_.clear();
-  freed_.clear();
   for (size_t i = 0; i < tags_.size(); ++i) {
     Tag& t = tags_[i];
-    if (!t.headerDirty) continue;
-    uint32_t pages = (t.blocks + 1) * pagesPerBlock_;  // with the tag's header block
-    std::string a(8, '\0');
-    Put32(a, 0, t.root);
-    Put32(a, 4, pages);
-    file_.WriteAt(static_cast<uint64_t>(t.headerPage) * kPage, a.data(), a.size());
-    std::string edges(8, '\0');
-    Put32(edges, 0, EdgeLeaf(static_cast<int>(i), false));
-    Put32(edges, 4, EdgeLeaf(static_cast<int>(i), true));
-    file_.WriteAt(static_cast<uint64_t>(t.headerPage) * kPage + 248, edges.data(), edges.size());
-    t.headerDirty = false;
+    if (!changed[i] && !t.headerDirty) continue;
+    std::string& h = t.header;
+    h.resize(kTagHeaderBytes, '\0');
+    h[20] = static_cast<char>(++t.serial);
+    h[246] = First(static_cast<int>(i)).has_value() ? 1 : 0;
+    if (t.headerDirty) {
+      Put32(h, 0, t.root);
+      Put32(h, 4, (t.blocks + 1) * pagesPerBlock_);  // with the tag's header block
+      Put32(h, 248, EdgeLeaf(static_cast<int>(i), false));
+      Put32(h, 252, EdgeLeaf(static_cast<int>(i), true));
+      t.headerDirty = false;
+    }
+    add(static_cast<uint64_t>(t.headerPage) * kPage, h);
   }
   // The page counts when they moved, and the update date once a day.
   std::string h(15, '\0');
@@ -596,10 +612,16 @@ void MdxFile::Flush() {
   Put32(h, 8, freeBlocks_);
   PutToday(h, 12);
   if (headerDirty_ || h.substr(12) != stamped_) {
-    file_.WriteAt(32, h.data(), h.size());
+    add(32, h);
     stamped_ = h.substr(12);
   }
   headerDirty_ = false;
+}
+
+void MdxFile::Flush() {
+  std::vector<JournalWrite> writes;
+  TakeWrites(writes);
+  for (const auto& w : writes) file_.WriteAt(w.offset, w.bytes.data(), w.bytes.size());
 }
 
 }  // namespace dbase

@@ -8,7 +8,8 @@
 // entry (a leaf has 0 there). Page numbers count 512-byte pages.
 //
 // Every tag is held in memory as its tree of blocks; changes mark blocks
-// dirty and Flush writes exactly those, with the headers that changed.
+// dirty, and TakeWrites hands over exactly those, with the headers that
+// changed, as whole ranges for the post journal (Flush writes them at once).
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "dbase/file_io.h"
+#include "dbase/post_journal.h"
 
 namespace dbase {
 
@@ -65,7 +67,10 @@ class MdxFile {
   std::optional<IndexEntry> Prior(int tag, const std::string& key, uint32_t recno) const;
   // Every entry of the tag in order (tests and checks).
   std::vector<IndexEntry> Entries(int tag) const;
-  // Writes the dirty blocks and headers.
+  // The changed blocks and headers as ranges to write (appended to out);
+  // afterwards the file is taken to hold them.
+  void TakeWrites(std::vector<JournalWrite>& out);
+  // Writes the changed blocks and headers.
   void Flush();
 
  private:
@@ -82,8 +87,8 @@ class MdxFile {
     uint32_t maxKeys = 0;
     uint32_t blocks = 0;  // B-tree blocks in use
     uint8_t serial = 0;   // bumped with every change of the tag, for every user
-    bool hasKeys = false; // the tag header's flag
     bool headerDirty = false;
+    std::string header;   // the first bytes of the tag's header block, as written
   };
 
   int Compare(int tag, const IndexEntry& a, const IndexEntry& b) const;
@@ -112,7 +117,9 @@ class MdxFile {
   std::vector<Tag> tags_;
   std::map<uint32_t, Node> nodes_;
   std::set<uint32_t> dirty_;
-  std::set<uint32_t> freed_;  // blocks freed since the last flush
+  // Blocks freed since the last TakeWrites, with the next free block each
+  // links to (written into the block itself when it stays free).
+  std::map<uint32_t, uint32_t> freedNext_;
 };
 
 }  // namespace dbase

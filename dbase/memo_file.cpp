@@ -93,19 +93,7 @@ std::string MemoFile::Read(uint32_t block) const {
   }
 }
 
-uint32_t MemoFile::BlocksUsed(uint32_t block) const {
-  if (block == 0) return 0;
-  if (level_ == TableLevel::DBase4) {
-    unsigned char h[8];
-    if (file_.ReadSomeAt(static_cast<uint64_t>(block) * blockSize_, h, 8) != 8) return 0;
-    if (!(h[0] == 0xFF && h[1] == 0xFF)) return 0;
-    // The text, its header and the 0x1F after it.
-    return (Le32(h + 4) + 1 + blockSize_ - 1) / blockSize_;
-  }
-  return static_cast<uint32_t>((Read(block).size() + 2 + blockSize_ - 1) / blockSize_);
-}
-
-uint32_t MemoFile::Write(uint32_t oldBlock, const std::string& text) {
+uint32_t MemoFile::Write(const std::string& text) {
   std::string data;
   if (level_ == TableLevel::DBase4) {
     unsigned char h[8] = {0xFF, 0xFF, 0x08, 0x00};
@@ -122,15 +110,11 @@ uint32_t MemoFile::Write(uint32_t oldBlock, const std::string& text) {
   }
   uint32_t blocks = static_cast<uint32_t>((data.size() + blockSize_ - 1) / blockSize_);
   data.resize(static_cast<size_t>(blocks) * blockSize_, '\0');
-  uint32_t block = oldBlock;
-  bool append = oldBlock == 0 || BlocksUsed(oldBlock) < blocks;
-  if (append) block = NextFree();
+  uint32_t block = NextFree();
   file_.WriteAt(static_cast<uint64_t>(block) * blockSize_, data.data(), data.size());
-  if (append) {
-    unsigned char h[4];
-    PutLe32(h, block + blocks);
-    file_.WriteAt(0, h, 4);
-  }
+  unsigned char h[4];
+  PutLe32(h, block + blocks);
+  file_.WriteAt(0, h, 4);
   return block;
 }
 

@@ -2,8 +2,9 @@
 // The .DBT memo file in its two block layouts. dBASE III: 512-byte blocks,
 // the text ends with two 0x1A bytes. dBASE IV: blocks of the size in the
 // header, each memo starts with FF FF 08 00 and its length (8 + text).
-// A memo is rewritten in place only while it fits the blocks it has; a
-// longer one moves to new blocks at the end, never over a neighbour.
+// A memo is never rewritten in place: every text goes to new blocks at the
+// end, so a row keeps its old text until its record is written (the blocks
+// left behind are reclaimed by a pack).
 #include <cstdint>
 #include <string>
 
@@ -21,14 +22,13 @@ class MemoFile {
   bool Writable() const { return file_.Writable(); }
 
   std::string Read(uint32_t block) const;
-  // Writes the text; returns its block (the old one when it still fits).
-  uint32_t Write(uint32_t oldBlock, const std::string& text);
+  // Writes the text to new blocks past the end; returns the first of them.
+  uint32_t Write(const std::string& text);
   uint32_t BlockSize() const { return blockSize_; }
   void Sync() { file_.Sync(); }
   File::Stamp Stamp() const { return file_.GetStamp(); }
 
  private:
-  uint32_t BlocksUsed(uint32_t block) const;
   uint32_t NextFree() const;
 
   File file_;

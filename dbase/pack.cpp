@@ -92,7 +92,7 @@ void Table::Pack() {
         if (f.def.type != FieldType::Memo) continue;
         uint32_t block = MemoBlock(rec.substr(1 + f.offset, 10));
         std::string text = block ? t.memo.Read(block) : std::string();
-        rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : newMemo.Write(0, text)));
+        rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : newMemo.Write(text)));
       }
       ++h.recordCount;
       for (size_t k = 0; k < t.plans.size(); ++k)

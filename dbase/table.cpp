@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
+#include <unordered_set>
 
 #include "dbase/table_impl.h"
 #include "platform/text/cp1250.h"
@@ -48,7 +50,10 @@ std::string SiblingPath(const std::string& dbfPath, const char* upperExt) {
 // RAII for one lock byte.
 class LockGuard {
  public:
-  LockGuard(File& f, uint64_t offset) : f_(f), offset_(offset) { f_.WaitLock(offset_, true); }
+  // held: the lock is taken already and only its release is left to this.
+  LockGuard(File& f, uint64_t offset, bool held = false) : f_(f), offset_(offset) {
+    if (!held) f_.WaitLock(offset_, true);
+  }
   ~LockGuard() { f_.Unlock(offset_); }
   LockGuard(const LockGuard&) = delete;
   LockGuard& operator=(const LockGuard&) = delete;
@@ -216,10 +221,16 @@ void Table::Impl::CheckFresh(bool strict) {
     mdx.Reload();
     changed = true;
   }
+  // A writer killed in a post changed the files: finish its post.
+  if (changed && !strict && ReplayAbandonedJournal()) {
+    LoadHeader();
+    CountDeleted();
+    if (mdx.IsOpen()) mdx.Reload();
+  }
   if (changed) MarkFresh();
 }
 
-std::optional<uint32_t> Table::Impl::Edge(bool last, std::string* found) {
+std::optional<uint32_t> Table::Impl::Edge(bool last, std::string* found, std::string* foundKey) {
   if (tag < 0) {
     if (header.recordCount == 0) return std::nullopt;
     uint32_t n = last ? header.recordCount : 1;
@@ -228,22 +239,21 @@ std::optional<uint32_t> Table::Impl::Edge(bool last, std::string* found) {
       if (found) *found = std::move(rec);
       return n;
     }
-    return Step(n, rec, !last, found);
+    return Step(n, {}, !last, found);
   }
   auto e = last ? mdx.Last(tag) : mdx.First(tag);
-  while (e) {
-    std::string rec = ReadRecord(e->recno);
-    if (!rec.empty() && !IsDeleted(rec)) {
-      if (found) *found = std::move(rec);
-      return e->recno;
-    }
-    e = last ? mdx.Prior(tag, e->key, e->recno) : mdx.Next(tag, e->key, e->recno);
+  if (!e) return std::nullopt;
+  std::string rec = ReadRecord(e->recno);
+  if (!rec.empty() && !IsDeleted(rec)) {
+    if (found) *found = std::move(rec);
+    if (foundKey) *foundKey = e->key;
+    return e->recno;
   }
-  return std::nullopt;
+  return Step(e->recno, e->key, !last, found, foundKey);
 }
 
-std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& fromRecord, bool forward,
-                                          std::string* found) {
+std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& fromKey, bool forward,
+                                          std::string* found, std::string* foundKey) {
   if (tag < 0) {
     uint32_t n = from;
     for (;;) {
@@ -256,12 +266,13 @@ std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& from
       }
     }
   }
-  std::string key = fromRecord.empty() ? std::string() : KeyOf(tag, fromRecord);
-  auto e = forward ? mdx.Next(tag, key, from) : mdx.Prior(tag, key, from);
+  // Each entry comes strictly after (before) the one before it.
+  auto e = forward ? mdx.Next(tag, fromKey, from) : mdx.Prior(tag, fromKey, from);
   while (e) {
     std::string rec = ReadRecord(e->recno);
     if (!rec.empty() && !IsDeleted(rec)) {
       if (found) *found = std::move(rec);
+      if (foundKey) *foundKey = e->key;
       return e->recno;
     }
     e = forward ? mdx.Next(tag, e->key, e->recno) : mdx.Prior(tag, e->key, e->recno);
@@ -269,15 +280,23 @@ std::optional<uint32_t> Table::Impl::Step(uint32_t from, const std::string& from
   return std::nullopt;
 }
 
-void Table::Impl::SetCurrent(uint32_t n, std::string* known) {
+std::string Table::Impl::PositionKey() const {
+  if (tag < 0) return {};
+  if (entryKey) return *entryKey;
+  return record.empty() ? std::string() : KeyOf(tag, record);
+}
+
+void Table::Impl::SetCurrent(uint32_t n, std::string* known, std::optional<std::string> key) {
   recno = n;
   record = known ? std::move(*known) : ReadRecord(n);
+  entryKey = std::move(key);
   Notify(DataEvent::Scrolled);
 }
 
 void Table::Impl::ClearCurrent() {
   recno = 0;
   record.clear();
+  entryKey.reset();
   bof = eof = true;
   Notify(DataEvent::Scrolled);
 }
@@ -294,37 +313,141 @@ void Table::Impl::RequireWritable() const {
     throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " + readOnlyReason);
 }
 
-void Table::Impl::WriteHeaderCounts() {
+std::string Table::Impl::HeaderCounts() {
   header.StampToday();
-  char h[8] = {static_cast<char>(header.version), static_cast<char>(header.year), static_cast<char>(header.month),
-               static_cast<char>(header.day)};
-  for (int i = 0; i < 4; ++i) h[4 + i] = static_cast<char>(header.recordCount >> (8 * i));
-  dbf.WriteAt(0, h, sizeof h);
+  std::string h = {static_cast<char>(header.version), static_cast<char>(header.year), static_cast<char>(header.month),
+                   static_cast<char>(header.day)};
+  for (int i = 0; i < 4; ++i) h += static_cast<char>(header.recordCount >> (8 * i));
+  return h;
+}
+
+void Table::Impl::LockRecord(uint32_t n) {
+  // The other editor's post takes moments; a user editing holds it longer.
+  for (int attempt = 0; !dbf.TryLock(kRecordLockBase + n, true); ++attempt) {
+    if (attempt == 20) {
+      throw DbError(ErrorCode::InUse, "Rekord " + std::to_string(n) + " tabeli " + path +
+                                          " jest właśnie zmieniany przez innego użytkownika");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+void Table::Impl::UnlockEdit() {
+  if (editLock != 0) dbf.Unlock(kRecordLockBase + editLock);
+  editLock = 0;
 }
 
 namespace {
+
+void PostStep(int n) {
+  if (PostStepHook) PostStepHook(n);
+}
+
+void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file) {
+  if (file == nullptr) return;
+  for (const auto& w : writes)
+    if (w.target == target) file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+}
+
+void ApplyWrites(const std::vector<JournalWrite>& writes, File& dbf, File* index) {
+  ApplyWrites(writes, JournalTarget::Table, &dbf);
+  ApplyWrites(writes, JournalTarget::Index, index);
+}
+
 std::string StoredMemo(const Table::Impl& t, int field, const std::string& rec) {
   const FieldLayout& f = t.header.fields[static_cast<size_t>(field)];
   return t.memo.Read(MemoBlock(rec.substr(1 + f.offset, 10)));
 }
+
+bool HasIndexWrites(const std::vector<JournalWrite>& writes) {
+  for (const auto& w : writes)
+    if (w.target == JournalTarget::Index) return true;
+  return false;
+}
+
 }  // namespace
+
+bool Table::Impl::ReplayJournal() {
+  if (!journal.IsOpen()) journal.Open(PostJournalPath(path), false);
+  auto writes = journal.Pending();
+  if (!writes) return false;
+  if (mdx.IsOpen()) {
+    ApplyWrites(*writes, dbf, &mdx.Raw());
+  } else {
+    File index;
+    if (HasIndexWrites(*writes)) index = File::Open(MdxPathFor(path));
+    ApplyWrites(*writes, dbf, index.IsOpen() ? &index : nullptr);
+  }
+  journal.Clear();
+  return true;
+}
+
+bool Table::Impl::ReplayAbandonedJournal() {
+  if (!dbf.Writable()) return false;
+  if (!journal.IsOpen()) journal.Open(PostJournalPath(path), false);
+  if (!journal.IsOpen() || !journal.Pending()) return false;
+  // Held by a live writer: its post is still running.
+  if (!dbf.TryLock(kTableLockByte, true)) return false;
+  LockGuard held(dbf, kTableLockByte, true);
+  return ReplayJournal();
+}
+
+void Table::Impl::BeginWrite() {
+  if (ReplayJournal()) {
+    dbfStamp = {};
+    mdxStamp = {};
+  }
+  CheckFresh(true);
+}
+
+void Table::Impl::WriteThrough(const std::vector<JournalWrite>& writes) {
+  PostStep(1);
+  journal.Commit(writes);
+  PostStep(2);
+  ApplyWrites(writes, JournalTarget::Table, &dbf);
+  PostStep(3);
+  ApplyWrites(writes, JournalTarget::Index, mdx.IsOpen() ? &mdx.Raw() : nullptr);
+  PostStep(4);
+  journal.Clear();
+}
+
+std::string Table::Impl::MergedEdit(const std::string& stored) const {
+  if (stored == record) return buffer;
+  // Another program wrote the row although this handle held its lock: keep
+  // what it wrote in the fields this edit left alone.
+  std::string rec = stored;
+  for (size_t i = 0; i < header.fields.size(); ++i) {
+    const FieldLayout& f = header.fields[i];
+    size_t at = 1 + f.offset, length = static_cast<size_t>(f.def.length);
+    bool mine = f.def.type == FieldType::Memo ? memos.count(static_cast<int>(i)) != 0
+                                               : buffer.compare(at, length, record, at, length) != 0;
+    if (!mine) continue;
+    if (stored.compare(at, length, record, at, length) != 0)
+      throw DbError(ErrorCode::InUse, "Pole " + f.def.name + " rekordu " + std::to_string(recno) + " tabeli " + path +
+                                          " zmienił w tym czasie inny użytkownik");
+    rec.replace(at, length, buffer, at, length);
+  }
+  return rec;
+}
 
 void Table::Impl::PostEdit() {
   RequireWritable();
   LockGuard tableLock(dbf, kTableLockByte);
-  CheckFresh(true);
-  LockGuard recordLock(dbf, kRecordLockBase + recno);
+  BeginWrite();
   std::string old = ReadRecord(recno);
   if (old.empty() || IsDeleted(old))
-    throw DbError(ErrorCode::NoRecord, "Rekord został usunięty przez innego użytkownika");
-  std::string rec = buffer;
+    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(recno) + " tabeli " + path +
+                                           " został usunięty przez innego użytkownika");
+  std::string rec = MergedEdit(old);
+  // New memo texts go to new blocks: the row keeps its old ones until its
+  // record is written.
   for (const auto& [field, text] : memos) {
     const FieldLayout& f = header.fields[static_cast<size_t>(field)];
-    uint32_t block = MemoBlock(old.substr(1 + f.offset, 10));
-    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(block, text)));
+    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(text)));
   }
-  dbf.WriteAt(header.headerLength + static_cast<uint64_t>(recno - 1) * header.recordLength, rec.data(), rec.size());
-  WriteHeaderCounts();
+  std::vector<JournalWrite> writes;
+  writes.push_back({JournalTarget::Table, RecordOffset(recno), rec});
+  writes.push_back({JournalTarget::Table, 0, HeaderCounts()});
   if (mdx.IsOpen()) {
     for (size_t t = 0; t < plans.size(); ++t) {
       int ti = static_cast<int>(t);
@@ -333,34 +456,37 @@ void Table::Impl::PostEdit() {
       mdx.Remove(ti, before, recno);
       mdx.Insert(ti, after, recno);
     }
-    mdx.Flush();
+    mdx.TakeWrites(writes);
   }
+  WriteThrough(writes);
   MarkFresh();
   record = rec;
+  entryKey.reset();
 }
 
 void Table::Impl::PostInsert() {
   RequireWritable();
   LockGuard tableLock(dbf, kTableLockByte);
-  CheckFresh(true);
+  BeginWrite();
   uint32_t n = header.recordCount + 1;
-  LockGuard recordLock(dbf, kRecordLockBase + n);
   std::string rec = buffer;
   for (const auto& [field, text] : memos) {
     const FieldLayout& f = header.fields[static_cast<size_t>(field)];
-    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(0, text)));
+    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(text)));
   }
-  std::string out = rec + kEndOfFile;
-  dbf.WriteAt(header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength, out.data(), out.size());
+  std::vector<JournalWrite> writes;
+  writes.push_back({JournalTarget::Table, RecordOffset(n), rec + kEndOfFile});
   header.recordCount = n;
-  WriteHeaderCounts();
+  writes.push_back({JournalTarget::Table, 0, HeaderCounts()});
   if (mdx.IsOpen()) {
     for (size_t t = 0; t < plans.size(); ++t) mdx.Insert(static_cast<int>(t), KeyOf(static_cast<int>(t), rec), n);
-    mdx.Flush();
+    mdx.TakeWrites(writes);
   }
+  WriteThrough(writes);
   MarkFresh();
   recno = n;
   record = rec;
+  entryKey.reset();
 }
 
 void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
@@ -375,6 +501,13 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
                                               : "Tabela " + p + " jest otwarta na wyłączność przez inny program");
   }
   try {
+    // A post cut short by a killed writer is finished before anything is read.
+    journal.Close();
+    if (dbf.Writable()) journal.Open(PostJournalPath(p), false);
+    if (journal.IsOpen() && journal.Pending()) {
+      LockGuard tableLock(dbf, kTableLockByte);
+      ReplayJournal();
+    }
     LoadHeader();
     codePage = std::make_unique<CodePage>(header.codePageByte);
     readOnlyReason.clear();
@@ -405,6 +538,8 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
 }
 
 void Table::Impl::CloseFiles() {
+  editLock = 0;  // closing the table file releases every lock of this handle
+  journal.Close();
   memo.Close();
   mdx.Close();
   dbf.Close();
@@ -472,6 +607,8 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
     made.push_back(dbfPath);
     std::string bytes = h.Serialize() + kEndOfFile;
     f.WriteAt(0, bytes.data(), bytes.size());
+    // A journal left by an earlier table of this name is no post of this one.
+    ::unlink(PostJournalPath(dbfPath).c_str());
   } catch (...) {
     for (const auto& p : made) ::unlink(p.c_str());
     throw;
@@ -539,6 +676,7 @@ void Table::SetIndexName(const std::string& name) {
     impl_->tag = t;
     impl_->indexName = wanted;
   }
+  impl_->entryKey.reset();
   impl_->Notify(DataEvent::DataChanged);
 }
 
@@ -548,9 +686,9 @@ void Table::First() {
   impl_->RequireActive();
   impl_->BrowseMode();
   impl_->CheckFresh();
-  std::string rec;
-  if (auto r = impl_->Edge(false, &rec)) {
-    impl_->SetCurrent(*r, &rec);
+  std::string rec, key;
+  if (auto r = impl_->Edge(false, &rec, &key)) {
+    impl_->SetCurrent(*r, &rec, key);
     impl_->bof = true;
     impl_->eof = false;
   } else {
@@ -562,9 +700,9 @@ void Table::Last() {
   impl_->RequireActive();
   impl_->BrowseMode();
   impl_->CheckFresh();
-  std::string rec;
-  if (auto r = impl_->Edge(true, &rec)) {
-    impl_->SetCurrent(*r, &rec);
+  std::string rec, key;
+  if (auto r = impl_->Edge(true, &rec, &key)) {
+    impl_->SetCurrent(*r, &rec, key);
     impl_->bof = false;
     impl_->eof = true;
   } else {
@@ -580,9 +718,9 @@ void Table::Next() {
     impl_->eof = true;
     return;
   }
-  std::string rec;
-  if (auto r = impl_->Step(impl_->recno, impl_->record, true, &rec)) {
-    impl_->SetCurrent(*r, &rec);
+  std::string rec, key;
+  if (auto r = impl_->Step(impl_->recno, impl_->PositionKey(), true, &rec, &key)) {
+    impl_->SetCurrent(*r, &rec, key);
     impl_->bof = impl_->eof = false;
   } else {
     impl_->eof = true;
@@ -597,9 +735,9 @@ void Table::Prior() {
     impl_->bof = true;
     return;
   }
-  std::string rec;
-  if (auto r = impl_->Step(impl_->recno, impl_->record, false, &rec)) {
-    impl_->SetCurrent(*r, &rec);
+  std::string rec, key;
+  if (auto r = impl_->Step(impl_->recno, impl_->PositionKey(), false, &rec, &key)) {
+    impl_->SetCurrent(*r, &rec, key);
     impl_->bof = impl_->eof = false;
   } else {
     impl_->bof = true;
@@ -636,12 +774,11 @@ std::vector<Bookmark> Table::Bookmarks() const {
   std::vector<Bookmark> rows;
   if (!impl_->active) return rows;
   impl_->CheckFresh();
-  std::string rec;
-  for (auto r = impl_->Edge(false, &rec); r;) {
-    rows.push_back(*r);
-    std::string from = std::move(rec);
-    r = impl_->Step(*r, from, true, &rec);
-  }
+  // A row with two entries in a stale tag is listed once.
+  std::unordered_set<Bookmark> seen;
+  std::string key;
+  for (auto r = impl_->Edge(false, nullptr, &key); r; r = impl_->Step(*r, key, true, nullptr, &key))
+    if (seen.insert(*r).second) rows.push_back(*r);
   return rows;
 }
 
@@ -660,15 +797,13 @@ bool Table::Locate(const std::string& field, const std::string& value) {
   impl_->CheckFresh();
   const FieldLayout& f = impl_->FieldAt(field);
   std::string wanted = Trim(value);
-  std::string rec;
-  for (auto r = impl_->Edge(false, &rec); r;) {
+  std::string rec, key;
+  for (auto r = impl_->Edge(false, &rec, &key); r; r = impl_->Step(*r, key, true, &rec, &key)) {
     if (SameValue(f.def, Trim(ValueOf(*impl_, f, rec)), wanted)) {
-      impl_->SetCurrent(*r, &rec);
+      impl_->SetCurrent(*r, &rec, key);
       impl_->bof = impl_->eof = false;
       return true;
     }
-    std::string from = std::move(rec);
-    r = impl_->Step(*r, from, true, &rec);
   }
   return false;
 }
@@ -701,14 +836,16 @@ void Table::Refresh() {
   impl_->CheckFresh();
   std::string rec = impl_->ReadRecord(impl_->recno);
   if (impl_->recno != 0 && (rec.empty() || Impl::IsDeleted(rec))) {
-    auto r = impl_->Step(impl_->recno, impl_->record, true);
-    if (!r) r = impl_->Step(impl_->recno, impl_->record, false);
-    if (r) impl_->SetCurrent(*r);
+    std::string from = impl_->PositionKey(), key;
+    auto r = impl_->Step(impl_->recno, from, true, nullptr, &key);
+    if (!r) r = impl_->Step(impl_->recno, from, false, nullptr, &key);
+    if (r) impl_->SetCurrent(*r, nullptr, key);
     else impl_->ClearCurrent();
   } else if (impl_->recno != 0) {
+    if (rec != impl_->record) impl_->entryKey.reset();
     impl_->record = rec;
-  } else if (auto r = impl_->Edge(false, nullptr)) {
-    impl_->SetCurrent(*r);
+  } else if (std::string key; auto r = impl_->Edge(false, nullptr, &key)) {
+    impl_->SetCurrent(*r, nullptr, key);
     impl_->bof = impl_->eof = false;
   }
   impl_->Notify(DataEvent::DataChanged);
@@ -722,8 +859,16 @@ void Table::Edit() {
   if (impl_->state == DataState::Edit || impl_->state == DataState::Insert) return;
   impl_->RequireWritable();
   if (impl_->recno == 0) throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
+  // The row stays locked until Post or Cancel: a second editor is refused
+  // instead of overwriting this edit (or having it overwrite his).
+  impl_->LockRecord(impl_->recno);
+  impl_->editLock = impl_->recno;
   std::string rec = impl_->ReadRecord(impl_->recno);
-  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord został usunięty");
+  if (rec.empty() || Impl::IsDeleted(rec)) {
+    impl_->UnlockEdit();
+    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(impl_->recno) + " tabeli " + impl_->path +
+                                           " został usunięty");
+  }
   impl_->record = rec;
   impl_->buffer = rec;
   impl_->memos.clear();
@@ -748,9 +893,17 @@ void Table::Append() { Insert(); }
 
 void Table::Post() {
   impl_->RequireActive();
-  if (impl_->state == DataState::Edit) impl_->PostEdit();
-  else if (impl_->state == DataState::Insert) impl_->PostInsert();
-  else return;
+  try {
+    if (impl_->state == DataState::Edit) impl_->PostEdit();
+    else if (impl_->state == DataState::Insert) impl_->PostInsert();
+    else return;
+  } catch (...) {
+    // What is in memory may be ahead of the files: read them again.
+    impl_->dbfStamp = {};
+    impl_->mdxStamp = {};
+    throw;
+  }
+  impl_->UnlockEdit();
   impl_->state = DataState::Browse;
   impl_->memos.clear();
   impl_->modified = false;
@@ -764,17 +917,20 @@ void Table::Cancel() {
   DataState was = impl_->state;
   if (was != DataState::Edit && was != DataState::Insert) return;
   impl_->state = DataState::Browse;
+  impl_->UnlockEdit();
   impl_->memos.clear();
   impl_->modified = false;
   impl_->buffer.clear();
   if (was == DataState::Insert) {
     std::string rec = impl_->ReadRecord(impl_->savedRecno);
+    impl_->entryKey.reset();
     if (!rec.empty() && !Impl::IsDeleted(rec)) {
       impl_->recno = impl_->savedRecno;
       impl_->record = rec;
-    } else if (auto r = impl_->Edge(false, nullptr)) {
+    } else if (std::string key; auto r = impl_->Edge(false, nullptr, &key)) {
       impl_->recno = *r;
       impl_->record = impl_->ReadRecord(*r);
+      impl_->entryKey = key;
     } else {
       impl_->recno = 0;
       impl_->record.clear();
@@ -799,27 +955,32 @@ void Table::Delete() {
   impl_->RequireWritable();
   if (impl_->recno == 0) throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
   uint32_t n = impl_->recno;
-  std::string old;
+  std::string from = impl_->PositionKey();
   {
+    // Not while another handle edits the row (this one's own edit lock is
+    // taken over and released here).
+    if (impl_->editLock != n) impl_->LockRecord(n);
+    impl_->editLock = 0;
+    LockGuard recordLock(impl_->dbf, kRecordLockBase + n, true);
     LockGuard tableLock(impl_->dbf, kTableLockByte);
-    impl_->CheckFresh(true);
-    LockGuard recordLock(impl_->dbf, kRecordLockBase + n);
-    old = impl_->ReadRecord(n);
+    impl_->BeginWrite();
+    std::string old = impl_->ReadRecord(n);
     if (!old.empty() && !Impl::IsDeleted(old)) {
+      // One byte: the row is deleted or it is not.
       char mark = '*';
-      impl_->dbf.WriteAt(impl_->header.headerLength + static_cast<uint64_t>(n - 1) * impl_->header.recordLength,
-                         &mark, 1);
-      impl_->WriteHeaderCounts();
+      impl_->dbf.WriteAt(impl_->RecordOffset(n), &mark, 1);
+      std::string counts = impl_->HeaderCounts();
+      impl_->dbf.WriteAt(0, counts.data(), counts.size());
       ++impl_->deletedCount;
     }
     impl_->MarkFresh();
   }
-  if (old.empty()) old = impl_->record;
-  auto r = impl_->Step(n, old, true);
+  std::string key;
+  auto r = impl_->Step(n, from, true, nullptr, &key);
   bool atEnd = !r;
-  if (!r) r = impl_->Step(n, old, false);
+  if (!r) r = impl_->Step(n, from, false, nullptr, &key);
   if (r) {
-    impl_->SetCurrent(*r);
+    impl_->SetCurrent(*r, nullptr, key);
     impl_->bof = false;
     impl_->eof = atEnd;
   } else {

@@ -14,6 +14,7 @@
 #include "dbase/file_io.h"
 #include "dbase/mdx_file.h"
 #include "dbase/memo_file.h"
+#include "dbase/post_journal.h"
 
 namespace dbase {
 
@@ -40,6 +41,7 @@ struct Table::Impl {
   File dbf;
   MemoFile memo;
   MdxFile mdx;
+  PostJournal journal;
   DbfHeader header;
   std::vector<FieldDef> defs;  // the fields as the interface gives them
   std::unique_ptr<CodePage> codePage;
@@ -51,6 +53,11 @@ struct Table::Impl {
   int tag = -1;
   uint32_t recno = 0;
   std::string record;  // the current row as stored
+  // The key of the current row's entry in the current tag, when the row was
+  // reached through the tag: steps go on from the entry, not from a key
+  // rebuilt from the record, which a stale entry would not match.
+  std::optional<std::string> entryKey;
+  uint32_t editLock = 0;  // the record this handle holds locked for its edit
   bool bof = true, eof = true;
   DataState state = DataState::Inactive;
   std::string buffer;                 // edit/insert buffer, as stored
@@ -80,17 +87,38 @@ struct Table::Impl {
   void CheckFreshWhileStepping();
   std::chrono::steady_clock::time_point lastCheck{};
   void MarkFresh();
-  // Positioning.
-  // The next live row in the current order; its bytes land in found.
-  std::optional<uint32_t> Step(uint32_t from, const std::string& fromRecord, bool forward,
-                               std::string* found = nullptr);
-  std::optional<uint32_t> Edge(bool last, std::string* found);
-  void SetCurrent(uint32_t n, std::string* known = nullptr);
+  // Positioning. Steps through a tag go strictly forward (or back) in its
+  // order, so no walk meets an entry twice.
+  // The next live row in the current order after the position (row, and in
+  // a tag the key of its entry); its bytes and entry key land in found and
+  // foundKey.
+  std::optional<uint32_t> Step(uint32_t from, const std::string& fromKey, bool forward,
+                               std::string* found = nullptr, std::string* foundKey = nullptr);
+  std::optional<uint32_t> Edge(bool last, std::string* found, std::string* foundKey = nullptr);
+  // Where the current row stands in the current tag.
+  std::string PositionKey() const;
+  void SetCurrent(uint32_t n, std::string* known = nullptr, std::optional<std::string> key = std::nullopt);
   void ClearCurrent();
   void BrowseMode();  // post if modified, else cancel
   // Writing.
   void RequireWritable() const;
-  void WriteHeaderCounts();
+  // The record lock of an edit or delete: a short retry, then InUse.
+  void LockRecord(uint32_t n);
+  void UnlockEdit();
+  uint64_t RecordOffset(uint32_t n) const { return header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength; }
+  std::string HeaderCounts();  // the first 8 header bytes, dated today
+  // Under the table's write lock, before anything is written: replays a
+  // journal left by a killed writer and re-reads what others wrote.
+  void BeginWrite();
+  // Journal, files, journal cleared (see post_journal.h).
+  void WriteThrough(const std::vector<JournalWrite>& writes);
+  // Replays a complete journal; the caller holds the write lock.
+  bool ReplayJournal();
+  // Outside a post: replays a journal whose writer is gone.
+  bool ReplayAbandonedJournal();
+  // The record to post: the changes of the edit buffer over the row as it
+  // is stored now (another program may have written other fields).
+  std::string MergedEdit(const std::string& stored) const;
   void PostEdit();
   void PostInsert();
   std::string KeyOf(int t, const std::string& rec) const { return BuildKey(plans[static_cast<size_t>(t)], header.fields, rec); }

@@ -192,6 +192,66 @@ TEST(Tags, ATagTheEngineCannotEvaluateRefusesWrites) {
   EXPECT_EQ(dbase_test::ReadFileBytes(path), before);
 }
 
+TEST(Tags, WalksThroughAStaleTagEndAndMeetEachEntryOnce) {
+  // Rows rewritten behind the index's back (a peer, a crash, damage): their
+  // NAI entries keep the old keys. Every walk must still end, each entry met
+  // once; the loops below are bounded by counting, not trusted to end.
+  TempDir dir;
+  std::string path = dir / "SPIS.DBF";
+  Table::Create(path, People());
+  {
+    Table t;
+    t.Open(path);
+    for (int i = 0; i < 60; ++i) {
+      t.Append();
+      t.SetInteger("NR", i);
+      t.SetString("NAZWISKO", "S" + std::to_string(100 + i));
+      t.SetString("IMIONA", "I");
+      t.Post();
+    }
+  }
+  {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::string head(12, '\0');
+    f.read(head.data(), 12);
+    size_t headerLength = static_cast<uint8_t>(head[8]) | static_cast<uint8_t>(head[9]) << 8;
+    size_t recordLength = static_cast<uint8_t>(head[10]) | static_cast<uint8_t>(head[11]) << 8;
+    for (int row : {1, 10, 30, 59}) {  // keys now before and after their entries
+      f.seekp(static_cast<long>(headerLength + static_cast<size_t>(row) * recordLength + 1 + 6));
+      std::string surname = (row % 2 ? "A" : "Z") + std::to_string(row);
+      surname.resize(30, ' ');
+      f.write(surname.data(), 30);
+    }
+  }
+  // One row with a second entry under another key.
+  {
+    MdxFile mdx;
+    mdx.Open(dir / "SPIS.MDX");
+    mdx.Insert(mdx.FindTag("NAI"), std::string("S130") + std::string(56, ' '), 5);
+    mdx.Flush();
+  }
+  Table t;
+  t.Open(path);
+  t.SetIndexName("NAI");
+  std::vector<uint32_t> forward, backward;
+  for (t.First(); !t.Eof() && forward.size() < 200; t.Next()) forward.push_back(t.RecNo());
+  for (t.Last(); !t.Bof() && backward.size() < 200; t.Prior()) backward.push_back(t.RecNo());
+  EXPECT_EQ(forward.size(), 61u);  // every entry, row 5 twice
+  std::reverse(backward.begin(), backward.end());
+  EXPECT_EQ(backward, forward);
+  std::vector<Bookmark> marks = t.Bookmarks();  // each row once
+  std::vector<Bookmark> sorted = marks;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted.size(), 60u);
+  EXPECT_TRUE(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end());
+  EXPECT_FALSE(t.Locate("NAZWISKO", "missing"));
+  EXPECT_TRUE(t.Locate("NAZWISKO", "Z30"));
+  EXPECT_EQ(t.RecNo(), 31u);
+  // Stepping on from a row whose entry is stale goes forward from the entry.
+  t.Next();
+  EXPECT_EQ(t.AsString("NAZWISKO"), "S131");
+}
+
 TEST(Tags, MissingIndexFileIsAnError) {
   TempDir dir;
   std::string path = dir / "SPIS.DBF";

@@ -49,7 +49,7 @@ TEST_P(Readers, AgreeOnRowsMemosAndDeletedFlags) {
     Table t;
     t.Open(path);
     Fill(t, 40);
-    // A memo rewritten longer moves; one rewritten shorter stays.
+    // A rewritten memo goes to new blocks.
     t.First();
     t.Edit();
     t.SetString("NOTES", std::string(2000, 'L'));

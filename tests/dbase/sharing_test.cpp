@@ -1,6 +1,11 @@
-// Shared and exclusive opening, inside one process and across two.
+// Shared and exclusive opening, inside one process and across two; record
+// locks of edits.
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <functional>
 
 #include "dbase_test_util.h"
 
@@ -152,6 +157,145 @@ TEST(Sharing, TwoWritersInTwoProcessesLoseNoRow) {
     ++rows;
   }
   EXPECT_EQ(rows, 400);
+}
+
+ErrorCode ErrorOf(const std::function<void()>& action, std::string* message = nullptr) {
+  try {
+    action();
+  } catch (const DbError& e) {
+    if (message) *message = e.what();
+    return e.Code();
+  }
+  return kOpened;
+}
+
+TEST(RecordLocks, AnEditHoldsItsRowUntilPostOrCancel) {
+  TempDir dir;
+  std::string path = MakeTable(dir);
+  Table a, b;
+  a.Open(path);
+  for (const char* name : {"Alfa", "Beta"}) {
+    a.Append();
+    a.SetString("NAZWA", name);
+    a.Post();
+  }
+  b.Open(path);
+  a.GotoBookmark(1);
+  b.GotoBookmark(1);
+  a.Edit();
+  a.SetString("NAZWA", "Alfa 2");
+  // Two handles of one process conflict as two programs do.
+  std::string message;
+  EXPECT_EQ(ErrorOf([&] { b.Edit(); }, &message), ErrorCode::InUse);
+  EXPECT_EQ(message, dbase_test::W("Rekord 1 tabeli ") + path + dbase_test::W(" jest właśnie zmieniany przez innego użytkownika"));
+  EXPECT_EQ(b.State(), DataState::Browse);
+  EXPECT_EQ(ErrorOf([&] { b.Delete(); }), ErrorCode::InUse);
+  b.GotoBookmark(2);
+  b.Edit();  // another row is free
+  b.Cancel();
+  a.Post();
+  b.GotoBookmark(1);
+  b.Edit();
+  EXPECT_EQ(b.AsString("NAZWA"), "Alfa 2");  // read under the lock
+  EXPECT_EQ(ErrorOf([&] { a.Edit(); }), ErrorCode::InUse);
+  b.Cancel();
+  a.Edit();
+  a.Close();  // closing ends the edit and its lock
+  b.Edit();
+  // A program that writes without locking changes IMIONA-like fields the
+  // edit left alone: the post keeps them; the same field is refused.
+  b.SetString("KTO", "1,2,");
+  {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::string head(12, '\0');
+    f.read(head.data(), 12);
+    size_t headerLength = static_cast<uint8_t>(head[8]) | static_cast<uint8_t>(head[9]) << 8;
+    f.seekp(static_cast<long>(headerLength + 1));
+    f.write("Alfa 3", 6);
+  }
+  b.Post();
+  EXPECT_EQ(b.AsString("NAZWA"), "Alfa 3");
+  EXPECT_EQ(b.AsString("KTO"), "1,2,");
+  b.Edit();
+  b.SetString("NAZWA", "Alfa 4");
+  {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<long>(32 * 3 + 1 + 1));
+    f.write("Alfa 5", 6);
+  }
+  EXPECT_EQ(ErrorOf([&] { b.Post(); }, &message), ErrorCode::InUse);
+  EXPECT_NE(message.find("Pole NAZWA rekordu 1 tabeli " + path), std::string::npos) << message;
+  b.Cancel();
+  Table check;
+  check.Open(path);
+  EXPECT_EQ(check.AsString("NAZWA"), "Alfa 5");
+}
+
+// Two programs add one to the same field, 200 times each: every increment
+// lands or is refused with an error, none is lost.
+TEST(RecordLocks, TwoProcessesIncrementingOneFieldLoseNoIncrement) {
+  TempDir dir;
+  std::string path = dir / "LICZNIK.DBF";
+  TableDef def;
+  def.fields = {{"N", FieldType::Numeric, 8, 0}};
+  Table::Create(path, def);
+  {
+    Table t;
+    t.Open(path);
+    t.Append();
+    t.SetInteger("N", 0);
+    t.Post();
+  }
+  // Both open the table, then start together.
+  int ready[2], go[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(go), 0);
+  auto increment = [&](bool child) {
+    Table t;
+    t.Open(path);
+    char c = 'x';
+    if (child) {
+      (void)!write(ready[1], &c, 1);
+      (void)!read(go[0], &c, 1);
+    } else {
+      (void)!read(ready[0], &c, 1);
+      (void)!write(go[1], &c, 1);
+    }
+    int landed = 0;
+    for (int i = 0; i < 200; ++i) {
+      try {
+        t.Edit();
+        int64_t n = t.AsInteger("N");
+        sched_yield();  // the other program gets its turn between read and write
+        t.SetInteger("N", n + 1);
+        t.Post();
+        ++landed;
+      } catch (const DbError& e) {
+        if (e.Code() != ErrorCode::InUse) throw;
+        t.Cancel();
+      }
+    }
+    return landed;
+  };
+  pid_t pid = fork();
+  if (pid == 0) {
+    int landed = -1;
+    try {
+      landed = increment(true);
+    } catch (...) {
+    }
+    _exit(landed < 0 ? 255 : landed);
+  }
+  int mine = increment(false);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 255);
+  int theirs = WEXITSTATUS(status);
+  Table check;
+  check.Open(path);
+  EXPECT_EQ(check.AsInteger("N"), mine + theirs);
+  EXPECT_GT(mine + theirs, 200);
+  for (int fd : {ready[0], ready[1], go[0], go[1]}) close(fd);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST_P(LevelTest, EveryFieldTypeRoundTrips) {
   EXPECT_EQ(t.Level(), GetParam());
 }
 
-TEST_P(LevelTest, LongerMemoMovesAndLeavesItsNeighbourAlone) {
+TEST_P(LevelTest, RewrittenMemoGoesToNewBlocksAndLeavesOthersAlone) {
   TempDir dir;
   std::string path = dir / "ALL.DBF";
   Table::Create(path, dbase_test::AllTypes(GetParam()));
@@ -73,13 +73,18 @@ TEST_P(LevelTest, LongerMemoMovesAndLeavesItsNeighbourAlone) {
   t.SetString("NOTES", longText);
   t.Post();
   t.Edit();
-  t.SetString("NOTES", "tiny");  // fits the blocks it has: stays there
+  t.SetString("NOTES", "tiny");  // would fit the old blocks, but is not written over them
   t.Post();
   Table check;
   check.Open(path);
   EXPECT_EQ(check.AsString("NOTES"), "tiny");
   check.Next();
   EXPECT_EQ(check.AsString("NOTES"), "neighbour");
+  // Until a pack the earlier text stays where it was, whole.
+  std::string dbt = dbase_test::ReadFileBytes(dir / "ALL.DBT");
+  EXPECT_NE(dbt.find(longText), std::string::npos);
+  EXPECT_EQ(dbt.size() % 512, 0u);
+  EXPECT_EQ(dbt.size(), 512u * (1 + 1 + 1 + 3 + 1));  // header, short, neighbour, long, tiny
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, LevelTest, ::testing::Values(TableLevel::DBase3, TableLevel::DBase4),
