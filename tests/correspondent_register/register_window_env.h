@@ -22,7 +22,7 @@
 #include "platform/text/cp1250.h"
 #include "tests/dbase/dbase_test_util.h"
 #include "tests/forms/gui_fixture.h"
-#include "tools/sample_mail_root/register_tables.h"
+#include "correspondent_register/core/register_tables.h"
 
 namespace zorvel::test {
 
@@ -90,9 +90,9 @@ class RegisterWindowTest : public forms::testing::GuiTest {
   void MakeTables(const std::vector<Person>& people, const std::vector<Group>& groups,
                   const std::vector<std::string>& predictions = {"Jutro deszcz."},
                   std::optional<dbase::TableDef> grupyDef = std::nullopt) {
-    dbase::Table::Create(Table("SPIS.DBF"), register_tables::SpisDef());
-    dbase::Table::Create(Table("GRUPY.DBF"), grupyDef ? *grupyDef : register_tables::GrupyDef());
-    dbase::Table::Create(Table("PRZEPO.DBF"), register_tables::PrzepoDef());
+    dbase::Table::Create(Table("SPIS.DBF"), SpisDef());
+    dbase::Table::Create(Table("GRUPY.DBF"), grupyDef ? *grupyDef : GrupyDef());
+    dbase::Table::Create(Table("PRZEPO.DBF"), PrzepoDef());
     dbase::Table spis;
     spis.Open(Table("SPIS.DBF"));
     for (const Person& p : people) {
