@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/hooks.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
@@ -35,9 +36,11 @@ std::function<void()>& EndHook() {
 }
 
 // The box of an exception that stopped a handler: its message (Windows-1250
-// in this program) under the application title; the program goes on.
+// in this program) under the application title; the program goes on. Files
+// are named as the administrator knows them, by the tool's Windows paths.
 void ShowStoppedOperation(const std::string& message) {
-  forms::MessageBox(message, forms::ApplicationTitle(), forms::MB_OK | forms::MB_ICONSTOP);
+  forms::MessageBox(Drives().WithWindowsPaths(message), forms::ApplicationTitle(),
+                    forms::MB_OK | forms::MB_ICONSTOP);
 }
 
 }  // namespace

@@ -389,6 +389,7 @@ void TRegler::NprzeClick() {
 }
 
 void TRegler::pakClick() {
+  if (RefusedAsReadOnly()) return;
   PackTable(Spis, "Spis", forms::Cp("Nie moge pakowac, spis jest w użyciu"));
   PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"));
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,8 +90,12 @@ class RegisterWindowTest : public forms::testing::GuiTest {
 
   void MakeTables(const std::vector<Person>& people, const std::vector<Group>& groups,
                   const std::vector<std::string>& predictions = {"Jutro deszcz."},
-                  std::optional<dbase::TableDef> grupyDef = std::nullopt) {
-    dbase::Table::Create(Table("SPIS.DBF"), SpisDef());
+                  std::optional<dbase::TableDef> grupyDef = std::nullopt,
+                  std::optional<dbase::TableDef> spisDef = std::nullopt) {
+    for (const char* file : {"SPIS", "GRUPY", "PRZEPO"}) {
+      for (const char* ext : {".DBF", ".DBT", ".MDX"}) fs::remove(Table((std::string(file) + ext).c_str()));
+    }
+    dbase::Table::Create(Table("SPIS.DBF"), spisDef ? *spisDef : SpisDef());
     dbase::Table::Create(Table("GRUPY.DBF"), grupyDef ? *grupyDef : GrupyDef());
     dbase::Table::Create(Table("PRZEPO.DBF"), PrzepoDef());
     dbase::Table spis;
@@ -117,6 +122,39 @@ class RegisterWindowTest : public forms::testing::GuiTest {
       przepo.SetString("TRESC", W(text));
       przepo.Post();
     }
+  }
+
+  // Makes the engine open a table read-only, as it does a read-only or
+  // damaged file (a read-only file mode alone does not stop root, who runs
+  // the tests in CI): an extra index tag whose key the engine cannot
+  // evaluate. The table's rows and other tags stay as they are.
+  void MakeReadOnly(const char* file, const char* expression) {
+    const fs::path dbf = root_ / "Naczelnik" / "tovmir" / file;
+    fs::path mdx = dbf;
+    mdx.replace_extension(".MDX");
+    std::string bytes = ReadBytes(mdx);
+    const size_t at = bytes.find(expression);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(bytes.find(expression, at + 1), std::string::npos);
+    bytes.replace(at, 4, "STR(");
+    std::ofstream(mdx, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  // The table definitions with that extra tag.
+  static dbase::TableDef WithExtraTag(dbase::TableDef def, const char* expression) {
+    def.tags.push_back({"ZAPAS", expression});
+    return def;
+  }
+
+  // Every folder and file under the mail root outside the register folder,
+  // with the files' contents: what a refused deletion must leave alone.
+  std::map<std::string, std::string> MailTree() const {
+    std::map<std::string, std::string> tree;
+    for (const auto& e : fs::recursive_directory_iterator(root_)) {
+      const std::string rel = fs::relative(e.path(), root_).string();
+      if (rel.rfind("Naczelnik", 0) == 0) continue;
+      tree[rel] = e.is_directory() ? std::string("<folder>") : ReadBytes(e.path());
+    }
+    return tree;
   }
 
   // The register window and the predictions window, as a start with the
