@@ -17,6 +17,7 @@
 #include "correspondent_register/regler.h"
 #include "correspondent_register/sce.h"
 #include "forms/application.h"
+#include "forms/data/data_rich_edit.h"
 #include "forms/data/data_source.h"
 #include "forms/message_box.h"
 #include "forms/now.h"
@@ -88,6 +89,10 @@ void InstallWindowHooks() {
   forms::SetDataDeleteConfirmation([] {
     return forms::MessageBox(forms::Cp("Usunąć rekord?"), forms::ApplicationTitle(),
                              forms::MB_OKCANCEL | forms::MB_ICONQUESTION) == forms::IDOK;
+  });
+  forms::SetRichTextLossQuestion([] {
+    return forms::MessageBox(RichTextLossText(), forms::ApplicationTitle(),
+                             forms::MB_YESNO | forms::MB_ICONEXCLAMATION) == forms::IDYES;
   });
   forms::Application::SetExceptionHandler([](QObject*, std::exception_ptr error) {
     try {

@@ -84,6 +84,14 @@ std::string SystemErrorText(int err) {
   }
 }
 
+const std::string& RichTextLossText() {
+  static const std::string text =
+      Cp("Ta przepowiednia zawiera formatowanie, którego edytor nie zachowa (inne czcionki, "
+         "kolory, układ akapitów, obrazy lub tabele). Zapisanie zmian usunie je.\r"
+         "Czy mimo to zmienić tekst?");
+  return text;
+}
+
 std::string TableNotWritableText(const std::string& file, const std::string& reason) {
   return Cp("Nie można zmieniać tabeli ") + file + ": " + reason;
 }

@@ -41,6 +41,10 @@ std::string TableNotWritableText(const std::string& file, const std::string& rea
 // The box at the register window's show when a table is opened read-only.
 std::string ReadOnlyRegisterText(const std::string& file, const std::string& reason);
 
+// Asked before a prediction whose other formatting the editor cannot keep is
+// changed.
+const std::string& RichTextLossText();
+
 // The control registration that no window starts.
 inline constexpr char kSmtpClassDescription[] = "NetManage SMTP";
 inline constexpr char kSmtpControlFile[] = "c:\\windows\\system\\smtpct.ocx";
