@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMetaObject>
+#include <QTranslator>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -108,6 +110,13 @@ void InstallWindowHooks() {
 int RunRegisterTool(int argc, char** argv) {
   forms::Application app(argc, argv);
   forms::SetApplicationTitle("zorvel");
+  // Standard dialogs and buttons in Polish, where the translations are
+  // installed.
+  QTranslator polish;
+  if (polish.load(QLocale(QLocale::Polish, QLocale::Poland), "qtbase", "_",
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&polish);
+  }
   app.setQuitOnLastWindowClosed(false);
   InstallWindowHooks();
 
