@@ -113,6 +113,24 @@ TEST_F(RegisterWindow, TheGridShowsSixteenColumnsAndNeitherInsertsNorDeletes) {
   EXPECT_EQ(ended, 0);
 }
 
+TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
+  MakeTables({{1, "Wiśniewski-Kołłątajowa", "Małgorzata Anna Józefina"}}, {{"Zarząd", "1,"}});
+  TRegler& r = Open();
+  for (auto* button : r.findChildren<QPushButton*>()) {
+    if (button->parentWidget() != &r) continue;  // the navigators' glyphs
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 8, button->width())
+        << button->objectName().toStdString();
+  }
+  for (auto* label : r.findChildren<QLabel*>()) {
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+        << label->objectName().toStdString();
+  }
+  // A long full name shows from its start and whole as the hint.
+  auto* name = Control<QLineEdit>("FullNameEdit");
+  EXPECT_EQ(name->cursorPosition(), 0);
+  EXPECT_EQ(Utf8(name->toolTip()), "Małgorzata Anna Józefina Wiśniewski-Kołłątajowa");
+}
+
 TEST_F(RegisterWindow, SortingByNameAndByNumberKeepsTheCurrentCorrespondent) {
   MakeTables({{3, "Cc", "x"}, {1, "Bb", "y"}, {2, "Aa", "z"}, {2, "Dd", "w"}}, {});
   TRegler& r = Open();
