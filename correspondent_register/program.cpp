@@ -27,16 +27,7 @@
 
 namespace zorvel {
 
-TRegler* Regler = nullptr;
-TPrze* Prze = nullptr;
-TSce* Sce = nullptr;
-
 namespace {
-
-std::function<void()>& EndHook() {
-  static std::function<void()> end;
-  return end;
-}
 
 // The box of an exception that stopped a handler: its message (Windows-1250
 // in this program) under the application title; the program goes on. Files
@@ -47,24 +38,6 @@ void ShowStoppedOperation(const std::string& message) {
 }
 
 }  // namespace
-
-void EndProgramAtOnce() {
-  if (EndHook()) {
-    EndHook()();
-    return;
-  }
-  // Nothing is posted and no handler runs any more; every write of the
-  // tables went through when it was made.
-  std::_Exit(0);
-}
-
-void SetEndProgramAtOnce(std::function<void()> end) { EndHook() = std::move(end); }
-
-void RequestEnd() {
-  if (QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-  }
-}
 
 std::string AlertCaptionNow() {
   const QDateTime now = forms::Now();
@@ -120,29 +93,24 @@ int RunRegisterTool(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   InstallWindowHooks();
 
-  const StartupResult start = StartRegisterTool();
+  RegisterSession session;
+  const StartupResult start = StartRegisterTool(session.Paths);
   if (start.QuitRequested) RequestEnd();
 
   if (start.RegisterFound) {
-    Regler = new TRegler;
-    Prze = new TPrze;
-    Regler->show();
+    session.Regler = std::make_unique<TRegler>(session);
+    session.Prze = std::make_unique<TPrze>(session);
+    session.Regler->show();
   } else {
-    Sce = new TSce;
-    Regler = new TRegler;
-    Prze = new TPrze;
-    Sce->show();
+    session.Sce = std::make_unique<TSce>(session);
+    session.Regler = std::make_unique<TRegler>(session);
+    session.Prze = std::make_unique<TPrze>(session);
+    session.Sce->show();
   }
   const int result = app.exec();
-  // The windows go with their tables; an edit still open in the register
-  // window is posted as it hides.
-  if (Regler && Regler->isVisible()) Regler->hide();
-  delete Prze;
-  delete Regler;
-  delete Sce;
-  Prze = nullptr;
-  Regler = nullptr;
-  Sce = nullptr;
+  // The windows go with the session and their tables; an edit still open in
+  // the register window is posted as it hides.
+  if (session.Regler && session.Regler->isVisible()) session.Regler->hide();
   return result;
 }
 

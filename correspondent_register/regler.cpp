@@ -14,7 +14,6 @@
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
-#include "correspondent_register/program.h"
 #include "correspondent_register/prze.h"
 #include "forms/application.h"
 #include "forms/message_box.h"
@@ -22,8 +21,6 @@
 #include "ui_regler.h"
 
 namespace zorvel {
-
-int IdleSeconds = 0;
 
 namespace {
 
@@ -45,7 +42,8 @@ class Restore {
 
 }  // namespace
 
-TRegler::TRegler(QWidget* parent) : Form(parent), ui_(std::make_unique<Ui::TRegler>()) {
+TRegler::TRegler(RegisterSession& session, QWidget* parent)
+    : Form(parent), session_(session), ui_(std::make_unique<Ui::TRegler>()) {
   ui_->setupUi(this);
   setObjectName("TRegler");
   move(25, 20);
@@ -162,8 +160,8 @@ void TRegler::FormShow() {
   move(x(), 20);
   resize(502, 440);
   if (Dane.Connected) CloseDatabase();
-  Dane.SetParams(DataDir);
-  if (Prze) Prze->PointAt(DataDir);
+  Dane.SetParams(session_.Paths.DataDir);
+  if (session_.Prze) session_.Prze->PointAt(session_.Paths.DataDir);
   Dane.Connect();
   Spis.Open(Dane.TableHostPath(kSpisFile));
   Spis.SetIndexName(kNumberTag);
@@ -269,7 +267,7 @@ void TRegler::CheckDuplicateNumbers() {
       Spis.First();
     }
   }
-  IdleSeconds = 1;
+  session_.IdleSeconds = 1;
 }
 
 void TRegler::wgnuClick() {
@@ -282,19 +280,19 @@ void TRegler::wgnaClick() {
   CheckDuplicateNumbers();
 }
 
-void TRegler::DBNavigator1Click() { IdleSeconds = 1; }
-void TRegler::DBNavigator2Click() { IdleSeconds = 1; }
-void TRegler::PolaSpisuDataChange() { IdleSeconds = 1; }
-void TRegler::PolaGrupDataChange() { IdleSeconds = 1; }
+void TRegler::DBNavigator1Click() { session_.IdleSeconds = 1; }
+void TRegler::DBNavigator2Click() { session_.IdleSeconds = 1; }
+void TRegler::PolaSpisuDataChange() { session_.IdleSeconds = 1; }
+void TRegler::PolaGrupDataChange() { session_.IdleSeconds = 1; }
 
 void TRegler::TimerrTimer() {
-  if (IdleSeconds > 0 && !holdIdle_) ++IdleSeconds;
-  if (IdleSeconds > 30) {
-    ui_->Koniec->setText(QString::number(kIdleLimitSeconds - IdleSeconds));
-  } else if (IdleSeconds < 30) {
+  if (session_.IdleSeconds > 0 && !holdIdle_) ++session_.IdleSeconds;
+  if (session_.IdleSeconds > 30) {
+    ui_->Koniec->setText(QString::number(kIdleLimitSeconds - session_.IdleSeconds));
+  } else if (session_.IdleSeconds < 30) {
     ui_->Koniec->setText("OK");
   }
-  if (IdleSeconds >= kIdleLimitSeconds) EndProgramAtOnce();
+  if (session_.IdleSeconds >= kIdleLimitSeconds) session_.EndProgramAtOnce();
 }
 
 void TRegler::DBEdit1Change() {
@@ -312,20 +310,20 @@ void TRegler::Refuse(const std::string& text) {
 }
 
 void TRegler::ddgClick() {
-  IdleSeconds = 1;
+  session_.IdleSeconds = 1;
   if (RefusedAsReadOnly()) return;
   if (std::string refusal = ChangeMembership(Grr, Spis, true); !refusal.empty()) Refuse(refusal);
 }
 
 void TRegler::UzgClick() {
-  IdleSeconds = 1;
+  session_.IdleSeconds = 1;
   if (RefusedAsReadOnly()) return;
   if (std::string refusal = ChangeMembership(Grr, Spis, false); !refusal.empty()) Refuse(refusal);
 }
 
 void TRegler::WstawClick() {
   if (RefusedAsReadOnly()) return;
-  const long n = AddCorrespondent(Spis);
+  const long n = AddCorrespondent(Spis, session_.Paths.MailRoot);
   ShowMessageBox(forms::Cp("Założyłem kartoteki pocztowe, proszę uzupełnić dane o korespondencie "),
                  kMbIconInformation | kMbOk, "Korespondent Nr " + std::to_string(n));
 }
@@ -345,12 +343,12 @@ void TRegler::kaszkoClick() {
   }
   // From here on the operation runs to its end: the idle count starts again
   // and waits, and no user input is taken.
-  IdleSeconds = 1;
+  session_.IdleSeconds = 1;
   holdIdle_ = true;
   forms::BusyScope busy;
   Restore release([this] {
     holdIdle_ = false;
-    IdleSeconds = 1;
+    session_.IdleSeconds = 1;
   });
 
   // Every write is made sure of before any folder goes: a refusal leaves
@@ -364,7 +362,7 @@ void TRegler::kaszkoClick() {
   }
   if (!plan.Refusal.empty()) return Refuse(plan.Refusal);
 
-  RemoveMailFolderTree(plan.Number);
+  RemoveMailFolderTree(session_.Paths.MailRoot, plan.Number);
 
   ui_->StatusO->show();
   ui_->kaszko->hide();
@@ -385,7 +383,7 @@ void TRegler::kaszkoClick() {
 }
 
 void TRegler::NprzeClick() {
-  if (Prze) Prze->OpenFrom(DataDir);
+  if (session_.Prze) session_.Prze->OpenFrom(session_.Paths.DataDir);
 }
 
 void TRegler::pakClick() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "correspondent_register/database.h"
+#include "correspondent_register/session.h"
 #include "dbase/dbase.h"
 #include "forms/data/data_source.h"
 #include "forms/form.h"
@@ -19,15 +20,11 @@ class TRegler;
 
 namespace zorvel {
 
-// 0: counting has not started; any activity sets 1; each tick adds 1.
-extern int IdleSeconds;
-inline constexpr int kIdleLimitSeconds = 180;
-
 class TRegler : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TRegler(QWidget* parent = nullptr);
+  explicit TRegler(RegisterSession& session, QWidget* parent = nullptr);
   ~TRegler() override;
 
   // Declared before the data sources, which must go first.
@@ -91,6 +88,7 @@ class TRegler : public forms::Form {
   void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
   static void ReopenShared(dbase::Table& table, const std::string& path, const std::string& tag);
 
+  RegisterSession& session_;
   std::unique_ptr<Ui::TRegler> ui_;
   bool holdIdle_ = false;  // a deletion runs: the idle count waits
   bool readOnly_ = false;  // a table was opened read-only

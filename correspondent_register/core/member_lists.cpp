@@ -6,8 +6,6 @@
 
 namespace zorvel {
 
-std::array<uint8_t, kHighestMember + 1> MemberFlags{};
-
 namespace {
 
 std::string W(const char* utf8) { return platform::Cp1250FromUtf8(utf8); }
@@ -16,7 +14,7 @@ bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Flags every item of the list; the highest number met goes to highest.
 // False with the reason when an item is not a member number.
-bool ScanList(std::string_view list, long& highest, std::string& error) {
+bool ScanList(MemberFlags& flags, std::string_view list, long& highest, std::string& error) {
   size_t start = 0;
   while (start <= list.size()) {
     size_t comma = list.find(',', start);
@@ -38,7 +36,7 @@ bool ScanList(std::string_view list, long& highest, std::string& error) {
         error = W("błędny numer \"") + std::string(item) + "\"";
         return false;
       }
-      MemberFlags[static_cast<size_t>(value)] = 1;
+      flags[static_cast<size_t>(value)] = 1;
       highest = std::max(highest, value);
     }
     start = comma + 1;
@@ -46,15 +44,13 @@ bool ScanList(std::string_view list, long& highest, std::string& error) {
   return true;
 }
 
-std::string Rebuild(long upTo) {
+std::string Rebuild(const MemberFlags& flags, long upTo) {
   std::string list;
   for (long k = kLowestMember; k <= upTo; ++k) {
-    if (MemberFlags[static_cast<size_t>(k)]) list += std::to_string(k) + ",";
+    if (flags[static_cast<size_t>(k)]) list += std::to_string(k) + ",";
   }
   return list;
 }
-
-void ClearFlags() { MemberFlags.fill(0); }
 
 bool InRange(long n) { return n >= kLowestMember && n <= kHighestMember; }
 
@@ -66,11 +62,11 @@ MemberListResult ListWithMember(std::string_view list, long n) {
     r.Error = NumberOutOfRangeText(n);
     return r;
   }
-  ClearFlags();
+  MemberFlags flags{};
   long highest = 0;
-  if (!ScanList(list, highest, r.Error)) return r;
-  MemberFlags[static_cast<size_t>(n)] = 1;
-  r.List = Rebuild(kHighestMember);
+  if (!ScanList(flags, list, highest, r.Error)) return r;
+  flags[static_cast<size_t>(n)] = 1;
+  r.List = Rebuild(flags, kHighestMember);
   r.Ok = true;
   return r;
 }
@@ -81,22 +77,22 @@ MemberListResult ListWithoutMember(std::string_view list, long n) {
     r.Error = NumberOutOfRangeText(n);
     return r;
   }
-  ClearFlags();
+  MemberFlags flags{};
   long highest = 0;
-  if (!ScanList(list, highest, r.Error)) return r;
-  MemberFlags[static_cast<size_t>(n)] = 0;
-  r.List = Rebuild(kHighestMember);
+  if (!ScanList(flags, list, highest, r.Error)) return r;
+  flags[static_cast<size_t>(n)] = 0;
+  r.List = Rebuild(flags, kHighestMember);
   r.Ok = true;
   return r;
 }
 
 MemberListResult ListAfterDeletion(std::string_view list, long n) {
   MemberListResult r;
-  ClearFlags();
+  MemberFlags flags{};
   long highest = 0;
-  if (!ScanList(list, highest, r.Error)) return r;
-  if (InRange(n)) MemberFlags[static_cast<size_t>(n)] = 0;
-  r.List = Rebuild(highest);
+  if (!ScanList(flags, list, highest, r.Error)) return r;
+  if (InRange(n)) flags[static_cast<size_t>(n)] = 0;
+  r.List = Rebuild(flags, highest);
   if (r.List.size() < 2) r.List += ",";
   r.Ok = true;
   return r;

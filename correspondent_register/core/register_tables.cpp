@@ -79,7 +79,7 @@ std::string WriteRefusal(const dbase::Table& table) {
                               Drives().WithWindowsPaths(table.ReadOnlyReason()));
 }
 
-long AddCorrespondent(dbase::Table& spis) {
+long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot) {
   spis.SetIndexName(kNumberTag);
   spis.First();
   spis.Last();
@@ -89,13 +89,13 @@ long AddCorrespondent(dbase::Table& spis) {
   spis.SetInteger("POZIOM", 3);
   spis.SetInteger("RP", 2);
   try {
-    CreateMailbox(n);
+    CreateMailbox(mailRoot, n);
   } catch (...) {
     spis.Cancel();
     throw;
   }
   spis.Post();
-  CreateCorrespondentFolders(n);
+  CreateCorrespondentFolders(mailRoot, n);
   return n;
 }
 
@@ -172,10 +172,10 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
   spis.Delete();
 }
 
-std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy) {
+std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy, const std::string& mailRoot) {
   const DeletionPlan plan = CheckDeletion(spis, grupy);
   if (!plan.Refusal.empty()) return plan.Refusal;
-  RemoveMailFolderTree(plan.Number);
+  RemoveMailFolderTree(mailRoot, plan.Number);
   WriteDeletion(spis, grupy, plan);
   return std::string();
 }

@@ -31,6 +31,7 @@ dbase::TableDef PrzepoDef();
 // opened read-only (a read-only or damaged file); names the file.
 std::string WriteRefusal(const dbase::Table& table);
 
+// Folders are made and removed under mailRoot (see folder_tree.h).
 // Adds a correspondent: the number after the highest one (order NR is left
 // current), the record inserted with POZIOM 3 and RP 2, the mailbox and its
 // marker made, the record posted, then the activation folder and the
@@ -38,7 +39,7 @@ std::string WriteRefusal(const dbase::Table& table);
 // (the error is raised): nobody reaches the register without his mailbox.
 // The new record stays current. Raises dbase::DbError when SPIS cannot be
 // written. Returns the new number.
-long AddCorrespondent(dbase::Table& spis);
+long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot);
 
 // The current correspondent's membership of the current group: the member
 // list rebuilt with his number added or taken out and stored in KTO, the
@@ -67,6 +68,6 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
                    const std::function<void(const std::string& groupName)>& progress = {});
 // The whole deletion without a window: check, folders, writes. Returns the
 // refusal ("" when deleted).
-std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy);
+std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy, const std::string& mailRoot);
 
 }  // namespace zorvel

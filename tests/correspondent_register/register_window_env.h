@@ -17,8 +17,10 @@
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/program.h"
+#include "correspondent_register/session.h"
 #include "correspondent_register/prze.h"
 #include "correspondent_register/regler.h"
+#include "correspondent_register/sce.h"
 #include "dbase/dbase.h"
 #include "platform/text/cp1250.h"
 #include "tests/dbase/dbase_test_util.h"
@@ -62,10 +64,10 @@ class RegisterWindowTest : public forms::testing::GuiTest {
     map.Map('F', base_ / "f");
     SetDrives(map);
     InstallWindowHooks();
-    SetEndProgramAtOnce([this] {
+    session.EndAtOnce = [this] {
       ++ended;
       throw ProgramEnded{};
-    });
+    };
     MailRoot = "F:\\Poczta";
     DataDir = "F:\\Poczta\\Naczelnik\\tovmir";
     ConfiguredRoot.clear();
@@ -75,11 +77,11 @@ class RegisterWindowTest : public forms::testing::GuiTest {
   }
 
   void TearDown() override {
-    delete Prze;
-    delete Regler;
+    session.Prze.reset();
+    session.Regler.reset();
+    session.Sce.reset();
     Prze = nullptr;
     Regler = nullptr;
-    SetEndProgramAtOnce({});
     SetDrives(DriveMap());
     std::error_code ec;
     fs::remove_all(base_, ec);
@@ -160,8 +162,10 @@ class RegisterWindowTest : public forms::testing::GuiTest {
   // The register window and the predictions window, as a start with the
   // register found makes them; the register window shown.
   TRegler& Open() {
-    Regler = new TRegler;
-    Prze = new TPrze;
+    session.Regler = std::make_unique<TRegler>(session);
+    session.Prze = std::make_unique<TPrze>(session);
+    Regler = session.Regler.get();
+    Prze = session.Prze.get();
     Regler->show();
     return *Regler;
   }
@@ -195,6 +199,16 @@ class RegisterWindowTest : public forms::testing::GuiTest {
 
   fs::path base_, root_;
   int ended = 0;
+  // The program's state, and its parts under their own names.
+  RegisterSession session;
+  TRegler* Regler = nullptr;
+  TPrze* Prze = nullptr;
+  std::string& MailRoot = session.Paths.MailRoot;
+  std::string& DataDir = session.Paths.DataDir;
+  std::string& ConfiguredRoot = session.Paths.ConfiguredRoot;
+  std::string& ConfigFilePath = session.Paths.ConfigFilePath;
+  int& IdleSeconds = session.IdleSeconds;
+  int& PredictionCountdown = session.PredictionCountdown;
 };
 
 }  // namespace zorvel::test

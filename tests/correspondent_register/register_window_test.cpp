@@ -51,8 +51,8 @@ class RegisterWindow : public RegisterWindowTest {
     return lists;
   }
   void MakeFolders(long n) {
-    CreateMailbox(n);
-    CreateCorrespondentFolders(n);
+    CreateMailbox(MailRoot, n);
+    CreateCorrespondentFolders(MailRoot, n);
   }
 };
 
@@ -453,7 +453,7 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
       if (!locked) continue;
     }
     ASSERT_TRUE(spis.Locate("NR", "7"));
-    const std::string refusal = DeleteCorrespondent(spis, grupy);
+    const std::string refusal = DeleteCorrespondent(spis, grupy, MailRoot);
     EXPECT_FALSE(refusal.empty());
     EXPECT_EQ(platform::Utf8FromCp1250(refusal).rfind(step.refusal, 0), 0u) << platform::Utf8FromCp1250(refusal);
     EXPECT_EQ(refusal.find('/'), std::string::npos) << "a host path in " << platform::Utf8FromCp1250(refusal);
@@ -472,7 +472,7 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
   spis.Open(Table("SPIS.DBF"));
   grupy.Open(Table("GRUPY.DBF"));
   ASSERT_TRUE(spis.Locate("NR", "7"));
-  EXPECT_EQ(DeleteCorrespondent(spis, grupy), "");
+  EXPECT_EQ(DeleteCorrespondent(spis, grupy, MailRoot), "");
   EXPECT_FALSE(fs::exists(root_ / "Skrzynki" / "7"));
   EXPECT_FALSE(fs::exists(root_ / "Korespondenci" / "7"));
   EXPECT_EQ(LiveColumn("SPIS.DBF", 0), (std::vector<std::string>{"3", "12"}));
