@@ -54,37 +54,27 @@ std::string Rebuild(const MemberFlags& flags, long upTo) {
 
 bool InRange(long n) { return n >= kLowestMember && n <= kHighestMember; }
 
+// The list with n's flag set to member (1) or not (0).
+MemberListResult ListWithFlag(std::string_view list, long n, uint8_t member) {
+  MemberListResult r;
+  if (!InRange(n)) {
+    r.Error = NumberOutOfRangeText(n);
+    return r;
+  }
+  MemberFlags flags{};
+  long highest = 0;
+  if (!ScanList(flags, list, highest, r.Error)) return r;
+  flags[static_cast<size_t>(n)] = member;
+  r.List = Rebuild(flags, kHighestMember);
+  r.Ok = true;
+  return r;
+}
+
 }  // namespace
 
-MemberListResult ListWithMember(std::string_view list, long n) {
-  MemberListResult r;
-  if (!InRange(n)) {
-    r.Error = NumberOutOfRangeText(n);
-    return r;
-  }
-  MemberFlags flags{};
-  long highest = 0;
-  if (!ScanList(flags, list, highest, r.Error)) return r;
-  flags[static_cast<size_t>(n)] = 1;
-  r.List = Rebuild(flags, kHighestMember);
-  r.Ok = true;
-  return r;
-}
+MemberListResult ListWithMember(std::string_view list, long n) { return ListWithFlag(list, n, 1); }
 
-MemberListResult ListWithoutMember(std::string_view list, long n) {
-  MemberListResult r;
-  if (!InRange(n)) {
-    r.Error = NumberOutOfRangeText(n);
-    return r;
-  }
-  MemberFlags flags{};
-  long highest = 0;
-  if (!ScanList(flags, list, highest, r.Error)) return r;
-  flags[static_cast<size_t>(n)] = 0;
-  r.List = Rebuild(flags, kHighestMember);
-  r.Ok = true;
-  return r;
-}
+MemberListResult ListWithoutMember(std::string_view list, long n) { return ListWithFlag(list, n, 0); }
 
 MemberListResult ListAfterDeletion(std::string_view list, long n) {
   MemberListResult r;
