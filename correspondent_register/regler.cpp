@@ -163,6 +163,8 @@ void TRegler::FormShow() {
   Dane.SetParams(session_.Paths.DataDir);
   if (session_.Prze) session_.Prze->PointAt(session_.Paths.DataDir);
   Dane.Connect();
+  // However the opening ends, the window allows only what the tables allow.
+  Restore access([this] { ApplyWriteAccess(); });
   Spis.Open(Dane.TableHostPath(kSpisFile));
   Spis.SetIndexName(kNumberTag);
   Grr.Open(Dane.TableHostPath(kGrupyFile));
@@ -171,11 +173,10 @@ void TRegler::FormShow() {
   Grr.First();
   CheckDuplicateNumbers();
   Spis.First();
-  ApplyWriteAccess();
 }
 
 void TRegler::ApplyWriteAccess() {
-  readOnly_ = Spis.ReadOnly() || Grr.ReadOnly();
+  readOnly_ = !WriteRefusal(Spis).empty() || !WriteRefusal(Grr).empty();
   for (QWidget* w : std::initializer_list<QWidget*>{ui_->Wstaw, ui_->ddg, ui_->Uzg, ui_->kaszko, ui_->pak}) {
     w->setEnabled(!readOnly_);
   }
@@ -186,7 +187,7 @@ void TRegler::ApplyWriteAccess() {
   ui_->DBNavigator2->SetReadOnly(readOnly_);
   // The administrator learns why, and which file to restore.
   for (const dbase::Table* t : {&Spis, &Grr}) {
-    if (!t->ReadOnly()) continue;
+    if (!t->Active() || !t->ReadOnly()) continue;
     ShowMessageBox(ReadOnlyRegisterText(Drives().WithWindowsPaths(t->Path()),
                                         Drives().WithWindowsPaths(t->ReadOnlyReason())),
                    kMbIconError | kMbOk, "Uwaga!");
@@ -196,8 +197,8 @@ void TRegler::ApplyWriteAccess() {
 bool TRegler::RefusedAsReadOnly() {
   if (!readOnly_) return false;
   for (const dbase::Table* t : {&Spis, &Grr}) {
-    if (t->ReadOnly()) {
-      Refuse(WriteRefusal(*t));
+    if (std::string refusal = WriteRefusal(*t); !refusal.empty()) {
+      Refuse(refusal);
       return true;
     }
   }

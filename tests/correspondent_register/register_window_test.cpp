@@ -679,6 +679,23 @@ TEST_F(ReadOnlyRegister, ACorrespondentsTableCutShort) {
   ExpectLookingOnly("SPIS.DBF");
 }
 
+TEST_F(ReadOnlyRegister, AGroupsTableThatDoesNotOpenLeavesNothingToWrite) {
+  MakeTables(kPeople, {{"Alfa", "3,"}});
+  for (const char* file : {"GRUPY.DBF", "GRUPY.DBT", "GRUPY.MDX"}) fs::remove(Table(file));
+  TRegler& r = Open();
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_NE(Shown()[0].text.find("F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF"), std::string::npos)
+      << Shown()[0].text;
+  EXPECT_TRUE(r.Spis.Active());
+  for (const char* button : {"Wstaw", "ddg", "Uzg", "kaszko", "pak"}) {
+    EXPECT_FALSE(Control<QPushButton>(button)->isEnabled()) << button;
+  }
+  r.kaszkoClick();
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[1].text, "Tabela nie jest otwarta");
+  EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 5u);
+}
+
 TEST_F(RegisterWindow, TheFirstGroupInNameOrderIsCurrentAtStart) {
   MakeTables(kPeople, {{"Zeta", "1,"}, {"Alfa", "2,"}, {"Mi", "3,"}});
   TRegler& r = Open();
