@@ -23,7 +23,7 @@
 
 #include "dbase/dbase.h"
 #include "platform/text/cp1250.h"
-#include "tools/sample_mail_root/register_tables.h"
+#include "correspondent_register/core/register_tables.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ const std::vector<Row>& Rows() {
 }
 
 dbase::TableDef BenchDef() {
-  dbase::TableDef def = register_tables::SpisDef();
+  dbase::TableDef def = zorvel::SpisDef();
   def.fields.push_back({"UWAGI", dbase::FieldType::Memo, 10, 0});
   def.tags.push_back({"EMAIL", "EMAIL"});
   return def;

@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMetaObject>
+#include <QTranslator>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 #include <utility>
 
+#include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/hooks.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
@@ -16,6 +19,7 @@
 #include "correspondent_register/regler.h"
 #include "correspondent_register/sce.h"
 #include "forms/application.h"
+#include "forms/data/data_rich_edit.h"
 #include "forms/data/data_source.h"
 #include "forms/message_box.h"
 #include "forms/now.h"
@@ -23,42 +27,17 @@
 
 namespace zorvel {
 
-TRegler* Regler = nullptr;
-TPrze* Prze = nullptr;
-TSce* Sce = nullptr;
-
 namespace {
 
-std::function<void()>& EndHook() {
-  static std::function<void()> end;
-  return end;
-}
-
 // The box of an exception that stopped a handler: its message (Windows-1250
-// in this program) under the application title; the program goes on.
+// in this program) under the application title; the program goes on. Files
+// are named as the administrator knows them, by the tool's Windows paths.
 void ShowStoppedOperation(const std::string& message) {
-  forms::MessageBox(message, forms::ApplicationTitle(), forms::MB_OK | forms::MB_ICONSTOP);
+  forms::MessageBox(Drives().WithWindowsPaths(message), forms::ApplicationTitle(),
+                    forms::MB_OK | forms::MB_ICONSTOP);
 }
 
 }  // namespace
-
-void EndProgramAtOnce() {
-  if (EndHook()) {
-    EndHook()();
-    return;
-  }
-  // Nothing is posted and no handler runs any more; every write of the
-  // tables went through when it was made.
-  std::_Exit(0);
-}
-
-void SetEndProgramAtOnce(std::function<void()> end) { EndHook() = std::move(end); }
-
-void RequestEnd() {
-  if (QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-  }
-}
 
 std::string AlertCaptionNow() {
   const QDateTime now = forms::Now();
@@ -86,6 +65,10 @@ void InstallWindowHooks() {
     return forms::MessageBox(forms::Cp("Usunąć rekord?"), forms::ApplicationTitle(),
                              forms::MB_OKCANCEL | forms::MB_ICONQUESTION) == forms::IDOK;
   });
+  forms::SetRichTextLossQuestion([] {
+    return forms::MessageBox(RichTextLossText(), forms::ApplicationTitle(),
+                             forms::MB_YESNO | forms::MB_ICONEXCLAMATION) == forms::IDYES;
+  });
   forms::Application::SetExceptionHandler([](QObject*, std::exception_ptr error) {
     try {
       std::rethrow_exception(error);
@@ -100,32 +83,34 @@ void InstallWindowHooks() {
 int RunRegisterTool(int argc, char** argv) {
   forms::Application app(argc, argv);
   forms::SetApplicationTitle("zorvel");
+  // Standard dialogs and buttons in Polish, where the translations are
+  // installed.
+  QTranslator polish;
+  if (polish.load(QLocale(QLocale::Polish, QLocale::Poland), "qtbase", "_",
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&polish);
+  }
   app.setQuitOnLastWindowClosed(false);
   InstallWindowHooks();
 
-  const StartupResult start = StartRegisterTool();
+  RegisterSession session;
+  const StartupResult start = StartRegisterTool(session.Paths);
   if (start.QuitRequested) RequestEnd();
 
   if (start.RegisterFound) {
-    Regler = new TRegler;
-    Prze = new TPrze;
-    Regler->show();
+    session.Regler = std::make_unique<TRegler>(session);
+    session.Prze = std::make_unique<TPrze>(session);
+    session.Regler->show();
   } else {
-    Sce = new TSce;
-    Regler = new TRegler;
-    Prze = new TPrze;
-    Sce->show();
+    session.Sce = std::make_unique<TSce>(session);
+    session.Regler = std::make_unique<TRegler>(session);
+    session.Prze = std::make_unique<TPrze>(session);
+    session.Sce->show();
   }
   const int result = app.exec();
-  // The windows go with their tables; an edit still open in the register
-  // window is posted as it hides.
-  if (Regler && Regler->isVisible()) Regler->hide();
-  delete Prze;
-  delete Regler;
-  delete Sce;
-  Prze = nullptr;
-  Regler = nullptr;
-  Sce = nullptr;
+  // The windows go with the session and their tables; an edit still open in
+  // the register window is posted as it hides.
+  if (session.Regler && session.Regler->isVisible()) session.Regler->hide();
   return result;
 }
 

@@ -4,19 +4,14 @@
 #include <QShowEvent>
 
 #include "correspondent_register/core/hooks.h"
-#include "correspondent_register/program.h"
+#include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/regler.h"
 #include "ui_prze.h"
 
 namespace zorvel {
 
-int PredictionCountdown = 0;
-
-namespace {
-const char kPrzepoFile[] = "PRZEPO.DBF";
-}
-
-TPrze::TPrze(QWidget* parent) : Form(parent), ui_(std::make_unique<Ui::TPrze>()) {
+TPrze::TPrze(RegisterSession& session, QWidget* parent)
+    : Form(parent), session_(session), ui_(std::make_unique<Ui::TPrze>()) {
   ui_->setupUi(this);
   setObjectName("TPrze");
   move(61, 100);
@@ -65,16 +60,16 @@ void TPrze::showEvent(QShowEvent* event) {
 }
 
 void TPrze::FormShow() {
-  PredictionCountdown = kPredictionSeconds;
-  if (Regler) Regler->Timerr.stop();
+  session_.PredictionCountdown = kPredictionSeconds;
+  if (session_.Regler) session_.Regler->Timerr.stop();
 }
 
 void TPrze::TimerPrzTimer() {
-  if (PredictionCountdown > 0) {
-    --PredictionCountdown;
-    if (PredictionCountdown < 300) ui_->zam->setText(QString::number(PredictionCountdown));
+  if (session_.PredictionCountdown > 0) {
+    --session_.PredictionCountdown;
+    if (session_.PredictionCountdown < 300) ui_->zam->setText(QString::number(session_.PredictionCountdown));
   }
-  if (PredictionCountdown == 1) zamClick();
+  if (session_.PredictionCountdown == 1) zamClick();
 }
 
 void TPrze::zamClick() {
@@ -83,7 +78,7 @@ void TPrze::zamClick() {
   try {
     if (Przq.Active() && Przq.State() != dbase::DataState::Browse) Przq.Post();
   } catch (const std::exception& e) {
-    PredictionCountdown = kPredictionSeconds;
+    session_.PredictionCountdown = kPredictionSeconds;
     ShowErrorBox(e.what());
     return;
   }
@@ -98,8 +93,8 @@ void TPrze::closeEvent(QCloseEvent* event) {
 void TPrze::FormClose() {
   Przq.Close();
   BazaPrz.Disconnect();
-  PredictionCountdown = 0;
-  if (Regler) Regler->Timerr.start(1000);
+  session_.PredictionCountdown = 0;
+  if (session_.Regler) session_.Regler->Timerr.start(1000);
 }
 
 }  // namespace zorvel

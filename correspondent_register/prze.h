@@ -8,6 +8,7 @@
 #include <string>
 
 #include "correspondent_register/database.h"
+#include "correspondent_register/session.h"
 #include "dbase/dbase.h"
 #include "forms/data/data_source.h"
 #include "forms/form.h"
@@ -18,15 +19,11 @@ class TPrze;
 
 namespace zorvel {
 
-// Seconds left before the window closes itself; 0 when none runs.
-extern int PredictionCountdown;
-inline constexpr int kPredictionSeconds = 331;
-
 class TPrze : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TPrze(QWidget* parent = nullptr);
+  explicit TPrze(RegisterSession& session, QWidget* parent = nullptr);
   ~TPrze() override;
 
   dbase::Table Przq;
@@ -53,6 +50,7 @@ class TPrze : public forms::Form {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  RegisterSession& session_;
   std::unique_ptr<Ui::TPrze> ui_;
 };
 

@@ -1,15 +1,19 @@
 #include "correspondent_register/regler.h"
 
+#include <QCloseEvent>
 #include <QShowEvent>
+#include <exception>
 
 #include "correspondent_register/compact_table.h"
 #include "correspondent_register/core/com_classes.h"
+#include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/hooks.h"
+#include "correspondent_register/core/member_lists.h"
+#include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
-#include "correspondent_register/member_lists.h"
-#include "correspondent_register/program.h"
+#include "correspondent_register/core/win_files.h"
 #include "correspondent_register/prze.h"
 #include "forms/application.h"
 #include "forms/message_box.h"
@@ -18,18 +22,7 @@
 
 namespace zorvel {
 
-int IdleSeconds = 0;
-
 namespace {
-
-const char kSpisFile[] = "SPIS.DBF";
-const char kGrupyFile[] = "GRUPY.DBF";
-
-std::string Trimmed(const std::string& s) {
-  const size_t a = s.find_first_not_of(' ');
-  if (a == std::string::npos) return std::string();
-  return s.substr(a, s.find_last_not_of(' ') - a + 1);
-}
 
 bool HasRow(const dbase::Table& t) {
   return t.Active() && (t.State() == dbase::DataState::Insert || !t.IsEmpty());
@@ -49,7 +42,8 @@ class Restore {
 
 }  // namespace
 
-TRegler::TRegler(QWidget* parent) : Form(parent), ui_(std::make_unique<Ui::TRegler>()) {
+TRegler::TRegler(RegisterSession& session, QWidget* parent)
+    : Form(parent), session_(session), ui_(std::make_unique<Ui::TRegler>()) {
   ui_->setupUi(this);
   setObjectName("TRegler");
   move(25, 20);
@@ -166,15 +160,49 @@ void TRegler::FormShow() {
   move(x(), 20);
   resize(502, 440);
   if (Dane.Connected) CloseDatabase();
-  Dane.SetParams(DataDir);
-  if (Prze) Prze->PointAt(DataDir);
+  Dane.SetParams(session_.Paths.DataDir);
+  if (session_.Prze) session_.Prze->PointAt(session_.Paths.DataDir);
   Dane.Connect();
+  // However the opening ends, the window allows only what the tables allow.
+  Restore access([this] { ApplyWriteAccess(); });
   Spis.Open(Dane.TableHostPath(kSpisFile));
-  Spis.SetIndexName("NR");
+  Spis.SetIndexName(kNumberTag);
   Grr.Open(Dane.TableHostPath(kGrupyFile));
-  Grr.SetIndexName("NAZWAG");
+  Grr.SetIndexName(kGroupTag);
+  // The first group of the grid's order, not the first in the file.
+  Grr.First();
   CheckDuplicateNumbers();
   Spis.First();
+}
+
+void TRegler::ApplyWriteAccess() {
+  readOnly_ = !WriteRefusal(Spis).empty() || !WriteRefusal(Grr).empty();
+  for (QWidget* w : std::initializer_list<QWidget*>{ui_->Wstaw, ui_->ddg, ui_->Uzg, ui_->kaszko, ui_->pak}) {
+    w->setEnabled(!readOnly_);
+  }
+  ui_->SpisK->SetReadOnly(readOnly_);
+  ui_->DBGrid1->SetReadOnly(readOnly_);
+  ui_->DBMemo1->setReadOnly(readOnly_);
+  ui_->DBNavigator1->SetReadOnly(readOnly_);
+  ui_->DBNavigator2->SetReadOnly(readOnly_);
+  // The administrator learns why, and which file to restore.
+  for (const dbase::Table* t : {&Spis, &Grr}) {
+    if (!t->Active() || !t->ReadOnly()) continue;
+    ShowMessageBox(ReadOnlyRegisterText(Drives().WithWindowsPaths(t->Path()),
+                                        Drives().WithWindowsPaths(t->ReadOnlyReason())),
+                   kMbIconError | kMbOk, "Uwaga!");
+  }
+}
+
+bool TRegler::RefusedAsReadOnly() {
+  if (!readOnly_) return false;
+  for (const dbase::Table* t : {&Spis, &Grr}) {
+    if (std::string refusal = WriteRefusal(*t); !refusal.empty()) {
+      Refuse(refusal);
+      return true;
+    }
+  }
+  return false;
 }
 
 void TRegler::CloseDatabase() {
@@ -190,7 +218,31 @@ void TRegler::FormHide() {
 
 void TRegler::FormClose() { RequestEnd(); }
 
-void TRegler::KoniecClick() { Close(); }
+void TRegler::KoniecClick() {
+  if (!PostPendingEdits()) return;
+  Close();
+}
+
+void TRegler::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (isVisible()) KoniecClick();
+}
+
+void TRegler::reject() { KoniecClick(); }
+
+bool TRegler::PostPendingEdits() {
+  // A value the grid could not store is still the user's edit: he sees why
+  // again and the cell opens with what he typed.
+  if (ui_->SpisK->ReopenFailedEdit()) return false;
+  try {
+    if (Spis.Active() && Spis.State() != dbase::DataState::Browse) Spis.Post();
+    if (Grr.Active() && Grr.State() != dbase::DataState::Browse) Grr.Post();
+  } catch (const std::exception& e) {
+    ShowErrorBox(e.what());
+    return false;
+  }
+  return true;
+}
 
 void TRegler::CheckDuplicateNumbers() {
   ui_->Uwazaj->setText(QString());
@@ -216,7 +268,7 @@ void TRegler::CheckDuplicateNumbers() {
       Spis.First();
     }
   }
-  IdleSeconds = 1;
+  session_.IdleSeconds = 1;
 }
 
 void TRegler::wgnuClick() {
@@ -229,97 +281,56 @@ void TRegler::wgnaClick() {
   CheckDuplicateNumbers();
 }
 
-void TRegler::DBNavigator1Click() { IdleSeconds = 1; }
-void TRegler::DBNavigator2Click() { IdleSeconds = 1; }
-void TRegler::PolaSpisuDataChange() { IdleSeconds = 1; }
-void TRegler::PolaGrupDataChange() { IdleSeconds = 1; }
+void TRegler::DBNavigator1Click() { session_.IdleSeconds = 1; }
+void TRegler::DBNavigator2Click() { session_.IdleSeconds = 1; }
+void TRegler::PolaSpisuDataChange() { session_.IdleSeconds = 1; }
+void TRegler::PolaGrupDataChange() { session_.IdleSeconds = 1; }
 
 void TRegler::TimerrTimer() {
-  if (IdleSeconds > 0 && !holdIdle_) ++IdleSeconds;
-  if (IdleSeconds > 30) {
-    ui_->Koniec->setText(QString::number(kIdleLimitSeconds - IdleSeconds));
-  } else if (IdleSeconds < 30) {
+  if (session_.IdleSeconds > 0 && !holdIdle_) ++session_.IdleSeconds;
+  if (session_.IdleSeconds > 30) {
+    ui_->Koniec->setText(QString::number(kIdleLimitSeconds - session_.IdleSeconds));
+  } else if (session_.IdleSeconds < 30) {
     ui_->Koniec->setText("OK");
   }
-  if (IdleSeconds >= kIdleLimitSeconds) EndProgramAtOnce();
+  if (session_.IdleSeconds >= kIdleLimitSeconds) session_.EndProgramAtOnce();
 }
 
 void TRegler::DBEdit1Change() {
   std::string name;
-  if (HasRow(Spis)) name = Trimmed(Spis.AsString("IMIONA")) + " " + Trimmed(Spis.AsString("NAZWISKO"));
+  if (HasRow(Spis)) name = TrimLine(Spis.AsString("IMIONA")) + " " + TrimLine(Spis.AsString("NAZWISKO"));
   else name = " ";
   ui_->FullNameEdit->setText(forms::ToQ(name));
+  // A long name shows from its start, and whole as the hint.
+  ui_->FullNameEdit->setCursorPosition(0);
+  ui_->FullNameEdit->setToolTip(forms::ToQ(name));
 }
 
 void TRegler::Refuse(const std::string& text) {
   ShowMessageBox(text, kMbIconWarning | kMbOk, "Uwaga!");
 }
 
-bool TRegler::FitsMemberField(const std::string& list) const {
-  const int i = Grr.FieldIndex("KTO");
-  if (i < 0) return true;  // the engine reports the missing field
-  const dbase::FieldDef& def = Grr.Fields()[static_cast<size_t>(i)];
-  return def.type == dbase::FieldType::Memo || static_cast<int>(list.size()) <= def.length;
-}
-
-bool TRegler::StoreMemberList(const std::string& list) {
-  if (!FitsMemberField(list)) {
-    Refuse(ListTooLongText(Trimmed(Grr.AsString("NAZWA"))));
-    return false;
-  }
-  if (Grr.State() == dbase::DataState::Browse) Grr.Edit();
-  Grr.SetString("KTO", list);
-  return true;
-}
-
 void TRegler::ddgClick() {
-  IdleSeconds = 1;
-  if (!HasRow(Grr)) return Refuse(NoCurrentGroupText());
-  if (!HasRow(Spis)) return Refuse(NoCurrentCorrespondentText());
-  const MemberListResult r = ListWithMember(Grr.AsString("KTO"), static_cast<long>(Spis.AsInteger("NR")));
-  if (!r.Ok) {
-    return Refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error
-                                                 : BadListText(Trimmed(Grr.AsString("NAZWA")), r.Error));
-  }
-  StoreMemberList(r.List);
+  session_.IdleSeconds = 1;
+  if (RefusedAsReadOnly()) return;
+  if (std::string refusal = ChangeMembership(Grr, Spis, true); !refusal.empty()) Refuse(refusal);
 }
 
 void TRegler::UzgClick() {
-  IdleSeconds = 1;
-  if (!HasRow(Grr)) return Refuse(NoCurrentGroupText());
-  if (!HasRow(Spis)) return Refuse(NoCurrentCorrespondentText());
-  const MemberListResult r =
-      ListWithoutMember(Grr.AsString("KTO"), static_cast<long>(Spis.AsInteger("NR")));
-  if (!r.Ok) {
-    return Refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error
-                                                 : BadListText(Trimmed(Grr.AsString("NAZWA")), r.Error));
-  }
-  StoreMemberList(r.List);
+  session_.IdleSeconds = 1;
+  if (RefusedAsReadOnly()) return;
+  if (std::string refusal = ChangeMembership(Grr, Spis, false); !refusal.empty()) Refuse(refusal);
 }
 
 void TRegler::WstawClick() {
-  Spis.SetIndexName("NR");
-  Spis.First();
-  Spis.Last();
-  const long n = Spis.IsEmpty() ? 1 : static_cast<long>(Spis.AsInteger("NR")) + 1;
-  Spis.Insert();
-  Spis.SetInteger("NR", n);
-  Spis.SetInteger("POZIOM", 3);
-  Spis.SetInteger("RP", 2);
-  try {
-    CreateMailbox(n);
-  } catch (...) {
-    // Without its mailbox the correspondent must not reach the register.
-    Spis.Cancel();
-    throw;
-  }
-  Spis.Post();
-  CreateCorrespondentFolders(n);
+  if (RefusedAsReadOnly()) return;
+  const long n = AddCorrespondent(Spis, session_.Paths.MailRoot);
   ShowMessageBox(forms::Cp("Założyłem kartoteki pocztowe, proszę uzupełnić dane o korespondencie "),
                  kMbIconInformation | kMbOk, "Korespondent Nr " + std::to_string(n));
 }
 
 void TRegler::kaszkoClick() {
+  if (RefusedAsReadOnly()) return;
   if (Spis.Active() && Spis.State() != dbase::DataState::Browse) Spis.Post();
   if (!HasRow(Spis)) return Refuse(NoCurrentCorrespondentText());
   const long n = static_cast<long>(Spis.AsInteger("NR"));
@@ -333,35 +344,26 @@ void TRegler::kaszkoClick() {
   }
   // From here on the operation runs to its end: the idle count starts again
   // and waits, and no user input is taken.
-  IdleSeconds = 1;
+  session_.IdleSeconds = 1;
   holdIdle_ = true;
   forms::BusyScope busy;
   Restore release([this] {
     holdIdle_ = false;
-    IdleSeconds = 1;
+    session_.IdleSeconds = 1;
   });
 
-  // Every group list is checked before anything is changed.
-  if (Grr.Active() && Grr.State() != dbase::DataState::Browse) Grr.Post();
-  std::vector<std::pair<dbase::Bookmark, std::string>> lists;
-  std::string refusal;
-  PolaGrup.Walk([&](dbase::Table& g) {
-    if (g.IsEmpty()) return;
-    for (g.First(); !g.Eof() && refusal.empty(); g.Next()) {
-      const std::string list = g.IsNull("KTO") ? std::string(",") : g.AsString("KTO");
-      const MemberListResult r = ListAfterDeletion(list, n);
-      if (!r.Ok) {
-        refusal = BadListText(Trimmed(g.AsString("NAZWA")), r.Error);
-      } else if (!FitsMemberField(r.List)) {
-        refusal = ListTooLongText(Trimmed(g.AsString("NAZWA")));
-      }
-      lists.emplace_back(g.GetBookmark(), r.List);
-    }
-  });
-  if (!refusal.empty()) return Refuse(refusal);
-  Spis.GotoBookmark(confirmed);  // still there?
+  // Every write is made sure of before any folder goes: a refusal leaves
+  // the disk as it was.
+  DeletionPlan plan;
+  {
+    forms::ControlsDisabled quietSpis(PolaSpisu);
+    forms::ControlsDisabled quietGroups(PolaGrup);
+    Spis.GotoBookmark(confirmed);  // still there?
+    plan = CheckDeletion(Spis, Grr);
+  }
+  if (!plan.Refusal.empty()) return Refuse(plan.Refusal);
 
-  RemoveMailFolderTree(n);
+  RemoveMailFolderTree(session_.Paths.MailRoot, plan.Number);
 
   ui_->StatusO->show();
   ui_->kaszko->hide();
@@ -371,33 +373,22 @@ void TRegler::kaszkoClick() {
     ui_->kaszko->show();
     ui_->Nprze->show();
   });
-
-  if (Grr.Active() && !Grr.IsEmpty()) {
-    const dbase::Bookmark group = Grr.GetBookmark();
-    {
-      forms::ControlsDisabled quiet(PolaGrup);
-      for (const auto& [mark, list] : lists) {
-        Grr.GotoBookmark(mark);
-        forms::ProcessMessages();
-        ui_->StatusO->setText("Grupa " + forms::ToQ(Trimmed(Grr.AsString("NAZWA"))));
-        Grr.Edit();
-        Grr.SetString("KTO", list);
-        Grr.Post();
-      }
-      Grr.GotoBookmark(group);
-    }
+  {
+    forms::ControlsDisabled quiet(PolaGrup);
+    WriteDeletion(Spis, Grr, plan, [this](const std::string& group) {
+      forms::ProcessMessages();
+      ui_->StatusO->setText("Grupa " + forms::ToQ(group));
+    });
   }
-
-  Spis.GotoBookmark(confirmed);
-  Spis.Delete();
   CheckDuplicateNumbers();
 }
 
 void TRegler::NprzeClick() {
-  if (Prze) Prze->OpenFrom(DataDir);
+  if (session_.Prze) session_.Prze->OpenFrom(session_.Paths.DataDir);
 }
 
 void TRegler::pakClick() {
+  if (RefusedAsReadOnly()) return;
   PackTable(Spis, "Spis", forms::Cp("Nie moge pakowac, spis jest w użyciu"));
   PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"));
 }
@@ -407,31 +398,54 @@ void TRegler::PackTable(dbase::Table& table, const std::string& name, const std:
   const std::string path = table.Path();
   const std::string tag = table.IndexName();
   // An edit in progress is kept, and the table always goes back to shared
-  // use, so that the other programs of the mail system are never locked out.
+  // use in its order, whatever happened, so that the other programs of the
+  // mail system are never locked out and the grid keeps its order.
   if (table.State() != dbase::DataState::Browse) table.Post();
-  auto reopenShared = [&] {
-    table.Close();
-    table.Open(path, dbase::ShareMode::Shared);
-    table.SetIndexName(tag);
-    table.First();
-  };
   table.Close();
-  bool exclusive = true;
+  std::exception_ptr failure;
   try {
     table.Open(path, dbase::ShareMode::Exclusive);
   } catch (const dbase::DbError&) {
-    exclusive = false;
     ShowAlert(inUseText);
   }
-  if (exclusive) {
+  if (table.Active()) {
     try {
       CompactTable(table, name);
     } catch (...) {
-      reopenShared();
-      throw;
+      failure = std::current_exception();
     }
   }
-  reopenShared();
+  try {
+    ReopenShared(table, path, tag);
+  } catch (...) {
+    // Both are told: first what stopped the pack, then why the table
+    // stays closed.
+    if (failure) {
+      try {
+        std::rethrow_exception(failure);
+      } catch (const std::exception& e) {
+        ShowErrorBox(e.what());
+      }
+    }
+    throw;
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TRegler::ReopenShared(dbase::Table& table, const std::string& path, const std::string& tag) {
+  // A second try: the first opening after a failed pack may have finished
+  // or undone the pack's renames.
+  for (int attempt = 1;; ++attempt) {
+    try {
+      table.Close();
+      table.Open(path, dbase::ShareMode::Shared);
+      table.SetIndexName(tag);
+      table.First();
+      return;
+    } catch (const dbase::DbError&) {
+      if (attempt == 2) throw;
+    }
+  }
 }
 
 void TRegler::Button1Click() {

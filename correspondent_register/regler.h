@@ -9,6 +9,7 @@
 #include <string>
 
 #include "correspondent_register/database.h"
+#include "correspondent_register/session.h"
 #include "dbase/dbase.h"
 #include "forms/data/data_source.h"
 #include "forms/form.h"
@@ -19,15 +20,11 @@ class TRegler;
 
 namespace zorvel {
 
-// 0: counting has not started; any activity sets 1; each tick adds 1.
-extern int IdleSeconds;
-inline constexpr int kIdleLimitSeconds = 180;
-
 class TRegler : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TRegler(QWidget* parent = nullptr);
+  explicit TRegler(RegisterSession& session, QWidget* parent = nullptr);
   ~TRegler() override;
 
   // Declared before the data sources, which must go first.
@@ -70,21 +67,31 @@ class TRegler : public forms::Form {
 
  protected:
   void FormClose() override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
-  // Shows a refusal of a group operation.
+  // Shows a refusal of an operation.
   void Refuse(const std::string& text);
-  // The group's list written to KTO, or a refusal when it does not fit.
-  bool StoreMemberList(const std::string& list);
-  bool FitsMemberField(const std::string& list) const;
+  // A table opened read-only (read-only or damaged file) leaves the window
+  // for looking only: no insert, edit, delete, membership change or pack.
+  void ApplyWriteAccess();
+  // True (with the refusal shown) when the window is read-only.
+  bool RefusedAsReadOnly();
+  // Posts the edits in progress before the window closes; false (with the
+  // reason shown) when one cannot be posted: the window then stays open.
+  bool PostPendingEdits();
   // Packs one table in exclusive use and opens it shared again; the alert
   // when another program holds it.
   void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
+  static void ReopenShared(dbase::Table& table, const std::string& path, const std::string& tag);
 
+  RegisterSession& session_;
   std::unique_ptr<Ui::TRegler> ui_;
   bool holdIdle_ = false;  // a deletion runs: the idle count waits
+  bool readOnly_ = false;  // a table was opened read-only
 };
 
 }  // namespace zorvel

@@ -7,7 +7,6 @@
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
-#include "correspondent_register/program.h"
 #include "correspondent_register/prze.h"
 #include "correspondent_register/regler.h"
 #include "forms/text.h"
@@ -20,7 +19,8 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kFilledRole = Qt::UserRole + 1;
 }  // namespace
 
-TSce::TSce(QWidget* parent) : Form(parent), ui_(std::make_unique<Ui::TSce>()) {
+TSce::TSce(RegisterSession& session, QWidget* parent)
+    : Form(parent), session_(session), ui_(std::make_unique<Ui::TSce>()) {
   ui_->setupUi(this);
   setObjectName("TSce");
   setWindowTitle(forms::ToQ(ChooserCaption()));
@@ -50,7 +50,7 @@ void TSce::showEvent(QShowEvent* event) {
 
 void TSce::FormShow() {
   resize(width(), 255);
-  if (!ConfiguredRoot.empty()) ui_->sc->setText(forms::ToQ(ConfiguredRoot));
+  if (!session_.Paths.ConfiguredRoot.empty()) ui_->sc->setText(forms::ToQ(session_.Paths.ConfiguredRoot));
 }
 
 void TSce::ShowDrive(char letter) {
@@ -93,23 +93,23 @@ void TSce::drwChange() {
 
 void TSce::OKClick() {
   const std::string chosen = forms::FromQ(ui_->sc->text());
-  const ChosenRootCheck check = CheckChosenRoot(chosen);
+  const ChosenRootCheck check = CheckChosenRoot(session_.Paths, chosen);
   if (!check.RegisterFound) {
     ShowMessageBox(MissingRegisterText(), kMbIconError | kMbOk, check.TestedPath);
-    EndProgramAtOnce();
+    session_.EndProgramAtOnce();
     return;
   }
   ui_->OK->hide();
-  if (Regler) Regler->CloseDatabase();
-  if (Prze) Prze->PointAt(DataDir);
+  if (session_.Regler) session_.Regler->CloseDatabase();
+  if (session_.Prze) session_.Prze->PointAt(session_.Paths.DataDir);
   // The configuration file is replaced only now that the register is
   // known, and whole: a failure leaves the old one as it was.
   try {
-    SaveChosenRoot(chosen);
+    SaveChosenRoot(session_.Paths, chosen);
   } catch (const InOutError& e) {
     ShowErrorBox(e.what());
   }
-  if (Regler) Regler->show();
+  if (session_.Regler) session_.Regler->show();
 }
 
 void TSce::FormClose() { RequestEnd(); }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "correspondent_register/session.h"
 #include "forms/form.h"
 
 class QTreeWidgetItem;
@@ -18,7 +19,7 @@ class TSce : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TSce(QWidget* parent = nullptr);
+  explicit TSce(RegisterSession& session, QWidget* parent = nullptr);
   ~TSce() override;
 
   void FormShow();
@@ -41,6 +42,7 @@ class TSce : public forms::Form {
  private:
   void FillChildren(QTreeWidgetItem* item);
 
+  RegisterSession& session_;
   std::unique_ptr<Ui::TSce> ui_;
 };
 

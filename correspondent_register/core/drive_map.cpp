@@ -212,6 +212,44 @@ std::optional<fs::path> DriveMap::HostPath(std::string_view windowsPath) const {
   return host;
 }
 
+std::string DriveMap::WithWindowsPaths(std::string_view text) const {
+  // Longer roots first, so that a drive inside another one's folder wins.
+  std::vector<std::pair<std::string, char>> roots;
+  for (const auto& [letter, drive] : drives_) {
+    std::string root = platform::Cp1250FromUtf8(drive.root.lexically_normal().string());
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    if (!root.empty()) roots.emplace_back(std::move(root), letter);
+  }
+  std::sort(roots.begin(), roots.end(),
+            [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+  auto ends = [](char c) {
+    return c == ' ' || c == '"' || c == '\'' || c == '(' || c == ')' || c == ':' || c == ',' ||
+           c == ';' || c == '\r' || c == '\n';
+  };
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    bool replaced = false;
+    if (text[i] == '/' && (i == 0 || ends(text[i - 1]))) {
+      for (const auto& [root, letter] : roots) {
+        const size_t after = i + root.size();
+        if (text.substr(i, root.size()) != root) continue;
+        if (after < text.size() && text[after] != '/' && !ends(text[after])) continue;
+        out += letter;
+        out += ':';
+        size_t j = after;
+        for (; j < text.size() && !ends(text[j]); ++j) out += text[j] == '/' ? '\\' : text[j];
+        if (j == after) out += '\\';
+        i = j;
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) out += text[i++];
+  }
+  return out;
+}
+
 namespace {
 std::optional<DriveMap>& ProcessDrives() {
   static std::optional<DriveMap> drives;

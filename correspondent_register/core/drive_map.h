@@ -42,6 +42,11 @@ class DriveMap {
   // the program's current drive. nullopt: unmapped drive, UNC or device path,
   // or a component with a character Windows does not allow in a name.
   std::optional<std::filesystem::path> HostPath(std::string_view windowsPath) const;
+  // The other way, for what the user reads: every host path under a mapped
+  // drive's root in a text (Windows-1250) written as the Windows path the
+  // tool knows ("/srv/poczta/Skrzynki/7" as "F:\Skrzynki\7"). A path ends at
+  // a blank, a quote, a bracket, a colon, a comma or the end of a line.
+  std::string WithWindowsPaths(std::string_view text) const;
 
  private:
   struct Drive {

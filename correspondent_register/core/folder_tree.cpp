@@ -19,29 +19,29 @@ constexpr uint32_t kErrorPathNotFound = 3;
 std::string Number(long number) { return std::to_string(number); }
 }  // namespace
 
-std::string MailboxFolder(long number) { return MailRoot + "\\Skrzynki\\" + Number(number); }
+std::string MailboxFolder(const std::string& mailRoot, long number) { return mailRoot + "\\Skrzynki\\" + Number(number); }
 
-std::string MailboxMarkerPath(long number) {
-  return MailboxFolder(number) + "\\Skrzynka pocztow" + "a";
+std::string MailboxMarkerPath(const std::string& mailRoot, long number) {
+  return MailboxFolder(mailRoot, number) + "\\Skrzynka pocztow" + "a";
 }
 
-std::string ActivationFolder(long number) { return MailRoot + "\\FWP\\" + Number(number); }
+std::string ActivationFolder(const std::string& mailRoot, long number) { return mailRoot + "\\FWP\\" + Number(number); }
 
-std::string ActivationMarkerPath(long number) { return ActivationFolder(number) + "\\Jestem.tu"; }
+std::string ActivationMarkerPath(const std::string& mailRoot, long number) { return ActivationFolder(mailRoot, number) + "\\Jestem.tu"; }
 
-std::string CorrespondentFolder(long number) {
-  return MailRoot + "\\Korespondenci\\" + Number(number);
+std::string CorrespondentFolder(const std::string& mailRoot, long number) {
+  return mailRoot + "\\Korespondenci\\" + Number(number);
 }
 
-void CreateMailbox(long number) {
-  CreateFolder(MailboxFolder(number));
-  WriteSingleLine(MailboxMarkerPath(number), MailboxMarkerLine());
+void CreateMailbox(const std::string& mailRoot, long number) {
+  CreateFolder(MailboxFolder(mailRoot, number));
+  WriteSingleLine(MailboxMarkerPath(mailRoot, number), MailboxMarkerLine());
 }
 
-void CreateCorrespondentFolders(long number) {
-  CreateFolder(ActivationFolder(number));
-  WriteSingleLine(ActivationMarkerPath(number), ActivationMarkerLine(number));
-  const std::string folder = CorrespondentFolder(number);
+void CreateCorrespondentFolders(const std::string& mailRoot, long number) {
+  CreateFolder(ActivationFolder(mailRoot, number));
+  WriteSingleLine(ActivationMarkerPath(mailRoot, number), ActivationMarkerLine(number));
+  const std::string folder = CorrespondentFolder(mailRoot, number);
   CreateFolder(folder);
   CreateFolder(folder + "\\Odebrane");
   CreateFolder(folder + "\\Wyslane");
@@ -74,14 +74,14 @@ void RemoveFolderWithFiles(const std::string& folder) {
   }
 }
 
-void RemoveMailFolderTree(long number) {
+void RemoveMailFolderTree(const std::string& mailRoot, long number) {
   const std::string n = Number(number);
-  RemoveFolderWithFiles(MailRoot + "\\Fwp\\" + n);
-  RemoveFolderWithFiles(MailRoot + "\\Skrzynki\\" + n);
-  RemoveFolderWithFiles(MailRoot + "\\Korespondenci\\" + n + "\\odebrane");
-  RemoveFolderWithFiles(MailRoot + "\\Korespondenci\\" + n + "\\wyslane");
-  RemoveFolderWithFiles(MailRoot + "\\Korespondenci\\" + n + "\\pisma");
-  RemoveFolderWithFiles(MailRoot + "\\Korespondenci\\" + n);
+  RemoveFolderWithFiles(mailRoot + "\\Fwp\\" + n);
+  RemoveFolderWithFiles(mailRoot + "\\Skrzynki\\" + n);
+  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n + "\\odebrane");
+  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n + "\\wyslane");
+  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n + "\\pisma");
+  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n);
 }
 
 }  // namespace zorvel

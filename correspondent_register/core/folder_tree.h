@@ -8,27 +8,27 @@
 // are never made here. Names compare without regard to case.
 //
 // Adding correspondent n (the register window):
-//   insert the record; CreateMailbox(n); post the record;
-//   CreateCorrespondentFolders(n);
-// Deleting him, after both confirmations: RemoveMailFolderTree(n).
+//   insert the record; CreateMailbox(mailRoot, n); post the record;
+//   CreateCorrespondentFolders(mailRoot, n);
+// Deleting him, after both confirmations: RemoveMailFolderTree(mailRoot, n).
 #include <string>
 
 namespace zorvel {
 
-std::string MailboxFolder(long number);          // MailRoot + "\Skrzynki\" + n
-std::string MailboxMarkerPath(long number);      // ... + "\Skrzynka pocztowa"
-std::string ActivationFolder(long number);       // MailRoot + "\FWP\" + n
-std::string ActivationMarkerPath(long number);   // ... + "\Jestem.tu"
-std::string CorrespondentFolder(long number);    // MailRoot + "\Korespondenci\" + n
+std::string MailboxFolder(const std::string& mailRoot, long number);          // mailRoot + "\Skrzynki\" + n
+std::string MailboxMarkerPath(const std::string& mailRoot, long number);      // ... + "\Skrzynka pocztowa"
+std::string ActivationFolder(const std::string& mailRoot, long number);       // mailRoot + "\FWP\" + n
+std::string ActivationMarkerPath(const std::string& mailRoot, long number);   // ... + "\Jestem.tu"
+std::string CorrespondentFolder(const std::string& mailRoot, long number);    // mailRoot + "\Korespondenci\" + n
 
 // Makes the mailbox folder (a failure is ignored: it may exist) and writes
 // its marker, replacing an existing one. A failed write raises InOutError.
-void CreateMailbox(long number);
+void CreateMailbox(const std::string& mailRoot, long number);
 // Makes the activation folder and writes "Jestem.tu" (a failed write raises
 // InOutError), then the correspondent's folder and its three sub-folders; an
 // existing one is reused, and one that is still missing afterwards raises
 // InOutError ("Nie mogłem założyć kartoteki " + folder) once all were tried.
-void CreateCorrespondentFolders(long number);
+void CreateCorrespondentFolders(const std::string& mailRoot, long number);
 
 // Deletes every file of one folder and then the folder itself; it does not
 // descend into sub-folders. A folder that cannot be removed gives the warning
@@ -36,6 +36,6 @@ void CreateCorrespondentFolders(long number);
 void RemoveFolderWithFiles(const std::string& folder);
 // Removes the six folders of correspondent n, sub-folders before their
 // parent, each by RemoveFolderWithFiles: up to six warnings, every step runs.
-void RemoveMailFolderTree(long number);
+void RemoveMailFolderTree(const std::string& mailRoot, long number);
 
 }  // namespace zorvel

@@ -6,13 +6,6 @@
 
 namespace zorvel {
 
-std::string MailRoot = kDefaultMailRoot;
-std::string DataDir;
-std::string ConfiguredRoot;
-std::string ConfigFilePath = std::string(kCompanyFolder) + "\\" + kConfigFileName;
-std::string LegacyIniPath = kLegacyIniFile;
-std::string DefaultRegisterPath = std::string(kDefaultMailRoot) + kRegisterFileSubPath;
-
 RootChoice ChooseMailRoot(const std::string& configuredRoot, bool defaultRegisterExists,
                           bool configuredRegisterExists) {
   RootChoice choice;
@@ -38,61 +31,61 @@ bool EnsureCompanyFolder() {
   return quit;
 }
 
-MigrationResult MigrateLegacyIni() {
-  if (!FileExists(LegacyIniPath)) return MigrationResult::NoLegacyFile;
+MigrationResult MigrateLegacyIni(RegisterPaths& paths) {
+  if (!FileExists(paths.LegacyIniPath)) return MigrationResult::NoLegacyFile;
   try {
-    ConfiguredRoot = TrimLine(ReadFirstLine(LegacyIniPath));
-    WriteSingleLine(ConfigFilePath, ConfiguredRoot);
+    paths.ConfiguredRoot = TrimLine(ReadFirstLine(paths.LegacyIniPath));
+    WriteSingleLine(paths.ConfigFilePath, paths.ConfiguredRoot);
   } catch (const InOutError& e) {
     ShowErrorBox(e.what());
     return MigrationResult::Failed;
   }
-  DeleteFile(LegacyIniPath);
+  DeleteFile(paths.LegacyIniPath);
   return MigrationResult::Migrated;
 }
 
-StartupResult StartRegisterTool() {
+StartupResult StartRegisterTool(RegisterPaths& paths) {
   StartupResult result;
   Beep();
   DelaySeconds(3);
   result.QuitRequested = EnsureCompanyFolder();
 
-  LegacyIniPath = kLegacyIniFile;
-  ConfigFilePath = std::string(kCompanyFolder) + "\\" + kConfigFileName;
-  ConfiguredRoot.clear();
+  paths.LegacyIniPath = kLegacyIniFile;
+  paths.ConfigFilePath = std::string(kCompanyFolder) + "\\" + kConfigFileName;
+  paths.ConfiguredRoot.clear();
   // When the configuration file could not be written, the legacy file's root
   // (read just now) serves this run.
-  if (MigrateLegacyIni() != MigrationResult::Failed) {
+  if (MigrateLegacyIni(paths) != MigrationResult::Failed) {
     try {
-      ConfiguredRoot = TrimLine(ReadFirstLine(ConfigFilePath));
+      paths.ConfiguredRoot = TrimLine(ReadFirstLine(paths.ConfigFilePath));
     } catch (const InOutError& e) {
       ShowErrorBox(e.what());
-      ConfiguredRoot.clear();
+      paths.ConfiguredRoot.clear();
     }
   }
 
-  DefaultRegisterPath = std::string(kDefaultMailRoot) + kRegisterFileSubPath;
-  RootChoice choice = ChooseMailRoot(ConfiguredRoot, FileExists(DefaultRegisterPath),
-                                     FileExists(ConfiguredRoot + kRegisterFileSubPath));
-  MailRoot = choice.MailRoot;
-  DataDir = choice.DataDir;
+  paths.DefaultRegisterPath = std::string(kDefaultMailRoot) + kRegisterFileSubPath;
+  RootChoice choice = ChooseMailRoot(paths.ConfiguredRoot, FileExists(paths.DefaultRegisterPath),
+                                     FileExists(paths.ConfiguredRoot + kRegisterFileSubPath));
+  paths.MailRoot = choice.MailRoot;
+  paths.DataDir = choice.DataDir;
   result.RegisterFound = choice.RegisterFound;
   return result;
 }
 
-ChosenRootCheck CheckChosenRoot(const std::string& chosenText) {
-  MailRoot = chosenText;
-  DataDir = chosenText + kRegisterSubPath;
+ChosenRootCheck CheckChosenRoot(RegisterPaths& paths, const std::string& chosenText) {
+  paths.MailRoot = chosenText;
+  paths.DataDir = chosenText + kRegisterSubPath;
   ChosenRootCheck check;
   check.TestedPath = chosenText + kRegisterFileSubPath;
   check.RegisterFound = FileExists(check.TestedPath);
   return check;
 }
 
-bool SaveChosenRoot(const std::string& chosenText) {
+bool SaveChosenRoot(const RegisterPaths& paths, const std::string& chosenText) {
   if (!FileExists(chosenText + kRegisterFileSubPath)) return false;
   ForceFolders(kKaldrinFolder);
-  WriteSingleLine(ConfigFilePath, chosenText);
+  WriteSingleLine(paths.ConfigFilePath, chosenText);
   return true;
 }
 

@@ -6,30 +6,35 @@
 //
 // The program's main block:
 //   install the hooks (hooks.h);
-//   StartupResult r = StartRegisterTool();     // tone, 3 s, folders, files
+//   StartupResult r = StartRegisterTool(paths);     // tone, 3 s, folders, files
 //   if (r.QuitRequested) post a quit request (the loop ends as soon as it runs);
 //   r.RegisterFound ? create TRegler (main), TPrze
 //                   : create TSce (main), TRegler and TPrze hidden;
 //   run the message loop.
 // The chooser's OK button:
-//   ChosenRootCheck c = CheckChosenRoot(sc->text());
+//   ChosenRootCheck c = CheckChosenRoot(paths, sc->text());
 //   if (!c.RegisterFound) { ShowMessageBox(MissingRegisterText(), kMbIconError,
 //                            c.TestedPath); end the program at once; }
 //   hide OK; close the register and predictions databases;
-//   try { SaveChosenRoot(sc->text()); }   // the old file is kept until the new one is whole
+//   try { SaveChosenRoot(paths, sc->text()); }   // the old file is kept until the new one is whole
 //   catch (const InOutError& e) { ShowErrorBox(e.what()); }
 //   show the register window (it opens the tables from DataDir).
 #include <string>
 
+#include "correspondent_register/core/texts.h"
+
 namespace zorvel {
 
-// Process-wide state; Windows paths in Windows-1250.
-extern std::string MailRoot;             // root of the local mail ("F:\Poczta")
-extern std::string DataDir;              // folder of SPIS.DBF, GRUPY.DBF, PRZEPO.DBF
-extern std::string ConfiguredRoot;       // mail root from the configuration file, trimmed
-extern std::string ConfigFilePath;       // "C:\Marvolt\" + kConfigFileName
-extern std::string LegacyIniPath;        // "c:\Windows\Sonvar.ini"
-extern std::string DefaultRegisterPath;  // "F:\Poczta\Naczelnik\tovmir\spis.dbf"
+// The tool's paths, Windows paths in Windows-1250; the program's session
+// owns them, start-up and the chooser set them, the windows read them.
+struct RegisterPaths {
+  std::string MailRoot = kDefaultMailRoot;  // root of the local mail ("F:\Poczta")
+  std::string DataDir;                      // folder of SPIS.DBF, GRUPY.DBF, PRZEPO.DBF
+  std::string ConfiguredRoot;               // mail root from the configuration file, trimmed
+  std::string ConfigFilePath = std::string(kCompanyFolder) + "\\" + kConfigFileName;
+  std::string LegacyIniPath = kLegacyIniFile;
+  std::string DefaultRegisterPath = std::string(kDefaultMailRoot) + kRegisterFileSubPath;
+};
 
 // Which mail root and register folder are used, from which registers exist:
 // the default root wins whenever its register exists, then the configured
@@ -48,10 +53,10 @@ bool EnsureCompanyFolder();
 
 enum class MigrationResult { NoLegacyFile, Migrated, Failed };
 // Moves the mail root of the legacy ini file into the configuration file
-// (ConfiguredRoot := its first line, trimmed). The legacy file is deleted
+// (paths.ConfiguredRoot := its first line, trimmed). The legacy file is deleted
 // only once the new file is written; a failure is shown in the error box and
 // leaves the legacy file in place.
-MigrationResult MigrateLegacyIni();
+MigrationResult MigrateLegacyIni(RegisterPaths& paths);
 
 struct StartupResult {
   bool RegisterFound = false;  // start with the register window; else the chooser
@@ -59,8 +64,8 @@ struct StartupResult {
 };
 // Everything between the program's start and its first window: tone, 3 s
 // pause, company folder, migration, configuration, choice of the root. Sets
-// the process-wide state above.
-StartupResult StartRegisterTool();
+// the paths.
+StartupResult StartRegisterTool(RegisterPaths& paths);
 
 // The chooser's confirmation, first half: MailRoot and DataDir from the text
 // as typed (not trimmed, not normalised) and whether its register exists.
@@ -68,13 +73,13 @@ struct ChosenRootCheck {
   bool RegisterFound = false;
   std::string TestedPath;  // the register file looked for (the error box's caption)
 };
-ChosenRootCheck CheckChosenRoot(const std::string& chosenText);
+ChosenRootCheck CheckChosenRoot(RegisterPaths& paths, const std::string& chosenText);
 
 // Second half, once the register was found: makes "C:\Windows\Kaldrin" (a
 // failure is ignored) and replaces the configuration file by one holding the
 // text, atomically: the old file stays whole until the new one is complete.
 // A root whose register is not there (any more) is not remembered: false,
 // nothing written. Raises InOutError when the file cannot be written.
-bool SaveChosenRoot(const std::string& chosenText);
+bool SaveChosenRoot(const RegisterPaths& paths, const std::string& chosenText);
 
 }  // namespace zorvel

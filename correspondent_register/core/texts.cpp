@@ -1,5 +1,7 @@
 #include "correspondent_register/core/texts.h"
 
+#include <cerrno>
+
 #include "platform/text/cp1250.h"
 
 namespace zorvel {
@@ -56,6 +58,48 @@ std::string ActivationMarkerLine(long number) {
 const std::string& RegisteringSmtpText() {
   static const std::string text = Cp("Rejestruję NetManage SMPT");
   return text;
+}
+
+std::string SystemErrorText(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM: return Cp("odmowa dostępu");
+    case ENOENT: return Cp("nie znaleziono pliku lub folderu");
+    case EEXIST: return Cp("plik już istnieje");
+    case ENOTDIR: return Cp("element ścieżki nie jest folderem");
+    case EISDIR: return Cp("to jest folder");
+    case ENOTEMPTY: return Cp("folder nie jest pusty");
+    case EBUSY: return Cp("plik jest w użyciu");
+    case EROFS: return Cp("dysk jest tylko do odczytu");
+    case ENOSPC: return Cp("brak miejsca na dysku");
+    case EDQUOT: return Cp("przekroczony przydział miejsca na dysku");
+    case EFBIG: return Cp("plik jest za duży");
+    case EMFILE:
+    case ENFILE: return Cp("za dużo otwartych plików");
+    case ENAMETOOLONG: return Cp("za długa nazwa pliku");
+    case EIO: return Cp("błąd wejścia/wyjścia");
+    case EAGAIN: return Cp("zasób chwilowo niedostępny");
+    case EINVAL: return Cp("nieprawidłowy argument");
+    default: return Cp("błąd systemu nr ") + std::to_string(err);
+  }
+}
+
+const std::string& RichTextLossText() {
+  static const std::string text =
+      Cp("Ta przepowiednia zawiera formatowanie, którego edytor nie zachowa (inne czcionki, "
+         "kolory, układ akapitów, obrazy lub tabele). Zapisanie zmian usunie je.\r"
+         "Czy mimo to zmienić tekst?");
+  return text;
+}
+
+std::string TableNotWritableText(const std::string& file, const std::string& reason) {
+  return Cp("Nie można zmieniać tabeli ") + file + ": " + reason;
+}
+
+std::string ReadOnlyRegisterText(const std::string& file, const std::string& reason) {
+  return Cp("Tabela ") + file + Cp(" jest uszkodzona lub tylko do odczytu (") + reason +
+         Cp(").\rDane można tylko przeglądać: dopisywanie, zmiany, kasowanie, zmiany grup i "
+            "pakowanie są wyłączone do czasu naprawy lub odtworzenia pliku.");
 }
 
 }  // namespace zorvel

@@ -31,6 +31,20 @@ const std::string& MailboxMarkerLine();
 std::string CreateFolderFailedText(const std::string& folder);
 std::string ActivationMarkerLine(long number);
 
+// A system error (errno) in Polish, as the user's error box shows it.
+std::string SystemErrorText(int err);
+
+// The register's tables.
+// "Nie można zmieniać tabeli " + file + ": " + reason (a read-only or
+// damaged table: what the window refuses to write).
+std::string TableNotWritableText(const std::string& file, const std::string& reason);
+// The box at the register window's show when a table is opened read-only.
+std::string ReadOnlyRegisterText(const std::string& file, const std::string& reason);
+
+// Asked before a prediction whose other formatting the editor cannot keep is
+// changed.
+const std::string& RichTextLossText();
+
 // The control registration that no window starts.
 inline constexpr char kSmtpClassDescription[] = "NetManage SMTP";
 inline constexpr char kSmtpControlFile[] = "c:\\windows\\system\\smtpct.ocx";

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "correspondent_register/core/drive_map.h"
+#include "correspondent_register/core/texts.h"
 #include "platform/text/cp1250.h"
 #include "platform/win_errors.h"
 
@@ -42,9 +43,7 @@ void EnsureDriveRoot(std::string_view path) {
   fs::create_directories(*Drives().Root(letter), ec);
 }
 
-std::string Reason(int err) {
-  return platform::Cp1250FromUtf8(std::generic_category().message(err));
-}
+std::string Reason(int err) { return SystemErrorText(err); }
 
 [[noreturn]] void RaiseWriteError(std::string_view path, int err) {
   throw InOutError(platform::Cp1250FromUtf8("Nie można zapisać pliku ") + std::string(path) +

@@ -2,6 +2,9 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QStyle>
+#include <stdexcept>
 #include <algorithm>
 #include <utility>
 
@@ -21,8 +24,12 @@ void GridModel::SetSource(DataSource* source) {
       insertShown_ = false;
       endResetModel();
     });
-    connect(source_, &DataSource::Scrolled, this, &GridModel::CurrentMoved);
+    connect(source_, &DataSource::Scrolled, this, [this] {
+      failed_.reset();
+      CurrentMoved();
+    });
     connect(source_, &DataSource::StateChanged, this, [this] {
+      if (source_->State() == dbase::DataState::Browse) failed_.reset();
       const bool insert = InsertRowShown();
       if (insert != insertShown_) {
         // An insert shows its blank row at the end until it is posted or
@@ -138,9 +145,11 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
     if (t.State() == dbase::DataState::Browse) t.Edit();
     t.SetString(field, text);
   } catch (const std::exception& e) {
+    failed_ = FailedEdit{index.row(), index.column(), value.toString(), e.what()};
     ReportDataError(e);
     return false;
   }
+  if (failed_ && failed_->row == index.row() && failed_->column == index.column()) failed_.reset();
   emit dataChanged(index, index);
   return true;
 }
@@ -156,6 +165,14 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this)
   verticalHeader()->setFixedWidth(12);
   connect(model_, &GridModel::CurrentRowChanged, this, &DBGrid::FollowCursor);
   connect(model_, &QAbstractItemModel::modelReset, this, [this] { FollowCursor(model_->CurrentRow()); });
+  // A click on a half-visible row scrolls the view; the mouse is then over
+  // the next row when it is released, and Qt would highlight that one.
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { KeepSelectionOnCursor(); });
+  // Esc in the cell's editor gives up what was typed, a refused value too.
+  connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+          [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+            if (hint == QAbstractItemDelegate::RevertModelCache) model_->DropFailed();
+          });
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& now, const QModelIndex& before) {
             if (following_ || !now.isValid()) return;
@@ -171,16 +188,61 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this)
 }
 
 void DBGrid::SetDataSource(DataSource* source) {
+  if (source_) disconnect(source_, &DataSource::Opened, this, nullptr);
   source_ = source;
   model_->SetSource(source);
+  if (source_) connect(source_, &DataSource::Opened, this, &DBGrid::FitColumns);
 }
 
 void DBGrid::SetColumns(std::vector<GridColumn> columns) {
   model_->SetColumns(std::move(columns));
+  FitColumns();
+}
+
+void DBGrid::FitColumns() {
   const auto& cols = model_->Columns();
+  const dbase::Table* t = source_ && source_->Active() ? source_->Table() : nullptr;
+  // The cell's own margins around the text, as the style draws them.
+  const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
   for (size_t i = 0; i < cols.size(); ++i) {
-    if (cols[i].width >= 0) setColumnWidth(static_cast<int>(i), cols[i].width);
+    const int c = static_cast<int>(i);
+    int width = cols[i].width >= 0 ? cols[i].width : horizontalHeader()->defaultSectionSize();
+    width = std::max(width, horizontalHeader()->sectionSizeHint(c));
+    if (t) {
+      const int f = t->FieldIndex(cols[i].field);
+      if (f >= 0) {
+        const dbase::FieldDef& def = t->Fields()[static_cast<size_t>(f)];
+        if (def.type == dbase::FieldType::Numeric || def.type == dbase::FieldType::Float) {
+          width = std::max(width, fontMetrics().horizontalAdvance(QString(def.length, '9')) + margin);
+        }
+      }
+    }
+    setColumnWidth(c, width);
   }
+}
+
+bool DBGrid::ReopenFailedEdit() {
+  const auto& failed = model_->Failed();
+  if (!failed) return false;
+  const GridModel::FailedEdit pending = *failed;
+  ReportDataError(std::runtime_error(pending.error));
+  const QModelIndex cell = model_->index(pending.row, pending.column);
+  if (cell.isValid()) {
+    setCurrentIndex(cell);
+    setFocus();
+    edit(cell);
+    for (auto* editor : viewport()->findChildren<QLineEdit*>()) editor->setText(pending.text);
+  }
+  return true;
+}
+
+void DBGrid::KeepSelectionOnCursor() {
+  if (following_) return;
+  const int row = model_->CurrentRow();
+  if (row < 0 || row >= model_->rowCount()) return;
+  const QModelIndexList selected = selectionModel()->selectedIndexes();
+  if (selected.size() == 1 && selected[0].row() == row && currentIndex().row() == row) return;
+  FollowCursor(row);
 }
 
 void DBGrid::SetReadOnly(bool readOnly) {
@@ -194,7 +256,7 @@ void DBGrid::FollowCursor(int row) {
   following_ = true;
   const int col = std::max(0, currentIndex().column());
   if (row >= 0 && row < model_->rowCount()) {
-    setCurrentIndex(model_->index(row, col));
+    selectionModel()->setCurrentIndex(model_->index(row, col), QItemSelectionModel::ClearAndSelect);
     scrollTo(model_->index(row, col));
   } else {
     selectionModel()->clearSelection();

@@ -6,6 +6,7 @@
 // and delete (Ctrl+Del) are allowed only where the window allows them.
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,18 @@ class GridModel : public QAbstractTableModel {
   // Reads the rows again through the cursor (browse state only).
   void Reload();
 
+  // A value the table refused (the error was reported): the cell and what
+  // the user typed, until the cell takes a value, the cursor moves or the
+  // edit ends.
+  struct FailedEdit {
+    int row = -1;
+    int column = -1;
+    QString text;
+    std::string error;  // Windows-1250
+  };
+  const std::optional<FailedEdit>& Failed() const { return failed_; }
+  void DropFailed() { failed_.reset(); }
+
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -61,6 +74,7 @@ class GridModel : public QAbstractTableModel {
   std::vector<Row> rows_;
   bool insertShown_ = false;
   bool readOnly_ = false;
+  std::optional<FailedEdit> failed_;
 };
 
 class DBGrid : public QTableView {
@@ -75,6 +89,14 @@ class DBGrid : public QTableView {
   GridModel* Model() const { return model_; }
 
   void SetReadOnly(bool readOnly);
+  // Column widths as given, widened where the title or the widest value of
+  // the field (all digits of a numeric field) would not fit in the grid's
+  // font. Runs when the columns are set and when the table opens.
+  void FitColumns();
+  // When a value the table refused is still pending: its error is reported
+  // again and the cell's editor opens with what the user typed. True when
+  // there was one (a window then does not close).
+  bool ReopenFailedEdit();
   void SetAllowInsert(bool allow) { allowInsert_ = allow; }
   void SetAllowDelete(bool allow) { allowDelete_ = allow; }
   bool AllowInsert() const { return allowInsert_; }
@@ -88,6 +110,8 @@ class DBGrid : public QTableView {
 
  private:
   void FollowCursor(int row);
+  // The highlighted cell is always the cursor's row.
+  void KeepSelectionOnCursor();
 
   DataSource* source_ = nullptr;
   GridModel* model_;

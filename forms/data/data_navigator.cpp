@@ -84,8 +84,14 @@ void DBNavigator::SetHint(const std::string& cp1250Hint) {
   }
 }
 
+void DBNavigator::SetReadOnly(bool readOnly) {
+  readOnly_ = readOnly;
+  UpdateButtons();
+}
+
 void DBNavigator::Click(NavButton button) {
   if (!source_ || !source_->Active()) return;
+  if (!Button(button)->isEnabled() && readOnly_) return;
   dbase::Table& t = *source_->Table();
   try {
     switch (button) {
@@ -117,7 +123,7 @@ void DBNavigator::UpdateButtons() {
   const bool browse = active && t->State() == dbase::DataState::Browse;
   const bool editing = active && !browse;
   const bool empty = !active || t->IsEmpty();
-  const bool canWrite = active && !t->ReadOnly();
+  const bool canWrite = active && !readOnly_ && !t->ReadOnly();
   const bool atFirst = !active || empty || t->Bof();
   const bool atLast = !active || empty || t->Eof();
   auto set = [this](NavButton b, bool on) { Button(b)->setEnabled(on); };

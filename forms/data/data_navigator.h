@@ -27,6 +27,8 @@ class DBNavigator : public QWidget {
   // button's own hint.
   void SetHint(const std::string& cp1250Hint);
   QPushButton* Button(NavButton button) const;
+  // Read-only: only the moving buttons work (the table may be writable).
+  void SetReadOnly(bool readOnly);
 
   // Runs a button as a click does (tests, keys).
   void Click(NavButton button);
@@ -38,6 +40,7 @@ class DBNavigator : public QWidget {
 
   DataSource* source_ = nullptr;
   std::vector<QPushButton*> buttons_;
+  bool readOnly_ = false;
 };
 
 }  // namespace forms

@@ -86,6 +86,17 @@ void DataSource::Walk(const std::function<void(dbase::Table&)>& work) {
 
 void DataSource::Event(dbase::DataEvent event, const std::string& field) {
   if (ControlsDisabled()) return;
+  // A control that cannot read its value (a damaged memo) reports it; the
+  // error never reaches the engine, which is in the middle of a move, a
+  // close or a pack and must finish it.
+  try {
+    Forward(event, field);
+  } catch (const std::exception& e) {
+    ReportDataError(e);
+  }
+}
+
+void DataSource::Forward(dbase::DataEvent event, const std::string& field) {
   switch (event) {
     case dbase::DataEvent::Opened:
       emit Opened();

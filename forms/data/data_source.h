@@ -67,6 +67,7 @@ class DataSource : public QObject {
 
  private:
   void Event(dbase::DataEvent event, const std::string& field);
+  void Forward(dbase::DataEvent event, const std::string& field);
 
   dbase::Table* table_ = nullptr;
   int observer_ = -1;

@@ -23,12 +23,14 @@ class Chooser : public RegisterWindowTest {
     config_ = base_ / "c" / "Marvolt" / kConfigFileName;
     std::ofstream(config_, std::ios::binary) << "G:\\Dawna\r\n";
     // Start path B: the chooser first, the other two hidden.
-    Sce = new TSce;
-    Regler = new TRegler;
-    Prze = new TPrze;
+    session.Sce = std::make_unique<TSce>(session);
+    session.Regler = std::make_unique<TRegler>(session);
+    session.Prze = std::make_unique<TPrze>(session);
+    Sce = session.Sce.get();
+    Regler = session.Regler.get();
+    Prze = session.Prze.get();
   }
   void TearDown() override {
-    delete Sce;
     Sce = nullptr;
     RegisterWindowTest::TearDown();
   }
@@ -36,6 +38,7 @@ class Chooser : public RegisterWindowTest {
   QPushButton* Ok() { return forms::testing::Find<QPushButton>(Sce, "OK"); }
 
   fs::path config_;
+  TSce* Sce = nullptr;
 };
 
 TEST_F(Chooser, ShowsTheConfiguredRootAndTheFoldersOfADrive) {

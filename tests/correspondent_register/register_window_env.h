@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,13 +17,15 @@
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/program.h"
+#include "correspondent_register/session.h"
 #include "correspondent_register/prze.h"
 #include "correspondent_register/regler.h"
+#include "correspondent_register/sce.h"
 #include "dbase/dbase.h"
 #include "platform/text/cp1250.h"
 #include "tests/dbase/dbase_test_util.h"
 #include "tests/forms/gui_fixture.h"
-#include "tools/sample_mail_root/register_tables.h"
+#include "correspondent_register/core/register_tables.h"
 
 namespace zorvel::test {
 
@@ -61,10 +64,10 @@ class RegisterWindowTest : public forms::testing::GuiTest {
     map.Map('F', base_ / "f");
     SetDrives(map);
     InstallWindowHooks();
-    SetEndProgramAtOnce([this] {
+    session.EndAtOnce = [this] {
       ++ended;
       throw ProgramEnded{};
-    });
+    };
     MailRoot = "F:\\Poczta";
     DataDir = "F:\\Poczta\\Naczelnik\\tovmir";
     ConfiguredRoot.clear();
@@ -74,11 +77,11 @@ class RegisterWindowTest : public forms::testing::GuiTest {
   }
 
   void TearDown() override {
-    delete Prze;
-    delete Regler;
+    session.Prze.reset();
+    session.Regler.reset();
+    session.Sce.reset();
     Prze = nullptr;
     Regler = nullptr;
-    SetEndProgramAtOnce({});
     SetDrives(DriveMap());
     std::error_code ec;
     fs::remove_all(base_, ec);
@@ -89,10 +92,14 @@ class RegisterWindowTest : public forms::testing::GuiTest {
 
   void MakeTables(const std::vector<Person>& people, const std::vector<Group>& groups,
                   const std::vector<std::string>& predictions = {"Jutro deszcz."},
-                  std::optional<dbase::TableDef> grupyDef = std::nullopt) {
-    dbase::Table::Create(Table("SPIS.DBF"), register_tables::SpisDef());
-    dbase::Table::Create(Table("GRUPY.DBF"), grupyDef ? *grupyDef : register_tables::GrupyDef());
-    dbase::Table::Create(Table("PRZEPO.DBF"), register_tables::PrzepoDef());
+                  std::optional<dbase::TableDef> grupyDef = std::nullopt,
+                  std::optional<dbase::TableDef> spisDef = std::nullopt) {
+    for (const char* file : {"SPIS", "GRUPY", "PRZEPO"}) {
+      for (const char* ext : {".DBF", ".DBT", ".MDX"}) fs::remove(Table((std::string(file) + ext).c_str()));
+    }
+    dbase::Table::Create(Table("SPIS.DBF"), spisDef ? *spisDef : SpisDef());
+    dbase::Table::Create(Table("GRUPY.DBF"), grupyDef ? *grupyDef : GrupyDef());
+    dbase::Table::Create(Table("PRZEPO.DBF"), PrzepoDef());
     dbase::Table spis;
     spis.Open(Table("SPIS.DBF"));
     for (const Person& p : people) {
@@ -119,11 +126,46 @@ class RegisterWindowTest : public forms::testing::GuiTest {
     }
   }
 
+  // Makes the engine open a table read-only, as it does a read-only or
+  // damaged file (a read-only file mode alone does not stop root, who runs
+  // the tests in CI): an extra index tag whose key the engine cannot
+  // evaluate. The table's rows and other tags stay as they are.
+  void MakeReadOnly(const char* file, const char* expression) {
+    const fs::path dbf = root_ / "Naczelnik" / "tovmir" / file;
+    fs::path mdx = dbf;
+    mdx.replace_extension(".MDX");
+    std::string bytes = ReadBytes(mdx);
+    const size_t at = bytes.find(expression);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(bytes.find(expression, at + 1), std::string::npos);
+    bytes.replace(at, 4, "STR(");
+    std::ofstream(mdx, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  // The table definitions with that extra tag.
+  static dbase::TableDef WithExtraTag(dbase::TableDef def, const char* expression) {
+    def.tags.push_back({"ZAPAS", expression});
+    return def;
+  }
+
+  // Every folder and file under the mail root outside the register folder,
+  // with the files' contents: what a refused deletion must leave alone.
+  std::map<std::string, std::string> MailTree() const {
+    std::map<std::string, std::string> tree;
+    for (const auto& e : fs::recursive_directory_iterator(root_)) {
+      const std::string rel = fs::relative(e.path(), root_).string();
+      if (rel.rfind("Naczelnik", 0) == 0) continue;
+      tree[rel] = e.is_directory() ? std::string("<folder>") : ReadBytes(e.path());
+    }
+    return tree;
+  }
+
   // The register window and the predictions window, as a start with the
   // register found makes them; the register window shown.
   TRegler& Open() {
-    Regler = new TRegler;
-    Prze = new TPrze;
+    session.Regler = std::make_unique<TRegler>(session);
+    session.Prze = std::make_unique<TPrze>(session);
+    Regler = session.Regler.get();
+    Prze = session.Prze.get();
     Regler->show();
     return *Regler;
   }
@@ -157,6 +199,16 @@ class RegisterWindowTest : public forms::testing::GuiTest {
 
   fs::path base_, root_;
   int ended = 0;
+  // The program's state, and its parts under their own names.
+  RegisterSession session;
+  TRegler* Regler = nullptr;
+  TPrze* Prze = nullptr;
+  std::string& MailRoot = session.Paths.MailRoot;
+  std::string& DataDir = session.Paths.DataDir;
+  std::string& ConfiguredRoot = session.Paths.ConfiguredRoot;
+  std::string& ConfigFilePath = session.Paths.ConfigFilePath;
+  int& IdleSeconds = session.IdleSeconds;
+  int& PredictionCountdown = session.PredictionCountdown;
 };
 
 }  // namespace zorvel::test

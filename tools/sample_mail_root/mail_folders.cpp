@@ -4,7 +4,6 @@
 
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/folder_tree.h"
-#include "correspondent_register/core/startup.h"
 #include "dbase/dbase.h"
 
 namespace register_tables {
@@ -18,7 +17,7 @@ int MakeSampleMailFolders(const std::string& mailRoot) {
   zorvel::DriveMap map;
   map.Map('F', fs::absolute(mailRoot));
   zorvel::SetDrives(map);
-  zorvel::MailRoot = "F:";
+  const std::string root = "F:";
 
   dbase::Table spis;
   spis.Open((fs::path(mailRoot) / "Naczelnik" / "tovmir" / "SPIS.DBF").string());
@@ -26,8 +25,8 @@ int MakeSampleMailFolders(const std::string& mailRoot) {
   if (!spis.IsEmpty()) {
     for (spis.First(); !spis.Eof(); spis.Next()) {
       const long n = static_cast<long>(spis.AsInteger("NR"));
-      zorvel::CreateMailbox(n);
-      zorvel::CreateCorrespondentFolders(n);
+      zorvel::CreateMailbox(root, n);
+      zorvel::CreateCorrespondentFolders(root, n);
       ++made;
     }
   }

@@ -6,40 +6,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "correspondent_register/core/register_tables.h"
 #include "platform/text/cp1250.h"
 
 namespace register_tables {
-
-using dbase::FieldType;
-
-dbase::TableDef SpisDef() {
-  dbase::TableDef def;
-  def.fields = {
-      {"NR", FieldType::Numeric, 5, 0},          {"POZIOM", FieldType::Numeric, 1, 0},
-      {"NAZWISKO", FieldType::Character, 30, 0}, {"IMIONA", FieldType::Character, 30, 0},
-      {"RP", FieldType::Numeric, 1, 0},          {"STANOWISKO", FieldType::Character, 60, 0},
-      {"EMAIL", FieldType::Character, 50, 0},    {"USERID", FieldType::Character, 20, 0},
-      {"SEKRETARKA", FieldType::Character, 1, 0}, {"SUPER_GRUP", FieldType::Character, 10, 0},
-      {"MAIL", FieldType::Character, 40, 0},     {"LN", FieldType::Character, 20, 0},
-      {"ZAKAZ_OPCJ", FieldType::Character, 1, 0}, {"TELEFON_KO", FieldType::Character, 20, 0},
-      {"AKTYWACJA", FieldType::Character, 1, 0}, {"ZDALNY", FieldType::Character, 1, 0},
-  };
-  def.tags = {{"NR", "NR"}, {"NAI", "NAZWISKO+IMIONA"}};
-  return def;
-}
-
-dbase::TableDef GrupyDef() {
-  dbase::TableDef def;
-  def.fields = {{"NAZWA", FieldType::Character, 40, 0}, {"KTO", FieldType::Memo, 10, 0}};
-  def.tags = {{"NAZWAG", "NAZWA"}};
-  return def;
-}
-
-dbase::TableDef PrzepoDef() {
-  dbase::TableDef def;
-  def.fields = {{"TRESC", FieldType::Memo, 10, 0}};
-  return def;
-}
 
 namespace {
 
@@ -64,9 +34,9 @@ std::string MakeSampleRegister(const std::string& mailRoot) {
   MakeDir(mailRoot + "/Naczelnik");
   std::string dir = mailRoot + "/Naczelnik/tovmir";
   MakeDir(dir);
-  dbase::Table::Create(dir + "/SPIS.DBF", SpisDef());
-  dbase::Table::Create(dir + "/GRUPY.DBF", GrupyDef());
-  dbase::Table::Create(dir + "/PRZEPO.DBF", PrzepoDef());
+  dbase::Table::Create(dir + "/SPIS.DBF", zorvel::SpisDef());
+  dbase::Table::Create(dir + "/GRUPY.DBF", zorvel::GrupyDef());
+  dbase::Table::Create(dir + "/PRZEPO.DBF", zorvel::PrzepoDef());
 
   const std::vector<Correspondent> people = {
       {"Kowalski", "Jan", "Naczelnik", "jkowal"},

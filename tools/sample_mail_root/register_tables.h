@@ -1,17 +1,9 @@
 #pragma once
-// The register tables of the local mail system, as the register tool and the
-// other programs of the mail system share them: SPIS.DBF (correspondents,
-// tags NR and NAI), GRUPY.DBF (mailing groups, tag NAZWAG) and PRZEPO.DBF
-// (predictions, physical order), all dBASE IV in Windows-1250.
+// A small sample register, written through the engine in the register
+// tool's own table layout (correspondent_register/core/register_tables.h).
 #include <string>
 
-#include "dbase/dbase.h"
-
 namespace register_tables {
-
-dbase::TableDef SpisDef();
-dbase::TableDef GrupyDef();
-dbase::TableDef PrzepoDef();
 
 // Makes "<mailRoot>/Naczelnik/tovmir" with the three tables filled with a
 // small sample register: a dozen correspondents with Polish names (one more

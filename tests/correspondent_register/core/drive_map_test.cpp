@@ -65,6 +65,20 @@ TEST_F(DriveMapPaths, ExistingComponentsMatchWithoutRegardToCase) {
   EXPECT_EQ(Drives().HostPath("F:\\..\\..\\poczta"), F("poczta"));
 }
 
+TEST(DriveMapWindowsPaths, HostPathsInATextAreNamedByTheirDrive) {
+  DriveMap map;
+  map.Map('F', "/srv/poczta");
+  map.Map('G', "/srv/poczta/archiwum/");
+  map.Map('C', "/home/u/c");
+  EXPECT_EQ(map.WithWindowsPaths("Uszkodzony plik notatek /srv/poczta/Naczelnik/tovmir/GRUPY.DBT"),
+            "Uszkodzony plik notatek F:\\Naczelnik\\tovmir\\GRUPY.DBT");
+  // The longer root wins; a path ends at a colon, quote or bracket.
+  EXPECT_EQ(map.WithWindowsPaths("Tabela \"/srv/poczta/archiwum/a.dbf\": (/srv/poczta) /srv/pocztax/b"),
+            "Tabela \"G:\\a.dbf\": (F:\\) /srv/pocztax/b");
+  EXPECT_EQ(map.WithWindowsPaths("/home/u/c/Marvolt/plik.atk"), "C:\\Marvolt\\plik.atk");
+  EXPECT_EQ(map.WithWindowsPaths("bez ścieżek 1/2"), "bez ścieżek 1/2");
+}
+
 TEST_F(DriveMapPaths, AnExactNameIsPreferredAndTheChoiceIsStable) {
   fs::create_directories(F("FWP"));
   fs::create_directories(F("Fwp"));

@@ -27,8 +27,8 @@ class FolderTreeTest : public ZorvelTest {
 
 TEST_F(FolderTreeTest, ANewCorrespondentGetsHisFoldersAndMarkersByteForByte) {
   MakeParents();
-  CreateMailbox(12);
-  CreateCorrespondentFolders(12);
+  CreateMailbox(MailRoot, 12);
+  CreateCorrespondentFolders(MailRoot, 12);
   EXPECT_EQ(ReadBytes(F("Poczta/skrzynki/12/Skrzynka pocztowa")), kMailboxMarker);
   EXPECT_EQ(ReadBytes(F("Poczta/FWP/12/Jestem.tu")),
             "Ten plik aktywuje poczt\xEA korespondenta Nr  12\r\n");
@@ -45,8 +45,8 @@ TEST_F(FolderTreeTest, ExistingFoldersAreReusedAndMarkersOverwritten) {
   Touch(F("Poczta/skrzynki/7/SKRZYNKA POCZTOWA"), "old");
   Touch(F("Poczta/FWP/7/jestem.TU"), "old marker that was longer\r\n");
   fs::create_directories(F("Poczta/KORESPONDENCI/7/odebrane"));
-  CreateMailbox(7);
-  CreateCorrespondentFolders(7);
+  CreateMailbox(MailRoot, 7);
+  CreateCorrespondentFolders(MailRoot, 7);
   EXPECT_EQ(ReadBytes(F("Poczta/skrzynki/7/SKRZYNKA POCZTOWA")), kMailboxMarker);
   EXPECT_EQ(ReadBytes(F("Poczta/FWP/7/jestem.TU")),
             "Ten plik aktywuje poczt\xEA korespondenta Nr  7\r\n");
@@ -56,8 +56,8 @@ TEST_F(FolderTreeTest, ExistingFoldersAreReusedAndMarkersOverwritten) {
 
 TEST_F(FolderTreeTest, AMissingParentStopsTheAddAtTheMarker) {
   fs::create_directories(F("Poczta/Korespondenci"));
-  EXPECT_THROW(CreateMailbox(3), InOutError);
-  EXPECT_THROW(CreateCorrespondentFolders(3), InOutError);
+  EXPECT_THROW(CreateMailbox(MailRoot, 3), InOutError);
+  EXPECT_THROW(CreateCorrespondentFolders(MailRoot, 3), InOutError);
   // Nothing made: the parents belong to the mail system, and the steps after
   // the failed activation marker did not run.
   EXPECT_EQ(Entries(F("Poczta")), std::vector<std::string>{"Korespondenci"});
@@ -67,9 +67,9 @@ TEST_F(FolderTreeTest, AMissingParentStopsTheAddAtTheMarker) {
 TEST_F(FolderTreeTest, ACorrespondentsFolderThatCannotBeMadeIsReported) {
   fs::create_directories(F("Poczta/Skrzynki"));
   fs::create_directories(F("Poczta/FWP"));
-  CreateMailbox(3);
+  CreateMailbox(MailRoot, 3);
   try {
-    CreateCorrespondentFolders(3);
+    CreateCorrespondentFolders(MailRoot, 3);
     FAIL() << "no error";
   } catch (const InOutError& e) {
     EXPECT_EQ(std::string(e.what()),
@@ -83,14 +83,14 @@ TEST_F(FolderTreeTest, ACorrespondentsFolderThatCannotBeMadeIsReported) {
 
 TEST_F(FolderTreeTest, RemovalTakesTheWholeTreeWhateverTheCase) {
   MakeParents();
-  CreateMailbox(12);
-  CreateCorrespondentFolders(12);
+  CreateMailbox(MailRoot, 12);
+  CreateCorrespondentFolders(MailRoot, 12);
   Touch(F("Poczta/KORESPONDENCI/12/Odebrane/list 1.txt"), "x");
   Touch(F("Poczta/KORESPONDENCI/12/Pisma/pismo.doc"), "y");
   Touch(F("Poczta/KORESPONDENCI/12/notatka"), "z");
   Touch(F("Poczta/skrzynki/12/.ukryty"), "h");
-  CreateMailbox(13);  // a neighbour stays
-  RemoveMailFolderTree(12);
+  CreateMailbox(MailRoot, 13);  // a neighbour stays
+  RemoveMailFolderTree(MailRoot, 12);
   EXPECT_TRUE(boxes_.empty());
   EXPECT_TRUE(Entries(F("Poczta/FWP")).empty());
   EXPECT_EQ(Entries(F("Poczta/skrzynki")), std::vector<std::string>{"13"});
@@ -99,18 +99,18 @@ TEST_F(FolderTreeTest, RemovalTakesTheWholeTreeWhateverTheCase) {
 
 TEST_F(FolderTreeTest, EachFolderThatIsMissingGivesItsWarning) {
   MakeParents();
-  RemoveMailFolderTree(44);
+  RemoveMailFolderTree(MailRoot, 44);
   EXPECT_EQ(boxes_, std::vector<Box>(6, Warning()));
 }
 
 TEST_F(FolderTreeTest, AnExtraSubFolderKeepsTheCorrespondentsFolder) {
   MakeParents();
-  CreateMailbox(5);
-  CreateCorrespondentFolders(5);
+  CreateMailbox(MailRoot, 5);
+  CreateCorrespondentFolders(MailRoot, 5);
   Touch(F("Poczta/KORESPONDENCI/5/Archiwum/stary.txt"), "a");
   Touch(F("Poczta/KORESPONDENCI/5/plik.txt"), "b");
   Touch(F("Poczta/KORESPONDENCI/5/Wyslane/w.txt"), "c");
-  RemoveMailFolderTree(5);
+  RemoveMailFolderTree(MailRoot, 5);
   EXPECT_EQ(boxes_, std::vector<Box>{Warning()});
   EXPECT_EQ(Entries(F("Poczta/KORESPONDENCI/5")), std::vector<std::string>{"Archiwum"});
   EXPECT_EQ(ReadBytes(F("Poczta/KORESPONDENCI/5/Archiwum/stary.txt")), "a");

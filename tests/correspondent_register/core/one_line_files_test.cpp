@@ -38,7 +38,8 @@ TEST_F(OneLineFiles, AFailedWriteRaisesAndLeavesWhatWasThere) {
     FAIL() << "no error";
   } catch (const InOutError& e) {
     EXPECT_EQ(e.ErrorCode, 2u);
-    EXPECT_NE(std::string(e.what()).find("C:\\Marvolt\\plik.atk"), std::string::npos);
+    EXPECT_EQ(platform::Utf8FromCp1250(e.what()),
+              "Nie można zapisać pliku C:\\Marvolt\\plik.atk (nie znaleziono pliku lub folderu)");
   }
   EXPECT_FALSE(fs::exists(C("Marvolt")));
 

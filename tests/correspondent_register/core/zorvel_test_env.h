@@ -97,6 +97,14 @@ class ZorvelTest : public ::testing::Test {
   }
 
   fs::path base_, cRoot_, fRoot_;
+  // The paths the program's session would own, under their own names.
+  RegisterPaths paths;
+  std::string& MailRoot = paths.MailRoot;
+  std::string& DataDir = paths.DataDir;
+  std::string& ConfiguredRoot = paths.ConfiguredRoot;
+  std::string& ConfigFilePath = paths.ConfigFilePath;
+  std::string& LegacyIniPath = paths.LegacyIniPath;
+  std::string& DefaultRegisterPath = paths.DefaultRegisterPath;
   std::vector<std::string> trace_;
   std::vector<Box> boxes_;
 };

@@ -1,4 +1,4 @@
-#include "correspondent_register/member_lists.h"
+#include "correspondent_register/core/member_lists.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,10 @@
-#include "correspondent_register/member_lists.h"
+#include "correspondent_register/core/member_lists.h"
 
 #include <algorithm>
 
 #include "platform/text/cp1250.h"
 
 namespace zorvel {
-
-std::array<uint8_t, kHighestMember + 1> MemberFlags{};
 
 namespace {
 
@@ -16,7 +14,7 @@ bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Flags every item of the list; the highest number met goes to highest.
 // False with the reason when an item is not a member number.
-bool ScanList(std::string_view list, long& highest, std::string& error) {
+bool ScanList(MemberFlags& flags, std::string_view list, long& highest, std::string& error) {
   size_t start = 0;
   while (start <= list.size()) {
     size_t comma = list.find(',', start);
@@ -38,7 +36,7 @@ bool ScanList(std::string_view list, long& highest, std::string& error) {
         error = W("błędny numer \"") + std::string(item) + "\"";
         return false;
       }
-      MemberFlags[static_cast<size_t>(value)] = 1;
+      flags[static_cast<size_t>(value)] = 1;
       highest = std::max(highest, value);
     }
     start = comma + 1;
@@ -46,57 +44,45 @@ bool ScanList(std::string_view list, long& highest, std::string& error) {
   return true;
 }
 
-std::string Rebuild(long upTo) {
+std::string Rebuild(const MemberFlags& flags, long upTo) {
   std::string list;
   for (long k = kLowestMember; k <= upTo; ++k) {
-    if (MemberFlags[static_cast<size_t>(k)]) list += std::to_string(k) + ",";
+    if (flags[static_cast<size_t>(k)]) list += std::to_string(k) + ",";
   }
   return list;
 }
 
-void ClearFlags() { MemberFlags.fill(0); }
-
 bool InRange(long n) { return n >= kLowestMember && n <= kHighestMember; }
+
+// The list with n's flag set to member (1) or not (0).
+MemberListResult ListWithFlag(std::string_view list, long n, uint8_t member) {
+  MemberListResult r;
+  if (!InRange(n)) {
+    r.Error = NumberOutOfRangeText(n);
+    return r;
+  }
+  MemberFlags flags{};
+  long highest = 0;
+  if (!ScanList(flags, list, highest, r.Error)) return r;
+  flags[static_cast<size_t>(n)] = member;
+  r.List = Rebuild(flags, kHighestMember);
+  r.Ok = true;
+  return r;
+}
 
 }  // namespace
 
-MemberListResult ListWithMember(std::string_view list, long n) {
-  MemberListResult r;
-  if (!InRange(n)) {
-    r.Error = NumberOutOfRangeText(n);
-    return r;
-  }
-  ClearFlags();
-  long highest = 0;
-  if (!ScanList(list, highest, r.Error)) return r;
-  MemberFlags[static_cast<size_t>(n)] = 1;
-  r.List = Rebuild(kHighestMember);
-  r.Ok = true;
-  return r;
-}
+MemberListResult ListWithMember(std::string_view list, long n) { return ListWithFlag(list, n, 1); }
 
-MemberListResult ListWithoutMember(std::string_view list, long n) {
-  MemberListResult r;
-  if (!InRange(n)) {
-    r.Error = NumberOutOfRangeText(n);
-    return r;
-  }
-  ClearFlags();
-  long highest = 0;
-  if (!ScanList(list, highest, r.Error)) return r;
-  MemberFlags[static_cast<size_t>(n)] = 0;
-  r.List = Rebuild(kHighestMember);
-  r.Ok = true;
-  return r;
-}
+MemberListResult ListWithoutMember(std::string_view list, long n) { return ListWithFlag(list, n, 0); }
 
 MemberListResult ListAfterDeletion(std::string_view list, long n) {
   MemberListResult r;
-  ClearFlags();
+  MemberFlags flags{};
   long highest = 0;
-  if (!ScanList(list, highest, r.Error)) return r;
-  if (InRange(n)) MemberFlags[static_cast<size_t>(n)] = 0;
-  r.List = Rebuild(highest);
+  if (!ScanList(flags, list, highest, r.Error)) return r;
+  if (InRange(n)) flags[static_cast<size_t>(n)] = 0;
+  r.List = Rebuild(flags, highest);
   if (r.List.size() < 2) r.List += ",";
   r.Ok = true;
   return r;

@@ -14,8 +14,9 @@ namespace zorvel {
 inline constexpr long kLowestMember = 1;
 inline constexpr long kHighestMember = 10000;
 
-// Scratch flags, one per correspondent number 1..10000 (index 0 unused).
-extern std::array<uint8_t, kHighestMember + 1> MemberFlags;
+// Scratch flags, one per correspondent number 1..10000 (index 0 unused);
+// each list operation has its own, cleared, for the time it runs.
+using MemberFlags = std::array<uint8_t, kHighestMember + 1>;
 
 // The outcome of a list operation: the new list, or why it was refused (the
 // list then stays as it was).

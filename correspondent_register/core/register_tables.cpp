@@ -1,0 +1,183 @@
+#include "correspondent_register/core/register_tables.h"
+
+#include "correspondent_register/core/drive_map.h"
+#include "correspondent_register/core/folder_tree.h"
+#include "correspondent_register/core/member_lists.h"
+#include "correspondent_register/core/texts.h"
+#include "correspondent_register/core/win_files.h"
+#include "platform/text/cp1250.h"
+
+namespace zorvel {
+
+using dbase::FieldType;
+
+dbase::TableDef SpisDef() {
+  dbase::TableDef def;
+  def.fields = {
+      {"NR", FieldType::Numeric, 5, 0},          {"POZIOM", FieldType::Numeric, 1, 0},
+      {"NAZWISKO", FieldType::Character, 30, 0}, {"IMIONA", FieldType::Character, 30, 0},
+      {"RP", FieldType::Numeric, 1, 0},          {"STANOWISKO", FieldType::Character, 60, 0},
+      {"EMAIL", FieldType::Character, 50, 0},    {"USERID", FieldType::Character, 20, 0},
+      {"SEKRETARKA", FieldType::Character, 1, 0}, {"SUPER_GRUP", FieldType::Character, 10, 0},
+      {"MAIL", FieldType::Character, 40, 0},     {"LN", FieldType::Character, 20, 0},
+      {"ZAKAZ_OPCJ", FieldType::Character, 1, 0}, {"TELEFON_KO", FieldType::Character, 20, 0},
+      {"AKTYWACJA", FieldType::Character, 1, 0}, {"ZDALNY", FieldType::Character, 1, 0},
+  };
+  def.tags = {{kNumberTag, "NR"}, {kNameTag, "NAZWISKO+IMIONA"}};
+  return def;
+}
+
+dbase::TableDef GrupyDef() {
+  dbase::TableDef def;
+  def.fields = {{"NAZWA", FieldType::Character, 40, 0}, {"KTO", FieldType::Memo, 10, 0}};
+  def.tags = {{kGroupTag, "NAZWA"}};
+  return def;
+}
+
+dbase::TableDef PrzepoDef() {
+  dbase::TableDef def;
+  def.fields = {{"TRESC", FieldType::Memo, 10, 0}};
+  return def;
+}
+
+namespace {
+
+bool HasRow(const dbase::Table& t) {
+  return t.Active() && (t.State() == dbase::DataState::Insert || !t.IsEmpty());
+}
+
+std::string Name(const dbase::Table& grupy) { return TrimLine(grupy.AsString("NAZWA")); }
+
+bool FitsMemberField(const dbase::Table& grupy, const std::string& list) {
+  const int i = grupy.FieldIndex("KTO");
+  if (i < 0) return true;  // the engine reports the missing field
+  const dbase::FieldDef& def = grupy.Fields()[static_cast<size_t>(i)];
+  return def.type == FieldType::Memo || static_cast<int>(list.size()) <= def.length;
+}
+
+// The message of an engine error with the files named as the tool knows them.
+std::string Readable(const std::exception& e) { return Drives().WithWindowsPaths(e.what()); }
+
+// The current row can be taken for writing now (no other program holds its
+// lock): "" or why not.
+std::string LockRefusal(dbase::Table& t) {
+  try {
+    t.Edit();
+    t.Cancel();
+  } catch (const std::exception& e) {
+    return Readable(e);
+  }
+  return std::string();
+}
+
+}  // namespace
+
+std::string WriteRefusal(const dbase::Table& table) {
+  if (!table.Active()) return platform::Cp1250FromUtf8("Tabela nie jest otwarta");
+  if (!table.ReadOnly()) return std::string();
+  return TableNotWritableText(Drives().WithWindowsPaths(table.Path()),
+                              Drives().WithWindowsPaths(table.ReadOnlyReason()));
+}
+
+long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot) {
+  spis.SetIndexName(kNumberTag);
+  spis.First();
+  spis.Last();
+  const long n = spis.IsEmpty() ? 1 : static_cast<long>(spis.AsInteger("NR")) + 1;
+  spis.Insert();
+  spis.SetInteger("NR", n);
+  spis.SetInteger("POZIOM", 3);
+  spis.SetInteger("RP", 2);
+  try {
+    CreateMailbox(mailRoot, n);
+  } catch (...) {
+    spis.Cancel();
+    throw;
+  }
+  spis.Post();
+  CreateCorrespondentFolders(mailRoot, n);
+  return n;
+}
+
+std::string ChangeMembership(dbase::Table& grupy, const dbase::Table& spis, bool add) {
+  if (!HasRow(grupy)) return NoCurrentGroupText();
+  if (!HasRow(spis)) return NoCurrentCorrespondentText();
+  if (std::string refusal = WriteRefusal(grupy); !refusal.empty()) return refusal;
+  const long n = static_cast<long>(spis.AsInteger("NR"));
+  const std::string list = grupy.AsString("KTO");
+  const MemberListResult r = add ? ListWithMember(list, n) : ListWithoutMember(list, n);
+  if (!r.Ok) return r.Error.rfind("Numer", 0) == 0 ? r.Error : BadListText(Name(grupy), r.Error);
+  if (!FitsMemberField(grupy, r.List)) return ListTooLongText(Name(grupy));
+  try {
+    if (grupy.State() == dbase::DataState::Browse) grupy.Edit();
+    grupy.SetString("KTO", r.List);
+  } catch (const std::exception& e) {
+    return Readable(e);
+  }
+  return std::string();
+}
+
+DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy) {
+  DeletionPlan plan;
+  try {
+    if (spis.Active() && spis.State() != dbase::DataState::Browse) spis.Post();
+    if (grupy.Active() && grupy.State() != dbase::DataState::Browse) grupy.Post();
+  } catch (const std::exception& e) {
+    plan.Refusal = Readable(e);
+    return plan;
+  }
+  if (!HasRow(spis)) {
+    plan.Refusal = NoCurrentCorrespondentText();
+    return plan;
+  }
+  plan.Refusal = WriteRefusal(spis);
+  if (plan.Refusal.empty()) plan.Refusal = WriteRefusal(grupy);
+  if (!plan.Refusal.empty()) return plan;
+  plan.Number = static_cast<long>(spis.AsInteger("NR"));
+  plan.Record = spis.GetBookmark();
+  plan.Refusal = LockRefusal(spis);
+  if (!plan.Refusal.empty() || grupy.IsEmpty()) return plan;
+
+  const dbase::Bookmark group = grupy.GetBookmark();
+  for (grupy.First(); !grupy.Eof() && plan.Refusal.empty(); grupy.Next()) {
+    const std::string list = grupy.IsNull("KTO") ? std::string(",") : grupy.AsString("KTO");
+    const MemberListResult r = ListAfterDeletion(list, plan.Number);
+    if (!r.Ok) {
+      plan.Refusal = BadListText(Name(grupy), r.Error);
+    } else if (!FitsMemberField(grupy, r.List)) {
+      plan.Refusal = ListTooLongText(Name(grupy));
+    } else {
+      plan.Refusal = LockRefusal(grupy);
+    }
+    plan.Lists.emplace_back(grupy.GetBookmark(), r.List);
+  }
+  if (group != 0) grupy.GotoBookmark(group);
+  return plan;
+}
+
+void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& plan,
+                   const std::function<void(const std::string&)>& progress) {
+  if (!plan.Lists.empty()) {
+    const dbase::Bookmark group = grupy.GetBookmark();
+    for (const auto& [mark, list] : plan.Lists) {
+      grupy.GotoBookmark(mark);
+      if (progress) progress(Name(grupy));
+      grupy.Edit();
+      grupy.SetString("KTO", list);
+      grupy.Post();
+    }
+    grupy.GotoBookmark(group);
+  }
+  spis.GotoBookmark(plan.Record);
+  spis.Delete();
+}
+
+std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy, const std::string& mailRoot) {
+  const DeletionPlan plan = CheckDeletion(spis, grupy);
+  if (!plan.Refusal.empty()) return plan.Refusal;
+  RemoveMailFolderTree(mailRoot, plan.Number);
+  WriteDeletion(spis, grupy, plan);
+  return std::string();
+}
+
+}  // namespace zorvel
