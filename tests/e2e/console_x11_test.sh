@@ -142,6 +142,22 @@ elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 echo "second start ended after ${elapsed} ms"
 [[ $(xdotool search --onlyvisible --class '^KavorU$' | wc -l) -eq 1 ]] || fail "more than one window"
 
+# A copy on another display (another login session) starts on its own. It is
+# given a port that does not exist, so it leaves the printer alone.
+exec 6<> <(:)
+Xvfb -displayfd 6 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb2.log" 2>&1 &
+pids+=($!)
+read -r -t 10 display2 <&6 || fail "the second Xvfb did not start"
+(cd "$work" && DISPLAY=":$display2" exec "$console" COM9 9600 >"$work/console-other.log" 2>&1) &
+other=$!
+pids+=($other)
+other_window() { DISPLAY=":$display2" xdotool search --onlyvisible --class '^KavorU$' 2>/dev/null | head -1; }
+for _ in $(seq 100); do [[ -n "$(other_window)" ]] && break; sleep 0.1; done
+[[ -n "$(other_window)" ]] || fail "a copy on another display did not start"
+kill "$other"
+wait "$other" 2>/dev/null
+[[ $(xdotool search --onlyvisible --class '^KavorU$' | wc -l) -eq 1 ]] || fail "the first copy's window is gone"
+
 # The communication dialog by keys.
 xdotool windowactivate --sync "$w" 2>/dev/null
 xdotool key --clearmodifiers alt+k
