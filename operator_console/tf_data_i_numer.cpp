@@ -16,11 +16,14 @@ TfDataINumer::TfDataINumer(QWidget* parent) : forms::Form(parent), ui(new Ui::Tf
   WireControls();
   connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
   connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  // Enter answers "Nie", unless the operator is half-way through the number.
-  OnKeyDown(ui->meNumer, [this](int key) {
+  // Enter in a field answers "Nie", unless the operator is half-way through
+  // the number.
+  const auto enterInField = [this](int key) {
     const bool started = !ui->meNumer->Text().trimmed().isEmpty();
     return key == forms::VK_RETURN && started && !NumberUsable();
-  });
+  };
+  OnKeyDown(ui->db, enterInField);
+  OnKeyDown(ui->meNumer, enterInField);
 }
 
 TfDataINumer::~TfDataINumer() { delete ui; }

@@ -1,8 +1,8 @@
 #pragma once
 // The prompt of the settlement report: today's date and the printer's unique
 // number. "Tak" answers Yes (6); "Nie", Enter and Esc answer No (7). A number
-// that is not complete cannot be used: "Tak", or Enter after some digits,
-// says so and the prompt stays open. Tab moves between the fields (not
+// that is not complete cannot be used: "Tak", or Enter in a field after some
+// digits, says so and the prompt stays open. Tab moves between the fields (not
 // through the parts of the date).
 #include <QDate>
 #include <QString>

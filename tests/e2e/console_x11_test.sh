@@ -193,7 +193,7 @@ if [[ -n "${KAVORUW_E2E_REPAINT:-}" ]]; then
   xdotool key --clearmodifiers alt+z
   sleep 0.3
   xdotool key Return
-  sleep 1
+  sleep 0.6
   stable=0
   for _ in $(seq 10); do
     shot "$work/before"
@@ -211,8 +211,9 @@ if [[ -n "${KAVORUW_E2E_REPAINT:-}" ]]; then
   kill "$cover"
   wait "$cover" 2>/dev/null
   wait_named '^xmessage$' 0
-  sleep 0.7
+  sleep 0.5
   shot "$work/after"
+  [[ $(windows_named '^Błąd$') -eq 0 ]] || { kill -CONT "$sim"; fail "the wait ran out before the window was looked at"; }
   kill -CONT "$sim"
   cmp -s "$work/before" "$work/after" || fail "the window was not drawn again while the printer was awaited"
   echo "the waiting window was drawn again after being covered"

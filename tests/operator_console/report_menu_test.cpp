@@ -380,7 +380,9 @@ TEST_F(Reports, DateAndNumberPromptAnswersNoToEnterAndEscapeAndTakesOnlyAComplet
     number->setCursorPosition(0);
     forms::testing::Type(number, "1234");
     forms::testing::Key(number, Qt::Key_Return);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{incomplete, incomplete}));
+    forms::testing::Focus(date);
+    forms::testing::Key(date, Qt::Key_Return);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{incomplete, incomplete, incomplete}));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.focusWidget(), number);
     forms::testing::Type(number, "5678");
