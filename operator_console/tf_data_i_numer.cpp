@@ -45,8 +45,8 @@ void TfDataINumer::SetNumber(const QString& digits) { ui->meNumer->SetText(digit
 QString TfDataINumer::Number() const { return ui->meNumer->Text(); }
 
 bool TfDataINumer::eventFilter(QObject* watched, QEvent* event) {
-  const bool inDate = watched == ui->db || ui->db->isAncestorOf(qobject_cast<QWidget*>(watched));
-  if (event->type() == QEvent::KeyPress && inDate) {
+  if (event->type() == QEvent::KeyPress &&
+      (watched == ui->db || ui->db->isAncestorOf(qobject_cast<QWidget*>(watched)))) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool control = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
     if (!control && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
