@@ -1,6 +1,8 @@
 #include "forms/radio_group.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <algorithm>
 
 namespace forms {
 
@@ -8,6 +10,36 @@ RadioGroup::RadioGroup(QWidget* parent) : QGroupBox(parent) {
   group_.setExclusive(true);
   new QGridLayout(this);
   connect(&group_, &QButtonGroup::idClicked, this, [this] { emit Clicked(); });
+  connect(&group_, &QButtonGroup::idToggled, this, [this] { FixTabStop(); });
+}
+
+void RadioGroup::FixTabStop() {
+  const int chosen = std::max(0, ItemIndex());
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    buttons_[i]->setFocusPolicy(static_cast<int>(i) == chosen ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+}
+
+bool RadioGroup::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QGroupBox::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  int step = 0;
+  if (key == Qt::Key_Down || key == Qt::Key_Right) step = 1;
+  if (key == Qt::Key_Up || key == Qt::Key_Left) step = -1;
+  const auto at = std::find(buttons_.begin(), buttons_.end(), watched);
+  if (step == 0 || at == buttons_.end()) return QGroupBox::eventFilter(watched, event);
+  const int count = static_cast<int>(buttons_.size());
+  int index = static_cast<int>(at - buttons_.begin());
+  for (int tried = 1; tried < count; ++tried) {
+    index = (index + step + count) % count;
+    QRadioButton* next = buttons_[static_cast<size_t>(index)];
+    if (!next->isEnabled() || next->isHidden()) continue;
+    next->setFocus(Qt::TabFocusReason);
+    // As a click: the choice changes and its handler runs.
+    next->click();
+    break;
+  }
+  return true;
 }
 
 int RadioGroup::ItemIndex() const { return group_.checkedId(); }
@@ -49,10 +81,12 @@ void RadioGroup::Rebuild() {
     auto* button = new QRadioButton(items_[i], this);
     button->setObjectName(objectName() + "_" + QString::number(i));
     group_.addButton(button, i);
+    button->installEventFilter(this);
     grid->addWidget(button, rows > 0 ? i % rows : 0, rows > 0 ? i / rows : 0);
     buttons_.push_back(button);
   }
   setItemIndex(chosen);
+  FixTabStop();
 }
 
 }  // namespace forms

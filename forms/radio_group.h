@@ -1,6 +1,8 @@
 #pragma once
 // A radio group: a framed caption over items laid out in columns, one of
-// them chosen by its index (-1: none).
+// them chosen by its index (-1: none). The group is one stop of the Tab
+// order, at its chosen item; the arrow keys choose the next (Down, Right) or
+// the previous (Up, Left) item, round the group.
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QRadioButton>
@@ -29,8 +31,13 @@ class RadioGroup : public QGroupBox {
  signals:
   void Clicked();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Rebuild();
+  // Only the chosen item (the first when none is) takes the focus by Tab.
+  void FixTabStop();
 
   QStringList items_;
   int columns_ = 1;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLocalSocket>
 
 #include "forms/text.h"
@@ -16,8 +17,28 @@ TCiaOnlyOne::~TCiaOnlyOne() {
 void TCiaOnlyOne::Loaded() { CheckSingleInstance(); }
 
 std::string& TCiaOnlyOne::Scope() {
-  // Per user: another user's console on the same machine does not count.
-  static std::string scope = std::to_string(::getuid());
+  static std::string scope =
+      SessionScope(QGuiApplication::platformName(), QProcessEnvironment::systemEnvironment(), ::getuid());
+  return scope;
+}
+
+std::string TCiaOnlyOne::SessionScope(const QString& platformName, const QProcessEnvironment& environment,
+                                      unsigned userId) {
+  QString display;
+  if (platformName == "xcb") {
+    // ":0.1" and ":0" are screens of one display.
+    display = environment.value("DISPLAY");
+    const qsizetype colon = display.lastIndexOf(':');
+    const qsizetype dot = display.indexOf('.', colon + 1);
+    if (colon >= 0 && dot > colon) display.truncate(dot);
+  } else if (platformName.startsWith("wayland")) {
+    display = environment.value("WAYLAND_DISPLAY", "wayland-0");
+  }
+  if (display.isEmpty() && environment.contains("XDG_SESSION_ID")) {
+    display = "session-" + environment.value("XDG_SESSION_ID");
+  }
+  std::string scope = std::to_string(userId);
+  if (!display.isEmpty()) scope += "-" + display.toStdString();
   return scope;
 }
 

@@ -1,11 +1,14 @@
 #pragma once
-// Lets only one copy of the program run. The first copy listens on a local
-// socket in the abstract namespace named after Unique (and the user), which
-// the kernel removes with the process, so a crashed copy never blocks the
-// next start. A later copy asks the first to restore and raise its main
-// window, and ends.
+// Lets only one copy of the program run for a user on a display (the login
+// session). The first copy listens on a local socket in the abstract
+// namespace named after Unique, the user and the display, which the kernel
+// removes with the process, so a crashed copy never blocks the next start. A
+// later copy on the same display asks the first to restore and raise its
+// main window, and ends; a copy on another display runs on its own.
 #include <QLocalServer>
 #include <QObject>
+#include <QProcessEnvironment>
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -28,9 +31,15 @@ class TCiaOnlyOne : public QObject {
   void CheckSingleInstance();
   // The socket name for Unique.
   std::string ServerName() const;
-  // Who the copies are counted for: the user by default (tests give each
-  // test program its own).
+  // Who the copies are counted for: the user and the display by default
+  // (tests give each test program its own).
   static std::string& Scope();
+  // The user and the display the program shows its windows on: the X
+  // display (without its screen number) or the Wayland display, as the
+  // window system in use says; without either, the login session
+  // (XDG_SESSION_ID); without that, the user alone.
+  static std::string SessionScope(const QString& platformName, const QProcessEnvironment& environment,
+                                  unsigned userId);
 
  private:
   QLocalServer* server_ = nullptr;

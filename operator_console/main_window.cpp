@@ -1,5 +1,6 @@
 #include "operator_console/main_window.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,7 +36,12 @@ const QColor kActiveBorder(180, 180, 180);
 ActionScope::ActionScope() : outermost_(!forms::Busy()) {}
 
 ActionScope::~ActionScope() {
-  if (outermost_ && GlowneOkno && GlowneOkno->CloseWaiting()) GlowneOkno->CloseAfterAction();
+  if (!outermost_) return;
+  // The window system's input that came while the action ran was held back,
+  // the window manager's close request among it. The event loop looks at it
+  // again now, not when the next event (a mouse movement) happens to arrive.
+  if (QAbstractEventDispatcher* dispatcher = QCoreApplication::eventDispatcher()) dispatcher->wakeUp();
+  if (GlowneOkno && GlowneOkno->CloseWaiting()) GlowneOkno->CloseAfterAction();
 }
 
 TGlowneOkno::TGlowneOkno(QWidget* parent) : QMainWindow(parent), ui(new Ui::TGlowneOkno) {

@@ -14,6 +14,11 @@ TKomunikacja::TKomunikacja(QWidget* parent) : forms::Form(parent), ui(new Ui::TK
   WireControls();
   OnKeyDown(ui->seNumerPortu, [this](int key) { return seNumerPortuKeyDown(key); });
   connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  // Tab goes port, speed, Zatwierdź (the speed's items come with its texts,
+  // after the button).
+  QWidget::setTabOrder(ui->seNumerPortu, ui->rgPredkosc->Button(0));
+  QWidget::setTabOrder(ui->rgPredkosc->Button(0), ui->rgPredkosc->Button(1));
+  QWidget::setTabOrder(ui->rgPredkosc->Button(1), ui->Button1);
 }
 
 TKomunikacja::~TKomunikacja() { delete ui; }

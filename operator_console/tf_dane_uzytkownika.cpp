@@ -291,7 +291,7 @@ void TfDaneUzytkownika::ReadFromPrinter() {
 void TfDaneUzytkownika::bWydrKontrClick() {
   if (running_) return;
   RunningScope running(running_);
-  // The three printer buttons stay disabled until the printout call is over.
+  // The three printer buttons stay disabled through the printer's checks.
   SetButtonsEnabled(false);
   SetDialogCursor(true);
   auto reenable = [this] {
@@ -318,6 +318,8 @@ void TfDaneUzytkownika::bWydrKontrClick() {
     LineEdit(line)->setText(forms::ToQ(text));
   }
   const uint8_t verdict = console::ValidateNipLine(forms::FromQ(ui->L4->text()));
+  // The buttons come back before the tone and any question on the NIP.
+  SetButtonsEnabled(true);
   SetArrowCursor();
   AttentionBeep();
   if (!NipVerdictAccepted(verdict)) {

@@ -1,5 +1,8 @@
 #include "operator_console/tf_data_i_numer.h"
 
+#include <QKeyEvent>
+
+#include "operator_console/console.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
 #include "ui_tf_data_i_numer.h"
@@ -13,6 +16,14 @@ TfDataINumer::TfDataINumer(QWidget* parent) : forms::Form(parent), ui(new Ui::Tf
   WireControls();
   connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
   connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  // Enter in a field answers "Nie", unless the operator is half-way through
+  // the number.
+  const auto enterInField = [this](int key) {
+    const bool started = !ui->meNumer->Text().trimmed().isEmpty();
+    return key == forms::VK_RETURN && started && !NumberUsable();
+  };
+  OnKeyDown(ui->db, enterInField);
+  OnKeyDown(ui->meNumer, enterInField);
 }
 
 TfDataINumer::~TfDataINumer() { delete ui; }
@@ -33,6 +44,29 @@ void TfDataINumer::SetNumber(const QString& digits) { ui->meNumer->SetText(digit
 
 QString TfDataINumer::Number() const { return ui->meNumer->Text(); }
 
-void TfDataINumer::Button2Click() { SetModalResult(forms::mrYes); }
+bool TfDataINumer::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      (watched == ui->db || ui->db->isAncestorOf(qobject_cast<QWidget*>(watched)))) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool control = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if (!control && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+      // The picker would walk its day, month and year instead.
+      focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+      return true;
+    }
+  }
+  return forms::Form::eventFilter(watched, event);
+}
+
+bool TfDataINumer::NumberUsable() {
+  if (ui->meNumer->IsComplete()) return true;
+  ReportError(Cp("Numer unikatowy musi składać się z 8 cyfr."));
+  ui->meNumer->setFocus(Qt::OtherFocusReason);
+  return false;
+}
+
+void TfDataINumer::Button2Click() {
+  if (NumberUsable()) SetModalResult(forms::mrYes);
+}
 
 void TfDataINumer::Button1Click() { SetModalResult(forms::mrNo); }

@@ -1,6 +1,9 @@
 #pragma once
 // The prompt of the settlement report: today's date and the printer's unique
-// number. "Tak" answers Yes (6); "Nie", Enter and Esc answer No (7).
+// number. "Tak" answers Yes (6); "Nie", Enter and Esc answer No (7). A number
+// that is not complete cannot be used: "Tak", or Enter in a field after some
+// digits, says so and the prompt stays open. Tab moves between the fields (not
+// through the parts of the date).
 #include <QDate>
 #include <QString>
 
@@ -32,4 +35,10 @@ class TfDataINumer : public forms::Form {
  protected:
   // The prompt opens centred on the main window.
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // False, with the reason shown and the focus in the number, when the
+  // number is not complete.
+  bool NumberUsable();
 };

@@ -20,7 +20,9 @@ TfIloscWierszy::TfIloscWierszy(QWidget* parent) : TSettingDialog(parent), ui(new
 TfIloscWierszy::~TfIloscWierszy() { delete ui; }
 
 void TfIloscWierszy::Button1Click() {
-  // Within 3..30 even when the field has not clamped what was typed.
+  // Within 3..30 even when the field has not clamped what was typed; the
+  // field shows what is written, also when the dialog opens next time.
+  ui->seIloscWierszy->Clamp();
   const uint8_t count = console::ClampFeedCount(ui->seIloscWierszy->Value());
   ConfirmSetting(*this, *ui->Button1, [&] { return kavoruw::WriteFeedCount(count); });
 }

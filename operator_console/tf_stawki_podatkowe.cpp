@@ -174,5 +174,9 @@ void TfStawkiPodatkowe::Button2Click() { Close(); }
 void TfStawkiPodatkowe::FormActivate() {
   CentreOverMainWindow(*this);
   ui->Button1->setEnabled(true);
-  if (!ui->me1->isHidden()) ui->me1->setFocus(Qt::OtherFocusReason);
+  if (!ui->me1->isHidden()) {
+    ui->me1->setFocus(Qt::OtherFocusReason);
+    // As Tab leaves a rate: the whole text selected, so typing replaces it.
+    ui->me1->selectAll();
+  }
 }

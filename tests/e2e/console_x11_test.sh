@@ -5,7 +5,11 @@
 #  - a second start ends at once and leaves one window;
 #  - Alt+K, Enter opens the communication dialog, Esc closes it;
 #  - a copy killed outright does not block the next start;
-#  - closing the window ends the program and closes the port.
+#  - closing the window ends the program and closes the port;
+#  - a close asked for during a printout ends the program as soon as the
+#    printout is over (no other event needed);
+#  - with KAVORUW_E2E_REPAINT=1: the window, covered and uncovered while a
+#    silent printer is awaited, is drawn again at once.
 # usage: console_x11_test.sh BUILD_DIR
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -50,7 +54,8 @@ export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
 export NO_AT_BRIDGE=1
 # A free display: Xvfb tells which one it took.
 exec 5<> <(:)
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb keeps its screen in an XWD file there, so the test can look at pixels.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -fbdir "$work" -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 10 display <&5 || fail "Xvfb did not start"
 export DISPLAY=":$display"
@@ -62,7 +67,8 @@ for _ in $(seq 100); do [[ -e "$work/wm-ready" ]] && break; sleep 0.1; done
 
 mkfifo "$work/keep"
 "$sim_bin" --kind 3 --port-dir "$work" --com 1 --log <"$work/keep" >"$work/wire.log" &
-pids+=($!)
+sim=$!
+pids+=("$sim")
 exec 3>"$work/keep"
 for _ in $(seq 50); do [[ -e "$work/COM1" ]] && break; sleep 0.1; done
 export KAVORUW_PORT_DIR=$work
@@ -78,6 +84,34 @@ wait_window() {
   return 1
 }
 windows_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
+wait_named() {  # name pattern, number of such windows wanted
+  for _ in $(seq 100); do [[ $(windows_named "$1") -eq $2 ]] && return 0; sleep 0.1; done
+  return 1
+}
+# x y width height of the main window on the screen.
+geometry() {
+  xwininfo -id "$w" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+                           /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+# The main window's pixels on the screen, into a file.
+shot() {
+  # shellcheck disable=SC2046
+  python3 -c '
+import struct, sys
+screen, out = sys.argv[1], sys.argv[2]
+x, y, w, h = map(int, sys.argv[3:7])
+data = open(screen, "rb").read()
+header = struct.unpack(">25I", data[:100])
+size, bits, line, colours = header[0], header[11], header[12], header[19]
+start, step = size + 12 * colours, bits // 8
+with open(out, "wb") as f:
+    for row in range(y, y + h):
+        at = start + row * line + x * step
+        f.write(data[at:at + w * step])
+' "$work/Xvfb_screen0" "$1" $(geometry)
+}
+# The pointer (Xvfb draws it into the screen) stays out of every window.
+xdotool mousemove 1020 760
 
 # A copy killed outright leaves nothing behind.
 (cd "$work" && exec "$console" COM1 9600 >"$work/console0.log" 2>&1) &
@@ -108,6 +142,22 @@ elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 echo "second start ended after ${elapsed} ms"
 [[ $(xdotool search --onlyvisible --class '^KavorU$' | wc -l) -eq 1 ]] || fail "more than one window"
 
+# A copy on another display (another login session) starts on its own. It is
+# given a port that does not exist, so it leaves the printer alone.
+exec 6<> <(:)
+Xvfb -displayfd 6 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb2.log" 2>&1 &
+pids+=($!)
+read -r -t 10 display2 <&6 || fail "the second Xvfb did not start"
+(cd "$work" && DISPLAY=":$display2" exec "$console" COM9 9600 >"$work/console-other.log" 2>&1) &
+other=$!
+pids+=("$other")
+other_window() { DISPLAY=":$display2" xdotool search --onlyvisible --class '^KavorU$' 2>/dev/null | head -1; }
+for _ in $(seq 100); do [[ -n "$(other_window)" ]] && break; sleep 0.1; done
+[[ -n "$(other_window)" ]] || fail "a copy on another display did not start"
+kill "$other"
+wait "$other" 2>/dev/null
+[[ $(xdotool search --onlyvisible --class '^KavorU$' | wc -l) -eq 1 ]] || fail "the first copy's window is gone"
+
 # The communication dialog by keys.
 xdotool windowactivate --sync "$w" 2>/dev/null
 xdotool key --clearmodifiers alt+k
@@ -127,4 +177,75 @@ kill -0 "$app" 2>/dev/null && fail "the program did not end when its window clos
 wait "$app"
 code=$?
 [[ $code -eq 0 ]] || fail "exit code $code"
+
+(cd "$work" && exec "$console" COM1 9600 >"$work/console3.log" 2>&1) &
+app=$!
+pids+=("$app")
+wait_window || fail "the window never mapped for the next start"
+sleep 1
+
+# Covered and uncovered while a silent printer is awaited, the window is drawn
+# again at once: a waiting window keeps repainting.
+if [[ -n "${KAVORUW_E2E_REPAINT:-}" ]]; then
+  timeout 5 xdotool windowactivate --sync "$w" 2>/dev/null
+  kill -STOP "$sim"
+  # Zegar > Odczyt zegara: the device check waits up to 5 s for an answer.
+  xdotool key --clearmodifiers alt+z
+  sleep 0.3
+  xdotool key Return
+  sleep 0.6
+  stable=0
+  for _ in $(seq 10); do
+    shot "$work/before"
+    sleep 0.2
+    shot "$work/again"
+    cmp -s "$work/before" "$work/again" && { stable=1; break; }
+  done
+  [[ $stable -eq 1 ]] || { kill -CONT "$sim"; fail "the waiting window never stood still"; }
+  read -r wx wy ww wh < <(geometry)
+  xmessage -geometry "$((ww + 40))x$((wh + 80))+$((wx - 20))+$((wy - 40))" \
+    "$(printf 'covering %.0s' $(seq 300))" >/dev/null 2>&1 &
+  cover=$!
+  wait_named '^xmessage$' 1 || { kill -CONT "$sim"; fail "the covering window never mapped"; }
+  sleep 0.3
+  kill "$cover"
+  wait "$cover" 2>/dev/null
+  wait_named '^xmessage$' 0
+  sleep 0.5
+  shot "$work/after"
+  [[ $(windows_named '^Błąd$') -eq 0 ]] || { kill -CONT "$sim"; fail "the wait ran out before the window was looked at"; }
+  kill -CONT "$sim"
+  cmp -s "$work/before" "$work/after" || fail "the window was not drawn again while the printer was awaited"
+  echo "the waiting window was drawn again after being covered"
+  # The clock dialog (or, when the wait ran out, a box) ends the action.
+  for _ in $(seq 100); do
+    if [[ $(windows_named '^Data i godzina') -ge 1 ]]; then xdotool key Escape; break; fi
+    if [[ $(windows_named '^Błąd$') -ge 1 ]]; then xdotool key Return; break; fi
+    sleep 0.1
+  done
+  sleep 0.5
+fi
+
+# Alt+F4 during a printout (Testy > Pamięć EPROM > Tak): the program ends as
+# soon as the printout is over, with no other event (no mouse movement).
+timeout 5 xdotool windowactivate --sync "$w" 2>/dev/null
+xdotool key --clearmodifiers alt+t
+sleep 0.3
+xdotool key Down Down Down Down Return
+wait_named '^Odpowiedz$' 1 || fail "the EPROM test's question did not show"
+# The printer stays silent until the close has been asked for.
+kill -STOP "$sim"
+xdotool key Return
+wait_named '^Odpowiedz$' 0 || { kill -CONT "$sim"; fail "the question did not close"; }
+timeout 5 xdotool windowactivate --sync "$w" 2>/dev/null
+xdotool key --clearmodifiers alt+F4
+sleep 0.5
+kill -0 "$app" 2>/dev/null || { kill -CONT "$sim"; fail "the program ended before its printout"; }
+kill -CONT "$sim"
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the program did not end after the printout during which it was closed"
+wait "$app"
+code=$?
+[[ $code -eq 0 ]] || fail "exit code $code after a close during a printout"
+grep -q "^> 1B 27$" "$work/wire.log" || fail "the EPROM test never reached the printer"
 echo "passed"

@@ -112,6 +112,38 @@ TEST_F(SecondGenerationOnCom2, PortAndSpeedOnTheCommandLineNeedNoDialog) {
   EXPECT_EQ(Find<forms::RadioGroup>(Komunikacja, "rgPredkosc")->ItemIndex(), 1);
 }
 
+TEST_F(SecondGenerationOnCom2, TabGoesPortSpeedConfirmAndTheArrowsChangeTheSpeed) {
+  ASSERT_TRUE(Start({"COM2", "19200"}));
+  std::vector<std::string> stops;
+  int speedAfterArrows = -1, speedBackAgain = -1;
+  OnModal("TKomunikacja", [&](forms::Form& dialog) {
+    auto* port = Find<forms::SpinEdit>(&dialog, "seNumerPortu");
+    auto* speed = Find<forms::RadioGroup>(&dialog, "rgPredkosc");
+    forms::testing::Focus(port);
+    const auto name = [&] {
+      QWidget* focus = dialog.focusWidget();
+      return focus == nullptr ? std::string("none") : focus->objectName().toStdString();
+    };
+    for (int i = 0; i < 3; ++i) {
+      forms::testing::Key(&dialog, Qt::Key_Tab);
+      stops.push_back(name());
+    }
+    forms::testing::Key(&dialog, Qt::Key_Backtab);
+    stops.push_back(name());
+    forms::testing::Key(&dialog, Qt::Key_Backtab);
+    stops.push_back(name());
+    forms::testing::Key(&dialog, Qt::Key_Left);
+    speedAfterArrows = speed->ItemIndex();
+    forms::testing::Key(&dialog, Qt::Key_Down);
+    speedBackAgain = speed->ItemIndex();
+    forms::testing::Key(&dialog, Qt::Key_Escape);
+  });
+  Pick("Parametry1");
+  EXPECT_EQ(stops, (std::vector<std::string>{"rgPredkosc_1", "Button1", "seNumerPortu", "Button1", "rgPredkosc_1"}));
+  EXPECT_EQ(speedAfterArrows, 0);
+  EXPECT_EQ(speedBackAgain, 1);
+}
+
 TEST_F(SecondGenerationOnCom2, TheDialogConfirmsNewSettingsAndEscapeKeepsTheOldOnes) {
   ASSERT_TRUE(Start({"COM2", "19200"}));
   // Typed and abandoned: the next check still uses COM2 at 19200.

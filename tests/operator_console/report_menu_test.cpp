@@ -355,18 +355,37 @@ TEST_F(Reports, SettlementRangeModeHandsTheRangeBackAndPrintsNothing) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(Reports, DateAndNumberPromptAnswersNoToEnterAndEscape) {
+TEST_F(Reports, DateAndNumberPromptAnswersNoToEnterAndEscapeAndTakesOnlyACompleteNumber) {
   fDataINumer->SetDate(QDate(2026, 12, 7));
   fDataINumer->SetNumber("");
   OnModal("TfDataINumer", [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Return); });
   EXPECT_EQ(forms::ShowModal(*fDataINumer), forms::mrNo);
   OnModal("TfDataINumer", [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Escape); });
   EXPECT_EQ(forms::ShowModal(*fDataINumer), forms::mrNo);
-  OnModal("TfDataINumer", [](forms::Form& dialog) {
+  const std::string incomplete = "Błąd|2010|Numer unikatowy musi składać się z 8 cyfr.";
+  OnModal("TfDataINumer", [&](forms::Form& dialog) {
+    // Tab goes from the date to the number, not through the date's parts.
+    auto* date = Find<QWidget>(&dialog, "db");
     auto* number = Find<forms::MaskEdit>(&dialog, "meNumer");
+    forms::testing::Focus(date);
+    forms::testing::Key(date, Qt::Key_Tab);
+    EXPECT_EQ(dialog.focusWidget(), number);
+    forms::testing::Key(number, Qt::Key_Backtab);
+    EXPECT_EQ(dialog.focusWidget(), date);
+    // "Tak" with no number, and Enter half-way through it, say why and keep
+    // the prompt open.
+    Find<QPushButton>(&dialog, "Button2")->click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{incomplete});
     forms::testing::Focus(number);
     number->setCursorPosition(0);
-    forms::testing::Type(number, "12345678");
+    forms::testing::Type(number, "1234");
+    forms::testing::Key(number, Qt::Key_Return);
+    forms::testing::Focus(date);
+    forms::testing::Key(date, Qt::Key_Return);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{incomplete, incomplete, incomplete}));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.focusWidget(), number);
+    forms::testing::Type(number, "5678");
     Find<QPushButton>(&dialog, "Button2")->click();
   });
   EXPECT_EQ(forms::ShowModal(*fDataINumer), forms::mrYes);

@@ -230,7 +230,7 @@ TEST_F(Settlement, AWrongNumberAsksAgainAndNoSendsNothing) {
   Answer(forms::IDYES);
   TypeNumber("87654321");
   Answer(forms::IDYES);
-  TypeNumber("1234567");
+  TypeNumber("12345670");
   Answer(forms::IDNO);
   GlowneOkno->Cao1Click();
   const std::string retry = "Błąd|2014|Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? ";

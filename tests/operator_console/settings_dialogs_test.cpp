@@ -73,11 +73,17 @@ TEST_F(SettingsMenu, NumbersTypedOutsideTheRangesAreClampedWhenConfirmed) {
 
   sim.ClearLog();
   OnModal("TfIloscWierszy", [](forms::Form& form) {
-    Find<forms::SpinEdit>(&form, "seIloscWierszy")->SetText("45");
+    Find<forms::SpinEdit>(&form, "seIloscWierszy")->SetText("99");
     EnterIn(form, "seIloscWierszy");
   });
   Pick("Ilo1");
   EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{30});
+  // Opened again, the dialog shows what was written.
+  OnModal("TfIloscWierszy", [](forms::Form& form) {
+    EXPECT_EQ(Find<forms::SpinEdit>(&form, "seIloscWierszy")->Text(), "30");
+    forms::testing::Key(&form, Qt::Key_Escape);
+  });
+  Pick("Ilo1");
 
   sim.ClearLog();
   OnModal("TfIloscWierszy", [](forms::Form& form) {

@@ -1,6 +1,8 @@
 // The single-instance guard.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcessEnvironment>
+#include <memory>
 
 #include "operator_console/ci_only_one.h"
 #include "tests/forms/gui_fixture.h"
@@ -36,6 +38,37 @@ TEST_F(SingleInstance, ASecondCopyIsRefusedAndTheFirstIsAskedToShowItself) {
   other.Unique = "KavorUW124";
   other.Loaded();
   EXPECT_FALSE(other.AlreadyRunning) << "another name is another program";
+}
+
+TEST_F(SingleInstance, OneCopyForAUserOnEachDisplay) {
+  const auto scope = [](const char* platform, const char* name, const char* value, unsigned user = 1000) {
+    QProcessEnvironment environment;
+    environment.insert(name, value);
+    return TCiaOnlyOne::SessionScope(platform, environment, user);
+  };
+  const std::string unique = "KavorUW123-" + TCiaOnlyOne::Scope();
+  const auto start = [&unique](const std::string& scope) {
+    TCiaOnlyOne::Scope() = scope;
+    auto copy = std::make_unique<TCiaOnlyOne>();
+    copy->Unique = unique;
+    copy->Loaded();
+    return copy;
+  };
+  auto first = start(scope("xcb", "DISPLAY", ":5"));
+  EXPECT_FALSE(first->AlreadyRunning);
+  EXPECT_TRUE(start(scope("xcb", "DISPLAY", ":5.1"))->AlreadyRunning) << "another screen of the display";
+  auto second = start(scope("xcb", "DISPLAY", ":6"));
+  EXPECT_FALSE(second->AlreadyRunning) << "another display";
+  EXPECT_FALSE(start(scope("xcb", "DISPLAY", ":5", 1001))->AlreadyRunning) << "another user";
+
+  auto wayland = start(scope("wayland", "WAYLAND_DISPLAY", "wayland-1"));
+  EXPECT_FALSE(wayland->AlreadyRunning);
+  EXPECT_TRUE(start(scope("wayland-egl", "WAYLAND_DISPLAY", "wayland-1"))->AlreadyRunning);
+  // Without a display the login session counts.
+  auto session = start(scope("offscreen", "XDG_SESSION_ID", "7"));
+  EXPECT_FALSE(session->AlreadyRunning);
+  EXPECT_TRUE(start(scope("offscreen", "XDG_SESSION_ID", "7"))->AlreadyRunning);
+  EXPECT_FALSE(start(scope("offscreen", "XDG_SESSION_ID", "8"))->AlreadyRunning);
 }
 
 TEST_F(SingleInstance, OnceTheFirstCopyEndsTheNextStartsAsTheFirst) {

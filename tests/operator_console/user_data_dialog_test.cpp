@@ -3,7 +3,6 @@
 // the control printout, and the user-data file through the file dialogs.
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -244,18 +243,32 @@ TEST_F(UserDataDialog, TickingCentreCentresTheLineAtOnce) {
   EXPECT_EQ(Text(0), std::string(9, ' ') + "AB" + std::string(9, ' '));
 }
 
-TEST_F(UserDataDialog, TheControlPrintoutKeepsItsButtonsDisabledUntilItHasPrinted) {
+TEST_F(UserDataDialog, TheControlPrintoutCentresTheLinesAndAsksOnTheNipWithItsButtonsBack) {
   sim.SetStatus(1, kNotFiscalS1);
   Show();
-  SetLines("Sklep", "B", "C", "NIP 123-456-32-18");
-  std::vector<bool> enabledWhilePrinting;
-  // The first event the printout lets run.
-  QTimer::singleShot(0, dialog, [&] {
+  const auto buttonsEnabled = [this] {
+    std::vector<bool> enabled;
     for (const char* name : {"Button2", "Button3", "bWydrKontr"})
-      enabledWhilePrinting.push_back(dialog->findChild<QPushButton*>(name)->isEnabled());
-  });
+      enabled.push_back(dialog->findChild<QPushButton*>(name)->isEnabled());
+    return enabled;
+  };
+  // A wrong check digit: the question comes after the buttons are back.
+  SetLines("Sklep", "B", "C", "NIP 123-456-32-19");
+  std::vector<bool> enabledAtTheQuestion;
+  boxes.onShow = [&](const forms::BoxRecord&) { enabledAtTheQuestion = buttonsEnabled(); };
+  Answer(forms::IDNO);
   Click("bWydrKontr");
-  EXPECT_EQ(enabledWhilePrinting, (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(enabledAtTheQuestion, (std::vector<bool>{true, true, true}));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].flags, 0x14u);
+  EXPECT_EQ(sim.State()->service.controlPrintouts, 0);
+  EXPECT_EQ(TraceOf("tone").size(), 1u);
+  boxes.onShow = nullptr;
+  boxes.shown.clear();
+  ClearTrace();
+
+  SetLines("Sklep", "B", "C", "NIP 123-456-32-18");
+  Click("bWydrKontr");
   EXPECT_EQ(sim.State()->service.controlPrintouts, 1);
   EXPECT_EQ(sim.State()->service.controlLines[3], std::string(11, ' ') + "NIP 123-456-32-18" + std::string(12, ' '));
   EXPECT_EQ(Text(0), std::string(17, ' ') + "Sklep" + std::string(18, ' '));

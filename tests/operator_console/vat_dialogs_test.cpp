@@ -111,6 +111,10 @@ TEST_F(VatMenu, AllReservesOpenTheEditorWithTheDefaultsWhichAreWrittenAtOnce) {
     EXPECT_EQ(Text(editor, 0), "22");
     EXPECT_EQ(Text(editor, 1), "7");
     EXPECT_EQ(Text(editor, 2), "0");
+    // The first rate has the focus with its whole text selected: a key typed
+    // replaces it.
+    EXPECT_EQ(editor.focusWidget(), editor.RateEdit(0));
+    EXPECT_EQ(editor.RateEdit(0)->selectedText(), "22");
     for (int row = 0; row < 3; ++row) EXPECT_FALSE(editor.RateEdit(row)->isHidden());
     for (int row = 3; row < 6; ++row) {
       EXPECT_TRUE(editor.ReserveBox(row)->isChecked());
