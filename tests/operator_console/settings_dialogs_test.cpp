@@ -146,6 +146,9 @@ TEST_F(SettingsMenu, APrinterErrorKeepsTheDialogOpenForAnotherTry) {
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, "Błąd");
   EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
+  // The accepted command's data byte may still be on its way to the simulator.
+  for (int i = 0; i < 200 && sim.State()->service.feedCount != 7; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(sim.State()->service.feedCount, 7);
 }
 
