@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "dbase/table_impl.h"
@@ -127,7 +128,7 @@ void Table::Impl::Notify(DataEvent e, const std::string& field) {
 }
 
 void Table::Impl::RequireActive() const {
-  if (!active) throw DbError(ErrorCode::NotActive, "Tabela nie jest otwarta");
+  if (!active) throw DbError(ErrorCode::NotActive, path.empty() ? "Tabela nie jest otwarta" : "Tabela " + path + " nie jest otwarta");
 }
 
 int Table::Impl::FieldNo(std::string_view name) const {
@@ -163,10 +164,16 @@ void Table::Impl::LoadHeader() {
   std::string all(length, '\0');
   dbf.ReadAt(0, all.data(), all.size());
   DbfHeader h = DbfHeader::Parse(all, path);
-  // A count beyond the rows in the file (an append cut short) is not kept.
+  // A count beyond the rows in the file: rows were lost (a file cut short).
+  // Those present can be read; nothing is written, least of all the count.
   uint64_t size = dbf.Size();
   uint64_t rows = size > h.headerLength ? (size - h.headerLength) / h.recordLength : 0;
-  if (h.recordCount > rows) h.recordCount = static_cast<uint32_t>(rows);
+  damage.clear();
+  if (h.recordCount > rows) {
+    damage = "plik " + path + " jest uszkodzony: nagłówek podaje " + std::to_string(h.recordCount) +
+             " rekordów, a w pliku jest " + std::to_string(rows);
+    h.recordCount = static_cast<uint32_t>(rows);
+  }
   header = std::move(h);
   defs.clear();
   for (const auto& f : header.fields) defs.push_back(f.def);
@@ -212,6 +219,7 @@ void Table::Impl::CheckFresh(bool strict) {
     CountDeleted();
     changed = true;
   }
+  if (strict) RequireWritable();  // a file found damaged just now
   if (mdx.IsOpen() && (mdx.Stamp() != mdxStamp || (strict && mdx.ChangedOnDisk()))) {
     mdx.Reload();
     changed = true;
@@ -290,8 +298,8 @@ void Table::Impl::BrowseMode() {
 }
 
 void Table::Impl::RequireWritable() const {
-  if (!readOnlyReason.empty())
-    throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " + readOnlyReason);
+  if (!damage.empty() || !readOnlyReason.empty())
+    throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " + owner->ReadOnlyReason());
 }
 
 void Table::Impl::WriteHeaderCounts() {
@@ -366,16 +374,17 @@ void Table::Impl::PostInsert() {
 void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
   path = p;
   mode = m;
-  RecoverPack(p);
-  dbf = File::Open(p);
-  bool exclusive = m == ShareMode::Exclusive;
-  if (!dbf.TryLock(kOpenLockByte, exclusive)) {
-    dbf.Close();
-    throw DbError(ErrorCode::InUse, exclusive ? "Tabela " + p + " jest w użyciu"
-                                              : "Tabela " + p + " jest otwarta na wyłączność przez inny program");
-  }
+  dbf = OpenLocked(p, m);
   try {
+    // Read while no writer is half way through a post (writers hold this
+    // byte exclusively).
+    dbf.WaitLock(kTableLockByte, false);
     LoadHeader();
+    if (CodePageName(header.codePageByte).empty()) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", header.codePageByte);
+      throw DbError(ErrorCode::BadFormat, "Nieznana strona kodowa tabeli " + p + " (bajt " + hex + ")");
+    }
     codePage = std::make_unique<CodePage>(header.codePageByte);
     readOnlyReason.clear();
     if (!dbf.Writable()) readOnlyReason = "plik jest tylko do odczytu";
@@ -398,6 +407,7 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
       readOnlyReason = "plik notatek lub indeksu jest tylko do odczytu";
     CountDeleted();
     MarkFresh();
+    dbf.Unlock(kTableLockByte);
   } catch (...) {
     CloseFiles();
     throw;
@@ -426,27 +436,29 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
   DbfHeader h;
   h.level = def.level;
   h.codePageByte = def.codePageByte;
-  CodePage check(def.codePageByte);
-  if (def.fields.empty()) throw DbError(ErrorCode::BadFormat, "Tabela musi mieć pola");
+  const std::string in = " (tabela " + dbfPath + ")";
+  if (CodePageName(def.codePageByte).empty())
+    throw DbError(ErrorCode::BadFormat, "Nieznana strona kodowa bajtu " + std::to_string(def.codePageByte) + in);
+  if (def.fields.empty()) throw DbError(ErrorCode::BadFormat, "Tabela musi mieć pola" + in);
   if (def.fields.size() > (def.level == TableLevel::DBase3 ? 128u : 255u))
-    throw DbError(ErrorCode::BadFormat, "Za dużo pól");
+    throw DbError(ErrorCode::BadFormat, "Za dużo pól" + in);
   for (const auto& f : def.fields) {
     FieldLayout l;
     l.def = NormalisedField(f);
     for (const auto& other : h.fields)
-      if (other.def.name == l.def.name) throw DbError(ErrorCode::BadFormat, "Powtórzone pole " + l.def.name);
+      if (other.def.name == l.def.name) throw DbError(ErrorCode::BadFormat, "Powtórzone pole " + l.def.name + in);
     h.fields.push_back(l);
   }
   h.Layout();
-  if (h.recordLength > 4000) throw DbError(ErrorCode::BadFormat, "Za długi rekord");
+  if (h.recordLength > 4000) throw DbError(ErrorCode::BadFormat, "Za długi rekord" + in);
   if (!def.tags.empty() && def.level != TableLevel::DBase4)
-    throw DbError(ErrorCode::BadFormat, "Znaczniki indeksu wymagają tabeli dBASE IV");
+    throw DbError(ErrorCode::BadFormat, "Znaczniki indeksu wymagają tabeli dBASE IV" + in);
   std::vector<TagSpec> tagDefs;
   for (const auto& t : def.tags) {
     KeyPlan plan = PlanKey(h.fields, t.expression);
-    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem);
+    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem + in);
     for (const auto& s : tagDefs)
-      if (s.name == Upper(Trim(t.name))) throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name);
+      if (s.name == Upper(Trim(t.name))) throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name + in);
     tagDefs.push_back(TagSpec{Upper(Trim(t.name)), Upper(Trim(t.expression)), plan.keyType, plan.keyLength});
     if (plan.fields.size() == 1) h.fields[static_cast<size_t>(plan.fields[0])].indexed = true;
   }
@@ -506,8 +518,10 @@ void Table::Close() {
 bool Table::Active() const { return impl_->active; }
 ShareMode Table::Mode() const { return impl_->mode; }
 const std::string& Table::Path() const { return impl_->path; }
-bool Table::ReadOnly() const { return !impl_->readOnlyReason.empty(); }
-const std::string& Table::ReadOnlyReason() const { return impl_->readOnlyReason; }
+bool Table::ReadOnly() const { return !impl_->damage.empty() || !impl_->readOnlyReason.empty(); }
+const std::string& Table::ReadOnlyReason() const {
+  return impl_->damage.empty() ? impl_->readOnlyReason : impl_->damage;
+}
 TableLevel Table::Level() const { return impl_->header.level; }
 uint8_t Table::CodePageByte() const { return impl_->header.codePageByte; }
 
