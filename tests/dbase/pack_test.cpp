@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,8 @@ std::string MakeGroups(const TempDir& dir) {
 
 // The rows in the current order; a walk that does not end (a tag that
 // disagrees with its table) stops after more steps than the table has rows.
+void ExpectConsistent(const TempDir& dir, const std::vector<std::string>& expected);
+
 std::vector<std::string> Names(Table& t) {
   std::vector<std::string> v;
   const size_t bound = t.RecordCount() + 5;
@@ -89,6 +92,93 @@ TEST(Pack, RemovesDeletedRowsRebuildsTagsAndCompactsMemos) {
   other.Open(path);
   other.SetIndexName("NAZWAG");
   EXPECT_EQ(Names(other), before);
+}
+
+// A member list grown past its memo block moves to new blocks; rows were
+// added and deleted, so the packed memo file numbers its blocks anew. A
+// control that shows the memo while the table reopens must not read the
+// old row's block numbers in the new file.
+TEST(Pack, MovedMemosPackAndObserversSeeOnlyNewRows) {
+  TempDir dir;
+  std::string path = MakeGroups(dir);
+  {
+    Table t;
+    t.Open(path);
+    t.SetIndexName("NAZWAG");
+    t.Last();
+    std::string list = ",";
+    for (int nr = 1; nr <= 160; ++nr) {
+      list += std::to_string(nr) + ",";
+      t.Edit();
+      t.SetString("KTO", list);
+      t.Post();
+    }
+    ASSERT_GT(list.size(), 520u);
+  }
+  Table t;
+  t.Open(path, ShareMode::Exclusive);
+  t.SetIndexName("NAZWAG");
+  std::vector<std::string> before = Names(t);
+  t.Last();
+  std::vector<std::string> errors;
+  int shown = 0;
+  t.AddObserver([&](DataEvent e, const std::string&) {
+    if (e != DataEvent::Opened && e != DataEvent::Scrolled) return;
+    try {
+      if (t.RecNo() != 0) t.AsString("KTO"), ++shown;
+    } catch (const DbError& err) {
+      errors.push_back(err.what());
+    }
+  });
+  t.Pack();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  EXPECT_GT(shown, 0);
+  EXPECT_EQ(t.IndexName(), "NAZWAG");
+  EXPECT_EQ(Names(t), before);
+  t.Close();
+  ExpectConsistent(dir, before);
+}
+
+// A rename that fails after the journal: the handle is closed, every open
+// refuses the table, naming the file, until the obstacle is gone; then the
+// next open finishes the pack and the table opens shared with its tag.
+TEST(Pack, AFailedRenameIsFinishedByTheNextOpen) {
+  TempDir dir;
+  std::string path = MakeGroups(dir);
+  std::vector<std::string> expected;
+  Table t;
+  t.Open(path, ShareMode::Exclusive);
+  t.SetIndexName("NAZWAG");
+  expected = Names(t);
+  PackStepHook = [&](int step) {
+    if (step != 3) return;
+    ::unlink((dir / "GRUPY.DBT").c_str());
+    ::mkdir((dir / "GRUPY.DBT").c_str(), 0755);
+  };
+  try {
+    t.Pack();
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(e.Code(), ErrorCode::Io);
+    EXPECT_EQ(std::string(e.what()), dbase_test::W(("Nie można zastąpić " + dir / "GRUPY.DBT" + " po pakowaniu tabeli " +
+                                                    path + ": to jest folder, a nie plik").c_str()));
+  }
+  PackStepHook = nullptr;
+  EXPECT_FALSE(t.Active());
+  try {
+    t.Open(path);
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              dbase_test::W(("Nie można dokończyć pakowania tabeli " + path + " (zamiana " + dir / "GRUPY.DBT" +
+                             "): to jest folder, a nie plik").c_str()));
+  }
+  ::rmdir((dir / "GRUPY.DBT").c_str());
+  t.Open(path);
+  t.SetIndexName("NAZWAG");
+  EXPECT_EQ(Names(t), expected);
+  t.Close();
+  ExpectConsistent(dir, expected);
 }
 
 // Runs a pack in a child that dies at the given step; with a relative path
@@ -330,12 +420,22 @@ TEST(Pack, AFullDiskLeavesTheOldFilesAndNoNewOnes) {
     signal(SIGXFSZ, SIG_IGN);
     struct rlimit limit {4096, 4096};
     setrlimit(RLIMIT_FSIZE, &limit);
+    Table t;
+    std::vector<std::string> before;
     try {
-      Table t;
       t.Open(path, ShareMode::Exclusive);
+      t.SetIndexName("NAZWAG");
+      before = Names(t);
       t.Pack();
     } catch (const DbError& e) {
-      _exit(e.Code() == ErrorCode::Io ? 0 : 2);
+      if (e.Code() != ErrorCode::Io) _exit(2);
+      if (std::string(e.what()) != dbase_test::W(("Błąd zapisu " + dir / "GRUPY.DBT.pak-new" + ": plik jest za duży").c_str())) _exit(4);
+      // The handle goes on as before, and reopens shared with its tag.
+      if (!t.Active() || Names(t) != before || t.IndexName() != "NAZWAG") _exit(5);
+      t.Close();
+      t.Open(path);
+      t.SetIndexName("NAZWAG");
+      _exit(Names(t) == before && before.size() == 20 ? 0 : 6);
     }
     _exit(3);
   }
