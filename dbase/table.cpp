@@ -299,7 +299,8 @@ void Table::Impl::BrowseMode() {
 
 void Table::Impl::RequireWritable() const {
   if (!damage.empty() || !readOnlyReason.empty())
-    throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " + owner->ReadOnlyReason());
+    throw DbError(ErrorCode::ReadOnly,
+                  "Zapis do tabeli " + path + " jest niemożliwy: " + (damage.empty() ? readOnlyReason : damage));
 }
 
 void Table::Impl::WriteHeaderCounts() {
@@ -520,7 +521,8 @@ ShareMode Table::Mode() const { return impl_->mode; }
 const std::string& Table::Path() const { return impl_->path; }
 bool Table::ReadOnly() const { return !impl_->damage.empty() || !impl_->readOnlyReason.empty(); }
 const std::string& Table::ReadOnlyReason() const {
-  return impl_->damage.empty() ? impl_->readOnlyReason : impl_->damage;
+  impl_->reasonShown = platform::Cp1250FromUtf8(impl_->damage.empty() ? impl_->readOnlyReason : impl_->damage);
+  return impl_->reasonShown;
 }
 TableLevel Table::Level() const { return impl_->header.level; }
 uint8_t Table::CodePageByte() const { return impl_->header.codePageByte; }

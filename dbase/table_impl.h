@@ -46,6 +46,7 @@ struct Table::Impl {
   std::vector<KeyPlan> plans;  // one per tag of the .MDX
   std::string readOnlyReason;
   std::string damage;  // why the table file is damaged (found by LoadHeader)
+  mutable std::string reasonShown;  // the reason in Windows-1250
 
   // Cursor.
   std::string indexName;
