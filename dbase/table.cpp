@@ -122,7 +122,22 @@ std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields
 
 // ---------------------------------------------------------------------------
 
+void Table::Impl::GuardWalk(bool forward, uint32_t to) {
+  if (tag < 0) return;  // the physical order cannot come back
+  if (walkForward != forward || walkLast != recno || walkSerial != dataSerial) {
+    walked.clear();
+    walked.insert(recno);
+    walkForward = forward;
+    walkSerial = dataSerial;
+  }
+  if (!walked.insert(to).second)
+    throw DbError(ErrorCode::BadFormat, "Znacznik " + indexName + " indeksu " + mdx.Raw().Path() +
+                                            " nie zgadza się z tabelą " + path);
+  walkLast = to;
+}
+
 void Table::Impl::Notify(DataEvent e, const std::string& field) {
+  if (e == DataEvent::DataChanged || e == DataEvent::Opened) ++dataSerial;
   auto copy = observers;  // an observer may remove itself
   for (auto& [id, o] : copy) o(e, field);
 }
@@ -598,6 +613,7 @@ void Table::Next() {
   }
   std::string rec;
   if (auto r = impl_->Step(impl_->recno, impl_->record, true, &rec)) {
+    impl_->GuardWalk(true, *r);
     impl_->SetCurrent(*r, &rec);
     impl_->bof = impl_->eof = false;
   } else {
@@ -615,6 +631,7 @@ void Table::Prior() {
   }
   std::string rec;
   if (auto r = impl_->Step(impl_->recno, impl_->record, false, &rec)) {
+    impl_->GuardWalk(false, *r);
     impl_->SetCurrent(*r, &rec);
     impl_->bof = impl_->eof = false;
   } else {

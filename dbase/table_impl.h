@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -88,6 +89,14 @@ struct Table::Impl {
                                std::string* found = nullptr);
   std::optional<uint32_t> Edge(bool last, std::string* found);
   void SetCurrent(uint32_t n, std::string* known = nullptr);
+  // Walk guard: a tag that disagrees with its table can lead Next or Prior
+  // back to a row this walk has shown; that raises BadFormat instead of
+  // walking for ever. A walk starts anew after any other move or change.
+  void GuardWalk(bool forward, uint32_t to);
+  std::set<uint32_t> walked;
+  bool walkForward = true;
+  uint32_t walkLast = 0;
+  uint64_t walkSerial = 0, dataSerial = 0;
   void ClearCurrent();
   void BrowseMode();  // post if modified, else cancel
   // Writing.
