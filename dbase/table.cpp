@@ -566,7 +566,8 @@ void Table::SetIndexName(const std::string& name) {
     int t = impl_->mdx.IsOpen() ? impl_->mdx.FindTag(wanted) : -1;
     if (t < 0) throw DbError(ErrorCode::TagNotFound, "Brak znacznika indeksu " + name + " dla tabeli " + impl_->path);
     const KeyPlan& plan = impl_->plans[static_cast<size_t>(t)];
-    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + wanted + ": " + plan.problem);
+    if (!plan.usable)
+      throw DbError(ErrorCode::BadFormat, "Znacznik " + wanted + " tabeli " + impl_->path + ": " + plan.problem);
     impl_->tag = t;
     impl_->indexName = wanted;
   }
@@ -683,7 +684,8 @@ std::string Table::AsStringAt(Bookmark row, std::string_view field) const {
   if (row == impl_->recno) return AsString(field);
   impl_->CheckFresh();
   std::string rec = impl_->ReadRecord(row);
-  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord nie istnieje");
+  if (rec.empty() || Impl::IsDeleted(rec))
+    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(row) + " tabeli " + impl_->path + " nie istnieje");
   return ValueOf(*impl_, f, rec);
 }
 
@@ -713,7 +715,8 @@ void Table::GotoBookmark(Bookmark b) {
   impl_->BrowseMode();
   impl_->CheckFresh();
   std::string rec = impl_->ReadRecord(b);
-  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord nie istnieje");
+  if (rec.empty() || Impl::IsDeleted(rec))
+    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(b) + " tabeli " + impl_->path + " nie istnieje");
   impl_->SetCurrent(b);
   impl_->bof = impl_->eof = false;
 }
@@ -920,7 +923,7 @@ namespace {
 void RequireEditing(const Table::Impl& t) {
   t.RequireActive();
   if (t.state != DataState::Edit && t.state != DataState::Insert)
-    throw DbError(ErrorCode::NotEditing, "Tabela nie jest w trybie edycji ani wstawiania");
+    throw DbError(ErrorCode::NotEditing, "Tabela " + t.path + " nie jest w trybie edycji ani wstawiania");
 }
 }  // namespace
 
