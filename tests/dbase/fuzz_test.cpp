@@ -3,7 +3,6 @@
 // of every tag ends within a counted bound, and a table that the engine
 // refused, or opened read-only, is never written.
 #include <algorithm>
-#include <cstdio>
 #include <random>
 #include <typeinfo>
 
@@ -16,13 +15,6 @@ using dbase_test::ReadFileBytes;
 using dbase_test::TempDir;
 
 const char* const kFiles[] = {"SPIS.DBF", "SPIS.DBT", "SPIS.MDX"};
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
 
 // A register-like table: numbers, names over three index leaves, memos of
 // one and of several blocks, deleted rows.
@@ -169,7 +161,7 @@ TEST(Fuzz, MutatedTablesMemosAndIndexesEndWithRowsOrAnErrorAndRefusedFilesStayUn
     std::string what;
     for (size_t i = 0; i < 3; ++i) {
       std::string bytes = i == target ? Mutate(original[i], rng, what) : original[i];
-      WriteBytes(dir / kFiles[i], bytes);
+      dbase_test::WriteFileBytes(dir / kFiles[i], bytes);
     }
     std::string label = "case " + std::to_string(c) + ": " + kFiles[target] + " " + what;
     std::vector<std::string> before;

@@ -341,11 +341,7 @@ TEST(Damaged, FieldsThatDoNotFitTheirTypeOrCodePageAreRefusedNamingTheFile) {
     b[at] = static_cast<char>(c.width);
     b[10] = static_cast<char>(length & 0xFF);
     b[11] = static_cast<char>(length >> 8);
-    {
-      FILE* f = fopen(path.c_str(), "wb");
-      fwrite(b.data(), 1, b.size(), f);
-      fclose(f);
-    }
+    dbase_test::WriteFileBytes(path, b);
     std::string dbt = ReadFileBytes(dir / "T.DBT"), mdx;
     Table t;
     try {
@@ -366,9 +362,7 @@ TEST(Damaged, FieldsThatDoNotFitTheirTypeOrCodePageAreRefusedNamingTheFile) {
   std::string path = MakeFive(dir);
   std::string b = ReadFileBytes(path);
   b[29] = 0x7B;
-  FILE* f = fopen(path.c_str(), "wb");
-  fwrite(b.data(), 1, b.size(), f);
-  fclose(f);
+  dbase_test::WriteFileBytes(path, b);
   Table t;
   try {
     t.Open(path);
