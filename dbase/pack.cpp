@@ -140,6 +140,8 @@ File Table::Impl::OpenLocked(const std::string& p, ShareMode m) {
       RecoverPack(p);
       continue;
     }
+    if (!f.Writable())
+      throw DbError(ErrorCode::ReadOnly, "Pakowanie tabeli " + p + " nie zostało dokończone, a plik jest tylko do odczytu");
     f.Close();
     if (round >= kRounds)
       throw DbError(ErrorCode::InUse, "Pakowanie tabeli " + p + " nie zostało dokończone, a tabela jest w użyciu");

@@ -281,6 +281,39 @@ void ExpectConsistent(const TempDir& dir, const std::vector<std::string>& expect
   EXPECT_EQ(xbase, recnos);
 }
 
+// A journal that names its files by paths (relative to another working
+// folder) is carried out by the names beside it; one that names files other
+// than the table's new ones is refused, and nothing is renamed.
+TEST(Pack, TheJournalIsReadByFileNames) {
+  TempDir dir;
+  std::string path = MakeGroups(dir);
+  std::vector<std::string> expected;
+  {
+    Table t;
+    t.Open(path);
+    t.SetIndexName("NAZWAG");
+    expected = Names(t);
+  }
+  PackAndDieAt(path, 2);
+  std::string journal = ReadFileBytes(path + ".pak-journal");
+  ASSERT_EQ(journal, "GRUPY.DBF.pak-new\nGRUPY.DBF\nGRUPY.DBT.pak-new\nGRUPY.DBT\nGRUPY.MDX.pak-new\nGRUPY.MDX\n");
+  std::string dbf = ReadFileBytes(path);
+  dbase_test::WriteFileBytes(path + ".pak-journal", "elsewhere/GRUPY.DBF.pak-new\nGRUPY.MDX\n");
+  Table t;
+  try {
+    t.Open(path);
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(std::string(e.what()), dbase_test::W(("Uszkodzony dziennik pakowania " + path + ".pak-journal").c_str()));
+  }
+  EXPECT_EQ(ReadFileBytes(path), dbf);
+  std::string old;
+  for (const char* name : {"GRUPY.DBF", "GRUPY.DBT", "GRUPY.MDX"})
+    old += "old/folder/" + std::string(name) + ".pak-new\n../" + name + "\n";
+  dbase_test::WriteFileBytes(path + ".pak-journal", old);
+  ExpectConsistent(dir, expected);
+}
+
 // A pack killed after each of its steps, started by an absolute path or by
 // one relative to its folder; the next open is by another path.
 class PackCrash : public ::testing::TestWithParam<std::tuple<int, bool>> {};
