@@ -119,7 +119,9 @@ class Table {
   bool Active() const;
   ShareMode Mode() const;
   const std::string& Path() const;
-  // Writes are refused (with the reason as the error) when this is true.
+  // Writes are refused (with the reason as the error) when this is true:
+  // a read-only file, a tag the engine cannot keep, or a damaged table file
+  // (the reason names the file).
   bool ReadOnly() const;
   const std::string& ReadOnlyReason() const;
 

@@ -47,6 +47,23 @@ bool ValidDate(std::string_view s) {
   return d <= max;
 }
 
+bool FitsItsType(const FieldDef& f) {
+  switch (f.type) {
+    case FieldType::Character:
+      return f.length >= 1;
+    case FieldType::Numeric:
+    case FieldType::Float:
+      return f.length >= 1 && f.length <= 20 && f.decimals <= f.length;
+    case FieldType::Logical:
+      return f.length == 1;
+    case FieldType::Date:
+      return f.length == 8;
+    case FieldType::Memo:
+      return f.length == 10;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string Upper(std::string_view s) {
@@ -186,6 +203,9 @@ DbfHeader DbfHeader::Parse(const std::string& b, const std::string& path) {
     f.def.type = static_cast<FieldType>(t);
     f.def.length = static_cast<uint8_t>(b[at + 16]);
     f.def.decimals = static_cast<uint8_t>(b[at + 17]);
+    // A width the type cannot have: values would be read from, and written
+    // over, the neighbouring fields.
+    if (f.def.name.empty() || !FitsItsType(f.def)) return bad("pole " + f.def.name + " o szerokości " + std::to_string(f.def.length));
     f.indexed = b[at + 31] == 1;
     f.offset = offset;
     offset += static_cast<uint32_t>(f.def.length);

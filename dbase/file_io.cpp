@@ -2,7 +2,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,8 +11,33 @@
 
 namespace dbase {
 
+std::string SystemErrorText(int err) {
+  switch (err) {
+    case ENOENT: return "brak pliku lub folderu";
+    case EACCES:
+    case EPERM: return "brak uprawnień";
+    case EROFS: return "dysk jest tylko do odczytu";
+    case ENOSPC: return "brak miejsca na dysku";
+    case EDQUOT: return "przekroczony przydział miejsca na dysku";
+    case EFBIG: return "plik jest za duży";
+    case EISDIR: return "to jest folder, a nie plik";
+    case ENOTDIR: return "część ścieżki nie jest folderem";
+    case EBUSY:
+    case ETXTBSY: return "plik jest zajęty";
+    case EEXIST: return "plik już istnieje";
+    case ENAMETOOLONG: return "za długa nazwa pliku";
+    case EMFILE:
+    case ENFILE: return "za dużo otwartych plików";
+    case EIO: return "błąd wejścia-wyjścia dysku";
+    case EXDEV: return "pliki leżą na różnych dyskach";
+    case ENOLCK: return "brak wolnych blokad";
+    case ESTALE: return "plik zniknął z dysku sieciowego";
+    default: return "błąd systemu nr " + std::to_string(err);
+  }
+}
+
 void ThrowIo(const std::string& what, int err) {
-  throw DbError(ErrorCode::Io, what + ": " + strerror(err));
+  throw DbError(ErrorCode::Io, what + ": " + SystemErrorText(err));
 }
 
 File::~File() { Close(); }
@@ -100,7 +124,7 @@ void File::WriteAt(uint64_t offset, const void* buffer, size_t size) {
 
 uint64_t File::Size() const {
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) ThrowIo(path_, errno);
+  if (::fstat(fd_, &st) != 0) ThrowIo("Błąd odczytu " + path_, errno);
   return static_cast<uint64_t>(st.st_size);
 }
 
@@ -114,8 +138,14 @@ void File::Sync() {
 
 File::Stamp File::GetStamp() const {
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) ThrowIo(path_, errno);
+  if (::fstat(fd_, &st) != 0) ThrowIo("Błąd odczytu " + path_, errno);
   return Stamp{st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size};
+}
+
+bool File::IsAt(const std::string& path) const {
+  struct stat mine {}, there {};
+  if (::fstat(fd_, &mine) != 0 || ::stat(path.c_str(), &there) != 0) return false;
+  return mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
 }
 
 namespace {

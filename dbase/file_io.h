@@ -44,6 +44,8 @@ class File {
     bool operator==(const Stamp&) const = default;
   };
   Stamp GetStamp() const;
+  // True while the path still names this open file (not replaced by a rename).
+  bool IsAt(const std::string& path) const;
 
   // Open-file-description locks on one byte. Try* returns false when another
   // open description holds a conflicting lock; Wait* blocks until it can.
@@ -63,7 +65,9 @@ inline constexpr uint64_t kOpenLockByte = 0x7FFFFFFEull;
 inline constexpr uint64_t kTableLockByte = 0x7FFFFFFDull;
 inline constexpr uint64_t kRecordLockBase = 0x40000000ull;
 
-// Throws DbError(Io) with the message and errno text.
+// The common system errors in Polish; others by their number.
+std::string SystemErrorText(int err);
+// Throws DbError(Io): the message (naming the file), a colon and the error.
 [[noreturn]] void ThrowIo(const std::string& what, int err);
 
 }  // namespace dbase

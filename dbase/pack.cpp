@@ -2,8 +2,18 @@
 // rebuilt), which are synced and then renamed over the old ones. A journal
 // written before the first rename lets the next open finish the renames, so
 // the table never pairs new rows with old memos or an old index.
+//
+// The packer holds the exclusive open lock on whatever file the table's path
+// names, the old one before its rename and the new one after. So an opener
+// that holds a lock on the file at the path knows that no pack runs: a
+// journal it finds belongs to a packer that is gone, and new files without a
+// journal are the remains of a pack that never got so far. The journal names
+// the files without their folder: they are found beside the journal,
+// whatever path the table is opened by.
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -17,35 +27,126 @@ std::function<void(int step)> PackStepHook;
 
 namespace {
 
-std::string JournalPath(const std::string& dbfPath) { return dbfPath + ".pak-journal"; }
-std::string NewPath(const std::string& path) { return path + ".pak-new"; }
+constexpr char kNewSuffix[] = ".pak-new";
+constexpr char kJournalSuffix[] = ".pak-journal";
+
+std::string JournalPath(const std::string& dbfPath) { return dbfPath + kJournalSuffix; }
+std::string NewPath(const std::string& path) { return path + kNewSuffix; }
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+std::string NameOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
 
 void Step(int n) {
   if (PackStepHook) PackStepHook(n);
 }
 
 void SyncDirectoryOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
   }
 }
 
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+bool EndsWith(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+// Removes what a pack that stopped before its journal left: new files of
+// the table, its memos and its index, and a journal never completed.
+void RemoveUnfinishedPackFiles(const std::string& dbfPath) {
+  std::string folder = FolderOf(dbfPath), table = NameOf(dbfPath);
+  std::string stem = table.substr(0, table.find_last_of('.'));
+  std::vector<std::string> stale;
+  DIR* d = ::opendir(folder.c_str());
+  if (d == nullptr) return;
+  while (dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name == table + kJournalSuffix + ".tmp") {
+      stale.push_back(name);
+      continue;
+    }
+    // STEM.EXT.pak-new, EXT being the table's, the memos' or the index's.
+    if (name.size() != stem.size() + 4 + sizeof kNewSuffix - 1 || !EndsWith(name, kNewSuffix)) continue;
+    if (strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0 || name[stem.size()] != '.') continue;
+    std::string ext = name.substr(stem.size() + 1, 3);
+    for (const char* known : {"DBF", "DBT", "MDX"})
+      if (strcasecmp(ext.c_str(), known) == 0) stale.push_back(name);
+  }
+  ::closedir(d);
+  for (const auto& name : stale) ::unlink(InFolder(folder, name).c_str());
+}
+
 }  // namespace
 
 void Table::Impl::RecoverPack(const std::string& dbfPath) {
-  std::ifstream journal(JournalPath(dbfPath));
+  std::string journalPath = JournalPath(dbfPath);
+  std::ifstream journal(journalPath);
   if (!journal) return;
+  // Lines in pairs: the new file and the file it replaces. Older journals
+  // held paths; only the names count, looked up beside the journal.
+  std::string folder = FolderOf(journalPath);
+  std::vector<std::pair<std::string, std::string>> renames;
   std::string from, to;
   while (std::getline(journal, from) && std::getline(journal, to)) {
-    if (::access(from.c_str(), F_OK) == 0 && ::rename(from.c_str(), to.c_str()) != 0)
-      ThrowIo("Nie można dokończyć pakowania " + dbfPath, errno);
+    from = NameOf(from);
+    to = NameOf(to);
+    if (to.empty() || from != to + kNewSuffix)
+      throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
+    renames.emplace_back(InFolder(folder, from), InFolder(folder, to));
+  }
+  if (renames.empty()) throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
+  for (const auto& [newFile, oldFile] : renames) {
+    if (Exists(newFile) && ::rename(newFile.c_str(), oldFile.c_str()) != 0)
+      ThrowIo("Nie można dokończyć pakowania tabeli " + dbfPath + " (zamiana " + oldFile + ")", errno);
   }
   SyncDirectoryOf(dbfPath);
-  ::unlink(JournalPath(dbfPath).c_str());
+  ::unlink(journalPath.c_str());
+}
+
+File Table::Impl::OpenLocked(const std::string& p, ShareMode m) {
+  const bool exclusive = m == ShareMode::Exclusive;
+  // A few rounds: the file can be replaced by a pack that ends meanwhile,
+  // and two openers can meet a journal at once.
+  constexpr int kRounds = 50;
+  for (int round = 1;; ++round) {
+    File f = File::Open(p);
+    if (!f.TryLock(kOpenLockByte, exclusive)) {
+      throw DbError(ErrorCode::InUse, exclusive ? "Tabela " + p + " jest w użyciu"
+                                                : "Tabela " + p + " jest otwarta na wyłączność przez inny program");
+    }
+    if (!f.IsAt(p)) {
+      if (round < kRounds) continue;
+      throw DbError(ErrorCode::InUse, "Tabela " + p + " jest właśnie pakowana przez inny program");
+    }
+    if (!Exists(JournalPath(p))) {
+      RemoveUnfinishedPackFiles(p);
+      return f;
+    }
+    // The packer is gone; its journal is carried out under the exclusive
+    // lock (a shared opener takes it for the moment), then the files are
+    // opened anew.
+    if (exclusive || f.TryLock(kOpenLockByte, true)) {
+      RecoverPack(p);
+      continue;
+    }
+    if (!f.Writable())
+      throw DbError(ErrorCode::ReadOnly, "Pakowanie tabeli " + p + " nie zostało dokończone, a plik jest tylko do odczytu");
+    f.Close();
+    if (round >= kRounds)
+      throw DbError(ErrorCode::InUse, "Pakowanie tabeli " + p + " nie zostało dokończone, a tabela jest w użyciu");
+    ::usleep(20000);
+  }
 }
 
 void Table::Pack() {
@@ -56,6 +157,7 @@ void Table::Pack() {
   t.BrowseMode();
   t.RequireWritable();
   t.CheckFresh();
+  t.RequireWritable();  // damage found just now
 
   std::vector<std::pair<std::string, std::string>> renames;  // new -> final
   renames.emplace_back(NewPath(t.path), t.path);
@@ -104,6 +206,7 @@ void Table::Pack() {
         out.clear();
       }
     }
+    Step(0);
     out += kEndOfFile;
     newDbf.WriteAt(at, out.data(), out.size());
     h.StampToday();
@@ -127,7 +230,7 @@ void Table::Pack() {
     std::string tmp = journal + ".tmp";
     {
       std::ofstream j(tmp, std::ios::trunc);
-      for (const auto& r : renames) j << r.first << '\n' << r.second << '\n';
+      for (const auto& r : renames) j << NameOf(r.first) << '\n' << NameOf(r.second) << '\n';
       if (!j.flush()) {
         ::unlink(tmp.c_str());
         for (const auto& r : renames) ::unlink(r.first.c_str());
@@ -136,13 +239,24 @@ void Table::Pack() {
     }
     File jf = File::Open(tmp);
     jf.Sync();
-    if (::rename(tmp.c_str(), journal.c_str()) != 0) ThrowIo("Nie można zapisać dziennika pakowania", errno);
+    if (::rename(tmp.c_str(), journal.c_str()) != 0) {
+      int err = errno;
+      ::unlink(tmp.c_str());
+      for (const auto& r : renames) ::unlink(r.first.c_str());
+      ThrowIo("Nie można zapisać dziennika pakowania " + journal, err);
+    }
     SyncDirectoryOf(journal);
   }
   Step(2);
   int step = 3;
   for (const auto& r : renames) {
-    if (::rename(r.first.c_str(), r.second.c_str()) != 0) ThrowIo("Nie można zastąpić " + r.second, errno);
+    if (::rename(r.first.c_str(), r.second.c_str()) != 0) {
+      // The journal stays: the next opening of the table finishes the pack.
+      // This handle's files are replaced in part, so it is closed.
+      int err = errno;
+      Close();
+      ThrowIo("Nie można zastąpić " + r.second + " po pakowaniu tabeli " + t.path, err);
+    }
     Step(step++);
   }
   SyncDirectoryOf(t.path);
@@ -158,6 +272,10 @@ void Table::Pack() {
   if (t.header.production) t.mdx.Open(MdxPathFor(t.path));
   t.CountDeleted();
   t.MarkFresh();
+  // The row read before names memo blocks of the old file: observers must
+  // not see it with the new files.
+  t.recno = 0;
+  t.record.clear();
   t.Notify(DataEvent::Opened);
   First();
 }

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 #include <unordered_set>
@@ -132,7 +133,7 @@ void Table::Impl::Notify(DataEvent e, const std::string& field) {
 }
 
 void Table::Impl::RequireActive() const {
-  if (!active) throw DbError(ErrorCode::NotActive, "Tabela nie jest otwarta");
+  if (!active) throw DbError(ErrorCode::NotActive, path.empty() ? "Tabela nie jest otwarta" : "Tabela " + path + " nie jest otwarta");
 }
 
 int Table::Impl::FieldNo(std::string_view name) const {
@@ -168,10 +169,16 @@ void Table::Impl::LoadHeader() {
   std::string all(length, '\0');
   dbf.ReadAt(0, all.data(), all.size());
   DbfHeader h = DbfHeader::Parse(all, path);
-  // A count beyond the rows in the file (an append cut short) is not kept.
+  // A count beyond the rows in the file: rows were lost (a file cut short).
+  // Those present can be read; nothing is written, least of all the count.
   uint64_t size = dbf.Size();
   uint64_t rows = size > h.headerLength ? (size - h.headerLength) / h.recordLength : 0;
-  if (h.recordCount > rows) h.recordCount = static_cast<uint32_t>(rows);
+  damage.clear();
+  if (h.recordCount > rows) {
+    damage = "plik " + path + " jest uszkodzony: nagłówek podaje " + std::to_string(h.recordCount) +
+             " rekordów, a w pliku jest " + std::to_string(rows);
+    h.recordCount = static_cast<uint32_t>(rows);
+  }
   header = std::move(h);
   defs.clear();
   for (const auto& f : header.fields) defs.push_back(f.def);
@@ -217,6 +224,7 @@ void Table::Impl::CheckFresh(bool strict) {
     CountDeleted();
     changed = true;
   }
+  if (strict) RequireWritable();  // a file found damaged just now
   if (mdx.IsOpen() && (mdx.Stamp() != mdxStamp || (strict && mdx.ChangedOnDisk()))) {
     mdx.Reload();
     changed = true;
@@ -309,8 +317,9 @@ void Table::Impl::BrowseMode() {
 }
 
 void Table::Impl::RequireWritable() const {
-  if (!readOnlyReason.empty())
-    throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " + readOnlyReason);
+  if (!damage.empty() || !readOnlyReason.empty())
+    throw DbError(ErrorCode::ReadOnly,
+                  "Zapis do tabeli " + path + " jest niemożliwy: " + (damage.empty() ? readOnlyReason : damage));
 }
 
 std::string Table::Impl::HeaderCounts() {
@@ -492,14 +501,7 @@ void Table::Impl::PostInsert() {
 void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
   path = p;
   mode = m;
-  RecoverPack(p);
-  dbf = File::Open(p);
-  bool exclusive = m == ShareMode::Exclusive;
-  if (!dbf.TryLock(kOpenLockByte, exclusive)) {
-    dbf.Close();
-    throw DbError(ErrorCode::InUse, exclusive ? "Tabela " + p + " jest w użyciu"
-                                              : "Tabela " + p + " jest otwarta na wyłączność przez inny program");
-  }
+  dbf = OpenLocked(p, m);
   try {
     // A post cut short by a killed writer is finished before anything is read.
     journal.Close();
@@ -508,7 +510,15 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
       LockGuard tableLock(dbf, kTableLockByte);
       ReplayJournal();
     }
+    // Read while no writer is half way through a post (writers hold this
+    // byte exclusively).
+    dbf.WaitLock(kTableLockByte, false);
     LoadHeader();
+    if (CodePageName(header.codePageByte).empty()) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", header.codePageByte);
+      throw DbError(ErrorCode::BadFormat, "Nieznana strona kodowa tabeli " + p + " (bajt " + hex + ")");
+    }
     codePage = std::make_unique<CodePage>(header.codePageByte);
     readOnlyReason.clear();
     if (!dbf.Writable()) readOnlyReason = "plik jest tylko do odczytu";
@@ -531,6 +541,7 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
       readOnlyReason = "plik notatek lub indeksu jest tylko do odczytu";
     CountDeleted();
     MarkFresh();
+    dbf.Unlock(kTableLockByte);
   } catch (...) {
     CloseFiles();
     throw;
@@ -561,27 +572,29 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
   DbfHeader h;
   h.level = def.level;
   h.codePageByte = def.codePageByte;
-  CodePage check(def.codePageByte);
-  if (def.fields.empty()) throw DbError(ErrorCode::BadFormat, "Tabela musi mieć pola");
+  const std::string in = " (tabela " + dbfPath + ")";
+  if (CodePageName(def.codePageByte).empty())
+    throw DbError(ErrorCode::BadFormat, "Nieznana strona kodowa bajtu " + std::to_string(def.codePageByte) + in);
+  if (def.fields.empty()) throw DbError(ErrorCode::BadFormat, "Tabela musi mieć pola" + in);
   if (def.fields.size() > (def.level == TableLevel::DBase3 ? 128u : 255u))
-    throw DbError(ErrorCode::BadFormat, "Za dużo pól");
+    throw DbError(ErrorCode::BadFormat, "Za dużo pól" + in);
   for (const auto& f : def.fields) {
     FieldLayout l;
     l.def = NormalisedField(f);
     for (const auto& other : h.fields)
-      if (other.def.name == l.def.name) throw DbError(ErrorCode::BadFormat, "Powtórzone pole " + l.def.name);
+      if (other.def.name == l.def.name) throw DbError(ErrorCode::BadFormat, "Powtórzone pole " + l.def.name + in);
     h.fields.push_back(l);
   }
   h.Layout();
-  if (h.recordLength > 4000) throw DbError(ErrorCode::BadFormat, "Za długi rekord");
+  if (h.recordLength > 4000) throw DbError(ErrorCode::BadFormat, "Za długi rekord" + in);
   if (!def.tags.empty() && def.level != TableLevel::DBase4)
-    throw DbError(ErrorCode::BadFormat, "Znaczniki indeksu wymagają tabeli dBASE IV");
+    throw DbError(ErrorCode::BadFormat, "Znaczniki indeksu wymagają tabeli dBASE IV" + in);
   std::vector<TagSpec> tagDefs;
   for (const auto& t : def.tags) {
     KeyPlan plan = PlanKey(h.fields, t.expression);
-    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem);
+    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem + in);
     for (const auto& s : tagDefs)
-      if (s.name == Upper(Trim(t.name))) throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name);
+      if (s.name == Upper(Trim(t.name))) throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name + in);
     tagDefs.push_back(TagSpec{Upper(Trim(t.name)), Upper(Trim(t.expression)), plan.keyType, plan.keyLength});
     if (plan.fields.size() == 1) h.fields[static_cast<size_t>(plan.fields[0])].indexed = true;
   }
@@ -643,8 +656,11 @@ void Table::Close() {
 bool Table::Active() const { return impl_->active; }
 ShareMode Table::Mode() const { return impl_->mode; }
 const std::string& Table::Path() const { return impl_->path; }
-bool Table::ReadOnly() const { return !impl_->readOnlyReason.empty(); }
-const std::string& Table::ReadOnlyReason() const { return impl_->readOnlyReason; }
+bool Table::ReadOnly() const { return !impl_->damage.empty() || !impl_->readOnlyReason.empty(); }
+const std::string& Table::ReadOnlyReason() const {
+  impl_->reasonShown = platform::Cp1250FromUtf8(impl_->damage.empty() ? impl_->readOnlyReason : impl_->damage);
+  return impl_->reasonShown;
+}
 TableLevel Table::Level() const { return impl_->header.level; }
 uint8_t Table::CodePageByte() const { return impl_->header.codePageByte; }
 
@@ -672,7 +688,8 @@ void Table::SetIndexName(const std::string& name) {
     int t = impl_->mdx.IsOpen() ? impl_->mdx.FindTag(wanted) : -1;
     if (t < 0) throw DbError(ErrorCode::TagNotFound, "Brak znacznika indeksu " + name + " dla tabeli " + impl_->path);
     const KeyPlan& plan = impl_->plans[static_cast<size_t>(t)];
-    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + wanted + ": " + plan.problem);
+    if (!plan.usable)
+      throw DbError(ErrorCode::BadFormat, "Znacznik " + wanted + " tabeli " + impl_->path + ": " + plan.problem);
     impl_->tag = t;
     impl_->indexName = wanted;
   }
@@ -787,7 +804,8 @@ std::string Table::AsStringAt(Bookmark row, std::string_view field) const {
   if (row == impl_->recno) return AsString(field);
   impl_->CheckFresh();
   std::string rec = impl_->ReadRecord(row);
-  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord nie istnieje");
+  if (rec.empty() || Impl::IsDeleted(rec))
+    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(row) + " tabeli " + impl_->path + " nie istnieje");
   return ValueOf(*impl_, f, rec);
 }
 
@@ -815,7 +833,8 @@ void Table::GotoBookmark(Bookmark b) {
   impl_->BrowseMode();
   impl_->CheckFresh();
   std::string rec = impl_->ReadRecord(b);
-  if (rec.empty() || Impl::IsDeleted(rec)) throw DbError(ErrorCode::NoRecord, "Rekord nie istnieje");
+  if (rec.empty() || Impl::IsDeleted(rec))
+    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(b) + " tabeli " + impl_->path + " nie istnieje");
   impl_->SetCurrent(b);
   impl_->bof = impl_->eof = false;
 }
@@ -1048,7 +1067,7 @@ namespace {
 void RequireEditing(const Table::Impl& t) {
   t.RequireActive();
   if (t.state != DataState::Edit && t.state != DataState::Insert)
-    throw DbError(ErrorCode::NotEditing, "Tabela nie jest w trybie edycji ani wstawiania");
+    throw DbError(ErrorCode::NotEditing, "Tabela " + t.path + " nie jest w trybie edycji ani wstawiania");
 }
 }  // namespace
 

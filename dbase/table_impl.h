@@ -47,6 +47,8 @@ struct Table::Impl {
   std::unique_ptr<CodePage> codePage;
   std::vector<KeyPlan> plans;  // one per tag of the .MDX
   std::string readOnlyReason;
+  std::string damage;  // why the table file is damaged (found by LoadHeader)
+  mutable std::string reasonShown;  // the reason in Windows-1250
 
   // Cursor.
   std::string indexName;
@@ -124,8 +126,12 @@ struct Table::Impl {
   std::string KeyOf(int t, const std::string& rec) const { return BuildKey(plans[static_cast<size_t>(t)], header.fields, rec); }
   const std::string& Shown() const { return state == DataState::Browse || state == DataState::Inactive ? record : buffer; }
   void OpenFiles(const std::string& p, ShareMode m);
-  // Finishes a pack that stopped after its new files were complete.
+  // Finishes a pack that stopped after its new files were complete (only
+  // under the exclusive open lock).
   static void RecoverPack(const std::string& dbfPath);
+  // Opens the table file holding its open lock (shared or exclusive), after
+  // finishing or clearing away what a pack that is gone left behind.
+  static File OpenLocked(const std::string& dbfPath, ShareMode mode);
   void CloseFiles();
 };
 

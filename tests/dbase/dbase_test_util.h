@@ -25,6 +25,7 @@ class TempDir {
 };
 
 std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // Windows-1250 bytes of a UTF-8 literal.
 std::string W(const char* utf8);

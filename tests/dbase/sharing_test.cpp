@@ -128,7 +128,8 @@ TEST(Sharing, TwoWritersInTwoProcessesLoseNoRow) {
         t.SetString("KTO", std::string(static_cast<size_t>(i * 7 % 900), 'c'));
         t.Post();
       }
-    } catch (...) {
+    } catch (const std::exception& e) {
+      fprintf(stderr, "child: %s\n", e.what());
       code = 1;
     }
     _exit(code);

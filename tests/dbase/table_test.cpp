@@ -1,6 +1,13 @@
 // Tables and memos: what is written is read back the same, the header stays
 // true, and a value that does not fit leaves the files untouched.
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <ctime>
+
+#include "dbase/file_io.h"
 
 #include "dbase_test_util.h"
 
@@ -257,6 +264,153 @@ TEST(CodePage, StoredBytesFollowTheHeaderByte) {
   }
   EXPECT_EQ(Table::CodePageName(0), "CP1250");
   EXPECT_EQ(Table::CodePageName(0xC8), "CP1250");
+}
+
+// --- damaged files: read-only with a reason or refused, never written --------
+
+std::string MakeFive(const TempDir& dir) {
+  std::string path = dir / "T.DBF";
+  Table::Create(path, dbase_test::AllTypes(TableLevel::DBase4));
+  Table t;
+  t.Open(path);
+  for (int i = 1; i <= 5; ++i) AddRow(t, "R" + std::to_string(i), std::to_string(i), "", "", "T", "", "memo " + std::to_string(i));
+  return path;
+}
+
+constexpr size_t kAllTypesHeader = 32 + 7 * 32 + 1;
+constexpr size_t kAllTypesRecord = 1 + 20 + 6 + 8 + 10 + 1 + 8 + 10;
+
+void ExpectRefusedWrites(Table& t) {
+  for (auto write : {+[](Table& x) { x.Append(); }, +[](Table& x) { x.Edit(); }, +[](Table& x) { x.Delete(); }}) {
+    try {
+      write(t);
+      t.SetString("NAME", "x");
+      t.Post();
+      ADD_FAILURE() << "a write went through";
+    } catch (const DbError& e) {
+      EXPECT_EQ(e.Code(), ErrorCode::ReadOnly) << e.what();
+    }
+    t.Cancel();
+  }
+}
+
+TEST(Damaged, AFileCutShortOpensReadOnlyAndIsNeverWritten) {
+  TempDir dir;
+  std::string path = MakeFive(dir);
+  ASSERT_EQ(::truncate(path.c_str(), kAllTypesHeader + 3 * kAllTypesRecord + 20), 0);
+  std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "T.DBT");
+  {
+    Table t;
+    t.Open(path);
+    EXPECT_TRUE(t.ReadOnly());
+    EXPECT_EQ(t.ReadOnlyReason(), W(("plik " + path + " jest uszkodzony: nagłówek podaje 5 rekordów, a w pliku jest 3").c_str()));
+    EXPECT_EQ(t.RecordCount(), 3u);
+    std::vector<std::string> rows;
+    for (t.First(); !t.Eof() && rows.size() < 10; t.Next()) rows.push_back(t.AsString("NAME") + t.AsString("NOTES"));
+    EXPECT_EQ(rows, (std::vector<std::string>{"R1memo 1", "R2memo 2", "R3memo 3"}));
+    ExpectRefusedWrites(t);
+    t.Close();
+    t.Open(path, ShareMode::Exclusive);
+    EXPECT_THROW(t.Pack(), DbError);
+  }
+  EXPECT_EQ(ReadFileBytes(path), dbf);
+  EXPECT_EQ(ReadFileBytes(dir / "T.DBT"), dbt);
+
+  // A table cut short while open: the next write finds it and is refused.
+  std::string other = dir / "U.DBF";
+  Table::Create(other, dbase_test::AllTypes(TableLevel::DBase4));
+  Table t;
+  t.Open(other);
+  for (int i = 1; i <= 3; ++i) AddRow(t, "R", "1", "", "", "", "", "");
+  ASSERT_EQ(::truncate(other.c_str(), kAllTypesHeader + kAllTypesRecord), 0);
+  std::string cut = ReadFileBytes(other);
+  ExpectRefusedWrites(t);
+  EXPECT_TRUE(t.ReadOnly());
+  EXPECT_EQ(ReadFileBytes(other), cut);
+}
+
+TEST(Damaged, FieldsThatDoNotFitTheirTypeOrCodePageAreRefusedNamingTheFile) {
+  struct Case {
+    int field;       // descriptor to change
+    int width;       // its new width (the record length follows)
+    const char* why;
+  };
+  for (const Case& c : {Case{6, 0, "pole NOTES o szerokości 0"}, Case{4, 2, "pole ACTIVE o szerokości 2"},
+                        Case{5, 6, "pole BORN o szerokości 6"}, Case{0, 0, "pole NAME o szerokości 0"},
+                        Case{1, 30, "pole COUNT o szerokości 30"}}) {
+    TempDir dir;
+    std::string path = MakeFive(dir);
+    std::string b = ReadFileBytes(path);
+    size_t at = 32 + 32 * static_cast<size_t>(c.field) + 16;
+    int length = static_cast<uint8_t>(b[10]) + 256 * static_cast<uint8_t>(b[11]) - static_cast<uint8_t>(b[at]) + c.width;
+    b[at] = static_cast<char>(c.width);
+    b[10] = static_cast<char>(length & 0xFF);
+    b[11] = static_cast<char>(length >> 8);
+    dbase_test::WriteFileBytes(path, b);
+    std::string dbt = ReadFileBytes(dir / "T.DBT"), mdx;
+    Table t;
+    try {
+      t.Open(path);
+      t.Edit();
+      t.SetString("NOTES", "longer than before");
+      t.Post();
+      ADD_FAILURE() << c.why;
+    } catch (const DbError& e) {
+      EXPECT_EQ(e.Code(), ErrorCode::BadFormat);
+      EXPECT_EQ(std::string(e.what()), W(("Plik " + path + " nie jest tabelą dBASE (" + c.why + ")").c_str()));
+    }
+    EXPECT_FALSE(t.Active());
+    EXPECT_EQ(ReadFileBytes(path), b);
+    EXPECT_EQ(ReadFileBytes(dir / "T.DBT"), dbt);
+  }
+  TempDir dir;
+  std::string path = MakeFive(dir);
+  std::string b = ReadFileBytes(path);
+  b[29] = 0x7B;
+  dbase_test::WriteFileBytes(path, b);
+  Table t;
+  try {
+    t.Open(path);
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(std::string(e.what()), W(("Nieznana strona kodowa tabeli " + path + " (bajt 0x7B)").c_str()));
+  }
+}
+
+TEST(Errors, SystemErrorsAreInPolishAndNameTheFile) {
+  TempDir dir;
+  std::string path = dir / "D.DBF";
+  ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+  Table t;
+  try {
+    t.Open(path);
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(e.Code(), ErrorCode::Io);
+    EXPECT_EQ(std::string(e.what()), W(("Nie można otworzyć " + path + ": to jest folder, a nie plik").c_str()));
+  }
+  path = MakeFive(dir);
+  ASSERT_EQ(::unlink((dir / "T.DBT").c_str()), 0);
+  try {
+    t.Open(path);
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(e.Code(), ErrorCode::FileNotFound);
+    EXPECT_EQ(std::string(e.what()), W(("Brak pliku " + dir / "T.DBT").c_str()));
+  }
+  try {
+    Table::Create(path, dbase_test::AllTypes(TableLevel::DBase4));
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(std::string(e.what()), W(("Nie można utworzyć " + path + ": plik już istnieje").c_str()));
+  }
+  for (int err : {ENOENT, EACCES, EPERM, EROFS, ENOSPC, EISDIR, EBUSY, ETXTBSY}) {
+    std::string text = dbase::SystemErrorText(err);
+    EXPECT_EQ(text.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string::npos) << text;
+    EXPECT_NE(text, std::string(strerror(err)));
+  }
+  EXPECT_EQ(dbase::SystemErrorText(EACCES), "brak uprawnień");
+  EXPECT_EQ(dbase::SystemErrorText(ENOSPC), "brak miejsca na dysku");
 }
 
 TEST(Deleted, DeletedRowsAreMarkedAndSkipped) {
