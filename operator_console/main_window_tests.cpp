@@ -246,10 +246,7 @@ void TGlowneOkno::Prbnyparagpn1Click() {
                            : kavoruw::ReceiptItemExt(1, name, exempt, 0, 1, 0, unit, 1, value);
   if (code == 0) code = kavoruw::ReceiptEnd(0);
   // A receipt left open would make the driver refuse every later command.
-  const int32_t cancelled = code != 0 && kavoruw::DriverState.ReceiptOpen ? kavoruw::ReceiptCancel() : 0;
-  // Even a failed cancel must not leave the console refusing every action;
-  // the printer drops the unfinished receipt at the next link test.
-  if (cancelled != 0) kavoruw::DriverState.ReceiptOpen = false;
+  const int32_t cancelled = code != 0 ? kavoruw::DropReceipt() : 0;
   SetArrowCursor();
   if (code != 0) ReportDriverError(code);
   if (cancelled != 0) ReportDriverError(cancelled);

@@ -277,6 +277,10 @@ int32_t ReceiptCancel() {
   return Guarded([&] { return inner::ReceiptCancel(); });
 }
 
+int32_t DropReceipt() {
+  return Guarded([&] { return inner::DropReceipt(); });
+}
+
 int32_t ReadTotal(std::string& total) {
   return Guarded([&] { return inner::ReadTotal(total); });
 }

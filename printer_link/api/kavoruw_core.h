@@ -325,6 +325,12 @@ int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amou
 int32_t PrintSubtotal();
 int32_t ReceiptEnd(int32_t discount);
 int32_t ReceiptCancel();
+// For a host that must not be left with a receipt open (a test receipt):
+// cancels the open receipt, 0 when none is open. When the cancel fails, its
+// code is returned and the driver closes the receipt all the same, so that
+// later commands are not refused with 200; the printer ends an unfinished
+// receipt at its next link test.
+int32_t DropReceipt();
 int32_t ReadTotal(std::string& total);
 int32_t ReadSelTotal(const std::string& rate, std::string& total);
 int32_t CharsInArticleName(const std::string& name);

@@ -22,9 +22,11 @@ int32_t ConnectedDeviceName(std::string& name) {
 
 int32_t inner::CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec) {
   // Arguments the port cannot take change nothing, not even a working link.
-  if (timeoutSec < 0 || timeoutSec > 65535 || baud < 0 || port < 1 || port > 255) {
+  // Port 0 does not exist, as for OpenPort.
+  if (timeoutSec < 0 || timeoutSec > 65535 || baud < 0 || port < 0 || port > 255) {
     return kErrInternal;
   }
+  if (port == 0) return kErrNoSuchPort;
   // Stored together, so that a later re-initialisation after a failure here
   // retries exactly this port with this speed and time-out.
   DriverState.StoredPort = port;

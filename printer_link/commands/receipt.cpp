@@ -185,14 +185,16 @@ int32_t SendTrailerLines() {
 int32_t FinishReceipt() {
   const int32_t r = ExecuteSequence(kCmdEnd, 1);
   if (r == kOk) {
+    // The printer has closed the receipt: printed and stored, it can no
+    // longer be cancelled, whatever the status read after it gives.
+    DriverState.ReceiptOpen = false;
+    DriverState.ItemCount = 0;
     uint8_t s3 = 0;
     if (int32_t s = ReadStatusByte(kPrintStatus, s3)) return s;
-    DriverState.ReceiptOpen = false;
     if (s3 & status::kReceiptAnnulled) {
       inner::PrintControl(kPrintoutMode);
       return kErrReceiptAnnulled;
     }
-    DriverState.ItemCount = 0;
     return inner::PrintControl(kPrintoutMode);
   }
   if (r == kErrNak) {
@@ -465,6 +467,18 @@ int32_t inner::ReceiptCancel() {
   DriverState.ItemCount = 0;
   DriverState.ReceiptOpen = false;
   return inner::PrintControl(kPrintoutMode);
+}
+
+int32_t inner::DropReceipt() {
+  if (!DriverState.ReceiptOpen) return kOk;
+  const int32_t r = inner::ReceiptCancel();
+  if (r != kOk) {
+    // The printer cannot be reached: the driver forgets the receipt all the
+    // same, so that the host is not refused every later command.
+    DriverState.ReceiptOpen = false;
+    DriverState.ItemCount = 0;
+  }
+  return r;
 }
 
 int32_t inner::ReadTotal(std::string& total) {

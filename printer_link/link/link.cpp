@@ -62,7 +62,8 @@ bool inner::SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
 int32_t EnsureLink(int32_t port, bool check) {
   if (port == 0) return kErrNoPortNumber;
   DriverState.LinkUp = false;
-  // The totals of an open receipt are kept: its end must still send them.
+  // The totals of a receipt still open on the printer are kept: its end must
+  // still send them.
   if (!DriverState.ReceiptOpen) DriverState.VatTotals.fill(0);
   ClearReceiptBuffers();
   DriverState.DeviceKind = 7;
@@ -80,6 +81,12 @@ int32_t EnsureLink(int32_t port, bool check) {
   if (check) {
     r = ExecuteSequence('#', 1);
     if (r != 0 && r != kErrNak) return r;
+    // Answered either way, the link test has ended any receipt the printer
+    // held: the next receipt begins afresh, and no item goes to a printer
+    // that has no receipt to put it in.
+    DriverState.ReceiptOpen = false;
+    DriverState.ItemCount = 0;
+    DriverState.VatTotals.fill(0);
     if (r == 0) {
       // The wait runs on the port just opened; it must not start another
       // re-initialisation while DriverState.LinkUp is still false.

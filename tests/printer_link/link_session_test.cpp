@@ -12,6 +12,7 @@
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
+#include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "tests/printer_link/sim_link.h"
 
@@ -83,14 +84,16 @@ TEST_F(LifecycleTest, CommunicationInitSkipsThePrintWaitAfterNak) {
 
 TEST_F(LifecycleTest, CommunicationInitRejectsArgumentsWithoutTouchingAnything) {
   struct Args {
-    int32_t port, baud, timeout;
+    int32_t port, baud, timeout, result;
   };
-  for (Args a : {Args{0, 9600, 1}, Args{256, 9600, 1}, Args{1, -1, 1}, Args{1, 9600, -1},
-                 Args{1, 9600, 65536}}) {
+  // Port 0 does not exist ("no such port", as OpenPort says).
+  for (Args a : {Args{0, 9600, 1, kErrNoSuchPort}, Args{-1, 9600, 1, kErrInternal},
+                 Args{256, 9600, 1, kErrInternal}, Args{1, -1, 1, kErrInternal},
+                 Args{1, 9600, -1, kErrInternal}, Args{1, 9600, 65536, kErrInternal}}) {
     SCOPED_TRACE(::testing::Message() << a.port << " " << a.baud << " " << a.timeout);
     FillSession();
     DriverState.DeviceKind = 3;
-    EXPECT_EQ(CommunicationInit(a.port, a.baud, a.timeout), kErrInternal);
+    EXPECT_EQ(CommunicationInit(a.port, a.baud, a.timeout), a.result);
     EXPECT_TRUE(DriverState.LinkUp);
     EXPECT_EQ(DriverState.StoredPort, 0);
     EXPECT_EQ(DriverState.StoredBaud, 9600);
@@ -151,20 +154,48 @@ TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   EXPECT_EQ(DriverState.DeviceKind, 7);
 }
 
-TEST_F(LifecycleTest, CommunicationInitKeepsTheTotalsOfAnOpenReceipt) {
-  FillSession();
-  DriverState.ReceiptOpen = true;
-  ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{100, 200, 300, 0, 0, 0, 7}));
-  EXPECT_TRUE(DriverState.PaymentSlot[0].name.empty());
-  EXPECT_EQ(DriverState.PaymentSlot[0].amount, 0);
-  EXPECT_EQ(DriverState.TrailerLine[0].code, kEmptyTrailerLine);
-  EXPECT_TRUE(DriverState.ReceiptOpen);
-
-  DriverState.ReceiptOpen = false;
+TEST_F(LifecycleTest, CommunicationInitInTheMiddleOfAReceiptEndsIt) {
+  // A receipt with one item, open on the printer and in the driver.
+  ASSERT_EQ(ReceiptBegin(), 0);
+  sim.ClearLog();
+  int32_t value = 100;
+  ASSERT_EQ(ReceiptItem(1, "Towar", 1, 0, 1, 0, "szt", 100, value), 0);
+  Wire(2 + 2 + 49);  // the item record gets no answer: wait until it is in
   FillSession();
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
+  // The link test cancelled the printer's receipt: so does the driver.
+  EXPECT_EQ(sim.State()->receipt.cancelled, 1);
+  EXPECT_FALSE(sim.State()->receipt.open);
+  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_EQ(DriverState.ItemCount, 0u);
   EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_TRUE(DriverState.PaymentSlot[0].name.empty());
+  EXPECT_EQ(DriverState.TrailerLine[0].code, kEmptyTrailerLine);
+  // No item goes to a printer without a receipt; the next receipt begins.
+  sim.ClearLog();
+  EXPECT_EQ(ReceiptItem(1, "Towar", 1, 0, 1, 0, "szt", 100, value), kErrReceiptNotBegun);
+  EXPECT_EQ(ReceiptEnd(0), kErrReceiptNotBegun);
+  EXPECT_TRUE(sim.Received().empty());
+  ASSERT_EQ(ReceiptBegin(), 0);
+  ASSERT_EQ(ReceiptItem(1, "Towar", 1, 0, 1, 0, "szt", 100, value), 0);
+  EXPECT_EQ(ReceiptEnd(0), 0);
+  EXPECT_EQ(sim.State()->receipt.ended, 1);
+  EXPECT_EQ(sim.State()->receipt.outsideReceipt, 0);
+
+  // A NAK to the link test (an empty receipt dropped) ends it too.
+  ASSERT_EQ(ReceiptBegin(), 0);
+  ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
+  EXPECT_FALSE(DriverState.ReceiptOpen);
+
+  // A link re-initialisation without the link test leaves the printer's
+  // receipt open, and the driver's with its totals.
+  ASSERT_EQ(ReceiptBegin(), 0);
+  ASSERT_EQ(ReceiptItem(1, "Towar", 2, 0, 1, 0, "szt", 300, value), 0);
+  DriverState.LinkUp = false;
+  DriverState.StoredPort = 1;
+  EXPECT_EQ(ReceiptEnd(0), 0);
+  EXPECT_EQ(sim.State()->receipt.ended, 2);
+  EXPECT_EQ(sim.State()->receipt.outsideReceipt, 0);
 }
 
 TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {

@@ -453,8 +453,31 @@ TEST_F(ReceiptTest, EndAnswers) {
   sim.State()->receipt.annulAtEnd = true;
   EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
   EXPECT_FALSE(DriverState.ReceiptOpen);
-  EXPECT_EQ(DriverState.ItemCount, 1u);
+  EXPECT_EQ(DriverState.ItemCount, 0u);
   sim.State()->receipt.annulAtEnd = false;
+
+  // ACK, then silence: the printer has printed and stored the receipt, so the
+  // failed status read is reported but the receipt is closed. A cancel is
+  // refused without a byte on the wire, and the next receipt begins normally.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  // Muted at the status query after '$' (status, status, total, status,
+  // status, '$', then that query).
+  sim.SilentAfterReceived(2 + 2 + 6 + 2 + 2 + 2 + 2);
+  EXPECT_EQ(ReceiptEnd(0), kErrReceive);
+  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_EQ(Printer().ended, 1);
+  sim.ClearFaults();
+  sim.ClearLog();
+  EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
+  EXPECT_EQ(WireUpToNow(), Bytes{});
+  EXPECT_EQ(Printer().cancelled, 0);
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  EXPECT_EQ(ReceiptEnd(0), 0);
+  EXPECT_EQ(Printer().ended, 2);
+  EXPECT_EQ(Printer().outsideReceipt, 0);
 
   // NAK: the receipt is closed; an empty one ends without an error.
   Begin();
@@ -511,6 +534,26 @@ TEST_F(ReceiptTest, Cancel) {
   sim.Refuse('#', 0x65);
   EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
   EXPECT_FALSE(DriverState.ReceiptOpen);
+  sim.ClearFaults();
+
+  // DropReceipt: without a receipt nothing is sent; with one it cancels, and
+  // a printer that cannot be reached leaves the driver's receipt closed.
+  sim.ClearLog();
+  EXPECT_EQ(DropReceipt(), 0);
+  EXPECT_EQ(WireUpToNow(), Bytes{});
+  const int cancelled = Printer().cancelled;
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  EXPECT_EQ(DropReceipt(), 0);
+  EXPECT_EQ(Printer().cancelled, cancelled + 1);
+  EXPECT_FALSE(DriverState.ReceiptOpen);
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  sim.SetPowerOff(true);
+  EXPECT_EQ(DropReceipt(), kErrReceive);
+  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_EQ(DriverState.ItemCount, 0u);
 }
 
 TEST_F(ReceiptTest, The256thItemDoesNotEmptyTheReceipt) {
