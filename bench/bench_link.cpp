@@ -1,3 +1,4 @@
+#include "kavoruw_core.h"
 #include "bench_link.h"
 
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include "printer_link/port/comm.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
+#include "printer_link/link/link_object.h"
 
 namespace bench {
 
@@ -24,7 +26,7 @@ SimulatedLink::SimulatedLink(uint8_t kind) : sim_(kind) {
 
 SimulatedLink::~SimulatedLink() {
   kavoruw::ClosePortObject();
-  kavoruw::CommPort.reset();
+  kavoruw::CommPort().reset();
   sim_.Stop();
   std::filesystem::remove_all(dir_);
 }

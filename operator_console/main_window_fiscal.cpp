@@ -90,7 +90,7 @@ void TGlowneOkno::SwitchToFiscalMode() {
     return Stop();
   }
   const std::string where =
-      kavoruw::DriverState.DeviceKind == 6
+      kavoruw::IsPharmacyModel(kavoruw::LinkState().DeviceKind)
           ? Cp("Do komputera podłączona jest drukarka VELTA KAVOR F.\r"
                "      Jest ona przeznaczona WYŁĄCZNIE do aptek.\r\r"
                "                     Czy kontynuować?")
@@ -164,11 +164,11 @@ void TGlowneOkno::SwitchToFiscalMode() {
     return EndWithError(console::FiscalizationReplyText(reply));
   }
 
-  const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout);
+  const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout);
   const int32_t printed = Busy([&] {
     kavoruw::SetPortTimeouts(writeTimeout, kFiscalizationPrintTimeout);
     const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
-    kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+    kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
     return code;
   });
   if (printed != 0) return EndWithDriverError(printed);

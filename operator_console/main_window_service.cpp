@@ -207,11 +207,11 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
   if (!received) return EndWithDriverError(kavoruw::kErrReceive);
 
   if (result == 0) {
-    const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout);
+    const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout);
     const int32_t printed = Busy([&] {
       kavoruw::SetPortTimeouts(writeTimeout, kSettlementPrintTimeout);
       const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
-      kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
+      kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
       return code;
     });
     if (printed != 0) return EndWithDriverError(printed);

@@ -3,8 +3,7 @@
 #include "operator_console/console.h"
 
 bool SecondGenerationPrinter() {
-  const uint8_t kind = kavoruw::DriverState.DeviceKind;
-  return kind == 3 || kind == 6;
+  return kavoruw::IsSecondGenerationFiscalPrinter(kavoruw::LinkState().DeviceKind);
 }
 
 int32_t Busy(const std::function<int32_t()>& call) {

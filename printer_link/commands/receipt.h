@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

@@ -4,18 +4,14 @@
 
 namespace kavoruw {
 
-namespace {
-ConsoleHooks installed;
-}
-
-void SetConsoleHooks(ConsoleHooks hooks) { installed = std::move(hooks); }
+void SetConsoleHooks(ConsoleHooks hooks) { InstalledHooks() = std::move(hooks); }
 
 void ShowProgressText(std::string_view utf8Text) {
-  if (installed.showProgressText) installed.showProgressText(platform::Cp1250FromUtf8(utf8Text));
+  if (InstalledHooks().showProgressText) InstalledHooks().showProgressText(platform::Cp1250FromUtf8(utf8Text));
 }
 
 void ProcessMessages() {
-  if (installed.processMessages) installed.processMessages();
+  if (InstalledHooks().processMessages) InstalledHooks().processMessages();
 }
 
 }  // namespace kavoruw

@@ -1,5 +1,6 @@
 // Sample cash printouts: the exact data of command 's' and the steps around
 // it against the simulated printer.
+#include "kavoruw_core.h"
 #include "printer_link/commands/samples.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +124,7 @@ TEST_F(SamplesTest, EveryPrintoutReachesThePrinter) {
 }
 
 TEST_F(SamplesTest, RefusedWhileAReceiptIsOpen) {
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(SamplePrintCashState("", "", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashIn("", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashOut("", "", "", "", ""), kErrReceiptOpen);
