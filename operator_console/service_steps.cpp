@@ -29,6 +29,33 @@ const std::string& CmosErasedGoToClock() {
   return text;
 }
 
+int32_t SendRawRecord(uint8_t command, int32_t answerLen, std::span<const uint8_t> record,
+                      uint8_t& result) {
+  kavoruw::Block answer{};
+  if (const int32_t code = Busy([&] {
+        return kavoruw::RSSequence(command, answerLen, static_cast<int32_t>(record.size()), answer.data(),
+                                   record.data());
+      })) {
+    return code;
+  }
+  bool received = false;
+  Busy([&] {
+    received = kavoruw::ReadPortByte(result);
+    return 0;
+  });
+  return received ? 0 : kavoruw::kErrReceive;
+}
+
+int32_t AwaitPrintout(uint16_t readSec) {
+  const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout);
+  return Busy([&] {
+    kavoruw::SetPortTimeouts(writeTimeout, readSec);
+    const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
+    kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
+    return code;
+  });
+}
+
 int32_t ReadStatus(StatusRead& status) {
   auto& s = status.s;
   return Busy([&] { return kavoruw::ReadStatusBytes(status.count, s[0], s[1], s[2], s[3], s[4], s[5]); });
