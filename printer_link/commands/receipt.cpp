@@ -139,8 +139,9 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
   if (int32_t r = ExecuteSequence(kCmdItem, 0, frame)) return r;
 
-  Link().DriverState.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
-  if (Link().DriverState.ItemCount < std::numeric_limits<uint32_t>::max()) ++Link().DriverState.ItemCount;
+  TDriverState& state = Link().DriverState;
+  state.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
+  if (state.ItemCount < std::numeric_limits<uint32_t>::max()) ++state.ItemCount;
   return kOk;
 }
 

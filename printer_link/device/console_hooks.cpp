@@ -7,11 +7,13 @@ namespace kavoruw {
 void SetConsoleHooks(ConsoleHooks hooks) { InstalledHooks() = std::move(hooks); }
 
 void ShowProgressText(std::string_view utf8Text) {
-  if (InstalledHooks().showProgressText) InstalledHooks().showProgressText(platform::Cp1250FromUtf8(utf8Text));
+  const ConsoleHooks& hooks = InstalledHooks();
+  if (hooks.showProgressText) hooks.showProgressText(platform::Cp1250FromUtf8(utf8Text));
 }
 
 void ProcessMessages() {
-  if (InstalledHooks().processMessages) InstalledHooks().processMessages();
+  const ConsoleHooks& hooks = InstalledHooks();
+  if (hooks.processMessages) hooks.processMessages();
 }
 
 }  // namespace kavoruw

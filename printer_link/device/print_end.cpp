@@ -10,7 +10,6 @@ namespace kavoruw {
 
 namespace {
 
-
 int32_t CheckLink(const TPrintEndWait& how) { return how.checkLink ? how.checkLink() : kOk; }
 
 // The receipt check, the paper check and '*' of a resume.
