@@ -1,4 +1,3 @@
-#include "kavoruw_core.h"
 #include "bench_link.h"
 
 #include <unistd.h>
@@ -6,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "kavoruw_core.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"

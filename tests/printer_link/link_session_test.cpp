@@ -1,4 +1,3 @@
-#include "kavoruw_core.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
 
@@ -7,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"

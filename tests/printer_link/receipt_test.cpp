@@ -1,7 +1,6 @@
 // The receipt transaction against the simulated printer: the exact records on
 // the wire, the driver's running totals and what each answer of the printer
 // does to the open receipt.
-#include "kavoruw_core.h"
 #include "printer_link/commands/receipt.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"

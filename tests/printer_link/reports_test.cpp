@@ -1,4 +1,3 @@
-#include "kavoruw_core.h"
 #include "printer_link/commands/reports.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"

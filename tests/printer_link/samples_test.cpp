@@ -1,6 +1,5 @@
 // Sample cash printouts: the exact data of command 's' and the steps around
 // it against the simulated printer.
-#include "kavoruw_core.h"
 #include "printer_link/commands/samples.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"

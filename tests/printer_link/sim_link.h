@@ -17,7 +17,6 @@
 #include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
 #include "tools/printer_sim/printer_sim.h"
-#include "printer_link/link/link_object.h"
 
 namespace kavoruw::testing {
 
