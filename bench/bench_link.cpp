@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "kavoruw_core.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
+#include "printer_link/link/link_object.h"
 
 namespace bench {
 
@@ -24,7 +26,7 @@ SimulatedLink::SimulatedLink(uint8_t kind) : sim_(kind) {
 
 SimulatedLink::~SimulatedLink() {
   kavoruw::ClosePortObject();
-  kavoruw::CommPort.reset();
+  kavoruw::CommPort().reset();
   sim_.Stop();
   std::filesystem::remove_all(dir_);
 }

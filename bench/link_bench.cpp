@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "kavoruw_core.h"
 #include "bench_link.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/commands/receipt.h"

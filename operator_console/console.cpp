@@ -80,11 +80,11 @@ std::string OpenPortErrorText(int32_t code, uint8_t port) {
 
 uint8_t ClampPortNumber(int typed) { return static_cast<uint8_t>(std::clamp(typed, 1, 99)); }
 
-int32_t ReopenPort() { return ReopenPort(static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout)); }
+int32_t ReopenPort() { return ReopenPort(static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout)); }
 
 int32_t ReopenPort(uint16_t readTimeout) {
   kavoruw::ClosePortObject();
-  return kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout),
+  return kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout),
                              readTimeout);
 }
 
@@ -102,7 +102,7 @@ bool CheckConnectedDevice(uint8_t& deviceType, bool& errorShown) {
     return false;
   }
   uint32_t version = 0;
-  const int32_t identified = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  const int32_t identified = kavoruw::IdentifyDevice(version);
   if (identified != 0) {
     const std::string text = ErrMessageText(identified);
     AttentionBeep();
@@ -111,9 +111,9 @@ bool CheckConnectedDevice(uint8_t& deviceType, bool& errorShown) {
     return false;
   }
   GlowneOkno->ShowDeviceName();
-  deviceType = kavoruw::DriverState.DeviceKind;
+  deviceType = kavoruw::LinkState().DeviceKind;
   errorShown = false;
-  return kavoruw::IsFiscalPrinter(kavoruw::DriverState.DeviceKind);
+  return kavoruw::IsFiscalPrinter(kavoruw::LinkState().DeviceKind);
 }
 
 bool StandardDeviceCheck(uint8_t& deviceType) {

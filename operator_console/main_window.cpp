@@ -317,14 +317,14 @@ void TGlowneOkno::FormActivate() {
     return;
   }
   uint32_t version = 0;
-  const int32_t identified = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  const int32_t identified = kavoruw::IdentifyDevice(version);
   if (identified != 0) {
     const std::string text = ErrMessageText(identified);
     AttentionBeep();
     ::ShowProgressText("");
     ErrorBox(text);
   } else {
-    EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind));
+    EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind));
     ShowDeviceName();
   }
   ::ShowProgressText("");

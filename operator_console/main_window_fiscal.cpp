@@ -90,7 +90,7 @@ void TGlowneOkno::SwitchToFiscalMode() {
     return Stop();
   }
   const std::string where =
-      kavoruw::DriverState.DeviceKind == 6
+      kavoruw::IsPharmacyModel(kavoruw::LinkState().DeviceKind)
           ? Cp("Do komputera podłączona jest drukarka VELTA KAVOR F.\r"
                "      Jest ona przeznaczona WYŁĄCZNIE do aptek.\r\r"
                "                     Czy kontynuować?")
@@ -146,31 +146,13 @@ void TGlowneOkno::SwitchToFiscalMode() {
   if (!Ask(Cp("Czy dokonać przełączenia w tryb fiskalny?"), 0x124)) return Stop();
   const std::optional<std::array<uint8_t, 20>> record = console::FiscalizationRecord(console::FiscalVatRates);
   if (!record) return EndWithDriverError(kavoruw::kErrVatNotWritten);
-  kavoruw::Block answer{};
-  if (const int32_t code = Busy([&] {
-        return kavoruw::RSSequence(kFiscalizeCommand, 0, static_cast<int32_t>(record->size()), answer.data(),
-                                   record->data());
-      })) {
-    return EndWithDriverError(code);
-  }
   uint8_t reply = 0;
-  bool received = false;
-  Busy([&] {
-    received = kavoruw::ReadPortByte(reply);
-    return 0;
-  });
-  if (!received) return EndWithDriverError(kavoruw::kErrReceive);
+  if (const int32_t code = SendRawRecord(kFiscalizeCommand, 0, *record, reply)) return EndWithDriverError(code);
   if (console::FiscalizationReplyFor(reply) != console::FiscalizationReply::Accepted) {
     return EndWithError(console::FiscalizationReplyText(reply));
   }
 
-  const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout);
-  const int32_t printed = Busy([&] {
-    kavoruw::SetPortTimeouts(writeTimeout, kFiscalizationPrintTimeout);
-    const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
-    kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
-    return code;
-  });
+  const int32_t printed = AwaitPrintout(kFiscalizationPrintTimeout);
   if (printed != 0) return EndWithDriverError(printed);
 
   // An ACK is trusted only once the printer reports fiscal mode.

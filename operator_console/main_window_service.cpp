@@ -191,29 +191,11 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
 
   const std::optional<std::vector<uint8_t>> record = console::SettlementRecord(kind, date, number, range);
   if (!record) return EndWithDriverError(kavoruw::kErrInternal);
-  kavoruw::Block answer{};
-  if (const int32_t code = Busy([&] {
-        return kavoruw::RSSequence('1', 1, static_cast<int32_t>(record->size()), answer.data(),
-                                   record->data());
-      })) {
-    return EndWithDriverError(code);
-  }
   uint8_t result = 0;
-  bool received = false;
-  Busy([&] {
-    received = kavoruw::ReadPortByte(result);
-    return 0;
-  });
-  if (!received) return EndWithDriverError(kavoruw::kErrReceive);
+  if (const int32_t code = SendRawRecord('1', 1, *record, result)) return EndWithDriverError(code);
 
   if (result == 0) {
-    const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::DriverState.PortWriteTimeout);
-    const int32_t printed = Busy([&] {
-      kavoruw::SetPortTimeouts(writeTimeout, kSettlementPrintTimeout);
-      const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
-      kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::DriverState.PortReadTimeout));
-      return code;
-    });
+    const int32_t printed = AwaitPrintout(kSettlementPrintTimeout);
     if (printed != 0) return EndWithDriverError(printed);
   } else {
     // A byte outside the printer's table is reported too, not passed over.

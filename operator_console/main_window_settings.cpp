@@ -94,14 +94,14 @@ void TGlowneOkno::Odczytuytkownika1Click() {
     return;
   }
   uint32_t version = 0;
-  const int32_t code = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  const int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
     SetArrowCursor();
     ReportDriverError(code);
     ClearProgressText();
     return;
   }
-  if (!kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind)) {
+  if (!kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind)) {
     SetArrowCursor();
     ReportError(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji"));
     ClearProgressText();

@@ -222,7 +222,7 @@ void TGlowneOkno::Prbnyparagpn1Click() {
     return true;
   };
   uint32_t version = 0;
-  if (failed(Busy([&] { return kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version); }))) {
+  if (failed(Busy([&] { return kavoruw::IdentifyDevice(version); }))) {
     return;
   }
   int32_t count = 0;
@@ -237,19 +237,16 @@ void TGlowneOkno::Prbnyparagpn1Click() {
     return;
   }
   if (failed(Busy([] { return kavoruw::ReceiptBegin(); }))) return;
-  const uint8_t kind = kavoruw::DriverState.DeviceKind;
+  const uint8_t kind = kavoruw::LinkState().DeviceKind;
   const std::string name = Cp("Test z programu serwisowego");
   const std::string unit = Cp("szt.");
   int32_t value = 0;
   SetBusyCursor();
-  int32_t code = kind <= 3 ? kavoruw::ReceiptItem(1, name, exempt, 0, 1, 0, unit, 1, value)
+  int32_t code = !kavoruw::UsesExtendedItemRecord(kind) ? kavoruw::ReceiptItem(1, name, exempt, 0, 1, 0, unit, 1, value)
                            : kavoruw::ReceiptItemExt(1, name, exempt, 0, 1, 0, unit, 1, value);
   if (code == 0) code = kavoruw::ReceiptEnd(0);
   // A receipt left open would make the driver refuse every later command.
-  const int32_t cancelled = code != 0 && kavoruw::DriverState.ReceiptOpen ? kavoruw::ReceiptCancel() : 0;
-  // Even a failed cancel must not leave the console refusing every action;
-  // the printer drops the unfinished receipt at the next link test.
-  if (cancelled != 0) kavoruw::DriverState.ReceiptOpen = false;
+  const int32_t cancelled = code != 0 ? kavoruw::DropReceipt() : 0;
   SetArrowCursor();
   if (code != 0) ReportDriverError(code);
   if (cancelled != 0) ReportDriverError(cancelled);

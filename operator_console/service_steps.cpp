@@ -3,8 +3,7 @@
 #include "operator_console/console.h"
 
 bool SecondGenerationPrinter() {
-  const uint8_t kind = kavoruw::DriverState.DeviceKind;
-  return kind == 3 || kind == 6;
+  return kavoruw::IsSecondGenerationFiscalPrinter(kavoruw::LinkState().DeviceKind);
 }
 
 int32_t Busy(const std::function<int32_t()>& call) {
@@ -28,6 +27,33 @@ bool CmosKept(const std::string& refusal) {
 const std::string& CmosErasedGoToClock() {
   static const std::string text = Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara.");
   return text;
+}
+
+int32_t SendRawRecord(uint8_t command, int32_t answerLen, std::span<const uint8_t> record,
+                      uint8_t& result) {
+  kavoruw::Block answer{};
+  if (const int32_t code = Busy([&] {
+        return kavoruw::RSSequence(command, answerLen, static_cast<int32_t>(record.size()), answer.data(),
+                                   record.data());
+      })) {
+    return code;
+  }
+  bool received = false;
+  Busy([&] {
+    received = kavoruw::ReadPortByte(result);
+    return 0;
+  });
+  return received ? 0 : kavoruw::kErrReceive;
+}
+
+int32_t AwaitPrintout(uint16_t readSec) {
+  const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout);
+  return Busy([&] {
+    kavoruw::SetPortTimeouts(writeTimeout, readSec);
+    const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
+    kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
+    return code;
+  });
 }
 
 int32_t ReadStatus(StatusRead& status) {

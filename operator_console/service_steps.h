@@ -2,6 +2,7 @@
 // Steps the tests menu and the service procedures share.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 // The connected printer is a second-generation one (kind 3 or 6).
@@ -20,6 +21,14 @@ struct StatusRead {
 };
 // ReadStatusBytes under the busy cursor; 0 or the driver's code.
 int32_t ReadStatus(StatusRead& status);
+// A service command sent raw, each step under the busy cursor: RSSequence
+// with its record, then the result byte the printer sends after it. 0 with
+// the byte in result, or the driver's code (21 when no byte came).
+int32_t SendRawRecord(uint8_t command, int32_t answerLen, std::span<const uint8_t> record,
+                      uint8_t& result);
+// The printout that follows one, awaited under the busy cursor with the read
+// time-out raised to readSec; the usual time-outs are back afterwards.
+int32_t AwaitPrintout(uint16_t readSec);
 // The driver error that ends a procedure: its box, then ClearProgressText.
 void EndWithDriverError(int32_t code);
 // A refusal that ends a procedure: its box, then ClearProgressText.

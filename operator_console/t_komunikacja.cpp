@@ -89,7 +89,7 @@ void TKomunikacja::Button1Click() {
     return;
   }
   uint32_t version = 0;
-  const int32_t identified = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  const int32_t identified = kavoruw::IdentifyDevice(version);
   if (identified != 0) {
     ui->Button1->setEnabled(true);
     const std::string text = ErrMessageText(identified);
@@ -100,7 +100,7 @@ void TKomunikacja::Button1Click() {
   }
   GlowneOkno->HideUnreachableItems();
   ui->Button1->setEnabled(true);
-  GlowneOkno->EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind));
+  GlowneOkno->EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind));
   GlowneOkno->ShowDeviceName();
   SetModalResult(forms::mrOk);
 }

@@ -155,7 +155,7 @@ bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts, const std::functi
     return false;
   }
   uint32_t version = 0;
-  int32_t code = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
     reenable();
     SetArrowCursor();
@@ -163,7 +163,7 @@ bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts, const std::functi
     ClearProgressText();
     return false;
   }
-  if (!kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind)) {
+  if (!kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind)) {
     reenable();
     SetArrowCursor();
     ReportError(texts.notSecondGeneration);

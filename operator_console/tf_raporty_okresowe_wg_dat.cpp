@@ -59,7 +59,7 @@ void TfRaportyOkresoweWgDat::Tak() {
   setCursor(Qt::BusyCursor);
   SetBusyCursor();
   uint32_t version = 0;
-  int32_t code = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
+  int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
     ShowDriverError(code);
     ui->Button1->setEnabled(true);
@@ -67,7 +67,7 @@ void TfRaportyOkresoweWgDat::Tak() {
     return;
   }
   const uint32_t kind = console::PeriodReportKind;
-  if (kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind)) {
+  if (kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind)) {
     code = kavoruw::PeriodicReportByKind(static_cast<kavoruw::TPeriodReportKind>(kind), block);
   } else {
     // The first generation takes the dates as numbers, years 0..99.

@@ -19,6 +19,7 @@
 #include "printer_link/device/device.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/link.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -46,6 +47,12 @@ int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* ans
 int32_t ReadDeviceType(uint8_t& kind, uint32_t& version) {
   return Guarded([&] { return inner::ReadDeviceType(kind, version); });
 }
+
+int32_t IdentifyDevice(uint32_t& version) {
+  return Guarded([&] { return inner::ReadDeviceType(Link().DriverState.DeviceKind, version); });
+}
+
+const TDriverState& LinkState() { return Link().DriverState; }
 
 int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
                         uint8_t& s5, uint8_t& s6) {
@@ -275,6 +282,10 @@ int32_t ReceiptEnd(int32_t discount) {
 
 int32_t ReceiptCancel() {
   return Guarded([&] { return inner::ReceiptCancel(); });
+}
+
+int32_t DropReceipt() {
+  return Guarded([&] { return inner::DropReceipt(); });
 }
 
 int32_t ReadTotal(std::string& total) {

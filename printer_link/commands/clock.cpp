@@ -8,6 +8,7 @@
 #include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/reports.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -59,7 +60,7 @@ int32_t inner::ReadClock(std::string& date, std::string& time) {
   time.clear();
   date.clear();
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
@@ -79,7 +80,7 @@ int32_t pReadClock(char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   Block answer{};
   if (int32_t r = ReadClockDigits(kReadClockCommand, kShortClockDigits, answer)) return r;
   const std::string text = Field(answer, 0) + "." + Field(answer, 2) + "." + Field(answer, 4) +
@@ -112,7 +113,7 @@ int32_t inner::ShiftClock(uint8_t direction, int32_t minutes) {
   ShowProgressText("Przestawianie zegara...");
   if (direction > 1 || minutes < 1 || minutes > 60) return kErrParameterRange;
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   int32_t counter = 0;
   if (int32_t r = inner::ReceiptNumber(counter)) return r;
   if (counter != 0) return kErrReceiptCounterNotZero;

@@ -14,6 +14,7 @@
 #include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/vat.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -68,7 +69,7 @@ constexpr std::array<int32_t, 8> kPeriodReportOrder = {
 // The steps both receipt checks share, up to and including the conditions.
 int32_t ReceiptConditionSteps(std::span<const int32_t> order) {
   if (int32_t r = LinkCheck(false)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   TStatusSet s;
   if (int32_t r = ReadStatusSet(s)) return r;
   return FirstFailingCondition(s, order);

@@ -1,7 +1,7 @@
 #pragma once
 // The checks that come before a receipt or a periodic report, the fiscal
 // mode and whether the printer has VAT rates.
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

@@ -5,7 +5,9 @@
 
 #include "kavoruw_codes.h"
 #include "printer_link/link/driver_state.h"
+#include "printer_link/device/device.h"
 #include "printer_link/link/link.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -14,7 +16,7 @@ namespace {
 // The name of the connected device, re-initialising the link when it is down.
 int32_t ConnectedDeviceName(std::string& name) {
   if (int32_t r = LinkCheck(true)) return r;
-  name = DeviceKindName(DriverState.DeviceKind);
+  name = DeviceKindName(Link().DriverState.DeviceKind);
   return 0;
 }
 
@@ -22,24 +24,26 @@ int32_t ConnectedDeviceName(std::string& name) {
 
 int32_t inner::CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec) {
   // Arguments the port cannot take change nothing, not even a working link.
-  if (timeoutSec < 0 || timeoutSec > 65535 || baud < 0 || port < 1 || port > 255) {
+  // Port 0 does not exist, as for OpenPort.
+  if (timeoutSec < 0 || timeoutSec > 65535 || baud < 0 || port < 0 || port > 255) {
     return kErrInternal;
   }
+  if (port == 0) return kErrNoSuchPort;
   // Stored together, so that a later re-initialisation after a failure here
   // retries exactly this port with this speed and time-out.
-  DriverState.StoredPort = port;
-  DriverState.StoredBaud = baud;
-  DriverState.StoredTimeout = timeoutSec;
+  Link().DriverState.StoredPort = port;
+  Link().DriverState.StoredBaud = baud;
+  Link().DriverState.StoredTimeout = timeoutSec;
   // The same steps as the re-initialisation every command runs while the
   // link is down: clear the session, reopen, '#', print-end wait, identify.
-  return EnsureLink(DriverState.StoredPort, true);
+  return EnsureLink(Link().DriverState.StoredPort, true);
 }
 
 int32_t inner::CommunicationEnd() {
-  DriverState.DeviceKind = kOtherDevice;
+  Link().DriverState.DeviceKind = kOtherDevice;
   if (int32_t r = inner::ClosePortObject()) return r;
-  DriverState.LinkUp = false;
-  DriverState.StoredPort = 0;
+  Link().DriverState.LinkUp = false;
+  Link().DriverState.StoredPort = 0;
   return 0;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The link as a point-of-sale program sees it: its start with the stored
 // port, speed and time-out, its end, and the name of the connected device.
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

@@ -3,7 +3,7 @@
 // the status poll.
 #include <cstdint>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

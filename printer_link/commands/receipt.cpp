@@ -16,6 +16,7 @@
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/commands/vat.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -61,18 +62,13 @@ std::string UnitField(std::string_view unit) {
   return field;
 }
 
-// Package items, the subtotal and payments exist on these kinds only.
-bool HasPackagesAndPayments(uint8_t kind) { return kind == 3 || kind == 7; }
-// Kinds that report their per-rate totals (0xDA).
-bool HasTotals(uint8_t kind) { return kind == 3 || kind == 6 || kind == 7; }
-
 // The status check of the receipt commands. A receipt the printer has
 // annulled is closed here too.
 int32_t CheckReceiptStatus() {
   uint8_t s3 = 0;
   if (int32_t r = ReadStatusByte(kPrintStatus, s3)) return r;
   if (s3 & status::kReceiptAnnulled) {
-    DriverState.ReceiptOpen = false;
+    Link().DriverState.ReceiptOpen = false;
     return kErrReceiptAnnulled;
   }
   return kOk;
@@ -89,7 +85,7 @@ uint64_t RoundedValue(uint64_t product, int32_t qtyDecimals) {
 
 uint64_t PlainTotal() {
   uint64_t sum = 0;
-  for (uint32_t t : DriverState.VatTotals) sum += t;
+  for (uint32_t t : Link().DriverState.VatTotals) sum += t;
   return sum;
 }
 
@@ -115,12 +111,12 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   }
 
   if (int32_t r = LinkCheck(false)) return r;
-  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
   if (int32_t r = CheckReceiptStatus()) return r;
 
   // Every rate total and the receipt total stay within 32 bits, so the
   // receipt can always be ended or cancelled.
-  const uint32_t rateTotal = DriverState.VatTotals[static_cast<size_t>(vat - 1)];
+  const uint32_t rateTotal = Link().DriverState.VatTotals[static_cast<size_t>(vat - 1)];
   uint64_t newRateTotal;
   if (kind == kSaleKind) {
     newRateTotal = rateTotal + itemValue;
@@ -143,17 +139,18 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
   if (int32_t r = ExecuteSequence(kCmdItem, 0, frame)) return r;
 
-  DriverState.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
-  if (DriverState.ItemCount < std::numeric_limits<uint32_t>::max()) ++DriverState.ItemCount;
+  TDriverState& state = Link().DriverState;
+  state.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
+  if (state.ItemCount < std::numeric_limits<uint32_t>::max()) ++state.ItemCount;
   return kOk;
 }
 
 // Payments go out on kinds 3 and 7 only; each slot is emptied once both of
 // its records are sent.
 int32_t SendPayments() {
-  if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kOk;
+  if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kOk;
   for (size_t i = 0; i < kPaymentSlotCount; ++i) {
-    TPaymentSlot& slot = DriverState.PaymentSlot[i];
+    TPaymentSlot& slot = Link().DriverState.PaymentSlot[i];
     if (slot.name.empty()) continue;
     const uint8_t number = static_cast<uint8_t>(i + 1);
     if (int32_t r = ExecuteSequence(
@@ -171,7 +168,7 @@ int32_t SendPayments() {
 }
 
 int32_t SendTrailerLines() {
-  for (TTrailerLine& line : DriverState.TrailerLine) {
+  for (TTrailerLine& line : Link().DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) continue;
     if (int32_t r = ExecuteSequence(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text))) {
       return r;
@@ -185,23 +182,25 @@ int32_t SendTrailerLines() {
 int32_t FinishReceipt() {
   const int32_t r = ExecuteSequence(kCmdEnd, 1);
   if (r == kOk) {
+    // The printer has closed the receipt: printed and stored, it can no
+    // longer be cancelled, whatever the status read after it gives.
+    Link().DriverState.ReceiptOpen = false;
+    Link().DriverState.ItemCount = 0;
     uint8_t s3 = 0;
     if (int32_t s = ReadStatusByte(kPrintStatus, s3)) return s;
-    DriverState.ReceiptOpen = false;
     if (s3 & status::kReceiptAnnulled) {
       inner::PrintControl(kPrintoutMode);
       return kErrReceiptAnnulled;
     }
-    DriverState.ItemCount = 0;
     return inner::PrintControl(kPrintoutMode);
   }
   if (r == kErrNak) {
     // The printer dropped the receipt; an empty one is no loss.
-    DriverState.ReceiptOpen = false;
-    return DriverState.ItemCount == 0 ? kOk : r;
+    Link().DriverState.ReceiptOpen = false;
+    return Link().DriverState.ItemCount == 0 ? kOk : r;
   }
   // The printer has no receipt open: there is nothing left to end.
-  if (r == kErrReceiptNotBegun) DriverState.ReceiptOpen = false;
+  if (r == kErrReceiptNotBegun) Link().DriverState.ReceiptOpen = false;
   return r;
 }
 
@@ -209,7 +208,7 @@ int32_t CheckTotalsDevice() {
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
-  return HasTotals(kind) ? kOk : kErrNotOnThisDevice;
+  return HasPrinterTotals(kind) ? kOk : kErrNotOnThisDevice;
 }
 
 // The printer's seven 5-byte per-rate totals, rates A..G.
@@ -369,13 +368,13 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 
 int32_t inner::ReceiptBegin() {
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
-  DriverState.ItemCount = 0;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+  Link().DriverState.ItemCount = 0;
   if (int32_t r = inner::CheckReceiptConditions()) return r;
   // The engine purges the port's buffers before the command.
   if (int32_t r = ExecuteSequence(kCmdBegin, 1)) return r;
-  DriverState.ReceiptOpen = true;
-  DriverState.VatTotals.fill(0);
+  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.VatTotals.fill(0);
   return kOk;
 }
 
@@ -400,8 +399,8 @@ int32_t inner::ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat
 
 int32_t inner::PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
   if (int32_t r = LinkCheck(false)) return r;
-  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
-  if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
+  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kErrCommandUnavailable;
   if (int32_t r = CheckReceiptStatus()) return r;
   if (type < 0 || type > kLastPackageType) return kErrPackageType;
   // The amount travels unsigned.
@@ -417,14 +416,14 @@ int32_t inner::PackageItem(int32_t type, int32_t number1, int32_t number2, int32
 
 int32_t inner::PrintSubtotal() {
   if (int32_t r = LinkCheck(false)) return r;
-  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
-  if (!HasPackagesAndPayments(DriverState.DeviceKind)) return kErrCommandUnavailable;
+  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kErrCommandUnavailable;
   return ExecuteSequence(kCmdSubtotal, 0);
 }
 
 int32_t inner::ReceiptEnd(int32_t discount) {
   if (int32_t r = LinkCheck(false)) return r;
-  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
   if (int32_t r = CheckReceiptStatus()) return r;
   uint32_t percent = static_cast<uint32_t>(discount);
   if (percent >= 1 && percent <= kMaxDiscount) {
@@ -436,7 +435,7 @@ int32_t inner::ReceiptEnd(int32_t discount) {
     percent = 0;
   }
   if (int32_t r = CheckReceiptStatus()) return r;
-  const uint64_t total = DiscountedTotal(DriverState.VatTotals, percent);
+  const uint64_t total = DiscountedTotal(Link().DriverState.VatTotals, percent);
   if (total > kMaxU32) return kErrInternal;
   if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))
     return r;
@@ -449,7 +448,7 @@ int32_t inner::ReceiptEnd(int32_t discount) {
 
 int32_t inner::ReceiptCancel() {
   if (int32_t r = LinkCheck(false)) return r;
-  if (!DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
   if (int32_t r = CheckReceiptStatus()) return r;
   const uint64_t total = PlainTotal();
   if (total > kMaxU32) return kErrInternal;
@@ -458,18 +457,30 @@ int32_t inner::ReceiptCancel() {
   const int32_t r = ExecuteSequence(kCmdCancel, 1);
   if (r == kErrReceiptNotBegun) {
     // The printer has no receipt open: there is nothing left to cancel.
-    DriverState.ReceiptOpen = false;
+    Link().DriverState.ReceiptOpen = false;
     return r;
   }
-  if (r != kOk && !(r == kErrNak && DriverState.ItemCount == 0)) return r;
-  DriverState.ItemCount = 0;
-  DriverState.ReceiptOpen = false;
+  if (r != kOk && !(r == kErrNak && Link().DriverState.ItemCount == 0)) return r;
+  Link().DriverState.ItemCount = 0;
+  Link().DriverState.ReceiptOpen = false;
   return inner::PrintControl(kPrintoutMode);
+}
+
+int32_t inner::DropReceipt() {
+  if (!Link().DriverState.ReceiptOpen) return kOk;
+  const int32_t r = inner::ReceiptCancel();
+  if (r != kOk) {
+    // The printer cannot be reached: the driver forgets the receipt all the
+    // same, so that the host is not refused every later command.
+    Link().DriverState.ReceiptOpen = false;
+    Link().DriverState.ItemCount = 0;
+  }
+  return r;
 }
 
 int32_t inner::ReadTotal(std::string& total) {
   if (int32_t r = LinkCheck(false)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = CheckTotalsDevice()) return r;
   bool defined = false;
   if (int32_t r = inner::CheckVATDefined(defined)) return r;
@@ -493,7 +504,7 @@ int32_t pReadTotal(char* buffer) {
 
 int32_t inner::ReadSelTotal(const std::string& rate, std::string& total) {
   if (int32_t r = LinkCheck(false)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = CheckTotalsDevice()) return r;
   // Rates the printer does not report (a 4- or 6-rate model) are undefined.
   std::array<int32_t, kRateCount> rates;

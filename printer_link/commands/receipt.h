@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 
@@ -85,6 +85,7 @@ int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amou
 int32_t PrintSubtotal();
 int32_t ReceiptEnd(int32_t discount);
 int32_t ReceiptCancel();
+int32_t DropReceipt();
 int32_t ReadTotal(std::string& total);
 int32_t ReadSelTotal(const std::string& rate, std::string& total);
 }  // namespace inner

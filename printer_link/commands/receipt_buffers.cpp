@@ -4,6 +4,7 @@
 
 #include <string_view>
 #include <utility>
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -21,7 +22,7 @@ int32_t inner::FillPayment(int32_t slot, const std::string& name, int32_t amount
   if (amount < 0 || amount2 < 0) return kErrParameterRange;
   std::string fixed = name.substr(0, kPaymentNameLength);
   fixed.resize(kPaymentNameLength, ' ');
-  TPaymentSlot& target = DriverState.PaymentSlot[number - 1];
+  TPaymentSlot& target = Link().DriverState.PaymentSlot[number - 1];
   target.name = std::move(fixed);
   target.amount = amount;
   target.amount2 = amount2;
@@ -40,12 +41,12 @@ int32_t inner::FillLines(int32_t code, const std::string& text, int32_t* freeSlo
   if (static_cast<uint32_t>(code) > kMaxLineCode) return kErrParameterRange;
   if (freeSlots == nullptr) return kErrInternal;
   int32_t empty = 0;
-  for (const TTrailerLine& line : DriverState.TrailerLine) {
+  for (const TTrailerLine& line : Link().DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) ++empty;
   }
   *freeSlots = empty;
   if (empty == 0) return kErrAllLinesUsed;
-  for (TTrailerLine& line : DriverState.TrailerLine) {
+  for (TTrailerLine& line : Link().DriverState.TrailerLine) {
     if (line.code != kEmptyTrailerLine) continue;
     line.text.assign(kept);
     line.code = static_cast<uint8_t>(code);

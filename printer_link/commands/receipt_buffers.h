@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

@@ -14,6 +14,7 @@
 #include "printer_link/commands/link_session.h"
 #include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -36,18 +37,13 @@ constexpr uint8_t kLastReportResult = 5;
 // Exported kinds: 1 detailed, 0 short.
 bool IsReportKind(int32_t kind) { return kind == 0 || kind == 1; }
 
-// These printers make a daily report with no receipt since the last one.
-bool AcceptsEmptyDailyReport(uint8_t kind) {
-  return kind == 2 || kind == 3 || kind == 6 || kind == 7;
-}
-
 uint8_t Tens(int32_t value) { return static_cast<uint8_t>(value / 10); }
 uint8_t Units(int32_t value) { return static_cast<uint8_t>(value % 10); }
 
 
 int32_t LinkAndNoReceipt() {
   if (int32_t r = LinkCheck(true)) return r;
-  return DriverState.ReceiptOpen ? kErrReceiptOpen : kOk;
+  return Link().DriverState.ReceiptOpen ? kErrReceiptOpen : kOk;
 }
 
 // A report command and the wait for its printout.
@@ -126,7 +122,7 @@ int32_t inner::DailyReport(int32_t flag) {
   if (int32_t r = LinkAndNoReceipt()) return r;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
   // With flag set the caller has already decided about an empty report.
-  if (flag == 0 || !AcceptsEmptyDailyReport(DriverState.DeviceKind)) {
+  if (flag == 0 || !AcceptsEmptyDailyReport(Link().DriverState.DeviceKind)) {
     Block answer{};
     if (int32_t r = ExecuteSequence(kReceiptCounterCommand, 3, {}, &answer)) return r;
     if (answer[0] == 0 && answer[1] == 0) return kErrZeroReceiptCounter;
@@ -145,7 +141,7 @@ int32_t inner::FixedDescriptionsReport() {
   ShowProgressText("Raport opisów stałych...");
   if (int32_t r = LinkCheck(true)) return r;
   if (int32_t r = StatusGate()) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
   return PrintReport(kFixedDescriptionsCommand);
 }

@@ -10,6 +10,7 @@
 #include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -59,7 +60,7 @@ std::vector<uint8_t> CashTransferData(std::string_view number,
 // The steps every sample printout takes once its data are built.
 int32_t PrintSample(const std::vector<uint8_t>& data) {
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
   if (int32_t r = ExecuteSequence(kCmdSample, 1, data)) return r;
   return inner::PrintControl(kPrintoutMode);

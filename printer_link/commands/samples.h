@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

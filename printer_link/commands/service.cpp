@@ -13,6 +13,7 @@
 #include "kavoruw_codes.h"
 #include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -47,7 +48,7 @@ void AppendCp852(std::vector<uint8_t>& record, std::string_view text) {
 int32_t SendFeedCount(std::string_view progressText, int64_t n) {
   ShowProgressText(progressText);
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (n < 0 || n > 0xFF) return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>(n)};
   return ExecuteSequence(kWriteFeedCount, 1, data);
@@ -56,7 +57,7 @@ int32_t SendFeedCount(std::string_view progressText, int64_t n) {
 // The common part of both unique-number reads: 11 characters in answer[0..10].
 int32_t ReadUniqueAnswer(Block& answer) {
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   return ExecuteSequence(kReadUniqueNumber, 1 + kUniqueNumberLength, {}, &answer);
 }
 
@@ -106,7 +107,7 @@ int32_t inner::OpenDrawer(int32_t drawer) {
 int32_t inner::SetPrinterNumber(const std::string& number, const std::string& code) {
   ShowProgressText("Zapis numeru drukarki i kodu obsługującego...");
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   const std::vector<uint8_t> record = PrinterNumberRecord(number, code);
   if (record.empty()) return kErrInternal;
   return ExecuteSequence(kSetPrinterNumber, 1, record);
@@ -121,7 +122,7 @@ int32_t inner::WriteLineFeed(int32_t n) {
 int32_t inner::SetRoundingType(uint32_t mode) {
   ShowProgressText("Zapis typu zaokrąglenia...");
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   // '0' + mode must still fit the byte: modes above 207 are out of range.
   if (mode > 0xFF - '0') return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>('0' + mode)};
@@ -134,7 +135,7 @@ int32_t inner::DisplayTest(uint32_t step) {
   // Only a failed read stops the test; the bits are not looked at.
   uint8_t s2 = 0;
   if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (step > 0xFF) return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>(step)};
   return ExecuteSequence(kDisplayTest, 1, data);
@@ -144,7 +145,7 @@ int32_t inner::ClearPriceBuffer() {
   ShowProgressText("Kasowanie bufora wycen...");
   if (int32_t r = LinkCheck(true)) return r;
   if (int32_t r = StatusGate()) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   return ExecuteSequence(kClearPriceBuffer, 1);
 }
 
@@ -152,7 +153,7 @@ int32_t inner::EpromTest() {
   ShowProgressText("Test pamięci EPROM...");
   if (int32_t r = LinkCheck(true)) return r;
   if (int32_t r = StatusGate()) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
   if (int32_t r = ExecuteSequence(kEpromTest, 1)) return r;
   return inner::PrintControl(kPrintoutMode);
@@ -203,7 +204,8 @@ int32_t inner::ReadUserData(std::string& line1, std::string& line2, std::string&
   uint32_t version = 0;
   if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
   if (!HasUserDataRead(kind)) return kErrNotOnThisDevice;
-  const uint8_t command = kind == 6 ? kReadUserDataPharmacy : kReadUserData;
+  const uint8_t command =
+      DeviceKindRules(kind).pharmacyUserData ? kReadUserDataPharmacy : kReadUserData;
   for (uint8_t n = 1; n <= lines.size(); ++n) {
     const uint8_t data[] = {n};
     std::array<uint8_t, kUserDataReadLength> raw{};

@@ -7,6 +7,7 @@
 #include "printer_link/device/device.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/link.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -23,7 +24,7 @@ int32_t inner::ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_
     if (int32_t r = ReadStatusByte(command, *value)) return r;
   }
   count = 4;
-  const bool sixBytes = (kind == 3 && version >= 3) || (kind == 6 && version >= 6) || kind == 7;
+  const bool sixBytes = HasSixStatusBytes(kind, version);
   if (!sixBytes) return 0;
   count = 6;
   if (int32_t r = ReadStatusByte(kSupplyStatusLong, s5)) return r;
@@ -33,7 +34,7 @@ int32_t inner::ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_
 int32_t ReadReceiptCounter(int32_t& counter) {
   ShowProgressText("Odczyt numeru ostatniego paragonu...");
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   Block answer{};
   if (int32_t r = ExecuteSequence('f', 3, {}, &answer)) return r;
   counter = answer[0] + 256 * answer[1];

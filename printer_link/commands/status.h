@@ -3,7 +3,7 @@
 // check, and the receipt counter.
 #include <cstdint>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

@@ -8,6 +8,7 @@
 #include "kavoruw_codes.h"
 #include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -122,7 +123,7 @@ int32_t inner::ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, in
                        int32_t& r5, int32_t& r6, int32_t& r7) {
   ShowProgressText("Odczyt stawek podatkowych...");
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   int32_t n = 0;
   VatRates rates{};
   if (int32_t r = ReadPrinterRates(n, rates)) return r;
@@ -136,7 +137,7 @@ int32_t inner::SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_
                int32_t r6, int32_t r7) {
   ShowProgressText("Zapis stawek podatkowych...");
   if (int32_t r = LinkCheck(true)) return r;
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
   int32_t counter = 0;
   if (int32_t r = ReadReceiptCounter(counter)) return r;

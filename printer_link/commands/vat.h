@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

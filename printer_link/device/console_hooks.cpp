@@ -4,18 +4,16 @@
 
 namespace kavoruw {
 
-namespace {
-ConsoleHooks installed;
-}
-
-void SetConsoleHooks(ConsoleHooks hooks) { installed = std::move(hooks); }
+void SetConsoleHooks(ConsoleHooks hooks) { InstalledHooks() = std::move(hooks); }
 
 void ShowProgressText(std::string_view utf8Text) {
-  if (installed.showProgressText) installed.showProgressText(platform::Cp1250FromUtf8(utf8Text));
+  const ConsoleHooks& hooks = InstalledHooks();
+  if (hooks.showProgressText) hooks.showProgressText(platform::Cp1250FromUtf8(utf8Text));
 }
 
 void ProcessMessages() {
-  if (installed.processMessages) installed.processMessages();
+  const ConsoleHooks& hooks = InstalledHooks();
+  if (hooks.processMessages) hooks.processMessages();
 }
 
 }  // namespace kavoruw

@@ -7,9 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
+
+// The hooks the host installed (part of the link object).
+ConsoleHooks& InstalledHooks();
+void SetConsoleHooks(ConsoleHooks hooks);
 
 // Shows a progress text written in UTF-8 (an empty text erases it).
 void ShowProgressText(std::string_view utf8Text);

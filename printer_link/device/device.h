@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
+
+// "MX720A 5-stawkowa" ... "INNE URZADZENIE"; "NIEZNANE" outside 0..7.
+std::string DeviceKindName(uint32_t kind);
 
 // Reads one status byte with its short or long command; the engine's code.
 int32_t ReadStatusByte(uint8_t command, uint8_t& value);

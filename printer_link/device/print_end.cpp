@@ -4,20 +4,17 @@
 #include "printer_link/device/device.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
 namespace {
 
-// Resumes under way. Inside one, a further resume sends '*' from the running
-// poll instead of nesting another poll, so the nesting stays one level deep.
-int resumeDepth = 0;
-
 int32_t CheckLink(const TPrintEndWait& how) { return how.checkLink ? how.checkLink() : kOk; }
 
 // The receipt check, the paper check and '*' of a resume.
 int32_t SendResume() {
-  if (DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
   uint8_t s3 = 0;
   if (int32_t r = ReadStatusByte(kPrintStatus, s3)) return r;
   if (s3 & status::kNoPaper) return kErrNoPaper;
@@ -34,15 +31,15 @@ void ShowPrintModeText(int32_t mode) {
 // PrintResume's steps; its result is a code the poll does not look at.
 int32_t ResumePrintout(const TPrintEndWait& how) {
   ShowProgressText("Wznawianie wydruku...");
-  if (resumeDepth > 0) {
+  if (PrintEndDepth() > 0) {
     // Already inside a resume's poll: it goes on after this '*'.
     int32_t r = SendResume();
     if (r == 0) ShowPrintModeText(kPrintoutMode);
     return r;
   }
   struct Depth {
-    Depth() { ++resumeDepth; }
-    ~Depth() { --resumeDepth; }
+    Depth() { ++PrintEndDepth(); }
+    ~Depth() { --PrintEndDepth(); }
   } depth;
   if (int32_t r = CheckLink(how)) return r;
   if (int32_t r = SendResume()) return r;

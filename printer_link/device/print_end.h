@@ -5,9 +5,14 @@
 // between the reads and how the link is checked before a resume.
 #include <cstdint>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
+
+// Resumes under way (part of the link object). Inside one, a further resume
+// sends '*' from the running poll instead of nesting another poll, so the
+// nesting stays one level deep.
+int& PrintEndDepth();
 
 struct TPrintEndWait {
   // The host's events run between the status reads.

@@ -11,9 +11,6 @@
 
 namespace kavoruw {
 
-Block AnswerBuffer{};
-uint8_t LastSequenceError = 0;
-
 namespace {
 
 // Internal error ordinals of the engine; MapErrorCode gives their codes.
@@ -28,18 +25,18 @@ constexpr uint8_t kOrdinalRefused = 53;          // answer 0xC8 -> 26
 // One byte through the port's hand-off. Without a port object nothing can
 // be handed over.
 ByteResult Carry(Transfer direction, uint8_t b) {
-  if (!CommPort) {
+  if (!CommPort()) {
     RecordLinkError("Niepoprawny zapis.", static_cast<int32_t>(platform::GetLastError()));
     RecordLinkError("Błąd funkcji WaitForMultipleObjects.",
                     static_cast<int32_t>(platform::GetLastError()));
     return {};
   }
-  return CommPort->HandOff().Carry(direction, b);
+  return CommPort()->HandOff().Carry(direction, b);
 }
 
 void PurgePort() {
-  if (!CommPort) return;
-  if (CommPort->PurgeOutput() == 0) CommPort->PurgeInput();
+  if (!CommPort()) return;
+  if (CommPort()->PurgeOutput() == 0) CommPort()->PurgeInput();
 }
 
 uint8_t RunSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data,
@@ -60,7 +57,7 @@ uint8_t RunSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> dat
   if (answerLen >= 1) {
     ByteResult first = Carry(Transfer::Read, 0);
     if (!first.ok) return kOrdinalReadFailed;
-    AnswerBuffer[0] = first.byte;
+    EngineRecord().AnswerBuffer[0] = first.byte;
     if (first.byte != kAck) {
       if (status) return 0;
       switch (first.byte) {
@@ -74,7 +71,7 @@ uint8_t RunSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> dat
     for (unsigned j = 2; j <= answerLen; ++j) {
       ByteResult next = Carry(Transfer::Read, 0);
       if (!next.ok) return kOrdinalReadFailed;
-      AnswerBuffer[j - 2] = next.byte;
+      EngineRecord().AnswerBuffer[j - 2] = next.byte;
       // A list ends early with 0xFF where the next record would begin.
       if (recordLength != 0 && next.byte == 0xFF && (j - 1) % recordLength == 1) break;
     }
@@ -135,9 +132,9 @@ bool inner::ReadPortByte(uint8_t& b) {
 uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data,
                         Block* answer, std::span<uint8_t> after) {
   if (data.size() > kBlockSize) data = data.first(kBlockSize);
-  LastSequenceError = MapErrorCode(RunSequence(cmd, answerLen, data, after));
-  if (answer && answerLen > 0) *answer = AnswerBuffer;
-  return LastSequenceError;
+  EngineRecord().LastSequenceError = MapErrorCode(RunSequence(cmd, answerLen, data, after));
+  if (answer && answerLen > 0) *answer = EngineRecord().AnswerBuffer;
+  return EngineRecord().LastSequenceError;
 }
 
 int32_t inner::RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 
@@ -14,11 +14,14 @@ inline constexpr uint8_t kEsc = 0x1B;
 inline constexpr uint8_t kAck = 0x06;
 inline constexpr uint8_t kNak = 0x15;
 
-// The engine's own record of the latest command: its answer block (without
-// the acknowledgement; bytes beyond those the command read stay from earlier
-// commands) and its result. Only the engine writes them.
-extern Block AnswerBuffer;
-extern uint8_t LastSequenceError;
+// The engine's own record of the latest command, part of the link object: its
+// answer block (without the acknowledgement; bytes beyond those the command
+// read stay from earlier commands) and its result. Only the engine writes it.
+struct TEngineRecord {
+  Block AnswerBuffer{};
+  uint8_t LastSequenceError = 0;
+};
+TEngineRecord& EngineRecord();
 
 // Commands answered by one status byte without ACK.
 bool IsStatusCommand(uint8_t cmd);

@@ -1,7 +1,8 @@
 #pragma once
-// The driver's state is one record, DriverState, declared with the API; this
-// header adds the unit's start-up and end.
-#include "kavoruw_core.h"
+// The receipt buffers of the link's state, and the state's start-up and end.
+#include <cstdint>
+
+#include "driver_types.h"
 
 namespace kavoruw {
 
@@ -11,7 +12,10 @@ void ClearPaymentSlots();
 void ClearTrailerLines();
 int32_t ClearReceiptBuffers();
 
-// Start-up values of the whole record; runs when the driver is loaded.
+// Puts every field of the link's DriverState back to its start-up value. The
+// port is not touched.
+void ResetDriverState();
+// Start-up values of the whole record.
 void InitializeDriverUnit();
 // Closes a port left open, so that no thread of the link outlives the
 // program.

@@ -8,6 +8,7 @@
 #include "printer_link/engine/range.h"
 #include "printer_link/port/link_error.h"
 #include "printer_link/device/print_end.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -24,8 +25,8 @@ bool RefusedWhileOpen() {
 
 // The last steps of an open, on the new port object.
 int32_t SetUpAndConnect(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
-  int32_t r = CommPort->SetParams(port, baud, writeSec, readSec);
-  if (r == 0) r = CommPort->Connect();
+  int32_t r = CommPort()->SetParams(port, baud, writeSec, readSec);
+  if (r == 0) r = CommPort()->Connect();
   return r;
 }
 
@@ -33,14 +34,14 @@ int32_t SetUpAndConnect(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t 
 
 int32_t inner::DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
   if (RefusedWhileOpen()) return kErrPortInUse;
-  CommPort = std::make_unique<TComm>();
+  CommPort() = std::make_unique<TComm>();
   return SetUpAndConnect(port, baud, writeSec, readSec);
 }
 
 int32_t inner::OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
   if (RefusedWhileOpen()) return kErrPortInUse;
   // The new object stays in place, unopened, when the values do not fit.
-  CommPort = std::make_unique<TComm>();
+  CommPort() = std::make_unique<TComm>();
   if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
       !InRange(readSec, 0, 65535)) {
     return kErrInternal;
@@ -49,59 +50,66 @@ int32_t inner::OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t re
                          static_cast<uint16_t>(readSec));
 }
 
-int32_t inner::ClosePortObject() { return CommPort ? CommPort->Close() : 0; }
+int32_t inner::ClosePortObject() { return CommPort() ? CommPort()->Close() : 0; }
 
 int32_t inner::ClosePort() {
   return inner::ClosePortObject();
 }
 
 bool inner::SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
-  return CommPort && CommPort->SetTimeouts(writeSec, readSec) == 0;
+  return CommPort() && CommPort()->SetTimeouts(writeSec, readSec) == 0;
 }
 
 int32_t EnsureLink(int32_t port, bool check) {
   if (port == 0) return kErrNoPortNumber;
-  DriverState.LinkUp = false;
-  // The totals of an open receipt are kept: its end must still send them.
-  if (!DriverState.ReceiptOpen) DriverState.VatTotals.fill(0);
+  Link().DriverState.LinkUp = false;
+  // The totals of a receipt still open on the printer are kept: its end must
+  // still send them.
+  if (!Link().DriverState.ReceiptOpen) Link().DriverState.VatTotals.fill(0);
   ClearReceiptBuffers();
-  DriverState.DeviceKind = 7;
+  Link().DriverState.DeviceKind = 7;
   int32_t r = inner::ClosePortObject();
   if (r != 0) return r;
   // Stored values the port cannot take end here, with the link still down.
-  if (!InRange(port, 0, 255) || DriverState.StoredBaud < 0 ||
-      !InRange(DriverState.StoredTimeout, 0, 65535)) {
+  if (!InRange(port, 0, 255) || Link().DriverState.StoredBaud < 0 ||
+      !InRange(Link().DriverState.StoredTimeout, 0, 65535)) {
     return kErrInternal;
   }
-  r = inner::DoOpenPort(static_cast<uint8_t>(port), DriverState.StoredBaud,
-                        static_cast<uint16_t>(DriverState.StoredTimeout),
-                        static_cast<uint16_t>(DriverState.StoredTimeout));
+  r = inner::DoOpenPort(static_cast<uint8_t>(port), Link().DriverState.StoredBaud,
+                        static_cast<uint16_t>(Link().DriverState.StoredTimeout),
+                        static_cast<uint16_t>(Link().DriverState.StoredTimeout));
   if (r != 0) return r;
   if (check) {
     r = ExecuteSequence('#', 1);
     if (r != 0 && r != kErrNak) return r;
+    // Answered either way, the link test has ended any receipt the printer
+    // held: the next receipt begins afresh, and no item goes to a printer
+    // that has no receipt to put it in.
+    Link().DriverState.ReceiptOpen = false;
+    Link().DriverState.ItemCount = 0;
+    Link().DriverState.VatTotals.fill(0);
     if (r == 0) {
       // The wait runs on the port just opened; it must not start another
-      // re-initialisation while DriverState.LinkUp is still false.
+      // re-initialisation while Link().DriverState.LinkUp is still false.
       int32_t p = PrintEndOnOpenedLink();
       if (p != 0) return p;
     }
     uint32_t version = 0;
-    r = inner::ReadDeviceType(DriverState.DeviceKind, version);
+    r = inner::ReadDeviceType(Link().DriverState.DeviceKind, version);
   } else {
     r = 0;
   }
-  DriverState.LinkUp = r == 0;
+  Link().DriverState.LinkUp = r == 0;
   return r;
 }
 
 TLongReportPort::TLongReportPort() {
-  if (!CommPort) return;
+  if (!CommPort()) return;
   captured_ = true;
-  port_ = CommPort->PortNumber();
-  baud_ = CommPort->BaudRate();
-  writeTimeout_ = CommPort->WriteTimeout();
-  readTimeout_ = CommPort->ReadTimeout();
+  port_ = CommPort()->PortNumber();
+  baud_ = CommPort()->BaudRate();
+  writeTimeout_ = CommPort()->WriteTimeout();
+  readTimeout_ = CommPort()->ReadTimeout();
 }
 
 TLongReportPort::~TLongReportPort() {
@@ -118,7 +126,7 @@ int32_t TLongReportPort::Reopen(uint16_t readSec) {
 }
 
 int32_t LinkCheck(bool check) {
-  return DriverState.LinkUp ? kOk : EnsureLink(DriverState.StoredPort, check);
+  return Link().DriverState.LinkUp ? kOk : EnsureLink(Link().DriverState.StoredPort, check);
 }
 
 }  // namespace kavoruw

@@ -3,7 +3,7 @@
 // values a point-of-sale program stored.
 #include <cstdint>
 
-#include "kavoruw_core.h"
+#include "driver_types.h"
 
 namespace kavoruw {
 

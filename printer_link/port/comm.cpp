@@ -12,7 +12,6 @@ namespace kavoruw {
 
 namespace {
 
-std::atomic<int> connectSettleMs{200};
 
 int32_t LastError() { return static_cast<int32_t>(platform::GetLastError()); }
 
@@ -35,9 +34,9 @@ constexpr LineErrorText kLineErrorTexts[] = {
 
 }  // namespace
 
-bool CommPortIsOpen() { return CommPort && CommPort->IsOpen(); }
+bool CommPortIsOpen() { return CommPort() && CommPort()->IsOpen(); }
 
-void SetConnectSettleTime(int milliseconds) { connectSettleMs.store(milliseconds); }
+void SetConnectSettleTime(int milliseconds) { ConnectSettleSetting().store(milliseconds); }
 
 // --- Threads -------------------------------------------------------------------
 
@@ -186,7 +185,7 @@ int32_t TComm::Connect() {
     return LastError();
   }
   result = SetTimeouts(writeTimeout_, readTimeout_);
-  std::this_thread::sleep_for(std::chrono::milliseconds(connectSettleMs.load()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(ConnectSettleSetting().load()));
   return result;
 }
 

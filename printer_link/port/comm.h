@@ -151,15 +151,16 @@ class TComm {
   THandOff handOff_;
 };
 
-// --- Unit state of the port layer -----------------------------------------
+// --- The port layer's part of the link object ------------------------------
 
-// The one port object of the driver; nullptr until the first open.
-extern std::unique_ptr<TComm> CommPort;
+// The link's one port object; nullptr until the first open.
+std::unique_ptr<TComm>& CommPort();
 
-// TComm.IsOpen on CommPort; false while there is no port object.
+// TComm.IsOpen on CommPort(); false while there is no port object.
 bool CommPortIsOpen();
 
 // Pause at the end of each connect, in milliseconds (200; tests shorten it).
+std::atomic<int>& ConnectSettleSetting();
 void SetConnectSettleTime(int milliseconds);
 
 }  // namespace kavoruw

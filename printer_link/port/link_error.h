@@ -3,10 +3,19 @@
 // the port layer. Written by the command thread, the worker and the event
 // watcher; the engine refuses to send while the code is not 0.
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 namespace kavoruw {
+
+// The record itself, part of the link object; the accessors below lock it.
+struct TLinkErrorRecord {
+  std::mutex mutex;
+  std::string text;
+  int32_t code = 0;
+};
+TLinkErrorRecord& LinkErrorRecord();
 
 // Records a Windows-1250 text with its code; a later record replaces it.
 void SetCommError(const std::string& text, int32_t code);

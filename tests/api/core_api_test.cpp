@@ -2,6 +2,8 @@
 // includes its API header only.
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "kavoruw_core.h"
 
 #if __has_include("printer_link/port/comm.h") || __has_include("printer_link/port/comm.h") || \
@@ -11,18 +13,20 @@
 
 namespace {
 
-TEST(CoreApi, StateIsOneRecordWithOneResetPoint) {
-  kavoruw::DriverState.DeviceKind = 3;
-  kavoruw::DriverState.PortReadTimeout = 90;
-  kavoruw::DriverState.LinkUp = false;
-  kavoruw::DriverState.TrailerLine[2].code = 4;
-  kavoruw::ResetDriverState();
-  EXPECT_EQ(kavoruw::DriverState.DeviceKind, kavoruw::kOtherDevice);
-  EXPECT_EQ(kavoruw::DriverState.PortWriteTimeout, 3);
-  EXPECT_EQ(kavoruw::DriverState.PortReadTimeout, 5);
-  EXPECT_EQ(kavoruw::DriverState.StoredBaud, 9600);
-  EXPECT_TRUE(kavoruw::DriverState.LinkUp);
-  EXPECT_EQ(kavoruw::DriverState.TrailerLine[2].code, kavoruw::kEmptyTrailerLine);
+TEST(CoreApi, TheLinkStateIsReadOnlyAndStartsAtItsDefaults) {
+  static_assert(std::is_const_v<std::remove_reference_t<decltype(kavoruw::LinkState())>>);
+  const kavoruw::TDriverState& state = kavoruw::LinkState();
+  EXPECT_EQ(state.DeviceKind, kavoruw::kOtherDevice);
+  EXPECT_EQ(state.PortWriteTimeout, 3);
+  EXPECT_EQ(state.PortReadTimeout, 5);
+  EXPECT_EQ(state.StoredBaud, 9600);
+  EXPECT_TRUE(state.LinkUp);
+  EXPECT_FALSE(state.ReceiptOpen);
+  EXPECT_EQ(state.TrailerLine[2].code, kavoruw::kEmptyTrailerLine);
+  // Identification without a port fails and leaves the kind as it was.
+  uint32_t version = 9;
+  EXPECT_EQ(kavoruw::IdentifyDevice(version), kavoruw::kErrTransmit);
+  EXPECT_EQ(state.DeviceKind, kavoruw::kOtherDevice);
 }
 
 TEST(CoreApi, CallsWithoutAPortFailWithTheirCodes) {
@@ -42,8 +46,6 @@ TEST(CoreApi, CallsWithoutAPortFailWithTheirCodes) {
 TEST(CoreApi, HooksReceiveTheProgressText) {
   std::vector<std::string> shown;
   kavoruw::SetConsoleHooks({[&](const std::string& t) { shown.push_back(t); }, nullptr});
-  kavoruw::ResetDriverState();
-  kavoruw::DriverState.LinkUp = true;
   // Without a port the command fails, but its progress text comes first.
   EXPECT_NE(kavoruw::DailyReport(0), 0);
   kavoruw::SetConsoleHooks({});

@@ -11,6 +11,7 @@
 #include "operator_console/ci_only_one.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
+#include "printer_link/link/driver_state.h"
 #include "operator_console/startup.h"
 #include "printer_link/port/comm.h"
 

@@ -15,6 +15,7 @@
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
 #include "tests/operator_console/console_fixture.h"
+#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ class DeviceCheck : public ConsoleTest {
   void SetUp() override {
     ConsoleTest::SetUp();
     // A silent printer is given up on after a second.
-    kavoruw::DriverState.PortReadTimeout = 1;
+    kavoruw::Link().DriverState.PortReadTimeout = 1;
   }
   int EnabledGenerationItems() {
     int enabled = 0;

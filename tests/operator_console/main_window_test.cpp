@@ -14,6 +14,7 @@
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
 #include "tests/operator_console/console_fixture.h"
+#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -151,7 +152,7 @@ TEST_F(MainWindow, ProgressTextIsDrawnCentredAndErasedByAnEmptyOne) {
 TEST_F(MainWindow, TheDriversHooksReachTheWindow) {
   ASSERT_TRUE(Create({}));
   // Without a port the command fails, but its progress text comes first.
-  kavoruw::DriverState.LinkUp = true;
+  kavoruw::Link().DriverState.LinkUp = true;
   EXPECT_NE(kavoruw::DailyReport(0), 0);
   EXPECT_EQ(TraceOf("progress").front(), "progress Raport dobowy...");
 }

@@ -13,6 +13,7 @@
 #include "operator_console/logic/clock_logic.h"
 #include "operator_console/logic/reports.h"
 #include "tests/operator_console/console_fixture.h"
+#include "printer_link/link/link_object.h"
 
 namespace console::testing {
 
@@ -22,7 +23,7 @@ class MenuTest : public ConsoleTest {
 
   void SetUp() override {
     ConsoleTest::SetUp();
-    kavoruw::DriverState.PortReadTimeout = 1;
+    kavoruw::Link().DriverState.PortReadTimeout = 1;
     forms::SetNow([this] { return now; });
     console::ClockJustInitialised = 0;
     console::SettlementRangeMode = 0;

@@ -16,6 +16,7 @@
 #include "printer_link/port/comm.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
+#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ class Service : public ConsoleTest {
  protected:
   void SetUp() override {
     ConsoleTest::SetUp();
-    kavoruw::DriverState.PortReadTimeout = 1;
+    kavoruw::Link().DriverState.PortReadTimeout = 1;
     forms::SetNow([] { return QDateTime(QDate(2005, 2, 5), QTime(10, 30)); });
     ASSERT_TRUE(Start({"COM1", "9600"}));
     sim.ClearLog();
@@ -47,12 +48,12 @@ class Service : public ConsoleTest {
   void WatchPrintTimeouts() {
     kavoruw::SetConsoleHooks({[](const std::string& text) { GlowneOkno->ShowProgressText(text); },
                               [this] {
-                                if (kavoruw::CommPort) readTimeoutsWhilePrinting.push_back(ReadTimeoutNow());
+                                if (kavoruw::CommPort()) readTimeoutsWhilePrinting.push_back(ReadTimeoutNow());
                               }});
   }
   // Seconds of the read time-out the port applies now.
   static uint32_t ReadTimeoutNow() {
-    return kavoruw::CommPort ? kavoruw::CommPort->TimeoutsInUse().ReadTotalTimeoutConstant / 1000 : 0;
+    return kavoruw::CommPort() ? kavoruw::CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant / 1000 : 0;
   }
   bool RaisedWhilePrinting(uint32_t seconds) const {
     return std::find(readTimeoutsWhilePrinting.begin(), readTimeoutsWhilePrinting.end(), seconds) !=

@@ -12,6 +12,7 @@
 #include "operator_console/t_komunikacja.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
+#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ class SettingsMenu : public ConsoleTest {
  protected:
   void SetUp() override {
     ConsoleTest::SetUp();
-    kavoruw::DriverState.PortReadTimeout = 1;
+    kavoruw::Link().DriverState.PortReadTimeout = 1;
     ASSERT_TRUE(Start({"COM1", "9600"}));
     ClearTrace();
     sim.ClearLog();

@@ -13,6 +13,7 @@
 #include "operator_console/tf_test_wyswietlacza.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
+#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ class TestsMenu : public ConsoleTest {
  protected:
   void SetUp() override {
     ConsoleTest::SetUp();
-    kavoruw::DriverState.PortReadTimeout = 1;
+    kavoruw::Link().DriverState.PortReadTimeout = 1;
     ASSERT_TRUE(Start({"COM1", "9600"}));
     sim.ClearLog();
     ClearTrace();
@@ -297,7 +298,7 @@ TEST_F(TestsMenu, TestReceiptSellsOneGroszAtTheExemptRate) {
   EXPECT_EQ(item.qty, 1u);
   EXPECT_EQ(item.unit, "szt.");
   EXPECT_EQ(state->receipt.ended, 1);
-  EXPECT_FALSE(kavoruw::DriverState.ReceiptOpen);
+  EXPECT_FALSE(kavoruw::Link().DriverState.ReceiptOpen);
 }
 
 TEST_F(TestsMenu, TestReceiptIsRefusedWithoutAnExemptRate) {
@@ -318,7 +319,7 @@ TEST_F(TestsMenu, AFailedEndCancelsTheTestReceipt) {
   EXPECT_EQ(CommandCount(sim, '#'), 1u);
   EXPECT_EQ(sim.State()->receipt.cancelled, 1);
   EXPECT_FALSE(sim.State()->receipt.open);
-  EXPECT_FALSE(kavoruw::DriverState.ReceiptOpen);
+  EXPECT_FALSE(kavoruw::Link().DriverState.ReceiptOpen);
   // The next action is not refused because of an open receipt.
   sim.ClearFaults();
   boxes.shown.clear();

@@ -16,6 +16,7 @@
 #include "operator_console/tf_dane_uzytkownika.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
+#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ class UserDataDialog : public ConsoleTest {
   explicit UserDataDialog(uint8_t kind = 3) : ConsoleTest(kind) {}
   void SetUp() override {
     ConsoleTest::SetUp();
-    kavoruw::DriverState.PortReadTimeout = 1;
+    kavoruw::Link().DriverState.PortReadTimeout = 1;
     ASSERT_TRUE(Start({"COM1", "9600"}));
     dialog = fDaneUzytkownika;
     folder = portDir / "files";

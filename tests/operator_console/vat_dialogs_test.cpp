@@ -15,6 +15,7 @@
 #include "operator_console/tf_stawki_podatkowe.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
+#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ class VatMenu : public ConsoleTest {
   explicit VatMenu(uint8_t kind = 3) : ConsoleTest(kind) {}
   void SetUp() override {
     ConsoleTest::SetUp();
-    kavoruw::DriverState.PortReadTimeout = 1;
+    kavoruw::Link().DriverState.PortReadTimeout = 1;
     ASSERT_TRUE(Start({"COM1", "9600"}));
     ClearTrace();
     sim.ClearLog();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "kavoruw_core.h"
 #include "printer_link/commands/clock.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
@@ -79,7 +80,7 @@ TEST_F(LongClockTest, AnswerBytesThatAreNotDigitsAreRefused) {
 
 TEST_F(ClockTest, ReadRefusals) {
   EXPECT_EQ(pReadClock(nullptr), 225);
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   char buffer[16] = "stale";
   EXPECT_EQ(pReadClock(buffer), 200);
   EXPECT_STREQ(buffer, "");

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/commands/code_page.h"
 

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/serial/serial_device.h"
 #include "tests/support/fake_port.h"
 #include "platform/sync/event.h"
@@ -22,6 +23,7 @@
 #include "printer_link/engine/engine.h"
 #include "printer_link/port/hand_off.h"
 #include "printer_link/port/link_error.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 namespace {
@@ -70,22 +72,22 @@ class CommTest : public ::testing::Test {
     platform::RegisterFakePort("Com7", fake);
   }
   void TearDown() override {
-    CommPort.reset();
+    CommPort().reset();
     platform::RegisterFakePort("Com7", nullptr);
     platform::SetMainThreadDispatcher(nullptr);
   }
   int32_t Connect(uint16_t writeSec = 1, uint16_t readSec = 1) {
-    CommPort = std::make_unique<TComm>();
-    CommPort->SetParams(7, 9600, writeSec, readSec);
-    return CommPort->Connect();
+    CommPort() = std::make_unique<TComm>();
+    CommPort()->SetParams(7, 9600, writeSec, readSec);
+    return CommPort()->Connect();
   }
   std::shared_ptr<platform::FakePort> fake;
 };
 
 TEST_F(CommTest, ConnectSetsThePrinterLine) {
   ASSERT_EQ(Connect(3, 5), 0);
-  EXPECT_TRUE(CommPort->IsOpen());
-  EXPECT_EQ(CommPort->PortName(), "Com7");
+  EXPECT_TRUE(CommPort()->IsOpen());
+  EXPECT_EQ(CommPort()->PortName(), "Com7");
   platform::LineState s = fake->LastState();
   EXPECT_EQ(s.BaudRate, 9600u);
   EXPECT_EQ(s.ByteSize, 8);
@@ -111,7 +113,7 @@ TEST_F(CommTest, TimeoutsFollowTheSecondsGiven) {
   EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
   EXPECT_EQ(t.WriteTotalTimeoutConstant, 3000u);
 
-  ASSERT_EQ(CommPort->SetTimeouts(3, 0), 0);
+  ASSERT_EQ(CommPort()->SetTimeouts(3, 0), 0);
   t = fake->LastTimeouts();
   EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
   EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
@@ -125,13 +127,13 @@ TEST_F(CommTest, TimeoutsOnAClosedPortFail) {
 }
 
 TEST_F(CommTest, CloseIsIdempotentAndNoObjectMeansClosed) {
-  CommPort.reset();
+  CommPort().reset();
   EXPECT_FALSE(CommPortIsOpen());
   ASSERT_EQ(Connect(), 0);
-  EXPECT_EQ(CommPort->Close(), 0);
-  EXPECT_FALSE(CommPort->IsOpen());
+  EXPECT_EQ(CommPort()->Close(), 0);
+  EXPECT_FALSE(CommPort()->IsOpen());
   EXPECT_FALSE(fake->IsOpen());
-  EXPECT_EQ(CommPort->Close(), 0);
+  EXPECT_EQ(CommPort()->Close(), 0);
   // After closing, every hand-off fails at once.
   uint8_t b = 0;
   EXPECT_FALSE(ReadPortByte(b));
@@ -172,14 +174,14 @@ TEST_F(CommTest, StalledWriteWithoutTimeoutEndsAsAWriteTimeout) {
   fake->SetWriteStallLimit(200);
   ASSERT_EQ(Connect(0, 1), 0);  // no write time-out at all
   fake->SetCts(false);
-  EXPECT_EQ(CommPort->TimeoutsInUse().WriteTotalTimeoutConstant, 0u);
+  EXPECT_EQ(CommPort()->TimeoutsInUse().WriteTotalTimeoutConstant, 0u);
   EXPECT_FALSE(WritePortByte(0x1B));
   EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
   EXPECT_EQ(LinkErrorCode(), 0);
   EXPECT_TRUE(fake->TakeWritten().empty());
   EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
   // The port closes at once afterwards.
-  EXPECT_EQ(CommPort->Close(), 0);
+  EXPECT_EQ(CommPort()->Close(), 0);
 }
 
 TEST_F(CommTest, AbortCutsAPendingWriteShort) {
@@ -187,16 +189,16 @@ TEST_F(CommTest, AbortCutsAPendingWriteShort) {
   fake->SetCts(false);
   auto aborter = std::async(std::launch::async, [] {
     std::this_thread::sleep_for(100ms);
-    CommPort->HandOff().Abort();
+    CommPort()->HandOff().Abort();
   });
   uint8_t b = 0x1B;
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(CommPort->WriteOneByte(&b), 0u);
+  EXPECT_EQ(CommPort()->WriteOneByte(&b), 0u);
   aborter.get();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   EXPECT_EQ(Utf8(LinkErrorText()), "Zapis przerwany.");
   // Once aborted, the hand-off takes no byte until the next connect.
-  EXPECT_TRUE(CommPort->HandOff().Aborted());
+  EXPECT_TRUE(CommPort()->HandOff().Aborted());
   EXPECT_FALSE(WritePortByte(0x1B));
   EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
 }
@@ -209,7 +211,7 @@ TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
   });
   std::this_thread::sleep_for(100ms);
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(CommPort->Close(), 0);
+  EXPECT_EQ(CommPort()->Close(), 0);
   EXPECT_FALSE(reader.get());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
@@ -261,7 +263,7 @@ TEST_F(CommTest, BreakAloneRecordsNothingButIsNamedWithAnError) {
 
 TEST_F(CommTest, OnlyTheErrorEventRecords) {
   ASSERT_EQ(Connect(), 0);
-  CommPort->OnCommEvent(nullptr, platform::kEvBreak | platform::kEvCts | platform::kEvRxChar);
+  CommPort()->OnCommEvent(nullptr, platform::kEvBreak | platform::kEvCts | platform::kEvRxChar);
   EXPECT_EQ(LinkErrorCode(), 0);
   EXPECT_EQ(LinkErrorText(), "");
 }
@@ -274,8 +276,8 @@ TEST_F(CommTest, WatcherNeverBlocksCloseWhenTheMainLoopDoesNotRun) {
   auto until = std::chrono::steady_clock::now() + 1s;
   while (std::chrono::steady_clock::now() < until && loop.Empty()) {
   }
-  EXPECT_EQ(CommPort->Close(), 0);
-  CommPort.reset();
+  EXPECT_EQ(CommPort()->Close(), 0);
+  CommPort().reset();
   // The loop runs later: the dropped call must not touch the freed port.
   auto queued = loop.Take();
   ASSERT_FALSE(queued.empty());
@@ -293,7 +295,7 @@ TEST_F(CommTest, WatcherCallRunsOnTheMainLoopWhenOneIsInstalled) {
     std::this_thread::sleep_for(1ms);
   }
   EXPECT_EQ(LinkErrorCode(), 4);
-  CommPort->Close();
+  CommPort()->Close();
 }
 
 TEST_F(CommTest, EventCreationFailureFailsTheConnectCleanly) {
@@ -301,7 +303,7 @@ TEST_F(CommTest, EventCreationFailureFailsTheConnectCleanly) {
   int32_t r = Connect();
   EXPECT_NE(r, 0);
   EXPECT_EQ(Utf8(LinkErrorText()), "Błąd CreateEvent. ");
-  EXPECT_FALSE(CommPort->IsOpen());
+  EXPECT_FALSE(CommPort()->IsOpen());
   EXPECT_FALSE(fake->IsOpen());
   platform::FailNextEventCreations(0);
   EXPECT_EQ(Connect(), 0);
@@ -321,7 +323,7 @@ TEST_F(CommTest, FailingOpenGivesItsCodeAndText) {
   for (const Case& c : cases) {
     fake->SetOpenError(c.error);
     EXPECT_EQ(Connect(), static_cast<int32_t>(c.error));
-    EXPECT_FALSE(CommPort->IsOpen());
+    EXPECT_FALSE(CommPort()->IsOpen());
     EXPECT_EQ(Utf8(LinkErrorText()), c.text);
     EXPECT_EQ(LinkErrorCode(), static_cast<int32_t>(c.error));
   }
@@ -396,7 +398,7 @@ class PortFolderTest : public ::testing::Test {
     setenv("KAVORUW_PORT_DIR", dir.c_str(), 1);
   }
   void TearDown() override {
-    CommPort.reset();
+    CommPort().reset();
     unsetenv("KAVORUW_PORT_DIR");
     std::filesystem::remove_all(dir);
   }
@@ -404,18 +406,18 @@ class PortFolderTest : public ::testing::Test {
 };
 
 TEST_F(PortFolderTest, MissingPortIsTwoAndStartsNoThread) {
-  CommPort = std::make_unique<TComm>();
-  CommPort->SetParams(4, 9600, 1, 1);
-  EXPECT_EQ(CommPort->Connect(), 2);
-  EXPECT_FALSE(CommPort->IsOpen());
+  CommPort() = std::make_unique<TComm>();
+  CommPort()->SetParams(4, 9600, 1, 1);
+  EXPECT_EQ(CommPort()->Connect(), 2);
+  EXPECT_FALSE(CommPort()->IsOpen());
 }
 
 TEST_F(PortFolderTest, RegularFileIsNotATerminal) {
   std::ofstream(dir / "COM4") << "x";
-  CommPort = std::make_unique<TComm>();
-  CommPort->SetParams(4, 9600, 1, 1);
-  EXPECT_EQ(CommPort->Connect(), 6);
-  EXPECT_FALSE(CommPort->IsOpen());
+  CommPort() = std::make_unique<TComm>();
+  CommPort()->SetParams(4, 9600, 1, 1);
+  EXPECT_EQ(CommPort()->Connect(), 6);
+  EXPECT_FALSE(CommPort()->IsOpen());
   EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny uchwyt do urządzenia, proces przerwany.");
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
@@ -166,7 +167,7 @@ TEST_F(DeviceTest, FailedStatusReadLeavesWhatWasRead) {
 
   // With the link down and no stored port nothing is asked.
   Reset();
-  DriverState.LinkUp = false;
+  Link().DriverState.LinkUp = false;
   EXPECT_EQ(ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]), kErrNoPortNumber);
   EXPECT_EQ(texts, (std::vector<std::string>{"Odczyt bajtów statusu..."}));
 }
@@ -187,7 +188,7 @@ TEST_F(DeviceTest, ReceiptCounterIsLowByteFirst) {
 }
 
 TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   int32_t counter = -1;
   EXPECT_EQ(ReadReceiptCounter(counter), kErrReceiptOpen);
   EXPECT_EQ(counter, -1);
@@ -196,7 +197,7 @@ TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
   EXPECT_EQ(Wire(2), Frames({0x95}));
 
   Reset();
-  DriverState.ReceiptOpen = false;
+  Link().DriverState.ReceiptOpen = false;
   sim.Refuse('f', 0x15);
   EXPECT_EQ(ReadReceiptCounter(counter), kErrNak);
   EXPECT_EQ(counter, -1);

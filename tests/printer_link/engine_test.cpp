@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "kavoruw_core.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/port/link_error.h"
 #include "sim_link.h"
@@ -91,7 +92,7 @@ TEST_F(EngineTest, ListEndsAtAnEndMarkerWhereARecordWouldStart) {
   EXPECT_EQ(sim.Sent().size(), 1 + 22 + 1u);
 
   sim.SetListRecords(0xE7, {});
-  AnswerBuffer.fill(0x55);
+  EngineRecord().AnswerBuffer.fill(0x55);
   EXPECT_EQ(Run(0xE7, 255), 0);
   EXPECT_EQ(answer[0], 0xFF);
   EXPECT_EQ(answer[1], 0x55);
@@ -112,13 +113,13 @@ TEST_F(EngineTest, SecondAnswerAfterTheData) {
   const Bytes data{2, 0, 5, 1, 2};
   uint8_t after = 0;
   EXPECT_EQ(ExecuteSequence('1', 1, data, nullptr, std::span(&after, 1)), 0);
-  EXPECT_EQ(LastSequenceError, 0);
+  EXPECT_EQ(EngineRecord().LastSequenceError, 0);
   EXPECT_EQ(after, 0x02);
   EXPECT_EQ(Wire(7), (Bytes{0x1B, '1', 2, 0, 5, 1, 2}));
 
   sim.SetScriptedAnswer('1', {0x06}, 5);
   EXPECT_EQ(ExecuteSequence('1', 1, data, nullptr, std::span(&after, 1)), 21);
-  EXPECT_EQ(LastSequenceError, 21);
+  EXPECT_EQ(EngineRecord().LastSequenceError, 21);
 }
 
 TEST_F(EngineTest, StaleInputIsPurgedBeforeACommand) {
@@ -165,7 +166,7 @@ TEST_F(EngineTest, AnswerBlockIsCopiedOnlyForCommandsWithAnAnswer) {
   answer.fill(0xAA);
   EXPECT_EQ(Run(0x07, 0, {1, 2, 3, 4}), 0);
   EXPECT_TRUE(std::all_of(answer.begin(), answer.end(), [](uint8_t b) { return b == 0xAA; }));
-  AnswerBuffer.fill(0x77);
+  EngineRecord().AnswerBuffer.fill(0x77);
   EXPECT_EQ(Run('#', 1), 0);
   EXPECT_EQ(answer[0], 0x06);
   EXPECT_EQ(answer[255], 0x77);  // bytes beyond the answer come from earlier commands

@@ -6,12 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
+#include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "tests/printer_link/sim_link.h"
 
@@ -33,7 +35,7 @@ class LifecycleTest : public SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    DriverState.VatTotals.fill(0);
+    Link().DriverState.VatTotals.fill(0);
     ClearReceiptBuffers();
   }
   void TearDown() override {
@@ -48,7 +50,7 @@ class LifecycleTest : public SimLinkTest {
 
   // Fills the receipt state a session carries.
   void FillSession() {
-    DriverState.VatTotals = {100, 200, 300, 0, 0, 0, 7};
+    Link().DriverState.VatTotals = {100, 200, 300, 0, 0, 0, 7};
     ASSERT_EQ(FillPayment(1, "Karta", 1500, 0), 0);
     int32_t freeSlots = 0;
     ASSERT_EQ(FillLines(3, "Dziekujemy", &freeSlots), 0);
@@ -58,47 +60,49 @@ class LifecycleTest : public SimLinkTest {
 const Bytes kIdentify = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE});
 
 TEST_F(LifecycleTest, CommunicationInitOpensWaitsIdentifiesAndStores) {
-  ASSERT_EQ(DriverState.StoredPort, 0);  // the first call of a program
+  ASSERT_EQ(Link().DriverState.StoredPort, 0);  // the first call of a program
   ASSERT_EQ(CommunicationInit(1, 19200, 1), 0);
   EXPECT_EQ(Wire(14), kIdentify);
   EXPECT_EQ(sim.Sent(), (Bytes{kAck, 0, 0, 0, 0, kAck, 44, kAck, 44, 6, 0}));
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 3);
-  EXPECT_EQ(DriverState.StoredPort, 1);
-  EXPECT_EQ(DriverState.StoredBaud, 19200);
-  EXPECT_EQ(DriverState.StoredTimeout, 1);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 3);
+  EXPECT_EQ(Link().DriverState.StoredPort, 1);
+  EXPECT_EQ(Link().DriverState.StoredBaud, 19200);
+  EXPECT_EQ(Link().DriverState.StoredTimeout, 1);
   ASSERT_TRUE(CommPortIsOpen());
-  EXPECT_EQ(CommPort->BaudRate(), 19200);
-  EXPECT_EQ(CommPort->WriteTimeout(), 1);
-  EXPECT_EQ(CommPort->ReadTimeout(), 1);
+  EXPECT_EQ(CommPort()->BaudRate(), 19200);
+  EXPECT_EQ(CommPort()->WriteTimeout(), 1);
+  EXPECT_EQ(CommPort()->ReadTimeout(), 1);
 }
 
 TEST_F(LifecycleTest, CommunicationInitSkipsThePrintWaitAfterNak) {
   sim.Refuse('#', kNak);
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
   EXPECT_EQ(Wire(6), Frames({'#', 0xFF, 0xFE}));
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 3);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 3);
 }
 
 TEST_F(LifecycleTest, CommunicationInitRejectsArgumentsWithoutTouchingAnything) {
   struct Args {
-    int32_t port, baud, timeout;
+    int32_t port, baud, timeout, result;
   };
-  for (Args a : {Args{0, 9600, 1}, Args{256, 9600, 1}, Args{1, -1, 1}, Args{1, 9600, -1},
-                 Args{1, 9600, 65536}}) {
+  // Port 0 does not exist ("no such port", as OpenPort says).
+  for (Args a : {Args{0, 9600, 1, kErrNoSuchPort}, Args{-1, 9600, 1, kErrInternal},
+                 Args{256, 9600, 1, kErrInternal}, Args{1, -1, 1, kErrInternal},
+                 Args{1, 9600, -1, kErrInternal}, Args{1, 9600, 65536, kErrInternal}}) {
     SCOPED_TRACE(::testing::Message() << a.port << " " << a.baud << " " << a.timeout);
     FillSession();
-    DriverState.DeviceKind = 3;
-    EXPECT_EQ(CommunicationInit(a.port, a.baud, a.timeout), kErrInternal);
-    EXPECT_TRUE(DriverState.LinkUp);
-    EXPECT_EQ(DriverState.StoredPort, 0);
-    EXPECT_EQ(DriverState.StoredBaud, 9600);
-    EXPECT_EQ(DriverState.StoredTimeout, 5);
-    EXPECT_EQ(DriverState.DeviceKind, 3);
-    EXPECT_EQ(DriverState.VatTotals[6], 7u);
-    EXPECT_EQ(DriverState.PaymentSlot[0].amount, 1500);
-    EXPECT_EQ(DriverState.TrailerLine[0].code, 3);
+    Link().DriverState.DeviceKind = 3;
+    EXPECT_EQ(CommunicationInit(a.port, a.baud, a.timeout), a.result);
+    EXPECT_TRUE(Link().DriverState.LinkUp);
+    EXPECT_EQ(Link().DriverState.StoredPort, 0);
+    EXPECT_EQ(Link().DriverState.StoredBaud, 9600);
+    EXPECT_EQ(Link().DriverState.StoredTimeout, 5);
+    EXPECT_EQ(Link().DriverState.DeviceKind, 3);
+    EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
+    EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount, 1500);
+    EXPECT_EQ(Link().DriverState.TrailerLine[0].code, 3);
     EXPECT_TRUE(sim.Received().empty());
     // The link that was open still works.
     int32_t fiscal = -1;
@@ -112,18 +116,18 @@ TEST_F(LifecycleTest, CommunicationInitRejectsArgumentsWithoutTouchingAnything) 
 TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   // No device behind COM2.
   EXPECT_EQ(CommunicationInit(2, 9600, 1), 2);
-  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_FALSE(CommPortIsOpen());
-  EXPECT_EQ(DriverState.StoredPort, 2);
-  EXPECT_EQ(DriverState.DeviceKind, 7);
+  EXPECT_EQ(Link().DriverState.StoredPort, 2);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_TRUE(sim.Received().empty());
 
   // '#' answered with neither ACK nor NAK: nothing more is sent.
   sim.Refuse('#', 0xC8);
   EXPECT_EQ(CommunicationInit(1, 9600, 1), kErrRefused);
   EXPECT_EQ(Wire(2), Frames({'#'}));
-  EXPECT_FALSE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.StoredPort, 1);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.StoredPort, 1);
   // The next command re-initialises with the values just stored.
   sim.ClearFaults();
   sim.ClearLog();
@@ -131,14 +135,14 @@ TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   EXPECT_EQ(DeviceName(name), 0);
   EXPECT_EQ(name, "KAVOR II generacji");
   EXPECT_EQ(Wire(14), kIdentify);
-  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
 
   // The print-end wait fails: no paper.
   sim.ClearLog();
   sim.SetStatus(3, 0x02);
   EXPECT_EQ(CommunicationInit(1, 9600, 1), kErrNoPaper);
   EXPECT_EQ(Wire(4), Frames({'#', 0x95}));
-  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
   sim.SetStatus(3, 0x00);
 
   // The device type cannot be read.
@@ -146,37 +150,65 @@ TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   sim.Refuse(0xFF, kNak);
   EXPECT_EQ(CommunicationInit(1, 9600, 1), kErrNak);
   EXPECT_EQ(Wire(12), Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF}));
-  EXPECT_FALSE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.StoredPort, 1);
-  EXPECT_EQ(DriverState.DeviceKind, 7);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.StoredPort, 1);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 7);
 }
 
-TEST_F(LifecycleTest, CommunicationInitKeepsTheTotalsOfAnOpenReceipt) {
+TEST_F(LifecycleTest, CommunicationInitInTheMiddleOfAReceiptEndsIt) {
+  // A receipt with one item, open on the printer and in the driver.
+  ASSERT_EQ(ReceiptBegin(), 0);
+  sim.ClearLog();
+  int32_t value = 100;
+  ASSERT_EQ(ReceiptItem(1, "Towar", 1, 0, 1, 0, "szt", 100, value), 0);
+  Wire(2 + 2 + 49);  // the item record gets no answer: wait until it is in
   FillSession();
-  DriverState.ReceiptOpen = true;
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{100, 200, 300, 0, 0, 0, 7}));
-  EXPECT_TRUE(DriverState.PaymentSlot[0].name.empty());
-  EXPECT_EQ(DriverState.PaymentSlot[0].amount, 0);
-  EXPECT_EQ(DriverState.TrailerLine[0].code, kEmptyTrailerLine);
-  EXPECT_TRUE(DriverState.ReceiptOpen);
+  // The link test cancelled the printer's receipt: so does the driver.
+  EXPECT_EQ(sim.State()->receipt.cancelled, 1);
+  EXPECT_FALSE(sim.State()->receipt.open);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_TRUE(Link().DriverState.PaymentSlot[0].name.empty());
+  EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
+  // No item goes to a printer without a receipt; the next receipt begins.
+  sim.ClearLog();
+  EXPECT_EQ(ReceiptItem(1, "Towar", 1, 0, 1, 0, "szt", 100, value), kErrReceiptNotBegun);
+  EXPECT_EQ(ReceiptEnd(0), kErrReceiptNotBegun);
+  EXPECT_TRUE(sim.Received().empty());
+  ASSERT_EQ(ReceiptBegin(), 0);
+  ASSERT_EQ(ReceiptItem(1, "Towar", 1, 0, 1, 0, "szt", 100, value), 0);
+  EXPECT_EQ(ReceiptEnd(0), 0);
+  EXPECT_EQ(sim.State()->receipt.ended, 1);
+  EXPECT_EQ(sim.State()->receipt.outsideReceipt, 0);
 
-  DriverState.ReceiptOpen = false;
-  FillSession();
+  // A NAK to the link test (an empty receipt dropped) ends it too.
+  ASSERT_EQ(ReceiptBegin(), 0);
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+
+  // A link re-initialisation without the link test leaves the printer's
+  // receipt open, and the driver's with its totals.
+  ASSERT_EQ(ReceiptBegin(), 0);
+  ASSERT_EQ(ReceiptItem(1, "Towar", 2, 0, 1, 0, "szt", 300, value), 0);
+  Link().DriverState.LinkUp = false;
+  Link().DriverState.StoredPort = 1;
+  EXPECT_EQ(ReceiptEnd(0), 0);
+  EXPECT_EQ(sim.State()->receipt.ended, 2);
+  EXPECT_EQ(sim.State()->receipt.outsideReceipt, 0);
 }
 
 TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
   FillSession();
   ASSERT_EQ(CommunicationEnd(), 0);
-  EXPECT_FALSE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.StoredPort, 0);
-  EXPECT_EQ(DriverState.DeviceKind, 7);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.StoredPort, 0);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_FALSE(CommPortIsOpen());
-  EXPECT_EQ(DriverState.VatTotals[6], 7u);
-  EXPECT_EQ(DriverState.PaymentSlot[0].amount, 1500);
+  EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
+  EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount, 1500);
 
   sim.ClearLog();
   EXPECT_EQ(ReceiptConditions(), kErrNoPortNumber);
@@ -192,17 +224,17 @@ TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   EXPECT_TRUE(sim.Received().empty());
 
   EXPECT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
 }
 
 TEST_F(LifecycleTest, DeviceNames) {
-  DriverState.DeviceKind = 9;
+  Link().DriverState.DeviceKind = 9;
   std::string name;
   EXPECT_EQ(DeviceName(name), 0);
   EXPECT_EQ(name, "NIEZNANE");
 
   // The longest name fills 23 bytes and the zero; nothing beyond.
-  DriverState.DeviceKind = 5;
+  Link().DriverState.DeviceKind = 5;
   char buffer[32];
   std::memset(buffer, 'z', sizeof buffer);
   EXPECT_EQ(pDeviceName(buffer), 0);
@@ -211,10 +243,10 @@ TEST_F(LifecycleTest, DeviceNames) {
   EXPECT_TRUE(sim.Received().empty());  // the last identification counts
 
   // A null buffer is refused before the link is looked at.
-  DriverState.LinkUp = false;
-  DriverState.StoredPort = 1;
+  Link().DriverState.LinkUp = false;
+  Link().DriverState.StoredPort = 1;
   EXPECT_EQ(pDeviceName(nullptr), kErrNullBuffer);
-  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_TRUE(CommPortIsOpen());
   EXPECT_TRUE(sim.Received().empty());
 
@@ -311,7 +343,7 @@ TEST_F(LifecycleTest, TrainingModePassesReceiptsButNotPeriodReports) {
 TEST_F(LifecycleTest, OpenReceiptRefusesOnlyTheReceiptChecks) {
   std::vector<std::string> texts;
   SetConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReceiptConditions(), kErrReceiptOpen);
   EXPECT_EQ(CheckReceiptConditions(), kErrReceiptOpen);
   EXPECT_TRUE(sim.Received().empty());
@@ -331,12 +363,12 @@ TEST_F(LifecycleTest, OpenReceiptRefusesOnlyTheReceiptChecks) {
 }
 
 TEST_F(LifecycleTest, ChecksRunOnALinkDownWithoutTheLinkTest) {
-  DriverState.LinkUp = false;
-  DriverState.StoredPort = 1;
+  Link().DriverState.LinkUp = false;
+  Link().DriverState.StoredPort = 1;
   ScriptDefinedRates();
   EXPECT_EQ(ReceiptConditions(), 0);
   EXPECT_EQ(Wire(18), kPassedWithVat);  // no '#', no identification
-  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
 }
 
 TEST_F(LifecycleTest, FailedStatusReadEndsTheCheck) {

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"
@@ -31,10 +32,10 @@ class LinkTest : public testing::SimLinkTest {
     SimLinkTest::SetUp();
     SetConsoleHooks(
         {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-         [this] { linkUpAtPump.push_back(DriverState.LinkUp); }});
+         [this] { linkUpAtPump.push_back(Link().DriverState.LinkUp); }});
     // What a point-of-sale program stores with its initialisation.
-    DriverState.StoredPort = 1;
-    DriverState.StoredTimeout = 1;
+    Link().DriverState.StoredPort = 1;
+    Link().DriverState.StoredTimeout = 1;
   }
   void TearDown() override {
     SetConsoleHooks({});
@@ -48,15 +49,15 @@ class LinkTest : public testing::SimLinkTest {
   }
   // A session of a receipt in the making.
   void FillSession() {
-    DriverState.VatTotals = {1, 2, 3, 4, 5, 6, 7};
+    Link().DriverState.VatTotals = {1, 2, 3, 4, 5, 6, 7};
     ASSERT_EQ(FillPayment(2, "Karta", 1500, 0), 0);
     int32_t free = 0;
     ASSERT_EQ(FillLines(3, "Dziekujemy", &free), 0);
   }
   bool SessionCleared() const {
-    return DriverState.PaymentSlot[1].name.empty() && DriverState.PaymentSlot[1].amount == 0 &&
-           DriverState.TrailerLine[0].code == kEmptyTrailerLine &&
-           DriverState.TrailerLine[0].text.empty();
+    return Link().DriverState.PaymentSlot[1].name.empty() && Link().DriverState.PaymentSlot[1].amount == 0 &&
+           Link().DriverState.TrailerLine[0].code == kEmptyTrailerLine &&
+           Link().DriverState.TrailerLine[0].text.empty();
   }
 
   std::vector<std::string> texts;
@@ -64,34 +65,34 @@ class LinkTest : public testing::SimLinkTest {
 };
 
 TEST(LinkStartUp, DefaultsOfTheDriverUnit) {
-  DriverState.LinkUp = false;
-  DriverState.DeviceKind = 2;
-  DriverState.StoredPort = 4;
-  DriverState.StoredBaud = 19200;
-  DriverState.StoredTimeout = 9;
-  DriverState.PortWriteTimeout = 1;
-  DriverState.PortReadTimeout = 90;
-  DriverState.ReceiptOpen = true;
-  DriverState.FormatSettings = {};
-  for (TTrailerLine& line : DriverState.TrailerLine) line.code = 3;
+  Link().DriverState.LinkUp = false;
+  Link().DriverState.DeviceKind = 2;
+  Link().DriverState.StoredPort = 4;
+  Link().DriverState.StoredBaud = 19200;
+  Link().DriverState.StoredTimeout = 9;
+  Link().DriverState.PortWriteTimeout = 1;
+  Link().DriverState.PortReadTimeout = 90;
+  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.FormatSettings = {};
+  for (TTrailerLine& line : Link().DriverState.TrailerLine) line.code = 3;
   InitializeDriverUnit();
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 7);
-  EXPECT_EQ(DriverState.StoredPort, 0);
-  EXPECT_EQ(DriverState.StoredBaud, 9600);
-  EXPECT_EQ(DriverState.StoredTimeout, 5);
-  EXPECT_EQ(DriverState.PortWriteTimeout, 3);
-  EXPECT_EQ(DriverState.PortReadTimeout, 5);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
-  for (const TTrailerLine& line : DriverState.TrailerLine) EXPECT_EQ(line.code, 255);
-  EXPECT_EQ(DriverState.FormatSettings.LongDateFormat, "dd MMMM yyyy");
-  EXPECT_EQ(DriverState.FormatSettings.ShortDateFormat, "yy-MM-dd");
-  EXPECT_EQ(DriverState.FormatSettings.LongTimeFormat, "hh:mm:ss");
-  EXPECT_EQ(DriverState.FormatSettings.ShortTimeFormat, "hh:mm");
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 7);
+  EXPECT_EQ(Link().DriverState.StoredPort, 0);
+  EXPECT_EQ(Link().DriverState.StoredBaud, 9600);
+  EXPECT_EQ(Link().DriverState.StoredTimeout, 5);
+  EXPECT_EQ(Link().DriverState.PortWriteTimeout, 3);
+  EXPECT_EQ(Link().DriverState.PortReadTimeout, 5);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  for (const TTrailerLine& line : Link().DriverState.TrailerLine) EXPECT_EQ(line.code, 255);
+  EXPECT_EQ(Link().DriverState.FormatSettings.LongDateFormat, "dd MMMM yyyy");
+  EXPECT_EQ(Link().DriverState.FormatSettings.ShortDateFormat, "yy-MM-dd");
+  EXPECT_EQ(Link().DriverState.FormatSettings.LongTimeFormat, "hh:mm:ss");
+  EXPECT_EQ(Link().DriverState.FormatSettings.ShortTimeFormat, "hh:mm");
 }
 
 TEST(LinkStartUp, ClosingWithoutAPortObject) {
-  CommPort.reset();
+  CommPort().reset();
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_EQ(ClosePort(), 0);
   EXPECT_FALSE(SetPortTimeouts(3, 5));
@@ -101,24 +102,24 @@ TEST_F(LinkTest, OpenCloseAndReopen) {
   ASSERT_TRUE(CommPortIsOpen());
   // A refused priority raise is no link error.
   EXPECT_EQ(LinkErrorCode(), 0);
-  EXPECT_EQ(CommPort->PortName(), "Com1");
-  EXPECT_EQ(CommPort->BaudRate(), 9600);
+  EXPECT_EQ(CommPort()->PortName(), "Com1");
+  EXPECT_EQ(CommPort()->BaudRate(), 9600);
   EXPECT_EQ(ExecuteSequence('#', 1), 0);
 
-  DriverState.DeviceKind = 3;
+  Link().DriverState.DeviceKind = 3;
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_FALSE(CommPortIsOpen());
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_EQ(ClosePort(), 0);
   EXPECT_EQ(ExecuteSequence('#', 1), kErrTransmit);
   // Closing is not the end of the session.
-  EXPECT_EQ(DriverState.DeviceKind, 3);
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.StoredPort, 1);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 3);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.StoredPort, 1);
 
   EXPECT_EQ(DoOpenPort(1, 9600, 3, 5), 0);
-  EXPECT_EQ(CommPort->WriteTimeout(), 3);
-  EXPECT_EQ(CommPort->ReadTimeout(), 5);
+  EXPECT_EQ(CommPort()->WriteTimeout(), 3);
+  EXPECT_EQ(CommPort()->ReadTimeout(), 5);
   sim.ClearLog();
   ExpectOnlyLinkTestFollows();
 
@@ -129,16 +130,16 @@ TEST_F(LinkTest, OpenCloseAndReopen) {
 }
 
 TEST_F(LinkTest, SecondOpenIsRefusedAndTheLinkGoesOn) {
-  const TComm* first = CommPort.get();
+  const TComm* first = CommPort().get();
   EXPECT_EQ(DoOpenPort(1, 9600, 3, 5), kErrPortInUse);
   EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()), "Ten port jest już zainicjowany");
   EXPECT_EQ(DoOpenPort(2, 9600, 3, 5), kErrPortInUse);
   // The range is not looked at before the refusal.
   EXPECT_EQ(OpenPort(256, 9600, 3, 5), kErrPortInUse);
   EXPECT_EQ(OpenPort(1, 9600, 3, 5), kErrPortInUse);
-  EXPECT_EQ(CommPort.get(), first);
+  EXPECT_EQ(CommPort().get(), first);
   EXPECT_TRUE(CommPortIsOpen());
-  EXPECT_EQ(CommPort->ReadTimeout(), 1);
+  EXPECT_EQ(CommPort()->ReadTimeout(), 1);
   EXPECT_EQ(LinkErrorCode(), 0);
   ExpectOnlyLinkTestFollows();
 }
@@ -182,7 +183,7 @@ TEST_F(LinkTest, OpenPortOutOfRangeLeavesANewClosedPortObject) {
       {1, 9600, -1, 5}};
   for (auto [port, baud, writeSec, readSec] : cases) {
     EXPECT_EQ(OpenPort(port, baud, writeSec, readSec), kErrInternal) << port << " " << baud;
-    ASSERT_NE(CommPort, nullptr);
+    ASSERT_NE(CommPort(), nullptr);
     EXPECT_FALSE(CommPortIsOpen());
   }
   EXPECT_EQ(OpenPort(1, 9600, 65535, 1), 0);
@@ -191,62 +192,62 @@ TEST_F(LinkTest, OpenPortOutOfRangeLeavesANewClosedPortObject) {
 
 TEST_F(LinkTest, TimeOutsOfTheOpenPort) {
   EXPECT_TRUE(SetPortTimeouts(3, 20));
-  EXPECT_EQ(CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, 20000u);
-  EXPECT_EQ(CommPort->TimeoutsInUse().WriteTotalTimeoutConstant, 3000u);
+  EXPECT_EQ(CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant, 20000u);
+  EXPECT_EQ(CommPort()->TimeoutsInUse().WriteTotalTimeoutConstant, 3000u);
   EXPECT_TRUE(SetPortTimeouts(1, 1));
-  EXPECT_EQ(CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, 1000u);
+  EXPECT_EQ(CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant, 1000u);
   ClosePortObject();
   EXPECT_FALSE(SetPortTimeouts(3, 20));
 }
 
 TEST_F(LinkTest, EnsureLinkWithoutStoredPortChangesNothing) {
   FillSession();
-  DriverState.DeviceKind = 3;
+  Link().DriverState.DeviceKind = 3;
   EXPECT_EQ(EnsureLink(0, true), kErrNoPortNumber);
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 3);
-  EXPECT_EQ(DriverState.VatTotals[6], 7u);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 3);
+  EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
   EXPECT_FALSE(SessionCleared());
   EXPECT_TRUE(CommPortIsOpen());
   ExpectOnlyLinkTestFollows();
 
-  DriverState.StoredPort = 0;
-  DriverState.LinkUp = false;
+  Link().DriverState.StoredPort = 0;
+  Link().DriverState.LinkUp = false;
   EXPECT_EQ(LinkCheck(true), kErrNoPortNumber);
 }
 
 TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
   FillSession();
-  DriverState.DeviceKind = 3;
-  DriverState.LinkUp = false;
-  const TComm* previous = CommPort.get();
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, false), 0);
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 7);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  Link().DriverState.DeviceKind = 3;
+  Link().DriverState.LinkUp = false;
+  const TComm* previous = CommPort().get();
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, false), 0);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 7);
+  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
   EXPECT_TRUE(SessionCleared());
   ASSERT_TRUE(CommPortIsOpen());
-  EXPECT_NE(CommPort.get(), previous);
-  EXPECT_EQ(CommPort->BaudRate(), 9600);
-  EXPECT_EQ(CommPort->WriteTimeout(), 1);
-  EXPECT_EQ(CommPort->ReadTimeout(), 1);
+  EXPECT_NE(CommPort().get(), previous);
+  EXPECT_EQ(CommPort()->BaudRate(), 9600);
+  EXPECT_EQ(CommPort()->WriteTimeout(), 1);
+  EXPECT_EQ(CommPort()->ReadTimeout(), 1);
   ExpectOnlyLinkTestFollows();
   EXPECT_TRUE(texts.empty());
 }
 
 TEST_F(LinkTest, EnsureLinkKeepsTheTotalsOfAnOpenReceipt) {
   FillSession();
-  DriverState.ReceiptOpen = true;
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, false), 0);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
+  Link().DriverState.ReceiptOpen = true;
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, false), 0);
+  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
   EXPECT_TRUE(SessionCleared());
 }
 
 TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
-  DriverState.LinkUp = false;
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 3);
+  Link().DriverState.LinkUp = false;
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 0);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 3);
   const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE});
   EXPECT_EQ(Wire(wire.size()), wire);
   EXPECT_EQ(texts, (std::vector<std::string>{"Trwa wydruk...", "Odczyt typu urządzenia..."}));
@@ -255,9 +256,9 @@ TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
   // Through the step every command takes first.
   sim.ClearLog();
   sim.SetKind(0);
-  DriverState.LinkUp = false;
+  Link().DriverState.LinkUp = false;
   EXPECT_EQ(LinkCheck(true), 0);
-  EXPECT_EQ(DriverState.DeviceKind, 0);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 0);
   EXPECT_EQ(LinkCheck(true), 0);
   const Bytes again = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF});
   EXPECT_EQ(Wire(again.size()), again);
@@ -266,40 +267,40 @@ TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
 TEST_F(LinkTest, EnsureLinkAfterNakSkipsOnlyThePrintWait) {
   sim.SetKind(6);
   sim.Refuse('#', 0x15);
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 6);
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 0);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 6);
   EXPECT_EQ(Wire(6), Frames({'#', 0xFF, 0xFE}));
 }
 
 TEST_F(LinkTest, EnsureLinkFailuresLeaveTheLinkDown) {
   // Another refusal of the link test ends it.
   sim.Refuse('#', 0xC8);
-  DriverState.DeviceKind = 3;
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), kErrRefused);
-  EXPECT_FALSE(DriverState.LinkUp);
-  EXPECT_EQ(DriverState.DeviceKind, 7);
+  Link().DriverState.DeviceKind = 3;
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), kErrRefused);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
+  EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_EQ(Wire(2), Frames({'#'}));
 
   // So does a printer failure found by the print wait.
   sim.ClearFaults();
   sim.ClearLog();
   sim.SetStatus(3, 0x04);
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), kErrPrinterFailure);
-  EXPECT_FALSE(DriverState.LinkUp);
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), kErrPrinterFailure);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_EQ(Wire(6), Frames({'#', 0x95, 0x95}));
 
   // And a port that is not there.
-  DriverState.StoredPort = 2;
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 2);
-  EXPECT_FALSE(DriverState.LinkUp);
+  Link().DriverState.StoredPort = 2;
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 2);
+  EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_FALSE(CommPortIsOpen());
 
   // The next command tries again.
   sim.SetStatus(3, 0x00);
-  DriverState.StoredPort = 1;
+  Link().DriverState.StoredPort = 1;
   EXPECT_EQ(LinkCheck(false), 0);
-  EXPECT_TRUE(DriverState.LinkUp);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
 }
 
 TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
@@ -311,11 +312,11 @@ TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
   const Case cases[] = {{256, 9600, 1}, {-3, 9600, 1}, {1, -1, 1}, {1, 9600, 65536}, {1, 9600, -1}};
   for (const Case& c : cases) {
     ASSERT_EQ(Open(), 0);
-    DriverState.StoredBaud = c.baud;
-    DriverState.StoredTimeout = c.timeout;
+    Link().DriverState.StoredBaud = c.baud;
+    Link().DriverState.StoredTimeout = c.timeout;
     EXPECT_EQ(EnsureLink(c.port, true), kErrInternal)
         << c.port << " " << c.baud << " " << c.timeout;
-    EXPECT_FALSE(DriverState.LinkUp);
+    EXPECT_FALSE(Link().DriverState.LinkUp);
     EXPECT_FALSE(CommPortIsOpen());
   }
   EXPECT_TRUE(sim.Received().empty());
@@ -329,15 +330,15 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
   SetConsoleHooks(
       {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
        [&] {
-         linkUpAtPump.push_back(DriverState.LinkUp);
-         if (!seen) seen = CommPort.get();
-         EXPECT_EQ(CommPort.get(), seen);
+         linkUpAtPump.push_back(Link().DriverState.LinkUp);
+         if (!seen) seen = CommPort().get();
+         EXPECT_EQ(CommPort().get(), seen);
          EXPECT_TRUE(CommPortIsOpen());
        }});
-  DriverState.LinkUp = false;
-  EXPECT_EQ(EnsureLink(DriverState.StoredPort, true), 0);
-  EXPECT_TRUE(DriverState.LinkUp);
-  EXPECT_EQ(CommPort.get(), seen);
+  Link().DriverState.LinkUp = false;
+  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 0);
+  EXPECT_TRUE(Link().DriverState.LinkUp);
+  EXPECT_EQ(CommPort().get(), seen);
   const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0x95, '*', 0x95, 0x95, 0x94, 0x95, 0x95,
                              0x94, 0x95, 0xFF, 0xFE});
   EXPECT_EQ(Wire(wire.size()), wire);

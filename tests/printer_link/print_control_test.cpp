@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"
@@ -200,10 +201,10 @@ TEST_F(PrintControlTest, OperatorLoadsPaperDuringTheWait) {
 }
 
 TEST_F(PrintControlTest, RefusedResumeIsNotReportedAndThePollGoesOn) {
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   Job(0, 1, 1);
   onPump = [](int n) {
-    if (n == 6) DriverState.ReceiptOpen = false;
+    if (n == 6) Link().DriverState.ReceiptOpen = false;
   };
   EXPECT_EQ(PrintControl(kPrintoutMode), 0);
   const Bytes wire = kFirstRead + kCycle + kCycle + kResume + kFirstRead + kCycle + kCycle;
@@ -224,9 +225,9 @@ TEST_F(PrintControlTest, PrintResumeOnItsOwn) {
 
   Reset();
   sim.SetStatus(3, 0x00);
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(PrintResume(), kErrReceiptOpen);
-  DriverState.ReceiptOpen = false;
+  Link().DriverState.ReceiptOpen = false;
   uint8_t s3 = 0xEE;
   EXPECT_EQ(ReadStatusByte(kS3, s3), 0);
   // Nothing went out before this read, and no paper check came first.
@@ -265,7 +266,7 @@ TEST_F(PrintControlTest, PortClosedOrAbortedEndsThePoll) {
   Reset();
   Job(0, 50);
   onPump = [](int n) {
-    if (n == 2) CommPort->HandOff().Abort();
+    if (n == 2) CommPort()->HandOff().Abort();
   };
   EXPECT_EQ(PrintControl(kCheckMode), kErrTransmit);
   EXPECT_EQ(Wire(2), kFirstRead);
@@ -279,7 +280,7 @@ TEST_F(PrintControlTest, SilentPrinterEndsThePollWithTheReceiveTimeOut) {
 }
 
 TEST_F(PrintControlTest, LinkDownWithoutStoredPort) {
-  DriverState.LinkUp = false;
+  Link().DriverState.LinkUp = false;
   EXPECT_EQ(PrintControl(kCheckMode), kErrNoPortNumber);
   EXPECT_EQ(WaitPrintEnd(kPrintoutMode), kErrNoPortNumber);
   EXPECT_EQ(PrintResume(), kErrNoPortNumber);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
@@ -100,16 +101,16 @@ class ReceiptTest : public SimLinkTest {
 
   void SetUp() override {
     SimLinkTest::SetUp();
-    DriverState.VatTotals.fill(0);
-    DriverState.ItemCount = 0;
+    Link().DriverState.VatTotals.fill(0);
+    Link().DriverState.ItemCount = 0;
     ClearReceiptBuffers();
-    DriverState.DeviceKind = sim.State()->kind;
+    Link().DriverState.DeviceKind = sim.State()->kind;
   }
 
   // A receipt begun on the printer; the log starts after it.
   void Begin() {
     ASSERT_EQ(ReceiptBegin(), 0);
-    ASSERT_TRUE(DriverState.ReceiptOpen);
+    ASSERT_TRUE(Link().DriverState.ReceiptOpen);
     sim.ClearLog();
   }
 
@@ -131,15 +132,15 @@ class ReceiptTest : public SimLinkTest {
 constexpr size_t kItemBytes = 2 + 2 + 49;
 
 TEST_F(ReceiptTest, BeginChecksTheConditionsAndOpensTheReceipt) {
-  DriverState.VatTotals = {1, 2, 3, 4, 5, 6, 7};
+  Link().DriverState.VatTotals = {1, 2, 3, 4, 5, 6, 7};
   ASSERT_EQ(ReceiptBegin(), 0);
   const Bytes wire = sim.Received();
   ASSERT_GE(wire.size(), 4u);
   EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 2), Cmd(0x9B));  // the conditions first
   EXPECT_EQ(Bytes(wire.end() - 2, wire.end()), Cmd('!'));
-  EXPECT_TRUE(DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
   EXPECT_TRUE(Printer().open);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
 
   sim.ClearLog();
   EXPECT_EQ(ReceiptBegin(), kErrReceiptOpen);
@@ -149,7 +150,7 @@ TEST_F(ReceiptTest, BeginChecksTheConditionsAndOpensTheReceipt) {
 TEST_F(ReceiptTest, BeginStopsAtAFailingCondition) {
   sim.SetStatus(2, 0x10);  // CMOS erased
   EXPECT_EQ(ReceiptBegin(), 107);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
   const Bytes wire = sim.Received();
   EXPECT_EQ(std::count(wire.begin(), wire.end(), '!'), 0);
 }
@@ -200,7 +201,7 @@ TEST_F(ReceiptTest, ComputedValuesRoundHalfUp) {
   value = 0;
   ASSERT_EQ(ReceiptItem(1, "C", 1, 0, 3, 0, "", 250, value), 0);
   EXPECT_EQ(value, 750);
-  EXPECT_EQ(DriverState.VatTotals[0], 751u);
+  EXPECT_EQ(Link().DriverState.VatTotals[0], 751u);
 }
 
 TEST_F(ReceiptTest, TotalsAreBookedUnderTheCallersIndex) {
@@ -209,9 +210,9 @@ TEST_F(ReceiptTest, TotalsAreBookedUnderTheCallersIndex) {
   ASSERT_EQ(Sale(7, 200), 0);
   int32_t value = 300;
   ASSERT_EQ(ReceiptItem(2, "Zwrot", 7, 0, 1, 0, "", 300, value), 0);
-  EXPECT_EQ(DriverState.VatTotals,
+  EXPECT_EQ(Link().DriverState.VatTotals,
             (std::array<uint32_t, 7>{0, 0, 0, 0, 100, 0, 0}));  // never below zero
-  EXPECT_EQ(DriverState.ItemCount, 3u);
+  EXPECT_EQ(Link().DriverState.ItemCount, 3u);
   // The printer books them the same way, so the total it checks agrees.
   ASSERT_EQ(ReceiptEnd(0), 0);
   EXPECT_EQ(Printer().ended, 1);
@@ -237,7 +238,7 @@ TEST_F(ReceiptTest, ItemParametersAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 2, 0, "", 2000000000, value), kErrItemValue);  // > int32
   EXPECT_EQ(pReceiptItem(1, "X", 1, 0, 1, 0, "", 1, nullptr), kErrInternal);
   EXPECT_EQ(value, 0);
-  EXPECT_EQ(DriverState.ItemCount, 0u);
+  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
   EXPECT_TRUE(sim.Received().empty());
 }
 
@@ -260,9 +261,9 @@ TEST_F(ReceiptTest, TotalsBeyond32BitsAreRefusedSoTheReceiptCanEnd) {
   EXPECT_EQ(Sale(1, 300000000), kErrItemValue);  // rate A would pass 2^32
   ASSERT_EQ(Sale(2, 200000000), 0);
   EXPECT_EQ(Sale(3, 100000000), kErrItemValue);  // the receipt total would
-  EXPECT_EQ(DriverState.VatTotals[0], 4000000000u);
-  EXPECT_EQ(DriverState.VatTotals[2], 0u);
-  EXPECT_EQ(DriverState.ItemCount, 3u);
+  EXPECT_EQ(Link().DriverState.VatTotals[0], 4000000000u);
+  EXPECT_EQ(Link().DriverState.VatTotals[2], 0u);
+  EXPECT_EQ(Link().DriverState.ItemCount, 3u);
   EXPECT_EQ(Printer().items.size(), 3u);
   ASSERT_EQ(ReceiptEnd(0), 0);
   EXPECT_EQ(Printer().totals[0] + Printer().totals[1], 4200000000u);
@@ -285,8 +286,8 @@ TEST_F(ReceiptTest, AnnulledReceiptIsClosed) {
   ClearLogAfter(kItemBytes);
   sim.SetStatus(3, 0x10);
   EXPECT_EQ(Sale(1, 100), kErrReceiptAnnulled);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
-  EXPECT_EQ(DriverState.VatTotals[0], 100u);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Link().DriverState.VatTotals[0], 100u);
   EXPECT_EQ(Wire(2), kStatus);
   EXPECT_EQ(sim.Received().size(), 2u);
 }
@@ -298,8 +299,8 @@ TEST_F(ReceiptTest, PackageItemsAndSubtotal) {
   EXPECT_EQ(Wire(16), Join({kStatus, Cmd(0x17, {'-', 'Z', 7, 0, 2, 0, 150, 0, 0, 0}), Cmd(0x80)}));
   EXPECT_EQ(Printer().packages.size(), 1u);
   EXPECT_EQ(Printer().subtotals, 1);
-  EXPECT_EQ(DriverState.VatTotals, (std::array<uint32_t, 7>{}));
-  EXPECT_EQ(DriverState.ItemCount, 0u);
+  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
 
   sim.ClearLog();
   EXPECT_EQ(PackageItem(4, 1, 1, 1), kErrPackageType);
@@ -316,13 +317,13 @@ TEST_F(ReceiptTest, PackageItemsAndSubtotal) {
 TEST_F(ReceiptTest, PackageItemsAndSubtotalExistOnKinds3And7Only) {
   Begin();
   for (uint8_t kind : {0, 1, 2, 4, 5, 6}) {
-    DriverState.DeviceKind = kind;
+    Link().DriverState.DeviceKind = kind;
     EXPECT_EQ(PackageItem(0, 1, 1, 1), kErrCommandUnavailable);
     EXPECT_EQ(PrintSubtotal(), kErrCommandUnavailable);
   }
   EXPECT_TRUE(sim.Received().empty());
   // A printer without package items refuses the record.
-  DriverState.DeviceKind = 7;
+  Link().DriverState.DeviceKind = 7;
   sim.SetKind(0);
   EXPECT_EQ(PackageItem(0, 1, 1, 1), kErrNak);
 }
@@ -347,10 +348,10 @@ TEST_F(ReceiptTest, EndSendsDiscountTotalPaymentsLinesAndEnd) {
   EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())),
             expected);
 
-  EXPECT_FALSE(DriverState.ReceiptOpen);
-  EXPECT_EQ(DriverState.ItemCount, 0u);
-  EXPECT_TRUE(DriverState.PaymentSlot[1].name.empty());
-  EXPECT_EQ(DriverState.TrailerLine[0].code, kEmptyTrailerLine);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_TRUE(Link().DriverState.PaymentSlot[1].name.empty());
+  EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
   const auto printer = Printer();
   EXPECT_EQ(printer.ended, 1);
   EXPECT_EQ(printer.totals[0], 4u);
@@ -382,9 +383,9 @@ TEST_F(ReceiptTest, PaymentsAreNotSentOrEmptiedOnOtherKinds) {
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
   ASSERT_EQ(FillPayment(1, "Gotowka", 100, 0), 0);
-  DriverState.DeviceKind = 0;
+  Link().DriverState.DeviceKind = 0;
   ASSERT_EQ(ReceiptEnd(0), 0);
-  EXPECT_EQ(DriverState.PaymentSlot[0].name, "Gotowka      ");
+  EXPECT_EQ(Link().DriverState.PaymentSlot[0].name, "Gotowka      ");
   EXPECT_TRUE(Printer().payments.empty());
   const Bytes wire = sim.Received();
   EXPECT_EQ(std::count(wire.begin(), wire.end(), 0x81), 0);
@@ -400,18 +401,18 @@ TEST_F(ReceiptTest, SlotsAreEmptiedAsSentAndKeptAfterAFailure) {
   // The printer falls silent after the total: nothing after it is sent.
   sim.SilentAfterReceived(2 + 2 + 6);
   EXPECT_EQ(ReceiptEnd(0), kErrReceive);
-  EXPECT_TRUE(DriverState.ReceiptOpen);
-  EXPECT_FALSE(DriverState.PaymentSlot[0].name.empty());
-  EXPECT_EQ(DriverState.TrailerLine[0].code, 0);
+  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.PaymentSlot[0].name.empty());
+  EXPECT_EQ(Link().DriverState.TrailerLine[0].code, 0);
 
   sim.ClearFaults();
   sim.ClearLog();
   // Silent again right after the trailer line: the sent slots are emptied.
   sim.SilentAfterReceived(2 + 2 + 6 + 2 + 20 + 20 + 9);
   EXPECT_EQ(ReceiptEnd(0), kErrReceive);
-  EXPECT_TRUE(DriverState.ReceiptOpen);
-  EXPECT_TRUE(DriverState.PaymentSlot[0].name.empty());
-  EXPECT_EQ(DriverState.TrailerLine[0].code, kEmptyTrailerLine);
+  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.PaymentSlot[0].name.empty());
+  EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
   EXPECT_EQ(Printer().lines.size(), 1u);
 
   sim.ClearFaults();
@@ -439,9 +440,9 @@ TEST_F(ReceiptTest, TrailerLinesGoWholeAndControlBytesBecomeBlanks) {
 TEST_F(ReceiptTest, WrongTotalAnnulsTheReceipt) {
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
-  DriverState.VatTotals[0] = 99;  // the driver's sum no longer matches the printer's
+  Link().DriverState.VatTotals[0] = 99;  // the driver's sum no longer matches the printer's
   EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
   EXPECT_EQ(sim.Status(6), printer_sim::kAnnulledWrongTotal);
   EXPECT_EQ(Printer().ended, 0);
 }
@@ -452,21 +453,44 @@ TEST_F(ReceiptTest, EndAnswers) {
   ASSERT_EQ(Sale(1, 100), 0);
   sim.State()->receipt.annulAtEnd = true;
   EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
-  EXPECT_EQ(DriverState.ItemCount, 1u);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
   sim.State()->receipt.annulAtEnd = false;
+
+  // ACK, then silence: the printer has printed and stored the receipt, so the
+  // failed status read is reported but the receipt is closed. A cancel is
+  // refused without a byte on the wire, and the next receipt begins normally.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  // Muted at the status query after '$' (status, status, total, status,
+  // status, '$', then that query).
+  sim.SilentAfterReceived(2 + 2 + 6 + 2 + 2 + 2 + 2);
+  EXPECT_EQ(ReceiptEnd(0), kErrReceive);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Printer().ended, 1);
+  sim.ClearFaults();
+  sim.ClearLog();
+  EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
+  EXPECT_EQ(WireUpToNow(), Bytes{});
+  EXPECT_EQ(Printer().cancelled, 0);
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  EXPECT_EQ(ReceiptEnd(0), 0);
+  EXPECT_EQ(Printer().ended, 2);
+  EXPECT_EQ(Printer().outsideReceipt, 0);
 
   // NAK: the receipt is closed; an empty one ends without an error.
   Begin();
   EXPECT_EQ(ReceiptEnd(0), 0);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
   EXPECT_FALSE(Printer().open);
 
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
   sim.Refuse('$', kNak);
   EXPECT_EQ(ReceiptEnd(0), kErrNak);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
   sim.ClearFaults();
   sim.State()->receipt.open = false;
 
@@ -474,12 +498,12 @@ TEST_F(ReceiptTest, EndAnswers) {
   Begin();
   sim.Refuse('$', 0xC8);
   EXPECT_EQ(ReceiptEnd(0), kErrRefused);
-  EXPECT_TRUE(DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
 
   // "Receipt not begun": nothing is left to end.
   sim.Refuse('$', 0x65);
   EXPECT_EQ(ReceiptEnd(0), kErrReceiptNotBegun);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
 }
 
 TEST_F(ReceiptTest, Cancel) {
@@ -492,31 +516,51 @@ TEST_F(ReceiptTest, Cancel) {
   const Bytes wire = sim.Received();
   EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())),
             expected);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
-  EXPECT_EQ(DriverState.ItemCount, 0u);
-  EXPECT_EQ(DriverState.VatTotals[0], 100u);  // kept until the next receipt
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_EQ(Link().DriverState.VatTotals[0], 100u);  // kept until the next receipt
   EXPECT_EQ(Printer().cancelled, 1);
   EXPECT_FALSE(Printer().open);
 
   // The printer answers NAK to an empty receipt: cancelled all the same.
   Begin();
   EXPECT_EQ(ReceiptCancel(), 0);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
 
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
   sim.Refuse('#', kNak);
   EXPECT_EQ(ReceiptCancel(), kErrNak);
-  EXPECT_TRUE(DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
   sim.Refuse('#', 0x65);
   EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
-  EXPECT_FALSE(DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  sim.ClearFaults();
+
+  // DropReceipt: without a receipt nothing is sent; with one it cancels, and
+  // a printer that cannot be reached leaves the driver's receipt closed.
+  sim.ClearLog();
+  EXPECT_EQ(DropReceipt(), 0);
+  EXPECT_EQ(WireUpToNow(), Bytes{});
+  const int cancelled = Printer().cancelled;
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  EXPECT_EQ(DropReceipt(), 0);
+  EXPECT_EQ(Printer().cancelled, cancelled + 1);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  sim.SetPowerOff(true);
+  EXPECT_EQ(DropReceipt(), kErrReceive);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
 }
 
 TEST_F(ReceiptTest, The256thItemDoesNotEmptyTheReceipt) {
   Begin();
   for (int i = 0; i < 256; ++i) ASSERT_EQ(Sale(1, 1), 0) << i;
-  EXPECT_EQ(DriverState.ItemCount, 256u);
+  EXPECT_EQ(Link().DriverState.ItemCount, 256u);
   sim.Refuse('#', kNak);
   EXPECT_EQ(ReceiptCancel(), kErrNak);
   sim.Refuse('$', kNak);
@@ -547,9 +591,9 @@ TEST_F(ReceiptTest, ReadTotalSumsTheSevenRates) {
 
 TEST_F(ReceiptTest, ReadTotalRefusals) {
   std::string total = "kept";
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReadTotal(total), kErrReceiptOpen);
-  DriverState.ReceiptOpen = false;
+  Link().DriverState.ReceiptOpen = false;
   sim.State()->vat.sevenRates.fill(0x8000);
   EXPECT_EQ(ReadTotal(total), kErrNoVatRates);
   sim.SetKind(0);

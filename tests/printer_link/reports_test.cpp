@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"
@@ -42,11 +43,11 @@ class ReportsTest : public SimLinkTest {
   // The link is on COM1 with the given time-outs and still open.
   void ExpectPortAsOpened(uint16_t writeSec = 1, uint16_t readSec = 1) {
     ASSERT_TRUE(CommPortIsOpen());
-    EXPECT_EQ(CommPort->PortNumber(), 1);
-    EXPECT_EQ(CommPort->BaudRate(), 9600);
-    EXPECT_EQ(CommPort->WriteTimeout(), writeSec);
-    EXPECT_EQ(CommPort->ReadTimeout(), readSec);
-    EXPECT_EQ(CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, readSec * 1000u);
+    EXPECT_EQ(CommPort()->PortNumber(), 1);
+    EXPECT_EQ(CommPort()->BaudRate(), 9600);
+    EXPECT_EQ(CommPort()->WriteTimeout(), writeSec);
+    EXPECT_EQ(CommPort()->ReadTimeout(), readSec);
+    EXPECT_EQ(CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant, readSec * 1000u);
   }
 };
 
@@ -58,7 +59,7 @@ TEST_F(ReportsTest, DailyReportReadsTheCounterUnlessTheCallerDecided) {
                      " counter " + std::to_string(counter));
         sim.ClearLog();
         sim.SetKind(kind);
-        DriverState.DeviceKind = kind;
+        Link().DriverState.DeviceKind = kind;
         sim.State()->receiptCounter = counter;
         const bool skip = flag != 0 && (kind == 2 || kind == 3 || kind == 6 || kind == 7);
         Bytes expected;
@@ -129,7 +130,7 @@ TEST_F(ReportsTest, PeriodReportSendsDigitValuesOnTheLongReportPort) {
 }
 
 TEST_F(ReportsTest, ArgumentsOutOfRangeLeaveThePortAlone) {
-  TComm* port = CommPort.get();
+  TComm* port = CommPort().get();
   EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 13, 31), kErrParameterRange);
   for (auto args : std::vector<std::array<int32_t, 7>>{{2, 5, 1, 1, 5, 1, 1},
                                                       {-1, 5, 1, 1, 5, 1, 1},
@@ -150,7 +151,7 @@ TEST_F(ReportsTest, ArgumentsOutOfRangeLeaveThePortAlone) {
   EXPECT_EQ(NumberReport(-1, 1, 2), kErrParameterRange);
   EXPECT_EQ(NumberReport(0, -1, 2), kErrParameterRange);
   EXPECT_EQ(NumberReport(0, 1, 65536), kErrParameterRange);
-  EXPECT_EQ(CommPort.get(), port);
+  EXPECT_EQ(CommPort().get(), port);
   EXPECT_TRUE(CommPortIsOpen());
   // The first bytes after all of them are those of the next command.
   int32_t n = 0;
@@ -208,10 +209,10 @@ TEST_F(ReportsTest, MonthlyAndNumberReportsNeedASecondGenerationPrinter) {
 // (COM2 does not exist). The link reads with no wait at all, so the slow
 // refusal reaches the driver only on the long report port.
 TEST_F(ReportsTest, LongReportReopensThePortInUse) {
-  DriverState.StoredPort = 2;
-  DriverState.StoredBaud = 4800;
-  DriverState.PortWriteTimeout = 7;
-  DriverState.PortReadTimeout = 8;
+  Link().DriverState.StoredPort = 2;
+  Link().DriverState.StoredBaud = 4800;
+  Link().DriverState.PortWriteTimeout = 7;
+  Link().DriverState.PortReadTimeout = 8;
   ASSERT_EQ(Open(1, 0), 0);
   sim.State()->reports.answerDelayMs = 200;
   sim.SetStatus(3, 0x02);  // paper out: the report is refused
@@ -279,7 +280,7 @@ TEST_F(ReportsTest, PrinterNumberGivesNumberAndOperatorCode) {
 }
 
 TEST_F(ReportsTest, OpenReceiptRefusesEveryReport) {
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   int32_t n = 0;
   std::string code;
   EXPECT_EQ(DailyReport(1), kErrReceiptOpen);

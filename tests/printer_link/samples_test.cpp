@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
@@ -123,7 +124,7 @@ TEST_F(SamplesTest, EveryPrintoutReachesThePrinter) {
 }
 
 TEST_F(SamplesTest, RefusedWhileAReceiptIsOpen) {
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(SamplePrintCashState("", "", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashIn("", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashOut("", "", "", "", ""), kErrReceiptOpen);

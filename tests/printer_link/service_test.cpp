@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
@@ -90,7 +91,7 @@ TEST_F(ServiceTest, DrawersOpenByTheirLetterEvenDuringAReceipt) {
   for (int32_t drawer : {0, 4, -1}) EXPECT_EQ(OpenDrawer(drawer), 212) << drawer;
   ExpectNothingSent();
 
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(OpenDrawer(2), 0);
   ExpectWire(Cmd('X'));
   sim.Refuse('X', 0x15);
@@ -107,7 +108,7 @@ TEST_F(ServiceTest, PrinterNumberSendsTwoCharactersOfEach) {
   EXPECT_EQ(SetPrinterNumber("07", ""), 999);
   ExpectNothingSent();
 
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(SetPrinterNumber("07", "AB"), 200);
   ExpectNothingSent();
 }
@@ -125,7 +126,7 @@ TEST_F(ServiceTest, FeedCountTakesOneByte) {
   EXPECT_EQ(WriteLineFeed(-1), 999);
   ExpectNothingSent();
 
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(WriteFeedCount(3), 200);
   EXPECT_EQ(WriteLineFeed(3), 200);
   ExpectNothingSent();
@@ -143,7 +144,7 @@ TEST_F(ServiceTest, RoundingIsSentAsADigitCharacter) {
   EXPECT_EQ(SetRoundingType(208), 999);
   ExpectNothingSent();
 
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(SetRoundingType(0), 200);
   ExpectNothingSent();
 }
@@ -157,7 +158,7 @@ TEST_F(ServiceTest, DisplayTestReadsTheStatusFirstAndIgnoresItsBits) {
 
   EXPECT_EQ(DisplayTest(256), 999);
   ExpectWire(kGate);
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(DisplayTest(0), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
@@ -193,7 +194,7 @@ TEST_F(PharmacyServiceTest, PriceBufferIsClearedAfterTheGate) {
   ExpectWire(Cat({kGate, Cmd('w')}));
   EXPECT_EQ(sim.State()->service.priceBufferClears, 1);
 
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(ClearPriceBuffer(), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
@@ -219,14 +220,14 @@ TEST_F(ServiceTest, EpromTestWaitsBeforeAndAfterItsPrintout) {
     EXPECT_EQ(state->job.printingPolls, 0);
   }
 
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(EpromTest(), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
 }
 
 TEST_F(ServiceTest, PowerOffIsSentEvenDuringAReceipt) {
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(RemotePrinterOff(), 0);
   EXPECT_EQ(Wire(7), Cmd(0xFD, {'0', '0', '0', '0', '0'}));
   const auto notes = sim.Notes();
@@ -251,7 +252,7 @@ TEST_F(ServiceTest, UniqueNumberInBothForms) {
   ExpectNothingSent();
 
   // Both results are emptied before the receipt check refuses.
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReadUniqueNumber(number), 200);
   EXPECT_EQ(number, "");
   EXPECT_EQ(pReadUniqueNumber(buffer), 200);
@@ -270,7 +271,7 @@ TEST_F(ServiceTest, WriteUserDataSendsTheLineAndReadsTheVerdict) {
   }
 
   // An open receipt does not stop it; Polish letters travel in code page 852.
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   const std::string text40 = kPhrase + std::string(23, ' ');
   EXPECT_EQ(WriteUserData(4, 0, text40), 0);
   ExpectWire(Cat({kGate, Cmd(0x9C, {4, 0}), kPhrase852, Bytes(23, ' ')}));
@@ -366,7 +367,7 @@ TEST_F(ServiceTest, ControlPrintoutRecordEndsWithAZeroByte) {
 TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
   sim.State()->printJobPolls = 0;
   const std::string narrow(20, 'N'), wide = kPhrase + std::string(23, ' ');
-  DriverState.ReceiptOpen = true;  // no receipt check
+  Link().DriverState.ReceiptOpen = true;  // no receipt check
   EXPECT_EQ(PrintUserDataControl(narrow, wide, wide, narrow), 0);
   ExpectWire(Cat({kIdleWait, kGate, Cmd('3'),
                   UserDataControlRecord(narrow, wide, wide, narrow), kIdleWait}));
@@ -388,7 +389,7 @@ TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
 TEST_F(ServiceTest, ProgressTexts) {
   std::vector<std::string> texts;
   SetConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, {}});
-  DriverState.ReceiptOpen = true;  // stops most of them before the printer is asked
+  Link().DriverState.ReceiptOpen = true;  // stops most of them before the printer is asked
   char buffer[16];
   std::string s1, s2, s3, s4;
   sim.SetStatus(1, 0);

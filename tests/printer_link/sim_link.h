@@ -15,6 +15,7 @@
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/link.h"
+#include "printer_link/link/link_object.h"
 #include "tools/printer_sim/printer_sim.h"
 
 namespace kavoruw::testing {
@@ -48,7 +49,7 @@ class SimLinkTest : public ::testing::Test {
 
   void TearDown() override {
     ClosePortObject();
-    CommPort.reset();
+    CommPort().reset();
     sim.Stop();
     unsetenv("KAVORUW_PORT_DIR");
     std::filesystem::remove_all(portDir);

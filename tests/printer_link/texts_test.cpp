@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/api/error_texts.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_core.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
@@ -182,7 +183,7 @@ TEST_F(VatTest, NothingIsWrittenWithSalesPendingOrAReceiptOpen) {
   EXPECT_FALSE(Contains(wire, {0x1B, 0xD5}));
 
   sim.ClearLog();
-  DriverState.ReceiptOpen = true;
+  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(Set({2200, 700, 0, 0, 0, 0, 0}), 200);
   EXPECT_EQ(Read(), 200);
   EXPECT_EQ(WireUpToNow(), Bytes{});

@@ -170,6 +170,20 @@ TEST_F(PrinterSimTest, UnknownCommandsGetNakAndStrayBytesAreSkipped) {
   EXPECT_THAT(sim.Notes(), ElementsAre("skipped 0x41", "skipped 0xFF", "unknown command 0x01"));
 }
 
+TEST_F(PrinterSimTest, ItemsAndTotalsOutsideAReceiptAreRefusedAndNoted) {
+  Bytes item{kEsc, 0x06, ' '};
+  item.insert(item.end(), 28, 'x');
+  item.insert(item.end(), {'0', 1, 0, 0, 0, 0, 's', 'z', 't', ' ', 1, 0, 0, 0, kEsc, 1, 1, 0, 0, 0});
+  port->Write(item);
+  port->Write({kEsc, 0x07, 1, 0, 0, 0});
+  ASSERT_TRUE(WaitForNote("0x07: total without an open receipt refused"));
+  EXPECT_THAT(sim.Notes(), ElementsAre("0x06: item without an open receipt refused",
+                                       "0x07: total without an open receipt refused"));
+  EXPECT_EQ(sim.State()->receipt.outsideReceipt, 2);
+  EXPECT_TRUE(sim.State()->receipt.items.empty());
+  EXPECT_FALSE(sim.State()->receipt.total.has_value());
+}
+
 TEST_F(PrinterSimTest, FrameWithMissingDataIsDroppedAfterTheFrameTimeOut) {
   sim.SetFrameTimeout(20);
   sim.SetScriptedAnswer(0x44, {kAck}, 4, {0x99});

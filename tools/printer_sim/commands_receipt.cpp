@@ -228,11 +228,13 @@ void ReceiptItemCommand(Frame& frame) {
   bool ignored = false;
   {
     StateRef state = frame.State();
-    if (!state->receipt.open) ignored = true;
-    else if (!valid) Annul(*state, kAnnulledBadRecord);
+    if (!state->receipt.open) {
+      ignored = true;
+      ++state->receipt.outsideReceipt;
+    } else if (!valid) Annul(*state, kAnnulledBadRecord);
     else Book(state->receipt, item);
   }
-  if (ignored) frame.Note("0x06: item without an open receipt ignored");
+  if (ignored) frame.Note("0x06: item without an open receipt refused");
   else if (!valid) frame.Note("0x06: unreadable item record, receipt annulled");
 }
 
@@ -267,10 +269,16 @@ void ReceiptTotalCommand(Frame& frame) {
   std::vector<uint8_t> data;
   if (!frame.ReadData(4, data)) return;
   const uint32_t total = U32At(data, 0);
-  StateRef state = frame.State();
-  if (!state->receipt.open) return;
-  state->receipt.total = total;
-  if (total != ExpectedTotal(state->receipt)) Annul(*state, kAnnulledWrongTotal);
+  {
+    StateRef state = frame.State();
+    if (state->receipt.open) {
+      state->receipt.total = total;
+      if (total != ExpectedTotal(state->receipt)) Annul(*state, kAnnulledWrongTotal);
+      return;
+    }
+    ++state->receipt.outsideReceipt;
+  }
+  frame.Note("0x07: total without an open receipt refused");
 }
 
 void TrailerLineCommand(Frame& frame) {

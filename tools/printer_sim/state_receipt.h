@@ -74,6 +74,9 @@ struct ReceiptState {
   std::array<uint64_t, 7> totals{};
   int ended = 0;
   int cancelled = 0;
+  // Items and totals that came while no receipt was open: a printer refuses
+  // them (nothing is booked), and a driver should never send them.
+  int outsideReceipt = 0;
   std::vector<SamplePrintout> samples;
 };
 

@@ -5,6 +5,7 @@
 namespace kavoruw {
 
 inline constexpr int32_t kOk = 0;
+inline constexpr int32_t kErrNoSuchPort = 2;
 inline constexpr int32_t kErrPortInUse = 5;
 inline constexpr int32_t kErrTransmit = 20;
 inline constexpr int32_t kErrReceive = 21;
