@@ -99,6 +99,7 @@ void InstallWindowHooks() {
 
 int RunRegisterTool(int argc, char** argv) {
   forms::Application app(argc, argv);
+  forms::LoadPolishTranslations();
   forms::SetApplicationTitle("zorvel");
   app.setQuitOnLastWindowClosed(false);
   InstallWindowHooks();

@@ -1,6 +1,8 @@
 #include "forms/application.h"
 
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "forms/message_box.h"
 #include "forms/text.h"
@@ -71,6 +73,20 @@ void SetApplicationTitle(const std::string& cp1250Title) {
 std::string ApplicationTitle() { return Title(); }
 
 void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+bool LoadPolishTranslations() {
+  // Lives as long as the program: the application keeps only a pointer.
+  static QTranslator* translator = nullptr;
+  if (translator != nullptr) return true;
+  auto* loaded = new QTranslator(QCoreApplication::instance());
+  if (!loaded->load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(loaded)) {
+    delete loaded;
+    return false;
+  }
+  translator = loaded;
+  return true;
+}
 
 BusyScope::BusyScope() { ++BusyDepth(); }
 BusyScope::~BusyScope() { --BusyDepth(); }

@@ -40,6 +40,10 @@ std::string ApplicationTitle();
 // Runs the events that are waiting, except user input.
 void ProcessMessages();
 
+// Loads Qt's own Polish texts (file dialogs, standard buttons) from Qt's
+// translations folder; true when they were found.
+bool LoadPolishTranslations();
+
 // Marks a running action; nests.
 class BusyScope {
  public:

@@ -7,6 +7,8 @@
 //   cancel button, else closes the form;
 // - with key preview, FormKeyDown sees every key before the control does;
 // - FormActivate runs when the program's active form changes to this one;
+// - it opens centred over its owner (see CentreOverOwner) and its frame has
+//   a close box only;
 // - exit handlers run only when the focus moves inside the form.
 #include <QDialog>
 #include <QPointer>
@@ -74,6 +76,12 @@ class Form : public QDialog {
   std::map<QObject*, std::function<void()>> exitHandlers_;
   std::map<QObject*, std::function<bool(int)>> keyHandlers_;
 };
+
+// Places a window, before it is shown, with its client area centred over the
+// owner's (over the screen's available area without an owner); a window
+// never sized yet takes its layout's size first, so its first showing is
+// where every later one is.
+void CentreOverOwner(QWidget& window, const QWidget* owner);
 
 // True when the focus, leaving `control`, went to another control of the same
 // form, and that form is shown and not closing. A message box taking the focus

@@ -27,12 +27,6 @@ void TConsoleDialog::CloseUnlessRunning() {
   if (!running_) Close();
 }
 
-void TConsoleDialog::CenterOnMainWindow() {
-  if (GlowneOkno == nullptr) return;
-  move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
-       GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
-}
-
 bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range) {
   if (SettlementRangeMode == 0) return false;
   console::SettlementRange = range;

@@ -1,7 +1,7 @@
 #pragma once
-// What the console's report and clock dialogs share: centring on the main
-// window, Esc, the progress text erased on closing, and a guard around the
-// driver call of their action button: while it runs, the button stays
+// What the console's report and clock dialogs share: Esc, the progress text
+// erased on closing, and a guard around the driver call of their action
+// button: while it runs, the button stays
 // disabled and neither Esc, "Nie" nor the close box ends the dialog.
 #include <QDate>
 #include <QObject>
@@ -27,8 +27,6 @@ class TConsoleDialog : public forms::Form {
   void RunGuarded(QPushButton* button, const std::function<void()>& action);
   // Closes the dialog unless its action runs.
   void CloseUnlessRunning();
-  // Left := main Left + (main Width - own Width) div 2, Top alike.
-  void CenterOnMainWindow();
   // The settlement report asks for a range: it is handed back in
   // console::SettlementRange and the dialog ends with mrYes (true). False:
   // the dialog prints the report itself.

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "forms/activation.h"
+#include "forms/form.h"
 #include "forms/modal.h"
 #include "forms/trace.h"
 #include "operator_console/console.h"
@@ -45,6 +46,9 @@ TGlowneOkno::TGlowneOkno(QWidget* parent) : QMainWindow(parent), ui(new Ui::TGlo
   for (QMenu* menu : findChildren<QMenu*>()) menu->menuAction()->setObjectName(menu->objectName());
   setFixedSize(602, 414);
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+  // In the centre of the desktop from the start, so that a dialog of the
+  // first activation is centred over where the window really is.
+  forms::CentreOverOwner(*this, nullptr);
   QFont font = this->font();
   font.setPointSize(12);
   setFont(font);

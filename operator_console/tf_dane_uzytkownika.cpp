@@ -371,7 +371,6 @@ void TfDaneUzytkownika::Button1Click() { Close(); }
 
 void TfDaneUzytkownika::FormActivate() {
   SetButtonsEnabled(true);
-  CentreOverMainWindow(*this);
   ui->l1->setFocus(Qt::OtherFocusReason);
 }
 

@@ -36,6 +36,5 @@ bool TfNumerKasy::seNrKasyKeyDown(int key) {
 }
 
 void TfNumerKasy::FormActivate() {
-  CentreOverMainWindow(*this);
   ui->seNrKasy->setFocus(Qt::OtherFocusReason);
 }

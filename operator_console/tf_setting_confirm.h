@@ -41,11 +41,3 @@ inline void ConfirmSetting(forms::Form& dialog, QPushButton& button, const std::
   }
   dialog.SetModalResult(forms::mrOk);
 }
-
-// Over the main window, as every console dialog opens.
-inline void CentreOverMainWindow(QWidget& dialog) {
-  if (QWidget* main = GlowneOkno) {
-    dialog.move(main->x() + (main->width() - dialog.width()) / 2,
-                main->y() + (main->height() - dialog.height()) / 2);
-  }
-}

@@ -172,7 +172,6 @@ void TfStawkiPodatkowe::Button1Click() {
 void TfStawkiPodatkowe::Button2Click() { Close(); }
 
 void TfStawkiPodatkowe::FormActivate() {
-  CentreOverMainWindow(*this);
   ui->Button1->setEnabled(true);
   if (!ui->me1->isHidden()) ui->me1->setFocus(Qt::OtherFocusReason);
 }
