@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QLibraryInfo>
+#include <QThread>
 #include <QTranslator>
 
 #include "forms/message_box.h"
@@ -73,6 +74,13 @@ void SetApplicationTitle(const std::string& cp1250Title) {
 std::string ApplicationTitle() { return Title(); }
 
 void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void KeepPainting() {
+  if (QCoreApplication::instance() == nullptr || QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    return;
+  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+}
 
 bool LoadPolishTranslations() {
   // Lives as long as the program: the application keeps only a pointer.

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "forms/activation.h"
+#include "forms/application.h"
 #include "forms/text.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
@@ -17,7 +18,8 @@ bool StartConsole(const Arguments& arguments) {
   kavoruw::SetConsoleHooks({[](const std::string& text) { ShowProgressText(text); },
                             [] {
                               if (GlowneOkno) GlowneOkno->Processmessages();
-                            }});
+                            },
+                            [] { forms::KeepPainting(); }});
   return !GlowneOkno->CiaOnlyOne1->AlreadyRunning;
 }
 

@@ -1,6 +1,7 @@
 #include "printer_link/device/console_hooks.h"
 
 #include "platform/text/cp1250.h"
+#include "printer_link/port/hand_off.h"
 
 namespace kavoruw {
 
@@ -8,7 +9,10 @@ namespace {
 ConsoleHooks installed;
 }
 
-void SetConsoleHooks(ConsoleHooks hooks) { installed = std::move(hooks); }
+void SetConsoleHooks(ConsoleHooks hooks) {
+  installed = std::move(hooks);
+  SetTransferWaitHook(installed.whileWaiting);
+}
 
 void ShowProgressText(std::string_view utf8Text) {
   if (installed.showProgressText) installed.showProgressText(platform::Cp1250FromUtf8(utf8Text));

@@ -186,7 +186,7 @@ int32_t TComm::Connect() {
     return LastError();
   }
   result = SetTimeouts(writeTimeout_, readTimeout_);
-  std::this_thread::sleep_for(std::chrono::milliseconds(connectSettleMs.load()));
+  PauseCallingWaitHook(connectSettleMs.load());
   return result;
 }
 

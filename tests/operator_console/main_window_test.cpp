@@ -5,8 +5,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
+#include <functional>
 
 #include "forms/application.h"
+#include "kavoruw_core.h"
 #include "operator_console/ci_only_one.h"
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
@@ -153,6 +156,43 @@ TEST_F(MainWindow, TheDriversHooksReachTheWindow) {
   kavoruw::DriverState.LinkUp = true;
   EXPECT_NE(kavoruw::DailyReport(0), 0);
   EXPECT_EQ(TraceOf("progress").front(), "progress Raport dobowy...");
+}
+
+// While the driver waits for a silent printer the window keeps repainting and
+// its timers (the animated busy cursor's) keep running.
+TEST_F(MainWindow, TheWindowRepaintsWhileASilentPrinterIsAwaited) {
+  ASSERT_TRUE(Start({"COM1", "9600"}));
+  kavoruw::DriverState.PortReadTimeout = 1;
+  ASSERT_EQ(ReopenPort(), 0);
+  sim.SetPowerOff(true);
+  bool waiting = false;
+  int ticks = 0;
+  int paints = 0;
+  QTimer ticker;
+  ticker.setInterval(10);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (!waiting) return;
+    ++ticks;
+    GlowneOkno->centralWidget()->update();
+  });
+  struct PaintCounter : QObject {
+    explicit PaintCounter(std::function<void()> seen) : seen_(std::move(seen)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) seen_();
+      return false;
+    }
+    std::function<void()> seen_;
+  } counter([&] { paints += waiting ? 1 : 0; });
+  GlowneOkno->centralWidget()->installEventFilter(&counter);
+  ticker.start();
+  waiting = true;
+  uint32_t count = 0;
+  uint8_t s[6] = {};
+  EXPECT_NE(kavoruw::ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]), 0);
+  waiting = false;
+  GlowneOkno->centralWidget()->removeEventFilter(&counter);
+  EXPECT_GT(ticks, 0) << "timers ran during the wait";
+  EXPECT_GT(paints, 0) << "the window repainted during the wait";
 }
 
 TEST_F(MainWindow, AMenuActionIsRefusedWhileAnotherRunsAndACloseWaitsForItsEnd) {
