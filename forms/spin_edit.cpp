@@ -75,6 +75,14 @@ void SpinEdit::stepBy(int steps) {
   selectAll();
 }
 
+void SpinEdit::focusInEvent(QFocusEvent* event) {
+  bool ok = false;
+  const QString text = lineEdit()->text().trimmed();
+  const int number = DigitsOnly(text) ? text.toInt(&ok) : 0;
+  if (ok) lastValue_ = number;
+  QAbstractSpinBox::focusInEvent(event);
+}
+
 void SpinEdit::focusOutEvent(QFocusEvent* event) {
   if (FocusMovedInsideForm(this)) Clamp();
   QAbstractSpinBox::focusOutEvent(event);

@@ -3,8 +3,8 @@
 // is the number as typed, and the range is enforced only when the focus moves
 // to another control of the form (a field whose minimum equals its maximum is
 // never corrected). An empty field (or a text that is no number) is never a
-// value: it reads as the last value the field held, and leaving the field
-// puts that value back. MaxLength limits typing only; a value set by the
+// value: it reads as the value the field held before the operator's editing,
+// and leaving the field puts that value back. MaxLength limits typing only; a value set by the
 // program is never cut.
 #include <QAbstractSpinBox>
 
@@ -44,14 +44,15 @@ class SpinEdit : public QAbstractSpinBox {
 
  protected:
   StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+  void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
   int minimum_ = 0;
   int maximum_ = 100;
   int maxLength_ = 0;
-  // What the field last held as a number: set by the program or kept when the
-  // operator left the field.
+  // What the field held as a number before the operator's editing: set by
+  // the program, found when the focus came in, or kept when it left.
   int lastValue_ = 0;
 };
 

@@ -116,7 +116,7 @@ int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* ans
 struct ConsoleHooks {
   std::function<void(const std::string& cp1250Text)> showProgressText;
   std::function<void()> processMessages;
-  std::function<void()> whileWaiting;
+  std::function<void()> whileWaiting = nullptr;
 };
 void SetConsoleHooks(ConsoleHooks hooks);
 
