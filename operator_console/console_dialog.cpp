@@ -35,7 +35,6 @@ bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range)
 }
 
 void TConsoleDialog::ShowDriverError(int32_t code) {
-  SetArrowCursor();
   const std::string text = ErrMessageText(code);
   AttentionBeep();
   ErrorBox(text);
@@ -100,16 +99,3 @@ void CheckTimeFieldOnExit(forms::MaskEdit* field) {
   });
 }
 
-bool ClockMemoryIntact() {
-  bool errorShown = false;
-  const bool erased = CheckCmosErased(errorShown);
-  if (errorShown) {
-    SetArrowCursor();
-    return false;
-  }
-  if (!erased) return true;
-  SetArrowCursor();
-  ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-  ClearProgressText();
-  return false;
-}

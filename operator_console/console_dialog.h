@@ -66,7 +66,3 @@ class TimeFieldFilter : public QObject {
 // "Godzina została wprowadzona nieprawidłowo." and the focus back in the
 // field. Moving to a button is not checked here: Tak checks the time itself.
 void CheckTimeFieldOnExit(forms::MaskEdit* field);
-
-// The clock-memory check of a menu item: false, with the refusal shown and
-// the progress text erased, when the item must end.
-bool ClockMemoryIntact();

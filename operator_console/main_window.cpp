@@ -36,6 +36,10 @@ const QColor kActiveBorder(180, 180, 180);
 ActionScope::ActionScope() : outermost_(!forms::Busy()) {}
 
 ActionScope::~ActionScope() {
+  if (GlowneOkno) {
+    if (GlowneOkno->BusyCursorShown()) GlowneOkno->ShowArrowCursor();
+    GlowneOkno->ShowProgressText("");
+  }
   if (outermost_ && GlowneOkno && GlowneOkno->CloseWaiting()) GlowneOkno->CloseAfterAction();
 }
 
@@ -283,11 +287,11 @@ void TGlowneOkno::FormActivate() {
     return;
   }
   FirstActivation = false;
+  // Erases the progress text however the activation ends.
   ActionScope action;
   if (ComPortNumber == 0 || ComBaudRate == 0) {
     AttentionBeep();
     forms::ShowModal(*Komunikacja);
-    ::ShowProgressText("");
     return;
   }
   repaint();
@@ -295,7 +299,6 @@ void TGlowneOkno::FormActivate() {
   const int32_t opened = ReopenPort();
   if (opened != 0) {
     AttentionBeep();
-    ::ShowProgressText("");
     ErrorBox(OpenPortErrorText(opened, ComPortNumber));
     AttentionBeep();
     forms::ShowModal(*Komunikacja);
@@ -305,9 +308,7 @@ void TGlowneOkno::FormActivate() {
   bool errorShown = false;
   if (!CheckConnectedDevice(deviceType, errorShown)) {
     if (!errorShown) {
-      AttentionBeep();
-      ::ShowProgressText("");
-      ErrorBox(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
+      ReportError(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
     } else {
       AttentionBeep();
       forms::ShowModal(*Komunikacja);
@@ -317,15 +318,11 @@ void TGlowneOkno::FormActivate() {
   uint32_t version = 0;
   const int32_t identified = kavoruw::ReadDeviceType(kavoruw::DriverState.DeviceKind, version);
   if (identified != 0) {
-    const std::string text = ErrMessageText(identified);
-    AttentionBeep();
-    ::ShowProgressText("");
-    ErrorBox(text);
+    ReportDriverError(identified);
   } else {
     EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::DriverState.DeviceKind));
     ShowDeviceName();
   }
-  ::ShowProgressText("");
 }
 
 void TGlowneOkno::FormClose() { kavoruw::ClosePortObject(); }

@@ -20,8 +20,9 @@ struct StatusRead {
 };
 // ReadStatusBytes under the busy cursor; 0 or the driver's code.
 int32_t ReadStatus(StatusRead& status);
-// The driver error that ends a procedure: its box, then ClearProgressText.
+// The driver error that ends a procedure: its box (the action's scope erases
+// the progress text and puts the arrow back when the procedure returns).
 void EndWithDriverError(int32_t code);
-// A refusal that ends a procedure: its box, then ClearProgressText.
+// A refusal that ends a procedure: its box.
 void EndWithError(const std::string& cp1250Text, unsigned flags = 0x2010);
 void EndWithInfo(const std::string& cp1250Text, unsigned flags = 0x2040);

@@ -4,6 +4,7 @@
 
 #include "forms/activation.h"
 #include "forms/application.h"
+#include "forms/message_box.h"
 #include "forms/text.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
@@ -20,6 +21,7 @@ bool StartConsole(const Arguments& arguments) {
                               if (GlowneOkno) GlowneOkno->Processmessages();
                             },
                             [] { forms::KeepPainting(); }});
+  forms::SetBeforeBoxHook([] { ClearForBox(); });
   return !GlowneOkno->CiaOnlyOne1->AlreadyRunning;
 }
 
@@ -34,6 +36,7 @@ void ShowConsole() {
 
 void StopConsole() {
   kavoruw::SetConsoleHooks({});
+  forms::SetBeforeBoxHook({});
   kavoruw::ClosePortObject();
   DestroyConsoleForms();
 }

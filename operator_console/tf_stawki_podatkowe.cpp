@@ -145,7 +145,6 @@ void TfStawkiPodatkowe::Button1Click() {
   ui->Button1->setEnabled(false);
   if (console::VatRatesUnchanged(confirmed.values, console::VatRates)) {
     ui->Button1->setEnabled(true);
-    SetArrowCursor();
     AttentionBeep();
     InfoBox(Cp("Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane."));
     return;
