@@ -41,14 +41,11 @@ std::function<void()>& WaitHook() {
 thread_local bool insideHook = false;
 
 void CallHook(const std::function<void()>& hook) {
-  insideHook = true;
-  try {
-    hook();
-  } catch (...) {
-    insideHook = false;
-    throw;
-  }
-  insideHook = false;
+  struct Inside {
+    Inside() { insideHook = true; }
+    ~Inside() { insideHook = false; }
+  } inside;
+  hook();
 }
 
 // The state word as the kernel's wait queue sees it.
