@@ -22,6 +22,11 @@ std::string& Title() {
   return title;
 }
 
+int& WaitDepth() {
+  static int depth = 0;
+  return depth;
+}
+
 int& BusyDepth() {
   static int depth = 0;
   return depth;
@@ -79,8 +84,14 @@ void KeepPainting() {
   if (QCoreApplication::instance() == nullptr || QThread::currentThread() != QCoreApplication::instance()->thread()) {
     return;
   }
+  ++WaitDepth();
+  struct Leave {
+    ~Leave() { --WaitDepth(); }
+  } leave;
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
 }
+
+bool InsideWait() { return WaitDepth() > 0; }
 
 bool LoadPolishTranslations() {
   // Lives as long as the program: the application keeps only a pointer.

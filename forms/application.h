@@ -43,6 +43,9 @@ void ProcessMessages();
 // looks frozen: repaints and timers (the busy cursor keeps moving) go on;
 // user input waits until the wait is over, so no second action can start.
 void KeepPainting();
+// True while KeepPainting runs: a close asked for meanwhile waits for the
+// driver call to return.
+bool InsideWait();
 
 // Loads Qt's own Polish texts (file dialogs, standard buttons) from Qt's
 // translations folder; true when they were found.

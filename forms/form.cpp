@@ -4,9 +4,11 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QTextEdit>
 
 #include "forms/activation.h"
+#include "forms/application.h"
 
 namespace forms {
 
@@ -42,6 +44,14 @@ void Form::accept() { SetModalResult(mrOk); }
 void Form::closeEvent(QCloseEvent* event) {
   // The close box: the same path as Esc; the window hides through done().
   event->ignore();
+  if (InsideWait()) {
+    // A driver call is waiting under this form: the close comes after it.
+    QPointer<Form> self(this);
+    QTimer::singleShot(0, this, [self] {
+      if (self && self->isVisible()) self->close();
+    });
+    return;
+  }
   if (isVisible()) Close();
 }
 

@@ -3,6 +3,8 @@
 // - modal results are the original numbers (1 OK, 2 Cancel, 6 Yes, 7 No) and
 //   setting one closes the form through its close handler;
 // - Esc and the close box take the same close path, so FormClose always runs;
+//   a close box pressed while a driver call waits under the form acts once
+//   the call has returned;
 // - Enter goes to a focused button, else the default button; Esc to the
 //   cancel button, else closes the form;
 // - with key preview, FormKeyDown sees every key before the control does;

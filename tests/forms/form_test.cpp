@@ -119,6 +119,19 @@ TEST_F(Forms, AFormOpensCentredOverItsOwnerFromItsFirstShowingWithACloseBoxOnly)
   EXPECT_TRUE(flags & Qt::CustomizeWindowHint) << "the frame has exactly what is asked for";
 }
 
+TEST_F(Forms, ACloseWhileADriverCallWaitsActsOnceTheCallReturns) {
+  TfProba form;
+  OnModal("forms::TfProba", [this](Form& f) {
+    QTimer::singleShot(0, &f, [&f] { f.close(); });
+    KeepPainting();  // a driver call's wait: the close arrives meanwhile
+    EXPECT_TRUE(f.isVisible()) << "still open while the call waits";
+    EXPECT_TRUE(TraceOf("close").empty());
+    testing::Flush();  // the call has returned
+    EXPECT_FALSE(f.isVisible());
+  });
+  EXPECT_EQ(ShowModal(form), mrCancel);
+}
+
 TEST_F(Forms, ClosingAMessageBoxIsNoActivation) {
   SetMessageBoxHandler(nullptr);  // a real box, closed by a timer
   Main main;
