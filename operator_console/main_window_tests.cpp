@@ -221,16 +221,18 @@ void TGlowneOkno::Prbnyparagpn1Click() {
   const std::string name = Cp("Test z programu serwisowego");
   const std::string unit = Cp("szt.");
   int32_t value = 0;
-  SetBusyCursor();
-  int32_t code = kind <= 3 ? kavoruw::ReceiptItem(1, name, exempt, 0, 1, 0, unit, 1, value)
-                           : kavoruw::ReceiptItemExt(1, name, exempt, 0, 1, 0, unit, 1, value);
-  if (code == 0) code = kavoruw::ReceiptEnd(0);
-  // A receipt left open would make the driver refuse every later command.
-  const int32_t cancelled = code != 0 && kavoruw::DriverState.ReceiptOpen ? kavoruw::ReceiptCancel() : 0;
-  // Even a failed cancel must not leave the console refusing every action;
-  // the printer drops the unfinished receipt at the next link test.
-  if (cancelled != 0) kavoruw::DriverState.ReceiptOpen = false;
-  SetArrowCursor();
+  int32_t cancelled = 0;
+  const int32_t code = Busy([&] {
+    int32_t result = kind <= 3 ? kavoruw::ReceiptItem(1, name, exempt, 0, 1, 0, unit, 1, value)
+                               : kavoruw::ReceiptItemExt(1, name, exempt, 0, 1, 0, unit, 1, value);
+    if (result == 0) result = kavoruw::ReceiptEnd(0);
+    // A receipt left open would make the driver refuse every later command.
+    cancelled = result != 0 && kavoruw::DriverState.ReceiptOpen ? kavoruw::ReceiptCancel() : 0;
+    // Even a failed cancel must not leave the console refusing every action;
+    // the printer drops the unfinished receipt at the next link test.
+    if (cancelled != 0) kavoruw::DriverState.ReceiptOpen = false;
+    return result;
+  });
   if (code != 0) ReportDriverError(code);
   if (cancelled != 0) ReportDriverError(cancelled);
 }

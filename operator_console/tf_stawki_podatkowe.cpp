@@ -151,16 +151,14 @@ void TfStawkiPodatkowe::Button1Click() {
   }
   const auto& v = confirmed.values;
   int32_t count = 7;
-  SetBusyCursor();
-  const int32_t code =
-      kavoruw::SetVAT(count, static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
-                      static_cast<int32_t>(v[3]), static_cast<int32_t>(v[4]), static_cast<int32_t>(v[5]),
-                      static_cast<int32_t>(v[6]));
+  const int32_t code = Busy([&] {
+    return kavoruw::SetVAT(count, static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
+                           static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3]), static_cast<int32_t>(v[4]),
+                           static_cast<int32_t>(v[5]), static_cast<int32_t>(v[6]));
+  });
   ui->Button1->setEnabled(true);
-  SetArrowCursor();
   if (code != 0) {
-    AttentionBeep();
-    ErrorBox(ErrMessageText(code));
+    ReportDriverError(code);
     return;
   }
   // The operator sees the rates as the printer now reports them.
