@@ -82,6 +82,7 @@ void InstallWindowHooks() {
 
 int RunRegisterTool(int argc, char** argv) {
   forms::Application app(argc, argv);
+  forms::LoadPolishTranslations();
   forms::SetApplicationTitle("zorvel");
   // Standard dialogs and buttons in Polish, where the translations are
   // installed.

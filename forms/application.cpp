@@ -1,6 +1,9 @@
 #include "forms/application.h"
 
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QThread>
+#include <QTranslator>
 
 #include "forms/message_box.h"
 #include "forms/text.h"
@@ -17,6 +20,11 @@ Application::ExceptionHandler& Handler() {
 std::string& Title() {
   static std::string title;
   return title;
+}
+
+int& WaitDepth() {
+  static int depth = 0;
+  return depth;
 }
 
 int& BusyDepth() {
@@ -71,6 +79,33 @@ void SetApplicationTitle(const std::string& cp1250Title) {
 std::string ApplicationTitle() { return Title(); }
 
 void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void KeepPainting() {
+  if (QCoreApplication::instance() == nullptr || QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    return;
+  }
+  ++WaitDepth();
+  struct Leave {
+    ~Leave() { --WaitDepth(); }
+  } leave;
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+}
+
+bool InsideWait() { return WaitDepth() > 0; }
+
+bool LoadPolishTranslations() {
+  // Lives as long as the program: the application keeps only a pointer.
+  static QTranslator* translator = nullptr;
+  if (translator != nullptr) return true;
+  auto* loaded = new QTranslator(QCoreApplication::instance());
+  if (!loaded->load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(loaded)) {
+    delete loaded;
+    return false;
+  }
+  translator = loaded;
+  return true;
+}
 
 BusyScope::BusyScope() { ++BusyDepth(); }
 BusyScope::~BusyScope() { --BusyDepth(); }

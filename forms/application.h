@@ -39,6 +39,17 @@ std::string ApplicationTitle();
 
 // Runs the events that are waiting, except user input.
 void ProcessMessages();
+// What a long wait on the GUI thread runs now and then, so the program never
+// looks frozen: repaints and timers (the busy cursor keeps moving) go on;
+// user input waits until the wait is over, so no second action can start.
+void KeepPainting();
+// True while KeepPainting runs: a close asked for meanwhile waits for the
+// driver call to return.
+bool InsideWait();
+
+// Loads Qt's own Polish texts (file dialogs, standard buttons) from Qt's
+// translations folder; true when they were found.
+bool LoadPolishTranslations();
 
 // Marks a running action; nests.
 class BusyScope {

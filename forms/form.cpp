@@ -3,16 +3,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
 #include <QTextEdit>
 
 #include "forms/activation.h"
+#include "forms/application.h"
 
 namespace forms {
 
 Form::Form(QWidget* parent) : QDialog(parent) {
   // A dialog's frame: a title and a close box, no minimise or maximise.
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   RegisterForm(this, [this] { FormActivate(); });
 }
 
@@ -41,6 +44,14 @@ void Form::accept() { SetModalResult(mrOk); }
 void Form::closeEvent(QCloseEvent* event) {
   // The close box: the same path as Esc; the window hides through done().
   event->ignore();
+  if (InsideWait()) {
+    // A driver call is waiting under this form: the close comes after it.
+    QPointer<Form> self(this);
+    QTimer::singleShot(0, this, [self] {
+      if (self && self->isVisible()) self->close();
+    });
+    return;
+  }
   if (isVisible()) Close();
 }
 
@@ -118,6 +129,24 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void CentreOverOwner(QWidget& window, const QWidget* owner) {
+  window.ensurePolished();
+  if (!window.testAttribute(Qt::WA_Resized)) window.adjustSize();
+  QRect area;
+  if (owner != nullptr && owner->isVisible()) {
+    area = owner->geometry();
+  } else if (QScreen* screen = owner != nullptr ? owner->screen() : window.screen()) {
+    area = screen->availableGeometry();
+  } else {
+    return;
+  }
+  // The client area is placed, not the frame: where the window system puts
+  // the frame is then its own affair, at the first showing as at any later.
+  const QSize size = window.size();
+  window.setGeometry(area.x() + (area.width() - size.width()) / 2,
+                     area.y() + (area.height() - size.height()) / 2, size.width(), size.height());
 }
 
 bool FocusMovedInsideForm(QWidget* control) {

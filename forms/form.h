@@ -3,10 +3,14 @@
 // - modal results are the message boxes' numbers (1 OK, 2 Cancel, 6 Yes, 7 No) and
 //   setting one closes the form through its close handler;
 // - Esc and the close box take the same close path, so FormClose always runs;
+//   a close box pressed while a driver call waits under the form acts once
+//   the call has returned;
 // - Enter goes to a focused button, else the default button; Esc to the
 //   cancel button, else closes the form;
 // - with key preview, FormKeyDown sees every key before the control does;
 // - FormActivate runs when the program's active form changes to this one;
+// - it opens centred over its owner (see CentreOverOwner) and its frame has
+//   a close box only;
 // - exit handlers run only when the focus moves inside the form.
 #include <QDialog>
 #include <QPointer>
@@ -74,6 +78,12 @@ class Form : public QDialog {
   std::map<QObject*, std::function<void()>> exitHandlers_;
   std::map<QObject*, std::function<bool(int)>> keyHandlers_;
 };
+
+// Places a window, before it is shown, with its client area centred over the
+// owner's (over the screen's available area without an owner); a window
+// never sized yet takes its layout's size first, so its first showing is
+// where every later one is.
+void CentreOverOwner(QWidget& window, const QWidget* owner);
 
 // True when the focus, leaving `control`, went to another control of the same
 // form, and that form is shown and not closing. A message box taking the focus

@@ -1,8 +1,11 @@
 #include "forms/message_box.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <cstdio>
 
 #include "forms/text.h"
@@ -16,6 +19,40 @@ MessageBoxHandler*& Installed() {
   static MessageBoxHandler* handler = nullptr;
   return handler;
 }
+
+std::function<void()>& BeforeBox() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+// Qt wraps a box's text beyond about 500 pixels; the texts here are laid out
+// line by line (centring blanks included), so a line never wraps unless the
+// screen itself is too narrow.
+class UnwrappedMessageBox : public QMessageBox {
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    FitText();
+  }
+
+ private:
+  void FitText() {
+    auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr || layout() == nullptr) return;
+    label->setWordWrap(false);
+    layout()->activate();
+    int width = layout()->totalMinimumSize().width();
+    const int limit = screen() ? screen()->availableGeometry().width() : width;
+    if (width > limit) {
+      label->setWordWrap(true);
+      width = limit;
+    }
+    layout()->activate();
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
+                                                     : layout()->totalMinimumSize().height();
+    setFixedSize(width, height);
+  }
+};
 
 QString BoxText(const std::string& cp1250) {
   QString text = ToQ(cp1250);
@@ -48,8 +85,12 @@ std::vector<ButtonSpec> Buttons(unsigned flags) {
   }
 }
 
-int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
-  QMessageBox box;
+}  // namespace
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
+                                             const std::string& cp1250Caption, unsigned flags) {
+  auto built = std::make_unique<UnwrappedMessageBox>();
+  QMessageBox& box = *built;
   box.setWindowTitle(ToQ(cp1250Caption));
   box.setTextFormat(Qt::PlainText);
   box.setText(BoxText(cp1250Text));
@@ -76,12 +117,20 @@ int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, un
     if (buttonDefs[i].id == escape) box.setEscapeButton(buttons[i]);
   }
   box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
-  QAbstractButton* clicked = box.clickedButton();
+  return built;
+}
+
+namespace {
+
+int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
+  const std::unique_ptr<QMessageBox> box = BuildMessageBox(cp1250Text, cp1250Caption, flags);
+  box->exec();
+  QAbstractButton* clicked = box->clickedButton();
+  const std::vector<ButtonSpec> buttonDefs = Buttons(flags);
   for (size_t i = 0; i < buttonDefs.size(); ++i) {
-    if (buttons[i] == clicked) return buttonDefs[i].id;
+    if (box->button(buttonDefs[i].button) == clicked) return buttonDefs[i].id;
   }
-  return escape;
+  return EscapeAnswer(flags);
 }
 
 }  // namespace
@@ -99,7 +148,10 @@ int EscapeAnswer(unsigned flags) {
 
 void SetMessageBoxHandler(MessageBoxHandler* handler) { Installed() = handler; }
 
+void SetBeforeBoxHook(std::function<void()> hook) { BeforeBox() = std::move(hook); }
+
 int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
+  if (BeforeBox()) BeforeBox()();
   if (Tracing()) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%04X", flags);

@@ -5,8 +5,11 @@
 // text is a line break and leading blanks stay. Texts are Windows-1250.
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+class QMessageBox;
 
 namespace forms {
 
@@ -41,8 +44,18 @@ class MessageBoxHandler {
 // Installs the handler (nullptr brings the real box back); the caller keeps it.
 void SetMessageBoxHandler(MessageBoxHandler* handler);
 
+// Runs before every box, real or scripted (a program erases its progress text
+// and puts its cursor back there); an empty one removes it.
+void SetBeforeBoxHook(std::function<void()> hook);
+
+// The real box, built but not shown: as wide as its longest line needs
+// (up to the screen's width), so that no line of the text wraps.
+std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
+                                             const std::string& cp1250Caption, unsigned flags);
+
 // Shows the box and returns the button: IDOK, IDCANCEL, ..., IDYES, IDNO.
-// Records "box <caption> <flags> <text>" in the trace.
+// Runs the before-box hook, then records "box <caption> <flags> <text>" in the
+// trace.
 int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags);
 
 // One box as a test saw it, texts in UTF-8.

@@ -28,6 +28,10 @@ void SetModalRunner(ModalRunner runner) { Runner() = std::move(runner); }
 int RunModal(Form& form) {
   QPointer<QWidget> previous = ActiveForm();
   form.PrepareModal();
+  // The owner: the parent's window, else the form that was active.
+  const QWidget* owner = form.parentWidget() != nullptr ? form.parentWidget()->window() : previous.data();
+  if (owner == &form) owner = nullptr;
+  CentreOverOwner(form, owner);
   form.setWindowModality(Qt::ApplicationModal);
   form.show();
   form.raise();

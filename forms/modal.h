@@ -17,7 +17,8 @@ using ModalRunner = std::function<int(Form& form)>;
 int ShowModal(Form& form);
 // An empty runner brings the real one back.
 void SetModalRunner(ModalRunner runner);
-// The real run: shown, activated, its own event loop until it closes; the
+// The real run: centred over its owner (the parent, else the form that was
+// active), shown, activated, its own event loop until it closes; the
 // form that was active before is active again afterwards.
 int RunModal(Form& form);
 

@@ -15,10 +15,22 @@ SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
   connect(lineEdit(), &QLineEdit::textChanged, this, [this] { emit Changed(); });
 }
 
+namespace {
+
+bool DigitsOnly(const QString& text) {
+  for (QChar c : text) {
+    if (c < QChar('0') || c > QChar('9')) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int SpinEdit::Value() const {
+  const QString text = lineEdit()->text().trimmed();
   bool ok = false;
-  const qlonglong number = lineEdit()->text().trimmed().toLongLong(&ok);
-  if (!ok) return minimum_;
+  const qlonglong number = DigitsOnly(text) ? text.toLongLong(&ok) : 0;
+  if (!ok) return lastValue_;
   // A number beyond the integer range is no number the field can hold.
   if (number > std::numeric_limits<int>::max() || number < std::numeric_limits<int>::min()) {
     return number > 0 ? maximum_ : minimum_;
@@ -26,7 +38,10 @@ int SpinEdit::Value() const {
   return static_cast<int>(number);
 }
 
-void SpinEdit::setValue(int value) { lineEdit()->setText(QString::number(value)); }
+void SpinEdit::setValue(int value) {
+  lastValue_ = value;
+  lineEdit()->setText(QString::number(value));
+}
 
 QString SpinEdit::Text() const { return lineEdit()->text(); }
 
@@ -36,11 +51,17 @@ void SpinEdit::Clamp() {
   if (minimum_ == maximum_) return;
   const int value = Value();
   const int clamped = std::clamp(value, std::min(minimum_, maximum_), std::max(minimum_, maximum_));
-  if (clamped != value || lineEdit()->text() != QString::number(value)) setValue(clamped);
+  if (clamped != value || lineEdit()->text() != QString::number(value)) {
+    setValue(clamped);
+  } else {
+    lastValue_ = value;
+  }
 }
 
 QValidator::State SpinEdit::validate(QString& input, int&) const {
-  // Typing is free; only the length is limited.
+  // Digits only, an empty field included while it is being typed in; the
+  // length limits typing.
+  if (!DigitsOnly(input)) return QValidator::Invalid;
   if (maxLength_ > 0 && input.size() > maxLength_) return QValidator::Invalid;
   return QValidator::Acceptable;
 }
@@ -52,6 +73,14 @@ void SpinEdit::stepBy(int steps) {
   }
   setValue(static_cast<int>(next));
   selectAll();
+}
+
+void SpinEdit::focusInEvent(QFocusEvent* event) {
+  bool ok = false;
+  const QString text = lineEdit()->text().trimmed();
+  const int number = DigitsOnly(text) ? text.toInt(&ok) : 0;
+  if (ok) lastValue_ = number;
+  QAbstractSpinBox::focusInEvent(event);
 }
 
 void SpinEdit::focusOutEvent(QFocusEvent* event) {

@@ -1,9 +1,11 @@
 #pragma once
-// A spin edit as the windows expect it: any typing is accepted, the value is
-// the number as typed (a text that is not a number reads as the minimum), and
-// the range is enforced only when the focus moves to another control of the
-// form (a field whose minimum equals its maximum is never corrected).
-// MaxLength limits typing only; a value set by the program is never cut.
+// A spin edit as the windows expect it: only digits can be typed, the value
+// is the number as typed, and the range is enforced only when the focus moves
+// to another control of the form (a field whose minimum equals its maximum is
+// never corrected). An empty field (or a text that is no number) is never a
+// value: it reads as the value the field held before the operator's editing,
+// and leaving the field puts that value back. MaxLength limits typing only; a value set by the
+// program is never cut.
 #include <QAbstractSpinBox>
 
 namespace forms {
@@ -21,13 +23,14 @@ class SpinEdit : public QAbstractSpinBox {
   int Minimum() const { return minimum_; }
   int Maximum() const { return maximum_; }
   int MaxLength() const { return maxLength_; }
-  // The number as typed; the minimum when the text is not a number.
+  // The number as typed; the last value held when the text is no number.
   int Value() const;
   void setMinimum(int value) { minimum_ = value; }
   void setMaximum(int value) { maximum_ = value; }
   void setMaxLength(int value) { maxLength_ = value; }
   void setValue(int value);
-  // The value brought into the range (what leaving the field does).
+  // The value brought into the range, an empty field given its last value
+  // back (what leaving the field does).
   void Clamp();
   QString Text() const;
   void SetText(const QString& text);
@@ -41,12 +44,16 @@ class SpinEdit : public QAbstractSpinBox {
 
  protected:
   StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+  void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
   int minimum_ = 0;
   int maximum_ = 100;
   int maxLength_ = 0;
+  // What the field held as a number before the operator's editing: set by
+  // the program, found when the focus came in, or kept when it left.
+  int lastValue_ = 0;
 };
 
 }  // namespace forms

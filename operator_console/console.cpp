@@ -27,6 +27,12 @@ void SetArrowCursor() {
   if (GlowneOkno) GlowneOkno->ShowArrowCursor();
 }
 
+void ClearForBox() {
+  if (GlowneOkno == nullptr) return;
+  if (GlowneOkno->BusyCursorShown()) SetArrowCursor();
+  ShowProgressText("");
+}
+
 int ErrorBox(const std::string& cp1250Text, unsigned flags) {
   return forms::MessageBox(cp1250Text, kErrorCaption, flags);
 }
@@ -41,19 +47,16 @@ int QuestionBox(const std::string& cp1250Text, unsigned flags) {
 
 void ReportError(const std::string& cp1250Text, unsigned flags) {
   AttentionBeep();
-  ShowProgressText("");
   ErrorBox(cp1250Text, flags);
 }
 
 void ReportInfo(const std::string& cp1250Text, unsigned flags) {
   AttentionBeep();
-  ShowProgressText("");
   InfoBox(cp1250Text, flags);
 }
 
 bool Ask(const std::string& cp1250Text, unsigned flags) {
   AttentionBeep();
-  ShowProgressText("");
   return QuestionBox(cp1250Text, flags) == forms::IDYES;
 }
 
@@ -122,7 +125,6 @@ bool StandardDeviceCheck(uint8_t& deviceType) {
   if (!errorShown) {
     ReportError(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
   }
-  ClearProgressText();
   return false;
 }
 
@@ -136,12 +138,7 @@ bool StatusBit(int byteIndex, uint8_t bit, bool& errorShown) {
   const int32_t code = kavoruw::ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]);
   if (code != 0) {
     errorShown = true;
-    SetArrowCursor();
-    const std::string text = ErrMessageText(code);
-    AttentionBeep();
-    ShowProgressText("");
-    ErrorBox(text);
-    ClearProgressText();
+    ReportDriverError(code);
     return false;
   }
   return (s[byteIndex] & bit) != 0;
@@ -159,12 +156,7 @@ bool CmosIntactForAction() {
   bool errorShown = false;
   if (CheckCmosErased(errorShown)) {
     ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-    ClearProgressText();
     return false;
   }
-  if (errorShown) {
-    ClearProgressText();
-    return false;
-  }
-  return true;
+  return !errorShown;
 }

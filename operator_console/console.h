@@ -30,14 +30,17 @@ void ClearProgressText();
 // The main window's own cursor around driver calls.
 void SetBusyCursor();
 void SetArrowCursor();
+// What comes before every box: the arrow cursor and the progress text erased.
+void ClearForBox();
 
 // Plain boxes under the console's captions.
 int ErrorBox(const std::string& cp1250Text, unsigned flags = kErrorFlags);
 int InfoBox(const std::string& cp1250Text, unsigned flags = kInfoFlags);
 int QuestionBox(const std::string& cp1250Text, unsigned flags = kQuestionFlags);
 
-// A handler's report as the console gives every one: the tone, the progress
-// text erased, the box. Ask is true when the answer is Yes.
+// A handler's report as the console gives every one: the tone, then the box
+// (which the arrow cursor and an erased progress text come before). Ask is
+// true when the answer is Yes.
 void ReportError(const std::string& cp1250Text, unsigned flags = kErrorFlags);
 void ReportInfo(const std::string& cp1250Text, unsigned flags = kInfoFlags);
 bool Ask(const std::string& cp1250Text, unsigned flags = kQuestionFlags);

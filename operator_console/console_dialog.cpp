@@ -27,12 +27,6 @@ void TConsoleDialog::CloseUnlessRunning() {
   if (!running_) Close();
 }
 
-void TConsoleDialog::CenterOnMainWindow() {
-  if (GlowneOkno == nullptr) return;
-  move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
-       GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
-}
-
 bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range) {
   if (SettlementRangeMode == 0) return false;
   console::SettlementRange = range;
@@ -41,7 +35,6 @@ bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range)
 }
 
 void TConsoleDialog::ShowDriverError(int32_t code) {
-  SetArrowCursor();
   const std::string text = ErrMessageText(code);
   AttentionBeep();
   ErrorBox(text);
@@ -106,16 +99,3 @@ void CheckTimeFieldOnExit(forms::MaskEdit* field) {
   });
 }
 
-bool ClockMemoryIntact() {
-  bool errorShown = false;
-  const bool erased = CheckCmosErased(errorShown);
-  if (errorShown) {
-    SetArrowCursor();
-    return false;
-  }
-  if (!erased) return true;
-  SetArrowCursor();
-  ReportError(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
-  ClearProgressText();
-  return false;
-}

@@ -1,7 +1,7 @@
 #pragma once
-// What the console's report and clock dialogs share: centring on the main
-// window, Esc, the progress text erased on closing, and a guard around the
-// driver call of their action button: while it runs, the button stays
+// What the console's report and clock dialogs share: Esc, the progress text
+// erased on closing, and a guard around the driver call of their action
+// button: while it runs, the button stays
 // disabled and neither Esc, "Nie" nor the close box ends the dialog.
 #include <QDate>
 #include <QObject>
@@ -27,8 +27,6 @@ class TConsoleDialog : public forms::Form {
   void RunGuarded(QPushButton* button, const std::function<void()>& action);
   // Closes the dialog unless its action runs.
   void CloseUnlessRunning();
-  // Left := main Left + (main Width - own Width) div 2, Top alike.
-  void CenterOnMainWindow();
   // The settlement report asks for a range: it is handed back in
   // console::SettlementRange and the dialog ends with mrYes (true). False:
   // the dialog prints the report itself.
@@ -68,7 +66,3 @@ class TimeFieldFilter : public QObject {
 // "Godzina została wprowadzona nieprawidłowo." and the focus back in the
 // field. Moving to a button is not checked here: Tak checks the time itself.
 void CheckTimeFieldOnExit(forms::MaskEdit* field);
-
-// The clock-memory check of a menu item: false, with the refusal shown and
-// the progress text erased, when the item must end.
-bool ClockMemoryIntact();

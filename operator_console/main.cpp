@@ -4,5 +4,6 @@
 
 int main(int argc, char** argv) {
   forms::Application app(argc, argv);
+  forms::LoadPolishTranslations();
   return RunConsole(app, Arguments(argv + 1, argv + argc));
 }

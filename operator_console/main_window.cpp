@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "forms/activation.h"
+#include "forms/form.h"
 #include "forms/modal.h"
 #include "forms/trace.h"
 #include "operator_console/console.h"
@@ -36,6 +37,10 @@ const QColor kActiveBorder(180, 180, 180);
 ActionScope::ActionScope() : outermost_(!forms::Busy()) {}
 
 ActionScope::~ActionScope() {
+  if (GlowneOkno) {
+    if (GlowneOkno->BusyCursorShown()) GlowneOkno->ShowArrowCursor();
+    GlowneOkno->ShowProgressText("");
+  }
   if (!outermost_) return;
   // The window system's input that came while the action ran was held back,
   // the window manager's close request among it. The event loop looks at it
@@ -51,6 +56,9 @@ TGlowneOkno::TGlowneOkno(QWidget* parent) : QMainWindow(parent), ui(new Ui::TGlo
   for (QMenu* menu : findChildren<QMenu*>()) menu->menuAction()->setObjectName(menu->objectName());
   setFixedSize(602, 414);
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+  // In the centre of the desktop from the start, so that a dialog of the
+  // first activation is centred over where the window really is.
+  forms::CentreOverOwner(*this, nullptr);
   QFont font = this->font();
   font.setPointSize(12);
   setFont(font);
@@ -285,11 +293,11 @@ void TGlowneOkno::FormActivate() {
     return;
   }
   FirstActivation = false;
+  // Erases the progress text however the activation ends.
   ActionScope action;
   if (ComPortNumber == 0 || ComBaudRate == 0) {
     AttentionBeep();
     forms::ShowModal(*Komunikacja);
-    ::ShowProgressText("");
     return;
   }
   repaint();
@@ -297,7 +305,6 @@ void TGlowneOkno::FormActivate() {
   const int32_t opened = ReopenPort();
   if (opened != 0) {
     AttentionBeep();
-    ::ShowProgressText("");
     ErrorBox(OpenPortErrorText(opened, ComPortNumber));
     AttentionBeep();
     forms::ShowModal(*Komunikacja);
@@ -307,9 +314,7 @@ void TGlowneOkno::FormActivate() {
   bool errorShown = false;
   if (!CheckConnectedDevice(deviceType, errorShown)) {
     if (!errorShown) {
-      AttentionBeep();
-      ::ShowProgressText("");
-      ErrorBox(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
+      ReportError(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
     } else {
       AttentionBeep();
       forms::ShowModal(*Komunikacja);
@@ -319,15 +324,11 @@ void TGlowneOkno::FormActivate() {
   uint32_t version = 0;
   const int32_t identified = kavoruw::IdentifyDevice(version);
   if (identified != 0) {
-    const std::string text = ErrMessageText(identified);
-    AttentionBeep();
-    ::ShowProgressText("");
-    ErrorBox(text);
+    ReportDriverError(identified);
   } else {
     EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind));
     ShowDeviceName();
   }
-  ::ShowProgressText("");
 }
 
 void TGlowneOkno::FormClose() { kavoruw::ClosePortObject(); }

@@ -19,7 +19,10 @@ class QAction;
 
 // An action of the console that must not be entered twice (menu items, the
 // first activation, the dialog's confirmation): while one runs, menu items
-// are refused and a close of the main window waits until it is over.
+// are refused and a close of the main window waits until it is over. It owns
+// the busy cursor and the progress text: however the action ends, the arrow
+// comes back and the progress text is erased (and every box erases it first,
+// see ClearForBox).
 class ActionScope {
  public:
   ActionScope();

@@ -16,14 +16,9 @@ void TGlowneOkno::Odczytzegara1Click() {
   SetBusyCursor();
   bool errorShown = false;
   const bool erased = CheckCmosErased(errorShown);
-  if (errorShown) {
-    SetArrowCursor();
-    return;
-  }
+  if (errorShown) return;
   if (erased) {
-    SetArrowCursor();
     AttentionBeep();
-    ClearProgressText();
     if (console::ClockJustInitialised != 0) {
       // The printer refused the date it was given: it keeps its clock erased.
       console::ClockJustInitialised = 0;
@@ -34,7 +29,6 @@ void TGlowneOkno::Odczytzegara1Click() {
     } else {
       ErrorBox(Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."));
     }
-    ClearProgressText();
     return;
   }
   std::string date;
@@ -43,22 +37,19 @@ void TGlowneOkno::Odczytzegara1Click() {
   SetArrowCursor();
   if (code != 0) {
     ReportDriverError(code);
-    ClearProgressText();
     return;
   }
   fDataGodzina->ShowClock(console::ClockDateLine(date), console::ClockTimeLine(time));
   AttentionBeep();
   forms::ShowModal(*fDataGodzina);
-  ClearProgressText();
 }
 
 void TGlowneOkno::Przestawianiezegara1Click() {
   uint8_t deviceType = 0;
   if (!StandardDeviceCheck(deviceType)) return;
-  if (!ClockMemoryIntact()) return;
+  if (!CmosIntactForAction()) return;
   AttentionBeep();
   forms::ShowModal(*fPrzestawianie);
-  ClearProgressText();
 }
 
 void TGlowneOkno::Inicjowaniezegara1Click() {
@@ -68,7 +59,6 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
     uint32_t count = 0;
     uint8_t s[6] = {};
     if (int32_t code = kavoruw::ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5])) {
-      SetArrowCursor();
       ReportDriverError(code);
       break;
     }
@@ -85,12 +75,10 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
     }
     // A question under the error caption, with the stop icon.
     AttentionBeep();
-    ClearProgressText();
     const int answer = ErrorBox(Cp("Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.") + "\r" +
                                     Cp("       Zwora serwisowa jest w pozycji normalnej.        ") + "\r" +
                                     Cp("       Czy sprawdzić stan zwory ponownie?        "),
                                 0x2014);
     if (answer != forms::IDYES) break;
   }
-  ClearProgressText();
 }

@@ -19,12 +19,6 @@ namespace {
 constexpr uint8_t kFiscalizeCommand = 0x72;
 constexpr uint16_t kFiscalizationPrintTimeout = 10;
 
-// The procedure stops where the operator said No or a refusal was shown.
-void Stop() {
-  SetArrowCursor();
-  ClearProgressText();
-}
-
 }  // namespace
 
 void TGlowneOkno::Przeczeniewtrybfiskalny1Click() { SwitchToFiscalMode(); }
@@ -63,11 +57,10 @@ void TGlowneOkno::SwitchToFiscalMode() {
     return EndWithDriverError(code);
   }
   if (receipts != 0) {
-    SetArrowCursor();
     if (!Ask(Cp("              Niezerowy licznik paragonów.\r"
                 "Aby sfiskalizować drukarkę należy wykonać raport dobowy.\r\r"
                 "               Czy wykonać raport dobowy?"))) {
-      return Stop();
+      return;
     }
     ShowProgressText(Cp("Raport dobowy..."));
     if (const int32_t code = Busy([] { return kavoruw::DailyReport(1); })) return EndWithDriverError(code);
@@ -87,7 +80,7 @@ void TGlowneOkno::SwitchToFiscalMode() {
               "* wykonanie fiskalizacji drukarki połączone z zapisem\r"
               "  stawek podatkowych do pamięci fiskalnej drukarki.\r\r"
               "                               Czy rozpocząć proces fiskalizacji?"))) {
-    return Stop();
+    return;
   }
   const std::string where =
       kavoruw::IsPharmacyModel(kavoruw::LinkState().DeviceKind)
@@ -98,7 +91,7 @@ void TGlowneOkno::SwitchToFiscalMode() {
                "    Jest ona przeznaczona wyłącznie do sklepów.\r"
                "         NIE WOLNO używać jej w aptekach.\r\r"
                "                      Czy kontynuować?");
-  if (!Ask(where, 0x2124)) return Stop();
+  if (!Ask(where, 0x2124)) return;
 
   std::array<std::string, 4> lines;
   if (const int32_t code = Busy([&] { return kavoruw::ReadUserData(lines[0], lines[1], lines[2], lines[3]); })) {
@@ -108,9 +101,8 @@ void TGlowneOkno::SwitchToFiscalMode() {
   AttentionBeep();
   if (verdict != console::kNipValid) {
     const console::NipVerdictBox box = console::NipVerdictBoxFor(verdict, true);
-    ShowProgressText("");
     const int answer = forms::MessageBox(box.text, box.caption, box.flags);
-    if (!box.question || answer != forms::IDYES) return Stop();
+    if (!box.question || answer != forms::IDYES) return;
   }
   ReportInfo(Cp("W drukarce są wpisane dane użytkownika.\r"
                 "w celu ich weryfikacji zostanie wykonany\r"
@@ -123,7 +115,7 @@ void TGlowneOkno::SwitchToFiscalMode() {
       })) {
     return EndWithDriverError(code);
   }
-  if (!Ask(Cp("Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?"), 0x24)) return Stop();
+  if (!Ask(Cp("Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?"), 0x24)) return;
 
   // Only what this printer reports now may reach the fiscal memory: slots
   // it does not report stay reserves, never rates of an earlier run.
@@ -141,9 +133,9 @@ void TGlowneOkno::SwitchToFiscalMode() {
   }
   console::FiscalVatRates = console::RatesOrDefaults(console::FiscalVatRates);
   // The editor confirms or changes them and hands them back in FiscalVatRates.
-  if (fStawkiPodatkowe->EditFiscalVatRates() != forms::mrYes) return Stop();
+  if (fStawkiPodatkowe->EditFiscalVatRates() != forms::mrYes) return;
 
-  if (!Ask(Cp("Czy dokonać przełączenia w tryb fiskalny?"), 0x124)) return Stop();
+  if (!Ask(Cp("Czy dokonać przełączenia w tryb fiskalny?"), 0x124)) return;
   const std::optional<std::array<uint8_t, 20>> record = console::FiscalizationRecord(console::FiscalVatRates);
   if (!record) return EndWithDriverError(kavoruw::kErrVatNotWritten);
   uint8_t reply = 0;
@@ -158,9 +150,9 @@ void TGlowneOkno::SwitchToFiscalMode() {
   // An ACK is trusted only once the printer reports fiscal mode.
   bool errorShown = false;
   if (CheckReadOnlyMode(errorShown)) return EndWithError(Cp("Drukarka w trybie TYLKO ODCZYT."));
-  if (errorShown) return ClearProgressText();
+  if (errorShown) return;
   const bool fiscal = CheckFiscalMode(errorShown);
-  if (errorShown) return ClearProgressText();
+  if (errorShown) return;
   if (fiscal) return EndWithInfo(Cp("Drukarka została sfiskalizowana."));
   EndWithError(console::FiscalizationReplyText(0x15));
 }

@@ -5,36 +5,24 @@
 #include "operator_console/console_dialog.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
+#include "operator_console/service_steps.h"
 #include "operator_console/tf_okresowe_miesieczne.h"
 #include "operator_console/tf_okresowe_wg_numerow.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
 
 namespace {
 
-// A driver error as the report items show it: arrow, then the box.
-void ReportFailure(int32_t code) {
-  SetArrowCursor();
-  ReportDriverError(code);
-}
-
-// The end of every report item.
-void EndItem() {
-  SetArrowCursor();
-  ClearProgressText();
-}
-
 // The common start of a periodic-report item: false when it must end.
 bool PeriodicReportAllowed() {
   uint8_t deviceType = 0;
   if (!StandardDeviceCheck(deviceType)) return false;
-  if (!ClockMemoryIntact()) return false;
+  if (!CmosIntactForAction()) return false;
   bool errorShown = false;
   const bool fiscal = CheckFiscalMode(errorShown);
   if (errorShown) return false;
   if (!fiscal) {
     ReportInfo(Cp("Drukarka pracuje w trybie szkoleniowym.") + "\r" +
                Cp("    Wydruk raportu nie jest możliwy."));
-    ClearProgressText();
     return false;
   }
   return true;
@@ -74,12 +62,9 @@ void Monthly(uint32_t kind) {
 void SimpleReport(int32_t (*report)()) {
   uint8_t deviceType = 0;
   if (!StandardDeviceCheck(deviceType)) return;
-  if (!ClockMemoryIntact()) return;
-  SetBusyCursor();
-  const int32_t code = report();
-  SetArrowCursor();
+  if (!CmosIntactForAction()) return;
+  const int32_t code = Busy(report);
   if (code != 0) ReportDriverError(code);
-  ClearProgressText();
 }
 
 }  // namespace
@@ -88,42 +73,37 @@ void TGlowneOkno::Fiskalnydobowy1Click() {
   uint8_t deviceType = 0;
   if (!StandardDeviceCheck(deviceType)) return;
   SetBusyCursor();
-  if (!ClockMemoryIntact()) return;
+  if (!CmosIntactForAction()) return;
   bool errorShown = false;
   const bool readOnly = CheckReadOnlyMode(errorShown);
-  if (errorShown) return EndItem();
+  if (errorShown) return;
   if (readOnly) {
-    SetArrowCursor();
     ReportError(Cp("Drukarka w trybie TYLKO ODCZYT."));
-    return EndItem();
+    return;
   }
   int32_t receipts = 0;
   if (int32_t code = kavoruw::ReceiptNumber(receipts)) {
-    ReportFailure(code);
-    return EndItem();
+    ReportDriverError(code);
+    return;
   }
   if (receipts != 0) {
-    SetArrowCursor();
     if (Ask(Cp("Czy wykonać raport dobowy?"))) {
       SetBusyCursor();
-      if (int32_t code = kavoruw::DailyReport(1)) ReportFailure(code);
+      if (int32_t code = kavoruw::DailyReport(1)) ReportDriverError(code);
     }
-    return EndItem();
+    return;
   }
   // A zero counter: the older models make no empty daily report.
   if (deviceType == 0 || deviceType == 1 || deviceType == 4 || deviceType == 5) {
-    SetArrowCursor();
     ReportError(Cp("  Licznik paragonów jest równy 0.   ") + "\r" +
                 Cp("Nie można wykonać raportu dobowego."));
-    return EndItem();
+    return;
   }
-  SetArrowCursor();
   if (Ask(Cp("  Licznik paragonów jest równy 0   ") + "\r" + Cp("Czy wykonać raport dobowy?"))) {
     SetBusyCursor();
     ShowProgressText(Cp("Raport dobowy..."));
-    if (int32_t code = kavoruw::DailyReport(1)) ReportFailure(code);
+    if (int32_t code = kavoruw::DailyReport(1)) ReportDriverError(code);
   }
-  EndItem();
 }
 
 void TGlowneOkno::Stanudrukarki1Click() { SimpleReport(&kavoruw::PrinterStatusReport); }
@@ -147,27 +127,24 @@ void TGlowneOkno::Opiswstaych1Click() { SimpleReport(&kavoruw::FixedDescriptions
 void TGlowneOkno::Kasowaniebuforawycen1Click() {
   uint8_t deviceType = 0;
   if (!StandardDeviceCheck(deviceType)) return;
-  if (!ClockMemoryIntact()) return;
+  if (!CmosIntactForAction()) return;
   SetBusyCursor();
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t code = kavoruw::ReadDeviceType(kind, version)) {
-    ReportFailure(code);
-    return EndItem();
+    ReportDriverError(code);
+    return;
   }
   if (kavoruw::IsPharmacyModel(kind)) {
     const int32_t code = kavoruw::ClearPriceBuffer();
-    SetArrowCursor();
     if (code != 0) {
       ReportDriverError(code);
     } else {
       ReportInfo(Cp("Bufor wycen skasowano."));
     }
   } else {
-    SetArrowCursor();
     ReportError(Cp("To nie jest drukarka KAVOR F (apteczna)."));
   }
-  EndItem();
 }
 
 void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
@@ -176,22 +153,18 @@ void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t code = kavoruw::ReadDeviceType(kind, version)) {
-    ReportFailure(code);
-    return EndItem();
+    ReportDriverError(code);
+    return;
   }
   if (!kavoruw::IsSecondGeneration(kind)) {
-    SetArrowCursor();
     ReportError(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji"));
-    return EndItem();
+    return;
   }
-  SetBusyCursor();
-  const int32_t code = kavoruw::RemotePrinterOff();
-  SetArrowCursor();
+  const int32_t code = Busy(&kavoruw::RemotePrinterOff);
   // Only a printer that took the command has switched itself off.
   if (code != 0) {
     ReportDriverError(code);
   } else {
     InfoBox(Cp("Drukarka została wyłączona"));
   }
-  EndItem();
 }

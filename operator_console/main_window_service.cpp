@@ -66,14 +66,7 @@ const std::string& SecondWarning(uint8_t kind) {
 
 // The warnings of the settlement report come without the tone.
 bool Warn(const std::string& text) {
-  ShowProgressText("");
   return QuestionBox(text, 0x2134) == forms::IDYES;
-}
-
-// The end of a procedure that the operator or a refusal of his stopped.
-void EndQuietly() {
-  SetArrowCursor();
-  ClearProgressText();
 }
 
 }  // namespace
@@ -106,7 +99,6 @@ bool TGlowneOkno::ConfirmUniqueNumber(std::string& date, std::string& number) {
       return false;
     }
     if (console::UniqueNumberMatches(unique, number)) return true;
-    ShowProgressText("");
     if (ErrorBox(Cp("Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? "), 0x2014) !=
         forms::IDYES) {
       return false;
@@ -152,8 +144,7 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
       return EndWithDriverError(code);
     }
     if (receipts != 0) {
-      SetArrowCursor();
-      if (!Ask(Cp("Niezerowy licznik paragonów.\r\r Czy wykonać raport dobowy?"))) return EndQuietly();
+      if (!Ask(Cp("Niezerowy licznik paragonów.\r\r Czy wykonać raport dobowy?"))) return;
       ShowProgressText(Cp("Raport dobowy..."));
       if (const int32_t code = Busy([] { return kavoruw::DailyReport(1); })) {
         return EndWithDriverError(code);
@@ -166,26 +157,26 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
   std::string date;
   std::string number;
   if (readOnly) {
-    if (!ConfirmUniqueNumber(date, number)) return EndQuietly();
+    if (!ConfirmUniqueNumber(date, number)) return;
   } else {
     if (!Warn(Cp("      Raport rozliczeniowy kończy pracę drukarki fiskalnej.\r"
                  "Po wykonaniu tego raportu nie jest możliwe prowadzenie sprzedaży.\r\r"
                  "      UWAGA! PO WYKONANIU RAPORTU ROZLICZENIOWEGO \r"
                  "       DRUKARKA PRZECHODZI W TRYB \"TYLKO ODCZYT\"! \r\r"
                  "              Czy wydrukować raport rozliczeniowy?"))) {
-      return EndQuietly();
+      return;
     }
-    if (!ConfirmUniqueNumber(date, number)) return EndQuietly();
-    if (!Warn(SecondWarning(kind))) return EndQuietly();
+    if (!ConfirmUniqueNumber(date, number)) return;
+    if (!Warn(SecondWarning(kind))) return;
   }
 
   console::ReportParams range{};
   if (kind == console::kSettlementByDates) {
-    if (!AskSettlementDates()) return EndQuietly();
+    if (!AskSettlementDates()) return;
     range = console::SettlementRange;
   } else if (kind == console::kSettlementByNumbers) {
     // The dialog leaves the port open with the long read time-out.
-    if (!AskSettlementNumbers()) return EndQuietly();
+    if (!AskSettlementNumbers()) return;
     range = console::SettlementRange;
   }
 
@@ -209,7 +200,6 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
     }
     if (errorShown) return;
   }
-  EndQuietly();
 }
 
 // --- Article-name base ---------------------------------------------------------------
@@ -218,7 +208,7 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
   namespace st = kavoruw::status;
   uint8_t deviceType = 0;
   if (!StandardDeviceCheck(deviceType)) return;
-  if (!CmosKept(CmosErasedGoToClock())) return ClearProgressText();
+  if (!CmosKept(CmosErasedGoToClock())) return;
   StatusRead status;
   if (const int32_t code = ReadStatus(status)) return EndWithDriverError(code);
   if ((status.s[0] & st::kUserData) == 0) {
@@ -247,7 +237,7 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
   if (!Ask(Cp("W celu skasowania bazy nazw i towarów po raporcie dobowym\r"
               "należy wykonać wydruk kontrolny bazy nazw i stawek Z PROGRAMU SPRZEDAŻY\r"
               "Czy został wykonany wydruk kontrolny nazw i stawek?"))) {
-    return ClearProgressText();
+    return;
   }
   kavoruw::Block answer{};
   const int32_t sent = Busy([&] { return kavoruw::RSSequence('\\', 1, 1, answer.data(), &*confirmation); });

@@ -5,6 +5,7 @@
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
+#include "operator_console/service_steps.h"
 #include "operator_console/t_about_box.h"
 #include "operator_console/tf_dane_uzytkownika.h"
 #include "operator_console/tf_ilosc_wierszy.h"
@@ -25,7 +26,6 @@ bool SettingsEntryChecks() {
 void ShowSettingDialog(forms::Form& dialog) {
   AttentionBeep();
   forms::ShowModal(dialog);
-  ClearProgressText();
 }
 
 }  // namespace
@@ -34,12 +34,9 @@ void TGlowneOkno::Nrkasyikodobsugujcego1Click() {
   if (!SettingsEntryChecks()) return;
   int32_t number = 0;
   std::string code;
-  SetBusyCursor();
-  const int32_t result = kavoruw::PrinterNumber(number, code);
-  SetArrowCursor();
+  const int32_t result = Busy([&] { return kavoruw::PrinterNumber(number, code); });
   if (result != 0) {
     ReportDriverError(result);
-    ClearProgressText();
     return;
   }
   fNumerKasy->ui->eKod->setText(forms::ToQ(code));
@@ -60,7 +57,6 @@ void TGlowneOkno::Oprogramie1Click() {
   // No printer needed.
   AttentionBeep();
   forms::ShowModal(*AboutBox);
-  ClearProgressText();
 }
 
 void TGlowneOkno::Odczytuytkownika1Click() {
@@ -71,13 +67,11 @@ void TGlowneOkno::Odczytuytkownika1Click() {
   SetBusyCursor();
   const int32_t clock = kavoruw::ReadClock(date, time);
   if (clock == kavoruw::kErrTransmit || clock == kavoruw::kErrReceive || clock == kavoruw::kErrBadAnswer) {
-    SetArrowCursor();
     if (Ask(Cp("Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).         "
                "         Czy przejść do edycji danych użytkownika?"))) {
       AttentionBeep();
       forms::ShowModal(*fDaneUzytkownika);
     }
-    ClearProgressText();
     return;
   }
   uint8_t kind = 0;
@@ -86,28 +80,21 @@ void TGlowneOkno::Odczytuytkownika1Click() {
   if (CheckCmosErased(errorShown)) {
     AttentionBeep();
     ReportError(Cp("Skasowana pamięć CMOS."));
-    ClearProgressText();
     return;
   }
   if (errorShown) {
-    ClearProgressText();
     return;
   }
   uint32_t version = 0;
   const int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
-    SetArrowCursor();
     ReportDriverError(code);
-    ClearProgressText();
     return;
   }
   if (!kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind)) {
-    SetArrowCursor();
     ReportError(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji"));
-    ClearProgressText();
     return;
   }
   AttentionBeep();
   forms::ShowModal(*fDaneUzytkownika);
-  ClearProgressText();
 }

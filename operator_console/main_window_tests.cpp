@@ -30,7 +30,6 @@ void SamplePrintout(const char* questionUtf8, const std::function<int32_t()>& pr
     const int32_t code = Busy(print);
     if (code != 0) ReportDriverError(code);
   }
-  ClearProgressText();
 }
 
 const std::string& Placeholder() {
@@ -45,7 +44,6 @@ void TGlowneOkno::Standrukarki1Click() {
   bool errorShown = false;
   if (!CheckConnectedDevice(deviceType, errorShown)) {
     if (!errorShown) ReportError(Cp("Podłączone urządzenie nie jest drukarką fiskalną."));
-    ClearProgressText();
     return;
   }
   bool repeat = true;
@@ -54,7 +52,6 @@ void TGlowneOkno::Standrukarki1Click() {
     const int32_t code = Busy([] { return kavoruw::ReceiptConditions(); });
     const console::ConditionStep step = console::ReceiptConditionStep(code, ErrMessageText(code));
     AttentionBeep();
-    ShowProgressText("");
     const bool yes = forms::MessageBox(step.text, step.caption, step.flags) == forms::IDYES;
     switch (step.next) {
       case console::ConditionNext::Stop:
@@ -88,20 +85,15 @@ void TGlowneOkno::Standrukarki1Click() {
             repeat = true;
           } else {
             AttentionBeep();
-            ShowProgressText("");
             repeat = ErrorBox(console::ResumeFailedText(ErrMessageText(resumed)), 0x2034) ==
                      forms::IDYES;
           }
         }
         break;
       case console::ConditionNext::LeaveAtOnce:
-        ShowProgressText("");
-        SetArrowCursor();
         return;
     }
   }
-  SetArrowCursor();
-  ClearProgressText();
 }
 
 void TGlowneOkno::Bajtystatusu1Click() {
@@ -121,7 +113,6 @@ void TGlowneOkno::Bajtystatusu1Click() {
     AttentionBeep();
     forms::ShowModal(*fBajtyStatusu);
   }
-  ClearProgressText();
 }
 
 void TGlowneOkno::Wy1Click() {
@@ -129,13 +120,11 @@ void TGlowneOkno::Wy1Click() {
   if (!StandardDeviceCheck(deviceType)) return;
   if (!SecondGenerationPrinter()) {
     RefuseFirstGeneration();
-    ClearProgressText();
     return;
   }
   int32_t code = Busy([] { return kavoruw::DisplayTest(0); });
   if (code != 0) {
     ReportDriverError(code);
-    ClearProgressText();
     return;
   }
   // Each prompt is followed by the next step however the operator closed it.
@@ -146,7 +135,6 @@ void TGlowneOkno::Wy1Click() {
     code = Busy([step] { return kavoruw::DisplayTest(step); });
     if (code != 0) ReportDriverError(code);
   }
-  ClearProgressText();
 }
 
 void TGlowneOkno::N41Click() {
@@ -162,7 +150,6 @@ void TGlowneOkno::N41Click() {
       ReportInfo(Cp("Rozkaz otwarcia szuflady został wysłany do drukarki fiskalnej"));
     }
   }
-  ClearProgressText();
 }
 
 void TGlowneOkno::PamicEPROM1Click() {
@@ -180,7 +167,6 @@ void TGlowneOkno::PamicEPROM1Click() {
     const int32_t code = Busy([] { return kavoruw::EpromTest(); });
     if (code != 0) ReportDriverError(code);
   }
-  ClearProgressText();
 }
 
 void TGlowneOkno::Numerunikatowy1Click() {
@@ -197,7 +183,6 @@ void TGlowneOkno::Numerunikatowy1Click() {
       forms::ShowModal(*fNumerUnikatowy);
     }
   }
-  ClearProgressText();
 }
 
 void TGlowneOkno::Prbnyparagpn1Click() {
@@ -205,20 +190,16 @@ void TGlowneOkno::Prbnyparagpn1Click() {
   if (!StandardDeviceCheck(deviceType)) return;
   const int32_t conditions = Busy([] { return kavoruw::ReceiptConditions(); });
   if (conditions != 0) {
-    ShowProgressText("");
     ErrorBox(ErrMessageText(conditions));
-    ClearProgressText();
     return;
   }
   if (!Ask(Cp("Czy wykonać próbny paragon na kwotę 1 grosz w stawce zwolnionej?"), 0x2014)) {
-    ClearProgressText();
     return;
   }
   // Every failing step shows its text and ends the test.
   auto failed = [](int32_t code) {
     if (code == 0) return false;
     ReportDriverError(code);
-    ClearProgressText();
     return true;
   };
   uint32_t version = 0;
@@ -233,7 +214,6 @@ void TGlowneOkno::Prbnyparagpn1Click() {
   const int32_t exempt = console::ExemptRateIndex(count, r);
   if (exempt == 0) {
     ReportError(Cp("W drukarce fiskalnej brak stawki ZWOLNIONEJ \rPróbny paragon nie zostanie wydrukowany"));
-    ClearProgressText();
     return;
   }
   if (failed(Busy([] { return kavoruw::ReceiptBegin(); }))) return;
@@ -241,16 +221,18 @@ void TGlowneOkno::Prbnyparagpn1Click() {
   const std::string name = Cp("Test z programu serwisowego");
   const std::string unit = Cp("szt.");
   int32_t value = 0;
-  SetBusyCursor();
-  int32_t code = !kavoruw::UsesExtendedItemRecord(kind) ? kavoruw::ReceiptItem(1, name, exempt, 0, 1, 0, unit, 1, value)
-                           : kavoruw::ReceiptItemExt(1, name, exempt, 0, 1, 0, unit, 1, value);
-  if (code == 0) code = kavoruw::ReceiptEnd(0);
-  // A receipt left open would make the driver refuse every later command.
-  const int32_t cancelled = code != 0 ? kavoruw::DropReceipt() : 0;
-  SetArrowCursor();
+  int32_t cancelled = 0;
+  const int32_t code = Busy([&] {
+    int32_t result = !kavoruw::UsesExtendedItemRecord(kind)
+                         ? kavoruw::ReceiptItem(1, name, exempt, 0, 1, 0, unit, 1, value)
+                         : kavoruw::ReceiptItemExt(1, name, exempt, 0, 1, 0, unit, 1, value);
+    if (result == 0) result = kavoruw::ReceiptEnd(0);
+    // A receipt left open would make the driver refuse every later command.
+    if (result != 0) cancelled = kavoruw::DropReceipt();
+    return result;
+  });
   if (code != 0) ReportDriverError(code);
   if (cancelled != 0) ReportDriverError(cancelled);
-  ClearProgressText();
 }
 
 void TGlowneOkno::Stankasy1Click() {

@@ -19,7 +19,6 @@ bool ReadRatesForAction(bool writing, int32_t& count, std::array<int32_t, 7>& ra
   if (!StandardDeviceCheck(kind)) return false;
   if (writing && kind != 3 && kind != 6) {
     ReportError(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji."));
-    ClearProgressText();
     return false;
   }
   if (!CmosIntactForAction()) return false;
@@ -29,9 +28,7 @@ bool ReadRatesForAction(bool writing, int32_t& count, std::array<int32_t, 7>& ra
   const int32_t code = kavoruw::ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4],
                                         rates[5], rates[6]);
   if (code != 0) {
-    SetArrowCursor();
     ReportDriverError(code);
-    ClearProgressText();
     return false;
   }
   return true;
@@ -47,14 +44,12 @@ void TGlowneOkno::Odczyt1Click() {
   SetArrowCursor();
   const std::vector<std::string> lines = console::VatReadLines(count, rates);
   if (lines.empty()) {
-    ClearProgressText();
     return;
   }
   console::VatRates = console::VatRatesAfterRead(count, rates);
   fOdczytStawek->ShowLines(lines);
   AttentionBeep();
   forms::ShowModal(*fOdczytStawek);
-  ClearProgressText();
 }
 
 void TGlowneOkno::Zapis1Click() {
@@ -68,5 +63,4 @@ void TGlowneOkno::Zapis1Click() {
   fStawkiPodatkowe->Prefill(console::RatesOrDefaults(read));
   AttentionBeep();
   forms::ShowModal(*fStawkiPodatkowe);
-  ClearProgressText();
 }

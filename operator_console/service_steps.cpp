@@ -61,20 +61,8 @@ int32_t ReadStatus(StatusRead& status) {
   return Busy([&] { return kavoruw::ReadStatusBytes(status.count, s[0], s[1], s[2], s[3], s[4], s[5]); });
 }
 
-void EndWithDriverError(int32_t code) {
-  SetArrowCursor();
-  ReportDriverError(code);
-  ClearProgressText();
-}
+void EndWithDriverError(int32_t code) { ReportDriverError(code); }
 
-void EndWithError(const std::string& cp1250Text, unsigned flags) {
-  SetArrowCursor();
-  ReportError(cp1250Text, flags);
-  ClearProgressText();
-}
+void EndWithError(const std::string& cp1250Text, unsigned flags) { ReportError(cp1250Text, flags); }
 
-void EndWithInfo(const std::string& cp1250Text, unsigned flags) {
-  SetArrowCursor();
-  ReportInfo(cp1250Text, flags);
-  ClearProgressText();
-}
+void EndWithInfo(const std::string& cp1250Text, unsigned flags) { ReportInfo(cp1250Text, flags); }

@@ -29,8 +29,9 @@ int32_t SendRawRecord(uint8_t command, int32_t answerLen, std::span<const uint8_
 // The printout that follows one, awaited under the busy cursor with the read
 // time-out raised to readSec; the usual time-outs are back afterwards.
 int32_t AwaitPrintout(uint16_t readSec);
-// The driver error that ends a procedure: its box, then ClearProgressText.
+// The driver error that ends a procedure: its box (the action's scope erases
+// the progress text and puts the arrow back when the procedure returns).
 void EndWithDriverError(int32_t code);
-// A refusal that ends a procedure: its box, then ClearProgressText.
+// A refusal that ends a procedure: its box.
 void EndWithError(const std::string& cp1250Text, unsigned flags = 0x2010);
 void EndWithInfo(const std::string& cp1250Text, unsigned flags = 0x2040);

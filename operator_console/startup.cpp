@@ -3,6 +3,8 @@
 #include <QTimer>
 
 #include "forms/activation.h"
+#include "forms/application.h"
+#include "forms/message_box.h"
 #include "forms/text.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
@@ -17,7 +19,9 @@ bool StartConsole(const Arguments& arguments) {
   kavoruw::SetConsoleHooks({[](const std::string& text) { ShowProgressText(text); },
                             [] {
                               if (GlowneOkno) GlowneOkno->Processmessages();
-                            }});
+                            },
+                            [] { forms::KeepPainting(); }});
+  forms::SetBeforeBoxHook([] { ClearForBox(); });
   return !GlowneOkno->CiaOnlyOne1->AlreadyRunning;
 }
 
@@ -32,6 +36,7 @@ void ShowConsole() {
 
 void StopConsole() {
   kavoruw::SetConsoleHooks({});
+  forms::SetBeforeBoxHook({});
   kavoruw::ClosePortObject();
   DestroyConsoleForms();
 }

@@ -35,8 +35,6 @@ void TAboutBox::OKButtonClick() {
   SetModalResult(forms::mrOk);
 }
 
-void TAboutBox::FormActivate() { CentreOverMainWindow(*this); }
-
 bool TAboutBox::FormKeyDown(int key) {
   if (key != forms::VK_ESCAPE) return false;
   Close();

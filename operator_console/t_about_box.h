@@ -19,6 +19,5 @@ class TAboutBox : public forms::Form {
   Ui::TAboutBox* ui = nullptr;
 
  protected:
-  void FormActivate() override;
   bool FormKeyDown(int key) override;
 };

@@ -36,10 +36,6 @@ void TKomunikacja::ShowSettings() {
 }
 
 void TKomunikacja::FormActivate() {
-  if (GlowneOkno) {
-    move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
-         GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
-  }
   ui->Button1->setEnabled(true);
   ui->seNumerPortu->setFocus(Qt::OtherFocusReason);
   ShowSettings();

@@ -55,6 +55,5 @@ bool TfBajtyStatusu::mStatusyKeyPress(int key) {
 }
 
 void TfBajtyStatusu::FormActivate() {
-  CenterOnMainWindow();
   ui->bOK->setFocus(Qt::OtherFocusReason);
 }

@@ -138,7 +138,6 @@ bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts, const std::functi
   if (!CheckConnectedDevice(kind, errorShown)) {
     reenable();
     if (!errorShown) ReportError(texts.notFiscal);
-    ClearProgressText();
     return false;
   }
   errorShown = false;
@@ -146,35 +145,28 @@ bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts, const std::functi
     reenable();
     for (int i = 1; i < texts.cmosTones; ++i) AttentionBeep();
     ReportError(texts.cmosErased);
-    ClearProgressText();
     return false;
   }
   if (errorShown) {
     reenable();
-    ClearProgressText();
     return false;
   }
   uint32_t version = 0;
   int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
     reenable();
-    SetArrowCursor();
     ReportDriverError(code);
-    ClearProgressText();
     return false;
   }
   if (!kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind)) {
     reenable();
-    SetArrowCursor();
     ReportError(texts.notSecondGeneration);
-    ClearProgressText();
     return false;
   }
   int32_t mode = 0;
   code = kavoruw::ReadFiscalMode(mode);
   if (code != 0) {
     reenable();
-    SetArrowCursor();
     ReportDriverError(code);
     return false;
   }
@@ -208,7 +200,6 @@ void TfDaneUzytkownika::Button2Click() {
     const uint8_t verdict = console::ValidateNipLine(forms::FromQ(ui->L4->text()));
     SetButtonsEnabled(true);
     if (verdict != console::kNipValid) {
-      SetArrowCursor();
       AttentionBeep();
       if (!NipVerdictAccepted(verdict)) {
         SetDialogCursor(false);
@@ -219,7 +210,6 @@ void TfDaneUzytkownika::Button2Click() {
   }
   auto failed = [&](int32_t code) {
     ui->Button2->setEnabled(true);
-    SetArrowCursor();
     ReportDriverError(code);
   };
   int32_t code = kavoruw::WriteUserData(1, static_cast<uint32_t>(WidthGroup(0)->ItemIndex()),
@@ -271,7 +261,6 @@ void TfDaneUzytkownika::ReadFromPrinter() {
   const int32_t code = kavoruw::ReadUserData(lines[0], lines[1], lines[2], lines[3]);
   if (code != 0) {
     reenable();
-    SetArrowCursor();
     ReportDriverError(code);
     return;
   }
@@ -373,7 +362,6 @@ void TfDaneUzytkownika::Button1Click() { Close(); }
 
 void TfDaneUzytkownika::FormActivate() {
   SetButtonsEnabled(true);
-  CentreOverMainWindow(*this);
   ui->l1->setFocus(Qt::OtherFocusReason);
 }
 

@@ -20,7 +20,6 @@ void TfDataGodzina::ShowClock(const std::string& dateLine, const std::string& ti
 }
 
 void TfDataGodzina::FormActivate() {
-  CenterOnMainWindow();
   ui->Button1->setFocus(Qt::OtherFocusReason);
 }
 

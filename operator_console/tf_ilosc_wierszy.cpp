@@ -36,6 +36,5 @@ bool TfIloscWierszy::seIloscWierszyKeyDown(int key) {
 }
 
 void TfIloscWierszy::FormActivate() {
-  CentreOverMainWindow(*this);
   ui->seIloscWierszy->setFocus(Qt::OtherFocusReason);
 }

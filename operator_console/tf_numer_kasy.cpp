@@ -37,6 +37,5 @@ bool TfNumerKasy::seNrKasyKeyDown(int key) {
 }
 
 void TfNumerKasy::FormActivate() {
-  CentreOverMainWindow(*this);
   ui->seNrKasy->setFocus(Qt::OtherFocusReason);
 }

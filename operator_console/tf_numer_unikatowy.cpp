@@ -27,6 +27,5 @@ std::string TfNumerUnikatowy::Text() const {
 void TfNumerUnikatowy::Button1Click() { Close(); }
 
 void TfNumerUnikatowy::FormActivate() {
-  CenterOnMainWindow();
   ui->Button1->setFocus(Qt::OtherFocusReason);
 }

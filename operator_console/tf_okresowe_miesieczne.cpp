@@ -26,7 +26,6 @@ void TfOkresoweMiesieczne::Preset(const QDate& today) {
 }
 
 void TfOkresoweMiesieczne::FormActivate() {
-  CenterOnMainWindow();
   ui->Button1->setEnabled(true);
   ui->seRok->setFocus(Qt::OtherFocusReason);
 }

@@ -26,7 +26,6 @@ void TfOkresoweWgNumerow::Preset(int from, int to) {
 }
 
 void TfOkresoweWgNumerow::FormActivate() {
-  CenterOnMainWindow();
   ui->Button1->setEnabled(true);
   ui->seOd->setFocus(Qt::OtherFocusReason);
 }

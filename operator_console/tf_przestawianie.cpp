@@ -27,7 +27,6 @@ void TfPrzestawianie::showEvent(QShowEvent* event) {
 }
 
 void TfPrzestawianie::FormActivate() {
-  CenterOnMainWindow();
   ui->Button1->setEnabled(true);
   const QTime now = forms::Now().time();
   ui->meZegar->SetText(QString::fromStdString(console::FormatHourMinute(now.hour(), now.minute())));

@@ -25,7 +25,6 @@ void TfRaportyOkresoweWgDat::Preset(const QDate& from, const QDate& to) {
 }
 
 void TfRaportyOkresoweWgDat::FormActivate() {
-  CenterOnMainWindow();
   ui->Button1->setEnabled(true);
   ui->dtOd->setFocus(Qt::OtherFocusReason);
   setCursor(Qt::ArrowCursor);

@@ -9,6 +9,7 @@
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
+#include "operator_console/service_steps.h"
 
 // A settings dialog: Esc closes it, and closing erases the progress text.
 class TSettingDialog : public forms::Form {
@@ -30,22 +31,11 @@ inline void ConfirmSetting(forms::Form& dialog, QPushButton& button, const std::
   if (!button.isEnabled()) return;
   ActionScope action;
   button.setEnabled(false);
-  SetBusyCursor();
-  const int32_t code = command();
+  const int32_t code = Busy(command);
   button.setEnabled(true);
-  SetArrowCursor();
   if (code != 0) {
-    AttentionBeep();
-    ErrorBox(ErrMessageText(code));
+    ReportDriverError(code);
     return;
   }
   dialog.SetModalResult(forms::mrOk);
-}
-
-// Over the main window, as every console dialog opens.
-inline void CentreOverMainWindow(QWidget& dialog) {
-  if (QWidget* main = GlowneOkno) {
-    dialog.move(main->x() + (main->width() - dialog.width()) / 2,
-                main->y() + (main->height() - dialog.height()) / 2);
-  }
 }

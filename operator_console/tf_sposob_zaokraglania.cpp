@@ -27,6 +27,5 @@ void TfSposobZaokraglania::Button1Click() {
 void TfSposobZaokraglania::Button2Click() { Close(); }
 
 void TfSposobZaokraglania::FormActivate() {
-  CentreOverMainWindow(*this);
   ui->rgZaokraglanie->setFocus(Qt::OtherFocusReason);
 }

@@ -145,23 +145,20 @@ void TfStawkiPodatkowe::Button1Click() {
   ui->Button1->setEnabled(false);
   if (console::VatRatesUnchanged(confirmed.values, console::VatRates)) {
     ui->Button1->setEnabled(true);
-    SetArrowCursor();
     AttentionBeep();
     InfoBox(Cp("Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane."));
     return;
   }
   const auto& v = confirmed.values;
   int32_t count = 7;
-  SetBusyCursor();
-  const int32_t code =
-      kavoruw::SetVAT(count, static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
-                      static_cast<int32_t>(v[3]), static_cast<int32_t>(v[4]), static_cast<int32_t>(v[5]),
-                      static_cast<int32_t>(v[6]));
+  const int32_t code = Busy([&] {
+    return kavoruw::SetVAT(count, static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
+                           static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3]), static_cast<int32_t>(v[4]),
+                           static_cast<int32_t>(v[5]), static_cast<int32_t>(v[6]));
+  });
   ui->Button1->setEnabled(true);
-  SetArrowCursor();
   if (code != 0) {
-    AttentionBeep();
-    ErrorBox(ErrMessageText(code));
+    ReportDriverError(code);
     return;
   }
   // The operator sees the rates as the printer now reports them.
@@ -172,7 +169,6 @@ void TfStawkiPodatkowe::Button1Click() {
 void TfStawkiPodatkowe::Button2Click() { Close(); }
 
 void TfStawkiPodatkowe::FormActivate() {
-  CentreOverMainWindow(*this);
   ui->Button1->setEnabled(true);
   if (!ui->me1->isHidden()) {
     ui->me1->setFocus(Qt::OtherFocusReason);

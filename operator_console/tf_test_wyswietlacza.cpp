@@ -27,6 +27,5 @@ std::string TfTestWyswietlacza::Text() const {
 void TfTestWyswietlacza::bOKClick() { Close(); }
 
 void TfTestWyswietlacza::FormActivate() {
-  CenterOnMainWindow();
   ui->bOK->setFocus(Qt::OtherFocusReason);
 }

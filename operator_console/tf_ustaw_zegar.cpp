@@ -38,7 +38,6 @@ void TfUstawZegar::Preset(const QDateTime& now) {
 }
 
 void TfUstawZegar::FormActivate() {
-  CenterOnMainWindow();
   ui->meZegar->setFocus(Qt::OtherFocusReason);
 }
 

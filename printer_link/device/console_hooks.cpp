@@ -1,10 +1,14 @@
 #include "printer_link/device/console_hooks.h"
 
 #include "platform/text/cp1250.h"
+#include "printer_link/port/hand_off.h"
 
 namespace kavoruw {
 
-void SetConsoleHooks(ConsoleHooks hooks) { InstalledHooks() = std::move(hooks); }
+void SetConsoleHooks(ConsoleHooks hooks) {
+  InstalledHooks() = std::move(hooks);
+  SetTransferWaitHook(InstalledHooks().whileWaiting);
+}
 
 void ShowProgressText(std::string_view utf8Text) {
   const ConsoleHooks& hooks = InstalledHooks();

@@ -185,7 +185,7 @@ int32_t TComm::Connect() {
     return LastError();
   }
   result = SetTimeouts(writeTimeout_, readTimeout_);
-  std::this_thread::sleep_for(std::chrono::milliseconds(ConnectSettleSetting().load()));
+  PauseCallingWaitHook(ConnectSettleSetting().load());
   return result;
 }
 

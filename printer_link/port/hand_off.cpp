@@ -1,6 +1,13 @@
 #include "printer_link/port/hand_off.h"
 
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <climits>
+#include <ctime>
+#include <thread>
 
 #include "platform/sync/last_error.h"
 #include "printer_link/port/link_error.h"
@@ -22,7 +29,44 @@ void Record(std::string_view utf8Text) {
   RecordLinkError(utf8Text, static_cast<int32_t>(platform::GetLastError()));
 }
 
+constexpr int kHookPeriodMs = 20;
+
+std::function<void()>& WaitHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+// The hook runs on the command thread and is never entered twice (a pause
+// made from inside it just sleeps).
+thread_local bool insideHook = false;
+
+void CallHook(const std::function<void()>& hook) {
+  struct Inside {
+    Inside() { insideHook = true; }
+    ~Inside() { insideHook = false; }
+  } inside;
+  hook();
+}
+
+// The state word as the kernel's wait queue sees it.
+const uint32_t* Word(const std::atomic<uint32_t>& state) { return reinterpret_cast<const uint32_t*>(&state); }
+
 }  // namespace
+
+void SetTransferWaitHook(std::function<void()> hook) { WaitHook() = std::move(hook); }
+
+void PauseCallingWaitHook(int milliseconds) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  const std::function<void()> hook = insideHook ? nullptr : WaitHook();
+  for (;;) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= until) return;
+    std::this_thread::sleep_for(hook ? std::min<std::chrono::steady_clock::duration>(
+                                           until - now, std::chrono::milliseconds(kHookPeriodMs))
+                                     : until - now);
+    if (hook && std::chrono::steady_clock::now() < until) CallHook(hook);
+  }
+}
 
 template <typename Ready>
 uint32_t THandOff::WaitUntil(Ready ready) const {
@@ -42,11 +86,42 @@ uint32_t THandOff::WaitUntil(Ready ready) const {
   }
 }
 
+template <typename Ready>
+uint32_t THandOff::WaitCallingHook(Ready ready, const std::function<void()>& hook) {
+  uint32_t s = state_.load(std::memory_order_acquire);
+  if (ready(s)) return s;
+  // Every change of the state from here on wakes this thread.
+  state_.fetch_or(kTimedWaiterFlag, std::memory_order_acq_rel);
+  auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHookPeriodMs);
+  for (;;) {
+    s = state_.load(std::memory_order_acquire);
+    if (ready(s)) break;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= nextHook) {
+      CallHook(hook);
+      nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHookPeriodMs);
+      continue;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(nextHook - now).count();
+    const timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+    // Returns at once when the state is no longer s, when woken, or at the
+    // time limit.
+    syscall(SYS_futex, Word(state_), FUTEX_WAIT_PRIVATE, s, &timeout, nullptr, 0);
+  }
+  state_.fetch_and(~kTimedWaiterFlag, std::memory_order_acq_rel);
+  return state_.load(std::memory_order_acquire);
+}
+
+void THandOff::WakeTimedWaiter(uint32_t now) {
+  if (now & kTimedWaiterFlag) syscall(SYS_futex, Word(state_), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
+}
+
 void THandOff::SetPhase(uint32_t phase) {
   uint32_t s = state_.load(std::memory_order_relaxed);
   while (!state_.compare_exchange_weak(s, (s & ~kPhase) | phase, std::memory_order_acq_rel)) {
   }
   state_.notify_all();
+  WakeTimedWaiter(s);
 }
 
 void THandOff::Start(std::shared_ptr<platform::Event> abort) {
@@ -57,8 +132,9 @@ void THandOff::Start(std::shared_ptr<platform::Event> abort) {
 
 void THandOff::Abort() {
   if (abort_) abort_->Set();
-  state_.fetch_or(kAbortedFlag, std::memory_order_acq_rel);
+  const uint32_t s = state_.fetch_or(kAbortedFlag, std::memory_order_acq_rel);
   state_.notify_all();
+  WakeTimedWaiter(s);
 }
 
 bool THandOff::Aborted() const {
@@ -87,7 +163,9 @@ ByteResult THandOff::Carry(Transfer direction, uint8_t byte) {
   }
   state_.notify_all();
 
-  s = WaitUntil([](uint32_t v) { return (v & kPhase) == kDone || (v & kAbortedFlag) != 0; });
+  const auto done = [](uint32_t v) { return (v & kPhase) == kDone || (v & kAbortedFlag) != 0; };
+  const std::function<void()> hook = WaitHook();
+  s = hook && !insideHook ? WaitCallingHook(done, hook) : WaitUntil(done);
   if (s & kAbortedFlag) {
     Record("Błąd funkcji WaitForMultipleObjects.");
     return {};

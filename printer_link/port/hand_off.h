@@ -8,6 +8,7 @@
 // a command usually follows at once, and a sleeping thread costs a wake-up.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/sync/event.h"
@@ -15,6 +16,14 @@
 namespace kavoruw {
 
 enum class Transfer : uint8_t { Write, Read };
+
+// Called about every 20 ms on the command thread while it waits for a byte or
+// for a pause of the link, so that a hosting program on that thread keeps its
+// windows painted; the time-outs are the same either way. Unset (the
+// default), the wait sleeps until the byte is done.
+void SetTransferWaitHook(std::function<void()> hook);
+// The command thread pauses that long, calling the wait hook meanwhile.
+void PauseCallingWaitHook(int milliseconds);
 
 // What one byte's trip through the worker gave: ok with the byte read (or the
 // byte written), or not ok when no byte moved.
@@ -58,12 +67,20 @@ class THandOff {
   static constexpr uint32_t kPhase = 0xFF;
   static constexpr uint32_t kAbortedFlag = 0x100;
   static constexpr uint32_t kStopFlag = 0x200;
+  // The command thread sleeps on the state with a time limit (the wait hook
+  // is set): every change of the state wakes it.
+  static constexpr uint32_t kTimedWaiterFlag = 0x400;
 
   // Sets the phase, keeping the flags.
   void SetPhase(uint32_t phase);
   // Waits until ready(state) holds and returns that state.
   template <typename Ready>
   uint32_t WaitUntil(Ready ready) const;
+  // WaitUntil on the command thread with the wait hook called meanwhile.
+  template <typename Ready>
+  uint32_t WaitCallingHook(Ready ready, const std::function<void()>& hook);
+  // Wakes a timed waiter after the state changed to `now`.
+  void WakeTimedWaiter(uint32_t now);
 
   std::atomic<uint32_t> state_{kAbortedFlag};
   // Written before the phase changes that hand them over, read after.

@@ -74,11 +74,14 @@ using Block = std::array<uint8_t, kBlockSize>;
 // --- Hooks of the hosting program ---------------------------------------------------
 
 // A one-line progress text (Windows-1250; empty erases it) at the start of a
-// command, and one turn of the host's event loop while a printout is awaited.
-// Unset hooks do nothing.
+// command, one turn of the host's event loop while a printout is awaited, and
+// a call about every 20 ms while a command waits for the printer (a byte, a
+// time-out, a pause), all on the thread that called the driver. Unset hooks
+// do nothing.
 struct ConsoleHooks {
   std::function<void(const std::string& cp1250Text)> showProgressText;
   std::function<void()> processMessages;
+  std::function<void()> whileWaiting = nullptr;
 };
 
 // --- Device kinds and status bytes ------------------------------------------------

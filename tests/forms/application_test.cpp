@@ -63,6 +63,13 @@ TEST_F(ApplicationObject, ProcessMessagesRunsWhatIsWaiting) {
   EXPECT_EQ(runs, 1);
 }
 
+TEST_F(ApplicationObject, QtsOwnTextsArePolish) {
+  ASSERT_TRUE(LoadPolishTranslations()) << "Qt's Polish translations (qt6-translations-l10n) are installed";
+  EXPECT_TRUE(LoadPolishTranslations()) << "loaded once";
+  // The standard buttons of the file dialogs' questions.
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Anuluj"));
+}
+
 TEST_F(ApplicationObject, BusyScopesNest) {
   EXPECT_FALSE(Busy());
   {

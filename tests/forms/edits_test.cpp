@@ -47,17 +47,28 @@ TEST_F(Edits, SpinEditReadsWhatWasTypedAndClampsWhenTheFocusMovesOn) {
   ShowModal(form);
 }
 
-TEST_F(Edits, SpinEditLimitsTypingOnlyAndATextThatIsNoNumberReadsAsTheMinimum) {
+TEST_F(Edits, SpinEditTakesDigitsOnlyAndAnEmptyFieldIsNeverAValue) {
   spin->setValue(12345);  // set by the program: never cut
   EXPECT_EQ(spin->Text(), "12345");
   EXPECT_EQ(spin->Value(), 12345);
+  spin->setValue(7);
   OnModal("forms::Form", [this](Form& f) {
     testing::Focus(spin);
-    spin->SetText("");
+    spin->selectAll();
+    testing::Type(spin, "x5");
+    EXPECT_EQ(spin->Text(), "5") << "the letter is refused";
+    spin->selectAll();
     testing::Type(spin, "123");
     EXPECT_EQ(spin->Text(), "12") << "typing stops at two characters";
+    spin->selectAll();
+    testing::Key(spin, Qt::Key_Delete);
+    EXPECT_EQ(spin->Text(), "");
+    EXPECT_EQ(spin->Value(), 7) << "an empty field reads as the value it held";
+    testing::Focus(other, Qt::TabFocusReason);
+    EXPECT_EQ(spin->Text(), "7") << "leaving puts that value back";
+    // Pasted or program-set text that is no number is no value either.
     spin->SetText("x1");
-    EXPECT_EQ(spin->Value(), 1);
+    EXPECT_EQ(spin->Value(), 7);
     spin->SetText("99999999999");
     EXPECT_EQ(spin->Value(), 99) << "beyond the integer range: no wrap";
     f.SetModalResult(mrOk);  // closing clamps nothing

@@ -2,6 +2,7 @@
 // on focus moves inside the form, Enter/Esc routing, modal results and the
 // modal runner.
 #include <QApplication>
+#include <cstdlib>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -91,6 +92,44 @@ TEST_F(Forms, ModalRunActivatesTheFormThenTheOneBeforeAgain) {
             (std::vector<std::string>{"activate main", "modal forms::TfProba",
                                       "activate fProba", "keydown 13", "ok clicked",
                                       "close fProba 1", "activate main"}));
+}
+
+TEST_F(Forms, AFormOpensCentredOverItsOwnerFromItsFirstShowingWithACloseBoxOnly) {
+  Main main;
+  main.setGeometry(100, 80, 600, 400);
+  main.show();
+  NoteActivated(&main);
+  TfProba form;  // never sized: its layout gives the size
+  std::vector<QRect> seen;
+  for (int run = 0; run < 2; ++run) {
+    OnModal("forms::TfProba", [&seen](Form& f) {
+      seen.push_back(f.geometry());
+      f.Close();
+    });
+    ShowModal(form);
+  }
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0], seen[1]) << "the first showing is where the later ones are";
+  EXPECT_GE(seen[0].height(), form.minimumSizeHint().height());
+  EXPECT_LE(std::abs(seen[0].center().x() - main.geometry().center().x()), 1);
+  EXPECT_LE(std::abs(seen[0].center().y() - main.geometry().center().y()), 1);
+  const Qt::WindowFlags flags = form.windowFlags();
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(flags & Qt::CustomizeWindowHint) << "the frame has exactly what is asked for";
+}
+
+TEST_F(Forms, ACloseWhileADriverCallWaitsActsOnceTheCallReturns) {
+  TfProba form;
+  OnModal("forms::TfProba", [this](Form& f) {
+    QTimer::singleShot(0, &f, [&f] { f.close(); });
+    KeepPainting();  // a driver call's wait: the close arrives meanwhile
+    EXPECT_TRUE(f.isVisible()) << "still open while the call waits";
+    EXPECT_TRUE(TraceOf("close").empty());
+    testing::Flush();  // the call has returned
+    EXPECT_FALSE(f.isVisible());
+  });
+  EXPECT_EQ(ShowModal(form), mrCancel);
 }
 
 TEST_F(Forms, ClosingAMessageBoxIsNoActivation) {

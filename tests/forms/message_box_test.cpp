@@ -3,7 +3,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
+#include <memory>
 
 #include "forms/message_box.h"
 #include "forms/text.h"
@@ -90,7 +93,39 @@ TEST_F(RealBox, EscapeGivesTheCloseBoxAnswer) {
   EXPECT_EQ(ShowAndPress("x", "y", MB_YESNO, "", seen), IDNO);
 }
 
+TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
+  // The time-out text of the driver: centring blanks and one long line.
+  const std::string text = Cp(
+      "                    TIMEOUT ODBIERANIA\r"
+      "Należy sprawdzić połączenie z drukarką, włączyć drukarkę i poczekać aż na wyświetlaczu pojawi się");
+  const std::unique_ptr<QMessageBox> box = BuildMessageBox(text, Cp("Błąd"), 0x2010);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+  auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+  ASSERT_NE(label, nullptr);
+  EXPECT_FALSE(label->wordWrap());
+  const QFontMetrics metrics(label->font());
+  int longest = 0;
+  for (const QString& line : label->text().split('\n')) longest = std::max(longest, metrics.horizontalAdvance(line));
+  ASSERT_GT(longest, 500) << "a line longer than Qt's own wrapping width";
+  ASSERT_LT(longest, box->screen()->availableGeometry().width() - 100);
+  EXPECT_GE(label->contentsRect().width(), longest);
+  EXPECT_LT(label->height(), 3 * metrics.lineSpacing()) << "two lines high, nothing wrapped";
+  box->close();
+}
+
 class ScriptedBoxes : public GuiTest {};
+
+TEST_F(ScriptedBoxes, TheBeforeBoxHookRunsBeforeEveryBox) {
+  SetBeforeBoxHook([] { Trace("progress"); });
+  Answer(IDYES);
+  MessageBox("a", "b", MB_OK);
+  MessageBox("c", "d", MB_YESNO);
+  SetBeforeBoxHook({});
+  MessageBox("e", "f", MB_OK);
+  EXPECT_EQ(TraceLines(), (std::vector<std::string>{"progress", "box b 0000 a", "progress", "box d 0004 c",
+                                                    "box f 0000 e"}));
+}
 
 TEST_F(ScriptedBoxes, OkBoxesNeedNoScriptQuestionsTakeTheirAnswersInOrder) {
   Answer(IDNO);

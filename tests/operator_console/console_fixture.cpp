@@ -33,6 +33,14 @@ void ConsoleTest::SetUp() {
 }
 
 void ConsoleTest::TearDown() {
+  // Whatever the test did: every box came after the progress text was erased.
+  if (started) {
+    const std::vector<std::string>& lines = TraceLines();
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].rfind("box ", 0) != 0) continue;
+      EXPECT_TRUE(i > 0 && lines[i - 1] == "progress") << "no erased progress text before " << lines[i];
+    }
+  }
   if (started) StopConsole();
   started = false;
   sim.Stop();

@@ -96,6 +96,42 @@ TEST_F(SettingsMenu, NumbersTypedOutsideTheRangesAreClampedWhenConfirmed) {
   EXPECT_EQ(sim.State()->service.feedCount, 3);
 }
 
+// Nothing that was not typed is sent: letters are refused as they are typed,
+// and an emptied field sends what it held before.
+TEST_F(SettingsMenu, LettersInASpinFieldAreRefusedAndAnEmptiedOneSendsWhatItHeld) {
+  sim.State()->service.printerNumber = {'1', '2', ' ', ' '};
+  OnModal("TfNumerKasy", [](forms::Form& form) {
+    auto* number = Find<forms::SpinEdit>(&form, "seNrKasy");
+    forms::testing::Focus(number);
+    number->selectAll();
+    forms::testing::Type(number, "x5");
+    EXPECT_EQ(number->Text(), "5");
+    EnterIn(form, "seNrKasy");
+  });
+  Pick("Nrkasyikodobsugujcego1");
+  EXPECT_EQ(ReceivedDataOf(sim, 'C', 2), (Bytes{'0', '5'}));
+
+  for (const char* typed : {"x7", ""}) {
+    sim.ClearLog();
+    OnModal("TfIloscWierszy", [typed](forms::Form& form) {
+      auto* lines = Find<forms::SpinEdit>(&form, "seIloscWierszy");
+      lines->setValue(7);
+      forms::testing::Focus(lines);
+      lines->selectAll();
+      if (*typed != 0) {
+        forms::testing::Type(lines, typed);
+      } else {
+        forms::testing::Key(lines, Qt::Key_Delete);
+      }
+      EXPECT_EQ(lines->Text().toStdString(), *typed != 0 ? "7" : "");
+      EnterIn(form, "seIloscWierszy");
+    });
+    Pick("Ilo1");
+    EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{7}) << "typed: " << typed;
+  }
+  EXPECT_TRUE(Boxes().empty());
+}
+
 TEST_F(SettingsMenu, TheLineAndRoundingDialogsKeepWhatWasLastLeftInThem) {
   OnModal("TfIloscWierszy", [](forms::Form& form) {
     EXPECT_EQ(Find<forms::SpinEdit>(&form, "seIloscWierszy")->Value(), 3);

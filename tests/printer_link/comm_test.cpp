@@ -72,6 +72,7 @@ class CommTest : public ::testing::Test {
     platform::RegisterFakePort("Com7", fake);
   }
   void TearDown() override {
+    SetTransferWaitHook({});
     CommPort().reset();
     platform::RegisterFakePort("Com7", nullptr);
     platform::SetMainThreadDispatcher(nullptr);
@@ -150,6 +151,37 @@ TEST_F(CommTest, BytesPassThroughTheWorker) {
   uint8_t b = 0;
   EXPECT_TRUE(ReadPortByte(b));
   EXPECT_EQ(b, 0x42);
+}
+
+// A program on the command thread keeps its windows painted through the wait
+// hook: it is called while a byte is awaited, a byte still passes at once, and
+// a silent printer is given up on after the same time-out.
+TEST_F(CommTest, TheWaitHookIsCalledWhileAByteIsAwaited) {
+  std::atomic<int> calls{0};
+  const std::thread::id commandThread = std::this_thread::get_id();
+  bool otherThread = false;
+  SetTransferWaitHook([&] {
+    ++calls;
+    otherThread = otherThread || std::this_thread::get_id() != commandThread;
+  });
+  ASSERT_EQ(Connect(1, 1), 0);
+  auto sender = std::async(std::launch::async, [this] {
+    std::this_thread::sleep_for(150ms);
+    fake->SendToDevice({0x42});
+  });
+  uint8_t b = 0;
+  EXPECT_TRUE(ReadPortByte(b));
+  EXPECT_EQ(b, 0x42);
+  sender.get();
+  EXPECT_GE(calls.load(), 1) << "called while the byte was on its way";
+  calls = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ReadPortByte(b));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 900ms) << "the time-out stays";
+  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout odczytu.");
+  EXPECT_GE(calls.load(), 2);
+  EXPECT_FALSE(otherThread);
+  SetTransferWaitHook({});
 }
 
 TEST_F(CommTest, ReadTimeoutRecordsWithCodeZero) {
