@@ -8,8 +8,8 @@
 #  - closing the window ends the program and closes the port;
 #  - a close asked for during a printout ends the program as soon as the
 #    printout is over (no other event needed);
-#  - with KAVORUW_E2E_REPAINT=1: the window, covered and uncovered while a
-#    silent printer is awaited, is drawn again at once.
+#  - the window, covered and uncovered while a silent printer is awaited, is
+#    drawn again at once.
 # usage: console_x11_test.sh BUILD_DIR
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -186,7 +186,7 @@ sleep 1
 
 # Covered and uncovered while a silent printer is awaited, the window is drawn
 # again at once: a waiting window keeps repainting.
-if [[ -n "${KAVORUW_E2E_REPAINT:-}" ]]; then
+repaint_check() {
   timeout 5 xdotool windowactivate --sync "$w" 2>/dev/null
   kill -STOP "$sim"
   # Zegar > Odczyt zegara: the device check waits up to 5 s for an answer.
@@ -213,10 +213,13 @@ if [[ -n "${KAVORUW_E2E_REPAINT:-}" ]]; then
   wait_named '^xmessage$' 0
   sleep 0.5
   shot "$work/after"
-  [[ $(windows_named '^Błąd$') -eq 0 ]] || { kill -CONT "$sim"; fail "the wait ran out before the window was looked at"; }
+  local ran_out=0
+  [[ $(windows_named '^Błąd$') -eq 0 ]] || ran_out=1
   kill -CONT "$sim"
-  cmp -s "$work/before" "$work/after" || fail "the window was not drawn again while the printer was awaited"
-  echo "the waiting window was drawn again after being covered"
+  if [[ $ran_out -eq 0 ]]; then
+    cmp -s "$work/before" "$work/after" || fail "the window was not drawn again while the printer was awaited"
+    echo "the waiting window was drawn again after being covered"
+  fi
   # The clock dialog (or, when the wait ran out, a box) ends the action.
   for _ in $(seq 100); do
     if [[ $(windows_named '^Data i godzina') -ge 1 ]]; then xdotool key Escape; break; fi
@@ -224,7 +227,16 @@ if [[ -n "${KAVORUW_E2E_REPAINT:-}" ]]; then
     sleep 0.1
   done
   sleep 0.5
-fi
+  return $ran_out
+}
+# A loaded machine can let the 5 s wait run out before the window is looked
+# at: that try proves nothing, so it is made again.
+repainted=0
+for _ in 1 2 3; do
+  if repaint_check; then repainted=1; break; fi
+  echo "the wait ran out before the window was looked at; again"
+done
+[[ $repainted -eq 1 ]] || fail "the wait ran out before the window was looked at, three times"
 
 # Alt+F4 during a printout (Testy > Pamięć EPROM > Tak): the program ends as
 # soon as the printout is over, with no other event (no mouse movement).
