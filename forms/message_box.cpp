@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <cstdio>
+#include <vector>
 
 #include "forms/text.h"
 #include "forms/trace.h"
@@ -159,23 +160,6 @@ int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, 
   }
   if (Installed()) return Installed()->Show(cp1250Text, cp1250Caption, flags);
   return ShowReal(cp1250Text, cp1250Caption, flags);
-}
-
-int ScriptedMessageBoxes::Show(const std::string& cp1250Text, const std::string& cp1250Caption,
-                               unsigned flags) {
-  BoxRecord record{Utf8(cp1250Text), Utf8(cp1250Caption), flags, IDOK};
-  if ((flags & 0x0F) != MB_OK) {
-    if (script.empty()) {
-      unscripted.push_back(record.caption + ": " + record.text);
-      record.answer = EscapeAnswer(flags);
-    } else {
-      record.answer = script.front();
-      script.pop_front();
-    }
-  }
-  if (onShow) onShow(record);
-  shown.push_back(record);
-  return record.answer;
 }
 
 }  // namespace forms

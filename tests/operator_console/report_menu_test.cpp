@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "forms/modal.h"
 #include "forms/spin_edit.h"
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
@@ -18,6 +19,7 @@
 #include "operator_console/tf_okresowe_wg_numerow.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
 #include "tests/operator_console/report_test_support.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace {
 
