@@ -47,7 +47,8 @@ void SetMessageBoxHandler(MessageBoxHandler* handler);
 void SetBeforeBoxHook(std::function<void()> hook);
 
 // The real box, built but not shown: as wide as its longest line needs
-// (up to the screen's width), so that no line of the text wraps.
+// (up to the screen's width), so that no line of the text wraps, and as wide
+// as its caption needs in the title bar (up to the screen's width).
 std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
                                              const std::string& cp1250Caption, unsigned flags);
 
