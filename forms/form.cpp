@@ -9,6 +9,7 @@
 
 #include "forms/activation.h"
 #include "forms/application.h"
+#include "forms/spin_edit.h"
 
 namespace forms {
 
@@ -62,6 +63,11 @@ void Form::WireControls() {
       // Enter is routed by the form, never by Qt's own default-button logic.
       button->setAutoDefault(false);
       button->setDefault(false);
+      // Pressed comes before clicked, so the values are in range when the
+      // button's own handler reads them.
+      connect(button, &QPushButton::pressed, this, [this, button] {
+        if (button != cancelButton_) ClampSpinEdits();
+      });
     }
   }
 }
@@ -76,8 +82,24 @@ void Form::OnKeyDown(QWidget* control, std::function<bool(int key)> handler) {
   control->installEventFilter(this);
 }
 
+void Form::ClampSpinEdits() {
+  for (SpinEdit* spin : findChildren<SpinEdit*>()) spin->Clamp();
+}
+
+namespace {
+bool MultiLineText(const QWidget* widget) {
+  return qobject_cast<const QPlainTextEdit*>(widget) != nullptr ||
+         qobject_cast<const QTextEdit*>(widget) != nullptr;
+}
+}  // namespace
+
 bool Form::RouteKey(QWidget* target, QKeyEvent* event) {
   const int key = VirtualKey(*event);
+  // Enter confirms, whichever handler takes it (key preview, the control's
+  // own, the default button).
+  if (key == VK_RETURN && event->modifiers() == Qt::NoModifier && !MultiLineText(target)) {
+    ClampSpinEdits();
+  }
   if (keyPreview_ && FormKeyDown(key)) return true;
   if (!isVisible() || closing_) return true;
   for (QObject* o = target; o != nullptr && o != this; o = o->parent()) {
@@ -89,7 +111,7 @@ bool Form::RouteKey(QWidget* target, QKeyEvent* event) {
   }
   if (!isVisible()) return true;
   if (key == VK_RETURN && event->modifiers() == Qt::NoModifier) {
-    if (qobject_cast<QPlainTextEdit*>(target) || qobject_cast<QTextEdit*>(target)) return false;
+    if (MultiLineText(target)) return false;
     if (auto* button = qobject_cast<QPushButton*>(target); button && button->isEnabled()) {
       button->click();
       return true;

@@ -11,7 +11,10 @@
 // - FormActivate runs when the program's active form changes to this one;
 // - it opens centred over its owner (see CentreOverOwner) and its frame has
 //   a close box only;
-// - exit handlers run only when the focus moves inside the form.
+// - exit handlers run only when the focus moves inside the form;
+// - confirming (Enter outside a multi-line text, or pressing any button but
+//   the cancel button) first brings every spin edit into its range, so a
+//   value typed out of range and confirmed without leaving its field is never used.
 #include <QDialog>
 #include <QPointer>
 #include <QPushButton>
@@ -48,6 +51,10 @@ class Form : public QDialog {
   void OnExit(QWidget* control, std::function<void()> handler);
   // The handler sees the control's keys (after key preview); true: handled.
   void OnKeyDown(QWidget* control, std::function<bool(int key)> handler);
+
+  // Every spin edit of the form brought into its range (see SpinEdit::Clamp):
+  // what confirming does before any handler reads the values.
+  void ClampSpinEdits();
 
   // Called by the modal runner before each run.
   void PrepareModal();

@@ -1,12 +1,16 @@
 #include "forms/message_box.h"
 
 #include <QAbstractButton>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "forms/text.h"
 #include "forms/trace.h"
@@ -25,9 +29,21 @@ std::function<void()>& BeforeBox() {
   return hook;
 }
 
+// What the title bar needs to show the whole caption: its text in the
+// desktop's title font, and room for the window icon and three title bar
+// buttons, each as wide as the bar is high.
+int CaptionWidth(const QWidget& box) {
+  const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+  const int bar = std::max(box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box),
+                           metrics.height() + 8);
+  return metrics.horizontalAdvance(box.windowTitle()) + 4 * bar + 2 * metrics.averageCharWidth();
+}
+
 // Qt wraps a box's text beyond about 500 pixels; the texts here are laid out
 // line by line (centring blanks included), so a line never wraps unless the
-// screen itself is too narrow.
+// screen itself is too narrow. The box is also as wide as its caption needs
+// (a path in the caption is often the only place it shows in full), up to the
+// screen's width.
 class UnwrappedMessageBox : public QMessageBox {
  protected:
   void showEvent(QShowEvent* event) override {
@@ -41,12 +57,11 @@ class UnwrappedMessageBox : public QMessageBox {
     if (label == nullptr || layout() == nullptr) return;
     label->setWordWrap(false);
     layout()->activate();
-    int width = layout()->totalMinimumSize().width();
+    const int textWidth = layout()->totalMinimumSize().width();
+    int width = std::max(textWidth, CaptionWidth(*this));
     const int limit = screen() ? screen()->availableGeometry().width() : width;
-    if (width > limit) {
-      label->setWordWrap(true);
-      width = limit;
-    }
+    if (textWidth > limit) label->setWordWrap(true);
+    width = std::min(width, limit);
     layout()->activate();
     const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
                                                      : layout()->totalMinimumSize().height();
@@ -159,23 +174,6 @@ int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, 
   }
   if (Installed()) return Installed()->Show(cp1250Text, cp1250Caption, flags);
   return ShowReal(cp1250Text, cp1250Caption, flags);
-}
-
-int ScriptedMessageBoxes::Show(const std::string& cp1250Text, const std::string& cp1250Caption,
-                               unsigned flags) {
-  BoxRecord record{Utf8(cp1250Text), Utf8(cp1250Caption), flags, IDOK};
-  if ((flags & 0x0F) != MB_OK) {
-    if (script.empty()) {
-      unscripted.push_back(record.caption + ": " + record.text);
-      record.answer = EscapeAnswer(flags);
-    } else {
-      record.answer = script.front();
-      script.pop_front();
-    }
-  }
-  if (onShow) onShow(record);
-  shown.push_back(record);
-  return record.answer;
 }
 
 }  // namespace forms

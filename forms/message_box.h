@@ -3,11 +3,9 @@
 // buttons = flags & 0x0F, 0x100 / 0x200 make the second / third button the
 // default, 0x2000 (task-modal) is how every box is shown anyway. "\r" in the
 // text is a line break and leading blanks stay. Texts are Windows-1250.
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QMessageBox;
 
@@ -49,7 +47,8 @@ void SetMessageBoxHandler(MessageBoxHandler* handler);
 void SetBeforeBoxHook(std::function<void()> hook);
 
 // The real box, built but not shown: as wide as its longest line needs
-// (up to the screen's width), so that no line of the text wraps.
+// (up to the screen's width), so that no line of the text wraps, and as wide
+// as its caption needs in the title bar (up to the screen's width).
 std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
                                              const std::string& cp1250Caption, unsigned flags);
 
@@ -57,29 +56,5 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
 // Runs the before-box hook, then records "box <caption> <flags> <text>" in the
 // trace.
 int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags);
-
-// One box as a test saw it, texts in UTF-8.
-struct BoxRecord {
-  std::string text;
-  std::string caption;
-  unsigned flags = 0;
-  int answer = 0;
-};
-
-// Answers boxes from a script. A box with only an OK button is answered OK
-// without one; a question nobody scripted is noted in `unscripted` and gets
-// the close-box answer.
-class ScriptedMessageBoxes : public MessageBoxHandler {
- public:
-  void Answer(int result) { script.push_back(result); }
-  int Show(const std::string& cp1250Text, const std::string& cp1250Caption,
-           unsigned flags) override;
-
-  std::deque<int> script;
-  std::vector<BoxRecord> shown;
-  std::vector<std::string> unscripted;
-  // Runs while the box is "up", e.g. to look at the cursor at that moment.
-  std::function<void(const BoxRecord&)> onShow;
-};
 
 }  // namespace forms

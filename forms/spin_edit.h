@@ -1,8 +1,9 @@
 #pragma once
 // A spin edit as the windows expect it: only digits can be typed, the value
-// is the number as typed, and the range is enforced only when the focus moves
-// to another control of the form (a field whose minimum equals its maximum is
-// never corrected). An empty field (or a text that is no number) is never a
+// is the number as typed, and the range is enforced when the focus moves
+// to another control of the form and when the form confirms (Enter, a
+// button: see Form) (a field whose minimum equals its maximum is never
+// corrected). An empty field (or a text that is no number) is never a
 // value: it reads as the value the field held before the operator's editing,
 // and leaving the field puts that value back. MaxLength limits typing only; a value set by the
 // program is never cut.

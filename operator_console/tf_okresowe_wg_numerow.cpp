@@ -32,7 +32,7 @@ void TfOkresoweWgNumerow::FormActivate() {
 
 void TfOkresoweWgNumerow::seOdChange() { ui->seDo->setMinimum(ui->seOd->Value()); }
 
-// Enter runs Tak without moving the focus: the value goes as typed.
+// Enter runs Tak without moving the focus; the form has clamped both fields.
 bool TfOkresoweWgNumerow::seOdKeyDown(int key) {
   if (key != forms::VK_RETURN) return false;
   Button1Click();

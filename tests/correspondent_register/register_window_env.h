@@ -26,6 +26,7 @@
 #include "tests/dbase/dbase_test_util.h"
 #include "tests/forms/gui_fixture.h"
 #include "correspondent_register/core/register_tables.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace zorvel::test {
 

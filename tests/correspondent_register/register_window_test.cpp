@@ -21,6 +21,7 @@
 #include "forms/data/data_grid.h"
 #include "forms/data/data_navigator.h"
 #include "register_window_env.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace zorvel::test {
 namespace {

@@ -1,5 +1,7 @@
 // Spin edits and masked edits.
+#include <QPushButton>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "forms/edit.h"
 #include "forms/form.h"
@@ -33,18 +35,43 @@ class Edits : public GuiTest {
   Edit* other = nullptr;
 };
 
-TEST_F(Edits, SpinEditReadsWhatWasTypedAndClampsWhenTheFocusMovesOn) {
-  OnModal("forms::Form", [this](Form& f) {
+TEST_F(Edits, SpinEditReadsWhatWasTypedAndClampsWhenTheFocusMovesOnAndAtConfirmation) {
+  auto* ok = new QPushButton("OK", &form);
+  auto* cancel = new QPushButton("Anuluj", &form);
+  form.SetDefaultButton(ok);
+  form.SetCancelButton(cancel);
+  form.WireControls();
+  std::vector<int> seen;  // the value each button's handler read
+  QObject::connect(ok, &QPushButton::clicked, [&] { seen.push_back(spin->Value()); });
+  QObject::connect(cancel, &QPushButton::clicked, [&] { seen.push_back(spin->Value()); });
+  const auto typeInField = [this](const QString& text) {
     testing::Focus(spin);
     spin->selectAll();
-    testing::Type(spin, "0");
+    testing::Type(spin, text);
+  };
+  OnModal("forms::Form", [&](Form& f) {
+    typeInField("0");
     EXPECT_EQ(spin->Value(), 0) << "out of range while the field has the focus";
     testing::Focus(other, Qt::TabFocusReason);
     EXPECT_EQ(spin->Value(), 1);
     EXPECT_EQ(spin->Text(), "1");
+    // Enter inside the field, and a button pressed without the focus moving.
+    typeInField("0");
+    testing::Key(spin, Qt::Key_Return);
+    EXPECT_EQ(spin->Text(), "1");
+    typeInField("500");
+    EXPECT_EQ(spin->Text(), "50");
+    ok->click();
+    EXPECT_EQ(spin->Text(), "50");
+    spin->SetText("0");
+    ok->click();
+    // The cancel button uses no values and corrects none.
+    spin->SetText("0");
+    cancel->click();
     f.SetModalResult(mrOk);
   });
   ShowModal(form);
+  EXPECT_EQ(seen, (std::vector<int>{1, 50, 1, 0}));
 }
 
 TEST_F(Edits, SpinEditTakesDigitsOnlyAndAnEmptyFieldIsNeverAValue) {

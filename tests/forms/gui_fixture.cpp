@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "forms/activation.h"
+#include "forms/message_box.h"
+#include "forms/modal.h"
 #include "forms/trace.h"
 
 namespace forms::testing {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "forms/application.h"
-#include "forms/message_box.h"
-#include "forms/modal.h"
 #include "forms/tone.h"
+#include "tests/support/scripted_message_boxes.h"
+#include "tests/support/scripted_modals.h"
 
 namespace forms::testing {
 

@@ -1,5 +1,6 @@
 // Message boxes: the flags on a real box, and the scripted recorder.
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -112,6 +113,26 @@ TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
   EXPECT_GE(label->contentsRect().width(), longest);
   EXPECT_LT(label->height(), 3 * metrics.lineSpacing()) << "two lines high, nothing wrapped";
   box->close();
+}
+
+TEST_F(RealBox, IsWideEnoughForItsCaptionUpToTheScreensWidth) {
+  // The chooser's box: a short text, the tested path in the caption.
+  const QFontMetrics title(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+  const auto shownWidth = [](const std::string& caption) {
+    const std::unique_ptr<QMessageBox> box = BuildMessageBox(Cp("Brak rejestru."), caption, 0x2010);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    const int width = box->width();
+    box->close();
+    return width;
+  };
+  const std::string path = Cp("F:\\Poczta\\Korespondenci\\Dział księgowości i płac\\Rejestr\\SPIS.DBF");
+  for (const std::string& caption : {Cp("Uwaga! Korespondent Nr 3"), path}) {
+    const int needed = title.horizontalAdvance(ToQ(caption)) + 3 * title.height();
+    EXPECT_GE(shownWidth(caption), needed) << Utf8(caption);
+  }
+  const int screenWidth = QApplication::primaryScreen()->availableGeometry().width();
+  EXPECT_EQ(shownWidth(std::string(screenWidth / 2, 'W')), screenWidth) << "never wider than the screen";
 }
 
 class ScriptedBoxes : public GuiTest {};

@@ -11,6 +11,7 @@
 #include "operator_console/logic/clock_logic.h"
 #include "operator_console/main_window.h"
 #include "tests/operator_console/report_test_support.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace {
 

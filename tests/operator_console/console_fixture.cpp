@@ -1,4 +1,5 @@
 #include "tests/operator_console/console_fixture.h"
+#include "tests/support/scripted_message_boxes.h"
 
 #include <unistd.h>
 

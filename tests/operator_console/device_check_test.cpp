@@ -16,6 +16,7 @@
 #include "operator_console/t_komunikacja.h"
 #include "tests/operator_console/console_fixture.h"
 #include "printer_link/link/link_object.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "forms/modal.h"
 #include "forms/spin_edit.h"
 #include "operator_console/console.h"
 #include "operator_console/console_forms.h"
@@ -18,6 +19,7 @@
 #include "operator_console/tf_okresowe_wg_numerow.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
 #include "tests/operator_console/report_test_support.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace {
 
@@ -143,7 +145,7 @@ TEST_F(Reports, NumbersDialogSendsTheRangeLowByteFirstAndCloses) {
   EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
 
-TEST_F(Reports, NumbersTypedBeyondTheRangeGoAsTypedFromEnterAndClampedByTheMouse) {
+TEST_F(Reports, NumbersTypedBeyondTheRangeAreClampedAtConfirmationByEnterOrTheMouse) {
   sim.State()->reports.nextReportResult = 0;
   OnModal("TfOkresoweWgNumerow", [](forms::Form& dialog) {
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Raport szczegółowy według numerów...");
@@ -153,8 +155,9 @@ TEST_F(Reports, NumbersTypedBeyondTheRangeGoAsTypedFromEnterAndClampedByTheMouse
     forms::testing::Key(&dialog, Qt::Key_Return);
   });
   Pick("Wedugnumerw2");
-  // 70000 = 0x11170: its low 16 bits.
-  EXPECT_EQ(FrameData('1', 5), (Bytes{1, 0x70, 0x11, 1, 0}));
+  // Enter clamped the from-number to 3000 (0x0BB8); the to-number's range is
+  // then 3000..3000, which a spin field never corrects.
+  EXPECT_EQ(FrameData('1', 5), (Bytes{1, 0xB8, 0x0B, 1, 0}));
 
   sim.State()->reports.nextReportResult = 0;
   OnModal("TfOkresoweWgNumerow", [](forms::Form& dialog) {
@@ -166,7 +169,6 @@ TEST_F(Reports, NumbersTypedBeyondTheRangeGoAsTypedFromEnterAndClampedByTheMouse
     tak->click();
   });
   Pick("Wedugnumerw2");
-  // Leaving the field clamped it to 3000 (0x0BB8); the to-number follows it.
   EXPECT_EQ(FrameData('1', 5), (Bytes{1, 0xB8, 0x0B, 1, 0}));
 }
 
@@ -312,7 +314,7 @@ TEST_F(Reports, MonthlyDialogPresetsThePreviousMonthAndSendsItsDigits) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(Reports, MonthlyDialogTakesNoMinusSoANegativeMonthIsNeverSent) {
+TEST_F(Reports, MonthlyDialogSendsNoMonthOutsideItsRange) {
   OnModal("TfOkresoweMiesieczne", [](forms::Form& dialog) {
     auto* month = Find<forms::SpinEdit>(&dialog, "seMiesiac");
     forms::testing::Focus(month);
@@ -323,6 +325,22 @@ TEST_F(Reports, MonthlyDialogTakesNoMinusSoANegativeMonthIsNeverSent) {
   });
   Pick("Miesiczny1");
   EXPECT_EQ(Frames('1'), 1);
+  EXPECT_EQ(FrameData('1', 5), (Bytes{5, 2, 6, 0, 3}));
+
+  // Month 0 confirmed with Enter inside its field, and a year never left:
+  // both are brought into their ranges (1..12, 2001..2050) before sending.
+  OnModal("TfOkresoweMiesieczne", [](forms::Form& dialog) {
+    Find<forms::SpinEdit>(&dialog, "seRok")->SetText("1999");
+    auto* month = Find<forms::SpinEdit>(&dialog, "seMiesiac");
+    forms::testing::Focus(month);
+    month->selectAll();
+    forms::testing::Type(month, "0");
+    forms::testing::Key(&dialog, Qt::Key_Return);
+    EXPECT_EQ(month->Text(), "1");
+  });
+  Pick("Miesiczny1");
+  EXPECT_EQ(Frames('1'), 2);
+  EXPECT_EQ(FrameData('1', 5), (Bytes{5, 0, 1, 0, 1}));
   EXPECT_TRUE(Boxes().empty());
 }
 

@@ -14,6 +14,7 @@
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
 #include "printer_link/link/link_object.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace {
 

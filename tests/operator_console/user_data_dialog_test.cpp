@@ -17,6 +17,7 @@
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
 #include "printer_link/link/link_object.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace {
 
