@@ -2,10 +2,8 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMetaObject>
-#include <QTranslator>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -15,7 +13,7 @@
 #include "correspondent_register/core/hooks.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
-#include "correspondent_register/prze.h"
+#include "correspondent_register/session.h"
 #include "correspondent_register/regler.h"
 #include "correspondent_register/sce.h"
 #include "forms/application.h"
@@ -84,13 +82,6 @@ int RunRegisterTool(int argc, char** argv) {
   forms::Application app(argc, argv);
   forms::LoadPolishTranslations();
   forms::SetApplicationTitle("zorvel");
-  // Standard dialogs and buttons in Polish, where the translations are
-  // installed.
-  QTranslator polish;
-  if (polish.load(QLocale(QLocale::Polish, QLocale::Poland), "qtbase", "_",
-                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QCoreApplication::installTranslator(&polish);
-  }
   app.setQuitOnLastWindowClosed(false);
   InstallWindowHooks();
 
@@ -98,15 +89,11 @@ int RunRegisterTool(int argc, char** argv) {
   const StartupResult start = StartRegisterTool(session.Paths);
   if (start.QuitRequested) RequestEnd();
 
-  if (start.RegisterFound) {
-    session.Regler = std::make_unique<TRegler>(session);
-    session.Prze = std::make_unique<TPrze>(session);
-    session.Regler->show();
-  } else {
-    session.Sce = std::make_unique<TSce>(session);
-    session.Regler = std::make_unique<TRegler>(session);
-    session.Prze = std::make_unique<TPrze>(session);
+  session.CreateWindows(!start.RegisterFound);
+  if (session.Sce) {
     session.Sce->show();
+  } else {
+    session.Regler->show();
   }
   const int result = app.exec();
   // The windows go with the session and their tables; an edit still open in

@@ -5,12 +5,11 @@
 
 #include "correspondent_register/core/hooks.h"
 #include "correspondent_register/core/register_tables.h"
-#include "correspondent_register/regler.h"
 #include "ui_prze.h"
 
 namespace zorvel {
 
-TPrze::TPrze(RegisterSession& session, QWidget* parent)
+TPrze::TPrze(RegisterState& session, QWidget* parent)
     : Form(parent), session_(session), ui_(std::make_unique<Ui::TPrze>()) {
   ui_->setupUi(this);
   setObjectName("TPrze");
@@ -61,7 +60,7 @@ void TPrze::showEvent(QShowEvent* event) {
 
 void TPrze::FormShow() {
   session_.PredictionCountdown = kPredictionSeconds;
-  if (session_.Regler) session_.Regler->Timerr.stop();
+  emit Shown();
 }
 
 void TPrze::TimerPrzTimer() {
@@ -94,7 +93,7 @@ void TPrze::FormClose() {
   Przq.Close();
   BazaPrz.Disconnect();
   session_.PredictionCountdown = 0;
-  if (session_.Regler) session_.Regler->Timerr.start(1000);
+  emit Closed();
 }
 
 }  // namespace zorvel

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "correspondent_register/database.h"
-#include "correspondent_register/session.h"
+#include "correspondent_register/state.h"
 #include "dbase/dbase.h"
 #include "forms/data/data_source.h"
 #include "forms/form.h"
@@ -23,7 +23,7 @@ class TPrze : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TPrze(RegisterSession& session, QWidget* parent = nullptr);
+  explicit TPrze(RegisterState& session, QWidget* parent = nullptr);
   ~TPrze() override;
 
   dbase::Table Przq;
@@ -44,13 +44,17 @@ class TPrze : public forms::Form {
 
   Ui::TPrze* ui() const { return ui_.get(); }
 
+ signals:
+  void Shown();
+  void Closed();
+
  protected:
   void FormClose() override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  RegisterSession& session_;
+  RegisterState& session_;
   std::unique_ptr<Ui::TPrze> ui_;
 };
 

@@ -14,7 +14,6 @@
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
-#include "correspondent_register/prze.h"
 #include "forms/application.h"
 #include "forms/message_box.h"
 #include "forms/text.h"
@@ -42,7 +41,7 @@ class Restore {
 
 }  // namespace
 
-TRegler::TRegler(RegisterSession& session, QWidget* parent)
+TRegler::TRegler(RegisterState& session, QWidget* parent)
     : Form(parent), session_(session), ui_(std::make_unique<Ui::TRegler>()) {
   ui_->setupUi(this);
   setObjectName("TRegler");
@@ -161,7 +160,7 @@ void TRegler::FormShow() {
   resize(502, 440);
   if (Dane.Connected) CloseDatabase();
   Dane.SetParams(session_.Paths.DataDir);
-  if (session_.Prze) session_.Prze->PointAt(session_.Paths.DataDir);
+  emit DataFolderChosen();
   Dane.Connect();
   // However the opening ends, the window allows only what the tables allow.
   Restore access([this] { ApplyWriteAccess(); });
@@ -384,7 +383,7 @@ void TRegler::kaszkoClick() {
 }
 
 void TRegler::NprzeClick() {
-  if (session_.Prze) session_.Prze->OpenFrom(session_.Paths.DataDir);
+  emit PredictionsWanted();
 }
 
 void TRegler::pakClick() {

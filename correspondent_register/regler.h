@@ -9,7 +9,7 @@
 #include <string>
 
 #include "correspondent_register/database.h"
-#include "correspondent_register/session.h"
+#include "correspondent_register/state.h"
 #include "dbase/dbase.h"
 #include "forms/data/data_source.h"
 #include "forms/form.h"
@@ -24,7 +24,7 @@ class TRegler : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TRegler(RegisterSession& session, QWidget* parent = nullptr);
+  explicit TRegler(RegisterState& session, QWidget* parent = nullptr);
   ~TRegler() override;
 
   // Declared before the data sources, which must go first.
@@ -65,6 +65,12 @@ class TRegler : public forms::Form {
 
   Ui::TRegler* ui() const { return ui_.get(); }
 
+ signals:
+  // The register's folder is set: the predictions follow it.
+  void DataFolderChosen();
+  // "Nowa przepowiednia".
+  void PredictionsWanted();
+
  protected:
   void FormClose() override;
   void closeEvent(QCloseEvent* event) override;
@@ -88,7 +94,7 @@ class TRegler : public forms::Form {
   void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
   static void ReopenShared(dbase::Table& table, const std::string& path, const std::string& tag);
 
-  RegisterSession& session_;
+  RegisterState& session_;
   std::unique_ptr<Ui::TRegler> ui_;
   bool holdIdle_ = false;  // a deletion runs: the idle count waits
   bool readOnly_ = false;  // a table was opened read-only

@@ -7,8 +7,6 @@
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
-#include "correspondent_register/prze.h"
-#include "correspondent_register/regler.h"
 #include "forms/text.h"
 #include "ui_sce.h"
 
@@ -19,7 +17,7 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kFilledRole = Qt::UserRole + 1;
 }  // namespace
 
-TSce::TSce(RegisterSession& session, QWidget* parent)
+TSce::TSce(RegisterState& session, QWidget* parent)
     : Form(parent), session_(session), ui_(std::make_unique<Ui::TSce>()) {
   ui_->setupUi(this);
   setObjectName("TSce");
@@ -100,8 +98,7 @@ void TSce::OKClick() {
     return;
   }
   ui_->OK->hide();
-  if (session_.Regler) session_.Regler->CloseDatabase();
-  if (session_.Prze) session_.Prze->PointAt(session_.Paths.DataDir);
+  emit RootChosen();
   // The configuration file is replaced only now that the register is
   // known, and whole: a failure leaves the old one as it was.
   try {
@@ -109,7 +106,7 @@ void TSce::OKClick() {
   } catch (const InOutError& e) {
     ShowErrorBox(e.what());
   }
-  if (session_.Regler) session_.Regler->show();
+  emit RegisterWanted();
 }
 
 void TSce::FormClose() { RequestEnd(); }

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "correspondent_register/session.h"
+#include "correspondent_register/state.h"
 #include "forms/form.h"
 
 class QTreeWidgetItem;
@@ -19,7 +19,7 @@ class TSce : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TSce(RegisterSession& session, QWidget* parent = nullptr);
+  explicit TSce(RegisterState& session, QWidget* parent = nullptr);
   ~TSce() override;
 
   void FormShow();
@@ -35,6 +35,12 @@ class TSce : public forms::Form {
 
   Ui::TSce* ui() const { return ui_.get(); }
 
+ signals:
+  // A folder with a register was chosen and remembered in the paths.
+  void RootChosen();
+  // The register window is to be shown.
+  void RegisterWanted();
+
  protected:
   void FormClose() override;
   void showEvent(QShowEvent* event) override;
@@ -42,7 +48,7 @@ class TSce : public forms::Form {
  private:
   void FillChildren(QTreeWidgetItem* item);
 
-  RegisterSession& session_;
+  RegisterState& session_;
   std::unique_ptr<Ui::TSce> ui_;
 };
 

@@ -1,8 +1,6 @@
 #include "correspondent_register/session.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <cstdlib>
+#include <QObject>
 
 #include "correspondent_register/prze.h"
 #include "correspondent_register/regler.h"
@@ -18,19 +16,24 @@ RegisterSession::~RegisterSession() {
   Sce.reset();
 }
 
-void RegisterSession::EndProgramAtOnce() {
-  if (EndAtOnce) {
-    EndAtOnce();
-    return;
-  }
-  // Nothing is posted and no handler runs any more; every write of the
-  // tables went through when it was made.
-  std::_Exit(0);
-}
-
-void RequestEnd() {
-  if (QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+void RegisterSession::CreateWindows(bool withChooser) {
+  if (withChooser) Sce = std::make_unique<TSce>(*this);
+  Regler = std::make_unique<TRegler>(*this);
+  Prze = std::make_unique<TPrze>(*this);
+  TRegler* regler = Regler.get();
+  TPrze* prze = Prze.get();
+  // The predictions follow the register's folder; while they are shown the
+  // register window's idle count stands still.
+  QObject::connect(regler, &TRegler::DataFolderChosen, prze, [this, prze] { prze->PointAt(Paths.DataDir); });
+  QObject::connect(regler, &TRegler::PredictionsWanted, prze, [this, prze] { prze->OpenFrom(Paths.DataDir); });
+  QObject::connect(prze, &TPrze::Shown, regler, [regler] { regler->Timerr.stop(); });
+  QObject::connect(prze, &TPrze::Closed, regler, [regler] { regler->Timerr.start(1000); });
+  if (Sce) {
+    QObject::connect(Sce.get(), &TSce::RootChosen, regler, [this, regler, prze] {
+      regler->CloseDatabase();
+      prze->PointAt(Paths.DataDir);
+    });
+    QObject::connect(Sce.get(), &TSce::RegisterWanted, regler, [regler] { regler->show(); });
   }
 }
 

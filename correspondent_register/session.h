@@ -1,12 +1,10 @@
 #pragma once
-// The register tool's state, owned by one session object that the program
-// creates at start and hands to its windows: the paths, the idle count, the
-// predictions countdown, the three windows and the way the program ends.
-// Windows reach each other through it, never through globals.
-#include <functional>
+// The register tool's session: its state and its three windows, created at
+// start and owned here. The session connects the windows' signals, so that no
+// window needs to know another.
 #include <memory>
 
-#include "correspondent_register/core/startup.h"
+#include "correspondent_register/state.h"
 
 namespace zorvel {
 
@@ -14,35 +12,20 @@ class TRegler;
 class TPrze;
 class TSce;
 
-inline constexpr int kIdleLimitSeconds = 180;
-inline constexpr int kPredictionSeconds = 331;
-
-struct RegisterSession {
+struct RegisterSession : RegisterState {
   RegisterSession();
   ~RegisterSession();  // the windows go, predictions first
   RegisterSession(const RegisterSession&) = delete;
   RegisterSession& operator=(const RegisterSession&) = delete;
 
-  RegisterPaths Paths;
-  // 0: counting has not started; any activity sets 1; each tick adds 1.
-  int IdleSeconds = 0;
-  // Seconds left before the predictions window closes itself; 0 when none runs.
-  int PredictionCountdown = 0;
+  // The register and predictions windows, with the chooser first when the
+  // start found no register; connected, none shown.
+  void CreateWindows(bool withChooser);
 
-  // The windows, null until created (the chooser only on the start without
-  // a register).
+  // Null until created.
   std::unique_ptr<TSce> Sce;
   std::unique_ptr<TRegler> Regler;
   std::unique_ptr<TPrze> Prze;
-
-  // Ends the program at once: no further handler runs and no edited record
-  // is posted (the idle limit, the chooser without a register). Empty: the
-  // process ends; tests put a recorder here.
-  std::function<void()> EndAtOnce;
-  void EndProgramAtOnce();
 };
-
-// Requests the end: the message loop ends when it next runs.
-void RequestEnd();
 
 }  // namespace zorvel

@@ -23,9 +23,7 @@ class Chooser : public RegisterWindowTest {
     config_ = base_ / "c" / "Marvolt" / kConfigFileName;
     std::ofstream(config_, std::ios::binary) << "G:\\Dawna\r\n";
     // Start path B: the chooser first, the other two hidden.
-    session.Sce = std::make_unique<TSce>(session);
-    session.Regler = std::make_unique<TRegler>(session);
-    session.Prze = std::make_unique<TPrze>(session);
+    session.CreateWindows(true);
     Sce = session.Sce.get();
     Regler = session.Regler.get();
     Prze = session.Prze.get();

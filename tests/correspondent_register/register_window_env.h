@@ -163,8 +163,7 @@ class RegisterWindowTest : public forms::testing::GuiTest {
   // The register window and the predictions window, as a start with the
   // register found makes them; the register window shown.
   TRegler& Open() {
-    session.Regler = std::make_unique<TRegler>(session);
-    session.Prze = std::make_unique<TPrze>(session);
+    session.CreateWindows(false);
     Regler = session.Regler.get();
     Prze = session.Prze.get();
     Regler->show();
