@@ -6,14 +6,14 @@
 
 #include "forms/text.h"
 #include "kavoruw_core.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_bajty_statusu.h"
 #include "operator_console/tf_numer_unikatowy.h"
 #include "operator_console/tf_test_wyswietlacza.h"
+#include "printer_link/link/link_object.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
-#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -174,7 +174,7 @@ TEST_F(TestsMenu, StatusBytesShowThePrintersLinesInTheDialog) {
                       "Nie został wykonany raport dobowy za poprzedni dzień sprzedaży",
                       "Zwora serwisowa w pozycji serwisowej", "Szuflada zamknięta lub niepodłączona"}));
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(fBajtyStatusu->ModalResult(), forms::mrCancel);
+  EXPECT_EQ(session->fBajtyStatusu->ModalResult(), forms::mrCancel);
 }
 
 TEST_F(TestsMenu, TheStatusMemoTakesNoTypingAndEnterCloses) {
@@ -188,7 +188,7 @@ TEST_F(TestsMenu, TheStatusMemoTakesNoTypingAndEnterCloses) {
     EXPECT_FALSE(dialog.isVisible());
   });
   Pick("Bajtystatusu1");
-  EXPECT_EQ(fBajtyStatusu->ModalResult(), forms::mrCancel);
+  EXPECT_EQ(session->fBajtyStatusu->ModalResult(), forms::mrCancel);
 }
 
 // ---- Display, drawer, EPROM, unique number ---------------------------------------
@@ -272,7 +272,7 @@ TEST_F(TestsMenu, UniqueNumberIsShownInItsDialog) {
   });
   Pick("Numerunikatowy1");
   EXPECT_EQ(label, "Numer unikatowy drukarki: ABC 12345678");
-  EXPECT_EQ(fNumerUnikatowy->ModalResult(), forms::mrCancel);
+  EXPECT_EQ(session->fNumerUnikatowy->ModalResult(), forms::mrCancel);
   EXPECT_EQ(CommandCount(sim, 'q'), 1u);
 
   sim.SetStatus(2, 0x10);
