@@ -3,7 +3,6 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 
-#include "operator_console/busy_cursor.h"
 #include "operator_console/console.h"
 
 namespace {
@@ -148,7 +147,7 @@ uint16_t ParseBaudArgument(const Arguments& arguments) {
 void InitializeConsoleUnit(ConsoleState& console, const Arguments& arguments) {
   console.SettlementRangeMode = false;
   console.FiscalizationInProgress = false;
-  LoadBusyCursor("hourglas.ani");
+  console.BusyCursor = ReadAnimatedCursor("hourglas.ani");
   console.FirstActivation = true;
   console.ComPortNumber = ParsePortArgument(arguments);
   console.ComBaudRate = ParseBaudArgument(arguments);

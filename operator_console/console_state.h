@@ -7,10 +7,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "forms/application.h"
+#include "operator_console/busy_cursor.h"
 #include "operator_console/logic/reports.h"
 #include "operator_console/logic/vat_rates.h"
 
@@ -77,6 +79,8 @@ class ConsoleState {
   // initialisation and by a clock read that still finds the clock memory
   // erased.
   uint8_t ClockJustInitialised = 0;
+  // The animated busy cursor read at start; none: the standard one.
+  std::optional<AnimatedCursorData> BusyCursor;
 
   // The main window (null before it is there).
   ConsoleWindow* Window() const { return window_; }

@@ -87,7 +87,7 @@ TGlowneOkno::TGlowneOkno(const Arguments& arguments, QWidget* parent)
   Item("Prbnewydruki1")->setEnabled(false);
   Item("Prbnewydruki1")->setVisible(false);
 
-  cursor_ = new WindowCursor(this);
+  cursor_ = new WindowCursor(this, &session_->BusyCursor);
   ui->centralwidget->installEventFilter(this);
 
   CiaOnlyOne1 = new TCiaOnlyOne(this);
