@@ -350,13 +350,14 @@ class SamplePrintouts : public TestsMenu, public ::testing::WithParamInterface<S
 
 TEST_P(SamplePrintouts, AskThenPrintWithTheirPlaceholders) {
   const SampleCase& c = GetParam();
+  TGlowneOkno& window = *GlowneOkno;
   Answer(forms::IDNO);
-  (GlowneOkno->*c.click)();
+  (window.*c.click)();
   EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{std::string("Odpowiedz|2024|") + c.question});
   EXPECT_EQ(CommandCount(sim, 's'), 0u);
 
   Answer(forms::IDYES);
-  (GlowneOkno->*c.click)();
+  (window.*c.click)();
   EXPECT_EQ(Boxes().size(), 2u);
   auto state = sim.State();
   ASSERT_EQ(state->receipt.samples.size(), 1u);
@@ -370,7 +371,8 @@ TEST_P(SamplePrintouts, AskThenPrintWithTheirPlaceholders) {
 
 TEST_P(SamplePrintouts, FirstGenerationPrintersAreRefusedBeforeAnyQuestion) {
   sim.SetKind(2);
-  (GlowneOkno->*GetParam().click)();
+  TGlowneOkno& window = *GlowneOkno;
+  (window.*GetParam().click)();
   EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{
                              "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
 }
