@@ -150,9 +150,9 @@ TGlowneOkno::TGlowneOkno(const Arguments& arguments, QWidget* parent)
 }
 
 TGlowneOkno::~TGlowneOkno() {
+  forms::UnregisterForm(this);
   // The dialogs go first, the window last.
   session_.reset();
-  forms::UnregisterForm(this);
   delete ui;
 }
 
