@@ -25,7 +25,6 @@
 
 #include "forms/application.h"
 #include "operator_console/ci_only_one.h"
-#include "operator_console/console_forms.h"
 #include "operator_console/main_window.h"
 #include "operator_console/startup.h"
 #include "printer_link/port/comm.h"
@@ -55,16 +54,17 @@ int Console(int argc, char** argv, bool pauses) {
   forms::Application app(argc, argv);
   if (!pauses) kavoruw::SetConnectSettleTime(0);
   TCiaOnlyOne::Scope() = "bench-" + std::to_string(::getpid());
-  if (!StartConsole({"COM1", "9600"})) return 1;
-  ShowConsole();
+  std::unique_ptr<TGlowneOkno> window = StartConsole({"COM1", "9600"});
+  if (!FirstCopy(*window)) return 1;
+  ShowConsole(*window);
   QElapsedTimer waited;
   waited.start();
-  while (GlowneOkno->PanelText(0).isEmpty() && waited.elapsed() < 20000) {
+  while (window->PanelText(0).isEmpty() && waited.elapsed() < 20000) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
   }
   const long long ready = NowNs();
-  const bool identified = !GlowneOkno->PanelText(0).isEmpty();
-  StopConsole();
+  const bool identified = !window->PanelText(0).isEmpty();
+  StopConsole(window);
   if (!identified) return 2;
   std::printf("%lld\n", ready);
   return 0;

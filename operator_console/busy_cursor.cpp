@@ -37,15 +37,6 @@ std::optional<QCursor> DecodeFrame(QByteArray image) {
   return QCursor(QPixmap::fromImage(decoded), hotX, hotY);
 }
 
-struct Loaded {
-  std::optional<AnimatedCursorData> data;
-};
-
-Loaded& Busy() {
-  static Loaded loaded;
-  return loaded;
-}
-
 }  // namespace
 
 std::optional<AnimatedCursorData> ParseAnimatedCursor(const QByteArray& bytes) {
@@ -120,14 +111,8 @@ std::optional<AnimatedCursorData> ReadAnimatedCursor(const QString& path) {
   return ParseAnimatedCursor(file.readAll());
 }
 
-bool LoadBusyCursor(const QString& path) {
-  Busy().data = ReadAnimatedCursor(path);
-  return Busy().data.has_value();
-}
-
-bool AnimatedBusyCursorLoaded() { return Busy().data.has_value(); }
-
-WindowCursor::WindowCursor(QWidget* window) : QObject(window), window_(window) {
+WindowCursor::WindowCursor(QWidget* window, const std::optional<AnimatedCursorData>* animated)
+    : QObject(window), window_(window), animated_(animated) {
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, [this] { Step(); });
 }
@@ -135,7 +120,7 @@ WindowCursor::WindowCursor(QWidget* window) : QObject(window), window_(window) {
 void WindowCursor::ShowBusy() {
   busy_ = true;
   if (!window_) return;
-  if (!Busy().data) {
+  if (animated_ == nullptr || !*animated_) {
     window_->setCursor(Qt::WaitCursor);
     return;
   }
@@ -144,8 +129,8 @@ void WindowCursor::ShowBusy() {
 }
 
 void WindowCursor::Step() {
-  if (!busy_ || !window_ || !Busy().data) return;
-  const AnimatedCursorData& data = *Busy().data;
+  if (!busy_ || !window_ || animated_ == nullptr || !*animated_) return;
+  const AnimatedCursorData& data = **animated_;
   const size_t step = step_ % data.sequence.size();
   window_->setCursor(data.frames[static_cast<size_t>(data.sequence[step])]);
   step_ = step + 1;

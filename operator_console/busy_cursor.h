@@ -1,8 +1,8 @@
 #pragma once
 // The busy cursor. An animated cursor file (RIFF "ACON": an "anih" header,
 // optional "rate" and "seq " chunks, and a "fram" list of icon/cursor
-// images) replaces the standard busy cursor when it loads; its frames are
-// cycled on the window that shows it.
+// images) replaces the standard busy cursor when it loads (the console's
+// session keeps it); its frames are cycled on the window that shows it.
 #include <QCursor>
 #include <QPointer>
 #include <QString>
@@ -23,15 +23,12 @@ struct AnimatedCursorData {
 std::optional<AnimatedCursorData> ReadAnimatedCursor(const QString& path);
 std::optional<AnimatedCursorData> ParseAnimatedCursor(const QByteArray& bytes);
 
-// Loads the file as the program's busy cursor; the standard busy cursor
-// stays when it cannot. True when it loaded.
-bool LoadBusyCursor(const QString& path);
-bool AnimatedBusyCursorLoaded();
-
-// Shows the busy cursor (animated when loaded) or the arrow on one window.
+// Shows the busy cursor or the arrow on one window. The busy cursor is the
+// animated one when `animated` holds one (it must outlive this), else the
+// standard one.
 class WindowCursor : public QObject {
  public:
-  explicit WindowCursor(QWidget* window);
+  explicit WindowCursor(QWidget* window, const std::optional<AnimatedCursorData>* animated = nullptr);
   void ShowBusy();
   void ShowArrow();
   bool IsBusy() const { return busy_; }
@@ -40,6 +37,7 @@ class WindowCursor : public QObject {
   void Step();
 
   QPointer<QWidget> window_;
+  const std::optional<AnimatedCursorData>* animated_;
   QTimer timer_;
   size_t step_ = 0;
   bool busy_ = false;

@@ -3,35 +3,12 @@
 #include <algorithm>
 
 #include "forms/tone.h"
-#include "operator_console/console_forms.h"
-#include "operator_console/main_window.h"
-#include "operator_console/t_komunikacja.h"
 
 const std::string kErrorCaption = Cp("Błąd");
 const std::string kInfoCaption = Cp("Informacja");
 const std::string kQuestionCaption = Cp("Odpowiedz");
 
 void AttentionBeep() { forms::PlayTone(1000, 50); }
-
-void ShowProgressText(const std::string& cp1250Text) {
-  if (GlowneOkno) GlowneOkno->ShowProgressText(cp1250Text);
-}
-
-void ClearProgressText() { ShowProgressText(""); }
-
-void SetBusyCursor() {
-  if (GlowneOkno) GlowneOkno->ShowBusyCursor();
-}
-
-void SetArrowCursor() {
-  if (GlowneOkno) GlowneOkno->ShowArrowCursor();
-}
-
-void ClearForBox() {
-  if (GlowneOkno == nullptr) return;
-  if (GlowneOkno->BusyCursorShown()) SetArrowCursor();
-  ShowProgressText("");
-}
 
 int ErrorBox(const std::string& cp1250Text, unsigned flags) {
   return forms::MessageBox(cp1250Text, kErrorCaption, flags);
@@ -82,51 +59,6 @@ std::string OpenPortErrorText(int32_t code, uint8_t port) {
 }
 
 uint8_t ClampPortNumber(int typed) { return static_cast<uint8_t>(std::clamp(typed, 1, 99)); }
-
-int32_t ReopenPort() { return ReopenPort(static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout)); }
-
-int32_t ReopenPort(uint16_t readTimeout) {
-  kavoruw::ClosePortObject();
-  return kavoruw::DoOpenPort(ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout),
-                             readTimeout);
-}
-
-bool CheckConnectedDevice(uint8_t& deviceType, bool& errorShown) {
-  SetArrowCursor();
-  ShowProgressText(Cp("Sprawdzanie typu podłączonego urządzenia..."));
-  // The dialog's controls are where the settings live from here on.
-  ComPortNumber = Komunikacja->PortFromControls();
-  ComBaudRate = Komunikacja->BaudFromControls();
-  const int32_t opened = ReopenPort();
-  if (opened != 0) {
-    AttentionBeep();
-    ErrorBox(OpenPortErrorText(opened, ComPortNumber));
-    errorShown = true;
-    return false;
-  }
-  uint32_t version = 0;
-  const int32_t identified = kavoruw::IdentifyDevice(version);
-  if (identified != 0) {
-    const std::string text = ErrMessageText(identified);
-    AttentionBeep();
-    ErrorBox(text);
-    errorShown = true;
-    return false;
-  }
-  GlowneOkno->ShowDeviceName();
-  deviceType = kavoruw::LinkState().DeviceKind;
-  errorShown = false;
-  return kavoruw::IsFiscalPrinter(kavoruw::LinkState().DeviceKind);
-}
-
-bool StandardDeviceCheck(uint8_t& deviceType) {
-  bool errorShown = false;
-  if (CheckConnectedDevice(deviceType, errorShown)) return true;
-  if (!errorShown) {
-    ReportError(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
-  }
-  return false;
-}
 
 namespace {
 

@@ -1,14 +1,14 @@
 #pragma once
-// What every handler of the console shares: the device check, the status
-// checks, the attention tone, the progress text, the cursor and the three
-// kinds of message boxes. Texts are Windows-1250; write literals with Cp().
+// What every handler of the console shares: the status checks, the
+// attention tone and the three kinds of message boxes (the progress text,
+// the cursor and the device check go through the session, console_state.h).
+// Texts are Windows-1250; write literals with Cp().
 #include <cstdint>
 #include <string>
 
 #include "forms/message_box.h"
 #include "forms/text.h"
 #include "kavoruw_core.h"
-#include "operator_console/console_state.h"
 
 using forms::Cp;
 
@@ -22,16 +22,6 @@ inline constexpr unsigned kQuestionFlags = 0x2024;
 
 // The tone before every box and modal dialog (1000 Hz, 50 ms).
 void AttentionBeep();
-
-// The one-line progress text on the main window; empty erases it.
-void ShowProgressText(const std::string& cp1250Text);
-void ClearProgressText();
-
-// The main window's own cursor around driver calls.
-void SetBusyCursor();
-void SetArrowCursor();
-// What comes before every box: the arrow cursor and the progress text erased.
-void ClearForBox();
 
 // Plain boxes under the console's captions.
 int ErrorBox(const std::string& cp1250Text, unsigned flags = kErrorFlags);
@@ -51,21 +41,6 @@ void ReportDriverError(int32_t code);
 
 // The box for a failed opening of the port: missing, busy, or the driver's text.
 std::string OpenPortErrorText(int32_t code, uint8_t port);
-
-// Closes and reopens the port with ComPortNumber / ComBaudRate and the
-// driver's time-outs, and identifies the device. True when a fiscal printer
-// (kind 0..6) answered, the status bar showing it. False with errorShown
-// false: another device (kind 7) answered. False with errorShown true: the
-// check showed its error box itself. The progress text stays on.
-bool CheckConnectedDevice(uint8_t& deviceType, bool& errorShown);
-// The port closed and opened again on ComPortNumber at ComBaudRate with the
-// driver's write time-out and `readTimeout` (the driver's own when left out).
-// The driver's result of the opening.
-int32_t ReopenPort();
-int32_t ReopenPort(uint16_t readTimeout);
-// The device check as every menu action starts: false (with the refusal
-// shown and the progress text cleared) when the action must end.
-bool StandardDeviceCheck(uint8_t& deviceType);
 
 // One status read each; errorShown true when the read failed and its error
 // was shown (the result is then false and means nothing).

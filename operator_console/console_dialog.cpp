@@ -6,10 +6,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "forms/modal.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
 #include "operator_console/logic/clock_logic.h"
-#include "operator_console/main_window.h"
 
 void TConsoleDialog::RunGuarded(QPushButton* button, const std::function<void()>& action) {
   if (running_ || !button->isEnabled()) return;
@@ -27,9 +26,18 @@ void TConsoleDialog::CloseUnlessRunning() {
   if (!running_) Close();
 }
 
+std::optional<console::ReportParams> TConsoleDialog::RunReport(const ReportRequest& request) {
+  request_ = request;
+  handedBack_.reset();
+  forms::ShowModal(*this);
+  std::optional<console::ReportParams> range = handedBack_;
+  handedBack_.reset();
+  return range;
+}
+
 bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range) {
-  if (SettlementRangeMode == 0) return false;
-  console::SettlementRange = range;
+  if (!request_.SettlementRangeMode) return false;
+  handedBack_ = range;
   SetModalResult(forms::mrYes);
   return true;
 }
@@ -40,7 +48,7 @@ void TConsoleDialog::ShowDriverError(int32_t code) {
   ErrorBox(text);
 }
 
-void TConsoleDialog::FormClose() { ClearProgressText(); }
+void TConsoleDialog::FormClose() { console_.ClearProgressText(); }
 
 bool TConsoleDialog::FormKeyDown(int key) {
   if (key != forms::VK_ESCAPE) return false;

@@ -8,16 +8,31 @@
 #include <QPushButton>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "forms/form.h"
 #include "forms/mask_edit.h"
+#include "operator_console/console_state.h"
 #include "operator_console/logic/reports.h"
+
+// What a report dialog's Tak does: print the periodic report of that kind,
+// or, in settlement-range mode, print nothing and hand its range back.
+struct ReportRequest {
+  uint32_t PeriodReportKind = 0;
+  bool SettlementRangeMode = false;
+};
 
 class TConsoleDialog : public forms::Form {
   Q_OBJECT
 
  public:
-  using forms::Form::Form;
+  explicit TConsoleDialog(ConsoleState& console, QWidget* parent = nullptr)
+      : forms::Form(parent), console_(console) {}
+
+  // Shown modally for the request. The range its Tak handed back in
+  // settlement-range mode (the dialog then ended with Yes); nothing when it
+  // printed or was left.
+  std::optional<console::ReportParams> RunReport(const ReportRequest& request);
 
   // The action button's driver call is under way.
   bool Running() const { return running_; }
@@ -27,10 +42,11 @@ class TConsoleDialog : public forms::Form {
   void RunGuarded(QPushButton* button, const std::function<void()>& action);
   // Closes the dialog unless its action runs.
   void CloseUnlessRunning();
-  // The settlement report asks for a range: it is handed back in
-  // console::SettlementRange and the dialog ends with mrYes (true). False:
-  // the dialog prints the report itself.
+  // The settlement report asks for a range: it is handed back and the
+  // dialog ends with mrYes (true). False: the dialog prints the report itself.
   bool HandBackSettlementRange(const console::ReportParams& range);
+  // The request the dialog was shown for.
+  const ReportRequest& Request() const { return request_; }
   // A failed driver call: the arrow cursor, the tone and the driver's text.
   static void ShowDriverError(int32_t code);
 
@@ -39,8 +55,12 @@ class TConsoleDialog : public forms::Form {
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
 
+  ConsoleState& console_;
+
  private:
   bool running_ = false;
+  ReportRequest request_;
+  std::optional<console::ReportParams> handedBack_;
 };
 
 // The calendar date of a picker.

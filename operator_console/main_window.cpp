@@ -16,8 +16,11 @@
 #include "forms/modal.h"
 #include "forms/trace.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/t_komunikacja.h"
+#include "operator_console/tf_przestawianie.h"
+#include "operator_console/tf_stawki_podatkowe.h"
+#include "operator_console/tf_ustaw_zegar.h"
 #include "ui_main_window.h"
 
 namespace {
@@ -34,22 +37,11 @@ const QColor kActiveBorder(180, 180, 180);
 
 }  // namespace
 
-ActionScope::ActionScope() : outermost_(!forms::Busy()) {}
-
-ActionScope::~ActionScope() {
-  if (GlowneOkno) {
-    if (GlowneOkno->BusyCursorShown()) GlowneOkno->ShowArrowCursor();
-    GlowneOkno->ShowProgressText("");
-  }
-  if (!outermost_) return;
-  // The window system's input that came while the action ran was held back,
-  // the window manager's close request among it. The event loop looks at it
-  // again now, not when the next event (a mouse movement) happens to arrive.
-  if (QAbstractEventDispatcher* dispatcher = QCoreApplication::eventDispatcher()) dispatcher->wakeUp();
-  if (GlowneOkno && GlowneOkno->CloseWaiting()) GlowneOkno->CloseAfterAction();
-}
-
-TGlowneOkno::TGlowneOkno(QWidget* parent) : QMainWindow(parent), ui(new Ui::TGlowneOkno) {
+TGlowneOkno::TGlowneOkno(const Arguments& arguments, QWidget* parent)
+    : QMainWindow(parent),
+      ui(new Ui::TGlowneOkno),
+      session_(std::make_unique<ConsoleSession>(*this)) {
+  InitializeConsoleUnit(*session_, arguments);
   ui->setupUi(this);
   // A submenu's item carries the submenu's component name, so every item of
   // the tree is found the same way.
@@ -95,7 +87,7 @@ TGlowneOkno::TGlowneOkno(QWidget* parent) : QMainWindow(parent), ui(new Ui::TGlo
   Item("Prbnewydruki1")->setEnabled(false);
   Item("Prbnewydruki1")->setVisible(false);
 
-  cursor_ = new WindowCursor(this);
+  cursor_ = new WindowCursor(this, &session_->BusyCursor);
   ui->centralwidget->installEventFilter(this);
 
   CiaOnlyOne1 = new TCiaOnlyOne(this);
@@ -147,11 +139,20 @@ TGlowneOkno::TGlowneOkno(QWidget* parent) : QMainWindow(parent), ui(new Ui::TGlo
   Wire("Ilo1", &TGlowneOkno::Ilo1Click);
   Wire("Sposbzaokrglania1", &TGlowneOkno::Sposbzaokrglania1Click);
   Wire("Oprogramie1", &TGlowneOkno::Oprogramie1Click);
-  Wire("Odczytuytkownika1", &TGlowneOkno::Odczytuytkownika1Click);  FormCreate();
+  Wire("Odczytuytkownika1", &TGlowneOkno::Odczytuytkownika1Click);
+  FormCreate();
+
+  // The dialogs, in their order, and what they run next.
+  session_->CreateForms();
+  session_->fStawkiPodatkowe->ReadRates = [this] { Odczyt1Click(); };
+  session_->fUstawZegar->ReadClock = [this] { Odczytzegara1Click(); };
+  session_->fPrzestawianie->ReadClock = [this] { Odczytzegara1Click(); };
 }
 
 TGlowneOkno::~TGlowneOkno() {
   forms::UnregisterForm(this);
+  // The dialogs go first, the window last.
+  session_.reset();
   delete ui;
 }
 
@@ -168,7 +169,7 @@ void TGlowneOkno::RunAction(void (TGlowneOkno::*handler)()) {
     forms::Trace("refused");
     return;
   }
-  ActionScope action;
+  ActionScope action(*session_);
   (this->*handler)();
 }
 
@@ -203,6 +204,16 @@ void TGlowneOkno::SetPanelText(int panel, const std::string& cp1250Text) {
 QString TGlowneOkno::PanelText(int panel) const { return panels_.at(static_cast<size_t>(panel))->text(); }
 
 void TGlowneOkno::ShowDeviceName() {
+  ShowDeviceName({session_->ComPortNumber, session_->ComBaudRate});
+}
+
+void TGlowneOkno::ShowConfirmedDevice(const PortSettings& settings) {
+  HideUnreachableItems();
+  EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind));
+  ShowDeviceName(settings);
+}
+
+void TGlowneOkno::ShowDeviceName(const PortSettings& settings) {
   std::string name;
   const int32_t code = kavoruw::DeviceName(name);
   if (code != 0) {
@@ -211,7 +222,8 @@ void TGlowneOkno::ShowDeviceName() {
     return;
   }
   SetPanelText(0, forms::FromQ(forms::ToQ(name).toUpper()));
-  SetPanelText(1, "COM" + std::to_string(ComPortNumber) + ", " + std::to_string(ComBaudRate) + " b/s");
+  SetPanelText(1, "COM" + std::to_string(settings.ComPortNumber) + ", " +
+                      std::to_string(settings.ComBaudRate) + " b/s");
 }
 
 void TGlowneOkno::AppException(QObject* sender, std::exception_ptr error) {
@@ -288,36 +300,36 @@ bool TGlowneOkno::eventFilter(QObject* watched, QEvent* event) {
 // --- Activation and closing ---------------------------------------------------
 
 void TGlowneOkno::FormActivate() {
-  if (!FirstActivation) {
-    ::ShowProgressText("");
+  ConsoleSession& session = *session_;
+  if (!session.FirstActivation) {
+    session.ShowProgressText("");
     return;
   }
-  FirstActivation = false;
+  session.FirstActivation = false;
   // Erases the progress text however the activation ends.
-  ActionScope action;
-  if (ComPortNumber == 0 || ComBaudRate == 0) {
+  ActionScope action(session);
+  if (session.ComPortNumber == 0 || session.ComBaudRate == 0) {
     AttentionBeep();
-    forms::ShowModal(*Komunikacja);
+    AskPortSettings();
     return;
   }
   repaint();
-  Komunikacja->ShowSettings();
-  const int32_t opened = ReopenPort();
+  const int32_t opened = session.ReopenPort();
   if (opened != 0) {
     AttentionBeep();
-    ErrorBox(OpenPortErrorText(opened, ComPortNumber));
+    ErrorBox(OpenPortErrorText(opened, session.ComPortNumber));
     AttentionBeep();
-    forms::ShowModal(*Komunikacja);
+    AskPortSettings();
     return;
   }
   uint8_t deviceType = 0;
   bool errorShown = false;
-  if (!CheckConnectedDevice(deviceType, errorShown)) {
+  if (!session.CheckConnectedDevice(deviceType, errorShown)) {
     if (!errorShown) {
       ReportError(Cp("Podłączone urządzenie nie jest drukarką fiskalną"));
     } else {
       AttentionBeep();
-      forms::ShowModal(*Komunikacja);
+      AskPortSettings();
     }
     return;
   }
@@ -349,5 +361,14 @@ void TGlowneOkno::closeEvent(QCloseEvent* event) {
 
 void TGlowneOkno::Parametry1Click() {
   AttentionBeep();
-  forms::ShowModal(*Komunikacja);
+  AskPortSettings();
+}
+
+void TGlowneOkno::AskPortSettings() {
+  ConsoleSession& session = *session_;
+  if (const std::optional<PortSettings> tried =
+          session.Komunikacja->Ask({session.ComPortNumber, session.ComBaudRate})) {
+    session.ComPortNumber = tried->ComPortNumber;
+    session.ComBaudRate = tried->ComBaudRate;
+  }
 }

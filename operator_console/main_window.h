@@ -11,36 +11,25 @@
 #include "forms/application.h"
 #include "operator_console/busy_cursor.h"
 #include "operator_console/ci_only_one.h"
+#include "operator_console/console_state.h"
 
 namespace Ui {
 class TGlowneOkno;
 }
 class QAction;
+class ConsoleSession;
 
-// An action of the console that must not be entered twice (menu items, the
-// first activation, the dialog's confirmation): while one runs, menu items
-// are refused and a close of the main window waits until it is over. It owns
-// the busy cursor and the progress text: however the action ends, the arrow
-// comes back and the progress text is erased (and every box erases it first,
-// see ClearForBox).
-class ActionScope {
- public:
-  ActionScope();
-  ~ActionScope();
-  ActionScope(const ActionScope&) = delete;
-  ActionScope& operator=(const ActionScope&) = delete;
-
- private:
-  bool outermost_;
-  forms::BusyScope busy_;
-};
-
-class TGlowneOkno : public QMainWindow {
+class TGlowneOkno : public QMainWindow, public ConsoleWindow {
   Q_OBJECT
 
  public:
-  explicit TGlowneOkno(QWidget* parent = nullptr);
+  // The unit's start-up from the arguments, the window, then its session's
+  // dialogs.
+  explicit TGlowneOkno(const Arguments& arguments, QWidget* parent = nullptr);
   ~TGlowneOkno() override;
+
+  // The console's state and dialogs, owned by this window.
+  ConsoleSession& Session() const { return *session_; }
 
   // The menu item (or submenu) of that component name.
   QAction* Item(const char* name) const;
@@ -49,15 +38,17 @@ class TGlowneOkno : public QMainWindow {
   // The switch to fiscal mode, the settlement report and the clock
   // initialisation stay hidden and disabled whatever the device.
   void HideUnreachableItems();
-  // DeviceName into the status bar (a box when it fails; the panels then
-  // keep their texts).
+  // DeviceName and the port settings into the status bar (a box when it
+  // fails; the panels then keep their texts).
   void ShowDeviceName();
+  void ShowDeviceName(const PortSettings& settings) override;
+  void ShowConfirmedDevice(const PortSettings& settings) override;
   // The status bar's two panels (Windows-1250).
   void SetPanelText(int panel, const std::string& cp1250Text);
   QString PanelText(int panel) const;
 
   // The progress text drawn centred on the window; empty erases it.
-  void ShowProgressText(const std::string& cp1250Text);
+  void ShowProgressText(const std::string& cp1250Text) override;
   QString ProgressText() const { return progressText_; }
   // Where the text of that size is drawn in a window of that outer size with
   // a status bar of that height.
@@ -68,12 +59,13 @@ class TGlowneOkno : public QMainWindow {
   void Processmessages();
 
   // A close of the window asked for while an action ran.
-  bool CloseWaiting() const { return closeWaiting_; }
-  void CloseAfterAction();
+  bool CloseWaiting() const override { return closeWaiting_; }
+  void CloseAfterAction() override;
 
-  void ShowBusyCursor();
-  void ShowArrowCursor();
-  bool BusyCursorShown() const { return cursor_->IsBusy(); }
+  void ShowBusyCursor() override;
+  void ShowArrowCursor() override;
+  bool BusyCursorShown() const override { return cursor_->IsBusy(); }
+  QWidget& Widget() override { return *this; }
 
   TCiaOnlyOne* CiaOnlyOne1 = nullptr;
   Ui::TGlowneOkno* ui = nullptr;
@@ -88,6 +80,8 @@ class TGlowneOkno : public QMainWindow {
 
   // main_window.cpp: the communication settings
   void Parametry1Click();
+  // The settings dialog shown; the settings it tried are the console's.
+  void AskPortSettings();
   // main_window_reports.cpp: the report menu
   void Fiskalnydobowy1Click();
   void Stanudrukarki1Click();
@@ -154,6 +148,7 @@ class TGlowneOkno : public QMainWindow {
   void Wire(const char* item, void (TGlowneOkno::*handler)());
   void PaintProgressText();
 
+  std::unique_ptr<ConsoleSession> session_;
   std::vector<QLabel*> panels_;
   QString progressText_;
   WindowCursor* cursor_ = nullptr;

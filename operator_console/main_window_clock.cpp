@@ -3,7 +3,7 @@
 #include "forms/now.h"
 #include "operator_console/console.h"
 #include "operator_console/console_dialog.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/clock_logic.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_data_godzina.h"
@@ -12,16 +12,16 @@
 
 void TGlowneOkno::Odczytzegara1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
-  SetBusyCursor();
+  if (!session_->StandardDeviceCheck(deviceType)) return;
+  session_->SetBusyCursor();
   bool errorShown = false;
   const bool erased = CheckCmosErased(errorShown);
   if (errorShown) return;
   if (erased) {
     AttentionBeep();
-    if (console::ClockJustInitialised != 0) {
+    if (session_->ClockJustInitialised != 0) {
       // The printer refused the date it was given: it keeps its clock erased.
-      console::ClockJustInitialised = 0;
+      session_->ClockJustInitialised = 0;
       ErrorBox(Cp("Zegar drukarki fiskalnej nie został zainicjowany.") + "\r" +
                Cp("Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.") + "\r" +
                Cp("Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego") + "\r" +
@@ -34,27 +34,27 @@ void TGlowneOkno::Odczytzegara1Click() {
   std::string date;
   std::string time;
   const int32_t code = kavoruw::ReadClock(date, time);
-  SetArrowCursor();
+  session_->SetArrowCursor();
   if (code != 0) {
     ReportDriverError(code);
     return;
   }
-  fDataGodzina->ShowClock(console::ClockDateLine(date), console::ClockTimeLine(time));
+  session_->fDataGodzina->ShowClock(console::ClockDateLine(date), console::ClockTimeLine(time));
   AttentionBeep();
-  forms::ShowModal(*fDataGodzina);
+  forms::ShowModal(*session_->fDataGodzina);
 }
 
 void TGlowneOkno::Przestawianiezegara1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (!CmosIntactForAction()) return;
   AttentionBeep();
-  forms::ShowModal(*fPrzestawianie);
+  forms::ShowModal(*session_->fPrzestawianie);
 }
 
 void TGlowneOkno::Inicjowaniezegara1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   for (;;) {
     uint32_t count = 0;
     uint8_t s[6] = {};
@@ -68,9 +68,9 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
       break;
     }
     if ((s[0] & kavoruw::status::kFiscalMode) == 0 || (s[3] & kavoruw::status::kServiceJumper) != 0) {
-      fUstawZegar->Preset(forms::Now());
+      session_->fUstawZegar->Preset(forms::Now());
       AttentionBeep();
-      forms::ShowModal(*fUstawZegar);
+      forms::ShowModal(*session_->fUstawZegar);
       break;
     }
     // A question under the error caption, with the stop icon.

@@ -5,7 +5,7 @@
 #include "forms/message_box.h"
 #include "forms/modal.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/service_records.h"
 #include "operator_console/logic/texts.h"
 #include "operator_console/logic/user_data.h"
@@ -26,13 +26,13 @@ void TGlowneOkno::Przeczeniewtrybfiskalny1Click() { SwitchToFiscalMode(); }
 void TGlowneOkno::SwitchToFiscalMode() {
   namespace st = kavoruw::status;
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (!SecondGenerationPrinter()) {
     return EndWithInfo(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji"));
   }
 
   StatusRead status;
-  if (const int32_t code = ReadStatus(status)) return EndWithDriverError(code);
+  if (const int32_t code = ReadStatus(*session_, status)) return EndWithDriverError(code);
   const uint8_t* s = status.s;
   if ((s[0] & st::kMakerData) == 0) {
     return EndWithError(Cp("Brak danych producenta w drukarce.\r"
@@ -53,7 +53,7 @@ void TGlowneOkno::SwitchToFiscalMode() {
   }
 
   int32_t receipts = 0;
-  if (const int32_t code = Busy([&] { return kavoruw::ReceiptNumber(receipts); })) {
+  if (const int32_t code = session_->Busy([&] { return kavoruw::ReceiptNumber(receipts); })) {
     return EndWithDriverError(code);
   }
   if (receipts != 0) {
@@ -63,9 +63,11 @@ void TGlowneOkno::SwitchToFiscalMode() {
       return;
     }
     ShowProgressText(Cp("Raport dobowy..."));
-    if (const int32_t code = Busy([] { return kavoruw::DailyReport(1); })) return EndWithDriverError(code);
+    if (const int32_t code = session_->Busy([] { return kavoruw::DailyReport(1); }))
+      return EndWithDriverError(code);
   }
-  if (const int32_t code = Busy([] { return kavoruw::PrintControl(kavoruw::kCheckMode); })) {
+  if (const int32_t code =
+          session_->Busy([] { return kavoruw::PrintControl(kavoruw::kCheckMode); })) {
     return EndWithDriverError(code);
   }
 
@@ -94,7 +96,8 @@ void TGlowneOkno::SwitchToFiscalMode() {
   if (!Ask(where, 0x2124)) return;
 
   std::array<std::string, 4> lines;
-  if (const int32_t code = Busy([&] { return kavoruw::ReadUserData(lines[0], lines[1], lines[2], lines[3]); })) {
+  if (const int32_t code = session_->Busy(
+          [&] { return kavoruw::ReadUserData(lines[0], lines[1], lines[2], lines[3]); })) {
     return EndWithDriverError(code);
   }
   const uint8_t verdict = console::ValidateNipLine(lines[3]);
@@ -110,41 +113,42 @@ void TGlowneOkno::SwitchToFiscalMode() {
                 "Należy sprawdzić poprawność danych ponieważ\r"
                 "po fiskalizacji NIE MOŻNA ZMIENIć numeru NIP"),
              0x40);
-  if (const int32_t code = Busy([&] {
-        return kavoruw::PrintUserDataControl(lines[0], lines[1], lines[2], lines[3]);
-      })) {
+  if (const int32_t code = session_->Busy(
+          [&] { return kavoruw::PrintUserDataControl(lines[0], lines[1], lines[2], lines[3]); })) {
     return EndWithDriverError(code);
   }
   if (!Ask(Cp("Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?"), 0x24)) return;
 
   // Only what this printer reports now may reach the fiscal memory: slots
   // it does not report stay reserves, never rates of an earlier run.
-  console::FiscalVatRates = console::kAllReserveVatRates;
+  session_->FiscalVatRates = console::kAllReserveVatRates;
   int32_t count = 0;
   std::array<int32_t, 7> r{};
   r.fill(static_cast<int32_t>(console::kVatReserve));
-  if (const int32_t code = Busy([&] {
-        return kavoruw::ReadVAT(count, r[0], r[1], r[2], r[3], r[4], r[5], r[6]);
-      })) {
+  if (const int32_t code = session_->Busy(
+          [&] { return kavoruw::ReadVAT(count, r[0], r[1], r[2], r[3], r[4], r[5], r[6]); })) {
     return EndWithDriverError(code);
   }
   for (size_t i = 0; i < r.size(); ++i) {
-    if (static_cast<int32_t>(i) < count && r[i] >= 0) console::FiscalVatRates[i] = static_cast<uint32_t>(r[i]);
+    if (static_cast<int32_t>(i) < count && r[i] >= 0)
+      session_->FiscalVatRates[i] = static_cast<uint32_t>(r[i]);
   }
-  console::FiscalVatRates = console::RatesOrDefaults(console::FiscalVatRates);
+  session_->FiscalVatRates = console::RatesOrDefaults(session_->FiscalVatRates);
   // The editor confirms or changes them and hands them back in FiscalVatRates.
-  if (fStawkiPodatkowe->EditFiscalVatRates() != forms::mrYes) return;
+  if (session_->fStawkiPodatkowe->EditFiscalVatRates() != forms::mrYes) return;
 
   if (!Ask(Cp("Czy dokonać przełączenia w tryb fiskalny?"), 0x124)) return;
-  const std::optional<std::array<uint8_t, 20>> record = console::FiscalizationRecord(console::FiscalVatRates);
+  const std::optional<std::array<uint8_t, 20>> record =
+      console::FiscalizationRecord(session_->FiscalVatRates);
   if (!record) return EndWithDriverError(kavoruw::kErrVatNotWritten);
   uint8_t reply = 0;
-  if (const int32_t code = SendRawRecord(kFiscalizeCommand, 0, *record, reply)) return EndWithDriverError(code);
+  if (const int32_t code = SendRawRecord(*session_, kFiscalizeCommand, 0, *record, reply))
+    return EndWithDriverError(code);
   if (console::FiscalizationReplyFor(reply) != console::FiscalizationReply::Accepted) {
     return EndWithError(console::FiscalizationReplyText(reply));
   }
 
-  const int32_t printed = AwaitPrintout(kFiscalizationPrintTimeout);
+  const int32_t printed = AwaitPrintout(*session_, kFiscalizationPrintTimeout);
   if (printed != 0) return EndWithDriverError(printed);
 
   // An ACK is trusted only once the printer reports fiscal mode.

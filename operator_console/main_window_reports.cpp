@@ -3,7 +3,7 @@
 #include "forms/now.h"
 #include "operator_console/console.h"
 #include "operator_console/console_dialog.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/service_steps.h"
 #include "operator_console/tf_okresowe_miesieczne.h"
@@ -13,9 +13,9 @@
 namespace {
 
 // The common start of a periodic-report item: false when it must end.
-bool PeriodicReportAllowed() {
+bool PeriodicReportAllowed(ConsoleSession& session) {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return false;
+  if (!session.StandardDeviceCheck(deviceType)) return false;
   if (!CmosIntactForAction()) return false;
   bool errorShown = false;
   const bool fiscal = CheckFiscalMode(errorShown);
@@ -28,42 +28,39 @@ bool PeriodicReportAllowed() {
   return true;
 }
 
-void SetReportKind(uint32_t kind, forms::Form& dialog) {
-  console::PeriodReportKind = kind;
+// The dialog gets the item's caption and prints the report of its kind.
+void RunPeriodicReport(ConsoleSession& session, uint32_t kind, TConsoleDialog& dialog) {
+  session.PeriodReportKind = kind;
   dialog.setWindowTitle(forms::ToQ(console::PeriodReportCaption(kind)));
-}
-
-void ByNumbers(uint32_t kind) {
-  if (!PeriodicReportAllowed()) return;
-  SetReportKind(kind, *fOkresoweWgNumerow);
-  fOkresoweWgNumerow->Preset(1, 1);
   AttentionBeep();
-  forms::ShowModal(*fOkresoweWgNumerow);
+  dialog.RunReport({session.PeriodReportKind, false});
 }
 
-void ByDates(uint32_t kind) {
-  if (!PeriodicReportAllowed()) return;
-  SetReportKind(kind, *fRaportyOkresoweWgDat);
+void ByNumbers(ConsoleSession& session, uint32_t kind) {
+  if (!PeriodicReportAllowed(session)) return;
+  session.fOkresoweWgNumerow->Preset(1, 1);
+  RunPeriodicReport(session, kind, *session.fOkresoweWgNumerow);
+}
+
+void ByDates(ConsoleSession& session, uint32_t kind) {
+  if (!PeriodicReportAllowed(session)) return;
   const QDate today = forms::Now().date();
-  fRaportyOkresoweWgDat->Preset(today, today);
-  AttentionBeep();
-  forms::ShowModal(*fRaportyOkresoweWgDat);
+  session.fRaportyOkresoweWgDat->Preset(today, today);
+  RunPeriodicReport(session, kind, *session.fRaportyOkresoweWgDat);
 }
 
-void Monthly(uint32_t kind) {
-  if (!PeriodicReportAllowed()) return;
-  SetReportKind(kind, *fOkresoweMiesieczne);
-  fOkresoweMiesieczne->Preset(forms::Now().date());
-  AttentionBeep();
-  forms::ShowModal(*fOkresoweMiesieczne);
+void Monthly(ConsoleSession& session, uint32_t kind) {
+  if (!PeriodicReportAllowed(session)) return;
+  session.fOkresoweMiesieczne->Preset(forms::Now().date());
+  RunPeriodicReport(session, kind, *session.fOkresoweMiesieczne);
 }
 
 // A report without data: device check, clock memory, the report.
-void SimpleReport(int32_t (*report)()) {
+void SimpleReport(ConsoleSession& session, int32_t (*report)()) {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session.StandardDeviceCheck(deviceType)) return;
   if (!CmosIntactForAction()) return;
-  const int32_t code = Busy(report);
+  const int32_t code = session.Busy(report);
   if (code != 0) ReportDriverError(code);
 }
 
@@ -71,8 +68,8 @@ void SimpleReport(int32_t (*report)()) {
 
 void TGlowneOkno::Fiskalnydobowy1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
-  SetBusyCursor();
+  if (!session_->StandardDeviceCheck(deviceType)) return;
+  session_->SetBusyCursor();
   if (!CmosIntactForAction()) return;
   bool errorShown = false;
   const bool readOnly = CheckReadOnlyMode(errorShown);
@@ -88,7 +85,7 @@ void TGlowneOkno::Fiskalnydobowy1Click() {
   }
   if (receipts != 0) {
     if (Ask(Cp("Czy wykonać raport dobowy?"))) {
-      SetBusyCursor();
+      session_->SetBusyCursor();
       if (int32_t code = kavoruw::DailyReport(1)) ReportDriverError(code);
     }
     return;
@@ -100,35 +97,39 @@ void TGlowneOkno::Fiskalnydobowy1Click() {
     return;
   }
   if (Ask(Cp("  Licznik paragonów jest równy 0   ") + "\r" + Cp("Czy wykonać raport dobowy?"))) {
-    SetBusyCursor();
+    session_->SetBusyCursor();
     ShowProgressText(Cp("Raport dobowy..."));
     if (int32_t code = kavoruw::DailyReport(1)) ReportDriverError(code);
   }
 }
 
-void TGlowneOkno::Stanudrukarki1Click() { SimpleReport(&kavoruw::PrinterStatusReport); }
+void TGlowneOkno::Stanudrukarki1Click() { SimpleReport(*session_, &kavoruw::PrinterStatusReport); }
 
-void TGlowneOkno::Wedugnumerw1Click() { ByNumbers(console::kShortByNumbers); }
+void TGlowneOkno::Wedugnumerw1Click() { ByNumbers(*session_, console::kShortByNumbers); }
 
-void TGlowneOkno::Wedugnumerw2Click() { ByNumbers(console::kDetailedByNumbers); }
+void TGlowneOkno::Wedugnumerw2Click() { ByNumbers(*session_, console::kDetailedByNumbers); }
 
-void TGlowneOkno::Wedugdat1Click() { ByDates(console::kShortByDates); }
+void TGlowneOkno::Wedugdat1Click() { ByDates(*session_, console::kShortByDates); }
 
-void TGlowneOkno::Wedugdat2Click() { ByDates(console::kDetailedByDates); }
+void TGlowneOkno::Wedugdat2Click() { ByDates(*session_, console::kDetailedByDates); }
 
-void TGlowneOkno::Miesiczny1Click() { Monthly(console::kShortMonthly); }
+void TGlowneOkno::Miesiczny1Click() { Monthly(*session_, console::kShortMonthly); }
 
-void TGlowneOkno::Miesiczny2Click() { Monthly(console::kDetailedMonthly); }
+void TGlowneOkno::Miesiczny2Click() { Monthly(*session_, console::kDetailedMonthly); }
 
-void TGlowneOkno::Nazwtowarwzablokowanych1Click() { SimpleReport(&kavoruw::LockedArticlesReport); }
+void TGlowneOkno::Nazwtowarwzablokowanych1Click() {
+  SimpleReport(*session_, &kavoruw::LockedArticlesReport);
+}
 
-void TGlowneOkno::Opiswstaych1Click() { SimpleReport(&kavoruw::FixedDescriptionsReport); }
+void TGlowneOkno::Opiswstaych1Click() {
+  SimpleReport(*session_, &kavoruw::FixedDescriptionsReport);
+}
 
 void TGlowneOkno::Kasowaniebuforawycen1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (!CmosIntactForAction()) return;
-  SetBusyCursor();
+  session_->SetBusyCursor();
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t code = kavoruw::ReadDeviceType(kind, version)) {
@@ -149,7 +150,7 @@ void TGlowneOkno::Kasowaniebuforawycen1Click() {
 
 void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t code = kavoruw::ReadDeviceType(kind, version)) {
@@ -160,7 +161,7 @@ void TGlowneOkno::Zdalnewyaczeniedrukarki1Click() {
     ReportError(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji"));
     return;
   }
-  const int32_t code = Busy(&kavoruw::RemotePrinterOff);
+  const int32_t code = session_->Busy(&kavoruw::RemotePrinterOff);
   // Only a printer that took the command has switched itself off.
   if (code != 0) {
     ReportDriverError(code);

@@ -6,7 +6,8 @@
 #include "forms/modal.h"
 #include "forms/now.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_dialog.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/reports.h"
 #include "operator_console/logic/service_records.h"
 #include "operator_console/logic/texts.h"
@@ -21,26 +22,30 @@ namespace {
 constexpr uint8_t kAck = 0x06;
 constexpr uint16_t kSettlementPrintTimeout = 20;
 
-// The dates dialog in settlement-range mode, both dates today. True when
-// it ended with Yes and SettlementRange holds its block.
-bool AskSettlementDates() {
-  const QDate today = forms::Now().date();
-  fRaportyOkresoweWgDat->Preset(today, today);
-  SettlementRangeMode = 1;
+// The settlement report's range from a range dialog that hands it back
+// instead of printing; nothing when the operator left the dialog.
+std::optional<console::ReportParams> AskSettlementRange(ConsoleSession& session,
+                                                        TConsoleDialog& dialog) {
+  session.SettlementRangeMode = true;
   AttentionBeep();
-  const int result = forms::ShowModal(*fRaportyOkresoweWgDat);
-  SettlementRangeMode = 0;
-  return result == forms::mrYes;
+  const std::optional<console::ReportParams> range =
+      dialog.RunReport({session.PeriodReportKind, true});
+  session.SettlementRangeMode = false;
+  if (range) session.SettlementRange = *range;
+  return range;
 }
 
-// The numbers dialog in settlement-range mode, from 1 to 1.
-bool AskSettlementNumbers() {
-  fOkresoweWgNumerow->Preset(1, 1);
-  SettlementRangeMode = 1;
-  AttentionBeep();
-  const int result = forms::ShowModal(*fOkresoweWgNumerow);
-  SettlementRangeMode = 0;
-  return result == forms::mrYes;
+// The dates dialog, both dates today.
+bool AskSettlementDates(ConsoleSession& session) {
+  const QDate today = forms::Now().date();
+  session.fRaportyOkresoweWgDat->Preset(today, today);
+  return AskSettlementRange(session, *session.fRaportyOkresoweWgDat).has_value();
+}
+
+// The numbers dialog, from 1 to 1.
+bool AskSettlementNumbers(ConsoleSession& session) {
+  session.fOkresoweWgNumerow->Preset(1, 1);
+  return AskSettlementRange(session, *session.fOkresoweWgNumerow).has_value();
 }
 
 // The second warning, by kind of report.
@@ -80,12 +85,12 @@ void TGlowneOkno::Wedugdat3Click() { RunSettlementReport(console::kSettlementByD
 void TGlowneOkno::Wedugnumerw3Click() { RunSettlementReport(console::kSettlementByNumbers); }
 
 int TGlowneOkno::AskDateAndNumber(std::string& date, std::string& number) {
-  fDataINumer->SetDate(forms::Now().addDays(-1).date());
-  fDataINumer->SetNumber(QString());
-  if (forms::ShowModal(*fDataINumer) != forms::mrYes) return forms::mrNo;
-  const QDate day = fDataINumer->Date();
+  session_->fDataINumer->SetDate(forms::Now().addDays(-1).date());
+  session_->fDataINumer->SetNumber(QString());
+  if (forms::ShowModal(*session_->fDataINumer) != forms::mrYes) return forms::mrNo;
+  const QDate day = session_->fDataINumer->Date();
   date = console::SettlementDateText({day.year(), day.month(), day.day()});
-  number = forms::FromQ(fDataINumer->Number());
+  number = forms::FromQ(session_->fDataINumer->Number());
   return forms::mrYes;
 }
 
@@ -93,7 +98,7 @@ bool TGlowneOkno::ConfirmUniqueNumber(std::string& date, std::string& number) {
   for (;;) {
     if (AskDateAndNumber(date, number) != forms::mrYes) return false;
     std::string unique;
-    const int32_t code = Busy([&] { return kavoruw::ReadUniqueNumber(unique); });
+    const int32_t code = session_->Busy([&] { return kavoruw::ReadUniqueNumber(unique); });
     if (code != 0) {
       ReportDriverError(code);
       return false;
@@ -109,13 +114,13 @@ bool TGlowneOkno::ConfirmUniqueNumber(std::string& date, std::string& number) {
 void TGlowneOkno::RunSettlementReport(uint8_t kind) {
   namespace st = kavoruw::status;
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (!SecondGenerationPrinter()) {
     EndWithInfo(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji"));
     return;
   }
   StatusRead status;
-  if (const int32_t code = ReadStatus(status)) return EndWithDriverError(code);
+  if (const int32_t code = ReadStatus(*session_, status)) return EndWithDriverError(code);
   const uint8_t* s = status.s;
   const struct {
     bool refused;
@@ -140,19 +145,19 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
 
   if ((s[0] & st::kReadOnly) == 0) {
     int32_t receipts = 0;
-    if (const int32_t code = Busy([&] { return kavoruw::ReceiptNumber(receipts); })) {
+    if (const int32_t code = session_->Busy([&] { return kavoruw::ReceiptNumber(receipts); })) {
       return EndWithDriverError(code);
     }
     if (receipts != 0) {
       if (!Ask(Cp("Niezerowy licznik paragonów.\r\r Czy wykonać raport dobowy?"))) return;
       ShowProgressText(Cp("Raport dobowy..."));
-      if (const int32_t code = Busy([] { return kavoruw::DailyReport(1); })) {
+      if (const int32_t code = session_->Busy([] { return kavoruw::DailyReport(1); })) {
         return EndWithDriverError(code);
       }
     }
   }
 
-  if (const int32_t code = ReadStatus(status)) return EndWithDriverError(code);
+  if (const int32_t code = ReadStatus(*session_, status)) return EndWithDriverError(code);
   const bool readOnly = (s[0] & st::kReadOnly) != 0;
   std::string date;
   std::string number;
@@ -172,21 +177,22 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
 
   console::ReportParams range{};
   if (kind == console::kSettlementByDates) {
-    if (!AskSettlementDates()) return;
-    range = console::SettlementRange;
+    if (!AskSettlementDates(*session_)) return;
+    range = session_->SettlementRange;
   } else if (kind == console::kSettlementByNumbers) {
     // The dialog leaves the port open with the long read time-out.
-    if (!AskSettlementNumbers()) return;
-    range = console::SettlementRange;
+    if (!AskSettlementNumbers(*session_)) return;
+    range = session_->SettlementRange;
   }
 
   const std::optional<std::vector<uint8_t>> record = console::SettlementRecord(kind, date, number, range);
   if (!record) return EndWithDriverError(kavoruw::kErrInternal);
   uint8_t result = 0;
-  if (const int32_t code = SendRawRecord('1', 1, *record, result)) return EndWithDriverError(code);
+  if (const int32_t code = SendRawRecord(*session_, '1', 1, *record, result))
+    return EndWithDriverError(code);
 
   if (result == 0) {
-    const int32_t printed = AwaitPrintout(kSettlementPrintTimeout);
+    const int32_t printed = AwaitPrintout(*session_, kSettlementPrintTimeout);
     if (printed != 0) return EndWithDriverError(printed);
   } else {
     // A byte outside the printer's table is reported too, not passed over.
@@ -207,10 +213,10 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
 void TGlowneOkno::Bazanazwitowarw1Click() {
   namespace st = kavoruw::status;
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (!CmosKept(CmosErasedGoToClock())) return;
   StatusRead status;
-  if (const int32_t code = ReadStatus(status)) return EndWithDriverError(code);
+  if (const int32_t code = ReadStatus(*session_, status)) return EndWithDriverError(code);
   if ((status.s[0] & st::kUserData) == 0) {
     return EndWithError(Cp("  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów."));
   }
@@ -218,18 +224,19 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
     return EndWithError(Cp(" Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów."));
   }
   int32_t receipts = 0;
-  if (const int32_t code = Busy([&] { return kavoruw::ReceiptNumber(receipts); })) {
+  if (const int32_t code = session_->Busy([&] { return kavoruw::ReceiptNumber(receipts); })) {
     return EndWithDriverError(code);
   }
   if (receipts != 0) {
     return EndWithError(Cp("     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i towarów.\r"
                            " Należy wykonać najpierw raport dobowy."));
   }
-  if (const int32_t code = Busy([] { return kavoruw::PrintControl(kavoruw::kCheckMode); })) {
+  if (const int32_t code =
+          session_->Busy([] { return kavoruw::PrintControl(kavoruw::kCheckMode); })) {
     return EndWithDriverError(code);
   }
   std::string unique;
-  if (const int32_t code = Busy([&] { return kavoruw::ReadUniqueNumber(unique); })) {
+  if (const int32_t code = session_->Busy([&] { return kavoruw::ReadUniqueNumber(unique); })) {
     return EndWithDriverError(code);
   }
   const std::optional<uint8_t> confirmation = console::ArticleBaseClearByte(unique);
@@ -240,18 +247,20 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
     return;
   }
   kavoruw::Block answer{};
-  const int32_t sent = Busy([&] { return kavoruw::RSSequence('\\', 1, 1, answer.data(), &*confirmation); });
+  const int32_t sent = session_->Busy(
+      [&] { return kavoruw::RSSequence('\\', 1, 1, answer.data(), &*confirmation); });
   if (sent == kavoruw::kErrNak) return EndWithError(console::ArticleBaseNotClearedText());
   if (sent != 0) return EndWithDriverError(sent);
   uint8_t reply = 0;
   bool received = false;
-  Busy([&] {
+  session_->Busy([&] {
     received = kavoruw::ReadPortByte(reply);
     return 0;
   });
   if (!received) return EndWithDriverError(kavoruw::kErrReceive);
   if (reply != kAck) return EndWithError(console::ArticleBaseReplyText(reply));
-  if (const int32_t code = Busy([] { return kavoruw::PrintControl(kavoruw::kPrintoutMode); })) {
+  if (const int32_t code =
+          session_->Busy([] { return kavoruw::PrintControl(kavoruw::kPrintoutMode); })) {
     return EndWithDriverError(code);
   }
   EndWithInfo(console::ArticleBaseClearedText());

@@ -3,7 +3,7 @@
 #include "forms/spin_edit.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/service_steps.h"
 #include "operator_console/t_about_box.h"
@@ -17,9 +17,9 @@ namespace {
 
 // The checks the three settings actions start with; false when the action
 // ends (its refusal shown).
-bool SettingsEntryChecks() {
+bool SettingsEntryChecks(ConsoleSession& session) {
   uint8_t kind = 0;
-  if (!StandardDeviceCheck(kind)) return false;
+  if (!session.StandardDeviceCheck(kind)) return false;
   return CmosIntactForAction();
 }
 
@@ -31,51 +31,51 @@ void ShowSettingDialog(forms::Form& dialog) {
 }  // namespace
 
 void TGlowneOkno::Nrkasyikodobsugujcego1Click() {
-  if (!SettingsEntryChecks()) return;
+  if (!SettingsEntryChecks(*session_)) return;
   int32_t number = 0;
   std::string code;
-  const int32_t result = Busy([&] { return kavoruw::PrinterNumber(number, code); });
+  const int32_t result = session_->Busy([&] { return kavoruw::PrinterNumber(number, code); });
   if (result != 0) {
     ReportDriverError(result);
     return;
   }
-  fNumerKasy->ui->eKod->setText(forms::ToQ(code));
-  fNumerKasy->ui->seNrKasy->setValue(number);
-  ShowSettingDialog(*fNumerKasy);
+  session_->fNumerKasy->ui->eKod->setText(forms::ToQ(code));
+  session_->fNumerKasy->ui->seNrKasy->setValue(number);
+  ShowSettingDialog(*session_->fNumerKasy);
 }
 
 void TGlowneOkno::Ilo1Click() {
   // Nothing is read first: the field keeps what was last left in it.
-  if (SettingsEntryChecks()) ShowSettingDialog(*fIloscWierszy);
+  if (SettingsEntryChecks(*session_)) ShowSettingDialog(*session_->fIloscWierszy);
 }
 
 void TGlowneOkno::Sposbzaokrglania1Click() {
-  if (SettingsEntryChecks()) ShowSettingDialog(*fSposobZaokraglania);
+  if (SettingsEntryChecks(*session_)) ShowSettingDialog(*session_->fSposobZaokraglania);
 }
 
 void TGlowneOkno::Oprogramie1Click() {
   // No printer needed.
   AttentionBeep();
-  forms::ShowModal(*AboutBox);
+  forms::ShowModal(*session_->AboutBox);
 }
 
 void TGlowneOkno::Odczytuytkownika1Click() {
   // Only to see whether the printer answers at all: without one the lines can
   // still be prepared and kept in a file.
-  ReopenPort();
+  session_->ReopenPort();
   std::string date, time;
-  SetBusyCursor();
+  session_->SetBusyCursor();
   const int32_t clock = kavoruw::ReadClock(date, time);
   if (clock == kavoruw::kErrTransmit || clock == kavoruw::kErrReceive || clock == kavoruw::kErrBadAnswer) {
     if (Ask(Cp("Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).         "
                "         Czy przejść do edycji danych użytkownika?"))) {
       AttentionBeep();
-      forms::ShowModal(*fDaneUzytkownika);
+      forms::ShowModal(*session_->fDaneUzytkownika);
     }
     return;
   }
   uint8_t kind = 0;
-  if (!StandardDeviceCheck(kind)) return;
+  if (!session_->StandardDeviceCheck(kind)) return;
   bool errorShown = false;
   if (CheckCmosErased(errorShown)) {
     AttentionBeep();
@@ -96,5 +96,5 @@ void TGlowneOkno::Odczytuytkownika1Click() {
     return;
   }
   AttentionBeep();
-  forms::ShowModal(*fDaneUzytkownika);
+  forms::ShowModal(*session_->fDaneUzytkownika);
 }

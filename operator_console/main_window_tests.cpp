@@ -4,7 +4,7 @@
 #include "forms/message_box.h"
 #include "forms/modal.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/status_view.h"
 #include "operator_console/main_window.h"
 #include "operator_console/service_steps.h"
@@ -21,13 +21,14 @@ void RefuseFirstGeneration() {
 }
 
 // The sample printouts share every step but the question and the call.
-void SamplePrintout(const char* questionUtf8, const std::function<int32_t()>& print) {
+void SamplePrintout(ConsoleSession& session, const char* questionUtf8,
+                    const std::function<int32_t()>& print) {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session.StandardDeviceCheck(deviceType)) return;
   if (!SecondGenerationPrinter()) {
     RefuseFirstGeneration();
   } else if (CmosKept(CmosErasedGoToClock()) && Ask(Cp(questionUtf8))) {
-    const int32_t code = Busy(print);
+    const int32_t code = session.Busy(print);
     if (code != 0) ReportDriverError(code);
   }
 }
@@ -42,14 +43,14 @@ const std::string& Placeholder() {
 void TGlowneOkno::Standrukarki1Click() {
   uint8_t deviceType = 0;
   bool errorShown = false;
-  if (!CheckConnectedDevice(deviceType, errorShown)) {
+  if (!session_->CheckConnectedDevice(deviceType, errorShown)) {
     if (!errorShown) ReportError(Cp("Podłączone urządzenie nie jest drukarką fiskalną."));
     return;
   }
   bool repeat = true;
   while (repeat) {
     repeat = false;
-    const int32_t code = Busy([] { return kavoruw::ReceiptConditions(); });
+    const int32_t code = session_->Busy([] { return kavoruw::ReceiptConditions(); });
     const console::ConditionStep step = console::ReceiptConditionStep(code, ErrMessageText(code));
     AttentionBeep();
     const bool yes = forms::MessageBox(step.text, step.caption, step.flags) == forms::IDYES;
@@ -62,7 +63,7 @@ void TGlowneOkno::Standrukarki1Click() {
       case console::ConditionNext::UserDataOnYes:
         if (yes) {
           AttentionBeep();
-          forms::ShowModal(*fDaneUzytkownika);
+          forms::ShowModal(*session_->fDaneUzytkownika);
           repeat = true;
         }
         break;
@@ -80,7 +81,7 @@ void TGlowneOkno::Standrukarki1Click() {
         break;
       case console::ConditionNext::ResumeOnYes:
         if (yes) {
-          const int32_t resumed = Busy([] { return kavoruw::PrintResume(); });
+          const int32_t resumed = session_->Busy([] { return kavoruw::PrintResume(); });
           if (resumed == 0) {
             repeat = true;
           } else {
@@ -98,52 +99,51 @@ void TGlowneOkno::Standrukarki1Click() {
 
 void TGlowneOkno::Bajtystatusu1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   console::StatusBytes status;
   uint32_t count = 0;
   auto& s = status.bytes;
-  const int32_t code = Busy([&] {
-    return kavoruw::ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]);
-  });
+  const int32_t code = session_->Busy(
+      [&] { return kavoruw::ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]); });
   if (code != 0) {
     ReportDriverError(code);
   } else {
     status.count = static_cast<int32_t>(count);
-    fBajtyStatusu->SetLines(console::BuildStatusLines(status));
+    session_->fBajtyStatusu->SetLines(console::BuildStatusLines(status));
     AttentionBeep();
-    forms::ShowModal(*fBajtyStatusu);
+    forms::ShowModal(*session_->fBajtyStatusu);
   }
 }
 
 void TGlowneOkno::Wy1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (!SecondGenerationPrinter()) {
     RefuseFirstGeneration();
     return;
   }
-  int32_t code = Busy([] { return kavoruw::DisplayTest(0); });
+  int32_t code = session_->Busy([] { return kavoruw::DisplayTest(0); });
   if (code != 0) {
     ReportDriverError(code);
     return;
   }
   // Each prompt is followed by the next step however the operator closed it.
   for (uint32_t step = 1; step <= 2; ++step) {
-    fTestWyswietlacza->SetText(console::DisplayTestLabel(static_cast<int>(step)));
+    session_->fTestWyswietlacza->SetText(console::DisplayTestLabel(static_cast<int>(step)));
     AttentionBeep();
-    forms::ShowModal(*fTestWyswietlacza);
-    code = Busy([step] { return kavoruw::DisplayTest(step); });
+    forms::ShowModal(*session_->fTestWyswietlacza);
+    code = session_->Busy([step] { return kavoruw::DisplayTest(step); });
     if (code != 0) ReportDriverError(code);
   }
 }
 
 void TGlowneOkno::N41Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (!SecondGenerationPrinter()) {
     RefuseFirstGeneration();
   } else {
-    const int32_t code = Busy([] { return kavoruw::OpenDrawer(1); });
+    const int32_t code = session_->Busy([] { return kavoruw::OpenDrawer(1); });
     if (code != 0) {
       ReportDriverError(code);
     } else {
@@ -154,7 +154,7 @@ void TGlowneOkno::N41Click() {
 
 void TGlowneOkno::PamicEPROM1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (CmosKept(Cp("Skasowana pamięć CMOS.")) &&
       Ask(Cp("Test powoduje zapis do pamięci drukarki fiskalnej.\r"
              "Celem testu jest sprawdzenie poprawności działania\r"
@@ -164,31 +164,31 @@ void TGlowneOkno::PamicEPROM1Click() {
              "Przewidziano możliwość wykonania tego testu 255 razy.\r"
              "Czy wykonać test?"),
           0x2014)) {
-    const int32_t code = Busy([] { return kavoruw::EpromTest(); });
+    const int32_t code = session_->Busy([] { return kavoruw::EpromTest(); });
     if (code != 0) ReportDriverError(code);
   }
 }
 
 void TGlowneOkno::Numerunikatowy1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
+  if (!session_->StandardDeviceCheck(deviceType)) return;
   if (CmosKept(CmosErasedGoToClock())) {
     std::string number;
-    const int32_t code = Busy([&] { return kavoruw::ReadUniqueNumber(number); });
+    const int32_t code = session_->Busy([&] { return kavoruw::ReadUniqueNumber(number); });
     if (code != 0) {
       ReportDriverError(code);
     } else {
-      fNumerUnikatowy->SetText(console::UniqueNumberLabel(number));
+      session_->fNumerUnikatowy->SetText(console::UniqueNumberLabel(number));
       AttentionBeep();
-      forms::ShowModal(*fNumerUnikatowy);
+      forms::ShowModal(*session_->fNumerUnikatowy);
     }
   }
 }
 
 void TGlowneOkno::Prbnyparagpn1Click() {
   uint8_t deviceType = 0;
-  if (!StandardDeviceCheck(deviceType)) return;
-  const int32_t conditions = Busy([] { return kavoruw::ReceiptConditions(); });
+  if (!session_->StandardDeviceCheck(deviceType)) return;
+  const int32_t conditions = session_->Busy([] { return kavoruw::ReceiptConditions(); });
   if (conditions != 0) {
     ErrorBox(ErrMessageText(conditions));
     return;
@@ -203,12 +203,13 @@ void TGlowneOkno::Prbnyparagpn1Click() {
     return true;
   };
   uint32_t version = 0;
-  if (failed(Busy([&] { return kavoruw::IdentifyDevice(version); }))) {
+  if (failed(session_->Busy([&] { return kavoruw::IdentifyDevice(version); }))) {
     return;
   }
   int32_t count = 0;
   std::array<int32_t, 7> r{};
-  if (failed(Busy([&] { return kavoruw::ReadVAT(count, r[0], r[1], r[2], r[3], r[4], r[5], r[6]); }))) {
+  if (failed(session_->Busy(
+          [&] { return kavoruw::ReadVAT(count, r[0], r[1], r[2], r[3], r[4], r[5], r[6]); }))) {
     return;
   }
   const int32_t exempt = console::ExemptRateIndex(count, r);
@@ -216,13 +217,13 @@ void TGlowneOkno::Prbnyparagpn1Click() {
     ReportError(Cp("W drukarce fiskalnej brak stawki ZWOLNIONEJ \rPróbny paragon nie zostanie wydrukowany"));
     return;
   }
-  if (failed(Busy([] { return kavoruw::ReceiptBegin(); }))) return;
+  if (failed(session_->Busy([] { return kavoruw::ReceiptBegin(); }))) return;
   const uint8_t kind = kavoruw::LinkState().DeviceKind;
   const std::string name = Cp("Test z programu serwisowego");
   const std::string unit = Cp("szt.");
   int32_t value = 0;
   int32_t cancelled = 0;
-  const int32_t code = Busy([&] {
+  const int32_t code = session_->Busy([&] {
     int32_t result = !kavoruw::UsesExtendedItemRecord(kind)
                          ? kavoruw::ReceiptItem(1, name, exempt, 0, 1, 0, unit, 1, value)
                          : kavoruw::ReceiptItemExt(1, name, exempt, 0, 1, 0, unit, 1, value);
@@ -236,26 +237,27 @@ void TGlowneOkno::Prbnyparagpn1Click() {
 }
 
 void TGlowneOkno::Stankasy1Click() {
-  SamplePrintout("Czy wydrukować STAN KASY?", [] {
+  SamplePrintout(*session_, "Czy wydrukować STAN KASY?", [] {
     const std::string& t = Placeholder();
     return kavoruw::SamplePrintCashState(t, t, t, t, t, t);
   });
 }
 
 void TGlowneOkno::Pokwitowaniewpaty1Click() {
-  SamplePrintout("Czy wydrukować POKWITOWANIE WPŁATY?", [] {
+  SamplePrintout(*session_, "Czy wydrukować POKWITOWANIE WPŁATY?", [] {
     const std::string& t = Placeholder();
     return kavoruw::SamplePrintCashIn(t, t, t, t, t);
   });
 }
 
 void TGlowneOkno::Pokwitowaniewypaty1Click() {
-  SamplePrintout("Czy wydrukować POKWITOWANIE WYPŁATY?", [] {
+  SamplePrintout(*session_, "Czy wydrukować POKWITOWANIE WYPŁATY?", [] {
     const std::string& t = Placeholder();
     return kavoruw::SamplePrintCashOut(t, t, t, t, t);
   });
 }
 
 void TGlowneOkno::Biecyraportkasowy1Click() {
-  SamplePrintout("Czy wydrukować BIEŻĄCY RAPROT KASOWY?", [] { return kavoruw::SamplePrintCashReport(); });
+  SamplePrintout(*session_, "Czy wydrukować BIEŻĄCY RAPROT KASOWY?",
+                 [] { return kavoruw::SamplePrintCashReport(); });
 }

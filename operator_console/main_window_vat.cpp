@@ -4,7 +4,7 @@
 
 #include "forms/modal.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/vat_rates.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_odczyt_stawek.h"
@@ -14,9 +14,10 @@ namespace {
 
 // The checks both VAT actions start with, then the rates as the printer has
 // them. False when the action ends (its refusal already shown).
-bool ReadRatesForAction(bool writing, int32_t& count, std::array<int32_t, 7>& rates) {
+bool ReadRatesForAction(ConsoleSession& session, bool writing, int32_t& count,
+                        std::array<int32_t, 7>& rates) {
   uint8_t kind = 0;
-  if (!StandardDeviceCheck(kind)) return false;
+  if (!session.StandardDeviceCheck(kind)) return false;
   if (writing && kind != 3 && kind != 6) {
     ReportError(Cp("Podłączone urządzenie nie jest drukarką drugiej generacji."));
     return false;
@@ -24,7 +25,7 @@ bool ReadRatesForAction(bool writing, int32_t& count, std::array<int32_t, 7>& ra
   if (!CmosIntactForAction()) return false;
   rates.fill(0);
   count = 0;
-  SetBusyCursor();
+  session.SetBusyCursor();
   const int32_t code = kavoruw::ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4],
                                         rates[5], rates[6]);
   if (code != 0) {
@@ -39,28 +40,28 @@ bool ReadRatesForAction(bool writing, int32_t& count, std::array<int32_t, 7>& ra
 void TGlowneOkno::Odczyt1Click() {
   int32_t count = 0;
   std::array<int32_t, 7> rates{};
-  if (!ReadRatesForAction(false, count, rates)) return;
-  console::VatRates.fill(0);
-  SetArrowCursor();
+  if (!ReadRatesForAction(*session_, false, count, rates)) return;
+  session_->VatRates.fill(0);
+  session_->SetArrowCursor();
   const std::vector<std::string> lines = console::VatReadLines(count, rates);
   if (lines.empty()) {
     return;
   }
-  console::VatRates = console::VatRatesAfterRead(count, rates);
-  fOdczytStawek->ShowLines(lines);
+  session_->VatRates = console::VatRatesAfterRead(count, rates);
+  session_->fOdczytStawek->ShowLines(lines);
   AttentionBeep();
-  forms::ShowModal(*fOdczytStawek);
+  forms::ShowModal(*session_->fOdczytStawek);
 }
 
 void TGlowneOkno::Zapis1Click() {
   int32_t count = 0;
   std::array<int32_t, 7> rates{};
-  if (!ReadRatesForAction(true, count, rates)) return;
-  SetArrowCursor();
-  console::VatRates = console::VatRatesAfterRead(7, rates);
+  if (!ReadRatesForAction(*session_, true, count, rates)) return;
+  session_->SetArrowCursor();
+  session_->VatRates = console::VatRatesAfterRead(7, rates);
   console::FiscalVatRateTable read{};
   for (size_t i = 0; i < read.size(); ++i) read[i] = static_cast<uint32_t>(std::max(rates[i], 0));
-  fStawkiPodatkowe->Prefill(console::RatesOrDefaults(read));
+  session_->fStawkiPodatkowe->Prefill(console::RatesOrDefaults(read));
   AttentionBeep();
-  forms::ShowModal(*fStawkiPodatkowe);
+  forms::ShowModal(*session_->fStawkiPodatkowe);
 }

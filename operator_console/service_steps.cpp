@@ -6,13 +6,6 @@ bool SecondGenerationPrinter() {
   return kavoruw::IsSecondGenerationFiscalPrinter(kavoruw::LinkState().DeviceKind);
 }
 
-int32_t Busy(const std::function<int32_t()>& call) {
-  SetBusyCursor();
-  const int32_t code = call();
-  SetArrowCursor();
-  return code;
-}
-
 bool CmosKept(const std::string& refusal) {
   bool errorShown = false;
   const bool erased = CheckCmosErased(errorShown);
@@ -29,26 +22,26 @@ const std::string& CmosErasedGoToClock() {
   return text;
 }
 
-int32_t SendRawRecord(uint8_t command, int32_t answerLen, std::span<const uint8_t> record,
-                      uint8_t& result) {
+int32_t SendRawRecord(ConsoleState& console, uint8_t command, int32_t answerLen,
+                      std::span<const uint8_t> record, uint8_t& result) {
   kavoruw::Block answer{};
-  if (const int32_t code = Busy([&] {
+  if (const int32_t code = console.Busy([&] {
         return kavoruw::RSSequence(command, answerLen, static_cast<int32_t>(record.size()), answer.data(),
                                    record.data());
       })) {
     return code;
   }
   bool received = false;
-  Busy([&] {
+  console.Busy([&] {
     received = kavoruw::ReadPortByte(result);
     return 0;
   });
   return received ? 0 : kavoruw::kErrReceive;
 }
 
-int32_t AwaitPrintout(uint16_t readSec) {
+int32_t AwaitPrintout(ConsoleState& console, uint16_t readSec) {
   const uint16_t writeTimeout = static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout);
-  return Busy([&] {
+  return console.Busy([&] {
     kavoruw::SetPortTimeouts(writeTimeout, readSec);
     const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
     kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
@@ -56,9 +49,10 @@ int32_t AwaitPrintout(uint16_t readSec) {
   });
 }
 
-int32_t ReadStatus(StatusRead& status) {
+int32_t ReadStatus(ConsoleState& console, StatusRead& status) {
   auto& s = status.s;
-  return Busy([&] { return kavoruw::ReadStatusBytes(status.count, s[0], s[1], s[2], s[3], s[4], s[5]); });
+  return console.Busy(
+      [&] { return kavoruw::ReadStatusBytes(status.count, s[0], s[1], s[2], s[3], s[4], s[5]); });
 }
 
 void EndWithDriverError(int32_t code) { ReportDriverError(code); }

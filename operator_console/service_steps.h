@@ -5,10 +5,10 @@
 #include <span>
 #include <string>
 
+#include "operator_console/console_state.h"
+
 // The connected printer is a second-generation one (kind 3 or 6).
 bool SecondGenerationPrinter();
-// A driver call under the busy cursor; the arrow comes back after it.
-int32_t Busy(const std::function<int32_t()>& call);
 // CheckCmosErased as the actions use it: true when they may go on; else the
 // refusal (or the failed read's error) has been shown.
 bool CmosKept(const std::string& refusal);
@@ -20,15 +20,15 @@ struct StatusRead {
   uint8_t s[6] = {};
 };
 // ReadStatusBytes under the busy cursor; 0 or the driver's code.
-int32_t ReadStatus(StatusRead& status);
+int32_t ReadStatus(ConsoleState& console, StatusRead& status);
 // A service command sent raw, each step under the busy cursor: RSSequence
 // with its record, then the result byte the printer sends after it. 0 with
 // the byte in result, or the driver's code (21 when no byte came).
-int32_t SendRawRecord(uint8_t command, int32_t answerLen, std::span<const uint8_t> record,
-                      uint8_t& result);
+int32_t SendRawRecord(ConsoleState& console, uint8_t command, int32_t answerLen,
+                      std::span<const uint8_t> record, uint8_t& result);
 // The printout that follows one, awaited under the busy cursor with the read
 // time-out raised to readSec; the usual time-outs are back afterwards.
-int32_t AwaitPrintout(uint16_t readSec);
+int32_t AwaitPrintout(ConsoleState& console, uint16_t readSec);
 // The driver error that ends a procedure: its box (the action's scope erases
 // the progress text and puts the arrow back when the procedure returns).
 void EndWithDriverError(int32_t code);

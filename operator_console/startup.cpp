@@ -1,5 +1,6 @@
 #include "operator_console/startup.h"
 
+#include <QPointer>
 #include <QTimer>
 
 #include "forms/activation.h"
@@ -8,47 +9,49 @@
 #include "forms/text.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 
-bool StartConsole(const Arguments& arguments) {
-  InitializeConsoleUnit(arguments);
+std::unique_ptr<TGlowneOkno> StartConsole(const Arguments& arguments) {
   // The running copy is found under this title, so it comes before the forms.
   forms::SetApplicationTitle(Cp("KavorU"));
-  CreateConsoleForms();
-  kavoruw::SetConsoleHooks({[](const std::string& text) { ShowProgressText(text); },
-                            [] {
-                              if (GlowneOkno) GlowneOkno->Processmessages();
-                            },
-                            [] { forms::KeepPainting(); }});
-  forms::SetBeforeBoxHook([] { ClearForBox(); });
-  return !GlowneOkno->CiaOnlyOne1->AlreadyRunning;
+  auto window = std::make_unique<TGlowneOkno>(arguments);
+  TGlowneOkno* main = window.get();
+  kavoruw::SetConsoleHooks(
+      {[main](const std::string& text) { main->Session().ShowProgressText(text); },
+       [main] { main->Processmessages(); }, [] { forms::KeepPainting(); }});
+  forms::SetBeforeBoxHook([main] { main->Session().ClearForBox(); });
+  return window;
 }
 
-void ShowConsole() {
-  GlowneOkno->show();
+bool FirstCopy(const TGlowneOkno& window) { return !window.CiaOnlyOne1->AlreadyRunning; }
+
+void ShowConsole(TGlowneOkno& window) {
+  window.show();
   // The window system's activation may come late or not at all (another
   // window keeps the focus); the program's first activation does not wait.
-  QTimer::singleShot(0, GlowneOkno, [] {
-    if (GlowneOkno->isVisible()) forms::NoteActivated(GlowneOkno);
+  QPointer<TGlowneOkno> shown(&window);
+  QTimer::singleShot(0, &window, [shown] {
+    if (shown && shown->isVisible()) forms::NoteActivated(shown);
   });
 }
 
-void StopConsole() {
+void StopConsole(std::unique_ptr<TGlowneOkno>& window) {
   kavoruw::SetConsoleHooks({});
   forms::SetBeforeBoxHook({});
   kavoruw::ClosePortObject();
-  DestroyConsoleForms();
+  window.reset();
 }
 
 int RunConsole(forms::Application& app, const Arguments& arguments) {
   app.setQuitOnLastWindowClosed(true);
-  if (!StartConsole(arguments)) {
-    StopConsole();
+  std::unique_ptr<TGlowneOkno> window = StartConsole(arguments);
+  if (!FirstCopy(*window)) {
+    StopConsole(window);
     return 0;
   }
-  ShowConsole();
+  ShowConsole(*window);
   const int code = forms::Application::exec();
-  StopConsole();
+  StopConsole(window);
   return code;
 }

@@ -7,7 +7,8 @@
 #include "operator_console/tf_setting_confirm.h"
 #include "ui_t_about_box.h"
 
-TAboutBox::TAboutBox(QWidget* parent) : forms::Form(parent), ui(new Ui::TAboutBox) {
+TAboutBox::TAboutBox(ConsoleState& console, QWidget* parent)
+    : forms::Form(parent), ui(new Ui::TAboutBox), console_(console) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -31,7 +32,7 @@ void TAboutBox::FormCreate() {
 }
 
 void TAboutBox::OKButtonClick() {
-  ClearProgressText();
+  console_.ClearProgressText();
   SetModalResult(forms::mrOk);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The about box: the program's name, the printers it serves and its version.
 #include "forms/form.h"
+#include "operator_console/console_state.h"
 
 namespace Ui {
 class TAboutBox;
@@ -10,7 +11,7 @@ class TAboutBox : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TAboutBox(QWidget* parent = nullptr);
+  explicit TAboutBox(ConsoleState& console, QWidget* parent = nullptr);
   ~TAboutBox() override;
 
   void FormCreate();
@@ -19,5 +20,7 @@ class TAboutBox : public forms::Form {
   Ui::TAboutBox* ui = nullptr;
 
  protected:
+  ConsoleState& console_;
+
   bool FormKeyDown(int key) override;
 };

@@ -1,12 +1,12 @@
 #include "operator_console/t_komunikacja.h"
 
 #include "forms/application.h"
+#include "forms/modal.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
-#include "operator_console/main_window.h"
 #include "ui_t_komunikacja.h"
 
-TKomunikacja::TKomunikacja(QWidget* parent) : forms::Form(parent), ui(new Ui::TKomunikacja) {
+TKomunikacja::TKomunikacja(ConsoleState& console, QWidget* parent)
+    : forms::Form(parent), ui(new Ui::TKomunikacja), console_(console) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -23,16 +23,22 @@ TKomunikacja::TKomunikacja(QWidget* parent) : forms::Form(parent), ui(new Ui::TK
 
 TKomunikacja::~TKomunikacja() { delete ui; }
 
-uint8_t TKomunikacja::PortFromControls() const { return ClampPortNumber(ui->seNumerPortu->Value()); }
+std::optional<PortSettings> TKomunikacja::Ask(const PortSettings& current) {
+  current_ = current;
+  tried_.reset();
+  forms::ShowModal(*this);
+  return tried_;
+}
 
-uint16_t TKomunikacja::BaudFromControls() const {
+PortSettings TKomunikacja::Typed() const {
   const int index = ui->rgPredkosc->ItemIndex() == 1 ? 1 : 0;
-  return static_cast<uint16_t>(index * 9600 + 9600);
+  return {ClampPortNumber(ui->seNumerPortu->Value()), static_cast<uint16_t>(index * 9600 + 9600)};
 }
 
 void TKomunikacja::ShowSettings() {
-  ui->seNumerPortu->setValue(ComPortNumber == 0 ? ui->seNumerPortu->Minimum() : ComPortNumber);
-  ui->rgPredkosc->setItemIndex(ComBaudRate == 19200 ? 1 : 0);
+  ui->seNumerPortu->setValue(current_.ComPortNumber == 0 ? ui->seNumerPortu->Minimum()
+                                                         : current_.ComPortNumber);
+  ui->rgPredkosc->setItemIndex(current_.ComBaudRate == 19200 ? 1 : 0);
 }
 
 void TKomunikacja::FormActivate() {
@@ -43,10 +49,10 @@ void TKomunikacja::FormActivate() {
 }
 
 void TKomunikacja::FormClose() {
-  if (GlowneOkno) GlowneOkno->setEnabled(true);
+  if (ConsoleWindow* window = console_.Window()) window->Widget().setEnabled(true);
   // What was typed and not confirmed does not stay behind for the next check.
   ShowSettings();
-  ClearProgressText();
+  console_.ClearProgressText();
 }
 
 bool TKomunikacja::FormKeyDown(int key) {
@@ -63,20 +69,22 @@ bool TKomunikacja::seNumerPortuKeyDown(int key) {
 
 void TKomunikacja::Button1Click() {
   if (!ui->Button1->isEnabled()) return;
-  ActionScope action;
+  ActionScope action(console_);
   ui->Button1->setEnabled(false);
-  ComPortNumber = PortFromControls();
-  ComBaudRate = BaudFromControls();
-  const int32_t opened = ReopenPort();
+  const PortSettings typed = Typed();
+  // Tried settings stay, whatever the printer answers.
+  current_ = typed;
+  tried_ = typed;
+  const int32_t opened = console_.ReopenPort(typed);
   if (opened != 0) {
     ui->Button1->setEnabled(true);
     AttentionBeep();
-    ErrorBox(OpenPortErrorText(opened, ComPortNumber));
+    ErrorBox(OpenPortErrorText(opened, typed.ComPortNumber));
     return;
   }
   uint8_t deviceType = 0;
   bool errorShown = false;
-  if (!CheckConnectedDevice(deviceType, errorShown)) {
+  if (!console_.CheckConnectedDevice(typed, deviceType, errorShown)) {
     ui->Button1->setEnabled(true);
     if (!errorShown) {
       AttentionBeep();
@@ -94,9 +102,7 @@ void TKomunikacja::Button1Click() {
     SetModalResult(forms::mrOk);
     return;
   }
-  GlowneOkno->HideUnreachableItems();
   ui->Button1->setEnabled(true);
-  GlowneOkno->EnableGenerationItems(kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind));
-  GlowneOkno->ShowDeviceName();
+  if (ConsoleWindow* window = console_.Window()) window->ShowConfirmedDevice(typed);
   SetModalResult(forms::mrOk);
 }

@@ -8,7 +8,8 @@
 #include "operator_console/info_dialog.h"
 #include "ui_tf_bajty_statusu.h"
 
-TfBajtyStatusu::TfBajtyStatusu(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfBajtyStatusu) {
+TfBajtyStatusu::TfBajtyStatusu(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfBajtyStatusu) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);

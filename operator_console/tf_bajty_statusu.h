@@ -13,7 +13,7 @@ class TfBajtyStatusu : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfBajtyStatusu(QWidget* parent = nullptr);
+  explicit TfBajtyStatusu(ConsoleState& console, QWidget* parent = nullptr);
   ~TfBajtyStatusu() override;
 
   // The memo's lines (Windows-1250), each centred.

@@ -14,7 +14,9 @@ namespace {
 // one runs does nothing), and the main window takes no action meanwhile.
 class RunningScope {
  public:
-  explicit RunningScope(bool& running) : running_(running) { running_ = true; }
+  RunningScope(bool& running, ConsoleState& console) : running_(running), action_(console) {
+    running_ = true;
+  }
   ~RunningScope() { running_ = false; }
   RunningScope(const RunningScope&) = delete;
   RunningScope& operator=(const RunningScope&) = delete;
@@ -33,7 +35,8 @@ std::filesystem::path PathOf(const QString& fileName) { return std::filesystem::
 
 }  // namespace
 
-TfDaneUzytkownika::TfDaneUzytkownika(QWidget* parent) : forms::Form(parent), ui(new Ui::TfDaneUzytkownika) {
+TfDaneUzytkownika::TfDaneUzytkownika(ConsoleState& console, QWidget* parent)
+    : forms::Form(parent), ui(new Ui::TfDaneUzytkownika), console_(console) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -135,7 +138,7 @@ bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts, const std::functi
                                       bool& fiscal) {
   uint8_t kind = 0;
   bool errorShown = false;
-  if (!CheckConnectedDevice(kind, errorShown)) {
+  if (!console_.CheckConnectedDevice(kind, errorShown)) {
     reenable();
     if (!errorShown) ReportError(texts.notFiscal);
     return false;
@@ -183,10 +186,10 @@ bool TfDaneUzytkownika::NipVerdictAccepted(uint8_t verdict) {
 
 void TfDaneUzytkownika::Button2Click() {
   if (running_) return;
-  RunningScope running(running_);
+  RunningScope running(running_, console_);
   ui->Button2->setEnabled(false);
-  ShowProgressText(Cp("Zapis danych użytkownika..."));
-  SetBusyCursor();
+  console_.ShowProgressText(Cp("Zapis danych użytkownika..."));
+  console_.SetBusyCursor();
   auto reenable = [this] { ui->Button2->setEnabled(true); };
   bool fiscal = false;
   if (!PrinterChecks({Cp("Podłączone urządzenie nie jest drukarką fiskalną."), Cp("Skasowana pamięć CMOS."), 2,
@@ -205,7 +208,7 @@ void TfDaneUzytkownika::Button2Click() {
         SetDialogCursor(false);
         return;
       }
-      SetBusyCursor();
+      console_.SetBusyCursor();
     }
   }
   auto failed = [&](int32_t code) {
@@ -236,17 +239,17 @@ void TfDaneUzytkownika::Button2Click() {
     InfoBox(Cp("Do drukarki zostały zapisane 4 linie danych użytkownika."));
   }
   ui->Button2->setEnabled(true);
-  SetArrowCursor();
+  console_.SetArrowCursor();
 }
 
 void TfDaneUzytkownika::Button3Click() {
   if (running_) return;
-  RunningScope running(running_);
+  RunningScope running(running_, console_);
   ReadFromPrinter();
 }
 
 void TfDaneUzytkownika::ReadFromPrinter() {
-  SetBusyCursor();
+  console_.SetBusyCursor();
   ui->Button3->setEnabled(false);
   auto reenable = [this] { ui->Button3->setEnabled(true); };
   bool fiscal = false;
@@ -256,7 +259,7 @@ void TfDaneUzytkownika::ReadFromPrinter() {
                      reenable, fiscal)) {
     return;
   }
-  SetBusyCursor();
+  console_.SetBusyCursor();
   std::string lines[4];
   const int32_t code = kavoruw::ReadUserData(lines[0], lines[1], lines[2], lines[3]);
   if (code != 0) {
@@ -272,21 +275,21 @@ void TfDaneUzytkownika::ReadFromPrinter() {
   }
   for (int line = 1; line < 4; ++line) LineEdit(line)->setText(forms::ToQ(lines[line]));
   ui->L4->setEnabled(!fiscal);
-  SetArrowCursor();
+  console_.SetArrowCursor();
   reenable();
   repaint();
 }
 
 void TfDaneUzytkownika::bWydrKontrClick() {
   if (running_) return;
-  RunningScope running(running_);
+  RunningScope running(running_, console_);
   // The three printer buttons stay disabled through the printer's checks.
   SetButtonsEnabled(false);
   SetDialogCursor(true);
   auto reenable = [this] {
     SetButtonsEnabled(true);
     SetDialogCursor(false);
-    SetArrowCursor();
+    console_.SetArrowCursor();
   };
   bool fiscal = false;
   if (!PrinterChecks({Cp("Podłączone urządzenie nie jest drukarką fiskalną"),
@@ -298,7 +301,7 @@ void TfDaneUzytkownika::bWydrKontrClick() {
   if (fiscal) {
     reenable();
     ReportError(Cp("    Drukarka pracuje w trybie fiskalnym.   \rKontrolny wydruk nagłówka nie jest możliwy."));
-    SetArrowCursor();
+    console_.SetArrowCursor();
     return;
   }
   for (int line = 0; line < 4; ++line) {
@@ -309,13 +312,13 @@ void TfDaneUzytkownika::bWydrKontrClick() {
   const uint8_t verdict = console::ValidateNipLine(forms::FromQ(ui->L4->text()));
   // The buttons come back before the tone and any question on the NIP.
   SetButtonsEnabled(true);
-  SetArrowCursor();
+  console_.SetArrowCursor();
   AttentionBeep();
   if (!NipVerdictAccepted(verdict)) {
     reenable();
     return;
   }
-  SetBusyCursor();
+  console_.SetBusyCursor();
   const int32_t code = kavoruw::PrintUserDataControl(forms::FromQ(ui->l1->text()), forms::FromQ(ui->l2->text()),
                                                      forms::FromQ(ui->l3->text()), forms::FromQ(ui->L4->text()));
   reenable();
@@ -366,8 +369,8 @@ void TfDaneUzytkownika::FormActivate() {
 }
 
 void TfDaneUzytkownika::FormClose() {
-  SetArrowCursor();
-  ClearProgressText();
+  console_.SetArrowCursor();
+  console_.ClearProgressText();
 }
 
 bool TfDaneUzytkownika::FormKeyDown(int key) {

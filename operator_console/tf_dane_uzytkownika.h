@@ -10,6 +10,7 @@
 #include "forms/file_dialog.h"
 #include "forms/form.h"
 #include "forms/radio_group.h"
+#include "operator_console/console_state.h"
 
 namespace Ui {
 class TfDaneUzytkownika;
@@ -19,7 +20,7 @@ class TfDaneUzytkownika : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TfDaneUzytkownika(QWidget* parent = nullptr);
+  explicit TfDaneUzytkownika(ConsoleState& console, QWidget* parent = nullptr);
   ~TfDaneUzytkownika() override;
 
   // Line 0..3 (the NIP line is 3).
@@ -44,6 +45,8 @@ class TfDaneUzytkownika : public forms::Form {
   Ui::TfDaneUzytkownika* ui = nullptr;
 
  protected:
+  ConsoleState& console_;
+
   void FormActivate() override;
   void FormClose() override;
   bool FormKeyDown(int key) override;

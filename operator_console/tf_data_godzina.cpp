@@ -3,7 +3,8 @@
 #include "forms/text.h"
 #include "ui_tf_data_godzina.h"
 
-TfDataGodzina::TfDataGodzina(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfDataGodzina) {
+TfDataGodzina::TfDataGodzina(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfDataGodzina) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);

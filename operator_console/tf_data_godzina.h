@@ -12,7 +12,7 @@ class TfDataGodzina : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfDataGodzina(QWidget* parent = nullptr);
+  explicit TfDataGodzina(ConsoleState& console, QWidget* parent = nullptr);
   ~TfDataGodzina() override;
 
   // lData and lCzas (Windows-1250).

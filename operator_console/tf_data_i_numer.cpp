@@ -3,11 +3,10 @@
 #include <QKeyEvent>
 
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
-#include "operator_console/main_window.h"
 #include "ui_tf_data_i_numer.h"
 
-TfDataINumer::TfDataINumer(QWidget* parent) : forms::Form(parent), ui(new Ui::TfDataINumer) {
+TfDataINumer::TfDataINumer(ConsoleState& console, QWidget* parent)
+    : forms::Form(parent), ui(new Ui::TfDataINumer), console_(console) {
   ui->setupUi(this);
   setFixedSize(size());
   // "Nie" is both the default and the cancel button.
@@ -29,9 +28,9 @@ TfDataINumer::TfDataINumer(QWidget* parent) : forms::Form(parent), ui(new Ui::Tf
 TfDataINumer::~TfDataINumer() { delete ui; }
 
 void TfDataINumer::showEvent(QShowEvent* event) {
-  if (GlowneOkno != nullptr) {
-    move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
-         GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
+  if (ConsoleWindow* window = console_.Window()) {
+    const QWidget& main = window->Widget();
+    move(main.x() + (main.width() - width()) / 2, main.y() + (main.height() - height()) / 2);
   }
   forms::Form::showEvent(event);
 }

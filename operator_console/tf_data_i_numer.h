@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "forms/form.h"
+#include "operator_console/console_state.h"
 
 namespace Ui {
 class TfDataINumer;
@@ -17,7 +18,7 @@ class TfDataINumer : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TfDataINumer(QWidget* parent = nullptr);
+  explicit TfDataINumer(ConsoleState& console, QWidget* parent = nullptr);
   ~TfDataINumer() override;
 
   // What the caller presets before showing the prompt and reads afterwards.
@@ -33,6 +34,8 @@ class TfDataINumer : public forms::Form {
   Ui::TfDataINumer* ui = nullptr;
 
  protected:
+  ConsoleState& console_;
+
   // The prompt opens centred on the main window.
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

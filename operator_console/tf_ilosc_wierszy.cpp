@@ -5,7 +5,8 @@
 #include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_ilosc_wierszy.h"
 
-TfIloscWierszy::TfIloscWierszy(QWidget* parent) : TSettingDialog(parent), ui(new Ui::TfIloscWierszy) {
+TfIloscWierszy::TfIloscWierszy(ConsoleState& console, QWidget* parent)
+    : TSettingDialog(console, parent), ui(new Ui::TfIloscWierszy) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -24,7 +25,7 @@ void TfIloscWierszy::Button1Click() {
   // field shows what is written, also when the dialog opens next time.
   ui->seIloscWierszy->Clamp();
   const uint8_t count = console::ClampFeedCount(ui->seIloscWierszy->Value());
-  ConfirmSetting(*this, *ui->Button1, [&] { return kavoruw::WriteFeedCount(count); });
+  ConfirmSetting(*ui->Button1, [&] { return kavoruw::WriteFeedCount(count); });
 }
 
 void TfIloscWierszy::Button2Click() { Close(); }

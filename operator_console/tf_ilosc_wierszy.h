@@ -10,7 +10,7 @@ class TfIloscWierszy : public TSettingDialog {
   Q_OBJECT
 
  public:
-  explicit TfIloscWierszy(QWidget* parent = nullptr);
+  explicit TfIloscWierszy(ConsoleState& console, QWidget* parent = nullptr);
   ~TfIloscWierszy() override;
 
   void Button1Click();

@@ -5,7 +5,8 @@
 #include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_numer_kasy.h"
 
-TfNumerKasy::TfNumerKasy(QWidget* parent) : TSettingDialog(parent), ui(new Ui::TfNumerKasy) {
+TfNumerKasy::TfNumerKasy(ConsoleState& console, QWidget* parent)
+    : TSettingDialog(console, parent), ui(new Ui::TfNumerKasy) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -25,7 +26,7 @@ void TfNumerKasy::Button1Click() {
   ui->seNrKasy->Clamp();
   const std::string code = console::OperatorCodeText(forms::FromQ(ui->eKod->text()));
   const std::string number = console::RegisterNumberText(ui->seNrKasy->Value());
-  ConfirmSetting(*this, *ui->Button1, [&] { return kavoruw::SetPrinterNumber(number, code); });
+  ConfirmSetting(*ui->Button1, [&] { return kavoruw::SetPrinterNumber(number, code); });
 }
 
 void TfNumerKasy::Button2Click() { Close(); }

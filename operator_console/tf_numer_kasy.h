@@ -10,7 +10,7 @@ class TfNumerKasy : public TSettingDialog {
   Q_OBJECT
 
  public:
-  explicit TfNumerKasy(QWidget* parent = nullptr);
+  explicit TfNumerKasy(ConsoleState& console, QWidget* parent = nullptr);
   ~TfNumerKasy() override;
 
   void Button1Click();

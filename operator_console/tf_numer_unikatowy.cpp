@@ -5,7 +5,8 @@
 #include "operator_console/info_dialog.h"
 #include "ui_tf_numer_unikatowy.h"
 
-TfNumerUnikatowy::TfNumerUnikatowy(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfNumerUnikatowy) {
+TfNumerUnikatowy::TfNumerUnikatowy(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfNumerUnikatowy) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);

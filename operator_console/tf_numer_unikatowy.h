@@ -12,7 +12,7 @@ class TfNumerUnikatowy : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfNumerUnikatowy(QWidget* parent = nullptr);
+  explicit TfNumerUnikatowy(ConsoleState& console, QWidget* parent = nullptr);
   ~TfNumerUnikatowy() override;
 
   // The lNumerUnikatowy text (Windows-1250, "\r" between lines).

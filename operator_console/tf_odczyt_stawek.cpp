@@ -1,11 +1,10 @@
 #include "operator_console/tf_odczyt_stawek.h"
 
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
-#include "operator_console/main_window.h"
 #include "ui_tf_odczyt_stawek.h"
 
-TfOdczytStawek::TfOdczytStawek(QWidget* parent) : forms::Form(parent), ui(new Ui::TfOdczytStawek) {
+TfOdczytStawek::TfOdczytStawek(ConsoleState& console, QWidget* parent)
+    : forms::Form(parent), ui(new Ui::TfOdczytStawek), console_(console) {
   ui->setupUi(this);
   setFixedSize(size());
   for (int i = 0; i < 7; ++i) {
@@ -37,13 +36,13 @@ void TfOdczytStawek::ShowLines(const std::vector<std::string>& cp1250Lines) {
 }
 
 void TfOdczytStawek::FormActivate() {
-  if (GlowneOkno) {
-    move(GlowneOkno->x() + (GlowneOkno->width() - width()) / 2,
-         GlowneOkno->y() + (GlowneOkno->height() - height()) / 2);
+  if (ConsoleWindow* window = console_.Window()) {
+    const QWidget& main = window->Widget();
+    move(main.x() + (main.width() - width()) / 2, main.y() + (main.height() - height()) / 2);
   }
 }
 
-void TfOdczytStawek::FormClose() { ClearProgressText(); }
+void TfOdczytStawek::FormClose() { console_.ClearProgressText(); }
 
 bool TfOdczytStawek::FormKeyDown(int key) {
   if (key != forms::VK_ESCAPE) return false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "forms/form.h"
+#include "operator_console/console_state.h"
 
 class QLabel;
 
@@ -15,7 +16,7 @@ class TfOdczytStawek : public forms::Form {
   Q_OBJECT
 
  public:
-  explicit TfOdczytStawek(QWidget* parent = nullptr);
+  explicit TfOdczytStawek(ConsoleState& console, QWidget* parent = nullptr);
   ~TfOdczytStawek() override;
 
   // Line n into Label(n + 1), shown; the labels of rates not reported hidden.
@@ -27,6 +28,8 @@ class TfOdczytStawek : public forms::Form {
   Ui::TfOdczytStawek* ui = nullptr;
 
  protected:
+  ConsoleState& console_;
+
   void FormActivate() override;
   void FormClose() override;
   bool FormKeyDown(int key) override;

@@ -3,8 +3,8 @@
 #include "operator_console/console.h"
 #include "ui_tf_okresowe_miesieczne.h"
 
-TfOkresoweMiesieczne::TfOkresoweMiesieczne(QWidget* parent)
-    : TConsoleDialog(parent), ui(new Ui::TfOkresoweMiesieczne) {
+TfOkresoweMiesieczne::TfOkresoweMiesieczne(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfOkresoweMiesieczne) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -47,17 +47,18 @@ void TfOkresoweMiesieczne::Button1Click() {
 void TfOkresoweMiesieczne::Tak() {
   ui->Button1->setEnabled(false);
   // Whether the port opened shows in the report call.
-  ReopenPort(kavoruw::kLongReportReadTimeout);
-  SetBusyCursor();
+  console_.ReopenPort(kavoruw::kLongReportReadTimeout);
+  console_.SetBusyCursor();
   const std::optional<console::ReportParams> block =
       console::PackReportMonth(ui->seRok->Value(), ui->seMiesiac->Value());
   // A negative year or month typed from the keyboard is no month: refused
   // as the printer refuses bad dates, nothing sent.
-  const int32_t code = block ? kavoruw::PeriodicReportByKind(
-                                   static_cast<kavoruw::TPeriodReportKind>(console::PeriodReportKind), *block)
-                             : kavoruw::kErrReportDates;
+  const int32_t code =
+      block ? kavoruw::PeriodicReportByKind(
+                  static_cast<kavoruw::TPeriodReportKind>(Request().PeriodReportKind), *block)
+            : kavoruw::kErrReportDates;
   if (code != 0) ShowDriverError(code);
   ui->Button1->setEnabled(true);
   Close();
-  SetArrowCursor();
+  console_.SetArrowCursor();
 }

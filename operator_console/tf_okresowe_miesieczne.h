@@ -10,7 +10,7 @@ class TfOkresoweMiesieczne : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfOkresoweMiesieczne(QWidget* parent = nullptr);
+  explicit TfOkresoweMiesieczne(ConsoleState& console, QWidget* parent = nullptr);
   ~TfOkresoweMiesieczne() override;
 
   // The month shown when the dialog opens: the one before today's.

@@ -3,8 +3,8 @@
 #include "operator_console/console.h"
 #include "ui_tf_okresowe_wg_numerow.h"
 
-TfOkresoweWgNumerow::TfOkresoweWgNumerow(QWidget* parent)
-    : TConsoleDialog(parent), ui(new Ui::TfOkresoweWgNumerow) {
+TfOkresoweWgNumerow::TfOkresoweWgNumerow(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfOkresoweWgNumerow) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -51,15 +51,15 @@ void TfOkresoweWgNumerow::Tak() {
   ui->Button1->setEnabled(false);
   // The printer may take long to prepare the report. Whether the port opened
   // shows in the report call.
-  ReopenPort(kavoruw::kLongReportReadTimeout);
-  SetBusyCursor();
+  console_.ReopenPort(kavoruw::kLongReportReadTimeout);
+  console_.SetBusyCursor();
   const console::ReportParams block = console::PackReportNumbers(ui->seOd->Value(), ui->seDo->Value());
   // The settlement report goes on from here, port and cursor as they are.
   if (HandBackSettlementRange(block)) return;
   const int32_t code = kavoruw::PeriodicReportByKind(
-      static_cast<kavoruw::TPeriodReportKind>(console::PeriodReportKind), block);
+      static_cast<kavoruw::TPeriodReportKind>(Request().PeriodReportKind), block);
   if (code != 0) ShowDriverError(code);
   ui->Button1->setEnabled(true);
   Close();
-  SetArrowCursor();
+  console_.SetArrowCursor();
 }

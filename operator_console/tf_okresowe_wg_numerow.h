@@ -1,7 +1,7 @@
 #pragma once
 // The dialog of the periodic report by report numbers. In settlement-range
-// mode its Tak prints nothing: it puts the range into SettlementRange and
-// ends with Yes, the port left open with the long read time-out.
+// mode its Tak prints nothing: it hands the range back and ends with Yes,
+// the port left open with the long read time-out.
 #include "operator_console/console_dialog.h"
 
 namespace Ui {
@@ -12,7 +12,7 @@ class TfOkresoweWgNumerow : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfOkresoweWgNumerow(QWidget* parent = nullptr);
+  explicit TfOkresoweWgNumerow(ConsoleState& console, QWidget* parent = nullptr);
   ~TfOkresoweWgNumerow() override;
 
   // The range shown when the dialog opens (the menu items and the

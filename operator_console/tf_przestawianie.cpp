@@ -2,12 +2,11 @@
 
 #include "forms/now.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
 #include "operator_console/logic/clock_logic.h"
-#include "operator_console/main_window.h"
 #include "ui_tf_przestawianie.h"
 
-TfPrzestawianie::TfPrzestawianie(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfPrzestawianie) {
+TfPrzestawianie::TfPrzestawianie(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfPrzestawianie) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -117,6 +116,6 @@ void TfPrzestawianie::Tak() {
   AttentionBeep();
   InfoBox(Cp("Zegar został przestawiony."));
   ui->Button1->setEnabled(true);
-  GlowneOkno->Odczytzegara1Click();
+  if (ReadClock) ReadClock();
   Close();
 }

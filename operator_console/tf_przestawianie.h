@@ -1,6 +1,8 @@
 #pragma once
 // The dialog of the clock shift: the operator types the time the printer's
 // clock should show; the printer takes one shift of 1..60 minutes a day.
+#include <functional>
+
 #include "operator_console/console_dialog.h"
 
 namespace Ui {
@@ -11,8 +13,12 @@ class TfPrzestawianie : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfPrzestawianie(QWidget* parent = nullptr);
+  explicit TfPrzestawianie(ConsoleState& console, QWidget* parent = nullptr);
   ~TfPrzestawianie() override;
+
+  // What a successful Tak runs next: the clock read and shown (the main
+  // window's clock read).
+  std::function<void()> ReadClock;
 
   void Button1Click();
   void Button2Click();

@@ -3,8 +3,8 @@
 #include "operator_console/console.h"
 #include "ui_tf_raporty_okresowe_wg_dat.h"
 
-TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(QWidget* parent)
-    : TConsoleDialog(parent), ui(new Ui::TfRaportyOkresoweWgDat) {
+TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfRaportyOkresoweWgDat) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -47,7 +47,7 @@ void TfRaportyOkresoweWgDat::Button1Click() {
 void TfRaportyOkresoweWgDat::Finish() {
   Close();
   setCursor(Qt::ArrowCursor);
-  SetArrowCursor();
+  console_.SetArrowCursor();
 }
 
 void TfRaportyOkresoweWgDat::Tak() {
@@ -56,7 +56,7 @@ void TfRaportyOkresoweWgDat::Tak() {
       console::PackReportDates(DateOf(ui->dtOd->date()), DateOf(ui->dtDo->date()));
   if (HandBackSettlementRange(block)) return;
   setCursor(Qt::BusyCursor);
-  SetBusyCursor();
+  console_.SetBusyCursor();
   uint32_t version = 0;
   int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
@@ -65,7 +65,7 @@ void TfRaportyOkresoweWgDat::Tak() {
     Finish();
     return;
   }
-  const uint32_t kind = console::PeriodReportKind;
+  const uint32_t kind = Request().PeriodReportKind;
   if (kavoruw::IsSecondGeneration(kavoruw::LinkState().DeviceKind)) {
     code = kavoruw::PeriodicReportByKind(static_cast<kavoruw::TPeriodReportKind>(kind), block);
   } else {

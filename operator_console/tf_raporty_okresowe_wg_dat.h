@@ -1,6 +1,6 @@
 #pragma once
 // The dialog of the periodic report by dates. In settlement-range mode its
-// Tak prints nothing: it puts the range into SettlementRange and ends with Yes.
+// Tak prints nothing: it hands the range back and ends with Yes.
 #include "operator_console/console_dialog.h"
 
 namespace Ui {
@@ -11,7 +11,7 @@ class TfRaportyOkresoweWgDat : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfRaportyOkresoweWgDat(QWidget* parent = nullptr);
+  explicit TfRaportyOkresoweWgDat(ConsoleState& console, QWidget* parent = nullptr);
   ~TfRaportyOkresoweWgDat() override;
 
   // The range shown when the dialog opens (the menu items and the

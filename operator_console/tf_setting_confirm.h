@@ -7,35 +7,36 @@
 #include "forms/form.h"
 #include "forms/keys.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
-#include "operator_console/main_window.h"
-#include "operator_console/service_steps.h"
+#include "operator_console/console_state.h"
 
 // A settings dialog: Esc closes it, and closing erases the progress text.
 class TSettingDialog : public forms::Form {
  public:
-  using forms::Form::Form;
+  explicit TSettingDialog(ConsoleState& console, QWidget* parent = nullptr)
+      : forms::Form(parent), console_(console) {}
 
  protected:
-  void FormClose() override { ClearProgressText(); }
+  void FormClose() override { console_.ClearProgressText(); }
   bool FormKeyDown(int key) override {
     if (key != forms::VK_ESCAPE) return false;
     Close();
     return true;
   }
-};
 
-// One driver call with the busy cursor and the button disabled; an error
-// keeps the dialog open with the operator's input, success closes it.
-inline void ConfirmSetting(forms::Form& dialog, QPushButton& button, const std::function<int32_t()>& command) {
-  if (!button.isEnabled()) return;
-  ActionScope action;
-  button.setEnabled(false);
-  const int32_t code = Busy(command);
-  button.setEnabled(true);
-  if (code != 0) {
-    ReportDriverError(code);
-    return;
+  // One driver call with the busy cursor and the button disabled; an error
+  // keeps the dialog open with the operator's input, success closes it.
+  void ConfirmSetting(QPushButton& button, const std::function<int32_t()>& command) {
+    if (!button.isEnabled()) return;
+    ActionScope action(console_);
+    button.setEnabled(false);
+    const int32_t code = console_.Busy(command);
+    button.setEnabled(true);
+    if (code != 0) {
+      ReportDriverError(code);
+      return;
+    }
+    SetModalResult(forms::mrOk);
   }
-  dialog.SetModalResult(forms::mrOk);
-}
+
+  ConsoleState& console_;
+};

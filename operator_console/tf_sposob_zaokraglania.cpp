@@ -5,8 +5,8 @@
 #include "operator_console/tf_setting_confirm.h"
 #include "ui_tf_sposob_zaokraglania.h"
 
-TfSposobZaokraglania::TfSposobZaokraglania(QWidget* parent)
-    : TSettingDialog(parent), ui(new Ui::TfSposobZaokraglania) {
+TfSposobZaokraglania::TfSposobZaokraglania(ConsoleState& console, QWidget* parent)
+    : TSettingDialog(console, parent), ui(new Ui::TfSposobZaokraglania) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -21,7 +21,7 @@ TfSposobZaokraglania::~TfSposobZaokraglania() { delete ui; }
 
 void TfSposobZaokraglania::Button1Click() {
   const uint8_t mode = console::RoundingModeFor(ui->rgZaokraglanie->ItemIndex());
-  ConfirmSetting(*this, *ui->Button1, [&] { return kavoruw::SetRoundingType(mode); });
+  ConfirmSetting(*ui->Button1, [&] { return kavoruw::SetRoundingType(mode); });
 }
 
 void TfSposobZaokraglania::Button2Click() { Close(); }

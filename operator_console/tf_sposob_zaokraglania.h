@@ -10,7 +10,7 @@ class TfSposobZaokraglania : public TSettingDialog {
   Q_OBJECT
 
  public:
-  explicit TfSposobZaokraglania(QWidget* parent = nullptr);
+  explicit TfSposobZaokraglania(ConsoleState& console, QWidget* parent = nullptr);
   ~TfSposobZaokraglania() override;
 
   void Button1Click();

@@ -5,12 +5,10 @@
 #include "forms/modal.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
-#include "operator_console/main_window.h"
 #include "ui_tf_stawki_podatkowe.h"
 
-TfStawkiPodatkowe::TfStawkiPodatkowe(QWidget* parent)
-    : TSettingDialog(parent), ui(new Ui::TfStawkiPodatkowe) {
+TfStawkiPodatkowe::TfStawkiPodatkowe(ConsoleState& console, QWidget* parent)
+    : TSettingDialog(console, parent), ui(new Ui::TfStawkiPodatkowe) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -61,11 +59,11 @@ void TfStawkiPodatkowe::Prefill(const console::FiscalVatRateTable& rates) {
 }
 
 int TfStawkiPodatkowe::EditFiscalVatRates() {
-  Prefill(console::FiscalVatRates);
+  Prefill(console_.FiscalVatRates);
   AttentionBeep();
-  FiscalizationInProgress = true;
+  console_.FiscalizationInProgress = true;
   const int result = forms::ShowModal(*this);
-  FiscalizationInProgress = false;
+  console_.FiscalizationInProgress = false;
   return result;
 }
 
@@ -135,15 +133,15 @@ void TfStawkiPodatkowe::Button1Click() {
     ErrorBox(confirmed.error);
     return;
   }
-  if (FiscalizationInProgress) {
-    console::FiscalVatRates = confirmed.values;
+  if (console_.FiscalizationInProgress) {
+    console_.FiscalVatRates = confirmed.values;
     ui->Button1->setEnabled(true);
     SetModalResult(forms::mrYes);
     return;
   }
-  ActionScope action;
+  ActionScope action(console_);
   ui->Button1->setEnabled(false);
-  if (console::VatRatesUnchanged(confirmed.values, console::VatRates)) {
+  if (console::VatRatesUnchanged(confirmed.values, console_.VatRates)) {
     ui->Button1->setEnabled(true);
     AttentionBeep();
     InfoBox(Cp("Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane."));
@@ -151,7 +149,7 @@ void TfStawkiPodatkowe::Button1Click() {
   }
   const auto& v = confirmed.values;
   int32_t count = 7;
-  const int32_t code = Busy([&] {
+  const int32_t code = console_.Busy([&] {
     return kavoruw::SetVAT(count, static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
                            static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3]), static_cast<int32_t>(v[4]),
                            static_cast<int32_t>(v[5]), static_cast<int32_t>(v[6]));
@@ -163,7 +161,7 @@ void TfStawkiPodatkowe::Button1Click() {
   }
   // The operator sees the rates as the printer now reports them.
   Close();
-  GlowneOkno->Odczyt1Click();
+  if (ReadRates) ReadRates();
 }
 
 void TfStawkiPodatkowe::Button2Click() { Close(); }

@@ -2,8 +2,9 @@
 // The VAT-rate editor: seven rates A..G, each a percent typed with a decimal
 // comma, or marked as reserve (REZERWA) or exempt (ZWOLNIONA). From the menu
 // it writes a changed set to the printer; for the switch to fiscal mode it
-// only checks the rates and hands them back in FiscalVatRates.
+// only checks the rates and hands them back in the session's FiscalVatRates.
 #include <QCheckBox>
+#include <functional>
 
 #include "forms/edit.h"
 #include "operator_console/logic/vat_rates.h"
@@ -17,12 +18,16 @@ class TfStawkiPodatkowe : public TSettingDialog {
   Q_OBJECT
 
  public:
-  explicit TfStawkiPodatkowe(QWidget* parent = nullptr);
+  explicit TfStawkiPodatkowe(ConsoleState& console, QWidget* parent = nullptr);
   ~TfStawkiPodatkowe() override;
 
   // The prefill rule: a reserve ticks REZERWA, an exempt rate ZWOLNIONA, any
   // other rate shows its edit with the percent and unticks both boxes.
   void Prefill(const console::FiscalVatRateTable& rates);
+
+  // What a write that went through runs next: the rates read back and shown
+  // (the main window's read action).
+  std::function<void()> ReadRates;
 
   // The switch to fiscal mode's use of the editor: prefilled from
   // FiscalVatRates, the tone, then shown with FiscalizationInProgress set.

@@ -5,7 +5,8 @@
 #include "operator_console/info_dialog.h"
 #include "ui_tf_test_wyswietlacza.h"
 
-TfTestWyswietlacza::TfTestWyswietlacza(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfTestWyswietlacza) {
+TfTestWyswietlacza::TfTestWyswietlacza(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfTestWyswietlacza) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);

@@ -12,7 +12,7 @@ class TfTestWyswietlacza : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfTestWyswietlacza(QWidget* parent = nullptr);
+  explicit TfTestWyswietlacza(ConsoleState& console, QWidget* parent = nullptr);
   ~TfTestWyswietlacza() override;
 
   // The Label1 text (Windows-1250, "\r" between lines).

@@ -1,9 +1,7 @@
 #include "operator_console/tf_ustaw_zegar.h"
 
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
 #include "operator_console/logic/clock_logic.h"
-#include "operator_console/main_window.h"
 #include "ui_tf_ustaw_zegar.h"
 
 namespace {
@@ -12,7 +10,8 @@ QDate ToQDate(const console::Date& date) { return QDate(date.year, date.month, d
 
 }  // namespace
 
-TfUstawZegar::TfUstawZegar(QWidget* parent) : TConsoleDialog(parent), ui(new Ui::TfUstawZegar) {
+TfUstawZegar::TfUstawZegar(ConsoleState& console, QWidget* parent)
+    : TConsoleDialog(console, parent), ui(new Ui::TfUstawZegar) {
   ui->setupUi(this);
   setFixedSize(size());
   SetKeyPreview(true);
@@ -58,14 +57,14 @@ void TfUstawZegar::Button1Click() {
 }
 
 void TfUstawZegar::Tak() {
-  console::ClockJustInitialised = 0;
+  console_.ClockJustInitialised = 0;
   const std::optional<console::ClockTime> time = console::ReadTypedTime(ui->meZegar->Text().toStdString());
   if (!time) {
     // The dialog stays open for the time to be put right.
     ErrorBox(Cp("Godzina została wprowadzona nieprawidłowo."));
     return;
   }
-  SetBusyCursor();
+  console_.SetBusyCursor();
   const std::optional<console::InitClockDate> date = console::InitClockFields(DateOf(ui->dtDate->date()));
   ui->Button1->setEnabled(false);
   const int32_t code =
@@ -76,10 +75,10 @@ void TfUstawZegar::Tak() {
   if (code != 0) {
     ShowDriverError(code);
   } else {
-    console::ClockJustInitialised = 1;
-    GlowneOkno->Odczytzegara1Click();
+    console_.ClockJustInitialised = 1;
+    if (ReadClock) ReadClock();
   }
   ui->Button1->setEnabled(true);
-  SetArrowCursor();
+  console_.SetArrowCursor();
   SetModalResult(forms::mrYes);
 }

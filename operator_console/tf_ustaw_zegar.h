@@ -1,6 +1,7 @@
 #pragma once
 // The dialog that initialises an erased printer clock.
 #include <QDateTime>
+#include <functional>
 
 #include "operator_console/console_dialog.h"
 
@@ -12,8 +13,12 @@ class TfUstawZegar : public TConsoleDialog {
   Q_OBJECT
 
  public:
-  explicit TfUstawZegar(QWidget* parent = nullptr);
+  explicit TfUstawZegar(ConsoleState& console, QWidget* parent = nullptr);
   ~TfUstawZegar() override;
+
+  // What a successful Tak runs next: the clock read and shown (the main
+  // window's clock read).
+  std::function<void()> ReadClock;
 
   // dtDate := the date of `now` (the nearer limit of the picker's range when
   // it lies outside), meZegar := its "hh:mm", Tak enabled.

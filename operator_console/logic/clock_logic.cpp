@@ -4,8 +4,6 @@
 
 namespace console {
 
-uint8_t ClockJustInitialised = 0;
-
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

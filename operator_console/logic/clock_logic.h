@@ -9,10 +9,6 @@
 
 namespace console {
 
-// Set by an accepted clock initialisation, cleared by the next initialisation
-// and by a clock read that still finds the clock memory erased.
-extern uint8_t ClockJustInitialised;
-
 struct ClockTime {
   int hour = 0;
   int minute = 0;

@@ -4,10 +4,6 @@
 
 namespace console {
 
-uint32_t PeriodReportKind = 0;
-uint8_t SettlementRangeMode = 0;
-ReportParams SettlementRange{};
-
 namespace {
 
 // Digit values of a two-digit field of a date ("yy", "mm", "dd").

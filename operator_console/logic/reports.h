@@ -26,14 +26,6 @@ inline constexpr uint32_t kShortMonthly = 5;
 // The range block that PeriodicReportByKind sends (12 bytes).
 using ReportParams = std::array<uint8_t, 12>;
 
-// Console-wide state of the report dialogs. PeriodReportKind is set by the
-// periodic-report menu items before they open their dialog; in settlement-
-// range mode the numbers and dates dialogs put their block into
-// SettlementRange and end with Yes instead of printing.
-extern uint32_t PeriodReportKind;
-extern uint8_t SettlementRangeMode;
-extern ReportParams SettlementRange;
-
 // The caption the menu item gives its dialog ("Raport szczegółowy według
 // dat..." etc.); empty for a kind above 5.
 const std::string& PeriodReportCaption(uint32_t kind);

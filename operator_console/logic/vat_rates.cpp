@@ -6,9 +6,6 @@
 
 namespace console {
 
-VatRateTable VatRates{};
-FiscalVatRateTable FiscalVatRates = kAllReserveVatRates;
-
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

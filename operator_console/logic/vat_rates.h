@@ -19,12 +19,6 @@ inline constexpr uint32_t kVatHighest = 9983;
 using VatRateTable = std::array<uint16_t, 7>;        // A..G
 using FiscalVatRateTable = std::array<uint32_t, 7>;  // A..G
 
-// The rates last read by the read or write action (A first).
-extern VatRateTable VatRates;
-// The rates of the switch to fiscal mode; the editor in fiscalization mode
-// stores its confirmed rates here.
-extern FiscalVatRateTable FiscalVatRates;
-
 // 22 %, 7 %, 0 %, three reserves, exempt: used when every rate read is a reserve.
 inline constexpr FiscalVatRateTable kDefaultVatRates = {2200, 700, 0, 25500, 25500, 25500, 10000};
 // Every slot a reserve: what FiscalVatRates holds before the printer's rates

@@ -69,10 +69,6 @@ QByteArray AniFile(const std::vector<QByteArray>& frames, uint32_t steps, uint32
 
 class BusyCursor : public forms::testing::GuiTest {
  protected:
-  void TearDown() override {
-    LoadBusyCursor("");
-    GuiTest::TearDown();
-  }
   QString Write(const QByteArray& bytes) {
     const QString path = dir.filePath("hourglas.ani");
     QFile file(path);
@@ -115,10 +111,11 @@ TEST_F(BusyCursor, TruncatedMissingOrForeignFilesLeaveTheStandardCursor) {
   EXPECT_FALSE(ParseAnimatedCursor(notAnIcon).has_value());
   EXPECT_FALSE(ParseAnimatedCursor(QByteArray("RIFF\x04\0\0\0WAVE", 12)).has_value());
 
-  EXPECT_FALSE(LoadBusyCursor(dir.filePath("missing.ani")));
-  EXPECT_FALSE(LoadBusyCursor(Write(ani.left(ani.size() / 2))));
+  EXPECT_FALSE(ReadAnimatedCursor(dir.filePath("missing.ani")).has_value());
+  const std::optional<AnimatedCursorData> cut = ReadAnimatedCursor(Write(ani.left(ani.size() / 2)));
+  EXPECT_FALSE(cut.has_value());
   QWidget window;
-  WindowCursor cursor(&window);
+  WindowCursor cursor(&window, &cut);
   cursor.ShowBusy();
   EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
   cursor.ShowArrow();
@@ -126,10 +123,11 @@ TEST_F(BusyCursor, TruncatedMissingOrForeignFilesLeaveTheStandardCursor) {
 }
 
 TEST_F(BusyCursor, TheWindowCyclesTheFramesWhileBusy) {
-  ASSERT_TRUE(LoadBusyCursor(
-      Write(AniFile({CursorImage(Qt::red, 1, 1), CursorImage(Qt::blue, 2, 2)}, 2, 1, {}, {}))));
+  const std::optional<AnimatedCursorData> animated = ReadAnimatedCursor(
+      Write(AniFile({CursorImage(Qt::red, 1, 1), CursorImage(Qt::blue, 2, 2)}, 2, 1, {}, {})));
+  ASSERT_TRUE(animated.has_value());
   QWidget window;
-  WindowCursor cursor(&window);
+  WindowCursor cursor(&window, &animated);
   cursor.ShowBusy();
   EXPECT_EQ(window.cursor().shape(), Qt::BitmapCursor);
   EXPECT_EQ(window.cursor().hotSpot(), QPoint(1, 1));

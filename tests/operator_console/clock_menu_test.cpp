@@ -7,7 +7,7 @@
 
 #include "forms/mask_edit.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/clock_logic.h"
 #include "operator_console/main_window.h"
 #include "tests/operator_console/report_test_support.h"
@@ -85,7 +85,7 @@ TEST_F(FirstGenerationClock, ReadShowsHoursAndMinutesOnly) {
 
 TEST_F(Clock, ReadWithErasedClockMemoryExplainsOnceAfterAnInitialisation) {
   sim.SetStatus(2, kavoruw::status::kCmosErased);
-  console::ClockJustInitialised = 1;
+  session->ClockJustInitialised = 1;
   Pick("Odczytzegara1");
   Pick("Odczytzegara1");
   EXPECT_EQ(Boxes(), (std::vector<std::string>{
@@ -94,7 +94,7 @@ TEST_F(Clock, ReadWithErasedClockMemoryExplainsOnceAfterAnInitialisation) {
       "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
       "raportu dobowego (jeśli jakiś był już wykonany).",
       "Błąd|2010|Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}));
-  EXPECT_EQ(console::ClockJustInitialised, 0);
+  EXPECT_EQ(session->ClockJustInitialised, 0);
   EXPECT_EQ(Frames(0x40), 0);
 }
 
@@ -247,7 +247,7 @@ TEST_F(Clock, InitialisationAsksForTheJumperThenSetsTheClock) {
       "       Zwora serwisowa jest w pozycji normalnej.        \r"
       "       Czy sprawdzić stan zwory ponownie?        "});
   EXPECT_EQ(FrameData('4', 10), (Bytes{2, 6, 1, 2, 0, 8, 0, 9, 0, 7}));
-  EXPECT_EQ(console::ClockJustInitialised, 1);
+  EXPECT_EQ(session->ClockJustInitialised, 1);
 }
 
 TEST_F(Clock, AnInitialisationThePrinterIgnoresIsExplainedByTheClockRead) {
@@ -258,7 +258,7 @@ TEST_F(Clock, AnInitialisationThePrinterIgnoresIsExplainedByTheClockRead) {
   GlowneOkno->Inicjowaniezegara1Click();
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].rfind("Błąd|2010|Zegar drukarki fiskalnej nie został zainicjowany.\r", 0), 0u);
-  EXPECT_EQ(console::ClockJustInitialised, 0);
+  EXPECT_EQ(session->ClockJustInitialised, 0);
 }
 
 // The mend: the wire carries two-digit years, so the picker ends with 2099

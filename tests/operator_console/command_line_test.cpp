@@ -11,9 +11,7 @@ struct Parsed {
 };
 
 Parsed Parse(const Arguments& arguments) {
-  ParsePortArgument(arguments);
-  ParseBaudArgument(arguments);
-  return {ComPortNumber, ComBaudRate};
+  return {ParsePortArgument(arguments), ParseBaudArgument(arguments)};
 }
 
 TEST(CommandLine, PortAndSpeedInEitherOrderAmongOtherArguments) {
@@ -42,22 +40,28 @@ TEST(CommandLine, AnythingElseSelectsNothing) {
   }
 }
 
-TEST(CommandLine, EachParseStartsFromNothing) {
-  Parse({"COM4", "19200"});
-  EXPECT_EQ(Parse({"x"}).port, 0);
-  EXPECT_EQ(ComBaudRate, 0);
+TEST(CommandLine, UnitStartUpSetsTheFlagsAndReadsTheArguments) {
+  ConsoleState console;
+  console.FirstActivation = false;
+  console.SettlementRangeMode = true;
+  console.FiscalizationInProgress = true;
+  InitializeConsoleUnit(console, {"9600", "COM9"});
+  EXPECT_TRUE(console.FirstActivation);
+  EXPECT_FALSE(console.SettlementRangeMode);
+  EXPECT_FALSE(console.FiscalizationInProgress);
+  EXPECT_EQ(console.ComPortNumber, 9);
+  EXPECT_EQ(console.ComBaudRate, 9600);
+  InitializeConsoleUnit(console, {"x"});
+  EXPECT_EQ(console.ComPortNumber, 0);
+  EXPECT_EQ(console.ComBaudRate, 0);
 }
 
-TEST(CommandLine, UnitStartUpResetsTheFlagsAndReadsTheArguments) {
-  FirstActivation = false;
-  SettlementRangeMode = true;
-  FiscalizationInProgress = true;
-  InitializeConsoleUnit({"9600", "COM9"});
-  EXPECT_TRUE(FirstActivation);
-  EXPECT_FALSE(SettlementRangeMode);
-  EXPECT_FALSE(FiscalizationInProgress);
-  EXPECT_EQ(ComPortNumber, 9);
-  EXPECT_EQ(ComBaudRate, 9600);
+TEST(CommandLine, AFreshStateHasNoReportRangeNoClockMarkAndOnlyReserveFiscalRates) {
+  const ConsoleState console;
+  EXPECT_FALSE(console.SettlementRangeMode);
+  EXPECT_EQ(console.ClockJustInitialised, 0);
+  EXPECT_EQ(console.FiscalVatRates, console::kAllReserveVatRates);
+  EXPECT_EQ(console.VatRates, console::VatRateTable{});
 }
 
 }  // namespace

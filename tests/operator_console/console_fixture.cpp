@@ -10,10 +10,8 @@
 #include "forms/activation.h"
 #include "kavoruw_core.h"
 #include "operator_console/ci_only_one.h"
-#include "operator_console/console_forms.h"
-#include "operator_console/main_window.h"
-#include "printer_link/link/driver_state.h"
 #include "operator_console/startup.h"
+#include "printer_link/link/driver_state.h"
 #include "printer_link/port/comm.h"
 
 namespace console::testing {
@@ -42,8 +40,10 @@ void ConsoleTest::TearDown() {
       EXPECT_TRUE(i > 0 && lines[i - 1] == "progress") << "no erased progress text before " << lines[i];
     }
   }
-  if (started) StopConsole();
+  if (started) StopConsole(console);
   started = false;
+  GlowneOkno = nullptr;
+  session = nullptr;
   sim.Stop();
   unsetenv("KAVORUW_PORT_DIR");
   std::filesystem::remove_all(portDir);
@@ -52,7 +52,10 @@ void ConsoleTest::TearDown() {
 
 bool ConsoleTest::Create(const Arguments& arguments) {
   started = true;
-  return StartConsole(arguments);
+  console = StartConsole(arguments);
+  GlowneOkno = console.get();
+  session = &console->Session();
+  return FirstCopy(*console);
 }
 
 bool ConsoleTest::Start(const Arguments& arguments) {

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "operator_console/console_state.h"
+#include "operator_console/console_session.h"
+#include "operator_console/main_window.h"
 #include "tests/forms/gui_fixture.h"
 #include "tools/printer_sim/printer_sim.h"
 
@@ -26,9 +28,9 @@ class ConsoleTest : public forms::testing::GuiTest {
   void SetUp() override;
   void TearDown() override;
 
-  // Starts the console as the program does with these arguments, shows the
-  // main window and runs its first activation. False when it found another
-  // copy running.
+  // Starts the console as the program does with these arguments (a fresh
+  // main window with a fresh session), shows the main window and runs its
+  // first activation. False when it found another copy running.
   bool Start(const Arguments& arguments);
   // Only the unit start-up and the forms; no window shown, no activation.
   bool Create(const Arguments& arguments);
@@ -41,6 +43,11 @@ class ConsoleTest : public forms::testing::GuiTest {
   std::string Panel(int index);
   // The boxes shown, as "caption|flags|text".
   std::vector<std::string> Boxes() const;
+
+  // The console's main window and its session, while started.
+  std::unique_ptr<TGlowneOkno> console;
+  TGlowneOkno* GlowneOkno = nullptr;
+  ConsoleSession* session = nullptr;
 
   printer_sim::PrinterSim sim;
   int simPort;

@@ -7,16 +7,16 @@
 #include <QAction>
 #include <QPushButton>
 
-#include "forms/spin_edit.h"
 #include "forms/radio_group.h"
+#include "forms/spin_edit.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
-#include "tests/operator_console/console_fixture.h"
 #include "printer_link/link/link_object.h"
 #include "tests/support/scripted_message_boxes.h"
+#include "tests/operator_console/console_fixture.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ class DeviceCheck : public ConsoleTest {
 
 TEST_F(DeviceCheck, WithoutArgumentsTheDialogAsksThenThePrinterFillsTheStatusBar) {
   SetUpBoxWatch();
-  OnModal("TKomunikacja", [](forms::Form& dialog) {
+  OnModal("TKomunikacja", [this](forms::Form& dialog) {
     EXPECT_EQ(Find<forms::SpinEdit>(&dialog, "seNumerPortu")->Value(), 1);
     EXPECT_EQ(Find<forms::RadioGroup>(&dialog, "rgPredkosc")->ItemIndex(), 0);
     // Centred over the main window.
@@ -78,8 +78,8 @@ TEST_F(DeviceCheck, WithoutArgumentsTheDialogAsksThenThePrinterFillsTheStatusBar
   ASSERT_TRUE(Start({}));
   EXPECT_EQ(Panel(0), "KAVOR II GENERACJI");
   EXPECT_EQ(Panel(1), "COM1, 9600 b/s");
-  EXPECT_EQ(ComPortNumber, 1);
-  EXPECT_EQ(ComBaudRate, 9600);
+  EXPECT_EQ(session->ComPortNumber, 1);
+  EXPECT_EQ(session->ComBaudRate, 9600);
   EXPECT_EQ(EnabledGenerationItems(), 10);
   EXPECT_TRUE(Boxes().empty());
   const auto& lines = TraceLines();
@@ -109,9 +109,16 @@ TEST_F(SecondGenerationOnCom2, PortAndSpeedOnTheCommandLineNeedNoDialog) {
   EXPECT_EQ(Panel(1), "COM2, 19200 b/s");
   EXPECT_EQ(EnabledGenerationItems(), 10);
   EXPECT_TRUE(Boxes().empty());
-  auto* spin = Find<forms::SpinEdit>(Komunikacja, "seNumerPortu");
-  EXPECT_EQ(spin->Value(), 2);
-  EXPECT_EQ(Find<forms::RadioGroup>(Komunikacja, "rgPredkosc")->ItemIndex(), 1);
+  // The dialog opens on the settings in use.
+  int port = 0, speed = -1;
+  OnModal("TKomunikacja", [&](forms::Form& dialog) {
+    port = Find<forms::SpinEdit>(&dialog, "seNumerPortu")->Value();
+    speed = Find<forms::RadioGroup>(&dialog, "rgPredkosc")->ItemIndex();
+    forms::testing::Key(&dialog, Qt::Key_Escape);
+  });
+  Pick("Parametry1");
+  EXPECT_EQ(port, 2);
+  EXPECT_EQ(speed, 1);
 }
 
 TEST_F(SecondGenerationOnCom2, TabGoesPortSpeedConfirmAndTheArrowsChangeTheSpeed) {
@@ -156,11 +163,11 @@ TEST_F(SecondGenerationOnCom2, TheDialogConfirmsNewSettingsAndEscapeKeepsTheOldO
     forms::testing::Key(&dialog, Qt::Key_Escape);
   });
   Pick("Parametry1");
-  EXPECT_EQ(ComPortNumber, 2);
-  EXPECT_EQ(Find<forms::SpinEdit>(Komunikacja, "seNumerPortu")->Value(), 2);
+  EXPECT_EQ(session->ComPortNumber, 2);
+  EXPECT_EQ(Find<forms::SpinEdit>(session->Komunikacja.get(), "seNumerPortu")->Value(), 2);
   uint8_t kind = 0;
   bool errorShown = true;
-  EXPECT_TRUE(CheckConnectedDevice(kind, errorShown));
+  EXPECT_TRUE(session->CheckConnectedDevice(kind, errorShown));
   EXPECT_EQ(kind, 3);
   EXPECT_FALSE(errorShown);
   EXPECT_EQ(Panel(1), "COM2, 19200 b/s");
@@ -171,7 +178,7 @@ TEST_F(SecondGenerationOnCom2, TheDialogConfirmsNewSettingsAndEscapeKeepsTheOldO
     Confirm(dialog);
   });
   Pick("Parametry1");
-  EXPECT_EQ(ComBaudRate, 9600);
+  EXPECT_EQ(session->ComBaudRate, 9600);
   EXPECT_EQ(Panel(1), "COM2, 9600 b/s");
   EXPECT_TRUE(Boxes().empty());
   EXPECT_FALSE(Item("Inicjowaniezegara1")->isVisible());
@@ -186,7 +193,7 @@ TEST_F(DeviceCheck, APortNumberOutsideTheRangeIsClampedWhenRead) {
     Confirm(dialog);  // COM1 is there: confirmed and closed
   });
   Pick("Parametry1");
-  EXPECT_EQ(ComPortNumber, 1);
+  EXPECT_EQ(session->ComPortNumber, 1);
   EXPECT_TRUE(Boxes().empty());
 
   OnModal("TKomunikacja", [](forms::Form& dialog) {
@@ -198,7 +205,7 @@ TEST_F(DeviceCheck, APortNumberOutsideTheRangeIsClampedWhenRead) {
   Pick("Parametry1");
   EXPECT_EQ(Boxes(), std::vector<std::string>{
                          "Błąd|2010|Brak portu COM99 w systemie.\rNależy ustawić parametry komunikacji"});
-  EXPECT_EQ(ComPortNumber, 99);
+  EXPECT_EQ(session->ComPortNumber, 99);
 }
 
 class FirstGeneration : public DeviceCheck {
@@ -226,8 +233,8 @@ TEST_F(OtherDevice, ADeviceThatIsNoFiscalPrinterIsRefused) {
   // Every printer action starts with the check and is refused the same way.
   uint8_t kind = 0;
   {
-    ActionScope action;
-    EXPECT_FALSE(StandardDeviceCheck(kind));
+    ActionScope action(*session);
+    EXPECT_FALSE(session->StandardDeviceCheck(kind));
     EXPECT_EQ(TraceLines().back().rfind("box ", 0), 0u);
   }
   EXPECT_EQ(Boxes().size(), 2u);

@@ -12,11 +12,11 @@
 #include "kavoruw_core.h"
 #include "operator_console/ci_only_one.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
-#include "tests/operator_console/console_fixture.h"
 #include "printer_link/link/link_object.h"
+#include "tests/operator_console/console_fixture.h"
 
 namespace {
 
@@ -34,9 +34,9 @@ void Describe(const QList<QAction*>& actions, int depth, std::vector<std::string
   }
 }
 
-std::vector<std::string> MenuTree() {
+std::vector<std::string> MenuTree(const TGlowneOkno& window) {
   std::vector<std::string> lines;
-  Describe(GlowneOkno->findChild<QMenuBar*>("menuGlowne")->actions(), 0, lines);
+  Describe(window.findChild<QMenuBar*>("menuGlowne")->actions(), 0, lines);
   return lines;
 }
 
@@ -44,63 +44,64 @@ class MainWindow : public ConsoleTest {};
 
 TEST_F(MainWindow, TheMenuTreeHasEveryItemWithItsCaptionAndState) {
   ASSERT_TRUE(Create({}));
-  EXPECT_EQ(MenuTree(), (std::vector<std::string>{
-      "Raporty1 &Raporty",
-      " Fiskalnydobowy1 Fiskalny dobowy",
-      " Stanudrukarki1 Stanu drukarki",
-      " Okresowyskrcony1 Okresowy skrócony",
-      "  Miesiczny1 Miesięczny",
-      "  Wedugdat1 Według dat",
-      "  Wedugnumerw1 Według numerów",
-      " Okresowyszczegowy1 Okresowy szczegółowy",
-      "  Miesiczny2 Miesięczny",
-      "  Wedugdat2 Według dat",
-      "  Wedugnumerw2 Według numerów",
-      " Nazwtowarwzablokowanych1 Nazw towarów zablokowanych",
-      " Opiswstaych1 Opisów stałych",
-      " N1 -",
-      " Kasowaniebuforawycen1 Kasowanie bufora wycen",
-      " Zdalnewyaczeniedrukarki1 Zdalne wyłaczenie drukarki",
-      "Testy1 &Testy",
-      " Standrukarki1 Stan drukarki",
-      " Bajtystatusu1 Bajty statusu",
-      " Wy1 Wyświetlacz",
-      " N41 Szuflada",
-      " PamicEPROM1 Pamięć EPROM",
-      " Numerunikatowy1 Numer unikatowy",
-      "Zegar1 &Zegar",
-      " Odczytzegara1 &Odczyt zegara",
-      " Przestawianiezegara1 &Przestawianie zegara",
-      " Inicjowaniezegara1 &Inicjowanie zegara [hidden] [disabled]",
-      "Podatki1 &Podatki",
-      " Odczyt1 &Odczyt",
-      " Zapis1 &Zapis",
-      "Ustawienia1 &Ustawienia",
-      " Nrkasyikodobsugujcego1 &Nr kasy i kod obsługującego",
-      " Ilo1 Ilość wierszy do wysunięcia",
-      " Sposbzaokrglania1 Sposób zaokrąglania",
-      "Serwis1 Serwis",
-      " Odczytuytkownika1 Użytkownik",
-      " N2 -",
-      " Trybfiskalny1 Tryb fiskalny",
-      "  Przeczeniewtrybfiskalny1 Przełączenie w tryb fiskalny [hidden] [disabled]",
-      "  Raportrozliczeniowy1 Raport rozliczeniowy [hidden] [disabled]",
-      "   Cao1 Całości",
-      "   Wedugdat3 Według dat",
-      "   Wedugnumerw3 Według numerów",
-      "  Bazanazwitowarw1 Baza nazw i towarów",
-      "Prbnewydruki1 Próbne wydruki [hidden] [disabled]",
-      " Stankasy1 Stan kasy",
-      " Pokwitowaniewpaty1 Pokwitowanie wpłaty",
-      " Pokwitowaniewypaty1 Pokwitowanie wypłaty",
-      " Biecyraportkasowy1 Bieżący raport kasowy",
-      " Raportkasowyzmianowy1 Raport kasowy zmianowy",
-      " Potwierdzeniezapatykartpatnicz1 Potwierdzenie zapłaty kartą płatniczą",
-      " Prbnyparagpn1 Próbny paragon",
-      "Komunikacja1 &Komunikacja",
-      " Parametry1 Parametry",
-      " Oprogramie1 O programie",
-  }));
+  EXPECT_EQ(MenuTree(*GlowneOkno),
+            (std::vector<std::string>{
+                "Raporty1 &Raporty",
+                " Fiskalnydobowy1 Fiskalny dobowy",
+                " Stanudrukarki1 Stanu drukarki",
+                " Okresowyskrcony1 Okresowy skrócony",
+                "  Miesiczny1 Miesięczny",
+                "  Wedugdat1 Według dat",
+                "  Wedugnumerw1 Według numerów",
+                " Okresowyszczegowy1 Okresowy szczegółowy",
+                "  Miesiczny2 Miesięczny",
+                "  Wedugdat2 Według dat",
+                "  Wedugnumerw2 Według numerów",
+                " Nazwtowarwzablokowanych1 Nazw towarów zablokowanych",
+                " Opiswstaych1 Opisów stałych",
+                " N1 -",
+                " Kasowaniebuforawycen1 Kasowanie bufora wycen",
+                " Zdalnewyaczeniedrukarki1 Zdalne wyłaczenie drukarki",
+                "Testy1 &Testy",
+                " Standrukarki1 Stan drukarki",
+                " Bajtystatusu1 Bajty statusu",
+                " Wy1 Wyświetlacz",
+                " N41 Szuflada",
+                " PamicEPROM1 Pamięć EPROM",
+                " Numerunikatowy1 Numer unikatowy",
+                "Zegar1 &Zegar",
+                " Odczytzegara1 &Odczyt zegara",
+                " Przestawianiezegara1 &Przestawianie zegara",
+                " Inicjowaniezegara1 &Inicjowanie zegara [hidden] [disabled]",
+                "Podatki1 &Podatki",
+                " Odczyt1 &Odczyt",
+                " Zapis1 &Zapis",
+                "Ustawienia1 &Ustawienia",
+                " Nrkasyikodobsugujcego1 &Nr kasy i kod obsługującego",
+                " Ilo1 Ilość wierszy do wysunięcia",
+                " Sposbzaokrglania1 Sposób zaokrąglania",
+                "Serwis1 Serwis",
+                " Odczytuytkownika1 Użytkownik",
+                " N2 -",
+                " Trybfiskalny1 Tryb fiskalny",
+                "  Przeczeniewtrybfiskalny1 Przełączenie w tryb fiskalny [hidden] [disabled]",
+                "  Raportrozliczeniowy1 Raport rozliczeniowy [hidden] [disabled]",
+                "   Cao1 Całości",
+                "   Wedugdat3 Według dat",
+                "   Wedugnumerw3 Według numerów",
+                "  Bazanazwitowarw1 Baza nazw i towarów",
+                "Prbnewydruki1 Próbne wydruki [hidden] [disabled]",
+                " Stankasy1 Stan kasy",
+                " Pokwitowaniewpaty1 Pokwitowanie wpłaty",
+                " Pokwitowaniewypaty1 Pokwitowanie wypłaty",
+                " Biecyraportkasowy1 Bieżący raport kasowy",
+                " Raportkasowyzmianowy1 Raport kasowy zmianowy",
+                " Potwierdzeniezapatykartpatnicz1 Potwierdzenie zapłaty kartą płatniczą",
+                " Prbnyparagpn1 Próbny paragon",
+                "Komunikacja1 &Komunikacja",
+                " Parametry1 Parametry",
+                " Oprogramie1 O programie",
+            }));
 }
 
 TEST_F(MainWindow, CaptionSizeStatusBarAndTheFormsInTheirOrder) {
@@ -118,7 +119,7 @@ TEST_F(MainWindow, CaptionSizeStatusBarAndTheFormsInTheirOrder) {
   EXPECT_EQ(panel0->width(), 384);
   EXPECT_EQ(panel1->width(), 210);
   EXPECT_EQ(panel0->alignment(), Qt::AlignCenter);
-  EXPECT_EQ(Komunikacja->windowTitle().toStdString(), "Ustaw parametry komunikacji");
+  EXPECT_EQ(session->Komunikacja->windowTitle().toStdString(), "Ustaw parametry komunikacji");
   EXPECT_EQ(GlowneOkno->CiaOnlyOne1->Unique, "KavorUW123");
 }
 
@@ -136,7 +137,7 @@ TEST_F(MainWindow, ProgressTextRectangleFollowsTheOuterSizeAndTheStatusBar) {
 TEST_F(MainWindow, ProgressTextIsDrawnCentredAndErasedByAnEmptyOne) {
   ASSERT_TRUE(Create({}));
   GlowneOkno->show();
-  ShowProgressText(Cp("Raport dobowy..."));
+  session->ShowProgressText(Cp("Raport dobowy..."));
   EXPECT_EQ(GlowneOkno->ProgressText().toStdString(), "Raport dobowy...");
   QImage shot = GlowneOkno->grab().toImage();
   const QPoint centre = GlowneOkno->centralWidget()->geometry().center();
@@ -146,7 +147,7 @@ TEST_F(MainWindow, ProgressTextIsDrawnCentredAndErasedByAnEmptyOne) {
              shot.pixelColor(x, centre.y()) == QColor(180, 180, 180);
   }
   EXPECT_TRUE(filled) << "the text's box near the centre";
-  ClearProgressText();
+  session->ClearProgressText();
   EXPECT_TRUE(GlowneOkno->ProgressText().isEmpty());
   EXPECT_EQ(TraceOf("progress"), (std::vector<std::string>{"progress Raport dobowy...", "progress"}));
 }
@@ -164,7 +165,7 @@ TEST_F(MainWindow, TheDriversHooksReachTheWindow) {
 TEST_F(MainWindow, TheWindowRepaintsWhileASilentPrinterIsAwaited) {
   ASSERT_TRUE(Start({"COM1", "9600"}));
   kavoruw::Link().DriverState.PortReadTimeout = 1;
-  ASSERT_EQ(ReopenPort(), 0);
+  ASSERT_EQ(session->ReopenPort(), 0);
   sim.SetPowerOff(true);
   bool waiting = false;
   int ticks = 0;
@@ -198,16 +199,16 @@ TEST_F(MainWindow, TheWindowRepaintsWhileASilentPrinterIsAwaited) {
 
 TEST_F(MainWindow, AMenuActionIsRefusedWhileAnotherRunsAndACloseWaitsForItsEndThenEndsTheProgram) {
   ASSERT_TRUE(Create({}));
-  FirstActivation = false;  // no port settings asked for here
+  session->FirstActivation = false;  // no port settings asked for here
   GlowneOkno->show();
   // As the program runs.
   QGuiApplication::setQuitOnLastWindowClosed(true);
   bool closeWaited = false;
   QTimer::singleShot(0, GlowneOkno, [&] {
-    ActionScope running;
+    ActionScope running(*session);
     // Left behind by a handler that returned early.
-    SetBusyCursor();
-    ShowProgressText(Cp("Raport dobowy..."));
+    session->SetBusyCursor();
+    session->ShowProgressText(Cp("Raport dobowy..."));
     // A second action while the first runs (a tone or a print wait lets
     // events in): nothing happens.
     Pick("Parametry1");
@@ -229,7 +230,7 @@ TEST_F(MainWindow, AMenuActionIsRefusedWhileAnotherRunsAndACloseWaitsForItsEndTh
 
 TEST_F(MainWindow, ASecondCopyRestoresTheRunningWindow) {
   ASSERT_TRUE(Create({}));
-  FirstActivation = false;  // no port settings asked for here
+  session->FirstActivation = false;  // no port settings asked for here
   GlowneOkno->show();
   GlowneOkno->showMinimized();
   ASSERT_TRUE(GlowneOkno->isMinimized());

@@ -11,7 +11,7 @@
 #include "forms/modal.h"
 #include "forms/spin_edit.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/reports.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_data_i_numer.h"
@@ -98,7 +98,7 @@ TEST_F(Reports, DailyReportRefusesReadOnlyAndErasedClockBeforeReadingTheCounter)
 TEST_F(Reports, DailyReportFailureShowsTheDriverTextWithTheArrow) {
   sim.State()->receiptCounter = 2;
   sim.Refuse('%', 0x15);
-  boxes.onShow = [](const forms::BoxRecord&) { EXPECT_FALSE(GlowneOkno->BusyCursorShown()); };
+  boxes.onShow = [this](const forms::BoxRecord&) { EXPECT_FALSE(GlowneOkno->BusyCursorShown()); };
   Answer(forms::IDYES);
   Pick("Fiskalnydobowy1");
   ASSERT_EQ(Boxes().size(), 2u);
@@ -140,7 +140,7 @@ TEST_F(Reports, NumbersDialogSendsTheRangeLowByteFirstAndCloses) {
   Pick("Wedugnumerw1");
   EXPECT_EQ(FrameData('1', 5), (Bytes{4, 2, 0, 0x2C, 0x01}));
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(console::PeriodReportKind, console::kShortByNumbers);
+  EXPECT_EQ(session->PeriodReportKind, console::kShortByNumbers);
   EXPECT_EQ(TraceOf("progress").back(), "progress");
   EXPECT_FALSE(GlowneOkno->BusyCursorShown());
 }
@@ -347,41 +347,40 @@ TEST_F(Reports, MonthlyDialogSendsNoMonthOutsideItsRange) {
 // --- Settlement-range mode --------------------------------------------------------------------
 
 TEST_F(Reports, SettlementRangeModeHandsTheRangeBackAndPrintsNothing) {
-  SettlementRangeMode = 1;
-  console::SettlementRange.fill(0xEE);
-  fOkresoweWgNumerow->Preset(1, 1);
+  const ReportRequest settlement{console::kDetailedByNumbers, true};
+  session->fOkresoweWgNumerow->Preset(1, 1);
   OnModal("TfOkresoweWgNumerow", [](forms::Form& dialog) {
     Find<forms::SpinEdit>(&dialog, "seOd")->SetText("7");
     Find<forms::SpinEdit>(&dialog, "seDo")->SetText("260");
     Find<QPushButton>(&dialog, "Button1")->click();
   });
-  EXPECT_EQ(forms::ShowModal(*fOkresoweWgNumerow), forms::mrYes);
-  EXPECT_EQ(console::SettlementRange, (console::ReportParams{7, 0, 4, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(session->fOkresoweWgNumerow->RunReport(settlement),
+            (console::ReportParams{7, 0, 4, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(session->fOkresoweWgNumerow->ModalResult(), forms::mrYes);
   // The port is reopened for the long answer and the busy cursor stays on.
   EXPECT_TRUE(GlowneOkno->BusyCursorShown());
 
-  fRaportyOkresoweWgDat->Preset(QDate(2026, 12, 1), QDate(2026, 12, 8));
+  session->fRaportyOkresoweWgDat->Preset(QDate(2026, 12, 1), QDate(2026, 12, 8));
   OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button1")->click(); });
-  EXPECT_EQ(forms::ShowModal(*fRaportyOkresoweWgDat), forms::mrYes);
-  EXPECT_EQ(console::SettlementRange, (console::ReportParams{2, 6, 1, 2, 0, 1, 2, 6, 1, 2, 0, 8}));
+  EXPECT_EQ(session->fRaportyOkresoweWgDat->RunReport(settlement),
+            (console::ReportParams{2, 6, 1, 2, 0, 1, 2, 6, 1, 2, 0, 8}));
 
-  // Nie leaves the range untouched.
+  // Nie hands nothing back.
   OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "bCofnij")->click(); });
-  fRaportyOkresoweWgDat->Preset(QDate(2020, 1, 1), QDate(2020, 1, 1));
-  EXPECT_NE(forms::ShowModal(*fRaportyOkresoweWgDat), forms::mrYes);
-  EXPECT_EQ(console::SettlementRange[0], 2);
-  SettlementRangeMode = 0;
+  session->fRaportyOkresoweWgDat->Preset(QDate(2020, 1, 1), QDate(2020, 1, 1));
+  EXPECT_EQ(session->fRaportyOkresoweWgDat->RunReport(settlement), std::nullopt);
+  EXPECT_NE(session->fRaportyOkresoweWgDat->ModalResult(), forms::mrYes);
   EXPECT_EQ(Frames('1'), 0);
   EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(Reports, DateAndNumberPromptAnswersNoToEnterAndEscapeAndTakesOnlyACompleteNumber) {
-  fDataINumer->SetDate(QDate(2026, 12, 7));
-  fDataINumer->SetNumber("");
+  session->fDataINumer->SetDate(QDate(2026, 12, 7));
+  session->fDataINumer->SetNumber("");
   OnModal("TfDataINumer", [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Return); });
-  EXPECT_EQ(forms::ShowModal(*fDataINumer), forms::mrNo);
+  EXPECT_EQ(forms::ShowModal(*session->fDataINumer), forms::mrNo);
   OnModal("TfDataINumer", [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Escape); });
-  EXPECT_EQ(forms::ShowModal(*fDataINumer), forms::mrNo);
+  EXPECT_EQ(forms::ShowModal(*session->fDataINumer), forms::mrNo);
   const std::string incomplete = "Błąd|2010|Numer unikatowy musi składać się z 8 cyfr.";
   OnModal("TfDataINumer", [&](forms::Form& dialog) {
     // Tab goes from the date to the number, not through the date's parts.
@@ -408,10 +407,11 @@ TEST_F(Reports, DateAndNumberPromptAnswersNoToEnterAndEscapeAndTakesOnlyAComplet
     forms::testing::Type(number, "5678");
     Find<QPushButton>(&dialog, "Button2")->click();
   });
-  EXPECT_EQ(forms::ShowModal(*fDataINumer), forms::mrYes);
-  EXPECT_EQ(fDataINumer->Number().toStdString(), "12345678");
-  EXPECT_EQ(fDataINumer->Date(), QDate(2026, 12, 7));
-  EXPECT_EQ(fDataINumer->windowTitle().toStdString(), "Podaj datę i numer unikatowy urządzenia");
+  EXPECT_EQ(forms::ShowModal(*session->fDataINumer), forms::mrYes);
+  EXPECT_EQ(session->fDataINumer->Number().toStdString(), "12345678");
+  EXPECT_EQ(session->fDataINumer->Date(), QDate(2026, 12, 7));
+  EXPECT_EQ(session->fDataINumer->windowTitle().toStdString(),
+            "Podaj datę i numer unikatowy urządzenia");
 }
 
 // --- Price buffer and power-off --------------------------------------------------------------

@@ -25,8 +25,6 @@ class MenuTest : public ConsoleTest {
     ConsoleTest::SetUp();
     kavoruw::Link().DriverState.PortReadTimeout = 1;
     forms::SetNow([this] { return now; });
-    console::ClockJustInitialised = 0;
-    console::SettlementRangeMode = 0;
     ASSERT_TRUE(Start({"COM1", "9600"}));
     sim.ClearLog();
     ClearTrace();

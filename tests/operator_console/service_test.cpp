@@ -7,16 +7,16 @@
 #include "forms/now.h"
 #include "forms/text.h"
 #include "kavoruw_core.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/vat_rates.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_data_i_numer.h"
 #include "operator_console/tf_okresowe_wg_numerow.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
+#include "printer_link/link/link_object.h"
 #include "printer_link/port/comm.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
-#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -46,10 +46,11 @@ class Service : public ConsoleTest {
   }
   // The read time-out of the port while the printer's printouts are polled.
   void WatchPrintTimeouts() {
-    kavoruw::SetConsoleHooks({[](const std::string& text) { GlowneOkno->ShowProgressText(text); },
-                              [this] {
-                                if (kavoruw::CommPort()) readTimeoutsWhilePrinting.push_back(ReadTimeoutNow());
-                              }});
+    kavoruw::SetConsoleHooks(
+        {[this](const std::string& text) { GlowneOkno->ShowProgressText(text); },
+         [this] {
+           if (kavoruw::CommPort()) readTimeoutsWhilePrinting.push_back(ReadTimeoutNow());
+         }});
   }
   // Seconds of the read time-out the port applies now.
   static uint32_t ReadTimeoutNow() {
@@ -207,7 +208,7 @@ TEST_F(Settlement, ByDatesSendsTheDialogsBlock) {
   EXPECT_EQ(BytesAfter(sim, '1', 23), (Bytes{0x06, 0x63, 0x67, 0x6B, 0x6F, 0, 5, 0, 2, 0, 4,
                                              0, 5, 0, 1, 0, 1, 0, 5, 0, 1, 3, 1}));
   EXPECT_EQ(Boxes().back(), kReadOnlyNotice);
-  EXPECT_EQ(SettlementRangeMode, 0);
+  EXPECT_FALSE(session->SettlementRangeMode);
 }
 
 TEST_F(Settlement, ByNumbersSendsTheFirstFourBytes) {
@@ -223,7 +224,7 @@ TEST_F(Settlement, ByNumbersSendsTheFirstFourBytes) {
   EXPECT_EQ(BytesAfter(sim, '1', 15),
             (Bytes{0x07, 0x63, 0x67, 0x6B, 0x6F, 0, 5, 0, 2, 0, 4, 0x0A, 0x00, 0x14, 0x00}));
   EXPECT_EQ(Boxes().back(), kReadOnlyNotice);
-  EXPECT_EQ(SettlementRangeMode, 0);
+  EXPECT_FALSE(session->SettlementRangeMode);
   EXPECT_EQ(ReadTimeoutNow(), 1);
 }
 
@@ -340,7 +341,7 @@ class FiscalSwitch : public Service {
     Answer(forms::IDYES);  // the printer's kind
     Answer(forms::IDYES);  // control printout good
     OnModal("TfStawkiPodatkowe", [this](forms::Form& dialog) {
-      editorInProgress = FiscalizationInProgress;
+      editorInProgress = session->FiscalizationInProgress;
       Find<QPushButton>(&dialog, "Button1")->click();
     });
   }
@@ -354,7 +355,7 @@ class FiscalSwitch : public Service {
 
 TEST_F(FiscalSwitch, DefaultRatesGoIntoTheRecordAndThePrinterTurnsFiscal) {
   sim.State()->vat.sevenRates.fill(0x8000);
-  console::FiscalVatRates = {100, 200, 300, 400, 500, 600, 700};  // an earlier run's
+  session->FiscalVatRates = {100, 200, 300, 400, 500, 600, 700};  // an earlier run's
   WatchPrintTimeouts();
   AcceptAll();
   Answer(forms::IDYES);  // switch
@@ -369,7 +370,7 @@ TEST_F(FiscalSwitch, DefaultRatesGoIntoTheRecordAndThePrinterTurnsFiscal) {
   EXPECT_EQ(shown[4], kSwitchQuestion);
   EXPECT_EQ(shown[5], "Informacja|2040|Drukarka została sfiskalizowana.");
   EXPECT_TRUE(editorInProgress);
-  EXPECT_FALSE(FiscalizationInProgress);
+  EXPECT_FALSE(session->FiscalizationInProgress);
   EXPECT_EQ(sim.State()->service.controlPrintouts, 1);
   EXPECT_EQ(sim.State()->service.fiscalizationRecord,
             (Bytes{0, 0, 0, 0, 0, 0, 0x08, 0x98, 0x02, 0xBC, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x80,
@@ -382,7 +383,7 @@ TEST_F(FiscalSwitch, DefaultRatesGoIntoTheRecordAndThePrinterTurnsFiscal) {
 }
 
 TEST_F(FiscalSwitch, ThePrintersOwnRatesArePrefilledAndSent) {
-  console::FiscalVatRates = {100, 200, 300, 400, 500, 600, 700};  // an earlier run's
+  session->FiscalVatRates = {100, 200, 300, 400, 500, 600, 700};  // an earlier run's
   AcceptAll();
   Answer(forms::IDYES);
   GlowneOkno->Przeczeniewtrybfiskalny1Click();

@@ -7,12 +7,12 @@
 #include "forms/radio_group.h"
 #include "forms/spin_edit.h"
 #include "kavoruw_core.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
+#include "printer_link/link/link_object.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
-#include "printer_link/link/link_object.h"
 
 namespace {
 

@@ -6,11 +6,12 @@
 
 #include "forms/text.h"
 #include "kavoruw_core.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_bajty_statusu.h"
 #include "operator_console/tf_numer_unikatowy.h"
 #include "operator_console/tf_test_wyswietlacza.h"
+#include "printer_link/link/link_object.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
 #include "printer_link/link/link_object.h"
@@ -175,7 +176,7 @@ TEST_F(TestsMenu, StatusBytesShowThePrintersLinesInTheDialog) {
                       "Nie został wykonany raport dobowy za poprzedni dzień sprzedaży",
                       "Zwora serwisowa w pozycji serwisowej", "Szuflada zamknięta lub niepodłączona"}));
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(fBajtyStatusu->ModalResult(), forms::mrCancel);
+  EXPECT_EQ(session->fBajtyStatusu->ModalResult(), forms::mrCancel);
 }
 
 TEST_F(TestsMenu, TheStatusMemoTakesNoTypingAndEnterCloses) {
@@ -189,7 +190,7 @@ TEST_F(TestsMenu, TheStatusMemoTakesNoTypingAndEnterCloses) {
     EXPECT_FALSE(dialog.isVisible());
   });
   Pick("Bajtystatusu1");
-  EXPECT_EQ(fBajtyStatusu->ModalResult(), forms::mrCancel);
+  EXPECT_EQ(session->fBajtyStatusu->ModalResult(), forms::mrCancel);
 }
 
 // ---- Display, drawer, EPROM, unique number ---------------------------------------
@@ -273,7 +274,7 @@ TEST_F(TestsMenu, UniqueNumberIsShownInItsDialog) {
   });
   Pick("Numerunikatowy1");
   EXPECT_EQ(label, "Numer unikatowy drukarki: ABC 12345678");
-  EXPECT_EQ(fNumerUnikatowy->ModalResult(), forms::mrCancel);
+  EXPECT_EQ(session->fNumerUnikatowy->ModalResult(), forms::mrCancel);
   EXPECT_EQ(CommandCount(sim, 'q'), 1u);
 
   sim.SetStatus(2, 0x10);
@@ -351,13 +352,14 @@ class SamplePrintouts : public TestsMenu, public ::testing::WithParamInterface<S
 
 TEST_P(SamplePrintouts, AskThenPrintWithTheirPlaceholders) {
   const SampleCase& c = GetParam();
+  TGlowneOkno& window = *GlowneOkno;
   Answer(forms::IDNO);
-  (GlowneOkno->*c.click)();
+  (window.*c.click)();
   EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{std::string("Odpowiedz|2024|") + c.question});
   EXPECT_EQ(CommandCount(sim, 's'), 0u);
 
   Answer(forms::IDYES);
-  (GlowneOkno->*c.click)();
+  (window.*c.click)();
   EXPECT_EQ(Boxes().size(), 2u);
   auto state = sim.State();
   ASSERT_EQ(state->receipt.samples.size(), 1u);
@@ -371,7 +373,8 @@ TEST_P(SamplePrintouts, AskThenPrintWithTheirPlaceholders) {
 
 TEST_P(SamplePrintouts, FirstGenerationPrintersAreRefusedBeforeAnyQuestion) {
   sim.SetKind(2);
-  (GlowneOkno->*GetParam().click)();
+  TGlowneOkno& window = *GlowneOkno;
+  (window.*GetParam().click)();
   EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{
                              "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
 }

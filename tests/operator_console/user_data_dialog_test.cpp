@@ -11,9 +11,10 @@
 #include "forms/file_dialog.h"
 #include "forms/radio_group.h"
 #include "kavoruw_core.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_dane_uzytkownika.h"
+#include "printer_link/link/link_object.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
 #include "printer_link/link/link_object.h"
@@ -64,7 +65,7 @@ class UserDataDialog : public ConsoleTest {
     ConsoleTest::SetUp();
     kavoruw::Link().DriverState.PortReadTimeout = 1;
     ASSERT_TRUE(Start({"COM1", "9600"}));
-    dialog = fDaneUzytkownika;
+    dialog = session->fDaneUzytkownika.get();
     folder = portDir / "files";
     std::filesystem::create_directories(folder);
     forms::SetFileDialogRunner([this](const forms::FileDialog& d) -> std::optional<QString> {

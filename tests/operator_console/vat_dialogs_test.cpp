@@ -8,14 +8,14 @@
 #include "forms/edit.h"
 #include "kavoruw_core.h"
 #include "operator_console/console.h"
-#include "operator_console/console_forms.h"
+#include "operator_console/console_session.h"
 #include "operator_console/logic/vat_rates.h"
 #include "operator_console/main_window.h"
 #include "operator_console/tf_odczyt_stawek.h"
 #include "operator_console/tf_stawki_podatkowe.h"
+#include "printer_link/link/link_object.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
-#include "printer_link/link/link_object.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ TEST_F(VatMenu, ReadingShowsEveryRateOfASevenRatePrinter) {
   EXPECT_EQ(seen, (std::vector<std::string>{"Stawka PTU A : 22 %", "Stawka PTU B : 7 %", "Stawka PTU C : 0 %",
                                             "Stawka PTU D : 3 %", "Stawka PTU E : REZERWA",
                                             "Stawka PTU F : REZERWA", "Stawka PTU G : ZWOLNIONA"}));
-  EXPECT_EQ(console::VatRates, (console::VatRateTable{2200, 700, 0, 300, 25500, 25500, 10000}));
+  EXPECT_EQ(session->VatRates, (console::VatRateTable{2200, 700, 0, 300, 25500, 25500, 10000}));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(sim.Received().back(), 0xD1);
   // The tone comes right before the dialog; closing it erases the progress text.
@@ -93,7 +93,7 @@ TEST_F(VatMenu, AFourRatePrinterShowsWholePercentsAndALaterReadShowsAllAgain) {
   Pick("Odczyt1");
   EXPECT_EQ(seen, (std::vector<std::string>{"Stawka PTU A : 22 %", "Stawka PTU B : 8 %", "Stawka PTU C : 0 %",
                                             "Stawka PTU D : REZERWA"}));
-  EXPECT_EQ(console::VatRates, (console::VatRateTable{2200, 800, 0, 25500, 0, 0, 0}));
+  EXPECT_EQ(session->VatRates, (console::VatRateTable{2200, 800, 0, 25500, 0, 0, 0}));
 
   sim.SetKind(3);
   sim.State()->vat.sevenRates = {850, 5, 0, 2200, kReserveWord, kReserveWord, kExemptWord};
@@ -157,7 +157,7 @@ TEST_F(VatMenu, ChangedRatesWithReserveAndExemptMarksAreWritten) {
   EXPECT_EQ(ReceivedDataOf(sim, 0xD5, 14),
             RateWords({850, kReserveWord, kExemptWord, 9983, 0, kReserveWord, kExemptWord}));
   EXPECT_EQ(seen[3], "Stawka PTU D : 99,83 %");
-  EXPECT_EQ(Text(*fStawkiPodatkowe, 4), "0");  // an empty rate counts as 0 and shows it
+  EXPECT_EQ(Text(*session->fStawkiPodatkowe, 4), "0");  // an empty rate counts as 0 and shows it
 }
 
 TEST_F(VatMenu, UnchangedRatesAreNotWritten) {
@@ -237,7 +237,7 @@ class RateEditor : public VatMenu {
  protected:
   void SetUp() override {
     VatMenu::SetUp();
-    editor = fStawkiPodatkowe;
+    editor = session->fStawkiPodatkowe.get();
     editor->Prefill(console::kDefaultVatRates);
     editor->show();
     forms::testing::Flush();
@@ -289,17 +289,18 @@ TEST_F(RateEditor, LeavingAnEditChecksItsRateAndOnlyWarns) {
 
 TEST_F(RateEditor, TheSwitchToFiscalModeGetsTheRatesBackAndNothingIsWritten) {
   editor->hide();
-  console::FiscalVatRates = {2300, 800, 500, 0, 25500, 25500, 10000};
+  session->FiscalVatRates = {2300, 800, 500, 0, 25500, 25500, 10000};
   OnModal("TfStawkiPodatkowe", [&](forms::Form& form) {
-    EXPECT_TRUE(FiscalizationInProgress);
+    EXPECT_TRUE(session->FiscalizationInProgress);
     EXPECT_EQ(Text(*editor, 0), "23");
     EXPECT_TRUE(editor->ReserveBox(4)->isChecked());
     editor->RateEdit(1)->setText("8,5");
     Find<QPushButton>(&form, "Button1")->click();
   });
   EXPECT_EQ(editor->EditFiscalVatRates(), forms::mrYes);
-  EXPECT_FALSE(FiscalizationInProgress);
-  EXPECT_EQ(console::FiscalVatRates, (console::FiscalVatRateTable{2300, 850, 500, 0, 25500, 25500, 10000}));
+  EXPECT_FALSE(session->FiscalizationInProgress);
+  EXPECT_EQ(session->FiscalVatRates,
+            (console::FiscalVatRateTable{2300, 850, 500, 0, 25500, 25500, 10000}));
   EXPECT_TRUE(sim.Received().empty());
   EXPECT_EQ(TraceLines().front(), "tone 1000 50");
 

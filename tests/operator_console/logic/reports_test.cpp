@@ -65,9 +65,5 @@ TEST(SettlementPrompt, PreviousDayAcrossMonthsYearsAndLeapDays) {
   EXPECT_TRUE(same(PreviousDay({2026, 5, 1}), {2026, 4, 30}));
 }
 
-TEST(SettlementRangeState, StartsOutsideSettlementMode) {
-  EXPECT_EQ(SettlementRangeMode, 0);
-}
-
 }  // namespace
 }  // namespace console
