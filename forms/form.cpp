@@ -9,7 +9,6 @@
 
 #include "forms/activation.h"
 #include "forms/application.h"
-#include "forms/spin_edit.h"
 
 namespace forms {
 
@@ -83,7 +82,9 @@ void Form::OnKeyDown(QWidget* control, std::function<bool(int key)> handler) {
 }
 
 void Form::ClampSpinEdits() {
-  for (SpinEdit* spin : findChildren<SpinEdit*>()) spin->Clamp();
+  for (QWidget* control : findChildren<QWidget*>()) {
+    if (auto* clamped = dynamic_cast<ClampedAtConfirmation*>(control)) clamped->Clamp();
+  }
 }
 
 namespace {

@@ -52,8 +52,9 @@ class Form : public QDialog {
   // The handler sees the control's keys (after key preview); true: handled.
   void OnKeyDown(QWidget* control, std::function<bool(int key)> handler);
 
-  // Every spin edit of the form brought into its range (see SpinEdit::Clamp):
-  // what confirming does before any handler reads the values.
+  // Every control of the form that corrects its value at confirmation (the
+  // spin edits) brought into its range: what confirming does before any
+  // handler reads the values.
   void ClampSpinEdits();
 
   // Called by the modal runner before each run.
@@ -96,5 +97,12 @@ void CentreOverOwner(QWidget& window, const QWidget* owner);
 // form, and that form is shown and not closing. A message box taking the focus
 // or the form closing is not a move inside the form.
 bool FocusMovedInsideForm(QWidget* control);
+
+// A control whose value is brought into its range when its form confirms.
+class ClampedAtConfirmation {
+ public:
+  virtual ~ClampedAtConfirmation() = default;
+  virtual void Clamp() = 0;
+};
 
 }  // namespace forms

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "forms/form.h"
-
 namespace forms {
 
 SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {

@@ -9,9 +9,11 @@
 // program is never cut.
 #include <QAbstractSpinBox>
 
+#include "forms/form.h"
+
 namespace forms {
 
-class SpinEdit : public QAbstractSpinBox {
+class SpinEdit : public QAbstractSpinBox, public ClampedAtConfirmation {
   Q_OBJECT
   Q_PROPERTY(int minimum READ Minimum WRITE setMinimum)
   Q_PROPERTY(int maximum READ Maximum WRITE setMaximum)
@@ -32,7 +34,7 @@ class SpinEdit : public QAbstractSpinBox {
   void setValue(int value);
   // The value brought into the range, an empty field given its last value
   // back (what leaving the field does).
-  void Clamp();
+  void Clamp() override;
   QString Text() const;
   void SetText(const QString& text);
 
