@@ -6,18 +6,17 @@
 #include <filesystem>
 
 #include "kavoruw_core.h"
-#include "printer_link/port/comm.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
+#include "printer_link/port/comm.h"
 
 namespace bench {
 
 SimulatedLink::SimulatedLink(uint8_t kind) : sim_(kind) {
   kavoruw::SetConnectSettleTime(0);
   kavoruw::InitializeDriverUnit();
-  dir_ = (std::filesystem::temp_directory_path() /
-          ("kavoruw-bench-" + std::to_string(::getpid())))
+  dir_ = (std::filesystem::temp_directory_path() / ("kavoruw-bench-" + std::to_string(::getpid())))
              .string();
   std::filesystem::create_directories(dir_);
   setenv("KAVORUW_PORT_DIR", dir_.c_str(), 1);

@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "correspondent_register/core/register_tables.h"
 #include "dbase/dbase.h"
 #include "platform/text/cp1250.h"
-#include "correspondent_register/core/register_tables.h"
 
 namespace {
 
@@ -39,14 +39,16 @@ const std::vector<Row>& Rows() {
     std::vector<Row> v;
     uint32_t seed = 12345;
     auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8) % 100000; };
-    const char* surnames[] = {"Kowalski", "Nowak", "Wiśniewski", "Wójcik", "Kamiński", "Zieliński", "Dąbrowski"};
+    const char* surnames[] = {"Kowalski", "Nowak",     "Wiśniewski", "Wójcik",
+                              "Kamiński", "Zieliński", "Dąbrowski"};
     for (int i = 0; i < kRows; ++i) {
       Row r;
       r.nr = i + 1;
       r.surname = platform::Cp1250FromUtf8(surnames[next() % 7]) + std::to_string(next() % 3000);
       r.names = platform::Cp1250FromUtf8("Józef ") + std::to_string(next());
       r.email = "user" + std::to_string(next()) + "@example.pl";
-      r.memo = platform::Cp1250FromUtf8("Uwagi o korespondencie: ") + std::string(100 + next() % 400, 'x');
+      r.memo = platform::Cp1250FromUtf8("Uwagi o korespondencie: ") +
+               std::string(100 + next() % 400, 'x');
       v.push_back(r);
     }
     return v;
@@ -95,7 +97,8 @@ const Shape& FileShape() {
     Shape s;
     dbase::TableDef def = BenchDef();
     s.record = 1;
-    for (const auto& f : def.fields) s.record += f.type == dbase::FieldType::Memo ? 10 : static_cast<size_t>(f.length);
+    for (const auto& f : def.fields)
+      s.record += f.type == dbase::FieldType::Memo ? 10 : static_cast<size_t>(f.length);
     s.header = 32 + 32 * def.fields.size() + 1;
     s.index = std::filesystem::file_size(dir + "/SPIS.MDX");
     for (const Row& r : Rows()) s.memoBytes.push_back((r.memo.size() + 9 + 511) / 512 * 512);
@@ -148,13 +151,15 @@ void BM_BulkWrite(benchmark::State& state) {
   const Shape& s = FileShape();
   size_t memoTotal = 0;
   for (size_t m : s.memoBytes) memoTotal += m;
-  std::string dbfBytes(s.header + s.record * kRows, 'r'), dbtBytes(memoTotal, 'm'), index(s.index, 'i');
+  std::string dbfBytes(s.header + s.record * kRows, 'r'), dbtBytes(memoTotal, 'm'),
+      index(s.index, 'i');
   for (auto _ : state) {
     state.PauseTiming();
     std::string dir = MakeDir();
     state.ResumeTiming();
     bool ok = true;
-    for (auto [name, bytes] : {std::pair{"a", &dbfBytes}, std::pair{"b", &dbtBytes}, std::pair{"c", &index}}) {
+    for (auto [name, bytes] :
+         {std::pair{"a", &dbfBytes}, std::pair{"b", &dbtBytes}, std::pair{"c", &index}}) {
       int fd = open((dir + "/" + name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ok &= write(fd, bytes->data(), bytes->size()) == static_cast<ssize_t>(bytes->size());
       close(fd);
@@ -230,12 +235,32 @@ void BM_BulkRead(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_PlainWrite)->UseRealTime()->Iterations(3)->Repetitions(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BulkWrite)->UseRealTime()->Iterations(3)->Repetitions(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AppendWithTags)->UseRealTime()->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainRead)->UseRealTime()->Iterations(3)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWrite)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BulkWrite)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AppendWithTags)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainRead)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BulkRead)->UseRealTime()->Iterations(3)->Repetitions(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IndexOrderRead)->UseRealTime()->Iterations(3)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IndexOrderRead)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond);
 
 // Keeps the fastest repetition of each benchmark.
 class Reporter : public benchmark::ConsoleReporter {
@@ -268,12 +293,15 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double append = reporter.Seconds("BM_AppendWithTags");
   const double read = reporter.Seconds("BM_IndexOrderRead");
-  std::printf("\nappend 10000 rows with memo and 3 tags / plain per-row writes: %.1f (target at most 20)\n",
-              Ratio(append, reporter.Seconds("BM_PlainWrite")));
-  std::printf("read 10000 rows with memo in NAI order / plain per-row reads: %.1f (target at most 5)\n",
-              Ratio(read, reporter.Seconds("BM_PlainRead")));
+  std::printf(
+      "\nappend 10000 rows with memo and 3 tags / plain per-row writes: %.1f (target at most 20)\n",
+      Ratio(append, reporter.Seconds("BM_PlainWrite")));
+  std::printf(
+      "read 10000 rows with memo in NAI order / plain per-row reads: %.1f (target at most 5)\n",
+      Ratio(read, reporter.Seconds("BM_PlainRead")));
   std::printf("for the record, against one write / read per file: append %.1f, read %.1f\n",
-              Ratio(append, reporter.Seconds("BM_BulkWrite")), Ratio(read, reporter.Seconds("BM_BulkRead")));
+              Ratio(append, reporter.Seconds("BM_BulkWrite")),
+              Ratio(read, reporter.Seconds("BM_BulkRead")));
   std::filesystem::remove_all(ReadDir());
   benchmark::Shutdown();
   return 0;

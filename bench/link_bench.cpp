@@ -15,11 +15,11 @@
 #include <cstdio>
 #include <thread>
 
-#include "kavoruw_core.h"
 #include "bench_link.h"
-#include "printer_link/engine/engine.h"
+#include "kavoruw_core.h"
 #include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/engine/engine.h"
 
 namespace {
 
@@ -114,8 +114,8 @@ void BM_Receipt100(benchmark::State& state) {
               kavoruw::ReceiptBegin() == 0;
     for (int i = 0; ok && i < 100; ++i) {
       int32_t value = 0;
-      ok = kavoruw::ReceiptItem(1, "Artykul numer " + std::to_string(i), 1 + i % 4, 0, 1 + i % 3,
-                                0, "szt", 199 + i, value) == 0;
+      ok = kavoruw::ReceiptItem(1, "Artykul numer " + std::to_string(i), 1 + i % 4, 0, 1 + i % 3, 0,
+                                "szt", 199 + i, value) == 0;
     }
     ok = ok && kavoruw::ReceiptEnd(0) == 0;
     if (!ok) state.SkipWithError("receipt failed");
@@ -142,8 +142,10 @@ int main(int argc, char** argv) {
   std::printf("49-byte record / wire time at 19200 baud: %.4f (target at most 0.03)\n",
               item / bench::WireSeconds(2 + 49));
   const double receipt = reporter.Seconds("BM_Receipt100");
-  std::printf("100-item receipt (%.0f bytes) / wire time at 19200 baud: %.4f (target at most 0.03)\n",
-              receiptWireBytes, receiptWireBytes > 0 ? receipt / bench::WireSeconds(receiptWireBytes) : 0.0);
+  std::printf(
+      "100-item receipt (%.0f bytes) / wire time at 19200 baud: %.4f (target at most 0.03)\n",
+      receiptWireBytes,
+      receiptWireBytes > 0 ? receipt / bench::WireSeconds(receiptWireBytes) : 0.0);
   benchmark::Shutdown();
   return 0;
 }

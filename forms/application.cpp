@@ -81,14 +81,16 @@ std::string ApplicationTitle() { return Title(); }
 void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 void KeepPainting() {
-  if (QCoreApplication::instance() == nullptr || QThread::currentThread() != QCoreApplication::instance()->thread()) {
+  if (QCoreApplication::instance() == nullptr ||
+      QThread::currentThread() != QCoreApplication::instance()->thread()) {
     return;
   }
   ++WaitDepth();
   struct Leave {
     ~Leave() { --WaitDepth(); }
   } leave;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                  QEventLoop::ExcludeSocketNotifiers);
 }
 
 bool InsideWait() { return WaitDepth() > 0; }
@@ -98,7 +100,8 @@ bool LoadPolishTranslations() {
   static QTranslator* translator = nullptr;
   if (translator != nullptr) return true;
   auto* loaded = new QTranslator(QCoreApplication::instance());
-  if (!loaded->load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+  if (!loaded->load(QStringLiteral("qtbase_pl"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
       !QCoreApplication::installTranslator(loaded)) {
     delete loaded;
     return false;

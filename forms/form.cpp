@@ -4,8 +4,8 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QTimer>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "forms/activation.h"
 #include "forms/application.h"

@@ -28,7 +28,8 @@ int RunModal(Form& form) {
   QPointer<QWidget> previous = ActiveForm();
   form.PrepareModal();
   // The owner: the parent's window, else the form that was active.
-  const QWidget* owner = form.parentWidget() != nullptr ? form.parentWidget()->window() : previous.data();
+  const QWidget* owner =
+      form.parentWidget() != nullptr ? form.parentWidget()->window() : previous.data();
   if (owner == &form) owner = nullptr;
   CentreOverOwner(form, owner);
   form.setWindowModality(Qt::ApplicationModal);

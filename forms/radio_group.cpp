@@ -66,8 +66,9 @@ void RadioGroup::setItemIndex(int index) {
 }
 
 QRadioButton* RadioGroup::Button(int index) const {
-  return index >= 0 && index < static_cast<int>(buttons_.size()) ? buttons_[static_cast<size_t>(index)]
-                                                                : nullptr;
+  return index >= 0 && index < static_cast<int>(buttons_.size())
+             ? buttons_[static_cast<size_t>(index)]
+             : nullptr;
 }
 
 void RadioGroup::Rebuild() {

@@ -43,7 +43,8 @@ std::optional<AnimatedCursorData> ParseAnimatedCursor(const QByteArray& bytes) {
   if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "ACON") {
     return std::nullopt;
   }
-  const qsizetype end = std::min<qsizetype>(bytes.size(), 8 + static_cast<qsizetype>(Le32(bytes, 4)));
+  const qsizetype end =
+      std::min<qsizetype>(bytes.size(), 8 + static_cast<qsizetype>(Le32(bytes, 4)));
   if (end < 12 + 8) return std::nullopt;
   uint32_t frameCount = 0, stepCount = 0, defaultRate = 0;
   bool haveHeader = false, iconFrames = false;
@@ -85,7 +86,8 @@ std::optional<AnimatedCursorData> ParseAnimatedCursor(const QByteArray& bytes) {
     if (stepCount != frameCount) return std::nullopt;
     for (uint32_t i = 0; i < frameCount; ++i) sequence.push_back(i);
   }
-  if (sequence.size() < stepCount || (!rates.empty() && rates.size() < stepCount)) return std::nullopt;
+  if (sequence.size() < stepCount || (!rates.empty() && rates.size() < stepCount))
+    return std::nullopt;
 
   AnimatedCursorData data;
   for (const QByteArray& image : images) {
@@ -98,7 +100,8 @@ std::optional<AnimatedCursorData> ParseAnimatedCursor(const QByteArray& bytes) {
     data.sequence.push_back(static_cast<int>(sequence[step]));
     // Rates are in 1/60 s.
     const uint32_t jiffies = rates.empty() ? defaultRate : rates[step];
-    data.durationsMs.push_back(std::max(1, static_cast<int>(std::min<uint32_t>(jiffies, 6000) * 1000 / 60)));
+    data.durationsMs.push_back(
+        std::max(1, static_cast<int>(std::min<uint32_t>(jiffies, 6000) * 1000 / 60)));
   }
   return data;
 }

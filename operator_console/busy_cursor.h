@@ -28,7 +28,8 @@ std::optional<AnimatedCursorData> ParseAnimatedCursor(const QByteArray& bytes);
 // standard one.
 class WindowCursor : public QObject {
  public:
-  explicit WindowCursor(QWidget* window, const std::optional<AnimatedCursorData>* animated = nullptr);
+  explicit WindowCursor(QWidget* window,
+                        const std::optional<AnimatedCursorData>* animated = nullptr);
   void ShowBusy();
   void ShowArrow();
   bool IsBusy() const { return busy_; }

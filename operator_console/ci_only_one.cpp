@@ -17,13 +17,13 @@ TCiaOnlyOne::~TCiaOnlyOne() {
 void TCiaOnlyOne::Loaded() { CheckSingleInstance(); }
 
 std::string& TCiaOnlyOne::Scope() {
-  static std::string scope =
-      SessionScope(QGuiApplication::platformName(), QProcessEnvironment::systemEnvironment(), ::getuid());
+  static std::string scope = SessionScope(QGuiApplication::platformName(),
+                                          QProcessEnvironment::systemEnvironment(), ::getuid());
   return scope;
 }
 
-std::string TCiaOnlyOne::SessionScope(const QString& platformName, const QProcessEnvironment& environment,
-                                      unsigned userId) {
+std::string TCiaOnlyOne::SessionScope(const QString& platformName,
+                                      const QProcessEnvironment& environment, unsigned userId) {
   QString display;
   if (platformName == "xcb") {
     // ":0.1" and ":0" are screens of one display.

@@ -38,8 +38,8 @@ class TCiaOnlyOne : public QObject {
   // display (without its screen number) or the Wayland display, as the
   // window system in use says; without either, the login session
   // (XDG_SESSION_ID); without that, the user alone.
-  static std::string SessionScope(const QString& platformName, const QProcessEnvironment& environment,
-                                  unsigned userId);
+  static std::string SessionScope(const QString& platformName,
+                                  const QProcessEnvironment& environment, unsigned userId);
 
  private:
   QLocalServer* server_ = nullptr;

@@ -78,11 +78,17 @@ bool StatusBit(int byteIndex, uint8_t bit, bool& errorShown) {
 
 }  // namespace
 
-bool CheckFiscalMode(bool& errorShown) { return StatusBit(0, kavoruw::status::kFiscalMode, errorShown); }
+bool CheckFiscalMode(bool& errorShown) {
+  return StatusBit(0, kavoruw::status::kFiscalMode, errorShown);
+}
 
-bool CheckReadOnlyMode(bool& errorShown) { return StatusBit(0, kavoruw::status::kReadOnly, errorShown); }
+bool CheckReadOnlyMode(bool& errorShown) {
+  return StatusBit(0, kavoruw::status::kReadOnly, errorShown);
+}
 
-bool CheckCmosErased(bool& errorShown) { return StatusBit(1, kavoruw::status::kCmosErased, errorShown); }
+bool CheckCmosErased(bool& errorShown) {
+  return StatusBit(1, kavoruw::status::kCmosErased, errorShown);
+}
 
 bool CmosIntactForAction() {
   bool errorShown = false;

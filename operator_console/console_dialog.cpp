@@ -106,4 +106,3 @@ void CheckTimeFieldOnExit(forms::MaskEdit* field) {
     guarded->setFocus(Qt::OtherFocusReason);
   });
 }
-

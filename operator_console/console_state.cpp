@@ -129,7 +129,8 @@ ActionScope::~ActionScope() {
 uint8_t ParsePortArgument(const Arguments& arguments) {
   for (const std::string& argument : arguments) {
     const std::string upper = AsciiUpper(argument);
-    if (upper.size() == 4 && upper.compare(0, 3, "COM") == 0 && upper[3] >= '1' && upper[3] <= '9') {
+    if (upper.size() == 4 && upper.compare(0, 3, "COM") == 0 && upper[3] >= '1' &&
+        upper[3] <= '9') {
       return static_cast<uint8_t>(upper[3] - '0');
     }
   }

@@ -26,9 +26,15 @@
 namespace {
 
 const char* const kGenerationItems[] = {
-    "Odczytuytkownika1", "Miesiczny1",   "Miesiczny2",
-    "Wedugnumerw1",      "Wedugnumerw2", "Opiswstaych1",
-    "Zdalnewyaczeniedrukarki1", "Wy1",   "N41",
+    "Odczytuytkownika1",
+    "Miesiczny1",
+    "Miesiczny2",
+    "Wedugnumerw1",
+    "Wedugnumerw2",
+    "Opiswstaych1",
+    "Zdalnewyaczeniedrukarki1",
+    "Wy1",
+    "N41",
     "Zapis1",
 };
 
@@ -182,12 +188,14 @@ void TGlowneOkno::CloseAfterAction() {
 void TGlowneOkno::FormCreate() {
   forms::Application::SetExceptionHandler(
       [this](QObject* sender, std::exception_ptr error) { AppException(sender, error); });
-  setWindowTitle(QString::fromUtf8("Program użytkownika drukarek fiskalnych VELTA Kavor i Kavor F"));
+  setWindowTitle(
+      QString::fromUtf8("Program użytkownika drukarek fiskalnych VELTA Kavor i Kavor F"));
   HideUnreachableItems();
 }
 
 void TGlowneOkno::HideUnreachableItems() {
-  for (const char* name : {"Przeczeniewtrybfiskalny1", "Raportrozliczeniowy1", "Inicjowaniezegara1"}) {
+  for (const char* name :
+       {"Przeczeniewtrybfiskalny1", "Raportrozliczeniowy1", "Inicjowaniezegara1"}) {
     Item(name)->setVisible(false);
     Item(name)->setEnabled(false);
   }
@@ -201,7 +209,9 @@ void TGlowneOkno::SetPanelText(int panel, const std::string& cp1250Text) {
   panels_.at(static_cast<size_t>(panel))->setText(forms::ToQ(cp1250Text));
 }
 
-QString TGlowneOkno::PanelText(int panel) const { return panels_.at(static_cast<size_t>(panel))->text(); }
+QString TGlowneOkno::PanelText(int panel) const {
+  return panels_.at(static_cast<size_t>(panel))->text();
+}
 
 void TGlowneOkno::ShowDeviceName() {
   ShowDeviceName({session_->ComPortNumber, session_->ComBaudRate});

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: the operator's whole workplace, a fixed window with the
 // menu of printer actions and a two-panel status bar.
-#include <QMainWindow>
 #include <QLabel>
+#include <QMainWindow>
 #include <QString>
 #include <memory>
 #include <string>

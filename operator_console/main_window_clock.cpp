@@ -67,7 +67,8 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
                   Cp("               Zegar jest już zainicjowany.             "));
       break;
     }
-    if ((s[0] & kavoruw::status::kFiscalMode) == 0 || (s[3] & kavoruw::status::kServiceJumper) != 0) {
+    if ((s[0] & kavoruw::status::kFiscalMode) == 0 ||
+        (s[3] & kavoruw::status::kServiceJumper) != 0) {
       session_->fUstawZegar->Preset(forms::Now());
       AttentionBeep();
       forms::ShowModal(*session_->fUstawZegar);
@@ -75,10 +76,11 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
     }
     // A question under the error caption, with the stop icon.
     AttentionBeep();
-    const int answer = ErrorBox(Cp("Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.") + "\r" +
-                                    Cp("       Zwora serwisowa jest w pozycji normalnej.        ") + "\r" +
-                                    Cp("       Czy sprawdzić stan zwory ponownie?        "),
-                                0x2014);
+    const int answer =
+        ErrorBox(Cp("Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.") + "\r" +
+                     Cp("       Zwora serwisowa jest w pozycji normalnej.        ") + "\r" +
+                     Cp("       Czy sprawdzić stan zwory ponownie?        "),
+                 0x2014);
     if (answer != forms::IDYES) break;
   }
 }

@@ -35,21 +35,26 @@ void TGlowneOkno::SwitchToFiscalMode() {
   if (const int32_t code = ReadStatus(*session_, status)) return EndWithDriverError(code);
   const uint8_t* s = status.s;
   if ((s[0] & st::kMakerData) == 0) {
-    return EndWithError(Cp("Brak danych producenta w drukarce.\r"
-                           "     Wykonanie fiskalizacji drukarki jest niemożliwe.     "));
+    return EndWithError(
+        Cp("Brak danych producenta w drukarce.\r"
+           "     Wykonanie fiskalizacji drukarki jest niemożliwe.     "));
   }
-  if ((s[0] & st::kFiscalMode) != 0) return EndWithInfo(Cp("Drukarka pracuje już w trybie fiskalnym."));
+  if ((s[0] & st::kFiscalMode) != 0)
+    return EndWithInfo(Cp("Drukarka pracuje już w trybie fiskalnym."));
   if ((s[1] & st::kCmosErased) != 0) {
-    return EndWithError(Cp("              Skasowana pamięć CMOS.  \r"
-                           "Wykonanie fiskalizacji drukarki jest niemożliwe."));
+    return EndWithError(
+        Cp("              Skasowana pamięć CMOS.  \r"
+           "Wykonanie fiskalizacji drukarki jest niemożliwe."));
   }
   if ((s[3] & st::kServiceJumper) == 0) {
-    return EndWithInfo(Cp("      Zwora serwisowa w pozycji normalnej.\r"
-                          "Wykonanie fiskalizacji drukarki jest niemożliwe."));
+    return EndWithInfo(
+        Cp("      Zwora serwisowa w pozycji normalnej.\r"
+           "Wykonanie fiskalizacji drukarki jest niemożliwe."));
   }
   if ((s[0] & st::kUserData) == 0) {
-    return EndWithError(Cp("  Brak danych użytkownika w drukarce.  \r"
-                           "Wykonanie fiskalizacji drukarki jest niemożliwe.."));
+    return EndWithError(
+        Cp("  Brak danych użytkownika w drukarce.  \r"
+           "Wykonanie fiskalizacji drukarki jest niemożliwe.."));
   }
 
   int32_t receipts = 0;
@@ -84,15 +89,14 @@ void TGlowneOkno::SwitchToFiscalMode() {
               "                               Czy rozpocząć proces fiskalizacji?"))) {
     return;
   }
-  const std::string where =
-      kavoruw::IsPharmacyModel(kavoruw::LinkState().DeviceKind)
-          ? Cp("Do komputera podłączona jest drukarka VELTA KAVOR F.\r"
-               "      Jest ona przeznaczona WYŁĄCZNIE do aptek.\r\r"
-               "                     Czy kontynuować?")
-          : Cp("Do komputera podłączona jest drukarka VELTA KAVOR.\r"
-               "    Jest ona przeznaczona wyłącznie do sklepów.\r"
-               "         NIE WOLNO używać jej w aptekach.\r\r"
-               "                      Czy kontynuować?");
+  const std::string where = kavoruw::IsPharmacyModel(kavoruw::LinkState().DeviceKind)
+                                ? Cp("Do komputera podłączona jest drukarka VELTA KAVOR F.\r"
+                                     "      Jest ona przeznaczona WYŁĄCZNIE do aptek.\r\r"
+                                     "                     Czy kontynuować?")
+                                : Cp("Do komputera podłączona jest drukarka VELTA KAVOR.\r"
+                                     "    Jest ona przeznaczona wyłącznie do sklepów.\r"
+                                     "         NIE WOLNO używać jej w aptekach.\r\r"
+                                     "                      Czy kontynuować?");
   if (!Ask(where, 0x2124)) return;
 
   std::array<std::string, 4> lines;

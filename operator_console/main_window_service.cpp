@@ -50,29 +50,27 @@ bool AskSettlementNumbers(ConsoleSession& session) {
 
 // The second warning, by kind of report.
 const std::string& SecondWarning(uint8_t kind) {
-  static const std::string whole = Cp(
-      "Posłanie sekwencji wykonania raportu\rrozliczeniowego z prawidłową bieżącą datą\r"
-      "i numerem unikatowym powoduje\rprzejście w tryb \"TYLKO ODCZYT\"\r\r"
-      "   Czy przejść w tryb TYLKO ODCZYT? ");
-  static const std::string byDates = Cp(
-      "Posłanie sekwencji wykonania raportu\rrozliczeniowego z prawidłową bieżącą datą\r"
-      "i numerem unikatowym powoduje\rprzejście w tryb \"TYLKO ODCZYT\"\r\r"
-      "Podanie prawidłowych dat: początkowej\ri końcowej raportów dobowych jest konieczne\r"
-      "jedynie do wydrukowania raportu rozliczeniowego\r\r   Czy przejść w tryb TYLKO ODCZYT? ");
-  static const std::string byNumbers = Cp(
-      "Posłanie sekwencji wykonania raportu\rrozliczeniowego z prawidłową bieżącą datą\r"
-      "i numerem unikatowym powoduje\rprzejście w tryb \"TYLKO ODCZYT\"\r\r"
-      "Podanie prawidłowych numerów: początkowej\ri końcowej raportów dobowych jest konieczne\r"
-      "jedynie do wydrukowania raportu rozliczeniowego\r\r   Czy przejść w tryb TYLKO ODCZYT? ");
+  static const std::string whole =
+      Cp("Posłanie sekwencji wykonania raportu\rrozliczeniowego z prawidłową bieżącą datą\r"
+         "i numerem unikatowym powoduje\rprzejście w tryb \"TYLKO ODCZYT\"\r\r"
+         "   Czy przejść w tryb TYLKO ODCZYT? ");
+  static const std::string byDates =
+      Cp("Posłanie sekwencji wykonania raportu\rrozliczeniowego z prawidłową bieżącą datą\r"
+         "i numerem unikatowym powoduje\rprzejście w tryb \"TYLKO ODCZYT\"\r\r"
+         "Podanie prawidłowych dat: początkowej\ri końcowej raportów dobowych jest konieczne\r"
+         "jedynie do wydrukowania raportu rozliczeniowego\r\r   Czy przejść w tryb TYLKO ODCZYT? ");
+  static const std::string byNumbers =
+      Cp("Posłanie sekwencji wykonania raportu\rrozliczeniowego z prawidłową bieżącą datą\r"
+         "i numerem unikatowym powoduje\rprzejście w tryb \"TYLKO ODCZYT\"\r\r"
+         "Podanie prawidłowych numerów: początkowej\ri końcowej raportów dobowych jest konieczne\r"
+         "jedynie do wydrukowania raportu rozliczeniowego\r\r   Czy przejść w tryb TYLKO ODCZYT? ");
   if (kind == console::kSettlementByDates) return byDates;
   if (kind == console::kSettlementByNumbers) return byNumbers;
   return whole;
 }
 
 // The warnings of the settlement report come without the tone.
-bool Warn(const std::string& text) {
-  return QuestionBox(text, 0x2134) == forms::IDYES;
-}
+bool Warn(const std::string& text) { return QuestionBox(text, 0x2134) == forms::IDYES; }
 
 }  // namespace
 
@@ -185,7 +183,8 @@ void TGlowneOkno::RunSettlementReport(uint8_t kind) {
     range = session_->SettlementRange;
   }
 
-  const std::optional<std::vector<uint8_t>> record = console::SettlementRecord(kind, date, number, range);
+  const std::optional<std::vector<uint8_t>> record =
+      console::SettlementRecord(kind, date, number, range);
   if (!record) return EndWithDriverError(kavoruw::kErrInternal);
   uint8_t result = 0;
   if (const int32_t code = SendRawRecord(*session_, '1', 1, *record, result))
@@ -218,18 +217,21 @@ void TGlowneOkno::Bazanazwitowarw1Click() {
   StatusRead status;
   if (const int32_t code = ReadStatus(*session_, status)) return EndWithDriverError(code);
   if ((status.s[0] & st::kUserData) == 0) {
-    return EndWithError(Cp("  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów."));
+    return EndWithError(
+        Cp("  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów."));
   }
   if ((status.s[3] & st::kServiceJumper) != 0) {
-    return EndWithError(Cp(" Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów."));
+    return EndWithError(
+        Cp(" Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów."));
   }
   int32_t receipts = 0;
   if (const int32_t code = session_->Busy([&] { return kavoruw::ReceiptNumber(receipts); })) {
     return EndWithDriverError(code);
   }
   if (receipts != 0) {
-    return EndWithError(Cp("     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i towarów.\r"
-                           " Należy wykonać najpierw raport dobowy."));
+    return EndWithError(
+        Cp("     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i towarów.\r"
+           " Należy wykonać najpierw raport dobowy."));
   }
   if (const int32_t code =
           session_->Busy([] { return kavoruw::PrintControl(kavoruw::kCheckMode); })) {

@@ -66,9 +66,11 @@ void TGlowneOkno::Odczytuytkownika1Click() {
   std::string date, time;
   session_->SetBusyCursor();
   const int32_t clock = kavoruw::ReadClock(date, time);
-  if (clock == kavoruw::kErrTransmit || clock == kavoruw::kErrReceive || clock == kavoruw::kErrBadAnswer) {
-    if (Ask(Cp("Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).         "
-               "         Czy przejść do edycji danych użytkownika?"))) {
+  if (clock == kavoruw::kErrTransmit || clock == kavoruw::kErrReceive ||
+      clock == kavoruw::kErrBadAnswer) {
+    if (Ask(Cp(
+            "Brak komunikacji z drukarką fiskalną (niewłaściwie ustawione parametry komunikacji).         "
+            "         Czy przejść do edycji danych użytkownika?"))) {
       AttentionBeep();
       forms::ShowModal(*session_->fDaneUzytkownika);
     }

@@ -55,11 +55,8 @@ void TGlowneOkno::Standrukarki1Click() {
     AttentionBeep();
     const bool yes = forms::MessageBox(step.text, step.caption, step.flags) == forms::IDYES;
     switch (step.next) {
-      case console::ConditionNext::Stop:
-        break;
-      case console::ConditionNext::RepeatOnYes:
-        repeat = yes;
-        break;
+      case console::ConditionNext::Stop: break;
+      case console::ConditionNext::RepeatOnYes: repeat = yes; break;
       case console::ConditionNext::UserDataOnYes:
         if (yes) {
           AttentionBeep();
@@ -91,8 +88,7 @@ void TGlowneOkno::Standrukarki1Click() {
           }
         }
         break;
-      case console::ConditionNext::LeaveAtOnce:
-        return;
+      case console::ConditionNext::LeaveAtOnce: return;
     }
   }
 }
@@ -214,7 +210,8 @@ void TGlowneOkno::Prbnyparagpn1Click() {
   }
   const int32_t exempt = console::ExemptRateIndex(count, r);
   if (exempt == 0) {
-    ReportError(Cp("W drukarce fiskalnej brak stawki ZWOLNIONEJ \rPróbny paragon nie zostanie wydrukowany"));
+    ReportError(Cp(
+        "W drukarce fiskalnej brak stawki ZWOLNIONEJ \rPróbny paragon nie zostanie wydrukowany"));
     return;
   }
   if (failed(session_->Busy([] { return kavoruw::ReceiptBegin(); }))) return;

@@ -26,8 +26,8 @@ bool ReadRatesForAction(ConsoleSession& session, bool writing, int32_t& count,
   rates.fill(0);
   count = 0;
   session.SetBusyCursor();
-  const int32_t code = kavoruw::ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4],
-                                        rates[5], rates[6]);
+  const int32_t code =
+      kavoruw::ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4], rates[5], rates[6]);
   if (code != 0) {
     ReportDriverError(code);
     return false;

@@ -26,8 +26,8 @@ int32_t SendRawRecord(ConsoleState& console, uint8_t command, int32_t answerLen,
                       std::span<const uint8_t> record, uint8_t& result) {
   kavoruw::Block answer{};
   if (const int32_t code = console.Busy([&] {
-        return kavoruw::RSSequence(command, answerLen, static_cast<int32_t>(record.size()), answer.data(),
-                                   record.data());
+        return kavoruw::RSSequence(command, answerLen, static_cast<int32_t>(record.size()),
+                                   answer.data(), record.data());
       })) {
     return code;
   }
@@ -44,7 +44,8 @@ int32_t AwaitPrintout(ConsoleState& console, uint16_t readSec) {
   return console.Busy([&] {
     kavoruw::SetPortTimeouts(writeTimeout, readSec);
     const int32_t code = kavoruw::PrintControl(kavoruw::kPrintoutMode);
-    kavoruw::SetPortTimeouts(writeTimeout, static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
+    kavoruw::SetPortTimeouts(writeTimeout,
+                             static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
     return code;
   });
 }

@@ -26,7 +26,8 @@ TAboutBox::TAboutBox(ConsoleState& console, QWidget* parent)
 TAboutBox::~TAboutBox() { delete ui; }
 
 void TAboutBox::FormCreate() {
-  ui->ProgramIcon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+  ui->ProgramIcon->setPixmap(
+      QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
   ui->lWersja->setText(forms::ToQ(console::AboutVersionText()));
   ui->ProductName->setText(forms::ToQ(console::AboutProductName()));
 }

@@ -38,7 +38,8 @@ void TfBajtyStatusu::SetLines(const std::vector<std::string>& cp1250Lines) {
 std::vector<std::string> TfBajtyStatusu::Lines() const {
   std::vector<std::string> lines;
   if (ui->mStatusy->document()->isEmpty()) return lines;
-  for (QTextBlock block = ui->mStatusy->document()->begin(); block.isValid(); block = block.next()) {
+  for (QTextBlock block = ui->mStatusy->document()->begin(); block.isValid();
+       block = block.next()) {
     lines.push_back(forms::FromQ(block.text()));
   }
   return lines;
@@ -55,6 +56,4 @@ bool TfBajtyStatusu::mStatusyKeyPress(int key) {
   return !(key >= forms::VK_PRIOR && key <= forms::VK_DOWN);
 }
 
-void TfBajtyStatusu::FormActivate() {
-  ui->bOK->setFocus(Qt::OtherFocusReason);
-}
+void TfBajtyStatusu::FormActivate() { ui->bOK->setFocus(Qt::OtherFocusReason); }

@@ -31,7 +31,9 @@ constexpr int kEditWidthWide = 330;
 constexpr int kEditLeftNarrow = 147;
 constexpr int kEditWidthNarrow = 165;
 
-std::filesystem::path PathOf(const QString& fileName) { return std::filesystem::path(fileName.toStdString()); }
+std::filesystem::path PathOf(const QString& fileName) {
+  return std::filesystem::path(fileName.toStdString());
+}
 
 }  // namespace
 
@@ -53,11 +55,13 @@ TfDaneUzytkownika::TfDaneUzytkownika(ConsoleState& console, QWidget* parent)
   oPlik = new forms::FileDialog(forms::FileDialog::Kind::Open, this);
   oPlik->setObjectName("oPlik");
   oPlik->SetDefaultExt("*.txt");
-  oPlik->SetFilter(QString::fromUtf8("Pliki tekstowe z danymi użytkownika (*.txt)|*.txt|Wszystkie pliki|*.*"));
+  oPlik->SetFilter(
+      QString::fromUtf8("Pliki tekstowe z danymi użytkownika (*.txt)|*.txt|Wszystkie pliki|*.*"));
 
   for (int line = 0; line < 3; ++line) {
     // Item 0 losing or gaining its tick is every change of the group's choice.
-    connect(WidthGroup(line)->Button(0), &QRadioButton::toggled, this, [this, line] { rgClick(line); });
+    connect(WidthGroup(line)->Button(0), &QRadioButton::toggled, this,
+            [this, line] { rgClick(line); });
   }
   for (int line = 0; line < 4; ++line) {
     connect(CentreBox(line), &QCheckBox::toggled, this, [this, line] { cbClick(line); });
@@ -134,8 +138,8 @@ void TfDaneUzytkownika::SetDialogCursor(bool busy) {
   }
 }
 
-bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts, const std::function<void()>& reenable,
-                                      bool& fiscal) {
+bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts,
+                                      const std::function<void()>& reenable, bool& fiscal) {
   uint8_t kind = 0;
   bool errorShown = false;
   if (!console_.CheckConnectedDevice(kind, errorShown)) {
@@ -192,9 +196,10 @@ void TfDaneUzytkownika::Button2Click() {
   console_.SetBusyCursor();
   auto reenable = [this] { ui->Button2->setEnabled(true); };
   bool fiscal = false;
-  if (!PrinterChecks({Cp("Podłączone urządzenie nie jest drukarką fiskalną."), Cp("Skasowana pamięć CMOS."), 2,
-                      Cp("Podłączone urządzenie nie jest drukarką drugiej generacji.")},
-                     reenable, fiscal)) {
+  if (!PrinterChecks(
+          {Cp("Podłączone urządzenie nie jest drukarką fiskalną."), Cp("Skasowana pamięć CMOS."), 2,
+           Cp("Podłączone urządzenie nie jest drukarką drugiej generacji.")},
+          reenable, fiscal)) {
     return;
   }
   FormatLine(0);
@@ -230,8 +235,9 @@ void TfDaneUzytkownika::Button2Click() {
     ui->Button2->setEnabled(true);
     ReadFromPrinter();
     AttentionBeep();
-    InfoBox(Cp("          Drukarka pracuje w trybie fiskalnym.          \rDo drukarki zostały zapisane 3 "
-               "linie danych użytkownika."));
+    InfoBox(Cp(
+        "          Drukarka pracuje w trybie fiskalnym.          \rDo drukarki zostały zapisane 3 "
+        "linie danych użytkownika."));
   } else {
     code = kavoruw::WriteUserData(4, 0, forms::FromQ(ui->L4->text()));
     if (code != 0) return failed(code);
@@ -300,7 +306,8 @@ void TfDaneUzytkownika::bWydrKontrClick() {
   }
   if (fiscal) {
     reenable();
-    ReportError(Cp("    Drukarka pracuje w trybie fiskalnym.   \rKontrolny wydruk nagłówka nie jest możliwy."));
+    ReportError(Cp(
+        "    Drukarka pracuje w trybie fiskalnym.   \rKontrolny wydruk nagłówka nie jest możliwy."));
     console_.SetArrowCursor();
     return;
   }
@@ -319,8 +326,9 @@ void TfDaneUzytkownika::bWydrKontrClick() {
     return;
   }
   console_.SetBusyCursor();
-  const int32_t code = kavoruw::PrintUserDataControl(forms::FromQ(ui->l1->text()), forms::FromQ(ui->l2->text()),
-                                                     forms::FromQ(ui->l3->text()), forms::FromQ(ui->L4->text()));
+  const int32_t code =
+      kavoruw::PrintUserDataControl(forms::FromQ(ui->l1->text()), forms::FromQ(ui->l2->text()),
+                                    forms::FromQ(ui->l3->text()), forms::FromQ(ui->L4->text()));
   reenable();
   if (code != 0) ReportDriverError(code);
 }
@@ -330,10 +338,12 @@ void TfDaneUzytkownika::bWydrKontrClick() {
 void TfDaneUzytkownika::bZapisPlikClick() {
   if (running_ || !zPlik->Execute()) return;
   console::UserDataLines data;
-  for (int line = 0; line < 4; ++line) data.lines[static_cast<size_t>(line)] = forms::FromQ(LineEdit(line)->text());
+  for (int line = 0; line < 4; ++line)
+    data.lines[static_cast<size_t>(line)] = forms::FromQ(LineEdit(line)->text());
   for (int line = 0; line < 3; ++line)
     data.widthItems[static_cast<size_t>(line)] = WidthGroup(line)->ItemIndex() == 0 ? 0 : 1;
-  const console::UserDataSaveResult saved = console::SaveUserDataFile(PathOf(zPlik->FileName()), data);
+  const console::UserDataSaveResult saved =
+      console::SaveUserDataFile(PathOf(zPlik->FileName()), data);
   if (!saved.ok) {
     AttentionBeep();
     ErrorBox(saved.errorText);

@@ -20,8 +20,6 @@ void TfDataGodzina::ShowClock(const std::string& dateLine, const std::string& ti
   ui->lCzas->setText(forms::ToQ(timeLine));
 }
 
-void TfDataGodzina::FormActivate() {
-  ui->Button1->setFocus(Qt::OtherFocusReason);
-}
+void TfDataGodzina::FormActivate() { ui->Button1->setFocus(Qt::OtherFocusReason); }
 
 void TfDataGodzina::Button1Click() { Close(); }

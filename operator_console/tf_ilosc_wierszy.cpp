@@ -36,6 +36,4 @@ bool TfIloscWierszy::seIloscWierszyKeyDown(int key) {
   return true;
 }
 
-void TfIloscWierszy::FormActivate() {
-  ui->seIloscWierszy->setFocus(Qt::OtherFocusReason);
-}
+void TfIloscWierszy::FormActivate() { ui->seIloscWierszy->setFocus(Qt::OtherFocusReason); }

@@ -37,6 +37,4 @@ bool TfNumerKasy::seNrKasyKeyDown(int key) {
   return true;
 }
 
-void TfNumerKasy::FormActivate() {
-  ui->seNrKasy->setFocus(Qt::OtherFocusReason);
-}
+void TfNumerKasy::FormActivate() { ui->seNrKasy->setFocus(Qt::OtherFocusReason); }

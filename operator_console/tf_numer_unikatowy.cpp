@@ -17,7 +17,9 @@ TfNumerUnikatowy::TfNumerUnikatowy(ConsoleState& console, QWidget* parent)
 
 TfNumerUnikatowy::~TfNumerUnikatowy() { delete ui; }
 
-void TfNumerUnikatowy::SetText(const std::string& cp1250Text) { ui->lNumerUnikatowy->setText(LabelText(cp1250Text)); }
+void TfNumerUnikatowy::SetText(const std::string& cp1250Text) {
+  ui->lNumerUnikatowy->setText(LabelText(cp1250Text));
+}
 
 std::string TfNumerUnikatowy::Text() const {
   QString text = ui->lNumerUnikatowy->text();
@@ -27,6 +29,4 @@ std::string TfNumerUnikatowy::Text() const {
 
 void TfNumerUnikatowy::Button1Click() { Close(); }
 
-void TfNumerUnikatowy::FormActivate() {
-  ui->Button1->setFocus(Qt::OtherFocusReason);
-}
+void TfNumerUnikatowy::FormActivate() { ui->Button1->setFocus(Qt::OtherFocusReason); }

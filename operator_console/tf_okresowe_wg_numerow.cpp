@@ -53,7 +53,8 @@ void TfOkresoweWgNumerow::Tak() {
   // shows in the report call.
   console_.ReopenPort(kavoruw::kLongReportReadTimeout);
   console_.SetBusyCursor();
-  const console::ReportParams block = console::PackReportNumbers(ui->seOd->Value(), ui->seDo->Value());
+  const console::ReportParams block =
+      console::PackReportNumbers(ui->seOd->Value(), ui->seDo->Value());
   // The settlement report goes on from here, port and cursor as they are.
   if (HandBackSettlementRange(block)) return;
   const int32_t code = kavoruw::PeriodicReportByKind(

@@ -67,10 +67,11 @@ void TfPrzestawianie::Tak() {
   if (int32_t code = kavoruw::ReceiptNumber(receipts)) return ShiftFailed(code);
   if (receipts != 0) {
     AttentionBeep();
-    const int answer = ErrorBox(Cp("Niezerowy licznik paragonów.") + "\r" +
-                                    Cp("Aby przestawić zegar należy wykonać raport fiskalny dobowy.") +
-                                    "\r" + Cp("Czy wykonać ten raport?"),
-                                0x2044);
+    const int answer =
+        ErrorBox(Cp("Niezerowy licznik paragonów.") + "\r" +
+                     Cp("Aby przestawić zegar należy wykonać raport fiskalny dobowy.") + "\r" +
+                     Cp("Czy wykonać ten raport?"),
+                 0x2044);
     if (answer != forms::IDYES) {
       ui->Button1->setEnabled(true);
       return;
@@ -83,8 +84,7 @@ void TfPrzestawianie::Tak() {
   if (int32_t code = kavoruw::ReadClock(date, before)) return ShiftFailed(code);
   const console::ShiftPlan plan = console::PlanClockShift(typedText(), before);
   switch (plan.verdict) {
-    case console::ShiftVerdict::Shift:
-      break;
+    case console::ShiftVerdict::Shift: break;
     case console::ShiftVerdict::BadTime:
       AttentionBeep();
       ErrorBox(Cp("Czas został wprowadzony niepoprawnie"));

@@ -26,6 +26,4 @@ void TfSposobZaokraglania::Button1Click() {
 
 void TfSposobZaokraglania::Button2Click() { Close(); }
 
-void TfSposobZaokraglania::FormActivate() {
-  ui->rgZaokraglanie->setFocus(Qt::OtherFocusReason);
-}
+void TfSposobZaokraglania::FormActivate() { ui->rgZaokraglanie->setFocus(Qt::OtherFocusReason); }

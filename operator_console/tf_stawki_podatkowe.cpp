@@ -120,8 +120,8 @@ void TfStawkiPodatkowe::Button1Click() {
   if (!ui->Button1->isEnabled()) return;
   std::array<console::VatRateRow, 7> rows;
   for (int row = 0; row < 7; ++row) {
-    rows[static_cast<size_t>(row)] = {forms::FromQ(RateEdit(row)->text()), ReserveBox(row)->isChecked(),
-                                      ExemptBox(row)->isChecked()};
+    rows[static_cast<size_t>(row)] = {forms::FromQ(RateEdit(row)->text()),
+                                      ReserveBox(row)->isChecked(), ExemptBox(row)->isChecked()};
   }
   const console::VatConfirmResult confirmed = console::ConfirmVatRates(rows);
   for (int row = 0; row < 7; ++row) {
@@ -151,8 +151,9 @@ void TfStawkiPodatkowe::Button1Click() {
   int32_t count = 7;
   const int32_t code = console_.Busy([&] {
     return kavoruw::SetVAT(count, static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
-                           static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3]), static_cast<int32_t>(v[4]),
-                           static_cast<int32_t>(v[5]), static_cast<int32_t>(v[6]));
+                           static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3]),
+                           static_cast<int32_t>(v[4]), static_cast<int32_t>(v[5]),
+                           static_cast<int32_t>(v[6]));
   });
   ui->Button1->setEnabled(true);
   if (code != 0) {

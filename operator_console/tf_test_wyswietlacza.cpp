@@ -17,7 +17,9 @@ TfTestWyswietlacza::TfTestWyswietlacza(ConsoleState& console, QWidget* parent)
 
 TfTestWyswietlacza::~TfTestWyswietlacza() { delete ui; }
 
-void TfTestWyswietlacza::SetText(const std::string& cp1250Text) { ui->Label1->setText(LabelText(cp1250Text)); }
+void TfTestWyswietlacza::SetText(const std::string& cp1250Text) {
+  ui->Label1->setText(LabelText(cp1250Text));
+}
 
 std::string TfTestWyswietlacza::Text() const {
   QString text = ui->Label1->text();
@@ -27,6 +29,4 @@ std::string TfTestWyswietlacza::Text() const {
 
 void TfTestWyswietlacza::bOKClick() { Close(); }
 
-void TfTestWyswietlacza::FormActivate() {
-  ui->bOK->setFocus(Qt::OtherFocusReason);
-}
+void TfTestWyswietlacza::FormActivate() { ui->bOK->setFocus(Qt::OtherFocusReason); }

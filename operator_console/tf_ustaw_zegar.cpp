@@ -16,7 +16,8 @@ TfUstawZegar::TfUstawZegar(ConsoleState& console, QWidget* parent)
   setFixedSize(size());
   SetKeyPreview(true);
   // The printer takes a two-digit year: nothing past 2099 can be set.
-  ui->dtDate->setDateRange(ToQDate(console::kInitClockFirstDate), ToQDate(console::kInitClockLastDate));
+  ui->dtDate->setDateRange(ToQDate(console::kInitClockFirstDate),
+                           ToQDate(console::kInitClockLastDate));
   ui->dtDate->setLocale(QLocale(QLocale::Polish, QLocale::Poland));
   WireControls();
   new TimeFieldFilter(ui->meZegar);
@@ -36,9 +37,7 @@ void TfUstawZegar::Preset(const QDateTime& now) {
   ui->Button1->setEnabled(true);
 }
 
-void TfUstawZegar::FormActivate() {
-  ui->meZegar->setFocus(Qt::OtherFocusReason);
-}
+void TfUstawZegar::FormActivate() { ui->meZegar->setFocus(Qt::OtherFocusReason); }
 
 bool TfUstawZegar::meZegarKeyDown(int key) {
   if (key != forms::VK_RETURN) return false;
@@ -58,14 +57,16 @@ void TfUstawZegar::Button1Click() {
 
 void TfUstawZegar::Tak() {
   console_.ClockJustInitialised = 0;
-  const std::optional<console::ClockTime> time = console::ReadTypedTime(ui->meZegar->Text().toStdString());
+  const std::optional<console::ClockTime> time =
+      console::ReadTypedTime(ui->meZegar->Text().toStdString());
   if (!time) {
     // The dialog stays open for the time to be put right.
     ErrorBox(Cp("Godzina została wprowadzona nieprawidłowo."));
     return;
   }
   console_.SetBusyCursor();
-  const std::optional<console::InitClockDate> date = console::InitClockFields(DateOf(ui->dtDate->date()));
+  const std::optional<console::InitClockDate> date =
+      console::InitClockFields(DateOf(ui->dtDate->date()));
   ui->Button1->setEnabled(false);
   const int32_t code =
       date ? kavoruw::InitClock(static_cast<uint8_t>(date->year), static_cast<uint8_t>(date->month),

@@ -26,9 +26,11 @@ void Follow(Widget* widget, DataSource* source, const std::string& field, LoadFn
   QObject::connect(source, &DataSource::Scrolled, widget, load);
   QObject::connect(source, &DataSource::RowsChanged, widget, load);
   QObject::connect(source, &DataSource::StateChanged, widget, load);
-  QObject::connect(source, &DataSource::FieldChanged, widget, [field, load](const QString& changed) {
-    if (changed.compare(QString::fromStdString(field), Qt::CaseInsensitive) == 0) load();
-  });
+  QObject::connect(source, &DataSource::FieldChanged, widget,
+                   [field, load](const QString& changed) {
+                     if (changed.compare(QString::fromStdString(field), Qt::CaseInsensitive) == 0)
+                       load();
+                   });
 }
 
 }  // namespace

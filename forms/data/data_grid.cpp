@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
-#include <stdexcept>
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace forms {
@@ -130,7 +130,8 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags f = QAbstractTableModel::flags(index);
-  if (!readOnly_ && source_ && source_->Table() && !source_->Table()->ReadOnly()) f |= Qt::ItemIsEditable;
+  if (!readOnly_ && source_ && source_->Table() && !source_->Table()->ReadOnly())
+    f |= Qt::ItemIsEditable;
   return f;
 }
 
@@ -164,10 +165,12 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this)
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   verticalHeader()->setFixedWidth(12);
   connect(model_, &GridModel::CurrentRowChanged, this, &DBGrid::FollowCursor);
-  connect(model_, &QAbstractItemModel::modelReset, this, [this] { FollowCursor(model_->CurrentRow()); });
+  connect(model_, &QAbstractItemModel::modelReset, this,
+          [this] { FollowCursor(model_->CurrentRow()); });
   // A click on a half-visible row scrolls the view; the mouse is then over
   // the next row when it is released, and Qt would highlight that one.
-  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { KeepSelectionOnCursor(); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { KeepSelectionOnCursor(); });
   // Esc in the cell's editor gives up what was typed, a refused value too.
   connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
           [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
@@ -203,7 +206,8 @@ void DBGrid::FitColumns() {
   const auto& cols = model_->Columns();
   const dbase::Table* t = source_ && source_->Active() ? source_->Table() : nullptr;
   // The cell's own margins around the text, as the style draws them.
-  const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+  const int margin =
+      2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
   for (size_t i = 0; i < cols.size(); ++i) {
     const int c = static_cast<int>(i);
     int width = cols[i].width >= 0 ? cols[i].width : horizontalHeader()->defaultSectionSize();
@@ -213,7 +217,8 @@ void DBGrid::FitColumns() {
       if (f >= 0) {
         const dbase::FieldDef& def = t->Fields()[static_cast<size_t>(f)];
         if (def.type == dbase::FieldType::Numeric || def.type == dbase::FieldType::Float) {
-          width = std::max(width, fontMetrics().horizontalAdvance(QString(def.length, '9')) + margin);
+          width =
+              std::max(width, fontMetrics().horizontalAdvance(QString(def.length, '9')) + margin);
         }
       }
     }

@@ -37,7 +37,9 @@ void Append(std::vector<RichRun>& runs, RichRun run) {
 
 }  // namespace
 
-void SetRichTextLossQuestion(std::function<bool()> question) { LossQuestion() = std::move(question); }
+void SetRichTextLossQuestion(std::function<bool()> question) {
+  LossQuestion() = std::move(question);
+}
 
 DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
   setAcceptRichText(false);
@@ -65,9 +67,10 @@ void DBRichEdit::SetDataSource(DataSource* source, const std::string& field) {
 std::vector<RichRun> DBRichEdit::Runs() const {
   std::vector<RichRun> runs;
   for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-    if (block != document()->begin()) Append(runs, RichRun{"\r\n", runs.empty() ? false : runs.back().bold,
-                                                           runs.empty() ? false : runs.back().italic,
-                                                           runs.empty() ? false : runs.back().underline});
+    if (block != document()->begin())
+      Append(runs, RichRun{"\r\n", runs.empty() ? false : runs.back().bold,
+                           runs.empty() ? false : runs.back().italic,
+                           runs.empty() ? false : runs.back().underline});
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
       if (!fragment.isValid()) continue;
@@ -146,11 +149,13 @@ void DBRichEdit::Store() {
 
 void DBRichEdit::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
-  if (event->modifiers() == Qt::ControlModifier && (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_U)) {
+  if (event->modifiers() == Qt::ControlModifier &&
+      (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_U)) {
     if (isReadOnly()) return;
     QTextCharFormat f;
     const QTextCharFormat now = textCursor().charFormat();
-    if (key == Qt::Key_B) f.setFontWeight(now.fontWeight() > QFont::Normal ? QFont::Normal : QFont::Bold);
+    if (key == Qt::Key_B)
+      f.setFontWeight(now.fontWeight() > QFont::Normal ? QFont::Normal : QFont::Bold);
     if (key == Qt::Key_I) f.setFontItalic(!now.fontItalic());
     if (key == Qt::Key_U) f.setFontUnderline(!now.fontUnderline());
     mergeCurrentCharFormat(f);

@@ -41,7 +41,7 @@ class DBRichEdit : public QTextEdit {
 
   DataSource* source_ = nullptr;
   std::string field_;
-  std::string shown_;  // the rich text as last loaded or stored
+  std::string shown_;    // the rich text as last loaded or stored
   bool unkept_ = false;  // the loaded text holds formatting the runs lose
   bool loading_ = false;
   bool storing_ = false;

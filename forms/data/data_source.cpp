@@ -98,24 +98,12 @@ void DataSource::Event(dbase::DataEvent event, const std::string& field) {
 
 void DataSource::Forward(dbase::DataEvent event, const std::string& field) {
   switch (event) {
-    case dbase::DataEvent::Opened:
-      emit Opened();
-      break;
-    case dbase::DataEvent::Closing:
-      emit Closing();
-      return;
-    case dbase::DataEvent::Scrolled:
-      emit Scrolled();
-      break;
-    case dbase::DataEvent::StateChanged:
-      emit StateChanged();
-      return;
-    case dbase::DataEvent::FieldChanged:
-      emit FieldChanged(QString::fromStdString(field));
-      break;
-    case dbase::DataEvent::DataChanged:
-      emit RowsChanged();
-      break;
+    case dbase::DataEvent::Opened: emit Opened(); break;
+    case dbase::DataEvent::Closing: emit Closing(); return;
+    case dbase::DataEvent::Scrolled: emit Scrolled(); break;
+    case dbase::DataEvent::StateChanged: emit StateChanged(); return;
+    case dbase::DataEvent::FieldChanged: emit FieldChanged(QString::fromStdString(field)); break;
+    case dbase::DataEvent::DataChanged: emit RowsChanged(); break;
   }
   if (OnDataChange) OnDataChange(event == dbase::DataEvent::FieldChanged ? field : std::string());
 }

@@ -51,9 +51,10 @@ bool LostDestination(const std::string& word) {
 // Control words that change nothing the editor would lose: the document's
 // setup, the default font, size and colour, and what the editor keeps.
 bool Harmless(const std::string& word, bool hasParam, long param) {
-  static const char* const kWords[] = {"rtf",    "ansi",   "ansicpg", "deff",   "deflang", "deflangfe",
-                                       "viewkind", "uc",   "pard",    "plain",  "lang",    "langfe",
-                                       "langnp", "ltrpar", "ltrch",   "nouicompat", "pc", "pca", "mac"};
+  static const char* const kWords[] = {"rtf",        "ansi",     "ansicpg", "deff",   "deflang",
+                                       "deflangfe",  "viewkind", "uc",      "pard",   "plain",
+                                       "lang",       "langfe",   "langnp",  "ltrpar", "ltrch",
+                                       "nouicompat", "pc",       "pca",     "mac"};
   for (const char* w : kWords) {
     if (word == w) return true;
   }
@@ -193,7 +194,8 @@ RichDocument ReadRichText(std::string_view rtf) {
   // The mark that ends the last paragraph.
   if (!doc.runs.empty()) {
     std::string& last = doc.runs.back().text;
-    if (last.size() >= 2 && last.compare(last.size() - 2, 2, "\r\n") == 0) last.resize(last.size() - 2);
+    if (last.size() >= 2 && last.compare(last.size() - 2, 2, "\r\n") == 0)
+      last.resize(last.size() - 2);
     if (last.empty()) doc.runs.pop_back();
   }
   return doc;
@@ -233,8 +235,9 @@ void AppendText(std::string& rtf, std::string_view text) {
 }  // namespace
 
 std::string WriteRichText(const std::vector<RichRun>& runs) {
-  std::string rtf = "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}}\r\n"
-                    "\\viewkind4\\uc1\\pard\\f0\\fs20 ";
+  std::string rtf =
+      "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}}\r\n"
+      "\\viewkind4\\uc1\\pard\\f0\\fs20 ";
   RichRun format;  // the format in force
   for (const RichRun& run : runs) {
     if (run.bold != format.bold) rtf += run.bold ? "\\b " : "\\b0 ";

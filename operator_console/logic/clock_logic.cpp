@@ -29,15 +29,9 @@ TimeKeyResult TimeKeyFilter(const std::string& text, int caret, char key, char b
         result.text = changed;
       }
       return result;
-    case 1:
-      result.accept = at(0) != '2' || (key >= '0' && key <= '3');
-      return result;
-    case 3:
-      result.accept = key >= '0' && key <= '5';
-      return result;
-    default:
-      result.accept = true;
-      return result;
+    case 1: result.accept = at(0) != '2' || (key >= '0' && key <= '3'); return result;
+    case 3: result.accept = key >= '0' && key <= '5'; return result;
+    default: result.accept = true; return result;
   }
 }
 

@@ -22,7 +22,8 @@ std::optional<uint16_t> VatRateWord(uint32_t rate) {
 
 std::optional<std::array<uint8_t, 20>> FiscalizationRecord(const FiscalVatRateTable& rates) {
   std::array<uint8_t, 20> record{};
-  for (size_t i = 0; i < kFiscalizationFreeBytes.size(); ++i) record[i] = kFiscalizationFreeBytes[i];
+  for (size_t i = 0; i < kFiscalizationFreeBytes.size(); ++i)
+    record[i] = kFiscalizationFreeBytes[i];
   for (size_t i = 0; i < rates.size(); ++i) {
     const auto word = VatRateWord(rates[i]);
     if (!word) return std::nullopt;
@@ -40,12 +41,9 @@ FiscalizationReply FiscalizationReplyFor(uint8_t reply) {
 
 std::string FiscalizationReplyText(uint8_t reply) {
   switch (FiscalizationReplyFor(reply)) {
-    case FiscalizationReply::Accepted:
-      return std::string();
-    case FiscalizationReply::Refused:
-      return W1250("Drukarka nie została sfiskalizowana.");
-    case FiscalizationReply::Unexpected:
-      break;
+    case FiscalizationReply::Accepted: return std::string();
+    case FiscalizationReply::Refused: return W1250("Drukarka nie została sfiskalizowana.");
+    case FiscalizationReply::Unexpected: break;
   }
   return UnexpectedReplyText();
 }
@@ -134,12 +132,9 @@ ArticleBaseReply ArticleBaseReplyFor(uint8_t reply) {
 
 std::string ArticleBaseReplyText(uint8_t reply) {
   switch (ArticleBaseReplyFor(reply)) {
-    case ArticleBaseReply::Cleared:
-      return std::string();
-    case ArticleBaseReply::NotCleared:
-      return ArticleBaseNotClearedText();
-    case ArticleBaseReply::Unexpected:
-      break;
+    case ArticleBaseReply::Cleared: return std::string();
+    case ArticleBaseReply::NotCleared: return ArticleBaseNotClearedText();
+    case ArticleBaseReply::Unexpected: break;
   }
   return UnexpectedReplyText();
 }

@@ -95,8 +95,8 @@ ConditionStep ReceiptConditionStep(int32_t code, const std::string& errText) {
   };
   switch (code) {
     case 0:
-      return ConditionStep{CaptionInformation(), 0x40, W1250("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"),
-                           N::Stop, true, true};
+      return ConditionStep{
+          CaptionInformation(), 0x40, W1250("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"), N::Stop, true, true};
     case 100:
       return step(CaptionError(), 0x2010, "Brak danych producenta.\rWymagana interwencja serwisu.",
                   N::Stop);
@@ -117,10 +117,9 @@ ConditionStep ReceiptConditionStep(int32_t code, const std::string& errText) {
                   " Brak danych użytkownika\rCzy przejść do wprowadzania tych danych?",
                   N::UserDataOnYes);
     case 105:
-      return step(CaptionError(), 0x2010,
-                  " Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"", N::Stop);
-    case 107:
-      return step(CaptionError(), 0x2010, " Pamięć CMOS jest skasowana.", N::LeaveAtOnce);
+      return step(CaptionError(), 0x2010, " Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"",
+                  N::Stop);
+    case 107: return step(CaptionError(), 0x2010, " Pamięć CMOS jest skasowana.", N::LeaveAtOnce);
     case 108:
       return step(CaptionQuestion(), 0x2034, " Zaległy raport dobowy.\rCzy wykonać raport?",
                   N::DailyReportOnYes);
@@ -138,8 +137,8 @@ ConditionStep ReceiptConditionStep(int32_t code, const std::string& errText) {
                   " Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?",
                   N::VatRatesOnYes);
     default:
-      return ConditionStep{CaptionError(), 0x2034, ResumeFailedText(errText), N::RepeatOnYes,
-                           true, false};
+      return ConditionStep{CaptionError(), 0x2034, ResumeFailedText(errText),
+                           N::RepeatOnYes, true,   false};
   }
 }
 

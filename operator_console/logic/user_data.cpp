@@ -127,8 +127,7 @@ NipVerdictBox NipVerdictBoxFor(uint8_t verdict, bool fiscalization) {
               W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r     Brak słowa 'NIP' w ciągu "
                     "znaków     "),
               false};
-    default:
-      return {};
+    default: return {};
   }
 }
 
@@ -141,7 +140,8 @@ std::string GetTabField(uint8_t n, const std::string& line) {
     start = tab + 1;
   }
   const size_t tab = line.find('\t', start);
-  std::string field = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+  std::string field =
+      line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
   if (n == 1 && !field.empty() && field[0] == '$') field.erase(0, 1);
   return field;
 }
@@ -174,8 +174,8 @@ static bool SaveThroughTemporaryFile(const std::filesystem::path& path, const Us
   if (fd < 0) return false;
   struct stat old {};
   const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-  bool written = WriteAll(fd, UserDataFileContent(data)) && ::fchmod(fd, mode) == 0 &&
-                 ::fsync(fd) == 0;
+  bool written =
+      WriteAll(fd, UserDataFileContent(data)) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
   written = (::close(fd) == 0) && written;
   if (!written || ::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());

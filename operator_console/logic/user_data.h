@@ -21,7 +21,7 @@ void PadLine(std::string& line, uint8_t width);
 inline constexpr uint8_t kNipValid = 0;
 inline constexpr uint8_t kNipBadNumber = 1;  // not ten digits, or the checksum fails
 inline constexpr uint8_t kNipNoDigits = 2;
-inline constexpr uint8_t kNipNoWord = 3;     // no "NIP" in any case
+inline constexpr uint8_t kNipNoWord = 3;  // no "NIP" in any case
 uint8_t ValidateNipLine(const std::string& line);
 
 // The box for a verdict other than 0. In the dialog a bad number asks
@@ -66,9 +66,9 @@ UserDataSaveResult SaveUserDataFile(const std::filesystem::path& path, const Use
 // error the fields taken before it are set and the others are not.
 struct UserDataLoadResult {
   bool ok = false;
-  std::string errorText;                             // "Błędny format pliku " + name, or I/O
-  std::array<std::optional<std::string>, 4> lines;   // texts taken
-  std::array<std::optional<int>, 3> widthItems;      // width items taken
+  std::string errorText;                            // "Błędny format pliku " + name, or I/O
+  std::array<std::optional<std::string>, 4> lines;  // texts taken
+  std::array<std::optional<int>, 3> widthItems;     // width items taken
 };
 // Lines may end in CR LF or LF; lines 1..3 are ignored; lines missing at the
 // end read as empty. On success the NIP edit is to be enabled.

@@ -91,8 +91,8 @@ VatTextValue ParseVatRateText(const std::string& text) {
   if (negative || whole.size() > 2) return result;
   const std::string cents = (fraction + "00").substr(0, 2);
   const std::string rest = fraction.size() > 2 ? fraction.substr(2) : std::string();
-  uint32_t hundredths = static_cast<uint32_t>((whole.empty() ? 0 : std::stoi(whole)) * 100 +
-                                              std::stoi(cents));
+  uint32_t hundredths =
+      static_cast<uint32_t>((whole.empty() ? 0 : std::stoi(whole)) * 100 + std::stoi(cents));
   if (hundredths > kVatHighest || (hundredths == kVatHighest && !rest.empty())) return result;
   if (!rest.empty()) {
     const bool above = rest[0] > '5' || (rest[0] == '5' && rest.size() > 1);
@@ -162,11 +162,8 @@ VatKeyResult VatKeyFilter(const std::string& text, int selectionLength, char key
         result.maxLength = 5;
       }
       break;
-    case 5:
-      result.accept = false;
-      break;
-    default:
-      break;
+    case 5: result.accept = false; break;
+    default: break;
   }
   return result;
 }

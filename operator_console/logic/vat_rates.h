@@ -62,8 +62,8 @@ std::string VatRangeErrorText(const std::string& value);
 // selectionLength: the length of its selection.
 struct VatKeyResult {
   bool accept = false;
-  bool clearFirst = false;            // the whole text was selected: empty it first
-  std::optional<int> maxLength;       // set this limit before the key goes in
+  bool clearFirst = false;       // the whole text was selected: empty it first
+  std::optional<int> maxLength;  // set this limit before the key goes in
 };
 inline constexpr char kBackspace = 8;
 VatKeyResult VatKeyFilter(const std::string& text, int selectionLength, char key);

@@ -229,9 +229,11 @@ bool FdSerialDevice::ClearError(uint32_t& errors, ComStat& stat) {
   }
   stat = ComStat{};
   int queued = 0;
-  if (ioctl(fd_, FIONREAD, &queued) == 0 && queued > 0) stat.InQueue = static_cast<uint32_t>(queued);
+  if (ioctl(fd_, FIONREAD, &queued) == 0 && queued > 0)
+    stat.InQueue = static_cast<uint32_t>(queued);
   queued = 0;
-  if (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) stat.OutQueue = static_cast<uint32_t>(queued);
+  if (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0)
+    stat.OutQueue = static_cast<uint32_t>(queued);
   return true;
 }
 
@@ -316,8 +318,8 @@ TransferResult FdSerialDevice::Read(uint8_t* data, uint32_t n, const Event& abor
   const bool atOnce = t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == 0 &&
                       t.ReadTotalTimeoutConstant == 0;
   const bool interval = t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != kMaxDword;
-  const auto total = DeadlineAfter(uint64_t{t.ReadTotalTimeoutMultiplier} * n +
-                                   t.ReadTotalTimeoutConstant);
+  const auto total =
+      DeadlineAfter(uint64_t{t.ReadTotalTimeoutMultiplier} * n + t.ReadTotalTimeoutConstant);
   std::optional<Clock::time_point> gap;  // interval limit, from the latest byte
   for (;;) {
     if (result.moved < n) {

@@ -57,7 +57,7 @@ struct LineState {
   uint8_t ByteSize = 8;
   uint8_t Parity = kNoParity;
   uint8_t StopBits = kOneStopBit;
-  bool OutxCtsFlow = false;   // output waits for CTS
+  bool OutxCtsFlow = false;  // output waits for CTS
   bool OutxDsrFlow = false;
   uint8_t DtrControl = kDtrControlEnable;
   uint8_t RtsControl = kRtsControlEnable;

@@ -24,11 +24,10 @@ struct Speed {
 };
 
 constexpr Speed kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
+    {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
 bool SpeedCode(uint32_t baud, speed_t& code) {
@@ -160,7 +159,7 @@ class TtyDevice final : public FdSerialDevice {
 
 uint32_t OpenError(int err) {
   if (err == EISDIR) return kErrorInvalidHandle;  // a folder is no terminal either
-  return WinErrorFromErrno(err);  // ENOENT/ENXIO/ENODEV: 2; EACCES/EPERM/EBUSY: 5
+  return WinErrorFromErrno(err);                  // ENOENT/ENXIO/ENODEV: 2; EACCES/EPERM/EBUSY: 5
 }
 
 }  // namespace

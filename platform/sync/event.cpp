@@ -18,7 +18,7 @@ namespace platform {
 namespace {
 std::atomic<int> failCreations{0};
 constexpr std::chrono::microseconds kSpin{200};
-}
+}  // namespace
 
 void FailNextEventCreations(int n) { failCreations.store(n); }
 

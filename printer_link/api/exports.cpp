@@ -5,21 +5,21 @@
 // before anything is sent.
 #include "kavoruw.h"
 
-#include "printer_link/commands/clock.h"
-#include "printer_link/api/dll_info.h"
-#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
+#include "printer_link/api/dll_info.h"
 #include "printer_link/api/error_texts.h"
 #include "printer_link/api/guard.h"
+#include "printer_link/commands/clock.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
-#include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/commands/reports.h"
 #include "printer_link/commands/service.h"
 #include "printer_link/commands/vat.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/link.h"
 
 using kavoruw::Guarded;
 
@@ -75,9 +75,9 @@ KAVORUW_API int32_t ReceiptBegin(void) {
   return Guarded([] { return kavoruw::inner::ReceiptBegin(); });
 }
 
-KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat,
-                                int32_t message, int32_t qty, int32_t qtyDecimals,
-                                const std::string& unit, int32_t price, int32_t* value) {
+KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                                int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                                int32_t price, int32_t* value) {
   return Guarded([&] {
     if (AnyNull(value)) return kavoruw::kErrInternal;
     return kavoruw::inner::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price,
@@ -86,8 +86,8 @@ KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t v
 }
 
 KAVORUW_API int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message,
-                                 int32_t qty, int32_t qtyDecimals, const char* unit,
-                                 int32_t price, int32_t* value) {
+                                 int32_t qty, int32_t qtyDecimals, const char* unit, int32_t price,
+                                 int32_t* value) {
   return Guarded([&] {
     return kavoruw::pReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price, value);
   });

@@ -28,6 +28,4 @@ bool GuardedFlag(Body&& body) {
   }
 }
 
-
-
 }  // namespace kavoruw

@@ -1,20 +1,20 @@
 #include "printer_link/commands/clock.h"
 
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/device/device.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/reports.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
 namespace {
 
-constexpr uint8_t kReadClockCommand = '5';      // yy mm dd hh mi
+constexpr uint8_t kReadClockCommand = '5';       // yy mm dd hh mi
 constexpr uint8_t kReadLongClockCommand = 0x40;  // yy mm dd hh mi ss
 constexpr uint8_t kSetClockCommand = '4';
 constexpr uint8_t kShiftClockCommand = '6';

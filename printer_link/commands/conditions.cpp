@@ -6,14 +6,14 @@
 #include <string_view>
 #include <utility>
 
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/device/device.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/vat.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {
@@ -57,14 +57,14 @@ int32_t FirstFailingCondition(const TStatusSet& s, std::span<const int32_t> orde
 constexpr std::array<int32_t, 11> kReceiptConditionsOrder = {
     kErrNoMakerData,      kErrReadOnly,       kErrCmosErased, kErrServiceJumper,
     kErrNoControllerLink, kErrPrinterFailure, kErrNoUserData, kErrNoDisplay,
-    kErrDailyReportDue, kErrNoVatRates, kErrNoPaper};
+    kErrDailyReportDue,   kErrNoVatRates,     kErrNoPaper};
 constexpr std::array<int32_t, 11> kReceiptBeginOrder = {
-    kErrNoMakerData, kErrCmosErased, kErrServiceJumper, kErrNoControllerLink,
-    kErrPrinterFailure, kErrNoUserData, kErrReadOnly, kErrNoDisplay,
+    kErrNoMakerData,    kErrCmosErased, kErrServiceJumper, kErrNoControllerLink,
+    kErrPrinterFailure, kErrNoUserData, kErrReadOnly,      kErrNoDisplay,
     kErrDailyReportDue, kErrNoVatRates, kErrNoPaper};
 constexpr std::array<int32_t, 8> kPeriodReportOrder = {
-    kErrNoMakerData, kErrTrainingMode, kErrCmosErased, kErrNoControllerLink,
-    kErrPrinterFailure, kErrNoUserData, kErrNoDisplay, kErrNoPaper};
+    kErrNoMakerData,    kErrTrainingMode, kErrCmosErased, kErrNoControllerLink,
+    kErrPrinterFailure, kErrNoUserData,   kErrNoDisplay,  kErrNoPaper};
 
 // The steps both receipt checks share, up to and including the conditions.
 int32_t ReceiptConditionSteps(std::span<const int32_t> order) {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "kavoruw_codes.h"
-#include "printer_link/link/driver_state.h"
 #include "printer_link/device/device.h"
+#include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
 

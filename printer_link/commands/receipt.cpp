@@ -4,22 +4,21 @@
 #include <cstring>
 #include <limits>
 
+#include "kavoruw_codes.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/commands/code_page.h"
-#include "printer_link/device/device.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
-#include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/commands/vat.h"
+#include "printer_link/device/device.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {
-
 
 namespace {
 
@@ -90,9 +89,9 @@ uint64_t PlainTotal() {
 }
 
 // ReceiptItem and ReceiptItemExt differ only in the record they send.
-int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t vat,
-                 int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit,
-                 int32_t price, int32_t& value) {
+int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                 int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                 int32_t& value) {
   // What the printer cannot take is refused before anything is sent.
   if (vat < 1 || vat > kLastVatIndex) return kErrVatIndex;
   const int64_t messageByte = int64_t{'0'} + message;
@@ -103,8 +102,8 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   if (value < 0) return kErrItemValue;
   const uint64_t product = static_cast<uint64_t>(qty) * static_cast<uint64_t>(price);
   if (product > kMaxU32) return kErrItemValue;
-  const uint64_t itemValue = value != 0 ? static_cast<uint64_t>(value)
-                                        : RoundedValue(product, qtyDecimals);
+  const uint64_t itemValue =
+      value != 0 ? static_cast<uint64_t>(value) : RoundedValue(product, qtyDecimals);
   // The value goes back into the caller's variable.
   if (itemValue > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
     return kErrItemValue;
@@ -310,8 +309,7 @@ std::vector<uint8_t> ItemFrameExt(const TItemRecord& item) {
   return frame;
 }
 
-std::vector<uint8_t> PackageFrame(uint8_t type, int32_t number1, int32_t number2,
-                                  uint32_t amount) {
+std::vector<uint8_t> PackageFrame(uint8_t type, int32_t number1, int32_t number2, uint32_t amount) {
   std::vector<uint8_t> frame;
   frame.reserve(10);
   frame.push_back(type <= 1 ? ' ' : '-');
@@ -379,8 +377,8 @@ int32_t inner::ReceiptBegin() {
 }
 
 int32_t inner::ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                    int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                    int32_t& value) {
+                           int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
+                           int32_t& value) {
   return SendItem(false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
@@ -388,12 +386,12 @@ int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t messag
                      int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value) {
   if (value == nullptr) return kErrInternal;
   return inner::ReceiptItem(kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
-                     unit != nullptr ? unit : "", price, *value);
+                            unit != nullptr ? unit : "", price, *value);
 }
 
 int32_t inner::ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                       int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                       int32_t& value) {
+                              int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                              int32_t price, int32_t& value) {
   return SendItem(true, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
@@ -405,8 +403,8 @@ int32_t inner::PackageItem(int32_t type, int32_t number1, int32_t number2, int32
   if (type < 0 || type > kLastPackageType) return kErrPackageType;
   // The amount travels unsigned.
   if (amount < 0) return kErrInternal;
-  const std::vector<uint8_t> frame = PackageFrame(static_cast<uint8_t>(type), number1, number2,
-                                                  static_cast<uint32_t>(amount));
+  const std::vector<uint8_t> frame =
+      PackageFrame(static_cast<uint8_t>(type), number1, number2, static_cast<uint32_t>(amount));
   uint8_t answer = 0;
   if (int32_t r = ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1))) {
     return r;
@@ -511,7 +509,7 @@ int32_t inner::ReadSelTotal(const std::string& rate, std::string& total) {
   rates.fill(kVatUndefined);
   int32_t count = 0;
   if (int32_t r = inner::ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4], rates[5],
-                          rates[6])) {
+                                 rates[6])) {
     return r;
   }
   if (rate.empty()) return kErrInternal;

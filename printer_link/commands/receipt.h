@@ -12,7 +12,6 @@
 
 namespace kavoruw {
 
-
 // A null name or unit is the empty text; a null value is 999 with nothing sent.
 int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
                      int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value);
@@ -46,17 +45,16 @@ struct TItemRecord {
   uint8_t message = '0';  // byte 29 of the 49-byte form: '0' + message number
   uint32_t qty = 0;       // units of 10^-qtyDecimals
   uint8_t qtyDecimals = 0;
-  std::string unit;       // first 4 bytes, blank-padded, not converted
-  uint32_t price = 0;     // grosze
-  uint32_t value = 0;     // grosze
+  std::string unit;    // first 4 bytes, blank-padded, not converted
+  uint32_t price = 0;  // grosze
+  uint32_t value = 0;  // grosze
 };
 // The 49 data bytes of command 0x06.
 std::vector<uint8_t> ItemFrame(const TItemRecord& item);
 // The 51 data bytes of command 0x06 (no message; 6-byte unit field).
 std::vector<uint8_t> ItemFrameExt(const TItemRecord& item);
 // The 10 data bytes of command 0x17; type 0..3.
-std::vector<uint8_t> PackageFrame(uint8_t type, int32_t number1, int32_t number2,
-                                  uint32_t amount);
+std::vector<uint8_t> PackageFrame(uint8_t type, int32_t number1, int32_t number2, uint32_t amount);
 // The 18 data bytes of commands 0x81 and 0x82: slot, 13-character name in
 // code page 852, amount.
 std::vector<uint8_t> PaymentFrame(uint8_t slot, std::string_view name, uint32_t amount);

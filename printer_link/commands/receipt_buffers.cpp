@@ -8,7 +8,6 @@
 
 namespace kavoruw {
 
-
 namespace {
 
 constexpr uint32_t kMaxLineCode = 15;
@@ -31,7 +30,7 @@ int32_t inner::FillPayment(int32_t slot, const std::string& name, int32_t amount
 
 int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amount2) {
   return inner::FillPayment(slot, name != nullptr ? std::string(name) : std::string(), amount,
-                     amount2);
+                            amount2);
 }
 
 int32_t inner::FillLines(int32_t code, const std::string& text, int32_t* freeSlots) {

@@ -11,13 +11,11 @@
 
 namespace kavoruw {
 
-
 // A null name is the empty name.
 int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amount2);
 
 // A null text is the empty text.
 int32_t pFillLines(int32_t code, const char* text, int32_t* freeSlots);
-
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <span>
 
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/device/device.h"
-#include "printer_link/commands/status.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/engine/range.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
-#include "printer_link/link/link.h"
 #include "printer_link/commands/print_control.h"
+#include "printer_link/commands/status.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/device/device.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/engine/range.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {
@@ -39,7 +39,6 @@ bool IsReportKind(int32_t kind) { return kind == 0 || kind == 1; }
 
 uint8_t Tens(int32_t value) { return static_cast<uint8_t>(value / 10); }
 uint8_t Units(int32_t value) { return static_cast<uint8_t>(value % 10); }
-
 
 int32_t LinkAndNoReceipt() {
   if (int32_t r = LinkCheck(true)) return r;
@@ -198,9 +197,7 @@ int32_t inner::PeriodicReportByKind(TPeriodReportKind kind, const ReportParams& 
   return ReportResult(result);
 }
 
-int32_t inner::ReceiptNumber(int32_t& n) {
-  return ReadReceiptCounter(n);
-}
+int32_t inner::ReceiptNumber(int32_t& n) { return ReadReceiptCounter(n); }
 
 int32_t inner::DailyReportNumber(int32_t& n) {
   ShowProgressText("Odczyt numeru raportu dobowego...");

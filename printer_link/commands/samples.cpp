@@ -2,14 +2,14 @@
 
 #include <string_view>
 
-#include "printer_link/commands/code_page.h"
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/link/link.h"
+#include "printer_link/commands/code_page.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/commands/receipt.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/link/link.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {

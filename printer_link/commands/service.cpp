@@ -5,14 +5,14 @@
 #include <span>
 #include <string_view>
 
+#include "kavoruw_codes.h"
 #include "printer_link/commands/code_page.h"
+#include "printer_link/commands/print_control.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
-#include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
+#include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
-#include "printer_link/commands/print_control.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {
@@ -189,7 +189,7 @@ int32_t pReadUniqueNumber(char* buffer) {
 }
 
 int32_t inner::ReadUserData(std::string& line1, std::string& line2, std::string& line3,
-                     std::string& line4) {
+                            std::string& line4) {
   const std::array<std::string*, 4> lines{&line1, &line2, &line3, &line4};
   for (std::string* line : lines) line->clear();
   ShowProgressText("Odczyt danych użytkownika...");
@@ -228,7 +228,7 @@ int32_t inner::WriteUserData(uint32_t lineNo, uint32_t width, const std::string&
 }
 
 int32_t inner::PrintUserDataControl(const std::string& line1, const std::string& line2,
-                             const std::string& line3, const std::string& line4) {
+                                    const std::string& line3, const std::string& line4) {
   ShowProgressText("Wydruk kontrolny danych użytkownika...");
   // A line of another width has no width byte: refused before the printer
   // is asked anything.

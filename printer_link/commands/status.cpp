@@ -12,7 +12,7 @@
 namespace kavoruw {
 
 int32_t inner::ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
-                        uint8_t& s5, uint8_t& s6) {
+                               uint8_t& s5, uint8_t& s6) {
   ShowProgressText("Odczyt bajtów statusu...");
   if (int32_t r = LinkCheck(true)) return r;
   uint8_t kind = 0;

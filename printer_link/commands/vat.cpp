@@ -1,13 +1,13 @@
 #include "printer_link/commands/vat.h"
 
+#include "kavoruw_codes.h"
+#include "printer_link/commands/print_control.h"
+#include "printer_link/commands/status.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
-#include "printer_link/commands/status.h"
-#include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
+#include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
-#include "printer_link/commands/print_control.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {
@@ -134,7 +134,7 @@ int32_t inner::ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, in
 }
 
 int32_t inner::SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5,
-               int32_t r6, int32_t r7) {
+                      int32_t r6, int32_t r7) {
   ShowProgressText("Zapis stawek podatkowych...");
   if (int32_t r = LinkCheck(true)) return r;
   if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;

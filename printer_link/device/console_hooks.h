@@ -1,8 +1,8 @@
 #pragma once
 // The calls the driver makes into a hosting program: a one-line progress
 // text at the start of a command, one turn of the host's event loop while a
-// printout is awaited, and the wait hook of the byte hand-off. The console installs them; under any other caller
-// they do nothing.
+// printout is awaited, and the wait hook of the byte hand-off. The console installs them; under any
+// other caller they do nothing.
 #include <functional>
 #include <string>
 #include <string_view>

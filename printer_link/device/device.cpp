@@ -3,18 +3,18 @@
 #include <array>
 #include <utility>
 
+#include "kavoruw_codes.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
 
 namespace kavoruw {
 
 namespace {
 
 constexpr std::array<const char*, 8> kDeviceNames = {
-    "MX720A 5-stawkowa",       "MX720A 7-stawkowa",       "KAVOR I generacji",
-    "KAVOR II generacji",      "MX720B 5-st. (apteczna)", "MX720B 7-st. (apteczna)",
-    "KAVOR F (apteczna)",      "INNE URZADZENIE"};
+    "MX720A 5-stawkowa",  "MX720A 7-stawkowa",       "KAVOR I generacji",
+    "KAVOR II generacji", "MX720B 5-st. (apteczna)", "MX720B 7-st. (apteczna)",
+    "KAVOR F (apteczna)", "INNE URZADZENIE"};
 
 // Type bytes of the 0xFF answer.
 constexpr uint8_t kTypeMx720A5 = 2;
@@ -39,10 +39,9 @@ int32_t ReadStatusByte(uint8_t command, uint8_t& value) {
 }
 
 int32_t ReadStatusSet(TStatusSet& s) {
-  for (auto [command, value] : {std::pair{kFiscalStatus, &s.fiscal},
-                                std::pair{kPrinterStatus, &s.printer},
-                                std::pair{kPrintStatus, &s.print},
-                                std::pair{kServiceStatus, &s.service}}) {
+  for (auto [command, value] :
+       {std::pair{kFiscalStatus, &s.fiscal}, std::pair{kPrinterStatus, &s.printer},
+        std::pair{kPrintStatus, &s.print}, std::pair{kServiceStatus, &s.service}}) {
     if (int32_t r = ReadStatusByte(command, *value)) return r;
   }
   return 0;
@@ -78,12 +77,24 @@ int32_t inner::ReadDeviceType(uint8_t& kind, uint32_t& version) {
     return v;
   };
   switch (type) {
-    case kTypeMx720A5: kind = 0; version = 0; return 0;
-    case kTypeMx720B5: kind = 4; version = 0; return 0;
-    case kTypeMx720A7: kind = 1; version = 0; return 0;
+    case kTypeMx720A5:
+      kind = 0;
+      version = 0;
+      return 0;
+    case kTypeMx720B5:
+      kind = 4;
+      version = 0;
+      return 0;
+    case kTypeMx720A7:
+      kind = 1;
+      version = 0;
+      return 0;
     case kTypePharmacy: return askVersion(6, 5);
     case kTypeKavor: return askVersion(3, 2);
-    default: kind = kOtherDevice; version = 0; return 0;
+    default:
+      kind = kOtherDevice;
+      version = 0;
+      return 0;
   }
 }
 

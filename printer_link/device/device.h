@@ -27,7 +27,6 @@ int32_t ReadStatusSet(TStatusSet& s);
 // (its engine error), then 107 for CMOS erased and 102 for no controller link.
 int32_t StatusGate();
 
-
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
 int32_t ReadDeviceType(uint8_t& kind, uint32_t& version);

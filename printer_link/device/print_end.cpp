@@ -1,9 +1,9 @@
 #include "printer_link/device/print_end.h"
 
+#include "kavoruw_codes.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
 #include "printer_link/link/link_object.h"
 
 namespace kavoruw {

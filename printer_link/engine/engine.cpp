@@ -18,7 +18,7 @@ constexpr uint8_t kOrdinalWriteFailed = 20;
 constexpr uint8_t kOrdinalReadFailed = 21;
 constexpr uint8_t kOrdinalBadAnswer = 23;
 constexpr uint8_t kOrdinalNak = 24;
-constexpr uint8_t kOrdinalServiceJumper = 26;   // answer 0x01 -> 101
+constexpr uint8_t kOrdinalServiceJumper = 26;    // answer 0x01 -> 101
 constexpr uint8_t kOrdinalReceiptNotBegun = 41;  // answer 0x65 -> 201
 constexpr uint8_t kOrdinalRefused = 53;          // answer 0xC8 -> 26
 
@@ -93,19 +93,26 @@ uint8_t RunSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> dat
 
 bool IsStatusCommand(uint8_t cmd) {
   switch (cmd) {
-    case 0x90: case 0x94: case 0x95: case 0x96: case 0x9B: case 0x9F:
-      return true;
-    default:
-      return false;
+    case 0x90:
+    case 0x94:
+    case 0x95:
+    case 0x96:
+    case 0x9B:
+    case 0x9F: return true;
+    default: return false;
   }
 }
 
 uint8_t ListRecordLength(uint8_t cmd) {
   switch (cmd) {
-    case 0xA2: case 0xA3: case 0xA5: return 11;
-    case 0xAD: case 0xAE: return 16;
+    case 0xA2:
+    case 0xA3:
+    case 0xA5: return 11;
+    case 0xAD:
+    case 0xAE: return 16;
     case 0xE7: return 4;
-    case 0xE9: case 0xEE: return 20;
+    case 0xE9:
+    case 0xEE: return 20;
     case 0xEA: return 8;
     default: return 0;
   }
@@ -138,7 +145,7 @@ uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t>
 }
 
 int32_t inner::RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
-                   const uint8_t* data) {
+                          const uint8_t* data) {
   if (cmd < 0 || cmd > 255 || answerLen < 0 || answerLen > 255 || dataLen < 0 ||
       dataLen > static_cast<int32_t>(kBlockSize) || answer == nullptr || data == nullptr) {
     return kErrInternal;

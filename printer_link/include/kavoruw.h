@@ -61,8 +61,8 @@ KAVORUW_API int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, 
 KAVORUW_API int32_t ReceiptConditions(void);
 KAVORUW_API int32_t ReceiptBegin(void);
 KAVORUW_API int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message,
-                                 int32_t qty, int32_t qtyDecimals, const char* unit,
-                                 int32_t price, int32_t* value);
+                                 int32_t qty, int32_t qtyDecimals, const char* unit, int32_t price,
+                                 int32_t* value);
 KAVORUW_API int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount);
 KAVORUW_API int32_t PrintSubtotal(void);
 KAVORUW_API int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amount2);
@@ -112,9 +112,9 @@ KAVORUW_API int32_t pDllAuthor(char* buffer);
 
 /* The plain twins, for C++ callers: texts as Windows-1250 std::string. */
 extern "C" {
-KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat,
-                                int32_t message, int32_t qty, int32_t qtyDecimals,
-                                const std::string& unit, int32_t price, int32_t* value);
+KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
+                                int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                                int32_t price, int32_t* value);
 KAVORUW_API int32_t FillPayment(int32_t slot, const std::string& name, int32_t amount,
                                 int32_t amount2);
 KAVORUW_API int32_t FillLines(int32_t code, const std::string& text, int32_t* freeLines);

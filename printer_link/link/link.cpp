@@ -1,14 +1,14 @@
 #include "printer_link/link/link.h"
 
-#include "printer_link/port/comm.h"
-#include "printer_link/device/device.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
 #include "kavoruw_codes.h"
-#include "printer_link/engine/range.h"
-#include "printer_link/port/link_error.h"
+#include "printer_link/device/device.h"
 #include "printer_link/device/print_end.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/engine/range.h"
+#include "printer_link/link/driver_state.h"
 #include "printer_link/link/link_object.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 
@@ -52,9 +52,7 @@ int32_t inner::OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t re
 
 int32_t inner::ClosePortObject() { return CommPort() ? CommPort()->Close() : 0; }
 
-int32_t inner::ClosePort() {
-  return inner::ClosePortObject();
-}
+int32_t inner::ClosePort() { return inner::ClosePortObject(); }
 
 bool inner::SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
   return CommPort() && CommPort()->SetTimeouts(writeSec, readSec) == 0;

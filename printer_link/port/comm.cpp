@@ -12,7 +12,6 @@ namespace kavoruw {
 
 namespace {
 
-
 int32_t LastError() { return static_cast<int32_t>(platform::GetLastError()); }
 
 void Record(std::string_view utf8Text) { RecordLinkError(utf8Text, LastError()); }
@@ -40,7 +39,9 @@ void SetConnectSettleTime(int milliseconds) { ConnectSettleSetting().store(milli
 
 // --- Threads -------------------------------------------------------------------
 
-void TThread::Start() { thread_ = std::thread([this] { Execute(); }); }
+void TThread::Start() {
+  thread_ = std::thread([this] { Execute(); });
+}
 
 void TThread::Stop() {
   RequestStop();
@@ -343,9 +344,7 @@ uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n) {
         Record("Odczyt przerwany");
       else Record("Niepoprawny odczyt.");
       break;
-    case TransferEnd::Aborted:
-      Record(write ? "Zapis przerwany." : "Odczyt przerwany.");
-      break;
+    case TransferEnd::Aborted: Record(write ? "Zapis przerwany." : "Odczyt przerwany."); break;
   }
   return r.moved;
 }

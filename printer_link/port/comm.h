@@ -19,8 +19,8 @@ namespace kavoruw {
 // Events a port reports; bit i of a CommEventSet stands for entry i.
 using CommEventSet = uint16_t;
 inline constexpr std::array<uint32_t, 9> kPortEventTable = {
-    platform::kEvBreak, platform::kEvCts,    platform::kEvDsr,
-    platform::kEvErr,   platform::kEvRing,   platform::kEvRlsd,
+    platform::kEvBreak,  platform::kEvCts,    platform::kEvDsr,
+    platform::kEvErr,    platform::kEvRing,   platform::kEvRlsd,
     platform::kEvRxChar, platform::kEvRxFlag, platform::kEvTxEmpty};
 inline constexpr CommEventSet kAllCommEvents = 0x01FF;
 

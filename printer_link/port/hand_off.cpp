@@ -49,7 +49,9 @@ void CallHook(const std::function<void()>& hook) {
 }
 
 // The state word as the kernel's wait queue sees it.
-const uint32_t* Word(const std::atomic<uint32_t>& state) { return reinterpret_cast<const uint32_t*>(&state); }
+const uint32_t* Word(const std::atomic<uint32_t>& state) {
+  return reinterpret_cast<const uint32_t*>(&state);
+}
 
 }  // namespace
 
@@ -103,7 +105,8 @@ uint32_t THandOff::WaitCallingHook(Ready ready, const std::function<void()>& hoo
       continue;
     }
     const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(nextHook - now).count();
-    const timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+    const timespec timeout{static_cast<time_t>(left / 1000000000),
+                           static_cast<long>(left % 1000000000)};
     // Returns at once when the state is no longer s, when woken, or at the
     // time limit.
     syscall(SYS_futex, Word(state_), FUTEX_WAIT_PRIVATE, s, &timeout, nullptr, 0);
@@ -113,7 +116,8 @@ uint32_t THandOff::WaitCallingHook(Ready ready, const std::function<void()>& hoo
 }
 
 void THandOff::WakeTimedWaiter(uint32_t now) {
-  if (now & kTimedWaiterFlag) syscall(SYS_futex, Word(state_), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
+  if (now & kTimedWaiterFlag)
+    syscall(SYS_futex, Word(state_), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
 }
 
 void THandOff::SetPhase(uint32_t phase) {

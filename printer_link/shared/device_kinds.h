@@ -10,15 +10,15 @@ namespace kavoruw {
 inline constexpr uint8_t kOtherDevice = 7;
 
 struct TDeviceKindRules {
-  bool fiscalPrinter;       // one of the fiscal printers (not another device)
-  bool secondGeneration;    // monthly reports, clock with seconds, 7 rates, per-rate totals
-  bool pharmacyModel;       // meant for pharmacies
-  bool userDataRead;        // reads the user data back
-  bool pharmacyUserData;    // reads it with the pharmacy command
-  bool packagesAndPayments; // package items, subtotal, payment records
-  bool emptyDailyReport;    // makes a daily report with no receipt since the last one
-  bool extendedItemRecord;  // takes the 51-byte item record
-  uint8_t vatRateCount;     // 4, 6 or 7
+  bool fiscalPrinter;        // one of the fiscal printers (not another device)
+  bool secondGeneration;     // monthly reports, clock with seconds, 7 rates, per-rate totals
+  bool pharmacyModel;        // meant for pharmacies
+  bool userDataRead;         // reads the user data back
+  bool pharmacyUserData;     // reads it with the pharmacy command
+  bool packagesAndPayments;  // package items, subtotal, payment records
+  bool emptyDailyReport;     // makes a daily report with no receipt since the last one
+  bool extendedItemRecord;   // takes the 51-byte item record
+  uint8_t vatRateCount;      // 4, 6 or 7
   // Gives the supply and annulment-reason bytes from this version on;
   // kNoSixStatusBytes when never.
   uint8_t sixStatusBytesFrom;
@@ -40,7 +40,7 @@ inline constexpr std::array<TDeviceKindRules, 8> kDeviceKindRules{{
 }};
 // clang-format on
 inline constexpr TDeviceKindRules kUnknownKindRules{false, false, false, false, false,
-                                                    false, false, false, 7, kNoSixStatusBytes};
+                                                    false, false, false, 7,     kNoSixStatusBytes};
 
 inline constexpr const TDeviceKindRules& DeviceKindRules(uint32_t kind) {
   return kind < kDeviceKindRules.size() ? kDeviceKindRules[kind] : kUnknownKindRules;

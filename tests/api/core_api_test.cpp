@@ -6,8 +6,9 @@
 
 #include "kavoruw_core.h"
 
-#if __has_include("printer_link/port/comm.h") || __has_include("printer_link/port/comm.h") || \
-    __has_include("platform/serial/serial_device.h")
+#if __has_include("printer_link/port/comm.h") ||               \
+                  __has_include("printer_link/port/comm.h") || \
+                                __has_include("platform/serial/serial_device.h")
 #error "the core exposes more than its API folder"
 #endif
 

@@ -58,13 +58,15 @@ TEST_F(ApplicationObject, TheStandardExceptionBoxShowsTheMessageUnderTheTitle) {
 
 TEST_F(ApplicationObject, ProcessMessagesRunsWhatIsWaiting) {
   int runs = 0;
-  QMetaObject::invokeMethod(qApp, [&] { ++runs; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp, [&] { ++runs; }, Qt::QueuedConnection);
   ProcessMessages();
   EXPECT_EQ(runs, 1);
 }
 
 TEST_F(ApplicationObject, QtsOwnTextsArePolish) {
-  ASSERT_TRUE(LoadPolishTranslations()) << "Qt's Polish translations (qt6-translations-l10n) are installed";
+  ASSERT_TRUE(LoadPolishTranslations())
+      << "Qt's Polish translations (qt6-translations-l10n) are installed";
   EXPECT_TRUE(LoadPolishTranslations()) << "loaded once";
   // The standard buttons of the file dialogs' questions.
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Anuluj"));

@@ -65,7 +65,8 @@ TEST_F(TypingLimit, TypingStopsAtTheLimitButProgramTextsStayWhole) {
 TEST(FileFilter, PipeSeparatedFiltersBecomeQtFilters) {
   EXPECT_EQ(QtFileFilter(QString::fromUtf8("Pliki tekstowe z danymi użytkownika (*.txt)|*.txt")),
             QString::fromUtf8("Pliki tekstowe z danymi użytkownika (*.txt)"));
-  EXPECT_EQ(QtFileFilter("Teksty (*.txt)|*.txt|Wszystkie pliki|*.*"), "Teksty (*.txt);;Wszystkie pliki (*.*)");
+  EXPECT_EQ(QtFileFilter("Teksty (*.txt)|*.txt|Wszystkie pliki|*.*"),
+            "Teksty (*.txt);;Wszystkie pliki (*.*)");
   EXPECT_EQ(QtFileFilter("Obrazy|*.bmp;*.png"), "Obrazy (*.bmp *.png)");
 }
 

@@ -2,13 +2,13 @@
 // on focus moves inside the form, Enter/Esc routing, modal results and the
 // modal runner.
 #include <QApplication>
-#include <cstdlib>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 #include "forms/activation.h"
 #include "forms/form.h"
@@ -37,7 +37,8 @@ class TfProba : public Form {
     ok->setObjectName("bOk");
     other = new QPushButton("Inny", this);
     other->setObjectName("bInny");
-    for (QWidget* w : std::initializer_list<QWidget*>{first, second, ok, other}) layout->addWidget(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{first, second, ok, other})
+      layout->addWidget(w);
     connect(ok, &QPushButton::clicked, this, [this] {
       Trace("ok clicked");
       SetModalResult(mrOk);
@@ -69,13 +70,13 @@ class TfProba : public Form {
 
 class Main : public QMainWindow {
  public:
-  Main() { RegisterForm(this, [] { Trace("activate main"); }); }
+  Main() {
+    RegisterForm(this, [] { Trace("activate main"); });
+  }
   ~Main() override { UnregisterForm(this); }
 };
 
 class Forms : public GuiTest {};
-
-
 
 TEST_F(Forms, ModalRunActivatesTheFormThenTheOneBeforeAgain) {
   Main main;
@@ -88,10 +89,9 @@ TEST_F(Forms, ModalRunActivatesTheFormThenTheOneBeforeAgain) {
     testing::Key(&f, Qt::Key_Return);
   });
   EXPECT_EQ(ShowModal(form), mrOk);
-  EXPECT_EQ(TraceLines(),
-            (std::vector<std::string>{"activate main", "modal forms::TfProba",
-                                      "activate fProba", "keydown 13", "ok clicked",
-                                      "close fProba 1", "activate main"}));
+  EXPECT_EQ(TraceLines(), (std::vector<std::string>{"activate main", "modal forms::TfProba",
+                                                    "activate fProba", "keydown 13", "ok clicked",
+                                                    "close fProba 1", "activate main"}));
 }
 
 TEST_F(Forms, AFormOpensCentredOverItsOwnerFromItsFirstShowingWithACloseBoxOnly) {

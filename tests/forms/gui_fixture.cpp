@@ -50,8 +50,10 @@ void GuiTest::TearDown() {
   SetTone(nullptr);
   SetModalRunner({});
   Application::SetExceptionHandler({});
-  for (const std::string& question : boxes.unscripted) ADD_FAILURE() << "unscripted box " << question;
-  for (const std::string& form : modals.unscripted) ADD_FAILURE() << "unscripted modal form " << form;
+  for (const std::string& question : boxes.unscripted)
+    ADD_FAILURE() << "unscripted box " << question;
+  for (const std::string& form : modals.unscripted)
+    ADD_FAILURE() << "unscripted modal form " << form;
   EXPECT_TRUE(boxes.script.empty()) << boxes.script.size() << " scripted answers never asked for";
   for (const auto& [form, actions] : modals.actions) {
     EXPECT_TRUE(actions.empty()) << actions.size() << " scripted runs of " << form << " never made";

@@ -107,7 +107,8 @@ TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
   EXPECT_FALSE(label->wordWrap());
   const QFontMetrics metrics(label->font());
   int longest = 0;
-  for (const QString& line : label->text().split('\n')) longest = std::max(longest, metrics.horizontalAdvance(line));
+  for (const QString& line : label->text().split('\n'))
+    longest = std::max(longest, metrics.horizontalAdvance(line));
   ASSERT_GT(longest, 500) << "a line longer than Qt's own wrapping width";
   ASSERT_LT(longest, box->screen()->availableGeometry().width() - 100);
   EXPECT_GE(label->contentsRect().width(), longest);
@@ -126,13 +127,15 @@ TEST_F(RealBox, IsWideEnoughForItsCaptionUpToTheScreensWidth) {
     box->close();
     return width;
   };
-  const std::string path = Cp("F:\\Poczta\\Korespondenci\\Dział księgowości i płac\\Rejestr\\SPIS.DBF");
+  const std::string path =
+      Cp("F:\\Poczta\\Korespondenci\\Dział księgowości i płac\\Rejestr\\SPIS.DBF");
   for (const std::string& caption : {Cp("Uwaga! Korespondent Nr 3"), path}) {
     const int needed = title.horizontalAdvance(ToQ(caption)) + 3 * title.height();
     EXPECT_GE(shownWidth(caption), needed) << Utf8(caption);
   }
   const int screenWidth = QApplication::primaryScreen()->availableGeometry().width();
-  EXPECT_EQ(shownWidth(std::string(screenWidth / 2, 'W')), screenWidth) << "never wider than the screen";
+  EXPECT_EQ(shownWidth(std::string(screenWidth / 2, 'W')), screenWidth)
+      << "never wider than the screen";
 }
 
 class ScriptedBoxes : public GuiTest {};
@@ -144,8 +147,8 @@ TEST_F(ScriptedBoxes, TheBeforeBoxHookRunsBeforeEveryBox) {
   MessageBox("c", "d", MB_YESNO);
   SetBeforeBoxHook({});
   MessageBox("e", "f", MB_OK);
-  EXPECT_EQ(TraceLines(), (std::vector<std::string>{"progress", "box b 0000 a", "progress", "box d 0004 c",
-                                                    "box f 0000 e"}));
+  EXPECT_EQ(TraceLines(), (std::vector<std::string>{"progress", "box b 0000 a", "progress",
+                                                    "box d 0004 c", "box f 0000 e"}));
 }
 
 TEST_F(ScriptedBoxes, OkBoxesNeedNoScriptQuestionsTakeTheirAnswersInOrder) {
@@ -158,7 +161,8 @@ TEST_F(ScriptedBoxes, OkBoxesNeedNoScriptQuestionsTakeTheirAnswersInOrder) {
   EXPECT_EQ(MessageBox(Cp("Drugie?"), Cp("Odpowiedz"), 0x2124), IDYES);
   ASSERT_EQ(boxes.shown.size(), 3u);
   EXPECT_EQ(boxes.shown[0].caption, "Błąd");
-  EXPECT_EQ(boxes.shown[0].text, "Brak portu COM3 w systemie.\rNależy ustawić parametry komunikacji");
+  EXPECT_EQ(boxes.shown[0].text,
+            "Brak portu COM3 w systemie.\rNależy ustawić parametry komunikacji");
   EXPECT_EQ(boxes.shown[2].flags, 0x2124u);
   EXPECT_EQ(TraceLines(), (std::vector<std::string>{
                               "box Błąd 2010 Brak portu COM3 w systemie.\rNależy ustawić parametry "
@@ -184,7 +188,7 @@ TEST_F(ScriptedBoxes, ToneIsRecordedAndBelowTheSpeakerRangeNothingSounds) {
 TEST(Text, PolishLettersCrossTheWidgetBoundaryBothWays) {
   const std::string cp = Cp("ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ");
   EXPECT_EQ(cp.size(), 19u);
-  EXPECT_EQ(static_cast<unsigned char>(cp[0]), 0xB9);  // ą
+  EXPECT_EQ(static_cast<unsigned char>(cp[0]), 0xB9);   // ą
   EXPECT_EQ(static_cast<unsigned char>(cp[10]), 0xA5);  // Ą
   EXPECT_EQ(ToQ(cp), QString::fromUtf8("ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ"));
   EXPECT_EQ(FromQ(ToQ(cp)), cp);

@@ -101,7 +101,8 @@ TEST_F(BusyCursor, WithoutSequenceAndRatesEachFrameShowsForTheDefaultRate) {
 }
 
 TEST_F(BusyCursor, TruncatedMissingOrForeignFilesLeaveTheStandardCursor) {
-  const QByteArray ani = AniFile({CursorImage(Qt::red, 0, 0), CursorImage(Qt::blue, 0, 0)}, 2, 6, {}, {});
+  const QByteArray ani =
+      AniFile({CursorImage(Qt::red, 0, 0), CursorImage(Qt::blue, 0, 0)}, 2, 6, {}, {});
   for (qsizetype cut : {qsizetype(8), qsizetype(40), ani.size() / 2, ani.size() - 1}) {
     EXPECT_FALSE(ParseAnimatedCursor(ani.left(cut)).has_value()) << "cut at " << cut;
   }
@@ -133,7 +134,8 @@ TEST_F(BusyCursor, TheWindowCyclesTheFramesWhileBusy) {
   EXPECT_EQ(window.cursor().hotSpot(), QPoint(1, 1));
   QElapsedTimer waited;
   waited.start();
-  while (window.cursor().hotSpot() != QPoint(2, 2) && waited.elapsed() < 2000) forms::testing::Flush();
+  while (window.cursor().hotSpot() != QPoint(2, 2) && waited.elapsed() < 2000)
+    forms::testing::Flush();
   EXPECT_EQ(window.cursor().hotSpot(), QPoint(2, 2));
   cursor.ShowArrow();
   EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);

@@ -21,7 +21,9 @@ using Bytes = std::vector<uint8_t>;
 
 const char kBadTime[] = "Błąd|2010|Godzina została wprowadzona nieprawidłowo.";
 
-forms::MaskEdit* TimeField(forms::Form& dialog) { return Find<forms::MaskEdit>(&dialog, "meZegar"); }
+forms::MaskEdit* TimeField(forms::Form& dialog) {
+  return Find<forms::MaskEdit>(&dialog, "meZegar");
+}
 
 class Clock : public MenuTest {
  protected:
@@ -89,11 +91,11 @@ TEST_F(Clock, ReadWithErasedClockMemoryExplainsOnceAfterAnInitialisation) {
   Pick("Odczytzegara1");
   Pick("Odczytzegara1");
   EXPECT_EQ(Boxes(), (std::vector<std::string>{
-      "Błąd|2010|Zegar drukarki fiskalnej nie został zainicjowany.\r"
-      "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
-      "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
-      "raportu dobowego (jeśli jakiś był już wykonany).",
-      "Błąd|2010|Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}));
+                         "Błąd|2010|Zegar drukarki fiskalnej nie został zainicjowany.\r"
+                         "Najprawdopodobniej data, którą próbowano ustawić nie jest poprawna.\r"
+                         "Nie wolno ustawiać daty, która jest wcześniejsza niż data ostatniego\r"
+                         "raportu dobowego (jeśli jakiś był już wykonany).",
+                         "Błąd|2010|Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}));
   EXPECT_EQ(session->ClockJustInitialised, 0);
   EXPECT_EQ(Frames(0x40), 0);
 }
@@ -129,9 +131,9 @@ TEST_F(Clock, ZeroAndMoreThanAnHourAreRefusedWithoutWrapAtMidnight) {
   SetPrinterTime(23, 50);
   ShiftTo("00:10", false);
   EXPECT_EQ(Boxes(), (std::vector<std::string>{
-      "Błąd|2010|Nie można przestawić zegara o 0 minut",
-      "Błąd|2010|Nie można przestawić zegara o więcej niż 60 minut",
-      "Błąd|2010|Nie można przestawić zegara o więcej niż 60 minut"}));
+                         "Błąd|2010|Nie można przestawić zegara o 0 minut",
+                         "Błąd|2010|Nie można przestawić zegara o więcej niż 60 minut",
+                         "Błąd|2010|Nie można przestawić zegara o więcej niż 60 minut"}));
   EXPECT_EQ(Frames('6'), 0);
 }
 
@@ -160,8 +162,8 @@ TEST_F(Clock, APrinterThatKeepsItsTimeMeansASecondShiftTheSameDay) {
   sim.SetScriptedAnswer('6', {0x06}, 3);
   ShiftTo("14:25", false);
   EXPECT_EQ(Boxes(), std::vector<std::string>{
-      "Błąd|2010|             Nie udało się przestawić zegara:                \r"
-      "Nie można przestawiać zegara dwa razy w ciągu tej samej doby."});
+                         "Błąd|2010|             Nie udało się przestawić zegara:                \r"
+                         "Nie można przestawiać zegara dwa razy w ciągu tej samej doby."});
   EXPECT_EQ(Frames(0x40), 2);
 }
 
@@ -220,15 +222,17 @@ TEST_F(Clock, TheTimeKeyFilterKeepsTheHourAndTheMinuteTensInRange) {
 TEST_F(Clock, InitialisationRefusesAClockThatRuns) {
   GlowneOkno->Inicjowaniezegara1Click();
   EXPECT_EQ(Boxes(), std::vector<std::string>{
-      "Błąd|2010|Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
-      "               Zegar jest już zainicjowany.             "});
+                         "Błąd|2010|Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
+                         "               Zegar jest już zainicjowany.             "});
   EXPECT_TRUE(TraceOf("modal").empty());
 }
 
 TEST_F(Clock, InitialisationAsksForTheJumperThenSetsTheClock) {
   sim.SetStatus(2, kavoruw::status::kCmosErased);
   // The technician moves the jumper while the question is up.
-  boxes.onShow = [this](const forms::BoxRecord&) { sim.SetStatus(4, 0x08 | kavoruw::status::kServiceJumper); };
+  boxes.onShow = [this](const forms::BoxRecord&) {
+    sim.SetStatus(4, 0x08 | kavoruw::status::kServiceJumper);
+  };
   Answer(forms::IDYES);
   ExpectClockShown("09:07:00");
   OnModal("TfUstawZegar", [](forms::Form& dialog) {
@@ -243,9 +247,9 @@ TEST_F(Clock, InitialisationAsksForTheJumperThenSetsTheClock) {
   });
   GlowneOkno->Inicjowaniezegara1Click();
   EXPECT_EQ(Boxes(), std::vector<std::string>{
-      "Błąd|2014|Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
-      "       Zwora serwisowa jest w pozycji normalnej.        \r"
-      "       Czy sprawdzić stan zwory ponownie?        "});
+                         "Błąd|2014|Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.\r"
+                         "       Zwora serwisowa jest w pozycji normalnej.        \r"
+                         "       Czy sprawdzić stan zwory ponownie?        "});
   EXPECT_EQ(FrameData('4', 10), (Bytes{2, 6, 1, 2, 0, 8, 0, 9, 0, 7}));
   EXPECT_EQ(session->ClockJustInitialised, 1);
 }
@@ -254,10 +258,12 @@ TEST_F(Clock, AnInitialisationThePrinterIgnoresIsExplainedByTheClockRead) {
   sim.SetStatus(1, 0x23);  // training mode: no jumper needed
   sim.SetStatus(2, kavoruw::status::kCmosErased);
   sim.SetScriptedAnswer('4', {0x06}, 10);
-  OnModal("TfUstawZegar", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button1")->click(); });
+  OnModal("TfUstawZegar",
+          [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button1")->click(); });
   GlowneOkno->Inicjowaniezegara1Click();
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].rfind("Błąd|2010|Zegar drukarki fiskalnej nie został zainicjowany.\r", 0), 0u);
+  EXPECT_EQ(Boxes()[0].rfind("Błąd|2010|Zegar drukarki fiskalnej nie został zainicjowany.\r", 0),
+            0u);
   EXPECT_EQ(session->ClockJustInitialised, 0);
 }
 

@@ -31,9 +31,17 @@ TEST(CommandLine, LettersCompareWithoutCaseTheFirstMatchWins) {
 }
 
 TEST(CommandLine, AnythingElseSelectsNothing) {
-  for (const Arguments& arguments :
-       std::vector<Arguments>{{}, {"COM10"}, {"COM0"}, {"COM3:"}, {"COM", "3"}, {" COM3"},
-                              {"COMa"}, {"09600"}, {"9600 "}, {"38400"}, {"C\xD3M3"}}) {
+  for (const Arguments& arguments : std::vector<Arguments>{{},
+                                                           {"COM10"},
+                                                           {"COM0"},
+                                                           {"COM3:"},
+                                                           {"COM", "3"},
+                                                           {" COM3"},
+                                                           {"COMa"},
+                                                           {"09600"},
+                                                           {"9600 "},
+                                                           {"38400"},
+                                                           {"C\xD3M3"}}) {
     const Parsed parsed = Parse(arguments);
     EXPECT_EQ(parsed.port, 0) << ::testing::PrintToString(arguments);
     EXPECT_EQ(parsed.baud, 0) << ::testing::PrintToString(arguments);

@@ -37,7 +37,8 @@ void ConsoleTest::TearDown() {
     const std::vector<std::string>& lines = TraceLines();
     for (size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].rfind("box ", 0) != 0) continue;
-      EXPECT_TRUE(i > 0 && lines[i - 1] == "progress") << "no erased progress text before " << lines[i];
+      EXPECT_TRUE(i > 0 && lines[i - 1] == "progress")
+          << "no erased progress text before " << lines[i];
     }
   }
   if (started) StopConsole(console);

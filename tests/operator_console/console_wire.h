@@ -19,7 +19,8 @@ inline size_t CommandCount(const printer_sim::PrinterSim& sim, uint8_t cmd) {
 }
 
 // The bytes after the last ESC + cmd (up to count of them).
-inline std::vector<uint8_t> BytesAfter(const printer_sim::PrinterSim& sim, uint8_t cmd, size_t count) {
+inline std::vector<uint8_t> BytesAfter(const printer_sim::PrinterSim& sim, uint8_t cmd,
+                                       size_t count) {
   const std::vector<uint8_t> rx = sim.Received();
   for (size_t i = rx.size(); i-- > 1;) {
     if (rx[i - 1] == 0x1B && rx[i] == cmd) {

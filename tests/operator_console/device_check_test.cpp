@@ -15,17 +15,24 @@
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
 #include "printer_link/link/link_object.h"
-#include "tests/support/scripted_message_boxes.h"
 #include "tests/operator_console/console_fixture.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace {
 
 using console::testing::ConsoleTest;
 using forms::testing::Find;
 
-const char* const kGenerationItems[] = {"Odczytuytkownika1", "Miesiczny1", "Miesiczny2",
-                                        "Wedugnumerw1", "Wedugnumerw2", "Opiswstaych1",
-                                        "Zdalnewyaczeniedrukarki1", "Wy1", "N41", "Zapis1"};
+const char* const kGenerationItems[] = {"Odczytuytkownika1",
+                                        "Miesiczny1",
+                                        "Miesiczny2",
+                                        "Wedugnumerw1",
+                                        "Wedugnumerw2",
+                                        "Opiswstaych1",
+                                        "Zdalnewyaczeniedrukarki1",
+                                        "Wy1",
+                                        "N41",
+                                        "Zapis1"};
 
 const char kNotFiscal[] = "Błąd|2010|Podłączone urządzenie nie jest drukarką fiskalną";
 
@@ -54,7 +61,8 @@ class DeviceCheck : public ConsoleTest {
     for (size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].rfind("box ", 0) != 0) continue;
       bool tone = false;
-      for (size_t j = i; j-- > 0 && lines[j].rfind("box ", 0) != 0;) tone = tone || lines[j] == "tone 1000 50";
+      for (size_t j = i; j-- > 0 && lines[j].rfind("box ", 0) != 0;)
+        tone = tone || lines[j] == "tone 1000 50";
       EXPECT_TRUE(tone) << "no tone before " << lines[i];
     }
   }
@@ -148,7 +156,8 @@ TEST_F(SecondGenerationOnCom2, TabGoesPortSpeedConfirmAndTheArrowsChangeTheSpeed
     forms::testing::Key(&dialog, Qt::Key_Escape);
   });
   Pick("Parametry1");
-  EXPECT_EQ(stops, (std::vector<std::string>{"rgPredkosc_1", "Button1", "seNumerPortu", "Button1", "rgPredkosc_1"}));
+  EXPECT_EQ(stops, (std::vector<std::string>{"rgPredkosc_1", "Button1", "seNumerPortu", "Button1",
+                                             "rgPredkosc_1"}));
   EXPECT_EQ(speedAfterArrows, 0);
   EXPECT_EQ(speedBackAgain, 1);
 }
@@ -203,8 +212,9 @@ TEST_F(DeviceCheck, APortNumberOutsideTheRangeIsClampedWhenRead) {
     dialog.Close();
   });
   Pick("Parametry1");
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Błąd|2010|Brak portu COM99 w systemie.\rNależy ustawić parametry komunikacji"});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{
+                "Błąd|2010|Brak portu COM99 w systemie.\rNależy ustawić parametry komunikacji"});
   EXPECT_EQ(session->ComPortNumber, 99);
 }
 
@@ -246,8 +256,9 @@ TEST_F(DeviceCheck, AMissingPortIsReportedAndTheDialogOpens) {
   SetUpBoxWatch();
   OnModal("TKomunikacja", [](forms::Form& dialog) { dialog.Close(); });
   ASSERT_TRUE(Start({"com5", "9600"}));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Błąd|2010|Brak portu COM5 w systemie.\rNależy ustawić parametry komunikacji"});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{
+                "Błąd|2010|Brak portu COM5 w systemie.\rNależy ustawić parametry komunikacji"});
   ExpectToneAndArrowBeforeEachBox();
   std::vector<std::string> lines = TraceLines();
   // The dialog's close erases the text, and so does the end of the
@@ -268,9 +279,10 @@ TEST_F(DeviceCheck, ABusyPortIsReported) {
   OnModal("TKomunikacja", [](forms::Form& dialog) { dialog.Close(); });
   ASSERT_TRUE(Start({"COM1", "9600"}));
   ::close(holder);
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Błąd|2010|Nie można otworzyć portu COM1.\rPrawdopodobnie jest używany przez "
-                         "inną aplikację"});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{
+                "Błąd|2010|Nie można otworzyć portu COM1.\rPrawdopodobnie jest używany przez "
+                "inną aplikację"});
   ExpectToneAndArrowBeforeEachBox();
 }
 

@@ -149,7 +149,8 @@ TEST_F(MainWindow, ProgressTextIsDrawnCentredAndErasedByAnEmptyOne) {
   EXPECT_TRUE(filled) << "the text's box near the centre";
   session->ClearProgressText();
   EXPECT_TRUE(GlowneOkno->ProgressText().isEmpty());
-  EXPECT_EQ(TraceOf("progress"), (std::vector<std::string>{"progress Raport dobowy...", "progress"}));
+  EXPECT_EQ(TraceOf("progress"),
+            (std::vector<std::string>{"progress Raport dobowy...", "progress"}));
 }
 
 TEST_F(MainWindow, TheDriversHooksReachTheWindow) {
@@ -251,7 +252,8 @@ TEST_F(MainWindow, AnExceptionInTheClockTimeFieldIsReportedOthersEndTheProgram) 
   meZegar.setObjectName("meZegar");
   QObject inner(&meZegar);
   GlowneOkno->AppException(&inner, std::make_exception_ptr(std::invalid_argument("x")));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|Godzina została wprowadzona nieprawidłowo."});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{"Błąd|2010|Godzina została wprowadzona nieprawidłowo."});
 }
 
 TEST_F(MainWindow, StatusChecksReadTheBitsAndShowAFailedReadOnce) {

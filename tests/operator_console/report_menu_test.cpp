@@ -37,7 +37,9 @@ class DailyReport : public MenuTest, public ::testing::WithParamInterface<uint8_
  protected:
   DailyReport() : MenuTest(GetParam()) {}
   void Counter(uint16_t n) { sim.State()->receiptCounter = n; }
-  bool OlderModel() const { return GetParam() == 0 || GetParam() == 1 || GetParam() == 4 || GetParam() == 5; }
+  bool OlderModel() const {
+    return GetParam() == 0 || GetParam() == 1 || GetParam() == 4 || GetParam() == 5;
+  }
 };
 
 TEST_P(DailyReport, ZeroCounterIsRefusedOnTheOlderModelsAndAskedOnTheOthers) {
@@ -49,8 +51,9 @@ TEST_P(DailyReport, ZeroCounterIsRefusedOnTheOlderModelsAndAskedOnTheOthers) {
                                                 "Nie można wykonać raportu dobowego."});
     EXPECT_EQ(Frames('%'), 0);
   } else {
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Odpowiedz|2024|  Licznik paragonów jest równy 0   \r"
-                                                "Czy wykonać raport dobowy?"});
+    EXPECT_EQ(Boxes(),
+              std::vector<std::string>{"Odpowiedz|2024|  Licznik paragonów jest równy 0   \r"
+                                       "Czy wykonać raport dobowy?"});
     EXPECT_EQ(Frames('%'), 1);
     EXPECT_EQ(sim.State()->reports.dailyReportNumber, 1);
     EXPECT_EQ(TraceOf("progress Raport dobowy...").size(), 2u);  // the handler's and the driver's
@@ -90,7 +93,8 @@ TEST_F(Reports, DailyReportRefusesReadOnlyAndErasedClockBeforeReadingTheCounter)
   sim.SetStatus(1, 0x2B);
   sim.SetStatus(2, kavoruw::status::kCmosErased);
   Pick("Fiskalnydobowy1");
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Błąd|2010|Drukarka w trybie TYLKO ODCZYT.", kCmosErased}));
+  EXPECT_EQ(Boxes(),
+            (std::vector<std::string>{"Błąd|2010|Drukarka w trybie TYLKO ODCZYT.", kCmosErased}));
   EXPECT_EQ(Frames('f'), 0);
   EXPECT_EQ(Frames('%'), 0);
 }
@@ -188,7 +192,8 @@ TEST_F(Reports, PrinterVerdictsOneToFiveShowTheirTextsAndCloseTheDialog) {
 }
 
 TEST_F(Reports, NieAndEscapeCloseWithoutSending) {
-  OnModal("TfOkresoweWgNumerow", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "bCofnij")->click(); });
+  OnModal("TfOkresoweWgNumerow",
+          [](forms::Form& dialog) { Find<QPushButton>(&dialog, "bCofnij")->click(); });
   Pick("Wedugnumerw1");
   OnModal("TfOkresoweMiesieczne", [](forms::Form& dialog) {
     forms::testing::Focus(Find<forms::SpinEdit>(&dialog, "seRok"));
@@ -281,7 +286,8 @@ TEST_F(FirstGenerationReports, DatesGoAsThePeriodReportOfTheOlderPrinters) {
     Find<QPushButton>(&dialog, "Button1")->click();
   });
   Pick("Wedugdat2");
-  OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button1")->click(); });
+  OnModal("TfRaportyOkresoweWgDat",
+          [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button1")->click(); });
   Pick("Wedugdat1");
   // '(' detailed, ')' short: the same digits.
   EXPECT_EQ(FrameData('(', 12), (Bytes{2, 6, 1, 1, 0, 1, 2, 6, 1, 2, 0, 8}));
@@ -361,12 +367,14 @@ TEST_F(Reports, SettlementRangeModeHandsTheRangeBackAndPrintsNothing) {
   EXPECT_TRUE(GlowneOkno->BusyCursorShown());
 
   session->fRaportyOkresoweWgDat->Preset(QDate(2026, 12, 1), QDate(2026, 12, 8));
-  OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button1")->click(); });
+  OnModal("TfRaportyOkresoweWgDat",
+          [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button1")->click(); });
   EXPECT_EQ(session->fRaportyOkresoweWgDat->RunReport(settlement),
             (console::ReportParams{2, 6, 1, 2, 0, 1, 2, 6, 1, 2, 0, 8}));
 
   // Nie hands nothing back.
-  OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "bCofnij")->click(); });
+  OnModal("TfRaportyOkresoweWgDat",
+          [](forms::Form& dialog) { Find<QPushButton>(&dialog, "bCofnij")->click(); });
   session->fRaportyOkresoweWgDat->Preset(QDate(2020, 1, 1), QDate(2020, 1, 1));
   EXPECT_EQ(session->fRaportyOkresoweWgDat->RunReport(settlement), std::nullopt);
   EXPECT_NE(session->fRaportyOkresoweWgDat->ModalResult(), forms::mrYes);
@@ -377,9 +385,11 @@ TEST_F(Reports, SettlementRangeModeHandsTheRangeBackAndPrintsNothing) {
 TEST_F(Reports, DateAndNumberPromptAnswersNoToEnterAndEscapeAndTakesOnlyACompleteNumber) {
   session->fDataINumer->SetDate(QDate(2026, 12, 7));
   session->fDataINumer->SetNumber("");
-  OnModal("TfDataINumer", [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Return); });
+  OnModal("TfDataINumer",
+          [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Return); });
   EXPECT_EQ(forms::ShowModal(*session->fDataINumer), forms::mrNo);
-  OnModal("TfDataINumer", [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Escape); });
+  OnModal("TfDataINumer",
+          [](forms::Form& dialog) { forms::testing::Key(&dialog, Qt::Key_Escape); });
   EXPECT_EQ(forms::ShowModal(*session->fDataINumer), forms::mrNo);
   const std::string incomplete = "Błąd|2010|Numer unikatowy musi składać się z 8 cyfr.";
   OnModal("TfDataINumer", [&](forms::Form& dialog) {
@@ -427,7 +437,8 @@ TEST_P(ServiceItems, PriceBufferOnlyOnThePharmacyModels) {
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Informacja|2040|Bufor wycen skasowano."});
     EXPECT_EQ(sim.State()->service.priceBufferClears, 1);
   } else {
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|To nie jest drukarka KAVOR F (apteczna)."});
+    EXPECT_EQ(Boxes(),
+              std::vector<std::string>{"Błąd|2010|To nie jest drukarka KAVOR F (apteczna)."});
     EXPECT_EQ(Frames('w'), 0);
   }
 }

@@ -12,8 +12,8 @@
 #include "kavoruw_core.h"
 #include "operator_console/logic/clock_logic.h"
 #include "operator_console/logic/reports.h"
-#include "tests/operator_console/console_fixture.h"
 #include "printer_link/link/link_object.h"
+#include "tests/operator_console/console_fixture.h"
 
 namespace console::testing {
 
@@ -38,7 +38,8 @@ class MenuTest : public ConsoleTest {
   int Frames(uint8_t command) const {
     const std::vector<uint8_t> got = sim.Received();
     int n = 0;
-    for (size_t i = 0; i + 1 < got.size(); ++i) n += got[i] == 0x1B && got[i + 1] == command ? 1 : 0;
+    for (size_t i = 0; i + 1 < got.size(); ++i)
+      n += got[i] == 0x1B && got[i + 1] == command ? 1 : 0;
     return n;
   }
   // The `count` bytes that followed the last ESC `command` to the printer.
@@ -47,7 +48,8 @@ class MenuTest : public ConsoleTest {
     for (size_t i = got.size(); i-- > 1;) {
       if (got[i - 1] == 0x1B && got[i] == command) {
         const size_t end = std::min(got.size(), i + 1 + count);
-        return {got.begin() + static_cast<std::ptrdiff_t>(i + 1), got.begin() + static_cast<std::ptrdiff_t>(end)};
+        return {got.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                got.begin() + static_cast<std::ptrdiff_t>(end)};
       }
     }
     return {};

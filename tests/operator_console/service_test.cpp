@@ -54,7 +54,9 @@ class Service : public ConsoleTest {
   }
   // Seconds of the read time-out the port applies now.
   static uint32_t ReadTimeoutNow() {
-    return kavoruw::CommPort() ? kavoruw::CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant / 1000 : 0;
+    return kavoruw::CommPort()
+               ? kavoruw::CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant / 1000
+               : 0;
   }
   bool RaisedWhilePrinting(uint32_t seconds) const {
     return std::find(readTimeoutsWhilePrinting.begin(), readTimeoutsWhilePrinting.end(), seconds) !=
@@ -79,7 +81,8 @@ const char kNotCleared[] =
 TEST_F(Service, ArticleBaseIsClearedWithTheSixthAndSeventhDigits) {
   Answer(forms::IDYES);
   Pick("Bazanazwitowarw1");
-  EXPECT_EQ(Boxes(), (Lines{kBaseQuestion, "Informacja|2040|Baza nazw i towarów została skasowana"}));
+  EXPECT_EQ(Boxes(),
+            (Lines{kBaseQuestion, "Informacja|2040|Baza nazw i towarów została skasowana"}));
   // "ABC 12345678": '6' + '7'.
   EXPECT_EQ(BytesAfter(sim, '\\', 1), Bytes{0x6D});
   EXPECT_EQ(sim.State()->service.articleBaseClears, 1);
@@ -107,12 +110,14 @@ TEST_F(Service, ArticleBaseRefusalsComeInTheirOrderAndSendNothing) {
   Pick("Bazanazwitowarw1");
   sim.SetStatus(2, 0x10);
   Pick("Bazanazwitowarw1");
-  EXPECT_EQ(Boxes(), (Lines{
-      "Błąd|2010|  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów.",
-      "Błąd|2010| Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów.",
-      "Błąd|2010|     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i towarów.\r"
-      " Należy wykonać najpierw raport dobowy.",
-      "Błąd|2010|Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}));
+  EXPECT_EQ(
+      Boxes(),
+      (Lines{
+          "Błąd|2010|  Brak danych użytkownika w drukarce.  \rNie można skasować bazy nazw i towarów.",
+          "Błąd|2010| Zwora serwisowa w pozycji serwisowej. \rNie można skasować bazy nazw i towarów.",
+          "Błąd|2010|     Niezerowy licznik paragonów.      \rNie można skasować bazy nazw i towarów.\r"
+          " Należy wykonać najpierw raport dobowy.",
+          "Błąd|2010|Skasowana pamięć CMOS. Wejdź do inicjowania zegara."}));
   EXPECT_EQ(CommandCount(sim, '\\'), 0u);
   EXPECT_EQ(CommandCount(sim, 'q'), 0u);
 }
@@ -186,8 +191,7 @@ TEST_F(Settlement, WholeMemoryRecordCarriesNumberPairsAndDate) {
   EXPECT_EQ(Boxes(), (Lines{kFirstWarning, kWholeWarning, kReadOnlyNotice}));
   ASSERT_EQ(promptDates.size(), 1u);
   EXPECT_EQ(promptDates[0], QDate(2005, 2, 4));
-  EXPECT_EQ(BytesAfter(sim, '1', 11),
-            (Bytes{0x08, 0x63, 0x67, 0x6B, 0x6F, 0, 5, 0, 2, 0, 4}));
+  EXPECT_EQ(BytesAfter(sim, '1', 11), (Bytes{0x08, 0x63, 0x67, 0x6B, 0x6F, 0, 5, 0, 2, 0, 4}));
   EXPECT_TRUE(sim.Status(1) & 0x04);
   // The printout was awaited with the long time-out, then the usual one came back.
   EXPECT_TRUE(RaisedWhilePrinting(20));
@@ -205,8 +209,8 @@ TEST_F(Settlement, ByDatesSendsTheDialogsBlock) {
   });
   GlowneOkno->Wedugdat3Click();
   WaitForPrinter();
-  EXPECT_EQ(BytesAfter(sim, '1', 23), (Bytes{0x06, 0x63, 0x67, 0x6B, 0x6F, 0, 5, 0, 2, 0, 4,
-                                             0, 5, 0, 1, 0, 1, 0, 5, 0, 1, 3, 1}));
+  EXPECT_EQ(BytesAfter(sim, '1', 23), (Bytes{0x06, 0x63, 0x67, 0x6B, 0x6F, 0, 5, 0, 2, 0, 4, 0,
+                                             5,    0,    1,    0,    1,    0, 5, 0, 1, 3, 1}));
   EXPECT_EQ(Boxes().back(), kReadOnlyNotice);
   EXPECT_FALSE(session->SettlementRangeMode);
 }
@@ -256,14 +260,16 @@ TEST_F(Settlement, RefusalsByStateInTheirOrder) {
   sim.SetStatus(1, 0x2B);
   sim.SetKind(2);
   GlowneOkno->Cao1Click();
-  EXPECT_EQ(Boxes(), (Lines{
-      "Błąd|2010|Brak danych producenta w drukarce.\r     Wykonanie raportu rozliczeniowego jest niemożliwe.     ",
-      "Błąd|2010|     Brak komunikacji z kontrolerem drukarki.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
-      "Błąd|2010|                 Awaria drukarki.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
-      "Błąd|2010|              Skasowana pamięć CMOS.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
-      "Błąd|2010|             Brak danych użytkownika.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
-      "Błąd|2010|      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
-      "Informacja|2040|Podłączone urządzenie nie jest drukarką drugiej generacji"}));
+  EXPECT_EQ(
+      Boxes(),
+      (Lines{
+          "Błąd|2010|Brak danych producenta w drukarce.\r     Wykonanie raportu rozliczeniowego jest niemożliwe.     ",
+          "Błąd|2010|     Brak komunikacji z kontrolerem drukarki.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
+          "Błąd|2010|                 Awaria drukarki.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
+          "Błąd|2010|              Skasowana pamięć CMOS.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
+          "Błąd|2010|             Brak danych użytkownika.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
+          "Błąd|2010|      Drukarka pracuje w trybie szkoleniowym.\rWykonanie raportu rozliczeniowego jest niemożliwe.",
+          "Informacja|2040|Podłączone urządzenie nie jest drukarką drugiej generacji"}));
   EXPECT_EQ(CommandCount(sim, '1'), 0u);
 }
 
@@ -271,7 +277,8 @@ TEST_F(Settlement, ARefusedDailyReportOfferEndsTheRun) {
   sim.State()->receiptCounter = 3;
   Answer(forms::IDNO);
   GlowneOkno->Cao1Click();
-  EXPECT_EQ(Boxes(), Lines{"Odpowiedz|2024|Niezerowy licznik paragonów.\r\r Czy wykonać raport dobowy?"});
+  EXPECT_EQ(Boxes(),
+            Lines{"Odpowiedz|2024|Niezerowy licznik paragonów.\r\r Czy wykonać raport dobowy?"});
   EXPECT_EQ(CommandCount(sim, '%'), 0u);
   EXPECT_EQ(CommandCount(sim, '1'), 0u);
 }
@@ -322,7 +329,8 @@ const char kHeaderNotice[] =
     "Informacja|0040|W drukarce są wpisane dane użytkownika.\rw celu ich weryfikacji zostanie wykonany\r"
     "kontrolny wydruk nagłówka.\rNależy sprawdzić poprawność danych ponieważ\r"
     "po fiskalizacji NIE MOŻNA ZMIENIć numeru NIP";
-const char kHeaderQuestion[] = "Odpowiedz|0024|Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?";
+const char kHeaderQuestion[] =
+    "Odpowiedz|0024|Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?";
 const char kSwitchQuestion[] = "Odpowiedz|0124|Czy dokonać przełączenia w tryb fiskalny?";
 
 class FiscalSwitch : public Service {
@@ -373,8 +381,8 @@ TEST_F(FiscalSwitch, DefaultRatesGoIntoTheRecordAndThePrinterTurnsFiscal) {
   EXPECT_FALSE(session->FiscalizationInProgress);
   EXPECT_EQ(sim.State()->service.controlPrintouts, 1);
   EXPECT_EQ(sim.State()->service.fiscalizationRecord,
-            (Bytes{0, 0, 0, 0, 0, 0, 0x08, 0x98, 0x02, 0xBC, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x80,
-                   0x00, 0x40, 0x00}));
+            (Bytes{0,    0,    0,    0,    0,    0,    0x08, 0x98, 0x02, 0xBC,
+                   0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x80, 0x00, 0x40, 0x00}));
   // Sent without waiting for an acknowledgement: the command and its 20 bytes.
   EXPECT_EQ(BytesAfter(sim, 0x72, 20).size(), 20u);
   EXPECT_TRUE(sim.Status(1) & 0x08);
@@ -389,27 +397,32 @@ TEST_F(FiscalSwitch, ThePrintersOwnRatesArePrefilledAndSent) {
   GlowneOkno->Przeczeniewtrybfiskalny1Click();
   // 22, 7, 0, 3 %, two reserves, exempt.
   EXPECT_EQ(sim.State()->service.fiscalizationRecord,
-            (Bytes{0, 0, 0, 0, 0, 0, 0x08, 0x98, 0x02, 0xBC, 0x00, 0x00, 0x01, 0x2C, 0x80, 0x00, 0x80,
-                   0x00, 0x40, 0x00}));
+            (Bytes{0,    0,    0,    0,    0,    0,    0x08, 0x98, 0x02, 0xBC,
+                   0x00, 0x00, 0x01, 0x2C, 0x80, 0x00, 0x80, 0x00, 0x40, 0x00}));
 }
 
 TEST_F(FiscalSwitch, RefusalsByStateInTheirOrder) {
   const struct {
     uint8_t s1, s2, s4;
-  } states[] = {{0x2A, 0x10, 0x08}, {0x2B, 0x10, 0x48}, {0x23, 0x10, 0x08},
-                {0x23, 0x00, 0x08}, {0x21, 0x00, 0x48}};
+  } states[] = {{0x2A, 0x10, 0x08},
+                {0x2B, 0x10, 0x48},
+                {0x23, 0x10, 0x08},
+                {0x23, 0x00, 0x08},
+                {0x21, 0x00, 0x48}};
   for (const auto& state : states) {
     sim.SetStatus(1, state.s1);
     sim.SetStatus(2, state.s2);
     sim.SetStatus(4, state.s4);
     GlowneOkno->Przeczeniewtrybfiskalny1Click();
   }
-  EXPECT_EQ(Texts(), (Lines{
-      "Błąd|2010|Brak danych producenta w drukarce.\r     Wykonanie fiskalizacji drukarki jest niemożliwe.     ",
-      "Informacja|2040|Drukarka pracuje już w trybie fiskalnym.",
-      "Błąd|2010|              Skasowana pamięć CMOS.  \rWykonanie fiskalizacji drukarki jest niemożliwe.",
-      "Informacja|2040|      Zwora serwisowa w pozycji normalnej.\rWykonanie fiskalizacji drukarki jest niemożliwe.",
-      "Błąd|2010|  Brak danych użytkownika w drukarce.  \rWykonanie fiskalizacji drukarki jest niemożliwe.."}));
+  EXPECT_EQ(
+      Texts(),
+      (Lines{
+          "Błąd|2010|Brak danych producenta w drukarce.\r     Wykonanie fiskalizacji drukarki jest niemożliwe.     ",
+          "Informacja|2040|Drukarka pracuje już w trybie fiskalnym.",
+          "Błąd|2010|              Skasowana pamięć CMOS.  \rWykonanie fiskalizacji drukarki jest niemożliwe.",
+          "Informacja|2040|      Zwora serwisowa w pozycji normalnej.\rWykonanie fiskalizacji drukarki jest niemożliwe.",
+          "Błąd|2010|  Brak danych użytkownika w drukarce.  \rWykonanie fiskalizacji drukarki jest niemożliwe.."}));
   EXPECT_EQ(CommandCount(sim, 'f'), 0u);
   EXPECT_EQ(sim.State()->service.controlPrintouts, 0);
 }
@@ -443,8 +456,9 @@ TEST_F(FiscalSwitch, ABadNipChecksumMayBeOverriddenButNoDigitsCannot) {
   Answer(forms::IDYES);
   GlowneOkno->Przeczeniewtrybfiskalny1Click();
   ASSERT_EQ(Boxes().size(), 3u);
-  EXPECT_EQ(Boxes()[2], "Błąd|0010|NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r"
-                        "                      Brak cyfr w ciągu znaków.         ");
+  EXPECT_EQ(Boxes()[2],
+            "Błąd|0010|NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r"
+            "                      Brak cyfr w ciągu znaków.         ");
   EXPECT_EQ(sim.State()->service.controlPrintouts, 0);
 }
 
@@ -452,7 +466,8 @@ TEST_F(FiscalSwitch, ClosingTheEditorSendsNoRecord) {
   Answer(forms::IDYES);
   Answer(forms::IDYES);
   Answer(forms::IDYES);
-  OnModal("TfStawkiPodatkowe", [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button2")->click(); });
+  OnModal("TfStawkiPodatkowe",
+          [](forms::Form& dialog) { Find<QPushButton>(&dialog, "Button2")->click(); });
   GlowneOkno->Przeczeniewtrybfiskalny1Click();
   EXPECT_EQ(CommandCount(sim, 0x72), 0u);
   EXPECT_EQ(Boxes().size(), 4u);

@@ -158,7 +158,8 @@ TEST_F(SettingsMenu, TheLineAndRoundingDialogsKeepWhatWasLastLeftInThem) {
   OnModal("TfSposobZaokraglania", [](forms::Form& form) {
     auto* group = Find<forms::RadioGroup>(&form, "rgZaokraglanie");
     EXPECT_EQ(group->ItemIndex(), 0);
-    EXPECT_EQ(group->Items(), (QStringList{"jednostki groszy", "dziesiątki groszy", "jednostki złotych"}));
+    EXPECT_EQ(group->Items(),
+              (QStringList{"jednostki groszy", "dziesiątki groszy", "jednostki złotych"}));
     Find<QPushButton>(&form, "Button2")->click();
   });
   Pick("Sposbzaokrglania1");

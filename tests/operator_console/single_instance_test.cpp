@@ -41,7 +41,8 @@ TEST_F(SingleInstance, ASecondCopyIsRefusedAndTheFirstIsAskedToShowItself) {
 }
 
 TEST_F(SingleInstance, OneCopyForAUserOnEachDisplay) {
-  const auto scope = [](const char* platform, const char* name, const char* value, unsigned user = 1000) {
+  const auto scope = [](const char* platform, const char* name, const char* value,
+                        unsigned user = 1000) {
     QProcessEnvironment environment;
     environment.insert(name, value);
     return TCiaOnlyOne::SessionScope(platform, environment, user);
@@ -56,7 +57,8 @@ TEST_F(SingleInstance, OneCopyForAUserOnEachDisplay) {
   };
   auto first = start(scope("xcb", "DISPLAY", ":5"));
   EXPECT_FALSE(first->AlreadyRunning);
-  EXPECT_TRUE(start(scope("xcb", "DISPLAY", ":5.1"))->AlreadyRunning) << "another screen of the display";
+  EXPECT_TRUE(start(scope("xcb", "DISPLAY", ":5.1"))->AlreadyRunning)
+      << "another screen of the display";
   auto second = start(scope("xcb", "DISPLAY", ":6"));
   EXPECT_FALSE(second->AlreadyRunning) << "another display";
   EXPECT_FALSE(start(scope("xcb", "DISPLAY", ":5", 1001))->AlreadyRunning) << "another user";

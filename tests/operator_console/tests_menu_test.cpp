@@ -1,8 +1,8 @@
 // The tests menu, its three information dialogs, the hidden test receipt and
 // the sample printouts, against the simulated printer.
 #include <QPushButton>
-#include <QThread>
 #include <QTextEdit>
+#include <QThread>
 
 #include "forms/text.h"
 #include "kavoruw_core.h"
@@ -14,7 +14,6 @@
 #include "printer_link/link/link_object.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
-#include "printer_link/link/link_object.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace {
@@ -70,24 +69,30 @@ TEST_P(PrinterStateTest, EachStateShowsItsBoxAndStopsOnNo) {
 
 const StateCase kStateCases[] = {
     {"Ready", 1, 0x2B, 0, "Informacja|0040|PARAGON MOŻE ZOSTAĆ WYSTAWIONY", 0},
-    {"NoMakerData", 1, 0x2A, 0, "Błąd|2010|Brak danych producenta.\rWymagana interwencja serwisu.", 100},
+    {"NoMakerData", 1, 0x2A, 0, "Błąd|2010|Brak danych producenta.\rWymagana interwencja serwisu.",
+     100},
     {"ServiceJumper", 4, 0x48, 0,
-     "Błąd|2010|   Wystawienie paragonu jest niemożliwe.   \r Zwora serwisowa jest w pozycji serwisowej.", 101},
+     "Błąd|2010|   Wystawienie paragonu jest niemożliwe.   \r Zwora serwisowa jest w pozycji serwisowej.",
+     101},
     {"NoControllerLink", 2, 0x80, 0, "Błąd|2010| Brak komunikacji z kontrolerem drukarki.", 102},
     {"PrinterFailure", 3, 0x04, forms::IDNO,
      "Błąd|2034| Awaria drukarki.\rProszę sprawdzić czy nic nie zablokowało mechanizmu drukującego.\r"
-     "Czy sprawdzić ponownie warunki wystawienia paragonu?", 103},
+     "Czy sprawdzić ponownie warunki wystawienia paragonu?",
+     103},
     {"NoUserData", 1, 0x29, forms::IDNO,
      "Odpowiedz|2034| Brak danych użytkownika\rCzy przejść do wprowadzania tych danych?", 104},
-    {"ReadOnly", 1, 0x2F, 0, "Błąd|2010| Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"", 105},
+    {"ReadOnly", 1, 0x2F, 0, "Błąd|2010| Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"",
+     105},
     {"NoDisplay", 2, 0x40, forms::IDNO,
      "Błąd|2034|%s\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?", 106},
     {"CmosErased", 2, 0x10, 0, "Błąd|2010| Pamięć CMOS jest skasowana.", 107},
-    {"DailyReportDue", 2, 0x08, forms::IDNO, "Odpowiedz|2034| Zaległy raport dobowy.\rCzy wykonać raport?", 108},
+    {"DailyReportDue", 2, 0x08, forms::IDNO,
+     "Odpowiedz|2034| Zaległy raport dobowy.\rCzy wykonać raport?", 108},
     {"NoPaper", 3, 0x02, forms::IDNO,
      "Błąd|2034|Brak papieru lub podniesiona głowica mechanizmu drukującego.\r"
      "Należy założyć papier/lub opuścić głowicę mechanizmu.\r"
-     "Czy sprawdzić ponownie warunki wystawienia paragonu?", 109},
+     "Czy sprawdzić ponownie warunki wystawienia paragonu?",
+     109},
 };
 
 INSTANTIATE_TEST_SUITE_P(States, PrinterStateTest, ::testing::ValuesIn(kStateCases),
@@ -143,7 +148,8 @@ TEST_F(TestsMenu, MissingRatesOpenTheRateEditorThenCheckAgain) {
   });
   Pick("Standrukarki1");
   ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[0], "Odpowiedz|2034| Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?");
+  EXPECT_EQ(Boxes()[0],
+            "Odpowiedz|2034| Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?");
   EXPECT_EQ(Boxes()[1], "Informacja|0040|PARAGON MOŻE ZOSTAĆ WYSTAWIONY");
   EXPECT_EQ(TraceOf("modal"), std::vector<std::string>{"modal TfStawkiPodatkowe"});
 }
@@ -170,11 +176,12 @@ TEST_F(TestsMenu, StatusBytesShowThePrintersLinesInTheDialog) {
   Pick("Bajtystatusu1");
   std::vector<std::string> utf8;
   for (const auto& line : shown) utf8.push_back(U(line));
-  EXPECT_EQ(utf8, (std::vector<std::string>{
-                      "Wpisane dane o producencie", "Wpisane dane o użytkowniku", "Moduł w trybie fiskalnym",
-                      "Wersja oprogramowania w module : 03",
-                      "Nie został wykonany raport dobowy za poprzedni dzień sprzedaży",
-                      "Zwora serwisowa w pozycji serwisowej", "Szuflada zamknięta lub niepodłączona"}));
+  EXPECT_EQ(utf8,
+            (std::vector<std::string>{
+                "Wpisane dane o producencie", "Wpisane dane o użytkowniku",
+                "Moduł w trybie fiskalnym", "Wersja oprogramowania w module : 03",
+                "Nie został wykonany raport dobowy za poprzedni dzień sprzedaży",
+                "Zwora serwisowa w pozycji serwisowej", "Szuflada zamknięta lub niepodłączona"}));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(session->fBajtyStatusu->ModalResult(), forms::mrCancel);
 }
@@ -230,16 +237,18 @@ TEST_F(TestsMenu, DisplayTestEndsWhenItsFirstStepFails) {
 
 TEST_F(TestsMenu, DrawerOpensOnASecondGenerationPrinterOnly) {
   Pick("N41");
-  EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{
-                             "Informacja|2040|Rozkaz otwarcia szuflady został wysłany do drukarki fiskalnej"});
+  EXPECT_EQ(BoxesUtf8(),
+            std::vector<std::string>{
+                "Informacja|2040|Rozkaz otwarcia szuflady został wysłany do drukarki fiskalnej"});
   EXPECT_EQ(CommandCount(sim, 'W'), 1u);
 
   boxes.shown.clear();
   sim.ClearLog();
   sim.SetKind(2);
   GlowneOkno->N41Click();  // disabled in the menu for this printer
-  EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{
-                             "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
+  EXPECT_EQ(BoxesUtf8(),
+            std::vector<std::string>{
+                "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
   EXPECT_EQ(CommandCount(sim, 'W'), 0u);
 }
 
@@ -249,7 +258,8 @@ TEST_F(TestsMenu, EpromTestAsksFirstAndNoSendsNothing) {
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, "Odpowiedz");
   EXPECT_EQ(boxes.shown[0].flags, 0x2014u);
-  EXPECT_EQ(boxes.shown[0].text.rfind("Test powoduje zapis do pamięci drukarki fiskalnej.\r", 0), 0u);
+  EXPECT_EQ(boxes.shown[0].text.rfind("Test powoduje zapis do pamięci drukarki fiskalnej.\r", 0),
+            0u);
   EXPECT_EQ(CommandCount(sim, '\''), 0u);
 
   Answer(forms::IDYES);
@@ -289,7 +299,8 @@ TEST_F(TestsMenu, TestReceiptSellsOneGroszAtTheExemptRate) {
   Answer(forms::IDYES);
   GlowneOkno->Prbnyparagpn1Click();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Czy wykonać próbny paragon na kwotę 1 grosz w stawce zwolnionej?");
+  EXPECT_EQ(boxes.shown[0].text,
+            "Czy wykonać próbny paragon na kwotę 1 grosz w stawce zwolnionej?");
   EXPECT_EQ(boxes.shown[0].flags, 0x2014u);
   auto state = sim.State();
   ASSERT_EQ(state->receipt.items.size(), 1u);
@@ -308,8 +319,9 @@ TEST_F(TestsMenu, TestReceiptIsRefusedWithoutAnExemptRate) {
   Answer(forms::IDYES);
   GlowneOkno->Prbnyparagpn1Click();
   ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[1],
-            "Błąd|2010|W drukarce fiskalnej brak stawki ZWOLNIONEJ \rPróbny paragon nie zostanie wydrukowany");
+  EXPECT_EQ(
+      Boxes()[1],
+      "Błąd|2010|W drukarce fiskalnej brak stawki ZWOLNIONEJ \rPróbny paragon nie zostanie wydrukowany");
   EXPECT_EQ(CommandCount(sim, '!'), 0u);
 }
 
@@ -326,8 +338,9 @@ TEST_F(TestsMenu, AFailedEndCancelsTheTestReceipt) {
   sim.ClearFaults();
   boxes.shown.clear();
   Pick("N41");
-  EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{
-                             "Informacja|2040|Rozkaz otwarcia szuflady został wysłany do drukarki fiskalnej"});
+  EXPECT_EQ(BoxesUtf8(),
+            std::vector<std::string>{
+                "Informacja|2040|Rozkaz otwarcia szuflady został wysłany do drukarki fiskalnej"});
 }
 
 TEST_F(TestsMenu, TestReceiptStopsAtAFailedCondition) {
@@ -375,15 +388,19 @@ TEST_P(SamplePrintouts, FirstGenerationPrintersAreRefusedBeforeAnyQuestion) {
   sim.SetKind(2);
   TGlowneOkno& window = *GlowneOkno;
   (window.*GetParam().click)();
-  EXPECT_EQ(BoxesUtf8(), std::vector<std::string>{
-                             "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
+  EXPECT_EQ(BoxesUtf8(),
+            std::vector<std::string>{
+                "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
 }
 
 const SampleCase kSamples[] = {
     {"CashState", &TGlowneOkno::Stankasy1Click, "Czy wydrukować STAN KASY?", "10", 6},
-    {"CashIn", &TGlowneOkno::Pokwitowaniewpaty1Click, "Czy wydrukować POKWITOWANIE WPŁATY?", "20", 5},
-    {"CashOut", &TGlowneOkno::Pokwitowaniewypaty1Click, "Czy wydrukować POKWITOWANIE WYPŁATY?", "30", 5},
-    {"CashReport", &TGlowneOkno::Biecyraportkasowy1Click, "Czy wydrukować BIEŻĄCY RAPROT KASOWY?", "40", 0},
+    {"CashIn", &TGlowneOkno::Pokwitowaniewpaty1Click, "Czy wydrukować POKWITOWANIE WPŁATY?", "20",
+     5},
+    {"CashOut", &TGlowneOkno::Pokwitowaniewypaty1Click, "Czy wydrukować POKWITOWANIE WYPŁATY?",
+     "30", 5},
+    {"CashReport", &TGlowneOkno::Biecyraportkasowy1Click, "Czy wydrukować BIEŻĄCY RAPROT KASOWY?",
+     "40", 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Items, SamplePrintouts, ::testing::ValuesIn(kSamples),

@@ -17,7 +17,6 @@
 #include "printer_link/link/link_object.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
-#include "printer_link/link/link_object.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace {
@@ -143,7 +142,8 @@ TEST_F(UserDataDialog, WithoutAPrinterTheDialogOpensOnlyWhenTheOperatorAgrees) {
 TEST_F(UserDataDialog, WritingOutsideFiscalModeSendsFourFormattedLines) {
   sim.SetStatus(1, kNotFiscalS1);
   Show();
-  SetLines("Sklep", QString::fromUtf8("ul. Długa 1"), QString::fromUtf8("  Gdańsk\t"), "NIP 123-456-32-18");
+  SetLines("Sklep", QString::fromUtf8("ul. Długa 1"), QString::fromUtf8("  Gdańsk\t"),
+           "NIP 123-456-32-18");
   dialog->WidthGroup(0)->setItemIndex(1);
   dialog->CentreBox(1)->setChecked(false);
   Click("Button2");
@@ -157,7 +157,9 @@ TEST_F(UserDataDialog, WritingOutsideFiscalModeSendsFourFormattedLines) {
   // The formatted texts are what the edits now hold.
   EXPECT_EQ(Text(0), "       Sklep        ");
   EXPECT_EQ(Text(1).size(), std::string("ul. Długa 1").size() + 29);
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Informacja|2040|Do drukarki zostały zapisane 4 linie danych użytkownika."});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{
+                "Informacja|2040|Do drukarki zostały zapisane 4 linie danych użytkownika."});
   EXPECT_EQ(sim.State()->service.userData[0].width, 1);
   EXPECT_TRUE(dialog->findChild<QPushButton*>("Button2")->isEnabled());
 }
@@ -172,9 +174,11 @@ TEST_F(UserDataDialog, WritingInFiscalModeSendsThreeLinesAndReadsTheHeaderBack) 
   EXPECT_EQ(frames[2].line, 3);
   EXPECT_EQ(Text(3), "NIP 111-111-11-11" + std::string(23, ' '));
   EXPECT_FALSE(dialog->LineEdit(3)->isEnabled());
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Informacja|2040|          Drukarka pracuje w trybie fiskalnym.          \rDo drukarki "
-                         "zostały zapisane 3 linie danych użytkownika."});
+  EXPECT_EQ(
+      Boxes(),
+      std::vector<std::string>{
+          "Informacja|2040|          Drukarka pracuje w trybie fiskalnym.          \rDo drukarki "
+          "zostały zapisane 3 linie danych użytkownika."});
   // A file load brings the NIP edit back.
   nextFile = folder / "header.txt";
   Write(nextFile, "#1\r\n#\r\n#\r\n$a\t40\r\n$b\t40\r\n$c\t40\r\n$NIP 1\t40\r\n");
@@ -192,9 +196,10 @@ TEST_F(UserDataDialog, ABadNipLineStopsTheWriteUnlessTheOperatorOverridesAChecks
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, "Błąd");
   EXPECT_EQ(boxes.shown[0].flags, 0x14u);
-  EXPECT_EQ(boxes.shown[0].text,
-            "NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę kontrolną.  \rAby ponownie "
-            "wprowadzić NIP naciśnij NIE. \r      Aby kontynuować naciśnij TAK.       ");
+  EXPECT_EQ(
+      boxes.shown[0].text,
+      "NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę kontrolną.  \rAby ponownie "
+      "wprowadzić NIP naciśnij NIE. \r      Aby kontynuować naciśnij TAK.       ");
 
   Answer(forms::IDYES);
   Click("Button2");
@@ -205,8 +210,9 @@ TEST_F(UserDataDialog, ABadNipLineStopsTheWriteUnlessTheOperatorOverridesAChecks
   dialog->LineEdit(3)->setText("NIP");
   Click("Button2");
   EXPECT_TRUE(LineFrames(sim.Received()).empty());
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|0010|NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r" +
-                                              std::string(22, ' ') + "Brak cyfr w ciągu znaków.         "});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{"Błąd|0010|NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r" +
+                                     std::string(22, ' ') + "Brak cyfr w ciągu znaków.         "});
 }
 
 TEST_F(UserDataDialog, ReadingSetsTheWidthsFromTheLinesLengths) {
@@ -273,7 +279,8 @@ TEST_F(UserDataDialog, TheControlPrintoutCentresTheLinesAndAsksOnTheNipWithItsBu
   SetLines("Sklep", "B", "C", "NIP 123-456-32-18");
   Click("bWydrKontr");
   EXPECT_EQ(sim.State()->service.controlPrintouts, 1);
-  EXPECT_EQ(sim.State()->service.controlLines[3], std::string(11, ' ') + "NIP 123-456-32-18" + std::string(12, ' '));
+  EXPECT_EQ(sim.State()->service.controlLines[3],
+            std::string(11, ' ') + "NIP 123-456-32-18" + std::string(12, ' '));
   EXPECT_EQ(Text(0), std::string(17, ' ') + "Sklep" + std::string(18, ' '));
   EXPECT_TRUE(dialog->findChild<QPushButton*>("bWydrKontr")->isEnabled());
   EXPECT_TRUE(Boxes().empty());
@@ -282,8 +289,9 @@ TEST_F(UserDataDialog, TheControlPrintoutCentresTheLinesAndAsksOnTheNipWithItsBu
   // Not in fiscal mode.
   sim.SetStatus(1, 0x2B);
   Click("bWydrKontr");
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|    Drukarka pracuje w trybie fiskalnym.   \rKontrolny "
-                                              "wydruk nagłówka nie jest możliwy."});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{
+                         "Błąd|2010|    Drukarka pracuje w trybie fiskalnym.   \rKontrolny "
+                         "wydruk nagłówka nie jest możliwy."});
   EXPECT_EQ(sim.State()->service.controlPrintouts, 1);
 }
 
@@ -293,10 +301,13 @@ TEST_F(UserDataDialog, TheFileIsSavedAndLoadedThroughTheFileDialogs) {
   dialog->WidthGroup(1)->setItemIndex(1);
   nextFile = folder / "dane.txt";
   Click("bZapisPlik");
-  EXPECT_EQ(Read(nextFile), "#1\r\n#\r\n#\r\n$Sklep \"\xA3\xB9ka\"\t40\r\n$ul. Polna\t20\r\n$\t40\r\n$NIP 1\t40\r\n");
+  EXPECT_EQ(
+      Read(nextFile),
+      "#1\r\n#\r\n#\r\n$Sklep \"\xA3\xB9ka\"\t40\r\n$ul. Polna\t20\r\n$\t40\r\n$NIP 1\t40\r\n");
   EXPECT_EQ(chosenKinds, std::vector<forms::FileDialog::Kind>{forms::FileDialog::Kind::Save});
   EXPECT_EQ(dialog->zPlik->Filter(), "Pliki tekstowe z danymi użytkownika (*.txt)|*.txt");
-  EXPECT_EQ(dialog->oPlik->Filter(), "Pliki tekstowe z danymi użytkownika (*.txt)|*.txt|Wszystkie pliki|*.*");
+  EXPECT_EQ(dialog->oPlik->Filter(),
+            "Pliki tekstowe z danymi użytkownika (*.txt)|*.txt|Wszystkie pliki|*.*");
   EXPECT_EQ(dialog->zPlik->DefaultExt(), "*.txt");
 
   // Loaded back, from a file with LF line ends.
@@ -328,7 +339,8 @@ TEST_F(UserDataDialog, FileErrorsAreBoxesAndTheDialogStaysOpen) {
   nextFile = folder / "zly.txt";
   Write(nextFile, "#1\r\n#\r\n#\r\n$nowa1\t20\r\n$nowa2\t40 \r\n$nowa3\t20\r\n$NIP\t40\r\n");
   Click("bOdczytPlik");
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|Błędny format pliku " + nextFile.string()});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{"Błąd|2010|Błędny format pliku " + nextFile.string()});
   EXPECT_EQ(Text(0), "nowa1");
   EXPECT_EQ(dialog->WidthGroup(0)->ItemIndex(), 1);
   EXPECT_EQ(Text(1), "nowa2");
@@ -339,7 +351,8 @@ TEST_F(UserDataDialog, FileErrorsAreBoxesAndTheDialogStaysOpen) {
   boxes.shown.clear();
   nextFile = folder / "brak" / "dane.txt";
   Click("bZapisPlik");
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|Nie można zapisać pliku " + nextFile.string()});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{"Błąd|2010|Nie można zapisać pliku " + nextFile.string()});
   EXPECT_FALSE(std::filesystem::exists(nextFile));
   EXPECT_TRUE(dialog->isVisible());
 }
@@ -351,8 +364,8 @@ class FirstGenerationUserData : public UserDataDialog {
 
 TEST_F(FirstGenerationUserData, TheDialogIsOnlyForTheSecondGeneration) {
   GlowneOkno->Odczytuytkownika1Click();
-  EXPECT_EQ(Boxes(),
-            std::vector<std::string>{"Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji"});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{
+                         "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji"});
   EXPECT_TRUE(TraceOf("modal").empty());
 
   // Its printer buttons say the same, with a full stop when writing.

@@ -71,9 +71,10 @@ TEST_F(VatMenu, ReadingShowsEveryRateOfASevenRatePrinter) {
   std::vector<std::string> seen;
   ExpectReadDialog(&seen);
   Pick("Odczyt1");
-  EXPECT_EQ(seen, (std::vector<std::string>{"Stawka PTU A : 22 %", "Stawka PTU B : 7 %", "Stawka PTU C : 0 %",
-                                            "Stawka PTU D : 3 %", "Stawka PTU E : REZERWA",
-                                            "Stawka PTU F : REZERWA", "Stawka PTU G : ZWOLNIONA"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"Stawka PTU A : 22 %", "Stawka PTU B : 7 %",
+                                            "Stawka PTU C : 0 %", "Stawka PTU D : 3 %",
+                                            "Stawka PTU E : REZERWA", "Stawka PTU F : REZERWA",
+                                            "Stawka PTU G : ZWOLNIONA"}));
   EXPECT_EQ(session->VatRates, (console::VatRateTable{2200, 700, 0, 300, 25500, 25500, 10000}));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(sim.Received().back(), 0xD1);
@@ -91,8 +92,8 @@ TEST_F(VatMenu, AFourRatePrinterShowsWholePercentsAndALaterReadShowsAllAgain) {
   std::vector<std::string> seen;
   ExpectReadDialog(&seen);
   Pick("Odczyt1");
-  EXPECT_EQ(seen, (std::vector<std::string>{"Stawka PTU A : 22 %", "Stawka PTU B : 8 %", "Stawka PTU C : 0 %",
-                                            "Stawka PTU D : REZERWA"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"Stawka PTU A : 22 %", "Stawka PTU B : 8 %",
+                                            "Stawka PTU C : 0 %", "Stawka PTU D : REZERWA"}));
   EXPECT_EQ(session->VatRates, (console::VatRateTable{2200, 800, 0, 25500, 0, 0, 0}));
 
   sim.SetKind(3);
@@ -131,7 +132,8 @@ TEST_F(VatMenu, AllReservesOpenTheEditorWithTheDefaultsWhichAreWrittenAtOnce) {
             RateWords({2200, 700, 0, kReserveWord, kReserveWord, kReserveWord, kExemptWord}));
   // The read action runs after the write and shows what the printer now has.
   EXPECT_EQ(seen.front(), "Stawka PTU A : 22 %");
-  EXPECT_EQ(TraceOf("modal"), (std::vector<std::string>{"modal TfStawkiPodatkowe", "modal TfOdczytStawek"}));
+  EXPECT_EQ(TraceOf("modal"),
+            (std::vector<std::string>{"modal TfStawkiPodatkowe", "modal TfOdczytStawek"}));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(modals.unscripted.empty());
 }
@@ -168,8 +170,10 @@ TEST_F(VatMenu, UnchangedRatesAreNotWritten) {
     forms::testing::Key(&form, Qt::Key_Escape);
   });
   Pick("Zapis1");
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Informacja|2040|Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane."});
+  EXPECT_EQ(
+      Boxes(),
+      std::vector<std::string>{
+          "Informacja|2040|Stawki podatkowe nie uległy zmianie dlatego nie zostaną zapisane."});
   EXPECT_FALSE(Sent(sim.Received(), 0xD5));
   EXPECT_TRUE(modals.unscripted.empty());
 }
@@ -211,8 +215,8 @@ class FirstGenerationVat : public VatMenu {
 
 TEST_F(FirstGenerationVat, WritingIsRefusedAndReadingWorks) {
   GlowneOkno->Zapis1Click();
-  EXPECT_EQ(Boxes(),
-            std::vector<std::string>{"Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{
+                         "Błąd|2010|Podłączone urządzenie nie jest drukarką drugiej generacji."});
   EXPECT_FALSE(Sent(sim.Received(), 0xD1));
   EXPECT_TRUE(TraceOf("modal").empty());
 
@@ -283,7 +287,8 @@ TEST_F(RateEditor, LeavingAnEditChecksItsRateAndOnlyWarns) {
   forms::testing::Focus(me1);
   me1->setText("99,9");
   forms::testing::Focus(editor->ReserveBox(0), Qt::TabFocusReason);
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|Błąd w stawce podatkowej: 99,9 (stawka poza zakresem)"});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{
+                         "Błąd|2010|Błąd w stawce podatkowej: 99,9 (stawka poza zakresem)"});
   EXPECT_EQ(me1->text(), "99,9");
 }
 
@@ -304,7 +309,8 @@ TEST_F(RateEditor, TheSwitchToFiscalModeGetsTheRatesBackAndNothingIsWritten) {
   EXPECT_TRUE(sim.Received().empty());
   EXPECT_EQ(TraceLines().front(), "tone 1000 50");
 
-  OnModal("TfStawkiPodatkowe", [](forms::Form& form) { forms::testing::Key(&form, Qt::Key_Escape); });
+  OnModal("TfStawkiPodatkowe",
+          [](forms::Form& form) { forms::testing::Key(&form, Qt::Key_Escape); });
   EXPECT_EQ(editor->EditFiscalVatRates(), forms::mrCancel);
 }
 

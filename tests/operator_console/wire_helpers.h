@@ -17,8 +17,8 @@ using Bytes = std::vector<uint8_t>;
 // when the command is not there.
 inline Bytes DataOf(const Bytes& wire, uint8_t command, size_t n, size_t from = 0) {
   const Bytes head{0x1B, command};
-  auto at = std::search(wire.begin() + static_cast<std::ptrdiff_t>(std::min(from, wire.size())), wire.end(),
-                        head.begin(), head.end());
+  auto at = std::search(wire.begin() + static_cast<std::ptrdiff_t>(std::min(from, wire.size())),
+                        wire.end(), head.begin(), head.end());
   if (wire.end() - at < static_cast<std::ptrdiff_t>(2 + n)) return {};
   return Bytes(at + 2, at + 2 + static_cast<std::ptrdiff_t>(n));
 }

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/serial/serial_device.h"
-#include "tests/support/fake_port.h"
 #include "platform/sync/event.h"
 #include "platform/sync/last_error.h"
 #include "platform/win_errors.h"
+#include "tests/support/fake_port.h"
 
 namespace platform {
 namespace {

@@ -59,8 +59,7 @@ class PtyTest : public ::testing::Test {
     ASSERT_EQ(ptsname_r(master_, name, sizeof name), 0);
     slave_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(slave_, 0);
-    dir_ = std::filesystem::temp_directory_path() /
-           ("kavoruw-serial-" + std::to_string(getpid()));
+    dir_ = std::filesystem::temp_directory_path() / ("kavoruw-serial-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir_);
     std::filesystem::create_symlink(name, dir_ / "COM7");
     setenv("KAVORUW_PORT_DIR", dir_.c_str(), 1);

@@ -8,8 +8,8 @@
 
 #include "kavoruw_core.h"
 #include "printer_link/commands/clock.h"
-#include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -26,7 +26,6 @@ class ClockTest : public testing::SimLinkTest {
     SimLinkTest::SetUp();
     sim.State()->clock.now = {5, 2, 4, 14, 5, 9};
   }
-
 
   std::string date = "x", time = "x";
 };

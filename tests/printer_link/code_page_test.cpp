@@ -11,8 +11,7 @@ namespace {
 
 TEST(CodePage, PangramReachesThePrinterInCp852AndComesBack) {
   const std::string cp1250 = platform::Cp1250FromUtf8("Zażółć gęślą jaźń");
-  const std::string cp852 =
-      "\x5A\x61\xBE\xA2\x88\x86\x20\x67\xA9\x98\x6C\xA5\x20\x6A\x61\xAB\xE4";
+  const std::string cp852 = "\x5A\x61\xBE\xA2\x88\x86\x20\x67\xA9\x98\x6C\xA5\x20\x6A\x61\xAB\xE4";
   EXPECT_EQ(ToCp852(cp1250), cp852);
   EXPECT_EQ(FromCp852(cp852), cp1250);
 }

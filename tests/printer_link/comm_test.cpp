@@ -15,15 +15,15 @@
 
 #include "kavoruw_core.h"
 #include "platform/serial/serial_device.h"
-#include "tests/support/fake_port.h"
 #include "platform/sync/event.h"
 #include "platform/sync/main_thread.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/port/comm.h"
 #include "printer_link/engine/engine.h"
+#include "printer_link/link/link_object.h"
+#include "printer_link/port/comm.h"
 #include "printer_link/port/hand_off.h"
 #include "printer_link/port/link_error.h"
-#include "printer_link/link/link_object.h"
+#include "tests/support/fake_port.h"
 
 namespace kavoruw {
 namespace {
@@ -424,8 +424,7 @@ class PortFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetConnectSettleTime(0);
-    dir = std::filesystem::temp_directory_path() /
-          ("kavoruw-ports-" + std::to_string(::getpid()));
+    dir = std::filesystem::temp_directory_path() / ("kavoruw-ports-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     setenv("KAVORUW_PORT_DIR", dir.c_str(), 1);
   }

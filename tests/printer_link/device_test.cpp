@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/commands/status.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
-#include "printer_link/commands/status.h"
 #include "printer_link/link/driver_state.h"
-#include "kavoruw_codes.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -136,8 +136,8 @@ TEST_F(DeviceTest, StatusByteCountByModelAndVersion) {
       EXPECT_EQ(s[i], i < row.count ? values[i] : 0xEE) << "s" << i + 1;
     }
     // 0xFE only where the type byte names a pair of models.
-    Bytes wire = row.kind == 2 || row.kind == 3 || row.kind == 6 ? Frames({0xFF, 0xFE})
-                                                                   : Frames({0xFF});
+    Bytes wire =
+        row.kind == 2 || row.kind == 3 || row.kind == 6 ? Frames({0xFF, 0xFE}) : Frames({0xFF});
     for (uint8_t c : {'[', 'T', 'U', 'V'}) wire.insert(wire.end(), {0x1B, c});
     if (row.count == 6) wire.insert(wire.end(), {0x1B, '_', 0x1B, 'P'});
     EXPECT_EQ(Wire(wire.size()), wire) << int(row.kind) << "/" << int(row.version);
@@ -204,10 +204,9 @@ TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
 }
 
 TEST(DeviceKindName, NamesOfTheModels) {
-  const char* names[] = {"MX720A 5-stawkowa",       "MX720A 7-stawkowa",
-                         "KAVOR I generacji",       "KAVOR II generacji",
-                         "MX720B 5-st. (apteczna)", "MX720B 7-st. (apteczna)",
-                         "KAVOR F (apteczna)",      "INNE URZADZENIE"};
+  const char* names[] = {"MX720A 5-stawkowa",  "MX720A 7-stawkowa",       "KAVOR I generacji",
+                         "KAVOR II generacji", "MX720B 5-st. (apteczna)", "MX720B 7-st. (apteczna)",
+                         "KAVOR F (apteczna)", "INNE URZADZENIE"};
   for (uint32_t kind = 0; kind < 8; ++kind) EXPECT_EQ(DeviceKindName(kind), names[kind]);
   EXPECT_EQ(DeviceKindName(8), "NIEZNANE");
   EXPECT_EQ(DeviceKindName(255), "NIEZNANE");

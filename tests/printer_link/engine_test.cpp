@@ -32,8 +32,8 @@ TEST_F(EngineTest, AcknowledgedCommand) {
 }
 
 TEST_F(EngineTest, EveryRefusalByteHasItsCode) {
-  const std::pair<uint8_t, uint8_t> cases[] = {
-      {0x15, 24}, {0x01, 101}, {0x65, 201}, {0xC8, 26}, {0x42, 23}, {0x00, 23}};
+  const std::pair<uint8_t, uint8_t> cases[] = {{0x15, 24}, {0x01, 101}, {0x65, 201},
+                                               {0xC8, 26}, {0x42, 23},  {0x00, 23}};
   for (auto [byte, code] : cases) {
     sim.Refuse('#', byte);
     EXPECT_EQ(Run('#', 1), code) << "answer byte " << int(byte);

@@ -1,20 +1,20 @@
-#include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
+#include "printer_link/commands/conditions.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
+#include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/port/comm.h"
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
 #include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/port/comm.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {

@@ -8,16 +8,16 @@
 #include <tuple>
 #include <vector>
 
+#include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/port/comm.h"
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
-#include "printer_link/link/link.h"
-#include "printer_link/port/link_error.h"
 #include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
+#include "printer_link/link/link.h"
+#include "printer_link/port/comm.h"
+#include "printer_link/port/link_error.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -55,7 +55,8 @@ class LinkTest : public testing::SimLinkTest {
     ASSERT_EQ(FillLines(3, "Dziekujemy", &free), 0);
   }
   bool SessionCleared() const {
-    return Link().DriverState.PaymentSlot[1].name.empty() && Link().DriverState.PaymentSlot[1].amount == 0 &&
+    return Link().DriverState.PaymentSlot[1].name.empty() &&
+           Link().DriverState.PaymentSlot[1].amount == 0 &&
            Link().DriverState.TrailerLine[0].code == kEmptyTrailerLine &&
            Link().DriverState.TrailerLine[0].text.empty();
   }
@@ -179,8 +180,8 @@ TEST_F(LinkTest, PortZeroIsNoSuchPortWhateverTheWorkingFolderHolds) {
 TEST_F(LinkTest, OpenPortOutOfRangeLeavesANewClosedPortObject) {
   ClosePortObject();
   const std::tuple<int32_t, int32_t, int32_t, int32_t> cases[] = {
-      {256, 9600, 3, 5}, {-1, 9600, 3, 5}, {1, -1, 3, 5}, {1, 9600, 65536, 5}, {1, 9600, 3, 65536},
-      {1, 9600, -1, 5}};
+      {256, 9600, 3, 5},   {-1, 9600, 3, 5},    {1, -1, 3, 5},
+      {1, 9600, 65536, 5}, {1, 9600, 3, 65536}, {1, 9600, -1, 5}};
   for (auto [port, baud, writeSec, readSec] : cases) {
     EXPECT_EQ(OpenPort(port, baud, writeSec, readSec), kErrInternal) << port << " " << baud;
     ASSERT_NE(CommPort(), nullptr);

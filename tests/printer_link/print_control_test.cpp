@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/port/comm.h"
+#include "printer_link/commands/print_control.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/link/driver_state.h"
-#include "kavoruw_codes.h"
-#include "printer_link/commands/print_control.h"
+#include "printer_link/port/comm.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -104,7 +104,7 @@ TEST_F(PrintControlTest, StatusThatEndsTheWaitAtOnce) {
     Bytes wire;
   };
   const Case cases[] = {
-      {0x02, kErrNoPaper, kFirstRead},                    // before any cycle
+      {0x02, kErrNoPaper, kFirstRead},                        // before any cycle
       {0x80, kErrNoControllerLink, kFirstRead + kFirstRead},  // though the pattern is "000"
       {0x84, kErrNoControllerLink, kFirstRead + kFirstRead},
       {0x04, kErrPrinterFailure, kFirstRead + kFirstRead},

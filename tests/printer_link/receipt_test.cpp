@@ -9,12 +9,12 @@
 #include <cstring>
 #include <string>
 
+#include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
 #include "printer_link/commands/receipt_buffers.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -80,7 +80,8 @@ TEST(ReceiptRecords, TrailerLineIsSentWholeWithControlBytesAsBlanks) {
   ASSERT_EQ(frame.size(), 256u);
   EXPECT_EQ(frame.front(), '?');
   EXPECT_EQ(frame.back(), '\n');
-  EXPECT_EQ(TrailerLineFrame(0, platform::Cp1250FromUtf8("Dziękujemy\n\x1b" "B\r")),
+  EXPECT_EQ(TrailerLineFrame(0, platform::Cp1250FromUtf8("Dziękujemy\n\x1b"
+                                                         "B\r")),
             Join({{'0'}, Text("Dzi"), {0xA9}, Text("kujemy  B "), {'\n'}}));
 }
 
@@ -178,8 +179,15 @@ TEST_F(ReceiptTest, ItemRecordsOnTheWire) {
   value = 700;  // a caller's value is not compared with qty x price
   ASSERT_EQ(ReceiptItemExt(2, name, 7, 9, 1, 0, "szt.x", 100, value), 0);
   EXPECT_EQ(value, 700);
-  const Bytes ext = Join({{'-'}, cp852Name, {1, 0, 0, 0}, {0}, Text("szt.  "),
-                          {100, 0, 0, 0}, {kEsc, 5}, {0xBC, 0x02, 0, 0}, {'0'}});
+  const Bytes ext = Join({{'-'},
+                          cp852Name,
+                          {1, 0, 0, 0},
+                          {0},
+                          Text("szt.  "),
+                          {100, 0, 0, 0},
+                          {kEsc, 5},
+                          {0xBC, 0x02, 0, 0},
+                          {'0'}});
   EXPECT_EQ(Wire(2 + 2 + 51), Join({kStatus, Cmd(0x06, ext)}));
 
   const auto printer = Printer();
@@ -235,7 +243,7 @@ TEST_F(ReceiptTest, ItemParametersAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 1, -1, "", 1, value), kErrInternal);
   EXPECT_EQ(ReceiptItem(1, "X", 1, 300, 1, 0, "", 1, value), kErrInternal);
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 100000, 0, "", 100000, value), kErrItemValue);  // 10^10
-  EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 2, 0, "", 2000000000, value), kErrItemValue);  // > int32
+  EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 2, 0, "", 2000000000, value), kErrItemValue);   // > int32
   EXPECT_EQ(pReceiptItem(1, "X", 1, 0, 1, 0, "", 1, nullptr), kErrInternal);
   EXPECT_EQ(value, 0);
   EXPECT_EQ(Link().DriverState.ItemCount, 0u);
@@ -426,7 +434,11 @@ TEST_F(ReceiptTest, TrailerLinesGoWholeAndControlBytesBecomeBlanks) {
   ASSERT_EQ(Sale(1, 100), 0);
   int32_t freeSlots = 0;
   ASSERT_EQ(FillLines(1, std::string(254, 'z'), &freeSlots), 0);
-  ASSERT_EQ(FillLines(2, "A\nB\x1b" "C", &freeSlots), 0);
+  ASSERT_EQ(FillLines(2,
+                      "A\nB\x1b"
+                      "C",
+                      &freeSlots),
+            0);
   ASSERT_EQ(ReceiptEnd(0), 0);
   const auto printer = Printer();
   EXPECT_EQ(printer.ended, 1);

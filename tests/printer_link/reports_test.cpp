@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/port/comm.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
-#include "kavoruw_codes.h"
+#include "printer_link/port/comm.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -133,13 +133,13 @@ TEST_F(ReportsTest, ArgumentsOutOfRangeLeaveThePortAlone) {
   TComm* port = CommPort().get();
   EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 13, 31), kErrParameterRange);
   for (auto args : std::vector<std::array<int32_t, 7>>{{2, 5, 1, 1, 5, 1, 1},
-                                                      {-1, 5, 1, 1, 5, 1, 1},
-                                                      {1, 0, 1, 1, 5, 1, 1},
-                                                      {1, 5, 1, 1, 100, 1, 1},
-                                                      {1, 5, 0, 1, 5, 1, 1},
-                                                      {1, 5, 1, 32, 5, 1, 1},
-                                                      {1, 5, 1, 1, 5, 1, 0},
-                                                      {1, -5, 1, 1, 5, 1, 1}}) {
+                                                       {-1, 5, 1, 1, 5, 1, 1},
+                                                       {1, 0, 1, 1, 5, 1, 1},
+                                                       {1, 5, 1, 1, 100, 1, 1},
+                                                       {1, 5, 0, 1, 5, 1, 1},
+                                                       {1, 5, 1, 32, 5, 1, 1},
+                                                       {1, 5, 1, 1, 5, 1, 0},
+                                                       {1, -5, 1, 1, 5, 1, 1}}) {
     EXPECT_EQ(PeriodReport(args[0], args[1], args[2], args[3], args[4], args[5], args[6]),
               kErrParameterRange);
   }

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <string>
 
+#include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/device/console_hooks.h"
-#include "printer_link/link/driver_state.h"
 #include "printer_link/engine/engine.h"
-#include "kavoruw_codes.h"
+#include "printer_link/link/driver_state.h"
 #include "tests/printer_link/sim_link.h"
 
 namespace kavoruw::testing {
@@ -26,33 +26,83 @@ TEST(SampleData, CashInWithFiveTexts) {
   const Bytes data = CashInData({kDollars, kDollars, kDollars, kDollars, kDollars});
   ASSERT_EQ(data.size(), 123u);
   const std::string line = kDollars + "\n";
-  EXPECT_EQ(data, Text("20" "10" + line + "20" + line + "30" + line + "40" + line + "50" "60" +
-                       line + "70" "\x1bQ"));
-  EXPECT_EQ(CashOutData({kDollars, "", "", "", ""}), Text("30" "10" + line + "50" "70" "\x1bQ"));
+  EXPECT_EQ(data, Text("20"
+                       "10" +
+                       line + "20" + line + "30" + line + "40" + line +
+                       "50"
+                       "60" +
+                       line +
+                       "70"
+                       "\x1bQ"));
+  EXPECT_EQ(CashOutData({kDollars, "", "", "", ""}), Text("30"
+                                                          "10" +
+                                                          line +
+                                                          "50"
+                                                          "70"
+                                                          "\x1bQ"));
 }
 
 TEST(SampleData, CashStateLeavesOutEmptyTexts) {
-  EXPECT_EQ(CashStateData({"", "", "", "", "", ""}), Text("10" "50" "80" "\x1bQ"));
-  EXPECT_EQ(CashStateData({"", "a", "", "", "", "f"}),
-            Text("10" "20a\n" "50" "70f\n" "80" "\x1bQ"));
+  EXPECT_EQ(CashStateData({"", "", "", "", "", ""}), Text("10"
+                                                          "50"
+                                                          "80"
+                                                          "\x1bQ"));
+  EXPECT_EQ(CashStateData({"", "a", "", "", "", "f"}), Text("10"
+                                                            "20a\n"
+                                                            "50"
+                                                            "70f\n"
+                                                            "80"
+                                                            "\x1bQ"));
 }
 
 TEST(SampleData, TextsAreCutConvertedAndKeptOnOneLine) {
   const std::string cut(28, 'x');
   for (size_t length : {40u, 300u}) {
-    EXPECT_EQ(CashInData({std::string(length, 'x'), "", "", "", ""}),
-              Text("20" "10" + cut + "\n" "50" "70" "\x1bQ"))
+    EXPECT_EQ(CashInData({std::string(length, 'x'), "", "", "", ""}), Text("20"
+                                                                           "10" +
+                                                                           cut +
+                                                                           "\n"
+                                                                           "50"
+                                                                           "70"
+                                                                           "\x1bQ"))
         << length;
   }
-  EXPECT_EQ(CashInData({platform::Cp1250FromUtf8("Wpłata\nkoniec\x1b" "Q"), "", "", "", ""}),
-            Text("20" "10" "Wp\x88" "ata koniec Q\n" "50" "70" "\x1bQ"));
+  EXPECT_EQ(CashInData({platform::Cp1250FromUtf8("Wpłata\nkoniec\x1b"
+                                                 "Q"),
+                        "", "", "", ""}),
+            Text("20"
+                 "10"
+                 "Wp\x88"
+                 "ata koniec Q\n"
+                 "50"
+                 "70"
+                 "\x1bQ"));
 }
 
 TEST(SampleData, CashReportIsFixed) {
   const Bytes data = CashReportData();
   EXPECT_EQ(data.size(), 70u);
-  EXPECT_EQ(data, Text("40" "10" "20$\n" "30$\n" "40$\n" "50" "60$\n" "70" "80$\n" "90$\n" "01"
-                       "11$\n" "21" "311\n" "411\n" "51" "611\n" "711\n" "811\n" "91$\n" "02"
+  EXPECT_EQ(data, Text("40"
+                       "10"
+                       "20$\n"
+                       "30$\n"
+                       "40$\n"
+                       "50"
+                       "60$\n"
+                       "70"
+                       "80$\n"
+                       "90$\n"
+                       "01"
+                       "11$\n"
+                       "21"
+                       "311\n"
+                       "411\n"
+                       "51"
+                       "611\n"
+                       "711\n"
+                       "811\n"
+                       "91$\n"
+                       "02"
                        "\x1bQ"));
 }
 

@@ -11,10 +11,10 @@
 
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
 #include "printer_link/commands/service.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -369,8 +369,8 @@ TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
   const std::string narrow(20, 'N'), wide = kPhrase + std::string(23, ' ');
   Link().DriverState.ReceiptOpen = true;  // no receipt check
   EXPECT_EQ(PrintUserDataControl(narrow, wide, wide, narrow), 0);
-  ExpectWire(Cat({kIdleWait, kGate, Cmd('3'),
-                  UserDataControlRecord(narrow, wide, wide, narrow), kIdleWait}));
+  ExpectWire(Cat(
+      {kIdleWait, kGate, Cmd('3'), UserDataControlRecord(narrow, wide, wide, narrow), kIdleWait}));
   {
     auto state = sim.State();
     EXPECT_EQ(state->service.controlPrintouts, 1);

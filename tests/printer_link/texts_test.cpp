@@ -111,11 +111,20 @@ TEST(ErrorTexts, NoOtherCodeHasATextOfItsOwn) {
 }
 
 TEST(ErrorTexts, PolishLettersAreWindows1250Bytes) {
-  EXPECT_EQ(kUnknown, "Nieznany b\xB3\xB9" "d (prawdopodobnie systemowy)");
-  EXPECT_EQ(ErrorText(219), "B\xB3\xEA" "dne daty dla raportu okresowego.");
-  EXPECT_EQ(ErrorText(222), "Niezako\xF1" "czony miesi\xB9" "c.");
+  EXPECT_EQ(kUnknown,
+            "Nieznany b\xB3\xB9"
+            "d (prawdopodobnie systemowy)");
+  EXPECT_EQ(ErrorText(219),
+            "B\xB3\xEA"
+            "dne daty dla raportu okresowego.");
+  EXPECT_EQ(ErrorText(222),
+            "Niezako\xF1"
+            "czony miesi\xB9"
+            "c.");
   EXPECT_EQ(ErrorText(5).substr(0, 11), "Niemo\xBFliwe ");
-  EXPECT_EQ(ErrorText(225), "Bufor wej\x9C" "ciowy ma zerow\xB9 d\xB3ugo\x9C\xE6.");
+  EXPECT_EQ(ErrorText(225),
+            "Bufor wej\x9C"
+            "ciowy ma zerow\xB9 d\xB3ugo\x9C\xE6.");
   EXPECT_EQ(ErrorText(206), "Parametr <MP> w ReceiptItem poza zakresem.");
   EXPECT_EQ(ErrorText(208), "Parametr <Cena> w ReceiptItem poza zakresem.");
 }
@@ -163,9 +172,7 @@ TEST(ErrMessage, EmptiesThenAssigns) {
   EXPECT_EQ(text, kUnknown);
 }
 
-TEST(pErrMessage, NullBufferWritesNothing) {
-  EXPECT_EQ(pErrMessage(20, nullptr), 225);
-}
+TEST(pErrMessage, NullBufferWritesNothing) { EXPECT_EQ(pErrMessage(20, nullptr), 225); }
 
 TEST(pErrMessage, CopiesTheTextWithItsZero) {
   char buffer[kMaxErrorTextLength + 2];

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "kavoruw_core.h"
-#include "printer_link/device/console_hooks.h"
-#include "printer_link/link/driver_state.h"
-#include "printer_link/engine/engine.h"
-#include "printer_link/commands/vat.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/commands/vat.h"
+#include "printer_link/device/console_hooks.h"
+#include "printer_link/engine/engine.h"
+#include "printer_link/link/driver_state.h"
 #include "sim_link.h"
 
 namespace kavoruw {
@@ -118,19 +118,18 @@ TEST_F(VatTest, SetRunsItsStepsInOrder) {
   sim.SetKind(0);
   EXPECT_EQ(Set({2200, 700, 0, 25500, 0, 0, 0}), 0);
   SetConsoleHooks({});
-  const std::vector<std::string> expected = {
-      "Zapis stawek podatkowych...",
-      "Trwa kontrola wydruku...",
-      "Odczyt numeru ostatniego paragonu...",
-      platform::Cp1250FromUtf8("Odczyt typu urządzenia..."),
-      "Trwa wydruk...",
-      "Odczyt stawek podatkowych..."};
+  const std::vector<std::string> expected = {"Zapis stawek podatkowych...",
+                                             "Trwa kontrola wydruku...",
+                                             "Odczyt numeru ostatniego paragonu...",
+                                             platform::Cp1250FromUtf8("Odczyt typu urządzenia..."),
+                                             "Trwa wydruk...",
+                                             "Odczyt stawek podatkowych..."};
   EXPECT_EQ(texts, expected);
   // Check for a pending printout, counter, identification, the write, the
   // wait for its printout, the read-back.
   Bytes wire = WireUpToNow();
-  Bytes expectedWire{0x1B, 0x95, 0x1B, 0x95, 0x1B, 0x94, 0x1B, 0x95, 0x1B, 'f', 0x1B, 0xFF,
-                     0x1B, 'D',  22,   7,    0,    255,  0x1B, 0x95};
+  Bytes expectedWire{0x1B, 0x95, 0x1B, 0x95, 0x1B, 0x94, 0x1B, 0x95, 0x1B, 'f',
+                     0x1B, 0xFF, 0x1B, 'D',  22,   7,    0,    255,  0x1B, 0x95};
   ASSERT_GT(wire.size(), expectedWire.size());
   EXPECT_TRUE(std::equal(expectedWire.begin(), expectedWire.end(), wire.begin()));
   const Bytes readBack{0x1B, 0xD1, 0x1B, 0xD0, 0x1B, 'p'};
@@ -143,8 +142,8 @@ TEST_F(VatTest, RatesTheWireCannotCarryAreRefusedUnwritten) {
     int32_t rate;
     uint8_t writeCommand;
   };
-  const Case cases[] = {{0, 2250, 'D'},   {0, 25600, 'D'},  {0, -100, 'D'},  {5, 65280, 0xD4},
-                        {5, 65536, 0xD4}, {5, -1, 0xD4},    {3, 32768, 0xD5}, {3, 16384, 0xD5},
+  const Case cases[] = {{0, 2250, 'D'},   {0, 25600, 'D'}, {0, -100, 'D'},   {5, 65280, 0xD4},
+                        {5, 65536, 0xD4}, {5, -1, 0xD4},   {3, 32768, 0xD5}, {3, 16384, 0xD5},
                         {6, 70000, 0xD5}, {7, -2200, 0xD5}};
   for (const Case& c : cases) {
     sim.ClearLog();

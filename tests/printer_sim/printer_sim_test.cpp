@@ -56,8 +56,8 @@ TEST_F(PrinterSimTest, IdentifiesEveryDeviceKind) {
     uint8_t type;
     bool answersVersion;
   };
-  const Case cases[] = {{0, 2, false},  {1, 17, false}, {2, 44, false}, {3, 44, true},
-                        {4, 5, false},  {5, 18, false}, {6, 18, true},  {7, 99, true}};
+  const Case cases[] = {{0, 2, false}, {1, 17, false}, {2, 44, false}, {3, 44, true},
+                        {4, 5, false}, {5, 18, false}, {6, 18, true},  {7, 99, true}};
   sim.SetVersion(9);
   Bytes wire;
   for (const Case& c : cases) {
@@ -112,8 +112,10 @@ TEST_F(PrinterSimTest, SupplyAndReasonBytesOnlyOnTheNewestModels) {
     sim.SetKind(c.kind);
     sim.SetVersion(c.version);
     if (c.answered) {
-      EXPECT_EQ(port->Talk({kEsc, '_'}, 2), Bytes({kAck, 0x02})) << int(c.kind) << "/" << int(c.version);
-      EXPECT_EQ(port->Talk({kEsc, 'P'}, 2), Bytes({kAck, 0x41})) << int(c.kind) << "/" << int(c.version);
+      EXPECT_EQ(port->Talk({kEsc, '_'}, 2), Bytes({kAck, 0x02}))
+          << int(c.kind) << "/" << int(c.version);
+      EXPECT_EQ(port->Talk({kEsc, 'P'}, 2), Bytes({kAck, 0x41}))
+          << int(c.kind) << "/" << int(c.version);
     } else {
       EXPECT_EQ(port->Talk({kEsc, '_'}, 1), Bytes({kNak})) << int(c.kind) << "/" << int(c.version);
       EXPECT_EQ(port->Talk({kEsc, 'P'}, 1), Bytes({kNak})) << int(c.kind) << "/" << int(c.version);
@@ -173,7 +175,8 @@ TEST_F(PrinterSimTest, UnknownCommandsGetNakAndStrayBytesAreSkipped) {
 TEST_F(PrinterSimTest, ItemsAndTotalsOutsideAReceiptAreRefusedAndNoted) {
   Bytes item{kEsc, 0x06, ' '};
   item.insert(item.end(), 28, 'x');
-  item.insert(item.end(), {'0', 1, 0, 0, 0, 0, 's', 'z', 't', ' ', 1, 0, 0, 0, kEsc, 1, 1, 0, 0, 0});
+  item.insert(item.end(),
+              {'0', 1, 0, 0, 0, 0, 's', 'z', 't', ' ', 1, 0, 0, 0, kEsc, 1, 1, 0, 0, 0});
   port->Write(item);
   port->Write({kEsc, 0x07, 1, 0, 0, 0});
   ASSERT_TRUE(WaitForNote("0x07: total without an open receipt refused"));
@@ -235,8 +238,9 @@ TEST_F(PrinterSimTest, TruncatedAnswerStopsShortAndExpectsNoData) {
   EXPECT_EQ(port->Talk({kEsc, 0x95}, 1), Bytes({0x00}));
 
   EXPECT_EQ(sim.Sent(), Bytes({kAck, 44, kAck, 44, kAck, 0x2B, 0x00}));
-  EXPECT_THAT(sim.Notes(), ElementsAre("0xFE: answer cut after 2 bytes", "0x34: answer cut after 1 bytes",
-                                       "0x17: answer cut after 0 bytes"));
+  EXPECT_THAT(sim.Notes(),
+              ElementsAre("0xFE: answer cut after 2 bytes", "0x34: answer cut after 1 bytes",
+                          "0x17: answer cut after 0 bytes"));
 
   sim.ClearFaults();
   EXPECT_EQ(port->Talk({kEsc, 0xFE}, 4), Bytes({kAck, 44, 6, 0x00}));
@@ -248,7 +252,8 @@ TEST_F(PrinterSimTest, SilentPrinterAnswersNothingAfterKBytes) {
   port->Write({kEsc, 0xFE, kEsc, 0x95});
   ASSERT_TRUE(sim.WaitReceived(6, 1000));
   EXPECT_EQ(sim.Sent(), Bytes({kAck, 44}));
-  EXPECT_THAT(sim.Notes(), ElementsAre("0xFE: not answered (silent)", "0x95: not answered (silent)"));
+  EXPECT_THAT(sim.Notes(),
+              ElementsAre("0xFE: not answered (silent)", "0x95: not answered (silent)"));
 
   sim.ClearFaults();
   EXPECT_EQ(port->Talk({kEsc, 0xFF}, 2), Bytes({kAck, 44}));

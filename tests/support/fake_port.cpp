@@ -86,8 +86,8 @@ class FakePortImpl final : public FakePort, public std::enable_shared_from_this<
         DrainLocked();
         if (written_.size() >= n) return true;
       }
-      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
-                                                               std::chrono::steady_clock::now());
+      auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) return false;
       pollfd p{wireEnd_, POLLIN, 0};
       poll(&p, 1, static_cast<int>(left.count()));

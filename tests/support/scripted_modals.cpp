@@ -10,7 +10,8 @@ namespace forms {
 int ScriptedModals::Run(Form& form) {
   const std::string name = form.metaObject()->className();
   auto found = actions.find(name);
-  if (found == actions.end() || found->second.empty()) found = actions.find(form.objectName().toStdString());
+  if (found == actions.end() || found->second.empty())
+    found = actions.find(form.objectName().toStdString());
   shown.push_back(name);
   if (found == actions.end() || found->second.empty()) {
     unscripted.push_back(name);

@@ -21,8 +21,8 @@ void RegisterVatCommands(CommandTable& table);
 void RegisterClockCommands(CommandTable& table);
 // Reports and counters: '%' '"' '0' '&' '(' ')' '1', 0xD9 0xD8.
 void RegisterReportCommands(CommandTable& table);
-// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D 0x9E '3',
-// fiscalization 0x72, article-base clearing backslash.
+// Service and settings: 'W' 'X' 'Y' 'C' 'F' 't' '2' 'w' apostrophe 0xFD 'q', user data 0x9C 0x9D
+// 0x9E '3', fiscalization 0x72, article-base clearing backslash.
 void RegisterServiceCommands(CommandTable& table);
 // Receipts: '!' 0x06 0x17 0x80 0x1B 0x07 0x81 0x82 0x09 '$', totals 0xDA, sample printouts 's'.
 void RegisterReceiptCommands(CommandTable& table);

@@ -12,7 +12,6 @@ namespace printer_sim {
 
 namespace {
 
-
 std::vector<uint8_t> Digits(const std::array<uint8_t, 6>& now, size_t fields) {
   std::vector<uint8_t> digits;
   for (size_t i = 0; i < fields; ++i) {
@@ -36,9 +35,7 @@ std::chrono::year_month_day DateOf(const std::array<uint8_t, 6>& t) {
   return year{2000 + t[0]} / month{t[1]} / day{t[2]};
 }
 
-bool ValidTime(const std::array<uint8_t, 6>& t) {
-  return DateOf(t).ok() && t[3] < 24 && t[4] < 60;
-}
+bool ValidTime(const std::array<uint8_t, 6>& t) { return DateOf(t).ok() && t[3] < 24 && t[4] < 60; }
 
 std::array<uint8_t, 6> Shifted(const std::array<uint8_t, 6>& t, int minutes) {
   using namespace std::chrono;

@@ -42,7 +42,10 @@ bool IsSecondGeneration(uint8_t kind) { return kind == 3 || kind == 6 || kind >=
 // Rate A..G (0..6) of a VAT code: codes 5, 6, 7 name rates G, E, F.
 int RateOfVatCode(uint8_t code) {
   switch (code) {
-    case 1: case 2: case 3: case 4: return code - 1;
+    case 1:
+    case 2:
+    case 3:
+    case 4: return code - 1;
     case 5: return 6;
     case 6: return 4;
     case 7: return 5;

@@ -66,8 +66,12 @@ bool ValidRange(const std::vector<uint8_t>& twelveDigits) {
 // Data bytes that follow a sub-code of '1'.
 size_t PeriodicDataLength(uint8_t subCode) {
   switch (subCode) {
-    case 0: case 3: return 12;
-    case 1: case 2: case 4: case 5: return 4;
+    case 0:
+    case 3: return 12;
+    case 1:
+    case 2:
+    case 4:
+    case 5: return 4;
     // Unique-number pairs (4), today's date (6), then the range.
     case kSettlementByDates: return 22;
     case kSettlementByNumbers: return 14;
@@ -89,7 +93,7 @@ uint8_t JudgeSettlement(const PrinterState& state, uint8_t subCode,
   }
   if (subCode == kSettlementByDates) {
     return ValidRange(std::vector<uint8_t>(data.begin() + 10, data.end())) ? kReportAccepted
-                                                                          : kWrongDates;
+                                                                           : kWrongDates;
   }
   if (subCode == kSettlementByNumbers) {
     const int from = data[10] + 256 * data[11];
@@ -102,21 +106,24 @@ uint8_t JudgeSettlement(const PrinterState& state, uint8_t subCode,
 // The printer's own verdict on a '1' request.
 uint8_t Judge(const PrinterState& state, uint8_t subCode, const std::vector<uint8_t>& data) {
   switch (subCode) {
-    case 0: case 3:
-      return ValidRange(data) ? kReportAccepted : kWrongDates;
-    case 1: case 4: {
+    case 0:
+    case 3: return ValidRange(data) ? kReportAccepted : kWrongDates;
+    case 1:
+    case 4: {
       const int from = data[0] + 256 * data[1];
       const int to = data[2] + 256 * data[3];
       if (from == 0 || from > to) return kWrongNumbers;
       return from > state.reports.dailyReportNumber ? kNoReports : kReportAccepted;
     }
-    case 2: case 5: {
+    case 2:
+    case 5: {
       const bool digits = data[0] <= 9 && data[1] <= 9 && data[2] <= 9 && data[3] <= 9;
       const int month = data[2] * 10 + data[3];
       return digits && month >= 1 && month <= 12 ? kReportAccepted : kWrongDates;
     }
-    case kSettlementByDates: case kSettlementByNumbers: case kSettlementWhole:
-      return JudgeSettlement(state, subCode, data);
+    case kSettlementByDates:
+    case kSettlementByNumbers:
+    case kSettlementWhole: return JudgeSettlement(state, subCode, data);
     default:  // a sub-code this printer does not know
       return kNak;
   }
@@ -205,7 +212,8 @@ void PeriodicReport(Frame& frame) {
     forced = -1;
     const bool settlement = subCode >= kSettlementByDates && subCode <= kSettlementWhole;
     // A settlement report ends the printer's fiscal life: read-only from now on.
-    if (settlement && result == kReportAccepted) state->status[status::kFiscal] |= status::kReadOnly;
+    if (settlement && result == kReportAccepted)
+      state->status[status::kFiscal] |= status::kReadOnly;
     data.insert(data.begin(), subCode);
     Record(*state, '1', std::move(data), result, result == kReportAccepted);
   }

@@ -45,8 +45,8 @@ void Frame::Send(const std::vector<uint8_t>& bytes) {
     ended_ = true;
     return;
   }
-  size_t room = answerLimit_ == kUnlimited ? bytes.size()
-                                           : (answerLimit_ > sent_ ? answerLimit_ - sent_ : 0);
+  size_t room =
+      answerLimit_ == kUnlimited ? bytes.size() : (answerLimit_ > sent_ ? answerLimit_ - sent_ : 0);
   size_t take = std::min(room, bytes.size());
   if (take > 0) io_.SendToHost(std::vector<uint8_t>(bytes.begin(), bytes.begin() + take));
   sent_ += take;

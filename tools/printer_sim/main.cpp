@@ -21,12 +21,13 @@
 namespace {
 
 void Usage() {
-  std::fprintf(stderr,
-               "usage: kavor-printer-sim [--kind N] [--version V] [--port-dir DIR --com N] [--log]\n"
-               "  --kind N      device kind 0..7 (default 3)\n"
-               "  --version V   firmware version 0..255 (default 6)\n"
-               "  --port-dir DIR --com N   also create DIR/COM<N> linking to the terminal\n"
-               "  --log         print every byte: '>' to the printer, '<' from it\n");
+  std::fprintf(
+      stderr,
+      "usage: kavor-printer-sim [--kind N] [--version V] [--port-dir DIR --com N] [--log]\n"
+      "  --kind N      device kind 0..7 (default 3)\n"
+      "  --version V   firmware version 0..255 (default 6)\n"
+      "  --port-dir DIR --com N   also create DIR/COM<N> linking to the terminal\n"
+      "  --log         print every byte: '>' to the printer, '<' from it\n");
 }
 
 bool ParseNumber(const char* text, long low, long high, long& value) {
@@ -119,8 +120,8 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   struct stat input {};
-  const bool watchStdin = fstat(STDIN_FILENO, &input) == 0 &&
-                          (S_ISFIFO(input.st_mode) || S_ISSOCK(input.st_mode));
+  const bool watchStdin =
+      fstat(STDIN_FILENO, &input) == 0 && (S_ISFIFO(input.st_mode) || S_ISSOCK(input.st_mode));
   const std::string slavePath = sim.SlavePath();
   size_t logFrom = 0, notesFrom = 0;
   for (bool running = true; running;) {
@@ -141,7 +142,8 @@ int main(int argc, char** argv) {
   // someone has replaced it meanwhile).
   char target[256];
   ssize_t length = link.empty() ? -1 : readlink(link.c_str(), target, sizeof target - 1);
-  if (length > 0 && std::string(target, static_cast<size_t>(length)) == slavePath) unlink(link.c_str());
+  if (length > 0 && std::string(target, static_cast<size_t>(length)) == slavePath)
+    unlink(link.c_str());
   close(signalFd);
   return 0;
 }

@@ -38,9 +38,7 @@ class PrinterSim::Impl final : public FrameIo {
 
   bool NextByte(uint8_t& b, int timeoutMs) override;
   void SendToHost(const std::vector<uint8_t>& bytes) override;
-  bool Muted() const override {
-    return powerOff_.load() || consumed_.load() >= silenceAt_.load();
-  }
+  bool Muted() const override { return powerOff_.load() || consumed_.load() >= silenceAt_.load(); }
   StateRef State() override { return StateRef(mu_, state_); }
   void Note(const std::string& text) override {
     std::lock_guard<std::mutex> lock(logMu_);
@@ -168,7 +166,8 @@ void PrinterSim::Impl::Run() {
 
 void PrinterSim::Impl::RunFrame(uint8_t command) {
   if (Muted()) {
-    Note(HexByte(command) + (powerOff_.load() ? ": not heard (power off)" : ": not answered (silent)"));
+    Note(HexByte(command) +
+         (powerOff_.load() ? ": not heard (power off)" : ": not answered (silent)"));
     return;
   }
   std::optional<uint8_t> refusal;
@@ -346,7 +345,9 @@ void PrinterSim::ClearRefusals() {
   impl_->refusals_.clear();
 }
 
-void PrinterSim::SilentAfterReceived(size_t k) { impl_->silenceAt_.store(impl_->consumed_.load() + k); }
+void PrinterSim::SilentAfterReceived(size_t k) {
+  impl_->silenceAt_.store(impl_->consumed_.load() + k);
+}
 
 void PrinterSim::TruncateAnswer(uint8_t command, size_t bytes) {
   std::lock_guard<std::mutex> lock(impl_->mu_);
@@ -413,9 +414,8 @@ void PrinterSim::ClearLog() {
 
 bool PrinterSim::WaitReceived(size_t n, int timeoutMs) const {
   std::unique_lock<std::mutex> lock(impl_->logMu_);
-  return impl_->logCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-    return impl_->handledTotal_ >= impl_->receivedBase_ + n;
-  });
+  return impl_->logCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                [&] { return impl_->handledTotal_ >= impl_->receivedBase_ + n; });
 }
 
 }  // namespace printer_sim

@@ -31,7 +31,6 @@ bool HaltedForPaper(const PrinterState::PrintJob& job) {
   return job.documentPolls == 0 && job.printingPolls > 0 && job.resumesNeeded > 0;
 }
 
-
 }  // namespace
 
 void StartPrintout(PrinterState& state) {

@@ -8,11 +8,11 @@
 #include <mutex>
 #include <vector>
 
-#include "tools/printer_sim/state_vat.h"
 #include "tools/printer_sim/state_clock.h"
+#include "tools/printer_sim/state_receipt.h"
 #include "tools/printer_sim/state_reports.h"
 #include "tools/printer_sim/state_service.h"
-#include "tools/printer_sim/state_receipt.h"
+#include "tools/printer_sim/state_vat.h"
 
 namespace printer_sim {
 

@@ -18,15 +18,15 @@ inline constexpr uint8_t kAnnulledBadRecord = 'R';
 
 struct ItemRecord {
   bool sale = true;
-  std::string name;        // 28 bytes, code page 852
-  uint8_t message = '0';   // byte 29 of the 49-byte form; '0' in the 51-byte form
+  std::string name;       // 28 bytes, code page 852
+  uint8_t message = '0';  // byte 29 of the 49-byte form; '0' in the 51-byte form
   uint32_t qty = 0;
   uint8_t qtyDecimals = 0;
-  std::string unit;        // 4 bytes
+  std::string unit;  // 4 bytes
   uint32_t price = 0;
-  uint8_t vatCode = 0;     // 1..7 as received
+  uint8_t vatCode = 0;  // 1..7 as received
   uint32_t value = 0;
-  size_t length = 0;       // 49 or 51
+  size_t length = 0;  // 49 or 51
 };
 
 struct PackageRecord {
@@ -36,7 +36,7 @@ struct PackageRecord {
 struct PaymentRecord {
   uint8_t command = 0;  // 0x81 or 0x82
   uint8_t slot = 0;
-  std::string name;     // 13 bytes, code page 852
+  std::string name;  // 13 bytes, code page 852
   uint32_t amount = 0;
 };
 

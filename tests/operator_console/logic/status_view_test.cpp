@@ -49,8 +49,8 @@ TEST(StatusLines, ReadOnlyFiscalAndEveryPrinterBitInOrder) {
 TEST(StatusLines, LostControllerHidesPrintAndServiceBytes) {
   const auto lines = BuildStatusLines(Bytes(6, 0x01, 0x80, 0x7F, 0x48, 0x02, 0x41));
   const auto& t = StatusTexts();
-  const std::vector<std::string> expected = {t[0], t[3], t[5], t[7] + "00", t[15], t[33],
-                                             t[34] + "A"};
+  const std::vector<std::string> expected = {t[0],  t[3],  t[5],       t[7] + "00",
+                                             t[15], t[33], t[34] + "A"};
   EXPECT_EQ(lines, expected);
 }
 
@@ -125,8 +125,7 @@ TEST(ReceiptConditions, OtherCodesAskToCheckAgainUnderTheirErrorText) {
     const ConditionStep step = ReceiptConditionStep(code, "Tekst");
     EXPECT_EQ(step.caption, W("Błąd"));
     EXPECT_EQ(step.flags, 0x2034u);
-    EXPECT_EQ(step.text,
-              W("Tekst\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?"));
+    EXPECT_EQ(step.text, W("Tekst\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?"));
     EXPECT_EQ(step.next, ConditionNext::RepeatOnYes);
     EXPECT_TRUE(step.arrowFirst);
   }

@@ -62,10 +62,11 @@ TEST(NipCheck, BoxesOfTheDialogAndOfTheFiscalSwitch) {
   EXPECT_EQ(dialog.caption, W("Błąd"));
   EXPECT_EQ(dialog.flags, 0x14u);
   EXPECT_TRUE(dialog.question);
-  EXPECT_EQ(dialog.text,
-            W("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę kontrolną. "
-              " \rAby ponownie wprowadzić NIP naciśnij NIE. \r      Aby kontynuować naciśnij TAK. "
-              "      "));
+  EXPECT_EQ(
+      dialog.text,
+      W("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę kontrolną. "
+        " \rAby ponownie wprowadzić NIP naciśnij NIE. \r      Aby kontynuować naciśnij TAK. "
+        "      "));
   const NipVerdictBox fiscal = NipVerdictBoxFor(kNipBadNumber, true);
   EXPECT_EQ(fiscal.caption, "Odpowiedz");
   EXPECT_EQ(fiscal.flags, 0x34u);
@@ -74,8 +75,9 @@ TEST(NipCheck, BoxesOfTheDialogAndOfTheFiscalSwitch) {
   const NipVerdictBox noWord = NipVerdictBoxFor(kNipNoWord, true);
   EXPECT_EQ(noWord.flags, 0x10u);
   EXPECT_FALSE(noWord.question);
-  EXPECT_EQ(noWord.text,
-            W("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r     Brak słowa 'NIP' w ciągu znaków     "));
+  EXPECT_EQ(
+      noWord.text,
+      W("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r     Brak słowa 'NIP' w ciągu znaków     "));
   EXPECT_EQ(NipVerdictBoxFor(kNipNoDigits, false).text,
             W("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r                      Brak cyfr w ciągu "
               "znaków.         "));
