@@ -539,6 +539,8 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
     // A post writes all files; one that cannot be written stops them all.
     if (readOnlyReason.empty() && ((memo.IsOpen() && !memo.Writable()) || (mdx.IsOpen() && !mdx.Writable())))
       readOnlyReason = "plik notatek lub indeksu jest tylko do odczytu";
+    // Nor can a post that cannot write its journal.
+    if (readOnlyReason.empty() && dbf.Writable()) readOnlyReason = journal.WriteRefusal();
     CountDeleted();
     MarkFresh();
     dbf.Unlock(kTableLockByte);
