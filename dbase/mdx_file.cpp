@@ -551,6 +551,11 @@ uint32_t MdxFile::EdgeLeaf(int tag, bool last) const {
 
 bool MdxFile::ChangedOnDisk() const {
   if (tags_.empty()) return false;
+  // The block counts first: a post that allocated from stale ones would
+  // write over blocks in use.
+  std::string counts(12, '\0');
+  file_.ReadAt(32, counts.data(), counts.size());
+  if (Get32(counts, 0) != pageCount_ || Get32(counts, 4) != firstFree_ || Get32(counts, 8) != freeBlocks_) return true;
   uint64_t low = UINT64_MAX, high = 0;
   for (const Tag& t : tags_) {
     low = std::min<uint64_t>(low, static_cast<uint64_t>(t.headerPage) * kPage);
