@@ -257,7 +257,12 @@ void MdxFile::Reload() {
     tag.header = th.substr(0, kTagHeaderBytes);
     size_t end = th.find('\0', 24);
     s.expression = Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
-    if (s.keyLength <= 0 || tag.keyItemLength < static_cast<uint32_t>(s.keyLength) + 4) Damaged(path, "znacznik " + s.name);
+    // An entry is the record number and the key, padded to four bytes (or
+    // not padded at all); any other length puts entries at wrong places.
+    if (s.keyLength <= 0 || (tag.keyItemLength != static_cast<uint32_t>(s.keyLength) + 4 &&
+                             tag.keyItemLength != ItemLength(s.keyLength))) {
+      Damaged(path, "znacznik " + s.name);
+    }
     tag.maxKeys = (blockBytes_ - 12) / tag.keyItemLength;
     if (tag.maxKeys < 3) Damaged(path, "znacznik " + s.name);
     specs_.push_back(s);
