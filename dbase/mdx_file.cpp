@@ -257,7 +257,12 @@ void MdxFile::Reload() {
     tag.header = th.substr(0, kTagHeaderBytes);
     size_t end = th.find('\0', 24);
     s.expression = Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
-    if (s.keyLength <= 0 || tag.keyItemLength < static_cast<uint32_t>(s.keyLength) + 4) Damaged(path, "znacznik " + s.name);
+    // An entry is the record number and the key, padded to four bytes (or
+    // not padded at all); any other length puts entries at wrong places.
+    if (s.keyLength <= 0 || (tag.keyItemLength != static_cast<uint32_t>(s.keyLength) + 4 &&
+                             tag.keyItemLength != ItemLength(s.keyLength))) {
+      Damaged(path, "znacznik " + s.name);
+    }
     tag.maxKeys = (blockBytes_ - 12) / tag.keyItemLength;
     if (tag.maxKeys < 3) Damaged(path, "znacznik " + s.name);
     specs_.push_back(s);
@@ -551,6 +556,11 @@ uint32_t MdxFile::EdgeLeaf(int tag, bool last) const {
 
 bool MdxFile::ChangedOnDisk() const {
   if (tags_.empty()) return false;
+  // The block counts first: a post that allocated from stale ones would
+  // write over blocks in use.
+  std::string counts(12, '\0');
+  file_.ReadAt(32, counts.data(), counts.size());
+  if (Get32(counts, 0) != pageCount_ || Get32(counts, 4) != firstFree_ || Get32(counts, 8) != freeBlocks_) return true;
   uint64_t low = UINT64_MAX, high = 0;
   for (const Tag& t : tags_) {
     low = std::min<uint64_t>(low, static_cast<uint64_t>(t.headerPage) * kPage);

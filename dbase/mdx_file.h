@@ -48,7 +48,7 @@ class MdxFile {
   // Re-reads everything from the file (another program wrote it).
   void Reload();
   // True when another user changed a tag since this one last read or wrote
-  // the file (the tags' serial numbers moved).
+  // the file (the tags' serial numbers or the block counts moved).
   bool ChangedOnDisk() const;
   File::Stamp Stamp() const { return file_.GetStamp(); }
   File& Raw() { return file_; }

@@ -1,5 +1,8 @@
 #include "dbase/post_journal.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "dbase/dbase.h"
@@ -64,9 +67,24 @@ void PostJournal::Open(const std::string& path, bool create) {
   if (!create) return;
   try {
     file_ = File::Create(path);
-  } catch (const DbError&) {
-    file_ = File::Open(path);  // made by another writer in between
+  } catch (const DbError& notMade) {
+    // Made by another writer in between; if it is still missing, the
+    // reason it could not be made is the error.
+    try {
+      file_ = File::Open(path);
+    } catch (const DbError& e) {
+      if (e.Code() == ErrorCode::FileNotFound) throw notMade;
+      throw;
+    }
   }
+}
+
+std::string PostJournal::WriteRefusal() const {
+  if (file_.IsOpen()) return file_.Writable() ? std::string() : "dziennik zapisu " + path_ + " jest tylko do odczytu";
+  const size_t slash = path_.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
+  if (::access(folder.c_str(), W_OK | X_OK) == 0) return std::string();
+  return "nie można utworzyć dziennika zapisu " + path_ + ": " + SystemErrorText(errno);
 }
 
 std::optional<std::vector<JournalWrite>> PostJournal::Pending() const {

@@ -57,6 +57,10 @@ class PostJournal {
   void Open(const std::string& path, bool create);
   void Close() { file_.Close(); }
   bool IsOpen() const { return file_.IsOpen(); }
+  // Why a post could not write this journal ("" when it can): an open
+  // journal that is read-only, or a missing one whose folder takes no new
+  // file (a folder where files may be changed but not made).
+  std::string WriteRefusal() const;
   // The writes of a complete journal; nothing for an empty, cleared or torn
   // one.
   std::optional<std::vector<JournalWrite>> Pending() const;

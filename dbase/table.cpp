@@ -64,6 +64,25 @@ class LockGuard {
   uint64_t offset_;
 };
 
+// Holds a lock byte shared while the files are read, when take is true:
+// no writer is half way through a post meanwhile (writers hold it
+// exclusively).
+class ReadGuard {
+ public:
+  ReadGuard(File& f, uint64_t offset, bool take) : f_(take ? &f : nullptr), offset_(offset) {
+    if (f_ != nullptr) f_->WaitLock(offset_, false);
+  }
+  ~ReadGuard() {
+    if (f_ != nullptr) f_->Unlock(offset_);
+  }
+  ReadGuard(const ReadGuard&) = delete;
+  ReadGuard& operator=(const ReadGuard&) = delete;
+
+ private:
+  File* f_;
+  uint64_t offset_;
+};
+
 }  // namespace
 
 std::string MdxPathFor(const std::string& dbfPath) { return SiblingPath(dbfPath, ".MDX"); }
@@ -212,6 +231,12 @@ void Table::Impl::CheckFresh(bool strict) {
   lastCheck = std::chrono::steady_clock::now();
   bool changed = false;
   bool countMoved = false;
+  // Strict: this handle holds the write lock. Else the files are read under
+  // the read lock: an index read while another program writes it could mix
+  // two states, refused as damage, or taken for whole with a stale count of
+  // its blocks that the next post here would allocate over.
+  std::optional<ReadGuard> reading;
+  reading.emplace(dbf, kTableLockByte, !strict);
   if (strict) {
     char h[8];
     dbf.ReadAt(0, h, sizeof h);
@@ -229,13 +254,16 @@ void Table::Impl::CheckFresh(bool strict) {
     mdx.Reload();
     changed = true;
   }
+  if (changed) MarkFresh();
+  reading.reset();
   // A writer killed in a post changed the files: finish its post.
   if (changed && !strict && ReplayAbandonedJournal()) {
+    ReadGuard again(dbf, kTableLockByte, true);
     LoadHeader();
     CountDeleted();
     if (mdx.IsOpen()) mdx.Reload();
+    MarkFresh();
   }
-  if (changed) MarkFresh();
 }
 
 std::optional<uint32_t> Table::Impl::Edge(bool last, std::string* found, std::string* foundKey) {
@@ -539,6 +567,8 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
     // A post writes all files; one that cannot be written stops them all.
     if (readOnlyReason.empty() && ((memo.IsOpen() && !memo.Writable()) || (mdx.IsOpen() && !mdx.Writable())))
       readOnlyReason = "plik notatek lub indeksu jest tylko do odczytu";
+    // Nor can a post that cannot write its journal.
+    if (readOnlyReason.empty() && dbf.Writable()) readOnlyReason = journal.WriteRefusal();
     CountDeleted();
     MarkFresh();
     dbf.Unlock(kTableLockByte);

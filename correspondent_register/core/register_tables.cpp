@@ -1,10 +1,15 @@
 #include "correspondent_register/core/register_tables.h"
 
+#include <chrono>
+#include <optional>
+#include <thread>
+
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/member_lists.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
+#include "dbase/file_io.h"
 #include "platform/text/cp1250.h"
 
 namespace zorvel {
@@ -70,6 +75,32 @@ std::string LockRefusal(dbase::Table& t) {
   return std::string();
 }
 
+// Two programs adding at once would both take the number after the highest.
+// The number is chosen and its row posted holding this byte of SPIS.DBF, an
+// open-file-description lock that goes with a killed program, far beyond
+// the rows and the engine's own lock bytes.
+constexpr uint64_t kNumberLockByte = 0x7FFFFFF0ull;
+
+class NumberLock {
+ public:
+  explicit NumberLock(const std::string& spisPath) : file_(dbase::File::Open(spisPath)) {
+    // The other program holds it while it makes a mailbox and posts a row.
+    for (int attempt = 0; !file_.TryLock(kNumberLockByte, true); ++attempt) {
+      if (attempt == 300) {
+        throw dbase::DbError(dbase::ErrorCode::InUse,
+                             "Tabela " + spisPath + " jest zajęta: inny użytkownik dodaje korespondenta");
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ~NumberLock() { file_.Unlock(kNumberLockByte); }
+  NumberLock(const NumberLock&) = delete;
+  NumberLock& operator=(const NumberLock&) = delete;
+
+ private:
+  dbase::File file_;
+};
+
 }  // namespace
 
 std::string WriteRefusal(const dbase::Table& table) {
@@ -81,38 +112,63 @@ std::string WriteRefusal(const dbase::Table& table) {
 
 long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot) {
   spis.SetIndexName(kNumberTag);
-  spis.First();
-  spis.Last();
-  const long n = spis.IsEmpty() ? 1 : static_cast<long>(spis.AsInteger("NR")) + 1;
-  spis.Insert();
-  spis.SetInteger("NR", n);
-  spis.SetInteger("POZIOM", 3);
-  spis.SetInteger("RP", 2);
-  try {
-    CreateMailbox(mailRoot, n);
-  } catch (...) {
-    spis.Cancel();
-    throw;
+  long n = 0;
+  {
+    std::optional<NumberLock> lock;
+    if (spis.Active() && !spis.ReadOnly()) lock.emplace(spis.Path());
+    spis.Refresh();  // the highest number as posted by now, by anyone
+    spis.First();
+    spis.Last();
+    n = spis.IsEmpty() ? 1 : static_cast<long>(spis.AsInteger("NR")) + 1;
+    spis.Insert();
+    spis.SetInteger("NR", n);
+    spis.SetInteger("POZIOM", 3);
+    spis.SetInteger("RP", 2);
+    try {
+      CreateMailbox(mailRoot, n);
+    } catch (...) {
+      spis.Cancel();
+      throw;
+    }
+    spis.Post();
   }
-  spis.Post();
   CreateCorrespondentFolders(mailRoot, n);
   return n;
 }
 
-std::string ChangeMembership(dbase::Table& grupy, const dbase::Table& spis, bool add) {
+std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add) {
   if (!HasRow(grupy)) return NoCurrentGroupText();
   if (!HasRow(spis)) return NoCurrentCorrespondentText();
   if (std::string refusal = WriteRefusal(grupy); !refusal.empty()) return refusal;
+  if (spis.State() == dbase::DataState::Browse) {
+    // The row on screen may be one that another program has deleted since.
+    try {
+      spis.GotoBookmark(spis.GetBookmark());
+    } catch (const std::exception& e) {
+      return Readable(e);
+    }
+  }
   const long n = static_cast<long>(spis.AsInteger("NR"));
-  const std::string list = grupy.AsString("KTO");
-  const MemberListResult r = add ? ListWithMember(list, n) : ListWithoutMember(list, n);
-  if (!r.Ok) return r.Error.rfind("Numer", 0) == 0 ? r.Error : BadListText(Name(grupy), r.Error);
-  if (!FitsMemberField(grupy, r.List)) return ListTooLongText(Name(grupy));
+  // The list as stored now (the edit reads it afresh under the row's lock):
+  // one read before might miss another program's change and overwrite it.
+  const bool started = grupy.State() == dbase::DataState::Browse;
   try {
-    if (grupy.State() == dbase::DataState::Browse) grupy.Edit();
-    grupy.SetString("KTO", r.List);
+    if (started) grupy.Edit();
   } catch (const std::exception& e) {
     return Readable(e);
+  }
+  const auto refuse = [&](const std::string& refusal) {
+    if (started) grupy.Cancel();
+    return refusal;
+  };
+  const std::string list = grupy.AsString("KTO");
+  const MemberListResult r = add ? ListWithMember(list, n) : ListWithoutMember(list, n);
+  if (!r.Ok) return refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error : BadListText(Name(grupy), r.Error));
+  if (!FitsMemberField(grupy, r.List)) return refuse(ListTooLongText(Name(grupy)));
+  try {
+    grupy.SetString("KTO", r.List);
+  } catch (const std::exception& e) {
+    return refuse(Readable(e));
   }
   return std::string();
 }
@@ -163,7 +219,11 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
       grupy.GotoBookmark(mark);
       if (progress) progress(Name(grupy));
       grupy.Edit();
-      grupy.SetString("KTO", list);
+      // Another program may have changed the list since the check: his
+      // number is taken out of the list as stored now.
+      const MemberListResult now =
+          ListAfterDeletion(grupy.IsNull("KTO") ? std::string(",") : grupy.AsString("KTO"), plan.Number);
+      grupy.SetString("KTO", now.Ok && FitsMemberField(grupy, now.List) ? now.List : list);
       grupy.Post();
     }
     grupy.GotoBookmark(group);

@@ -44,10 +44,11 @@ long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot);
 // The current correspondent's membership of the current group: the member
 // list rebuilt with his number added or taken out and stored in KTO, the
 // group left in edit state (posted when the cursor moves or the window
-// hides). Returns the refusal ("" when stored): no group or correspondent, a
-// number or list the flags cannot hold, a list too long for its field, a
-// table that cannot be written.
-std::string ChangeMembership(dbase::Table& grupy, const dbase::Table& spis, bool add);
+// hides). Returns the refusal ("" when stored): no group or correspondent
+// (nor one that another program deleted meanwhile), a number or list the
+// flags cannot hold, a list too long for its field, a table that cannot be
+// written.
+std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add);
 
 // Deletion of the current correspondent, in two halves with the folders
 // removed between them. The check makes sure every write can succeed before

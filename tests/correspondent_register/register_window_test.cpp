@@ -4,6 +4,8 @@
 // files by python3-dbfread (and the index tags by Perl XBase).
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QHeaderView>
 #include <QApplication>
@@ -12,6 +14,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "correspondent_register/core/com_classes.h"
@@ -279,6 +283,87 @@ TEST_F(RegisterWindow, AnEmptyRegisterStartsAtNumberOne) {
   Control<QPushButton>("Wstaw")->click();
   EXPECT_EQ(r.Spis.AsInteger("NR"), 1);
   EXPECT_EQ(LiveColumn("SPIS.DBF", 0), std::vector<std::string>{"1"});
+}
+
+// Two programs adding at the same time each take their own number, and
+// every registered correspondent has his folders.
+TEST_F(RegisterWindow, TwoProgramsAddingAtOnceNeverShareANumber) {
+  MakeTables({{1, "A", "a"}}, {});
+  constexpr int kEach = 40;
+  const auto addMany = [&] {
+    dbase::Table spis;
+    spis.Open(Table("SPIS.DBF"));
+    for (int i = 0; i < kEach; ++i) AddCorrespondent(spis, MailRoot);
+  };
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    int code = 0;
+    try {
+      addMany();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "child: %s\n", e.what());
+      code = 1;
+    }
+    ::_exit(code);
+  }
+  addMany();
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::vector<std::string> numbers = LiveColumn("SPIS.DBF", 0);
+  std::sort(numbers.begin(), numbers.end(), [](const std::string& a, const std::string& b) { return std::stol(a) < std::stol(b); });
+  std::vector<std::string> expected;
+  for (int n = 1; n <= 1 + 2 * kEach; ++n) expected.push_back(std::to_string(n));
+  EXPECT_EQ(numbers, expected);
+  for (int n = 2; n <= 1 + 2 * kEach; ++n) {
+    EXPECT_TRUE(fs::exists(root_ / "Skrzynki" / std::to_string(n) / "Skrzynka pocztowa")) << n;
+    EXPECT_TRUE(fs::exists(root_ / "FWP" / std::to_string(n) / "Jestem.tu")) << n;
+  }
+  EXPECT_EQ(dbase_test::XbaseTag(Table("SPIS.MDX"), "NR").size(), expected.size());
+}
+
+// Another program changed a member list or deleted a correspondent while
+// the window showed them: no change of his is written over.
+TEST_F(RegisterWindow, MembershipChangesBuildOnWhatAnotherProgramStored) {
+  MakeTables(kPeople, {{"Alfa", "3,"}, {"Beta", "3,7,"}});
+  TRegler& r = Open();
+  ChooseCorrespondent(7);
+  ChooseGroup("Alfa");
+  dbase::Table other;
+  other.Open(Table("GRUPY.DBF"));
+  ASSERT_TRUE(other.Locate("NAZWA", "Alfa"));
+  other.Edit();
+  other.SetString("KTO", "3,12,");
+  other.Post();
+  Control<QPushButton>("ddg")->click();
+  EXPECT_EQ(Kto(), "3,7,12,");
+  r.Grr.First();  // posts
+  EXPECT_EQ(ListsOnDisk()["Alfa"], "3,7,12,");
+
+  dbase::Table otherSpis;
+  otherSpis.Open(Table("SPIS.DBF"));
+  ASSERT_TRUE(otherSpis.Locate("NR", "2"));
+  ChooseCorrespondent(2);
+  otherSpis.Delete();
+  Control<QPushButton>("ddg")->click();
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text.rfind("Rekord 2 tabeli F:\\Poczta\\Naczelnik\\tovmir\\SPIS.DBF", 0), 0u) << Shown()[0].text;
+  EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
+  EXPECT_EQ(ListsOnDisk()["Alfa"], "3,7,12,");
+
+  // A list changed between the deletion's check and its writes.
+  dbase::Table spis, grupy;
+  spis.Open(Table("SPIS.DBF"));
+  grupy.Open(Table("GRUPY.DBF"));
+  ASSERT_TRUE(spis.Locate("NR", "3"));
+  const DeletionPlan plan = CheckDeletion(spis, grupy);
+  ASSERT_EQ(plan.Refusal, "");
+  ASSERT_TRUE(other.Locate("NAZWA", "Beta"));
+  other.Edit();
+  other.SetString("KTO", "1,3,7,");
+  other.Post();
+  WriteDeletion(spis, grupy, plan);
+  EXPECT_EQ(ListsOnDisk(), (std::map<std::string, std::string>{{"Alfa", "7,12,"}, {"Beta", "1,7,"}}));
 }
 
 TEST_F(RegisterWindow, ACorrespondentWithoutMailboxIsNeverPosted) {

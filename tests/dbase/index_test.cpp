@@ -252,10 +252,11 @@ TEST(Tags, WalksThroughAStaleTagEndAndMeetEachEntryOnce) {
   EXPECT_EQ(t.AsString("NAZWISKO"), "S131");
 }
 
-TEST(Tags, MissingIndexFileIsAnError) {
+TEST(Tags, MissingOrDamagedIndexFileIsAnError) {
   TempDir dir;
   std::string path = dir / "SPIS.DBF";
   Table::Create(path, People());
+  const std::string mdx = dbase_test::ReadFileBytes(dir / "SPIS.MDX");
   std::remove((dir / "SPIS.MDX").c_str());
   Table t;
   try {
@@ -265,6 +266,21 @@ TEST(Tags, MissingIndexFileIsAnError) {
     EXPECT_EQ(e.Code(), ErrorCode::FileNotFound);
   }
   EXPECT_FALSE(t.Active());
+
+  // NR's entries said to be 48 bytes long instead of the 16 that its key
+  // needs: its blocks would be read, and written, at the wrong places.
+  std::string damaged = mdx;
+  ASSERT_EQ(damaged[4 * 512 + 18], 16);
+  damaged[4 * 512 + 18] = 48;
+  dbase_test::WriteFileBytes(dir / "SPIS.MDX", damaged);
+  try {
+    t.Open(path);
+    ADD_FAILURE();
+  } catch (const DbError& e) {
+    EXPECT_EQ(e.Code(), ErrorCode::BadFormat);
+    EXPECT_EQ(std::string(e.what()), "Uszkodzony indeks " + dir / "SPIS.MDX" + " (znacznik NR)");
+  }
+  EXPECT_EQ(dbase_test::ReadFileBytes(dir / "SPIS.MDX"), damaged);
 }
 
 TEST(Tags, ProductionIndexLayout) {

@@ -1,12 +1,16 @@
 // Shared and exclusive opening, inside one process and across two; record
 // locks of edits.
 #include <sched.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <fstream>
 #include <functional>
+#include <thread>
 
+#include "dbase/file_io.h"
 #include "dbase_test_util.h"
 
 namespace {
@@ -158,6 +162,66 @@ TEST(Sharing, TwoWritersInTwoProcessesLoseNoRow) {
     ++rows;
   }
   EXPECT_EQ(rows, 400);
+}
+
+// Whether the kernel lists a process waiting for a lock of the file.
+bool SomeoneWaitsForALockOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  const std::string inode = ":" + std::to_string(st.st_ino) + " ";
+  std::ifstream locks("/proc/locks");
+  for (std::string line; std::getline(locks, line);) {
+    if (line.find("->") != std::string::npos && line.find(inode) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Another program half way through a post holds the write lock while its
+// index blocks are partly written: a reader re-reading the files then waits
+// for the post to end instead of taking a mix of two states (refused as a
+// damaged index, or taken whole with block counts that its next post would
+// allocate over).
+TEST(Sharing, AReaderWaitsForAPostHalfWayThrough) {
+  TempDir dir;
+  const std::string path = MakeTable(dir), mdx = dir / "GRUPY.MDX";
+  Table writer;
+  writer.Open(path);
+  for (int i = 0; i < 30; ++i) {
+    writer.Append();
+    writer.SetString("NAZWA", "G" + std::to_string(i * 7 % 30));
+    writer.Post();
+  }
+  Table reader;
+  reader.Open(path);
+
+  File table = File::Open(path), index = File::Open(mdx);
+  table.WaitLock(kTableLockByte, true);
+  const std::string whole = dbase_test::ReadFileBytes(mdx);
+  const std::string torn(whole.size() - 1024, '\xFF');
+  index.WriteAt(1024, torn.data(), torn.size());
+  std::string error = "none yet";
+  std::atomic<bool> done{false};
+  std::thread refresh([&] {
+    try {
+      reader.Refresh();
+      error.clear();
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    done = true;
+  });
+  bool waiting = false;
+  for (int i = 0; i < 2000 && !done && !waiting; ++i) {
+    waiting = SomeoneWaitsForALockOf(path);
+    if (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_FALSE(done) << "read during the post: " << error;
+  index.WriteAt(1024, whole.data() + 1024, whole.size() - 1024);  // the post ends
+  table.Unlock(kTableLockByte);
+  refresh.join();
+  EXPECT_EQ(error, "");
+  reader.SetIndexName("NAZWAG");
+  EXPECT_EQ(reader.Bookmarks().size(), 30u);
 }
 
 ErrorCode ErrorOf(const std::function<void()>& action, std::string* message = nullptr) {

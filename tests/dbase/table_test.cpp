@@ -2,6 +2,7 @@
 // true, and a value that does not fit leaves the files untouched.
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -411,6 +412,77 @@ TEST(Errors, SystemErrorsAreInPolishAndNameTheFile) {
   }
   EXPECT_EQ(dbase::SystemErrorText(EACCES), "brak uprawnień");
   EXPECT_EQ(dbase::SystemErrorText(ENOSPC), "brak miejsca na dysku");
+}
+
+// What a program without root's rights finds in the table: read-only or
+// not with the reason, then what an append of a row gives.
+std::string OpenedAsUser(const std::string& path) {
+  int fds[2];
+  if (::pipe(fds) != 0) return "no pipe";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    std::string report = "no unprivileged user";
+    if (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
+      try {
+        Table t;
+        t.Open(path);
+        report = (t.ReadOnly() ? "read-only: " : "writable: ") + t.ReadOnlyReason() + " | ";
+        try {
+          t.Append();
+          t.SetString("NAME", "X");
+          t.Post();
+          report += "posted";
+        } catch (const DbError& e) {
+          report += e.what();
+        }
+      } catch (const std::exception& e) {
+        report = std::string("not opened: ") + e.what();
+      }
+    }
+    ssize_t ignored = ::write(fds[1], report.data(), report.size());
+    (void)ignored;
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  std::string report;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(n));
+  ::close(fds[0]);
+  ::waitpid(pid, nullptr, 0);
+  return report;
+}
+
+// A folder where files may be changed but no file made, or a journal that
+// may not be written: a post could not journal its writes, so the table
+// opens read-only saying why, and nothing is written.
+TEST(Errors, ATableWhoseJournalCannotBeWrittenOpensReadOnly) {
+  TempDir dir;
+  const std::string path = MakeFive(dir), journal = path + ".post-journal";
+  ASSERT_EQ(::unlink(journal.c_str()), 0);  // as in a table another program made
+  if (::geteuid() == 0) {
+    for (const std::string& p : {dir.Path(), path, dir / "T.DBT"}) {
+      ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
+    }
+  }
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+  const std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "T.DBT");
+  std::string reason = "nie można utworzyć dziennika zapisu " + journal + ": brak uprawnień";
+  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path + " jest niemożliwy: " + reason).c_str()));
+  EXPECT_EQ(ReadFileBytes(path), dbf);
+  EXPECT_EQ(ReadFileBytes(dir / "T.DBT"), dbt);
+
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  dbase_test::WriteFileBytes(journal, std::string(16, '\0'));
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(journal.c_str(), 65534, 65534), 0);
+  }
+  ASSERT_EQ(::chmod(journal.c_str(), 0444), 0);
+  reason = "dziennik zapisu " + journal + " jest tylko do odczytu";
+  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path + " jest niemożliwy: " + reason).c_str()));
+  EXPECT_EQ(ReadFileBytes(path), dbf);
+  ASSERT_EQ(::chmod(journal.c_str(), 0644), 0);
+  EXPECT_EQ(OpenedAsUser(path), "writable:  | posted");
 }
 
 TEST(Deleted, DeletedRowsAreMarkedAndSkipped) {
