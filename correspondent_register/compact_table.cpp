@@ -8,8 +8,9 @@ namespace zorvel {
 
 void CompactTable(dbase::Table& table, const std::string& name) {
   if (!table.Active()) {
-    throw dbase::DbError(dbase::ErrorCode::NotActive,
-                         "Tablica \"" + platform::Utf8FromCp1250(name) + "\" musi być otwarta ....");
+    throw dbase::DbError(
+        dbase::ErrorCode::NotActive,
+        "Tablica \"" + platform::Utf8FromCp1250(name) + "\" musi być otwarta ....");
   }
   if (table.Mode() != dbase::ShareMode::Exclusive) {
     throw dbase::DbError(dbase::ErrorCode::NotExclusive,

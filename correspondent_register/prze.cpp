@@ -66,7 +66,8 @@ void TPrze::FormShow() {
 void TPrze::TimerPrzTimer() {
   if (session_.PredictionCountdown > 0) {
     --session_.PredictionCountdown;
-    if (session_.PredictionCountdown < 300) ui_->zam->setText(QString::number(session_.PredictionCountdown));
+    if (session_.PredictionCountdown < 300)
+      ui_->zam->setText(QString::number(session_.PredictionCountdown));
   }
   if (session_.PredictionCountdown == 1) zamClick();
 }

@@ -176,7 +176,8 @@ void TRegler::FormShow() {
 
 void TRegler::ApplyWriteAccess() {
   readOnly_ = !WriteRefusal(Spis).empty() || !WriteRefusal(Grr).empty();
-  for (QWidget* w : std::initializer_list<QWidget*>{ui_->Wstaw, ui_->ddg, ui_->Uzg, ui_->kaszko, ui_->pak}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{ui_->Wstaw, ui_->ddg, ui_->Uzg, ui_->kaszko, ui_->pak}) {
     w->setEnabled(!readOnly_);
   }
   ui_->SpisK->SetReadOnly(readOnly_);
@@ -297,7 +298,8 @@ void TRegler::TimerrTimer() {
 
 void TRegler::DBEdit1Change() {
   std::string name;
-  if (HasRow(Spis)) name = TrimLine(Spis.AsString("IMIONA")) + " " + TrimLine(Spis.AsString("NAZWISKO"));
+  if (HasRow(Spis))
+    name = TrimLine(Spis.AsString("IMIONA")) + " " + TrimLine(Spis.AsString("NAZWISKO"));
   else name = " ";
   ui_->FullNameEdit->setText(forms::ToQ(name));
   // A long name shows from its start, and whole as the hint.
@@ -336,7 +338,8 @@ void TRegler::kaszkoClick() {
   const dbase::Bookmark confirmed = Spis.GetBookmark();
   const std::string caption = "Uwaga! Korespondent Nr " + std::to_string(n);
   const unsigned question = forms::MB_YESNO | forms::MB_ICONQUESTION;
-  if (forms::MessageBox("Czy kasujesz tego korespondenta", caption, question) != forms::IDYES) return;
+  if (forms::MessageBox("Czy kasujesz tego korespondenta", caption, question) != forms::IDYES)
+    return;
   if (forms::MessageBox("Czy potwierdzasz kasowanie tego korespondenta", caption, question) !=
       forms::IDYES) {
     return;
@@ -382,9 +385,7 @@ void TRegler::kaszkoClick() {
   CheckDuplicateNumbers();
 }
 
-void TRegler::NprzeClick() {
-  emit PredictionsWanted();
-}
+void TRegler::NprzeClick() { emit PredictionsWanted(); }
 
 void TRegler::pakClick() {
   if (RefusedAsReadOnly()) return;
@@ -392,7 +393,8 @@ void TRegler::pakClick() {
   PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"));
 }
 
-void TRegler::PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText) {
+void TRegler::PackTable(dbase::Table& table, const std::string& name,
+                        const std::string& inUseText) {
   if (!table.Active()) return;
   const std::string path = table.Path();
   const std::string tag = table.IndexName();

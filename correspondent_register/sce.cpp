@@ -27,7 +27,8 @@ TSce::TSce(RegisterState& session, QWidget* parent)
     ui_->drw->addItem(QString(QChar(letter)).toLower() + ":", QChar(letter));
   }
   connect(ui_->drw, &QComboBox::currentIndexChanged, this, [this] { drwChange(); });
-  connect(ui_->kart, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { FillChildren(item); });
+  connect(ui_->kart, &QTreeWidget::itemExpanded, this,
+          [this](QTreeWidgetItem* item) { FillChildren(item); });
   connect(ui_->kart, &QTreeWidget::itemClicked, this, [this] { kartClick(); });
   connect(ui_->kart, &QTreeWidget::currentItemChanged, this, [this] { kartChange(); });
   connect(ui_->OK, &QPushButton::clicked, this, [this] { OKClick(); });
@@ -48,7 +49,8 @@ void TSce::showEvent(QShowEvent* event) {
 
 void TSce::FormShow() {
   resize(width(), 255);
-  if (!session_.Paths.ConfiguredRoot.empty()) ui_->sc->setText(forms::ToQ(session_.Paths.ConfiguredRoot));
+  if (!session_.Paths.ConfiguredRoot.empty())
+    ui_->sc->setText(forms::ToQ(session_.Paths.ConfiguredRoot));
 }
 
 void TSce::ShowDrive(char letter) {

@@ -24,8 +24,10 @@ void RegisterSession::CreateWindows(bool withChooser) {
   TPrze* prze = Prze.get();
   // The predictions follow the register's folder; while they are shown the
   // register window's idle count stands still.
-  QObject::connect(regler, &TRegler::DataFolderChosen, prze, [this, prze] { prze->PointAt(Paths.DataDir); });
-  QObject::connect(regler, &TRegler::PredictionsWanted, prze, [this, prze] { prze->OpenFrom(Paths.DataDir); });
+  QObject::connect(regler, &TRegler::DataFolderChosen, prze,
+                   [this, prze] { prze->PointAt(Paths.DataDir); });
+  QObject::connect(regler, &TRegler::PredictionsWanted, prze,
+                   [this, prze] { prze->OpenFrom(Paths.DataDir); });
   QObject::connect(prze, &TPrze::Shown, regler, [regler] { regler->Timerr.stop(); });
   QObject::connect(prze, &TPrze::Closed, regler, [regler] { regler->Timerr.start(1000); });
   if (Sce) {

@@ -18,7 +18,8 @@ void RegisterState::EndProgramAtOnce() {
 
 void RequestEnd() {
   if (QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
   }
 }
 

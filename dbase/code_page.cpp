@@ -12,32 +12,49 @@ namespace dbase {
 std::string Table::CodePageName(uint8_t b) {
   switch (b) {
     case 0x00:
-    case 0xC8:
-      return "CP1250";
-    case 0x01: case 0x09: case 0x0B: case 0x0D: case 0x0F: case 0x11: case 0x15:
-    case 0x18: case 0x19: case 0x1B:
-      return "CP437";
-    case 0x02: case 0x0A: case 0x0E: case 0x10: case 0x12: case 0x14: case 0x16:
-    case 0x1A: case 0x1D: case 0x25: case 0x37:
-      return "CP850";
-    case 0x1F: case 0x22: case 0x23: case 0x40: case 0x64:
-      return "CP852";
-    case 0x03: case 0x57: case 0x58: case 0x59:
-      return "CP1252";
-    case 0x26: case 0x65:
-      return "CP866";
-    case 0xC9:
-      return "CP1251";
-    default:
-      return "";
+    case 0xC8: return "CP1250";
+    case 0x01:
+    case 0x09:
+    case 0x0B:
+    case 0x0D:
+    case 0x0F:
+    case 0x11:
+    case 0x15:
+    case 0x18:
+    case 0x19:
+    case 0x1B: return "CP437";
+    case 0x02:
+    case 0x0A:
+    case 0x0E:
+    case 0x10:
+    case 0x12:
+    case 0x14:
+    case 0x16:
+    case 0x1A:
+    case 0x1D:
+    case 0x25:
+    case 0x37: return "CP850";
+    case 0x1F:
+    case 0x22:
+    case 0x23:
+    case 0x40:
+    case 0x64: return "CP852";
+    case 0x03:
+    case 0x57:
+    case 0x58:
+    case 0x59: return "CP1252";
+    case 0x26:
+    case 0x65: return "CP866";
+    case 0xC9: return "CP1251";
+    default: return "";
   }
 }
 
 namespace {
 
 // Converts with iconv; false on a character the target cannot hold.
-bool Convert(const std::string& from, const std::string& to, std::string_view in,
-             std::string& out, bool replace) {
+bool Convert(const std::string& from, const std::string& to, std::string_view in, std::string& out,
+             bool replace) {
   iconv_t cd = iconv_open(to.c_str(), from.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   out.clear();
@@ -74,7 +91,8 @@ CodePage::CodePage(uint8_t b) {
   if (name_.empty()) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", b);
-    throw DbError(ErrorCode::BadFormat, std::string("Nieznana strona kodowa tabeli (bajt ") + hex + ")");
+    throw DbError(ErrorCode::BadFormat,
+                  std::string("Nieznana strona kodowa tabeli (bajt ") + hex + ")");
   }
   identity_ = name_ == "CP1250";
 }

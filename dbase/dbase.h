@@ -22,21 +22,21 @@
 namespace dbase {
 
 enum class ErrorCode {
-  FileNotFound,     // a table, memo or index file is missing
-  InUse,            // shared/exclusive conflict with another open handle, or
-                    // a row that another handle is editing
-  BadFormat,        // not a table this engine reads, or a damaged file
-  NotActive,        // the table is not open
-  NotExclusive,     // the operation needs the table opened exclusively
-  FieldNotFound,    // no field of that name
-  TagNotFound,      // no index tag of that name
-  ValueTooWide,     // the value does not fit its field
-  InvalidValue,     // the value is not valid for its field type
-  NotEditing,       // a field was set or a post asked while browsing
-  NoRecord,         // no current row (empty table, or the row was deleted)
-  ReadOnly,         // writes refused: read-only file, or an index tag that
-                    // the engine cannot evaluate
-  Io,               // the operating system refused a read or write
+  FileNotFound,   // a table, memo or index file is missing
+  InUse,          // shared/exclusive conflict with another open handle, or
+                  // a row that another handle is editing
+  BadFormat,      // not a table this engine reads, or a damaged file
+  NotActive,      // the table is not open
+  NotExclusive,   // the operation needs the table opened exclusively
+  FieldNotFound,  // no field of that name
+  TagNotFound,    // no index tag of that name
+  ValueTooWide,   // the value does not fit its field
+  InvalidValue,   // the value is not valid for its field type
+  NotEditing,     // a field was set or a post asked while browsing
+  NoRecord,       // no current row (empty table, or the row was deleted)
+  ReadOnly,       // writes refused: read-only file, or an index tag that
+                  // the engine cannot evaluate
+  Io,             // the operating system refused a read or write
 };
 
 // Message texts are Windows-1250, meant for the user's error box.
@@ -59,10 +59,10 @@ enum class FieldType : char {
 };
 
 struct FieldDef {
-  std::string name;   // up to 10 characters: letters, digits, '_'
+  std::string name;  // up to 10 characters: letters, digits, '_'
   FieldType type = FieldType::Character;
-  int length = 0;     // L is 1, D is 8, M is 10 whatever is given here
-  int decimals = 0;   // N and F only
+  int length = 0;    // L is 1, D is 8, M is 10 whatever is given here
+  int decimals = 0;  // N and F only
 };
 
 struct TagDef {
@@ -85,12 +85,12 @@ enum class DataState { Inactive, Browse, Edit, Insert };
 
 // What a data-aware control hears from its table.
 enum class DataEvent {
-  Opened,          // the table was opened (or reopened after a pack)
-  Closing,         // the table is about to close
-  Scrolled,        // another row became current
-  StateChanged,    // browse/edit/insert changed
-  FieldChanged,    // a field of the edit buffer was set (field named)
-  DataChanged,     // rows changed: post, delete, refresh, index switch
+  Opened,        // the table was opened (or reopened after a pack)
+  Closing,       // the table is about to close
+  Scrolled,      // another row became current
+  StateChanged,  // browse/edit/insert changed
+  FieldChanged,  // a field of the edit buffer was set (field named)
+  DataChanged,   // rows changed: post, delete, refresh, index switch
 };
 
 using Bookmark = uint32_t;  // the physical record number; 0 means none
@@ -161,7 +161,7 @@ class Table {
   // while editing shows the edit buffer).
   std::vector<Bookmark> Bookmarks() const;
   std::string AsStringAt(Bookmark row, std::string_view field) const;
-  uint32_t RecordCount() const;          // rows not deleted
+  uint32_t RecordCount() const;  // rows not deleted
   // Re-reads the files (other programs may have written them); the current
   // row stays current where it still exists.
   void Refresh();

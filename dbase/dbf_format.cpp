@@ -49,17 +49,12 @@ bool ValidDate(std::string_view s) {
 
 bool FitsItsType(const FieldDef& f) {
   switch (f.type) {
-    case FieldType::Character:
-      return f.length >= 1;
+    case FieldType::Character: return f.length >= 1;
     case FieldType::Numeric:
-    case FieldType::Float:
-      return f.length >= 1 && f.length <= 20 && f.decimals <= f.length;
-    case FieldType::Logical:
-      return f.length == 1;
-    case FieldType::Date:
-      return f.length == 8;
-    case FieldType::Memo:
-      return f.length == 10;
+    case FieldType::Float: return f.length >= 1 && f.length <= 20 && f.decimals <= f.length;
+    case FieldType::Logical: return f.length == 1;
+    case FieldType::Date: return f.length == 8;
+    case FieldType::Memo: return f.length == 10;
   }
   return false;
 }
@@ -83,7 +78,8 @@ bool ValidName(std::string_view name, size_t max) {
 FieldDef NormalisedField(const FieldDef& in) {
   FieldDef f = in;
   f.name = Upper(f.name);
-  if (!ValidName(f.name, 10)) throw DbError(ErrorCode::BadFormat, "Nieprawidłowa nazwa pola \"" + in.name + "\"");
+  if (!ValidName(f.name, 10))
+    throw DbError(ErrorCode::BadFormat, "Nieprawidłowa nazwa pola \"" + in.name + "\"");
   auto bad = [&] { throw DbError(ErrorCode::BadFormat, "Nieprawidłowy rozmiar pola " + f.name); };
   switch (f.type) {
     case FieldType::Character:
@@ -95,17 +91,10 @@ FieldDef NormalisedField(const FieldDef& in) {
       if (f.length < 1 || f.length > 20 || f.decimals < 0) bad();
       if (f.decimals > 0 && f.decimals > f.length - 2) bad();
       break;
-    case FieldType::Logical:
-      f.length = 1, f.decimals = 0;
-      break;
-    case FieldType::Date:
-      f.length = 8, f.decimals = 0;
-      break;
-    case FieldType::Memo:
-      f.length = 10, f.decimals = 0;
-      break;
-    default:
-      throw DbError(ErrorCode::BadFormat, "Nieobsługiwany typ pola " + f.name);
+    case FieldType::Logical: f.length = 1, f.decimals = 0; break;
+    case FieldType::Date: f.length = 8, f.decimals = 0; break;
+    case FieldType::Memo: f.length = 10, f.decimals = 0; break;
+    default: throw DbError(ErrorCode::BadFormat, "Nieobsługiwany typ pola " + f.name);
   }
   return f;
 }
@@ -124,10 +113,8 @@ void DbfHeader::Layout() {
   }
   recordLength = static_cast<uint16_t>(offset + 1);
   headerLength = static_cast<uint16_t>(32 + 32 * fields.size() + 1);
-  if (HasMemo())
-    version = level == TableLevel::DBase3 ? kVersionDBase3Memo : kVersionDBase4Memo;
-  else
-    version = kVersionNoMemo;
+  if (HasMemo()) version = level == TableLevel::DBase3 ? kVersionDBase3Memo : kVersionDBase4Memo;
+  else version = kVersionNoMemo;
 }
 
 void DbfHeader::StampToday() {
@@ -174,14 +161,10 @@ DbfHeader DbfHeader::Parse(const std::string& b, const std::string& path) {
   if (b.size() < 32) return bad("za krótki nagłówek");
   DbfHeader h;
   h.version = static_cast<uint8_t>(b[0]);
-  if (h.version == kVersionDBase3Memo)
-    h.level = TableLevel::DBase3;
-  else if (h.version == kVersionDBase4Memo || h.version == 0x04)
-    h.level = TableLevel::DBase4;
-  else if (h.version == kVersionNoMemo)
-    h.level = TableLevel::DBase4;
-  else
-    return bad("wersja " + std::to_string(h.version));
+  if (h.version == kVersionDBase3Memo) h.level = TableLevel::DBase3;
+  else if (h.version == kVersionDBase4Memo || h.version == 0x04) h.level = TableLevel::DBase4;
+  else if (h.version == kVersionNoMemo) h.level = TableLevel::DBase4;
+  else return bad("wersja " + std::to_string(h.version));
   h.year = static_cast<uint8_t>(b[1]);
   h.month = static_cast<uint8_t>(b[2]);
   h.day = static_cast<uint8_t>(b[3]);
@@ -198,14 +181,14 @@ DbfHeader DbfHeader::Parse(const std::string& b, const std::string& path) {
     while (len < 11 && b[at + len] != '\0') ++len;
     f.def.name = Upper(std::string_view(&b[at], len));
     char t = static_cast<char>(std::toupper(static_cast<unsigned char>(b[at + 11])));
-    if (std::strchr("CNFLDM", t) == nullptr || t == '\0')
-      return bad("typ pola " + f.def.name);
+    if (std::strchr("CNFLDM", t) == nullptr || t == '\0') return bad("typ pola " + f.def.name);
     f.def.type = static_cast<FieldType>(t);
     f.def.length = static_cast<uint8_t>(b[at + 16]);
     f.def.decimals = static_cast<uint8_t>(b[at + 17]);
     // A width the type cannot have: values would be read from, and written
     // over, the neighbouring fields.
-    if (f.def.name.empty() || !FitsItsType(f.def)) return bad("pole " + f.def.name + " o szerokości " + std::to_string(f.def.length));
+    if (f.def.name.empty() || !FitsItsType(f.def))
+      return bad("pole " + f.def.name + " o szerokości " + std::to_string(f.def.length));
     f.indexed = b[at + 31] == 1;
     f.offset = offset;
     offset += static_cast<uint32_t>(f.def.length);
@@ -286,8 +269,7 @@ std::string EncodeText(const FieldDef& f, std::string_view text) {
       return t + std::string(width - t.size(), ' ');
     }
     case FieldType::Numeric:
-    case FieldType::Float:
-      return EncodeNumber(f, text);
+    case FieldType::Float: return EncodeNumber(f, text);
     case FieldType::Logical: {
       std::string t = Trim(text);
       if (t.empty()) return " ";
@@ -304,8 +286,7 @@ std::string EncodeText(const FieldDef& f, std::string_view text) {
       if (!ValidDate(t)) Invalid(f, text);
       return t;
     }
-    case FieldType::Memo:
-      break;
+    case FieldType::Memo: break;
   }
   Invalid(f, text);
 }
@@ -319,18 +300,17 @@ std::string EncodeInteger(const FieldDef& f, int64_t value) {
 std::string DecodeValue(const FieldDef& f, std::string_view stored) {
   switch (f.type) {
     case FieldType::Numeric:
-    case FieldType::Float:
-      return Trim(stored);
+    case FieldType::Float: return Trim(stored);
     case FieldType::Logical: {
-      char c = stored.empty() ? ' ' : static_cast<char>(std::toupper(static_cast<unsigned char>(stored[0])));
+      char c = stored.empty()
+                   ? ' '
+                   : static_cast<char>(std::toupper(static_cast<unsigned char>(stored[0])));
       if (c == 'T' || c == 'Y') return "T";
       if (c == 'F' || c == 'N') return "F";
       return "";
     }
-    case FieldType::Date:
-      return Trim(stored);
-    default:
-      return TrimRight(stored);
+    case FieldType::Date: return Trim(stored);
+    default: return TrimRight(stored);
   }
 }
 

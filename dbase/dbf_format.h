@@ -17,8 +17,8 @@ inline constexpr char kEndOfFile = 0x1A;
 
 struct FieldLayout {
   FieldDef def;
-  uint32_t offset = 0;  // inside the record, after the deleted flag
-  bool indexed = false; // a production tag on this single field
+  uint32_t offset = 0;   // inside the record, after the deleted flag
+  bool indexed = false;  // a production tag on this single field
 };
 
 struct DbfHeader {
@@ -27,8 +27,8 @@ struct DbfHeader {
   uint32_t recordCount = 0;
   uint16_t headerLength = 0;
   uint16_t recordLength = 0;
-  bool production = false;  // byte 28: a production .MDX belongs to the table
-  uint8_t codePageByte = 0; // byte 29
+  bool production = false;   // byte 28: a production .MDX belongs to the table
+  uint8_t codePageByte = 0;  // byte 29
   std::vector<FieldLayout> fields;
   TableLevel level = TableLevel::DBase4;
 

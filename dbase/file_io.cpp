@@ -43,7 +43,9 @@ void ThrowIo(const std::string& what, int err) {
 File::~File() { Close(); }
 
 File::File(File&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), writable_(other.writable_), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      writable_(other.writable_),
+      path_(std::move(other.path_)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -143,7 +145,8 @@ File::Stamp File::GetStamp() const {
 }
 
 bool File::IsAt(const std::string& path) const {
-  struct stat mine {}, there {};
+  struct stat mine {
+  }, there{};
   if (::fstat(fd_, &mine) != 0 || ::stat(path.c_str(), &there) != 0) return false;
   return mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
 }
@@ -170,7 +173,8 @@ bool File::TryLock(uint64_t offset, bool exclusive) {
 }
 
 void File::WaitLock(uint64_t offset, bool exclusive) {
-  if (exclusive && !writable_) throw DbError(ErrorCode::ReadOnly, "Plik " + path_ + " jest tylko do odczytu");
+  if (exclusive && !writable_)
+    throw DbError(ErrorCode::ReadOnly, "Plik " + path_ + " jest tylko do odczytu");
   struct flock fl = OneByte(offset, exclusive ? F_WRLCK : F_RDLCK);
   while (::fcntl(fd_, F_OFD_SETLKW, &fl) != 0) {
     if (errno != EINTR) ThrowIo("Blokada " + path_, errno);

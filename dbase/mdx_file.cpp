@@ -86,7 +86,8 @@ std::string NumericKey(const std::string& number) {
   if (digits.empty()) negative = false, sig = 0;
   if (digits.size() > 20) digits.resize(20);
   key[0] = static_cast<char>(52 + sig);
-  key[1] = static_cast<char>((std::min<size_t>(digits.size(), 31) << 2) | 0x01 | (negative ? 0x80 : 0));
+  key[1] =
+      static_cast<char>((std::min<size_t>(digits.size(), 31) << 2) | 0x01 | (negative ? 0x80 : 0));
   for (size_t d = 0; d < digits.size(); ++d) {
     auto nibble = static_cast<uint8_t>(digits[d] - '0');
     auto& byte = key[2 + d / 2];
@@ -114,7 +115,8 @@ int CompareNumericKeys(const std::string& a, const std::string& b) {
   return ca < 0 ? -r : r;
 }
 
-void MdxFile::Create(const std::string& path, const std::string& tableName, const std::vector<TagSpec>& tags) {
+void MdxFile::Create(const std::string& path, const std::string& tableName,
+                     const std::vector<TagSpec>& tags) {
   if (tags.size() > kMaxTags) throw DbError(ErrorCode::BadFormat, "Za dużo znaczników indeksu");
   const uint32_t factor = kDefaultBlock / kPage;
   std::string head(kHeaderPages * kPage, '\0');
@@ -152,8 +154,10 @@ void MdxFile::Create(const std::string& path, const std::string& tableName, cons
   for (size_t t = 0; t < tags.size(); ++t) {
     const TagSpec& s = tags[t];
     std::string tagName = Upper(s.name);
-    if (!ValidName(tagName, 10)) throw DbError(ErrorCode::BadFormat, "Nieprawidłowa nazwa znacznika \"" + s.name + "\"");
-    if (s.expression.size() > 220) throw DbError(ErrorCode::BadFormat, "Za długie wyrażenie znacznika " + tagName);
+    if (!ValidName(tagName, 10))
+      throw DbError(ErrorCode::BadFormat, "Nieprawidłowa nazwa znacznika \"" + s.name + "\"");
+    if (s.expression.size() > 220)
+      throw DbError(ErrorCode::BadFormat, "Za długie wyrażenie znacznika " + tagName);
     uint32_t headerPage = page;
     uint32_t root = page + factor;
     page += 2 * factor;
@@ -256,7 +260,8 @@ void MdxFile::Reload() {
     tag.serial = static_cast<uint8_t>(th[20]);
     tag.header = th.substr(0, kTagHeaderBytes);
     size_t end = th.find('\0', 24);
-    s.expression = Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
+    s.expression =
+        Trim(th.substr(24, (end == std::string::npos ? 244 : std::min<size_t>(end, 244)) - 24));
     // An entry is the record number and the key, padded to four bytes (or
     // not padded at all); any other length puts entries at wrong places.
     if (s.keyLength <= 0 || (tag.keyItemLength != static_cast<uint32_t>(s.keyLength) + 4 &&
@@ -273,7 +278,8 @@ void MdxFile::Reload() {
 
 void MdxFile::LoadNode(int tag, uint32_t page, int depth) {
   const std::string& path = file_.Path();
-  if (depth > 40 || page < kHeaderPages || page >= pageCount_ + pagesPerBlock_ || nodes_.count(page)) {
+  if (depth > 40 || page < kHeaderPages || page >= pageCount_ + pagesPerBlock_ ||
+      nodes_.count(page)) {
     Damaged(path, "strona " + std::to_string(page));
   }
   std::string b(blockBytes_, '\0');
@@ -369,8 +375,9 @@ std::optional<uint32_t> MdxFile::InsertInto(uint32_t page, const IndexEntry& e) 
   int tag = n->tag;
   const Tag& t = tags_[static_cast<size_t>(tag)];
   if (n->leaf) {
-    auto pos = std::upper_bound(n->entries.begin(), n->entries.end(), e,
-                                [&](const IndexEntry& a, const IndexEntry& b) { return Compare(tag, a, b) < 0; });
+    auto pos = std::upper_bound(
+        n->entries.begin(), n->entries.end(), e,
+        [&](const IndexEntry& a, const IndexEntry& b) { return Compare(tag, a, b) < 0; });
     n->entries.insert(pos, e);
     dirty_.insert(page);
     if (n->entries.size() <= t.maxKeys) return std::nullopt;
@@ -560,7 +567,9 @@ bool MdxFile::ChangedOnDisk() const {
   // write over blocks in use.
   std::string counts(12, '\0');
   file_.ReadAt(32, counts.data(), counts.size());
-  if (Get32(counts, 0) != pageCount_ || Get32(counts, 4) != firstFree_ || Get32(counts, 8) != freeBlocks_) return true;
+  if (Get32(counts, 0) != pageCount_ || Get32(counts, 4) != firstFree_ ||
+      Get32(counts, 8) != freeBlocks_)
+    return true;
   uint64_t low = UINT64_MAX, high = 0;
   for (const Tag& t : tags_) {
     low = std::min<uint64_t>(low, static_cast<uint64_t>(t.headerPage) * kPage);
@@ -571,7 +580,9 @@ bool MdxFile::ChangedOnDisk() const {
     std::string span(high - low, '\0');
     file_.ReadAt(low, span.data(), span.size());
     for (const Tag& t : tags_)
-      if (static_cast<uint8_t>(span[static_cast<uint64_t>(t.headerPage) * kPage - low + 20]) != t.serial) return true;
+      if (static_cast<uint8_t>(span[static_cast<uint64_t>(t.headerPage) * kPage - low + 20]) !=
+          t.serial)
+        return true;
     return false;
   }
   for (const Tag& t : tags_) {

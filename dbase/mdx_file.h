@@ -40,7 +40,8 @@ int CompareNumericKeys(const std::string& a, const std::string& b);
 
 class MdxFile {
  public:
-  static void Create(const std::string& path, const std::string& tableName, const std::vector<TagSpec>& tags);
+  static void Create(const std::string& path, const std::string& tableName,
+                     const std::vector<TagSpec>& tags);
   void Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_.IsOpen(); }
@@ -88,7 +89,7 @@ class MdxFile {
     uint32_t blocks = 0;  // B-tree blocks in use
     uint8_t serial = 0;   // bumped with every change of the tag, for every user
     bool headerDirty = false;
-    std::string header;   // the first bytes of the tag's header block, as written
+    std::string header;  // the first bytes of the tag's header block, as written
   };
 
   int Compare(int tag, const IndexEntry& a, const IndexEntry& b) const;

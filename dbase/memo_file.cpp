@@ -73,7 +73,8 @@ std::string MemoFile::Read(uint32_t block) const {
     if (len < 8) throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
     size_t size = len - 8;
     if (size + 8 <= got) return first.substr(8, size);
-    if (size > file_.Size()) throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
+    if (size > file_.Size())
+      throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
     std::string text = first.substr(8, got - 8);
     size_t have = text.size();
     text.resize(size);

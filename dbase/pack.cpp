@@ -77,8 +77,10 @@ void RemoveUnfinishedPackFiles(const std::string& dbfPath) {
       continue;
     }
     // STEM.EXT.pak-new, EXT being the table's, the memos' or the index's.
-    if (name.size() != stem.size() + 4 + sizeof kNewSuffix - 1 || !EndsWith(name, kNewSuffix)) continue;
-    if (strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0 || name[stem.size()] != '.') continue;
+    if (name.size() != stem.size() + 4 + sizeof kNewSuffix - 1 || !EndsWith(name, kNewSuffix))
+      continue;
+    if (strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0 || name[stem.size()] != '.')
+      continue;
     std::string ext = name.substr(stem.size() + 1, 3);
     for (const char* known : {"DBF", "DBT", "MDX"})
       if (strcasecmp(ext.c_str(), known) == 0) stale.push_back(name);
@@ -105,10 +107,12 @@ void Table::Impl::RecoverPack(const std::string& dbfPath) {
       throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
     renames.emplace_back(InFolder(folder, from), InFolder(folder, to));
   }
-  if (renames.empty()) throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
+  if (renames.empty())
+    throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
   for (const auto& [newFile, oldFile] : renames) {
     if (Exists(newFile) && ::rename(newFile.c_str(), oldFile.c_str()) != 0)
-      ThrowIo("Nie można dokończyć pakowania tabeli " + dbfPath + " (zamiana " + oldFile + ")", errno);
+      ThrowIo("Nie można dokończyć pakowania tabeli " + dbfPath + " (zamiana " + oldFile + ")",
+              errno);
   }
   SyncDirectoryOf(dbfPath);
   ::unlink(journalPath.c_str());
@@ -122,8 +126,9 @@ File Table::Impl::OpenLocked(const std::string& p, ShareMode m) {
   for (int round = 1;; ++round) {
     File f = File::Open(p);
     if (!f.TryLock(kOpenLockByte, exclusive)) {
-      throw DbError(ErrorCode::InUse, exclusive ? "Tabela " + p + " jest w użyciu"
-                                                : "Tabela " + p + " jest otwarta na wyłączność przez inny program");
+      throw DbError(ErrorCode::InUse,
+                    exclusive ? "Tabela " + p + " jest w użyciu"
+                              : "Tabela " + p + " jest otwarta na wyłączność przez inny program");
     }
     if (!f.IsAt(p)) {
       if (round < kRounds) continue;
@@ -141,10 +146,13 @@ File Table::Impl::OpenLocked(const std::string& p, ShareMode m) {
       continue;
     }
     if (!f.Writable())
-      throw DbError(ErrorCode::ReadOnly, "Pakowanie tabeli " + p + " nie zostało dokończone, a plik jest tylko do odczytu");
+      throw DbError(
+          ErrorCode::ReadOnly,
+          "Pakowanie tabeli " + p + " nie zostało dokończone, a plik jest tylko do odczytu");
     f.Close();
     if (round >= kRounds)
-      throw DbError(ErrorCode::InUse, "Pakowanie tabeli " + p + " nie zostało dokończone, a tabela jest w użyciu");
+      throw DbError(ErrorCode::InUse,
+                    "Pakowanie tabeli " + p + " nie zostało dokończone, a tabela jest w użyciu");
     ::usleep(20000);
   }
 }
@@ -153,7 +161,8 @@ void Table::Pack() {
   Impl& t = *impl_;
   t.RequireActive();
   if (t.mode != ShareMode::Exclusive)
-    throw DbError(ErrorCode::NotExclusive, "Tabela " + t.path + " do pakowania musi być otwarta na wyłączność");
+    throw DbError(ErrorCode::NotExclusive,
+                  "Tabela " + t.path + " do pakowania musi być otwarta na wyłączność");
   t.BrowseMode();
   t.RequireWritable();
   t.CheckFresh();
@@ -181,7 +190,8 @@ void Table::Pack() {
       newMdx.Open(renames.back().first);
     }
     newDbf = File::Create(renames[0].first);
-    if (!newDbf.TryLock(kOpenLockByte, true)) throw DbError(ErrorCode::InUse, "Tabela " + t.path + " jest w użyciu");
+    if (!newDbf.TryLock(kOpenLockByte, true))
+      throw DbError(ErrorCode::InUse, "Tabela " + t.path + " jest w użyciu");
 
     DbfHeader h = t.header;
     h.recordCount = 0;

@@ -26,7 +26,8 @@ uint64_t Mix(uint64_t h, uint64_t w) {
 
 // Four independent lanes of 8-byte words, folded together at the end.
 uint64_t Checksum(const std::string& s, size_t from) {
-  uint64_t lane[4] = {0x6A09E667F3BCC908ull, 0xBB67AE8584CAA73Bull, 0x3C6EF372FE94F82Bull, 0xA54FF53A5F1D36F1ull};
+  uint64_t lane[4] = {0x6A09E667F3BCC908ull, 0xBB67AE8584CAA73Bull, 0x3C6EF372FE94F82Bull,
+                      0xA54FF53A5F1D36F1ull};
   const char* p = s.data() + from;
   size_t n = s.size() - from, i = 0;
   for (; i + 32 <= n; i += 32) {
@@ -48,7 +49,8 @@ void PutLe(std::string& s, uint64_t v, int bytes) {
 
 uint64_t GetLe(const std::string& s, size_t at, int bytes) {
   uint64_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<uint64_t>(static_cast<uint8_t>(s[at + static_cast<size_t>(i)])) << (8 * i);
+  for (int i = 0; i < bytes; ++i)
+    v |= static_cast<uint64_t>(static_cast<uint8_t>(s[at + static_cast<size_t>(i)])) << (8 * i);
   return v;
 }
 
@@ -80,9 +82,12 @@ void PostJournal::Open(const std::string& path, bool create) {
 }
 
 std::string PostJournal::WriteRefusal() const {
-  if (file_.IsOpen()) return file_.Writable() ? std::string() : "dziennik zapisu " + path_ + " jest tylko do odczytu";
+  if (file_.IsOpen())
+    return file_.Writable() ? std::string() : "dziennik zapisu " + path_ + " jest tylko do odczytu";
   const size_t slash = path_.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : path_.substr(0, slash);
   if (::access(folder.c_str(), W_OK | X_OK) == 0) return std::string();
   return "nie można utworzyć dziennika zapisu " + path_ + ": " + SystemErrorText(errno);
 }
@@ -90,7 +95,8 @@ std::string PostJournal::WriteRefusal() const {
 std::optional<std::vector<JournalWrite>> PostJournal::Pending() const {
   if (!file_.IsOpen()) return std::nullopt;
   std::string head(kHeader, '\0');
-  if (file_.ReadSomeAt(0, head.data(), head.size()) != head.size() || std::memcmp(head.data(), kMagic, 4) != 0)
+  if (file_.ReadSomeAt(0, head.data(), head.size()) != head.size() ||
+      std::memcmp(head.data(), kMagic, 4) != 0)
     return std::nullopt;
   auto length = static_cast<uint32_t>(GetLe(head, 4, 4));
   if (length > kMaxBody) return std::nullopt;

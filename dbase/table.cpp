@@ -94,7 +94,8 @@ KeyPlan PlanKey(const std::vector<FieldLayout>& fields, const std::string& expre
   size_t start = 0;
   for (;;) {
     size_t plus = expression.find('+', start);
-    parts.push_back(Upper(Trim(expression.substr(start, plus == std::string::npos ? std::string::npos : plus - start))));
+    parts.push_back(Upper(Trim(
+        expression.substr(start, plus == std::string::npos ? std::string::npos : plus - start))));
     if (plus == std::string::npos) break;
     start = plus + 1;
   }
@@ -109,14 +110,16 @@ KeyPlan PlanKey(const std::vector<FieldLayout>& fields, const std::string& expre
     plan.fields.push_back(found);
   }
   const FieldDef& first = fields[static_cast<size_t>(plan.fields[0])].def;
-  if (plan.fields.size() == 1 && (first.type == FieldType::Numeric || first.type == FieldType::Float)) {
+  if (plan.fields.size() == 1 &&
+      (first.type == FieldType::Numeric || first.type == FieldType::Float)) {
     plan.keyType = 'N';
     plan.keyLength = 12;
   } else {
     for (int f : plan.fields) {
       const FieldDef& d = fields[static_cast<size_t>(f)].def;
       if (d.type != FieldType::Character) {
-        plan.problem = "klucz \"" + expression + "\" z polem " + d.name + " tego typu nie jest obsługiwany";
+        plan.problem =
+            "klucz \"" + expression + "\" z polem " + d.name + " tego typu nie jest obsługiwany";
         return plan;
       }
       plan.keyLength += d.length;
@@ -131,7 +134,8 @@ KeyPlan PlanKey(const std::vector<FieldLayout>& fields, const std::string& expre
   return plan;
 }
 
-std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields, const std::string& record) {
+std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields,
+                     const std::string& record) {
   if (plan.keyType == 'N') {
     const FieldLayout& f = fields[static_cast<size_t>(plan.fields[0])];
     return NumericKey(record.substr(1 + f.offset, static_cast<size_t>(f.def.length)));
@@ -152,7 +156,9 @@ void Table::Impl::Notify(DataEvent e, const std::string& field) {
 }
 
 void Table::Impl::RequireActive() const {
-  if (!active) throw DbError(ErrorCode::NotActive, path.empty() ? "Tabela nie jest otwarta" : "Tabela " + path + " nie jest otwarta");
+  if (!active)
+    throw DbError(ErrorCode::NotActive, path.empty() ? "Tabela nie jest otwarta"
+                                                     : "Tabela " + path + " nie jest otwarta");
 }
 
 int Table::Impl::FieldNo(std::string_view name) const {
@@ -168,7 +174,8 @@ int Table::Impl::FieldNo(std::string_view name) const {
 const FieldLayout& Table::Impl::FieldAt(std::string_view name) const {
   RequireActive();
   int n = FieldNo(name);
-  if (n < 0) throw DbError(ErrorCode::FieldNotFound, "Brak pola " + std::string(name) + " w tabeli " + path);
+  if (n < 0)
+    throw DbError(ErrorCode::FieldNotFound, "Brak pola " + std::string(name) + " w tabeli " + path);
   return header.fields[static_cast<size_t>(n)];
 }
 
@@ -210,8 +217,9 @@ void Table::Impl::CountDeleted() {
   for (uint32_t n = 1; n <= header.recordCount; n += perChunk) {
     uint32_t count = std::min(perChunk, header.recordCount - n + 1);
     chunk.resize(static_cast<size_t>(count) * header.recordLength);
-    size_t got = dbf.ReadSomeAt(header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength,
-                                chunk.data(), chunk.size());
+    size_t got =
+        dbf.ReadSomeAt(header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength,
+                       chunk.data(), chunk.size());
     for (size_t at = 0; at + header.recordLength <= got; at += header.recordLength)
       if (chunk[at] == '*') ++deletedCount;
   }
@@ -241,7 +249,8 @@ void Table::Impl::CheckFresh(bool strict) {
     char h[8];
     dbf.ReadAt(0, h, sizeof h);
     uint32_t count = 0;
-    for (int i = 0; i < 4; ++i) count |= static_cast<uint32_t>(static_cast<uint8_t>(h[4 + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+      count |= static_cast<uint32_t>(static_cast<uint8_t>(h[4 + i])) << (8 * i);
     countMoved = count != header.recordCount;
   }
   if (countMoved || dbf.GetStamp() != dbfStamp) {
@@ -346,14 +355,14 @@ void Table::Impl::BrowseMode() {
 
 void Table::Impl::RequireWritable() const {
   if (!damage.empty() || !readOnlyReason.empty())
-    throw DbError(ErrorCode::ReadOnly,
-                  "Zapis do tabeli " + path + " jest niemożliwy: " + (damage.empty() ? readOnlyReason : damage));
+    throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " +
+                                           (damage.empty() ? readOnlyReason : damage));
 }
 
 std::string Table::Impl::HeaderCounts() {
   header.StampToday();
-  std::string h = {static_cast<char>(header.version), static_cast<char>(header.year), static_cast<char>(header.month),
-                   static_cast<char>(header.day)};
+  std::string h = {static_cast<char>(header.version), static_cast<char>(header.year),
+                   static_cast<char>(header.month), static_cast<char>(header.day)};
   for (int i = 0; i < 4; ++i) h += static_cast<char>(header.recordCount >> (8 * i));
   return h;
 }
@@ -457,10 +466,11 @@ std::string Table::Impl::MergedEdit(const std::string& stored) const {
     const FieldLayout& f = header.fields[i];
     size_t at = 1 + f.offset, length = static_cast<size_t>(f.def.length);
     bool mine = f.def.type == FieldType::Memo ? memos.count(static_cast<int>(i)) != 0
-                                               : buffer.compare(at, length, record, at, length) != 0;
+                                              : buffer.compare(at, length, record, at, length) != 0;
     if (!mine) continue;
     if (stored.compare(at, length, record, at, length) != 0)
-      throw DbError(ErrorCode::InUse, "Pole " + f.def.name + " rekordu " + std::to_string(recno) + " tabeli " + path +
+      throw DbError(ErrorCode::InUse, "Pole " + f.def.name + " rekordu " + std::to_string(recno) +
+                                          " tabeli " + path +
                                           " zmienił w tym czasie inny użytkownik");
     rec.replace(at, length, buffer, at, length);
   }
@@ -516,7 +526,8 @@ void Table::Impl::PostInsert() {
   header.recordCount = n;
   writes.push_back({JournalTarget::Table, 0, HeaderCounts()});
   if (mdx.IsOpen()) {
-    for (size_t t = 0; t < plans.size(); ++t) mdx.Insert(static_cast<int>(t), KeyOf(static_cast<int>(t), rec), n);
+    for (size_t t = 0; t < plans.size(); ++t)
+      mdx.Insert(static_cast<int>(t), KeyOf(static_cast<int>(t), rec), n);
     mdx.TakeWrites(writes);
   }
   WriteThrough(writes);
@@ -545,7 +556,8 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
     if (CodePageName(header.codePageByte).empty()) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "0x%02X", header.codePageByte);
-      throw DbError(ErrorCode::BadFormat, "Nieznana strona kodowa tabeli " + p + " (bajt " + hex + ")");
+      throw DbError(ErrorCode::BadFormat,
+                    "Nieznana strona kodowa tabeli " + p + " (bajt " + hex + ")");
     }
     codePage = std::make_unique<CodePage>(header.codePageByte);
     readOnlyReason.clear();
@@ -560,12 +572,14 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
           plan.usable = false;
           plan.problem = "klucz znacznika " + s.name + " nie zgadza się z polami tabeli";
         }
-        if (!plan.usable && readOnlyReason.empty()) readOnlyReason = "znacznik " + s.name + ": " + plan.problem;
+        if (!plan.usable && readOnlyReason.empty())
+          readOnlyReason = "znacznik " + s.name + ": " + plan.problem;
         plans.push_back(plan);
       }
     }
     // A post writes all files; one that cannot be written stops them all.
-    if (readOnlyReason.empty() && ((memo.IsOpen() && !memo.Writable()) || (mdx.IsOpen() && !mdx.Writable())))
+    if (readOnlyReason.empty() &&
+        ((memo.IsOpen() && !memo.Writable()) || (mdx.IsOpen() && !mdx.Writable())))
       readOnlyReason = "plik notatek lub indeksu jest tylko do odczytu";
     // Nor can a post that cannot write its journal.
     if (readOnlyReason.empty() && dbf.Writable()) readOnlyReason = journal.WriteRefusal();
@@ -604,7 +618,8 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
   h.codePageByte = def.codePageByte;
   const std::string in = " (tabela " + dbfPath + ")";
   if (CodePageName(def.codePageByte).empty())
-    throw DbError(ErrorCode::BadFormat, "Nieznana strona kodowa bajtu " + std::to_string(def.codePageByte) + in);
+    throw DbError(ErrorCode::BadFormat,
+                  "Nieznana strona kodowa bajtu " + std::to_string(def.codePageByte) + in);
   if (def.fields.empty()) throw DbError(ErrorCode::BadFormat, "Tabela musi mieć pola" + in);
   if (def.fields.size() > (def.level == TableLevel::DBase3 ? 128u : 255u))
     throw DbError(ErrorCode::BadFormat, "Za dużo pól" + in);
@@ -612,7 +627,8 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
     FieldLayout l;
     l.def = NormalisedField(f);
     for (const auto& other : h.fields)
-      if (other.def.name == l.def.name) throw DbError(ErrorCode::BadFormat, "Powtórzone pole " + l.def.name + in);
+      if (other.def.name == l.def.name)
+        throw DbError(ErrorCode::BadFormat, "Powtórzone pole " + l.def.name + in);
     h.fields.push_back(l);
   }
   h.Layout();
@@ -622,10 +638,13 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
   std::vector<TagSpec> tagDefs;
   for (const auto& t : def.tags) {
     KeyPlan plan = PlanKey(h.fields, t.expression);
-    if (!plan.usable) throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem + in);
+    if (!plan.usable)
+      throw DbError(ErrorCode::BadFormat, "Znacznik " + t.name + ": " + plan.problem + in);
     for (const auto& s : tagDefs)
-      if (s.name == Upper(Trim(t.name))) throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name + in);
-    tagDefs.push_back(TagSpec{Upper(Trim(t.name)), Upper(Trim(t.expression)), plan.keyType, plan.keyLength});
+      if (s.name == Upper(Trim(t.name)))
+        throw DbError(ErrorCode::BadFormat, "Powtórzony znacznik " + t.name + in);
+    tagDefs.push_back(
+        TagSpec{Upper(Trim(t.name)), Upper(Trim(t.expression)), plan.keyType, plan.keyLength});
     if (plan.fields.size() == 1) h.fields[static_cast<size_t>(plan.fields[0])].indexed = true;
   }
   h.production = !tagDefs.empty();
@@ -688,15 +707,14 @@ ShareMode Table::Mode() const { return impl_->mode; }
 const std::string& Table::Path() const { return impl_->path; }
 bool Table::ReadOnly() const { return !impl_->damage.empty() || !impl_->readOnlyReason.empty(); }
 const std::string& Table::ReadOnlyReason() const {
-  impl_->reasonShown = platform::Cp1250FromUtf8(impl_->damage.empty() ? impl_->readOnlyReason : impl_->damage);
+  impl_->reasonShown =
+      platform::Cp1250FromUtf8(impl_->damage.empty() ? impl_->readOnlyReason : impl_->damage);
   return impl_->reasonShown;
 }
 TableLevel Table::Level() const { return impl_->header.level; }
 uint8_t Table::CodePageByte() const { return impl_->header.codePageByte; }
 
-const std::vector<FieldDef>& Table::Fields() const {
-  return impl_->defs;
-}
+const std::vector<FieldDef>& Table::Fields() const { return impl_->defs; }
 
 int Table::FieldIndex(std::string_view name) const { return impl_->FieldNo(name); }
 
@@ -716,10 +734,13 @@ void Table::SetIndexName(const std::string& name) {
     impl_->indexName.clear();
   } else {
     int t = impl_->mdx.IsOpen() ? impl_->mdx.FindTag(wanted) : -1;
-    if (t < 0) throw DbError(ErrorCode::TagNotFound, "Brak znacznika indeksu " + name + " dla tabeli " + impl_->path);
+    if (t < 0)
+      throw DbError(ErrorCode::TagNotFound,
+                    "Brak znacznika indeksu " + name + " dla tabeli " + impl_->path);
     const KeyPlan& plan = impl_->plans[static_cast<size_t>(t)];
     if (!plan.usable)
-      throw DbError(ErrorCode::BadFormat, "Znacznik " + wanted + " tabeli " + impl_->path + ": " + plan.problem);
+      throw DbError(ErrorCode::BadFormat,
+                    "Znacznik " + wanted + " tabeli " + impl_->path + ": " + plan.problem);
     impl_->tag = t;
     impl_->indexName = wanted;
   }
@@ -807,7 +828,8 @@ std::string ValueOf(const Table::Impl& t, const FieldLayout& f, const std::strin
 
 bool SameValue(const FieldDef& f, const std::string& stored, const std::string& wanted) {
   if (stored == wanted) return true;
-  if ((f.type == FieldType::Numeric || f.type == FieldType::Float) && !stored.empty() && !wanted.empty()) {
+  if ((f.type == FieldType::Numeric || f.type == FieldType::Float) && !stored.empty() &&
+      !wanted.empty()) {
     char* end1 = nullptr;
     char* end2 = nullptr;
     double a = std::strtod(stored.c_str(), &end1), b = std::strtod(wanted.c_str(), &end2);
@@ -835,7 +857,8 @@ std::string Table::AsStringAt(Bookmark row, std::string_view field) const {
   impl_->CheckFresh();
   std::string rec = impl_->ReadRecord(row);
   if (rec.empty() || Impl::IsDeleted(rec))
-    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(row) + " tabeli " + impl_->path + " nie istnieje");
+    throw DbError(ErrorCode::NoRecord,
+                  "Rekord " + std::to_string(row) + " tabeli " + impl_->path + " nie istnieje");
   return ValueOf(*impl_, f, rec);
 }
 
@@ -864,7 +887,8 @@ void Table::GotoBookmark(Bookmark b) {
   impl_->CheckFresh();
   std::string rec = impl_->ReadRecord(b);
   if (rec.empty() || Impl::IsDeleted(rec))
-    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(b) + " tabeli " + impl_->path + " nie istnieje");
+    throw DbError(ErrorCode::NoRecord,
+                  "Rekord " + std::to_string(b) + " tabeli " + impl_->path + " nie istnieje");
   impl_->SetCurrent(b);
   impl_->bof = impl_->eof = false;
 }
@@ -907,7 +931,8 @@ void Table::Edit() {
   impl_->RequireActive();
   if (impl_->state == DataState::Edit || impl_->state == DataState::Insert) return;
   impl_->RequireWritable();
-  if (impl_->recno == 0) throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
+  if (impl_->recno == 0)
+    throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
   // The row stays locked until Post or Cancel: a second editor is refused
   // instead of overwriting this edit (or having it overwrite his).
   impl_->LockRecord(impl_->recno);
@@ -915,8 +940,8 @@ void Table::Edit() {
   std::string rec = impl_->ReadRecord(impl_->recno);
   if (rec.empty() || Impl::IsDeleted(rec)) {
     impl_->UnlockEdit();
-    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(impl_->recno) + " tabeli " + impl_->path +
-                                           " został usunięty");
+    throw DbError(ErrorCode::NoRecord, "Rekord " + std::to_string(impl_->recno) + " tabeli " +
+                                           impl_->path + " został usunięty");
   }
   impl_->record = rec;
   impl_->buffer = rec;
@@ -1002,7 +1027,8 @@ void Table::Delete() {
     impl_->Notify(DataEvent::StateChanged);
   }
   impl_->RequireWritable();
-  if (impl_->recno == 0) throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
+  if (impl_->recno == 0)
+    throw DbError(ErrorCode::NoRecord, "Tabela " + impl_->path + " jest pusta");
   uint32_t n = impl_->recno;
   std::string from = impl_->PositionKey();
   {
@@ -1046,7 +1072,8 @@ std::string Table::AsString(std::string_view field) const {
   const std::string& rec = impl_->Shown();
   if (f.def.type == FieldType::Memo) {
     auto it = impl_->memos.find(no);
-    if (impl_->state != DataState::Browse && it != impl_->memos.end()) return impl_->codePage->ToProgram(it->second);
+    if (impl_->state != DataState::Browse && it != impl_->memos.end())
+      return impl_->codePage->ToProgram(it->second);
     if (rec.empty()) return {};
     return impl_->codePage->ToProgram(StoredMemo(*impl_, no, rec));
   }
@@ -1061,21 +1088,21 @@ int64_t Table::AsInteger(std::string_view field) const {
   std::string v = Trim(AsString(field));
   if (v.empty()) return 0;
   switch (f.def.type) {
-    case FieldType::Logical:
-      return v == "T" ? 1 : 0;
+    case FieldType::Logical: return v == "T" ? 1 : 0;
     case FieldType::Date:
     case FieldType::Memo:
       throw DbError(ErrorCode::InvalidValue, "Pole " + f.def.name + " nie jest liczbą");
-    default:
-      break;
+    default: break;
   }
   int64_t n = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), n);
   if (r.ec == std::errc() && r.ptr == v.data() + v.size()) return n;
   char* end = nullptr;
   double d = std::strtod(v.c_str(), &end);
-  if (end == v.c_str() + v.size() && std::isfinite(d) && std::fabs(d) < 9.2e18) return std::llround(d);
-  throw DbError(ErrorCode::InvalidValue, "Wartość \"" + v + "\" pola " + f.def.name + " nie jest liczbą całkowitą");
+  if (end == v.c_str() + v.size() && std::isfinite(d) && std::fabs(d) < 9.2e18)
+    return std::llround(d);
+  throw DbError(ErrorCode::InvalidValue,
+                "Wartość \"" + v + "\" pola " + f.def.name + " nie jest liczbą całkowitą");
 }
 
 bool Table::IsNull(std::string_view field) const {
@@ -1097,7 +1124,8 @@ namespace {
 void RequireEditing(const Table::Impl& t) {
   t.RequireActive();
   if (t.state != DataState::Edit && t.state != DataState::Insert)
-    throw DbError(ErrorCode::NotEditing, "Tabela " + t.path + " nie jest w trybie edycji ani wstawiania");
+    throw DbError(ErrorCode::NotEditing,
+                  "Tabela " + t.path + " nie jest w trybie edycji ani wstawiania");
 }
 }  // namespace
 
@@ -1109,7 +1137,8 @@ void Table::SetString(std::string_view field, const std::string& value) {
   bool representable = impl_->codePage->ToStored(value, stored);
   if (f.def.type == FieldType::Memo || f.def.type == FieldType::Character) {
     if (!representable)
-      throw DbError(ErrorCode::InvalidValue, "Tekst pola " + f.def.name + " ma znaki spoza strony kodowej tabeli");
+      throw DbError(ErrorCode::InvalidValue,
+                    "Tekst pola " + f.def.name + " ma znaki spoza strony kodowej tabeli");
   }
   if (f.def.type == FieldType::Memo) {
     if (impl_->header.level == TableLevel::DBase3 && stored.find('\x1A') != std::string::npos)
@@ -1136,8 +1165,11 @@ void Table::SetInteger(std::string_view field, int64_t value) {
 void Table::SetNull(std::string_view field) {
   const FieldLayout& f = impl_->FieldAt(field);
   RequireEditing(*impl_);
-  if (f.def.type == FieldType::Memo) impl_->memos[static_cast<int>(&f - impl_->header.fields.data())].clear();
-  else impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length), std::string(static_cast<size_t>(f.def.length), ' '));
+  if (f.def.type == FieldType::Memo)
+    impl_->memos[static_cast<int>(&f - impl_->header.fields.data())].clear();
+  else
+    impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length),
+                          std::string(static_cast<size_t>(f.def.length), ' '));
   impl_->modified = true;
   impl_->Notify(DataEvent::FieldChanged, f.def.name);
 }

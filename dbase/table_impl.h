@@ -21,7 +21,7 @@ namespace dbase {
 // How one tag's key is built from a record.
 struct KeyPlan {
   bool usable = false;
-  std::string problem;      // why the key cannot be built
+  std::string problem;  // why the key cannot be built
   char keyType = 'C';
   std::vector<int> fields;  // in the record layout
   int keyLength = 0;
@@ -31,7 +31,8 @@ std::string MdxPathFor(const std::string& dbfPath);
 std::string DbtPathFor(const std::string& dbfPath);
 // Parses "FIELD" or "A+B+C" against the fields; the plan says what is wrong.
 KeyPlan PlanKey(const std::vector<FieldLayout>& fields, const std::string& expression);
-std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields, const std::string& record);
+std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields,
+                     const std::string& record);
 
 struct Table::Impl {
   Table* owner = nullptr;
@@ -47,7 +48,7 @@ struct Table::Impl {
   std::unique_ptr<CodePage> codePage;
   std::vector<KeyPlan> plans;  // one per tag of the .MDX
   std::string readOnlyReason;
-  std::string damage;  // why the table file is damaged (found by LoadHeader)
+  std::string damage;               // why the table file is damaged (found by LoadHeader)
   mutable std::string reasonShown;  // the reason in Windows-1250
 
   // Cursor.
@@ -62,10 +63,10 @@ struct Table::Impl {
   uint32_t editLock = 0;  // the record this handle holds locked for its edit
   bool bof = true, eof = true;
   DataState state = DataState::Inactive;
-  std::string buffer;                 // edit/insert buffer, as stored
-  std::map<int, std::string> memos;   // memo fields set in the buffer (program text)
+  std::string buffer;                // edit/insert buffer, as stored
+  std::map<int, std::string> memos;  // memo fields set in the buffer (program text)
   bool modified = false;
-  uint32_t savedRecno = 0;            // the row current before an insert
+  uint32_t savedRecno = 0;  // the row current before an insert
 
   // What the files looked like after our last look.
   File::Stamp dbfStamp, mdxStamp;
@@ -99,7 +100,8 @@ struct Table::Impl {
   std::optional<uint32_t> Edge(bool last, std::string* found, std::string* foundKey = nullptr);
   // Where the current row stands in the current tag.
   std::string PositionKey() const;
-  void SetCurrent(uint32_t n, std::string* known = nullptr, std::optional<std::string> key = std::nullopt);
+  void SetCurrent(uint32_t n, std::string* known = nullptr,
+                  std::optional<std::string> key = std::nullopt);
   void ClearCurrent();
   void BrowseMode();  // post if modified, else cancel
   // Writing.
@@ -107,7 +109,9 @@ struct Table::Impl {
   // The record lock of an edit or delete: a short retry, then InUse.
   void LockRecord(uint32_t n);
   void UnlockEdit();
-  uint64_t RecordOffset(uint32_t n) const { return header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength; }
+  uint64_t RecordOffset(uint32_t n) const {
+    return header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength;
+  }
   std::string HeaderCounts();  // the first 8 header bytes, dated today
   // Under the table's write lock, before anything is written: replays a
   // journal left by a killed writer and re-reads what others wrote.
@@ -123,8 +127,12 @@ struct Table::Impl {
   std::string MergedEdit(const std::string& stored) const;
   void PostEdit();
   void PostInsert();
-  std::string KeyOf(int t, const std::string& rec) const { return BuildKey(plans[static_cast<size_t>(t)], header.fields, rec); }
-  const std::string& Shown() const { return state == DataState::Browse || state == DataState::Inactive ? record : buffer; }
+  std::string KeyOf(int t, const std::string& rec) const {
+    return BuildKey(plans[static_cast<size_t>(t)], header.fields, rec);
+  }
+  const std::string& Shown() const {
+    return state == DataState::Browse || state == DataState::Inactive ? record : buffer;
+  }
   void OpenFiles(const std::string& p, ShareMode m);
   // Finishes a pack that stopped after its new files were complete (only
   // under the exclusive open lock).

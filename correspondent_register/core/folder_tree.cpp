@@ -19,15 +19,21 @@ constexpr uint32_t kErrorPathNotFound = 3;
 std::string Number(long number) { return std::to_string(number); }
 }  // namespace
 
-std::string MailboxFolder(const std::string& mailRoot, long number) { return mailRoot + "\\Skrzynki\\" + Number(number); }
+std::string MailboxFolder(const std::string& mailRoot, long number) {
+  return mailRoot + "\\Skrzynki\\" + Number(number);
+}
 
 std::string MailboxMarkerPath(const std::string& mailRoot, long number) {
   return MailboxFolder(mailRoot, number) + "\\Skrzynka pocztow" + "a";
 }
 
-std::string ActivationFolder(const std::string& mailRoot, long number) { return mailRoot + "\\FWP\\" + Number(number); }
+std::string ActivationFolder(const std::string& mailRoot, long number) {
+  return mailRoot + "\\FWP\\" + Number(number);
+}
 
-std::string ActivationMarkerPath(const std::string& mailRoot, long number) { return ActivationFolder(mailRoot, number) + "\\Jestem.tu"; }
+std::string ActivationMarkerPath(const std::string& mailRoot, long number) {
+  return ActivationFolder(mailRoot, number) + "\\Jestem.tu";
+}
 
 std::string CorrespondentFolder(const std::string& mailRoot, long number) {
   return mailRoot + "\\Korespondenci\\" + Number(number);

@@ -15,11 +15,13 @@
 
 namespace zorvel {
 
-std::string MailboxFolder(const std::string& mailRoot, long number);          // mailRoot + "\Skrzynki\" + n
-std::string MailboxMarkerPath(const std::string& mailRoot, long number);      // ... + "\Skrzynka pocztowa"
-std::string ActivationFolder(const std::string& mailRoot, long number);       // mailRoot + "\FWP\" + n
-std::string ActivationMarkerPath(const std::string& mailRoot, long number);   // ... + "\Jestem.tu"
-std::string CorrespondentFolder(const std::string& mailRoot, long number);    // mailRoot + "\Korespondenci\" + n
+std::string MailboxFolder(const std::string& mailRoot, long number);  // mailRoot + "\Skrzynki\" + n
+std::string MailboxMarkerPath(const std::string& mailRoot,
+                              long number);  // ... + "\Skrzynka pocztowa"
+std::string ActivationFolder(const std::string& mailRoot, long number);  // mailRoot + "\FWP\" + n
+std::string ActivationMarkerPath(const std::string& mailRoot, long number);  // ... + "\Jestem.tu"
+std::string CorrespondentFolder(const std::string& mailRoot,
+                                long number);  // mailRoot + "\Korespondenci\" + n
 
 // Makes the mailbox folder (a failure is ignored: it may exist) and writes
 // its marker, replacing an existing one. A failed write raises InOutError.

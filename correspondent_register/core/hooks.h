@@ -10,7 +10,7 @@ namespace zorvel {
 
 // Windows message-box flags that the core passes to ShowMessageBox.
 inline constexpr int kMbOk = 0x00;
-inline constexpr int kMbIconError = 0x10;        // 16
+inline constexpr int kMbIconError = 0x10;  // 16
 inline constexpr int kMbIconQuestion = 0x20;
 inline constexpr int kMbIconWarning = 0x30;      // 48
 inline constexpr int kMbIconInformation = 0x40;  // 64
@@ -24,7 +24,8 @@ struct RegisterToolHooks {
   // time (see AlertCaption). Returns when dismissed.
   std::function<void(const std::string& text)> showAlert;
   // The application's modal message box with Windows flags; no answer.
-  std::function<void(const std::string& text, int flags, const std::string& caption)> showMessageBox;
+  std::function<void(const std::string& text, int flags, const std::string& caption)>
+      showMessageBox;
   // The application's default error box for an error that stopped an
   // operation (the message of the exception).
   std::function<void(const std::string& message)> showErrorBox;

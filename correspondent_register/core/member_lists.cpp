@@ -74,7 +74,9 @@ MemberListResult ListWithFlag(std::string_view list, long n, uint8_t member) {
 
 MemberListResult ListWithMember(std::string_view list, long n) { return ListWithFlag(list, n, 1); }
 
-MemberListResult ListWithoutMember(std::string_view list, long n) { return ListWithFlag(list, n, 0); }
+MemberListResult ListWithoutMember(std::string_view list, long n) {
+  return ListWithFlag(list, n, 0);
+}
 
 MemberListResult ListAfterDeletion(std::string_view list, long n) {
   MemberListResult r;

@@ -38,7 +38,7 @@ MemberListResult ListWithoutMember(std::string_view list, long n);
 MemberListResult ListAfterDeletion(std::string_view list, long n);
 
 // The refusal texts.
-std::string NumberOutOfRangeText(long n);   // the correspondent's own number
+std::string NumberOutOfRangeText(long n);  // the correspondent's own number
 std::string NoCurrentGroupText();
 std::string NoCurrentCorrespondentText();
 std::string ListTooLongText(const std::string& groupName);

@@ -19,14 +19,14 @@ using dbase::FieldType;
 dbase::TableDef SpisDef() {
   dbase::TableDef def;
   def.fields = {
-      {"NR", FieldType::Numeric, 5, 0},          {"POZIOM", FieldType::Numeric, 1, 0},
-      {"NAZWISKO", FieldType::Character, 30, 0}, {"IMIONA", FieldType::Character, 30, 0},
-      {"RP", FieldType::Numeric, 1, 0},          {"STANOWISKO", FieldType::Character, 60, 0},
-      {"EMAIL", FieldType::Character, 50, 0},    {"USERID", FieldType::Character, 20, 0},
+      {"NR", FieldType::Numeric, 5, 0},           {"POZIOM", FieldType::Numeric, 1, 0},
+      {"NAZWISKO", FieldType::Character, 30, 0},  {"IMIONA", FieldType::Character, 30, 0},
+      {"RP", FieldType::Numeric, 1, 0},           {"STANOWISKO", FieldType::Character, 60, 0},
+      {"EMAIL", FieldType::Character, 50, 0},     {"USERID", FieldType::Character, 20, 0},
       {"SEKRETARKA", FieldType::Character, 1, 0}, {"SUPER_GRUP", FieldType::Character, 10, 0},
-      {"MAIL", FieldType::Character, 40, 0},     {"LN", FieldType::Character, 20, 0},
+      {"MAIL", FieldType::Character, 40, 0},      {"LN", FieldType::Character, 20, 0},
       {"ZAKAZ_OPCJ", FieldType::Character, 1, 0}, {"TELEFON_KO", FieldType::Character, 20, 0},
-      {"AKTYWACJA", FieldType::Character, 1, 0}, {"ZDALNY", FieldType::Character, 1, 0},
+      {"AKTYWACJA", FieldType::Character, 1, 0},  {"ZDALNY", FieldType::Character, 1, 0},
   };
   def.tags = {{kNumberTag, "NR"}, {kNameTag, "NAZWISKO+IMIONA"}};
   return def;
@@ -87,8 +87,9 @@ class NumberLock {
     // The other program holds it while it makes a mailbox and posts a row.
     for (int attempt = 0; !file_.TryLock(kNumberLockByte, true); ++attempt) {
       if (attempt == 300) {
-        throw dbase::DbError(dbase::ErrorCode::InUse,
-                             "Tabela " + spisPath + " jest zajęta: inny użytkownik dodaje korespondenta");
+        throw dbase::DbError(
+            dbase::ErrorCode::InUse,
+            "Tabela " + spisPath + " jest zajęta: inny użytkownik dodaje korespondenta");
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -163,7 +164,8 @@ std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add) 
   };
   const std::string list = grupy.AsString("KTO");
   const MemberListResult r = add ? ListWithMember(list, n) : ListWithoutMember(list, n);
-  if (!r.Ok) return refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error : BadListText(Name(grupy), r.Error));
+  if (!r.Ok)
+    return refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error : BadListText(Name(grupy), r.Error));
   if (!FitsMemberField(grupy, r.List)) return refuse(ListTooLongText(Name(grupy)));
   try {
     grupy.SetString("KTO", r.List);
@@ -221,8 +223,8 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
       grupy.Edit();
       // Another program may have changed the list since the check: his
       // number is taken out of the list as stored now.
-      const MemberListResult now =
-          ListAfterDeletion(grupy.IsNull("KTO") ? std::string(",") : grupy.AsString("KTO"), plan.Number);
+      const MemberListResult now = ListAfterDeletion(
+          grupy.IsNull("KTO") ? std::string(",") : grupy.AsString("KTO"), plan.Number);
       grupy.SetString("KTO", now.Ok && FitsMemberField(grupy, now.List) ? now.List : list);
       grupy.Post();
     }
@@ -232,7 +234,8 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
   spis.Delete();
 }
 
-std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy, const std::string& mailRoot) {
+std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy,
+                                const std::string& mailRoot) {
   const DeletionPlan plan = CheckDeletion(spis, grupy);
   if (!plan.Refusal.empty()) return plan.Refusal;
   RemoveMailFolderTree(mailRoot, plan.Number);

@@ -19,9 +19,9 @@ namespace zorvel {
 inline constexpr char kSpisFile[] = "SPIS.DBF";
 inline constexpr char kGrupyFile[] = "GRUPY.DBF";
 inline constexpr char kPrzepoFile[] = "PRZEPO.DBF";
-inline constexpr char kNumberTag[] = "NR";      // SPIS by number
-inline constexpr char kNameTag[] = "NAI";       // SPIS by surname and names
-inline constexpr char kGroupTag[] = "NAZWAG";   // GRUPY by name
+inline constexpr char kNumberTag[] = "NR";     // SPIS by number
+inline constexpr char kNameTag[] = "NAI";      // SPIS by surname and names
+inline constexpr char kGroupTag[] = "NAZWAG";  // GRUPY by name
 
 dbase::TableDef SpisDef();
 dbase::TableDef GrupyDef();
@@ -59,7 +59,7 @@ struct DeletionPlan {
   long Number = 0;
   dbase::Bookmark Record = 0;
   std::vector<std::pair<dbase::Bookmark, std::string>> Lists;  // group row, new KTO
-  std::string Refusal;  // "" when the deletion may go on
+  std::string Refusal;                                         // "" when the deletion may go on
 };
 DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy);
 // Writes every group's new list (each posted; progress gets the group's
@@ -69,6 +69,7 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
                    const std::function<void(const std::string& groupName)>& progress = {});
 // The whole deletion without a window: check, folders, writes. Returns the
 // refusal ("" when deleted).
-std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy, const std::string& mailRoot);
+std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy,
+                                const std::string& mailRoot);
 
 }  // namespace zorvel

@@ -15,16 +15,16 @@ inline constexpr char kLegacyIniFile[] = "c:\\Windows\\Sonvar.ini";
 inline constexpr char kKaldrinFolder[] = "C:\\Windows\\Kaldrin";
 
 // Start-up and the mail-root chooser.
-const std::string& MissingCompanyFolderText();   // Brak C:\Marvolt
-const std::string& CompanyFolderFailedText();    // Nieudane tworzenie folderu "C:\Marvolt"
-const std::string& MissingRegisterText();        // Brak pliku Spis.dbf lub błędna ścieżka
+const std::string& MissingCompanyFolderText();  // Brak C:\Marvolt
+const std::string& CompanyFolderFailedText();   // Nieudane tworzenie folderu "C:\Marvolt"
+const std::string& MissingRegisterText();       // Brak pliku Spis.dbf lub błędna ścieżka
 const std::string& ChooserCaption();
 // "Uwaga!   " + date (system short format) + ",  " + time (system long format).
 std::string AlertCaption(const std::string& shortDate, const std::string& longTime);
 
 // Folder tree.
 inline constexpr char kWarningCaption[] = "Warning";
-const std::string& RemoveFolderWarningText();    // Nie mogłem skasować kartoteki!
+const std::string& RemoveFolderWarningText();  // Nie mogłem skasować kartoteki!
 const std::string& MailboxMarkerLine();
 // "Nie mogłem założyć kartoteki " + the folder (the error of a folder that
 // could not be made).
@@ -48,6 +48,6 @@ const std::string& RichTextLossText();
 // The control registration that no window starts.
 inline constexpr char kSmtpClassDescription[] = "NetManage SMTP";
 inline constexpr char kSmtpControlFile[] = "c:\\windows\\system\\smtpct.ocx";
-const std::string& RegisteringSmtpText();         // Rejestruję NetManage SMPT
+const std::string& RegisteringSmtpText();  // Rejestruję NetManage SMPT
 
 }  // namespace zorvel

@@ -46,8 +46,8 @@ void EnsureDriveRoot(std::string_view path) {
 std::string Reason(int err) { return SystemErrorText(err); }
 
 [[noreturn]] void RaiseWriteError(std::string_view path, int err) {
-  throw InOutError(platform::Cp1250FromUtf8("Nie można zapisać pliku ") + std::string(path) +
-                       " (" + Reason(err) + ")",
+  throw InOutError(platform::Cp1250FromUtf8("Nie można zapisać pliku ") + std::string(path) + " (" +
+                       Reason(err) + ")",
                    platform::WinErrorFromErrno(err));
 }
 
@@ -124,9 +124,8 @@ std::vector<std::string> Subfolders(std::string_view path) {
     std::string name = platform::Cp1250FromUtf8(hostName);
     if (platform::Utf8FromCp1250(name) == hostName) names.push_back(std::move(name));
   }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return FoldCase(a) < FoldCase(b);
-  });
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return FoldCase(a) < FoldCase(b); });
   return names;
 }
 
@@ -168,13 +167,14 @@ std::string ReadFirstLine(std::string_view path) {
 
 void WriteSingleLine(std::string_view path, std::string_view text) {
   std::optional<fs::path> host = Host(path);
-  if (!host) throw InOutError(platform::Cp1250FromUtf8("Nie można zapisać pliku ") +
-                                  std::string(path) + platform::Cp1250FromUtf8(" (brak dysku)"),
-                              kErrorPathNotFound);
+  if (!host)
+    throw InOutError(platform::Cp1250FromUtf8("Nie można zapisać pliku ") + std::string(path) +
+                         platform::Cp1250FromUtf8(" (brak dysku)"),
+                     kErrorPathNotFound);
   static std::atomic<unsigned> counter{0};
-  const fs::path temp = host->parent_path() /
-                        ("." + host->filename().string() + ".tmp" + std::to_string(::getpid()) +
-                         "-" + std::to_string(counter.fetch_add(1)));
+  const fs::path temp =
+      host->parent_path() / ("." + host->filename().string() + ".tmp" + std::to_string(::getpid()) +
+                             "-" + std::to_string(counter.fetch_add(1)));
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) RaiseWriteError(path, errno);
   auto fail = [&](int err) {

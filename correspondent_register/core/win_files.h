@@ -19,7 +19,7 @@ class InOutError : public std::runtime_error {
   uint32_t ErrorCode;
 };
 
-bool FileExists(std::string_view path);       // a file, not a folder
+bool FileExists(std::string_view path);  // a file, not a folder
 bool DirectoryExists(std::string_view path);
 // Makes one folder whose parent exists; false when it exists already or
 // cannot be made.

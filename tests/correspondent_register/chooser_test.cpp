@@ -43,7 +43,8 @@ TEST_F(Chooser, ShowsTheConfiguredRootAndTheFoldersOfADrive) {
   ConfiguredRoot = "F:\\Stara";
   Sce->show();
   EXPECT_EQ(Sce->height(), 255);
-  EXPECT_EQ(Sce->windowTitle().toStdString(), "Podaj ścieżkę do poczty lokalnej - \"Dorvik\" z folderem Naczelnik ");
+  EXPECT_EQ(Sce->windowTitle().toStdString(),
+            "Podaj ścieżkę do poczty lokalnej - \"Dorvik\" z folderem Naczelnik ");
   EXPECT_EQ(Edit()->text().toStdString(), "F:\\Stara");
   auto* drives = forms::testing::Find<QComboBox>(Sce, "drw");
   ASSERT_EQ(drives->count(), 2);

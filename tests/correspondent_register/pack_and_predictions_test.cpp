@@ -28,8 +28,9 @@ class Packing : public RegisterWindowTest {
  protected:
   void SetUp() override {
     RegisterWindowTest::SetUp();
-    MakeTables({{1, "Kowalski", "Jan"}, {2, "Nowak", "Anna"}, {3, "Abacki", "Piotr"}, {4, "Zyta", "Ewa"}},
-               {{"Alfa", "1,2,"}, {"Beta", "3,"}, {"Gamma", "4,"}});
+    MakeTables(
+        {{1, "Kowalski", "Jan"}, {2, "Nowak", "Anna"}, {3, "Abacki", "Piotr"}, {4, "Zyta", "Ewa"}},
+        {{"Alfa", "1,2,"}, {"Beta", "3,"}, {"Gamma", "4,"}});
     dbase::Table spis;
     spis.Open(Table("SPIS.DBF"));
     ASSERT_TRUE(spis.Locate("NR", "2"));
@@ -129,7 +130,8 @@ TEST_F(Packing, AFailedPackOfTheGroupsReopensThemSharedInNameOrder) {
   ASSERT_TRUE(r.Grr.Locate("NAZWA", "Gamma"));
   int packs = 0;
   dbase::PackStepHook = [&](int step) {
-    if (step == 1 && ++packs == 2) throw dbase::DbError(dbase::ErrorCode::Io, "Uszkodzony plik notatek");
+    if (step == 1 && ++packs == 2)
+      throw dbase::DbError(dbase::ErrorCode::Io, "Uszkodzony plik notatek");
   };
   EXPECT_THROW(r.pakClick(), dbase::DbError);
   dbase::PackStepHook = nullptr;
@@ -173,7 +175,8 @@ TEST_F(Packing, AListGrownPastItsMemoBlockPacksAfterGroupsCameAndWent) {
   EXPECT_EQ(DeletedRows(Readback("GRUPY.DBF")), 0u);
   std::map<std::string, std::string> lists;
   for (const auto& row : Readback("GRUPY.DBF")) lists[row.values[0]] = row.values[1];
-  EXPECT_EQ(lists, (std::map<std::string, std::string>{{"Alfa", grown}, {"Epsilon", "1,"}, {"Gamma", "4,"}}));
+  EXPECT_EQ(lists, (std::map<std::string, std::string>{
+                       {"Alfa", grown}, {"Epsilon", "1,"}, {"Gamma", "4,"}}));
   EXPECT_EQ(dbase_test::XbaseRows(Table("GRUPY.DBF")).size(), 3u);
   EXPECT_EQ(dbase_test::XbaseTag(Table("GRUPY.MDX"), "NAZWAG").size(), 3u);
   EXPECT_TRUE(Shown().empty());
@@ -193,7 +196,8 @@ TEST_F(Packing, CompactTableWantsAnOpenExclusiveTable) {
     CompactTable(t, "Spis");
     FAIL() << "a shared table was packed";
   } catch (const dbase::DbError& e) {
-    EXPECT_EQ(platform::Utf8FromCp1250(e.what()), "Tablica \"Spis\" do pakowania musi być otwarta excl....");
+    EXPECT_EQ(platform::Utf8FromCp1250(e.what()),
+              "Tablica \"Spis\" do pakowania musi być otwarta excl....");
   }
   EXPECT_TRUE(t.Active());
 }
@@ -301,7 +305,8 @@ TEST_F(Predictions, BoldItalicAndUnderlineAreShownKeptAndSetWithTheKeys) {
                                           {" na ten ", false, false, false},
                                           {W("tydzień"), true, false, false},
                                           {".", false, false, false}}));
-  EXPECT_NE(stored.find("\\b pogrubieniem\\b0  na ten \\b tydzie\\'f1\\b0 ."), std::string::npos) << stored;
+  EXPECT_NE(stored.find("\\b pogrubieniem\\b0  na ten \\b tydzie\\'f1\\b0 ."), std::string::npos)
+      << stored;
   EXPECT_TRUE(Shown().empty());
 }
 
@@ -326,7 +331,9 @@ TEST_F(Predictions, ChangingATextWithFormattingTheEditorCannotKeepAsksFirst) {
   Field()->setTextCursor(end);
   forms::testing::Type(Field(), "!");
   ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].text.rfind("Ta przepowiednia zawiera formatowanie, którego edytor nie zachowa", 0), 0u);
+  EXPECT_EQ(
+      Shown()[0].text.rfind("Ta przepowiednia zawiera formatowanie, którego edytor nie zachowa", 0),
+      0u);
   EXPECT_EQ(Shown()[0].flags, 0x34u);
   EXPECT_EQ(Field()->toPlainText().toStdString(), "Zwykły czerwony i gruby.");
   EXPECT_EQ(Prze->Przq.State(), dbase::DataState::Browse);
@@ -375,8 +382,7 @@ TEST(RichText, ReadsParagraphsEscapesAndUnicodeAndSkipsTables) {
   EXPECT_EQ(RichTextToPlain("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0;}"
                             "{\\*\\generator Writer;}a\\par b\\line c\\tab d\\par\r\n}"),
             "a\r\nb\r\nc\td");
-  EXPECT_EQ(RichTextToPlain("{\\rtf1\\uc1 \\u380?\\u-3912?x \\{\\}\\\\}"),
-            W("ż") + "?x {}\\");
+  EXPECT_EQ(RichTextToPlain("{\\rtf1\\uc1 \\u380?\\u-3912?x \\{\\}\\\\}"), W("ż") + "?x {}\\");
   EXPECT_EQ(RichTextToPlain("{\\rtf1 \\'b9\\'e6\\'ea}"), W("ąćę"));
   EXPECT_FALSE(forms::IsRichText("W piątek"));
   EXPECT_TRUE(forms::IsRichText("{\\rtf1}"));
@@ -386,19 +392,22 @@ TEST(RichText, ReadsBoldItalicUnderlineAndTellsWhatItCannotKeep) {
   const forms::RichDocument doc = forms::ReadRichText(
       "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 a{\\b b{\\i c}}\\ul d\\ulnone e\\i f\\plain g\\par}");
   EXPECT_EQ(doc.runs, (std::vector<forms::RichRun>{{"a", false, false, false},
-                                                    {"b", true, false, false},
-                                                    {"c", true, true, false},
-                                                    {"d", false, false, true},
-                                                    {"e", false, false, false},
-                                                    {"f", false, true, false},
-                                                    {"g", false, false, false}}));
+                                                   {"b", true, false, false},
+                                                   {"c", true, true, false},
+                                                   {"d", false, false, true},
+                                                   {"e", false, false, false},
+                                                   {"f", false, true, false},
+                                                   {"g", false, false, false}}));
   EXPECT_FALSE(doc.unkept);
-  for (const char* unkept : {"{\\rtf1 \\cf2 a}", "{\\rtf1 \\fs28 a}", "{\\rtf1 \\f1 a}", "{\\rtf1 \\qc a}",
-                             "{\\rtf1 a{\\pict 0102}}", "{\\rtf1 \\trowd a\\cell}", "{\\rtf1 \\strike a}"}) {
+  for (const char* unkept :
+       {"{\\rtf1 \\cf2 a}", "{\\rtf1 \\fs28 a}", "{\\rtf1 \\f1 a}", "{\\rtf1 \\qc a}",
+        "{\\rtf1 a{\\pict 0102}}", "{\\rtf1 \\trowd a\\cell}", "{\\rtf1 \\strike a}"}) {
     EXPECT_TRUE(forms::ReadRichText(unkept).unkept) << unkept;
   }
-  EXPECT_FALSE(forms::ReadRichText("{\\rtf1{\\*\\generator Writer;}\\pard\\plain\\lang1045 a}").unkept);
-  for (const auto& runs : {doc.runs, std::vector<forms::RichRun>{{W("zaż\r\n"), true, true, true}}}) {
+  EXPECT_FALSE(
+      forms::ReadRichText("{\\rtf1{\\*\\generator Writer;}\\pard\\plain\\lang1045 a}").unkept);
+  for (const auto& runs :
+       {doc.runs, std::vector<forms::RichRun>{{W("zaż\r\n"), true, true, true}}}) {
     EXPECT_EQ(forms::ReadRichText(forms::WriteRichText(runs)).runs, runs);
   }
 }

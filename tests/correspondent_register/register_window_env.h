@@ -15,17 +15,17 @@
 #include <vector>
 
 #include "correspondent_register/core/drive_map.h"
+#include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/program.h"
-#include "correspondent_register/session.h"
 #include "correspondent_register/prze.h"
 #include "correspondent_register/regler.h"
 #include "correspondent_register/sce.h"
+#include "correspondent_register/session.h"
 #include "dbase/dbase.h"
 #include "platform/text/cp1250.h"
 #include "tests/dbase/dbase_test_util.h"
 #include "tests/forms/gui_fixture.h"
-#include "correspondent_register/core/register_tables.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace zorvel::test {
@@ -59,7 +59,8 @@ class RegisterWindowTest : public forms::testing::GuiTest {
     fs::create_directories(base_ / "c");
     root_ = base_ / "f" / "Poczta";
     fs::create_directories(root_ / "Naczelnik" / "tovmir");
-    for (const char* parent : {"Skrzynki", "FWP", "Korespondenci"}) fs::create_directories(root_ / parent);
+    for (const char* parent : {"Skrzynki", "FWP", "Korespondenci"})
+      fs::create_directories(root_ / parent);
     DriveMap map;
     map.Map('C', base_ / "c");
     map.Map('F', base_ / "f");
@@ -89,14 +90,17 @@ class RegisterWindowTest : public forms::testing::GuiTest {
     GuiTest::TearDown();
   }
 
-  std::string Table(const char* file) const { return (root_ / "Naczelnik" / "tovmir" / file).string(); }
+  std::string Table(const char* file) const {
+    return (root_ / "Naczelnik" / "tovmir" / file).string();
+  }
 
   void MakeTables(const std::vector<Person>& people, const std::vector<Group>& groups,
                   const std::vector<std::string>& predictions = {"Jutro deszcz."},
                   std::optional<dbase::TableDef> grupyDef = std::nullopt,
                   std::optional<dbase::TableDef> spisDef = std::nullopt) {
     for (const char* file : {"SPIS", "GRUPY", "PRZEPO"}) {
-      for (const char* ext : {".DBF", ".DBT", ".MDX"}) fs::remove(Table((std::string(file) + ext).c_str()));
+      for (const char* ext : {".DBF", ".DBT", ".MDX"})
+        fs::remove(Table((std::string(file) + ext).c_str()));
     }
     dbase::Table::Create(Table("SPIS.DBF"), spisDef ? *spisDef : SpisDef());
     dbase::Table::Create(Table("GRUPY.DBF"), grupyDef ? *grupyDef : GrupyDef());

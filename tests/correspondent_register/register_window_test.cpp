@@ -7,11 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QHeaderView>
 #include <QApplication>
-#include <QMouseEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <algorithm>
@@ -33,9 +33,11 @@ namespace {
 using forms::IDNO;
 using forms::IDYES;
 
-const std::vector<Person> kPeople = {
-    {1, "Kowalski", "Jan"}, {2, "Nowak", "Anna"}, {3, "Wiśniewski", "Piotr"},
-    {7, "Ąbecki", "Józef"}, {12, "Zieliński", "Marek"}};
+const std::vector<Person> kPeople = {{1, "Kowalski", "Jan"},
+                                     {2, "Nowak", "Anna"},
+                                     {3, "Wiśniewski", "Piotr"},
+                                     {7, "Ąbecki", "Józef"},
+                                     {12, "Zieliński", "Marek"}};
 
 std::string Utf8(const QString& s) { return s.toStdString(); }
 
@@ -62,11 +64,12 @@ class RegisterWindow : public RegisterWindowTest {
 };
 
 TEST_F(RegisterWindow, ShowOpensTheTablesFromTheDataFolderAndChecksTheNumbers) {
-  MakeTables({{1, "A", "a"}, {2, "B", "b"}, {2, "C", "c"}, {5, "D", "d"}, {5, "E", "e"}, {6, "F", "f"}},
-             {{"Zarząd", "1,2,"}});
+  MakeTables(
+      {{1, "A", "a"}, {2, "B", "b"}, {2, "C", "c"}, {5, "D", "d"}, {5, "E", "e"}, {6, "F", "f"}},
+      {{"Zarząd", "1,2,"}});
   TRegler& r = Open();
-  EXPECT_EQ(r.Dane.Params, (std::vector<std::string>{"Path=F:\\Poczta\\Naczelnik\\tovmir", "type=files",
-                                                      "level=25"}));
+  EXPECT_EQ(r.Dane.Params, (std::vector<std::string>{"Path=F:\\Poczta\\Naczelnik\\tovmir",
+                                                     "type=files", "level=25"}));
   EXPECT_EQ(Prze->BazaPrz.Params, r.Dane.Params);
   EXPECT_TRUE(r.Spis.Active());
   EXPECT_TRUE(r.Grr.Active());
@@ -89,10 +92,21 @@ TEST_F(RegisterWindow, TheGridShowsSixteenColumnsAndNeitherInsertsNorDeletes) {
   auto* grid = Control<forms::DBGrid>("SpisK");
   ASSERT_EQ(grid->model()->columnCount(), 16);
   const std::vector<std::pair<std::string, int>> expected = {
-      {"Nr", 31}, {"*", 20}, {"Nazwisko", 109}, {"Imiona", 111}, {"^", 21},
-      {"Stanowisko, funkcja", 286}, {"e-mail w Internecie", 155}, {"User ID", 75},
-      {"Sekretarka t,*/n", -1}, {"Super Gruper", 69}, {"mail w LAN", 117}, {"Login Name", 115},
-      {"Zakaz opcji t/n", 81}, {"Telefon komórkowy", 109}, {"Aktywacja t,*/n", 83},
+      {"Nr", 31},
+      {"*", 20},
+      {"Nazwisko", 109},
+      {"Imiona", 111},
+      {"^", 21},
+      {"Stanowisko, funkcja", 286},
+      {"e-mail w Internecie", 155},
+      {"User ID", 75},
+      {"Sekretarka t,*/n", -1},
+      {"Super Gruper", 69},
+      {"mail w LAN", 117},
+      {"Login Name", 115},
+      {"Zakaz opcji t/n", 81},
+      {"Telefon komórkowy", 109},
+      {"Aktywacja t,*/n", 83},
       {"Nielokalny, dostęp poprzez internet t,*/n", 199}};
   // The widths as laid out, widened where a title would be cut in the
   // desktop font; the number column holds five digits.
@@ -192,7 +206,8 @@ TEST_F(RegisterWindow, AddingToAGroupKeepsTheListSortedWithoutDuplicates) {
 }
 
 TEST_F(RegisterWindow, RemovingFromAGroupEmptiesTheListOrKeepsTheRestSorted) {
-  MakeTables(kPeople, {{"Alfa", "7,"}, {"Beta", "12,3,7,3,"}, {"Gamma", ","}, {"Delta", std::nullopt}});
+  MakeTables(kPeople,
+             {{"Alfa", "7,"}, {"Beta", "12,3,7,3,"}, {"Gamma", ","}, {"Delta", std::nullopt}});
   TRegler& r = Open();
   ChooseCorrespondent(7);
   for (const char* group : {"Alfa", "Beta", "Gamma", "Delta"}) {
@@ -200,17 +215,18 @@ TEST_F(RegisterWindow, RemovingFromAGroupEmptiesTheListOrKeepsTheRestSorted) {
     Control<QPushButton>("Uzg")->click();
   }
   r.Grr.First();  // posts Delta
-  EXPECT_EQ(ListsOnDisk(), (std::map<std::string, std::string>{
-                               {"Alfa", dbase_test::kNull}, {"Beta", "3,12,"},
-                               {"Gamma", dbase_test::kNull}, {"Delta", dbase_test::kNull}}));
+  EXPECT_EQ(ListsOnDisk(), (std::map<std::string, std::string>{{"Alfa", dbase_test::kNull},
+                                                               {"Beta", "3,12,"},
+                                                               {"Gamma", dbase_test::kNull},
+                                                               {"Delta", dbase_test::kNull}}));
   EXPECT_TRUE(Shown().empty());
 }
 
 TEST_F(RegisterWindow, GroupOperationsRefuseWhatTheListCannotHold) {
   dbase::TableDef narrow = GrupyDef();
   narrow.fields[1] = {"KTO", dbase::FieldType::Character, 6, 0};
-  MakeTables({{7, "A", "a"}, {20000, "B", "b"}}, {{"Alfa", "3,x,"}, {"Beta", "0,5,"}, {"Gamma", "3,50,"}},
-             {}, narrow);
+  MakeTables({{7, "A", "a"}, {20000, "B", "b"}},
+             {{"Alfa", "3,x,"}, {"Beta", "0,5,"}, {"Gamma", "3,50,"}}, {}, narrow);
   TRegler& r = Open();
   auto refused = [&](const char* button, const std::string& group, long nr) {
     ChooseGroup(group);
@@ -223,9 +239,12 @@ TEST_F(RegisterWindow, GroupOperationsRefuseWhatTheListCannotHold) {
     EXPECT_EQ(Shown().size(), boxesBefore + 1) << group;
     return Shown().empty() ? std::string() : Shown().back().text;
   };
-  EXPECT_EQ(refused("ddg", "Alfa", 7), "Lista członków grupy Alfa zawiera błędny numer \"x\"; popraw ją ręcznie");
-  EXPECT_EQ(refused("Uzg", "Beta", 7), "Lista członków grupy Beta zawiera błędny numer \"0\"; popraw ją ręcznie");
-  EXPECT_EQ(refused("ddg", "Gamma", 20000), "Numer korespondenta 20000 jest spoza zakresu 1..10000");
+  EXPECT_EQ(refused("ddg", "Alfa", 7),
+            "Lista członków grupy Alfa zawiera błędny numer \"x\"; popraw ją ręcznie");
+  EXPECT_EQ(refused("Uzg", "Beta", 7),
+            "Lista członków grupy Beta zawiera błędny numer \"0\"; popraw ją ręcznie");
+  EXPECT_EQ(refused("ddg", "Gamma", 20000),
+            "Numer korespondenta 20000 jest spoza zakresu 1..10000");
   // "3,7,50," is one character too many for the six of this field.
   EXPECT_EQ(refused("ddg", "Gamma", 7), "Lista członków grupy Gamma nie mieści się w polu KTO");
   EXPECT_EQ(Shown().back().caption, "Uwaga!");
@@ -251,7 +270,8 @@ TEST_F(RegisterWindow, AddingACorrespondentNumbersHimAndMakesHisFolders) {
   Control<QPushButton>("wgna")->click();
   Control<QPushButton>("Wstaw")->click();
   ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].text, "Założyłem kartoteki pocztowe, proszę uzupełnić dane o korespondencie ");
+  EXPECT_EQ(Shown()[0].text,
+            "Założyłem kartoteki pocztowe, proszę uzupełnić dane o korespondencie ");
   EXPECT_EQ(Shown()[0].caption, "Korespondent Nr 13");
   EXPECT_EQ(Shown()[0].flags, 0x40u);
   EXPECT_EQ(r.Spis.IndexName(), "NR");
@@ -271,7 +291,8 @@ TEST_F(RegisterWindow, AddingACorrespondentNumbersHimAndMakesHisFolders) {
   EXPECT_EQ(tag.back().first, 4u);
   EXPECT_EQ(ReadBytes(root_ / "Skrzynki" / "13" / "Skrzynka pocztowa"),
             W("Ten plik zaznacza skrzynkę pocztową korespondenta\r\n"));
-  EXPECT_EQ(ReadBytes(root_ / "FWP" / "13" / "Jestem.tu"), W("Ten plik aktywuje pocztę korespondenta Nr  13\r\n"));
+  EXPECT_EQ(ReadBytes(root_ / "FWP" / "13" / "Jestem.tu"),
+            W("Ten plik aktywuje pocztę korespondenta Nr  13\r\n"));
   for (const char* sub : {"Odebrane", "Wyslane", "Pisma"}) {
     EXPECT_TRUE(fs::is_directory(root_ / "Korespondenci" / "13" / sub)) << sub;
   }
@@ -311,7 +332,8 @@ TEST_F(RegisterWindow, TwoProgramsAddingAtOnceNeverShareANumber) {
   ::waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   std::vector<std::string> numbers = LiveColumn("SPIS.DBF", 0);
-  std::sort(numbers.begin(), numbers.end(), [](const std::string& a, const std::string& b) { return std::stol(a) < std::stol(b); });
+  std::sort(numbers.begin(), numbers.end(),
+            [](const std::string& a, const std::string& b) { return std::stol(a) < std::stol(b); });
   std::vector<std::string> expected;
   for (int n = 1; n <= 1 + 2 * kEach; ++n) expected.push_back(std::to_string(n));
   EXPECT_EQ(numbers, expected);
@@ -347,7 +369,8 @@ TEST_F(RegisterWindow, MembershipChangesBuildOnWhatAnotherProgramStored) {
   otherSpis.Delete();
   Control<QPushButton>("ddg")->click();
   ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].text.rfind("Rekord 2 tabeli F:\\Poczta\\Naczelnik\\tovmir\\SPIS.DBF", 0), 0u) << Shown()[0].text;
+  EXPECT_EQ(Shown()[0].text.rfind("Rekord 2 tabeli F:\\Poczta\\Naczelnik\\tovmir\\SPIS.DBF", 0), 0u)
+      << Shown()[0].text;
   EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
   EXPECT_EQ(ListsOnDisk()["Alfa"], "3,7,12,");
 
@@ -363,7 +386,8 @@ TEST_F(RegisterWindow, MembershipChangesBuildOnWhatAnotherProgramStored) {
   other.SetString("KTO", "1,3,7,");
   other.Post();
   WriteDeletion(spis, grupy, plan);
-  EXPECT_EQ(ListsOnDisk(), (std::map<std::string, std::string>{{"Alfa", "7,12,"}, {"Beta", "1,7,"}}));
+  EXPECT_EQ(ListsOnDisk(),
+            (std::map<std::string, std::string>{{"Alfa", "7,12,"}, {"Beta", "1,7,"}}));
 }
 
 TEST_F(RegisterWindow, ACorrespondentWithoutMailboxIsNeverPosted) {
@@ -459,7 +483,8 @@ TEST_F(Deleting, ABadGroupListStopsTheDeletionBeforeAnyFolderGoes) {
   Answer(IDYES);
   Control<QPushButton>("kaszko")->click();
   ASSERT_EQ(Shown().size(), 3u);
-  EXPECT_EQ(Shown()[2].text, "Lista członków grupy Beta zawiera błędny numer \"abc\"; popraw ją ręcznie");
+  EXPECT_EQ(Shown()[2].text,
+            "Lista członków grupy Beta zawiera błędny numer \"abc\"; popraw ją ręcznie");
   EXPECT_TRUE(fs::exists(root_ / "Skrzynki" / "7" / "Skrzynka pocztowa"));
   EXPECT_EQ(r.Spis.RecordCount(), 4u);
   EXPECT_EQ(ListsOnDisk()["Alfa"], "12,3,3,");
@@ -493,9 +518,15 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
          MakeReadOnly("GRUPY.DBF", "NAZWA+NAZWA");
        },
        "Nie można zmieniać tabeli F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF: "},
-      {"bad list", [&] { MakeTables(people, {{"Alfa", "3,7,"}, {"Beta", "7,x,"}}); },
+      {"bad list",
+       [&] {
+         MakeTables(people, {{"Alfa", "3,7,"}, {"Beta", "7,x,"}});
+       },
        "Lista członków grupy Beta zawiera błędny numer \"x\""},
-      {"list too long", [&] { MakeTables(people, {{"Alfa", "3,7,"}, {"Beta", "12,3"}}, {}, narrow); },
+      {"list too long",
+       [&] {
+         MakeTables(people, {{"Alfa", "3,7,"}, {"Beta", "12,3"}}, {}, narrow);
+       },
        "Lista członków grupy Beta nie mieści się w polu KTO"},
       {"his record locked",
        [&] {
@@ -541,8 +572,10 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
     ASSERT_TRUE(spis.Locate("NR", "7"));
     const std::string refusal = DeleteCorrespondent(spis, grupy, MailRoot);
     EXPECT_FALSE(refusal.empty());
-    EXPECT_EQ(platform::Utf8FromCp1250(refusal).rfind(step.refusal, 0), 0u) << platform::Utf8FromCp1250(refusal);
-    EXPECT_EQ(refusal.find('/'), std::string::npos) << "a host path in " << platform::Utf8FromCp1250(refusal);
+    EXPECT_EQ(platform::Utf8FromCp1250(refusal).rfind(step.refusal, 0), 0u)
+        << platform::Utf8FromCp1250(refusal);
+    EXPECT_EQ(refusal.find('/'), std::string::npos)
+        << "a host path in " << platform::Utf8FromCp1250(refusal);
     EXPECT_EQ(MailTree(), tree);
     EXPECT_TRUE(fs::exists(root_ / "Skrzynki" / "7" / "Skrzynka pocztowa"));
     EXPECT_EQ(Readback("SPIS.DBF"), spisRows);
@@ -658,7 +691,8 @@ TEST_F(RegisterWindow, HidingPostsAnEditedCorrespondent) {
   TRegler& r = Open();
   ChooseCorrespondent(2);
   auto* grid = Control<forms::DBGrid>("SpisK");
-  ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, 5), QString("Sekretariat"), Qt::EditRole));
+  ASSERT_TRUE(
+      grid->model()->setData(grid->model()->index(1, 5), QString("Sekretariat"), Qt::EditRole));
   EXPECT_EQ(r.Spis.State(), dbase::DataState::Edit);
   Control<QPushButton>("Koniec")->click();
   EXPECT_FALSE(r.isVisible());
@@ -727,7 +761,8 @@ class ReadOnlyRegister : public RegisterWindow {
       const size_t before = Shown().size();
       (r.*handler)();
       ASSERT_EQ(Shown().size(), before + 1);
-      EXPECT_EQ(Shown().back().text.rfind("Nie można zmieniać tabeli F:\\Poczta\\", 0), 0u) << Shown().back().text;
+      EXPECT_EQ(Shown().back().text.rfind("Nie można zmieniać tabeli F:\\Poczta\\", 0), 0u)
+          << Shown().back().text;
     }
     EXPECT_EQ(ReadBytes(Table("SPIS.DBF")), spis);
     EXPECT_EQ(ReadBytes(Table("GRUPY.DBF")), grupy);
@@ -757,7 +792,8 @@ TEST_F(ReadOnlyRegister, ACorrespondentsTableCutShort) {
   // The header counts five rows; the last one and the end mark are gone.
   const fs::path spis = Table("SPIS.DBF");
   const std::string header = ReadBytes(spis).substr(0, 12);
-  const auto recordLength = static_cast<uint16_t>(static_cast<uint8_t>(header[10]) | static_cast<uint8_t>(header[11]) << 8);
+  const auto recordLength = static_cast<uint16_t>(static_cast<uint8_t>(header[10]) |
+                                                  static_cast<uint8_t>(header[11]) << 8);
   fs::resize_file(spis, fs::file_size(spis) - recordLength - 1);
   Open();
   ASSERT_TRUE(Regler->Spis.ReadOnly());
@@ -807,12 +843,13 @@ TEST_F(RegisterWindow, ClickingTheHalfVisibleLastRowHighlightsTheCurrentCorrespo
   while (row < 20 && grid->rowViewportPosition(row) + grid->rowHeight(row) <= height) ++row;
   ASSERT_LT(row, 20);
   ASSERT_LT(grid->rowViewportPosition(row), height);  // half visible
-  const QPoint at(grid->columnViewportPosition(2) + 5, (grid->rowViewportPosition(row) + height) / 2);
+  const QPoint at(grid->columnViewportPosition(2) + 5,
+                  (grid->rowViewportPosition(row) + height) / 2);
   QMouseEvent press(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(grid->viewport(), &press);
-  QMouseEvent release(QEvent::MouseButtonRelease, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
-                      Qt::NoButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, grid->viewport()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(grid->viewport(), &release);
   forms::testing::Flush();
   const long clicked = row + 1;

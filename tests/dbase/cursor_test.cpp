@@ -177,8 +177,8 @@ TEST_F(CursorTest, ObserversHearMovesStatesAndFieldChanges) {
   t_.Post();
   using E = DataEvent;
   std::vector<std::pair<DataEvent, std::string>> expected = {
-      {E::Scrolled, ""}, {E::Scrolled, ""}, {E::StateChanged, ""}, {E::FieldChanged, "IMIONA"},
-      {E::StateChanged, ""}, {E::DataChanged, ""}};
+      {E::Scrolled, ""},           {E::Scrolled, ""},     {E::StateChanged, ""},
+      {E::FieldChanged, "IMIONA"}, {E::StateChanged, ""}, {E::DataChanged, ""}};
   EXPECT_EQ(heard, expected);
   t_.RemoveObserver(id);
   heard.clear();

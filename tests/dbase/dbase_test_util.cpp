@@ -63,7 +63,8 @@ std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 std::string Unhex(const std::string& hex) {
   std::string out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   return out;
 }
 
@@ -89,8 +90,9 @@ std::string Script(const char* name) { return std::string(DBASE_READERS_DIR) + "
 
 std::vector<ReaderRow> DbfreadRows(const std::string& dbf, const std::string& encoding) {
   int status = 0;
-  std::string out = Run("/usr/bin/python3 " + Quote(Script("dbfread_dump.py")) + " " + Quote(dbf) + " " +
-                        (encoding.empty() ? "auto" : encoding), status);
+  std::string out = Run("/usr/bin/python3 " + Quote(Script("dbfread_dump.py")) + " " + Quote(dbf) +
+                            " " + (encoding.empty() ? "auto" : encoding),
+                        status);
   EXPECT_EQ(status, 0) << "dbfread failed on " << dbf;
   return ParseRows(out);
 }
@@ -102,9 +104,11 @@ std::vector<ReaderRow> XbaseRows(const std::string& dbf) {
   return ParseRows(out);
 }
 
-std::vector<std::pair<uint32_t, std::string>> XbaseTag(const std::string& mdx, const std::string& tag) {
+std::vector<std::pair<uint32_t, std::string>> XbaseTag(const std::string& mdx,
+                                                       const std::string& tag) {
   int status = 0;
-  std::string out = Run("perl " + Quote(Script("xbase_tag.pl")) + " " + Quote(mdx) + " " + tag, status);
+  std::string out =
+      Run("perl " + Quote(Script("xbase_tag.pl")) + " " + Quote(mdx) + " " + tag, status);
   EXPECT_EQ(status, 0) << "Perl XBase::Index failed on " << mdx << " tag " << tag;
   std::vector<std::pair<uint32_t, std::string>> entries;
   std::istringstream lines(out);
@@ -119,7 +123,8 @@ std::vector<std::pair<uint32_t, std::string>> XbaseTag(const std::string& mdx, c
   return entries;
 }
 
-std::pair<uint32_t, std::string> XbaseSeek(const std::string& mdx, const std::string& tag, const std::string& key) {
+std::pair<uint32_t, std::string> XbaseSeek(const std::string& mdx, const std::string& tag,
+                                           const std::string& key) {
   std::string hex;
   for (unsigned char c : key) {
     char b[3];
@@ -127,7 +132,8 @@ std::pair<uint32_t, std::string> XbaseSeek(const std::string& mdx, const std::st
     hex += b;
   }
   int status = 0;
-  std::string out = Run("perl " + Quote(Script("xbase_seek.pl")) + " " + Quote(mdx) + " " + tag + " " + hex, status);
+  std::string out = Run(
+      "perl " + Quote(Script("xbase_seek.pl")) + " " + Quote(mdx) + " " + tag + " " + hex, status);
   EXPECT_EQ(status, 0) << "Perl XBase::Index search failed on " << mdx;
   std::istringstream words(out);
   uint32_t recno = 0;
@@ -148,7 +154,8 @@ std::vector<ReaderRow> EngineRows(const std::string& dbf) {
   for (t.First(); !t.Eof() && t.RecNo() != 0; t.Next()) {
     ReaderRow row;
     row.deleted = bytes[headerLength + (t.RecNo() - 1) * recordLength] == '*';
-    for (const auto& f : t.Fields()) row.values.push_back(t.IsNull(f.name) ? kNull : t.AsString(f.name));
+    for (const auto& f : t.Fields())
+      row.values.push_back(t.IsNull(f.name) ? kNull : t.AsString(f.name));
     rows.push_back(row);
   }
   return rows;

@@ -44,10 +44,12 @@ inline const char* kNull = "<null>";
 std::vector<ReaderRow> DbfreadRows(const std::string& dbf, const std::string& encoding = "cp1250");
 std::vector<ReaderRow> XbaseRows(const std::string& dbf);
 // Perl XBase's walk of one .MDX tag: (record number, key bytes).
-std::vector<std::pair<uint32_t, std::string>> XbaseTag(const std::string& mdx, const std::string& tag);
+std::vector<std::pair<uint32_t, std::string>> XbaseTag(const std::string& mdx,
+                                                       const std::string& tag);
 // Perl XBase's search of a tag: the first entry at or after key; recno 0
 // when there is none.
-std::pair<uint32_t, std::string> XbaseSeek(const std::string& mdx, const std::string& tag, const std::string& key);
+std::pair<uint32_t, std::string> XbaseSeek(const std::string& mdx, const std::string& tag,
+                                           const std::string& key);
 // The rows the engine itself reads, in physical order, deleted ones included
 // (read through a second handle, raw from the file).
 std::vector<ReaderRow> EngineRows(const std::string& dbf);

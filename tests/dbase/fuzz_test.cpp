@@ -34,7 +34,9 @@ std::vector<std::string> MakeOriginal(const TempDir& dir) {
     t.SetInteger("NR", (i * 37) % 101);
     t.SetString("NAZWISKO", "Nazwisko" + std::to_string((i * 13) % 29));
     t.SetString("IMIONA", "Imie" + std::to_string(i));
-    if (i % 3) t.SetString("UWAGI", std::string(static_cast<size_t>(i * 23 % 900), static_cast<char>('a' + i % 26)));
+    if (i % 3)
+      t.SetString("UWAGI",
+                  std::string(static_cast<size_t>(i * 23 % 900), static_cast<char>('a' + i % 26)));
     t.Post();
   }
   t.First();
@@ -74,14 +76,16 @@ std::string Mutate(std::string b, std::mt19937& rng, std::string& what) {
       size_t at = pick(b.size() / 4) * 4;
       uint32_t v = rng() % 3 == 0 ? rng() : rng() % 64;
       what = "word at " + std::to_string(at);
-      for (int i = 0; i < 4 && at + static_cast<size_t>(i) < b.size(); ++i) b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+      for (int i = 0; i < 4 && at + static_cast<size_t>(i) < b.size(); ++i)
+        b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
       break;
     }
     default: {  // a block repeated elsewhere (a page pointing into itself)
       size_t from = pick(b.size() / 512) * 512, to = pick(b.size() / 512) * 512;
       what = "block " + std::to_string(from) + " over " + std::to_string(to);
       std::string block = b.substr(from, 512);
-      b.replace(to, std::min(block.size(), b.size() - to), block.substr(0, std::min(block.size(), b.size() - to)));
+      b.replace(to, std::min(block.size(), b.size() - to),
+                block.substr(0, std::min(block.size(), b.size() - to)));
       break;
     }
   }
@@ -128,7 +132,8 @@ Outcome Examine(const std::string& path) {
         t.Post();
         out.failure = "a write to a read-only table went through";
       } catch (const DbError& e) {
-        if (e.Code() != ErrorCode::ReadOnly && e.Code() != ErrorCode::NoRecord) out.failure = e.what();
+        if (e.Code() != ErrorCode::ReadOnly && e.Code() != ErrorCode::NoRecord)
+          out.failure = e.what();
       }
       try {
         t.Cancel();
@@ -176,7 +181,8 @@ TEST(Fuzz, MutatedTablesMemosAndIndexesEndWithRowsOrAnErrorAndRefusedFilesStayUn
     if (!o.ended) faults.push_back(label + ": a walk did not end");
     if (o.refused || o.readOnly) {
       for (size_t i = 0; i < 3; ++i)
-        if (ReadFileBytes(dir / kFiles[i]) != before[i]) faults.push_back(label + ": " + kFiles[i] + " written");
+        if (ReadFileBytes(dir / kFiles[i]) != before[i])
+          faults.push_back(label + ": " + kFiles[i] + " written");
     }
     refused += o.refused;
     readOnly += o.readOnly;

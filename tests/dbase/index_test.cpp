@@ -6,9 +6,9 @@
 #include <functional>
 #include <random>
 
-#include "dbase_test_util.h"
 #include "dbase/dbf_format.h"
 #include "dbase/mdx_file.h"
+#include "dbase_test_util.h"
 
 namespace {
 
@@ -39,7 +39,8 @@ std::vector<int> NrOrder(Table& t) {
 std::vector<std::string> NaiOrder(Table& t) {
   std::vector<std::string> v;
   t.SetIndexName("NAI");
-  for (t.First(); !t.Eof(); t.Next()) v.push_back(t.AsString("NAZWISKO") + "|" + t.AsString("IMIONA"));
+  for (t.First(); !t.Eof(); t.Next())
+    v.push_back(t.AsString("NAZWISKO") + "|" + t.AsString("IMIONA"));
   return v;
 }
 
@@ -53,7 +54,8 @@ TEST(Tags, ManyAppendsEditsAndDeletesKeepBothTagsInOrder) {
     Table t;
     t.Open(path);
     for (int i = 0; i < 1500; ++i) {
-      Person p{static_cast<int>(rng() % 5000) - 100, "S" + std::to_string(rng() % 400), "I" + std::to_string(i % 37)};
+      Person p{static_cast<int>(rng() % 5000) - 100, "S" + std::to_string(rng() % 400),
+               "I" + std::to_string(i % 37)};
       t.Append();
       t.SetInteger("NR", p.nr);
       t.SetString("NAZWISKO", p.surname);
@@ -179,7 +181,8 @@ TEST(Tags, ATagTheEngineCannotEvaluateRefusesWrites) {
   EXPECT_TRUE(t.ReadOnly());
   EXPECT_NE(t.ReadOnlyReason().find("STR(NR)"), std::string::npos);
   EXPECT_EQ(t.AsInteger("NR"), 1);  // reading still works
-  for (auto write : std::vector<std::function<void()>>{[&] { t.Edit(); }, [&] { t.Append(); }, [&] { t.Delete(); }}) {
+  for (auto write : std::vector<std::function<void()>>{[&] { t.Edit(); }, [&] { t.Append(); },
+                                                       [&] { t.Delete(); }}) {
     try {
       write();
       ADD_FAILURE();
@@ -288,16 +291,16 @@ TEST(Tags, ProductionIndexLayout) {
   std::string path = dir / "SPIS.DBF";
   Table::Create(path, People());
   std::string dbf = dbase_test::ReadFileBytes(path);
-  EXPECT_EQ(dbf[28], 1);          // the table has a production index
-  EXPECT_EQ(dbf[32 + 31], 1);     // NR carries a tag of its own
-  EXPECT_EQ(dbf[64 + 31], 0);     // NAZWISKO only within NAI
+  EXPECT_EQ(dbf[28], 1);       // the table has a production index
+  EXPECT_EQ(dbf[32 + 31], 1);  // NR carries a tag of its own
+  EXPECT_EQ(dbf[64 + 31], 0);  // NAZWISKO only within NAI
   std::string mdx = dbase_test::ReadFileBytes(dir / "SPIS.MDX");
   EXPECT_EQ(mdx[0], 2);
   EXPECT_EQ(mdx.substr(4, 5), std::string("SPIS\0", 5));
   EXPECT_EQ(mdx.substr(20, 4), std::string("\x02\0\0\x04", 4));  // 2 pages a block, 1024 bytes
-  EXPECT_EQ(mdx[24], 1);                                           // production
-  EXPECT_EQ(mdx.substr(25, 2), std::string("\x30\x20", 2));        // 48 entries of 32 bytes
-  EXPECT_EQ(mdx[28], 2);                                           // tags in use
+  EXPECT_EQ(mdx[24], 1);                                         // production
+  EXPECT_EQ(mdx.substr(25, 2), std::string("\x30\x20", 2));      // 48 entries of 32 bytes
+  EXPECT_EQ(mdx[28], 2);                                         // tags in use
   // Tag table: header page, name, key type; the names form a tree (NAI
   // sorts before NR: NR's left child is entry 2).
   EXPECT_EQ(mdx.substr(544, 4), std::string("\x04\0\0\0", 4));
@@ -315,7 +318,9 @@ TEST(Tags, TagHeadersCountChangesAndTellWhetherTheyHoldKeys) {
   TempDir dir;
   std::string path = dir / "SPIS.DBF";
   Table::Create(path, People());
-  auto header = [&](size_t at) { return static_cast<uint8_t>(dbase_test::ReadFileBytes(dir / "SPIS.MDX")[at]); };
+  auto header = [&](size_t at) {
+    return static_cast<uint8_t>(dbase_test::ReadFileBytes(dir / "SPIS.MDX")[at]);
+  };
   const size_t nrTag = 4 * 512;  // the first tag's header block
   EXPECT_EQ(header(nrTag + 9), 'N');
   EXPECT_EQ(header(nrTag + 12), 12);  // key length
@@ -341,10 +346,13 @@ TEST(Tags, NumericKeysArePackedDecimals) {
   EXPECT_EQ(NumericKey("12"), std::string("\x36\x09\x12\0\0\0\0\0\0\0\0\0", 12));
   EXPECT_EQ(NumericKey("   0"), std::string("\x34\x01\0\0\0\0\0\0\0\0\0\0", 12));
   EXPECT_EQ(NumericKey("-3.50"), std::string("\x35\x89\x35\0\0\0\0\0\0\0\0\0", 12));
-  std::vector<std::string> ordered = {"-100", "-2.5", "-2", "0", "0.05", "1", "1.5", "10", "120", "99999"};
+  std::vector<std::string> ordered = {"-100", "-2.5", "-2", "0",   "0.05",
+                                      "1",    "1.5",  "10", "120", "99999"};
   for (size_t i = 0; i + 1 < ordered.size(); ++i) {
-    EXPECT_LT(CompareNumericKeys(NumericKey(ordered[i]), NumericKey(ordered[i + 1])), 0) << ordered[i];
-    EXPECT_GT(CompareNumericKeys(NumericKey(ordered[i + 1]), NumericKey(ordered[i])), 0) << ordered[i];
+    EXPECT_LT(CompareNumericKeys(NumericKey(ordered[i]), NumericKey(ordered[i + 1])), 0)
+        << ordered[i];
+    EXPECT_GT(CompareNumericKeys(NumericKey(ordered[i + 1]), NumericKey(ordered[i])), 0)
+        << ordered[i];
   }
   EXPECT_EQ(CompareNumericKeys(NumericKey("7"), NumericKey(" 7")), 0);
 }

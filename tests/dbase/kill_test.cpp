@@ -45,7 +45,8 @@ struct Values {
 Values ValuesOf(int nr, int version) {
   std::string tail = std::to_string(nr) + "." + std::to_string(version);
   unsigned h = static_cast<unsigned>(nr) * 2654435761u + static_cast<unsigned>(version) * 40503u;
-  return {"N" + std::to_string(h % 997) + "-" + tail, "I" + tail, "G" + std::to_string((h >> 12) % 991) + "-" + tail,
+  return {"N" + std::to_string(h % 997) + "-" + tail, "I" + tail,
+          "G" + std::to_string((h >> 12) % 991) + "-" + tail,
           "M" + tail + ":" + std::string((h >> 4) % 1400, static_cast<char>('a' + version % 26))};
 }
 
@@ -66,8 +67,8 @@ int VersionOf(Table& t) {
   if (dot == std::string::npos) return -1;
   int version = std::stoi(names.substr(dot + 1));
   Values v = ValuesOf(nr, version);
-  bool same = t.AsString("NAZWISKO") == v.surname && names == v.names && t.AsString("NAZWA") == v.group &&
-              t.AsString("UWAGI") == v.memo;
+  bool same = t.AsString("NAZWISKO") == v.surname && names == v.names &&
+              t.AsString("NAZWA") == v.group && t.AsString("UWAGI") == v.memo;
   return same ? version : -1;
 }
 
@@ -175,7 +176,8 @@ std::string RunAndKill(const std::string& path, unsigned seed, std::mt19937& rng
   kill(pid, SIGKILL);
   int status = 0;
   waitpid(pid, &status, 0);
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+    text.append(buf, static_cast<size_t>(n));
   close(fds[0]);
   return text;
 }
@@ -202,13 +204,14 @@ void Verify(const std::string& dir, Model& model, const std::string& trial) {
   ASSERT_EQ(model.failure, "");
   const std::string path = dir + "/SPIS.DBF";
   Table t;
-  t.Open(path);  // finishes what the killed writer left
+  t.Open(path);                                  // finishes what the killed writer left
   std::map<int, std::pair<uint32_t, int>> seen;  // nr -> (recno, version)
   for (t.First(); !t.Eof() && t.RecNo() != 0; t.Next()) {
     int nr = static_cast<int>(t.AsInteger("NR"));
     int version = VersionOf(t);
     ASSERT_GE(version, 0) << "row " << t.RecNo() << " mixes two posts";
-    ASSERT_TRUE(seen.emplace(nr, std::make_pair(t.RecNo(), version)).second) << "NR " << nr << " twice";
+    ASSERT_TRUE(seen.emplace(nr, std::make_pair(t.RecNo(), version)).second)
+        << "NR " << nr << " twice";
   }
   std::map<int, int> expected = model.rows;
   if (const auto& p = model.pending) {
@@ -234,14 +237,16 @@ void Verify(const std::string& dir, Model& model, const std::string& trial) {
     SCOPED_TRACE(tag);
     std::vector<uint32_t> walked;
     t.SetIndexName(tag);
-    for (t.First(); !t.Eof() && t.RecNo() != 0 && walked.size() <= seen.size(); t.Next()) walked.push_back(t.RecNo());
+    for (t.First(); !t.Eof() && t.RecNo() != 0 && walked.size() <= seen.size(); t.Next())
+      walked.push_back(t.RecNo());
     std::vector<uint32_t> order;
     std::set<uint32_t> once;
     for (const IndexEntry& e : mdx.Entries(mdx.FindTag(tag))) {
       auto it = liveRecno.find(e.recno);
       if (it == liveRecno.end()) continue;  // a deleted row keeps its entry until the pack
       ASSERT_TRUE(once.insert(e.recno).second) << "recno " << e.recno << " twice";
-      ASSERT_EQ(e.key, ExpectedKey(tag, it->second, seen[it->second].second)) << "stale key of recno " << e.recno;
+      ASSERT_EQ(e.key, ExpectedKey(tag, it->second, seen[it->second].second))
+          << "stale key of recno " << e.recno;
       order.push_back(e.recno);
     }
     EXPECT_EQ(order.size(), seen.size());
@@ -258,7 +263,8 @@ void Verify(const std::string& dir, Model& model, const std::string& trial) {
     std::string names = row.values[2];
     int version = std::stoi(names.substr(names.find('.') + 1));
     Values v = ValuesOf(nr, version);
-    EXPECT_EQ(row.values, (std::vector<std::string>{std::to_string(nr), v.surname, v.names, v.group, v.memo}));
+    EXPECT_EQ(row.values,
+              (std::vector<std::string>{std::to_string(nr), v.surname, v.names, v.group, v.memo}));
     dbfread[nr] = version;
   }
   EXPECT_EQ(dbfread, got);

@@ -48,7 +48,8 @@ void ExpectConsistent(const TempDir& dir, const std::vector<std::string>& expect
 std::vector<std::string> Names(Table& t) {
   std::vector<std::string> v;
   const size_t bound = t.RecordCount() + 5;
-  for (t.First(); !t.Eof() && v.size() <= bound; t.Next()) v.push_back(t.AsString("NAZWA") + "=" + t.AsString("KTO"));
+  for (t.First(); !t.Eof() && v.size() <= bound; t.Next())
+    v.push_back(t.AsString("NAZWA") + "=" + t.AsString("KTO"));
   return v;
 }
 
@@ -160,8 +161,10 @@ TEST(Pack, AFailedRenameIsFinishedByTheNextOpen) {
     ADD_FAILURE();
   } catch (const DbError& e) {
     EXPECT_EQ(e.Code(), ErrorCode::Io);
-    EXPECT_EQ(std::string(e.what()), dbase_test::W(("Nie można zastąpić " + dir / "GRUPY.DBT" + " po pakowaniu tabeli " +
-                                                    path + ": to jest folder, a nie plik").c_str()));
+    EXPECT_EQ(std::string(e.what()),
+              dbase_test::W(("Nie można zastąpić " + dir / "GRUPY.DBT" + " po pakowaniu tabeli " +
+                             path + ": to jest folder, a nie plik")
+                                .c_str()));
   }
   PackStepHook = nullptr;
   EXPECT_FALSE(t.Active());
@@ -170,8 +173,9 @@ TEST(Pack, AFailedRenameIsFinishedByTheNextOpen) {
     ADD_FAILURE();
   } catch (const DbError& e) {
     EXPECT_EQ(std::string(e.what()),
-              dbase_test::W(("Nie można dokończyć pakowania tabeli " + path + " (zamiana " + dir / "GRUPY.DBT" +
-                             "): to jest folder, a nie plik").c_str()));
+              dbase_test::W(("Nie można dokończyć pakowania tabeli " + path + " (zamiana " +
+                             dir / "GRUPY.DBT" + "): to jest folder, a nie plik")
+                                .c_str()));
   }
   ::rmdir((dir / "GRUPY.DBT").c_str());
   t.Open(path);
@@ -235,7 +239,8 @@ std::vector<std::string> NamesOpenedFromRoot(const std::string& path) {
   close(fds[1]);
   std::string text;
   char buf[4096];
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+    text.append(buf, static_cast<size_t>(n));
   close(fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -296,7 +301,9 @@ TEST(Pack, TheJournalIsReadByFileNames) {
   }
   PackAndDieAt(path, 2);
   std::string journal = ReadFileBytes(path + ".pak-journal");
-  ASSERT_EQ(journal, "GRUPY.DBF.pak-new\nGRUPY.DBF\nGRUPY.DBT.pak-new\nGRUPY.DBT\nGRUPY.MDX.pak-new\nGRUPY.MDX\n");
+  ASSERT_EQ(
+      journal,
+      "GRUPY.DBF.pak-new\nGRUPY.DBF\nGRUPY.DBT.pak-new\nGRUPY.DBT\nGRUPY.MDX.pak-new\nGRUPY.MDX\n");
   std::string dbf = ReadFileBytes(path);
   dbase_test::WriteFileBytes(path + ".pak-journal", "elsewhere/GRUPY.DBF.pak-new\nGRUPY.MDX\n");
   Table t;
@@ -304,7 +311,8 @@ TEST(Pack, TheJournalIsReadByFileNames) {
     t.Open(path);
     ADD_FAILURE();
   } catch (const DbError& e) {
-    EXPECT_EQ(std::string(e.what()), dbase_test::W(("Uszkodzony dziennik pakowania " + path + ".pak-journal").c_str()));
+    EXPECT_EQ(std::string(e.what()),
+              dbase_test::W(("Uszkodzony dziennik pakowania " + path + ".pak-journal").c_str()));
   }
   EXPECT_EQ(ReadFileBytes(path), dbf);
   std::string old;
@@ -332,7 +340,8 @@ TEST_P(PackCrash, NoRowIsLostWhereverThePackStops) {
     t.SetString("KTO", std::string(700, 'x'));
     t.Post();
   }
-  std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "GRUPY.DBT"), mdx = ReadFileBytes(dir / "GRUPY.MDX");
+  std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "GRUPY.DBT"),
+              mdx = ReadFileBytes(dir / "GRUPY.MDX");
   std::vector<std::string> expected;
   {
     Table t;
@@ -364,7 +373,9 @@ TEST_P(PackCrash, NoRowIsLostWhereverThePackStops) {
   ExpectConsistent(dir, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, PackCrash, ::testing::Combine(::testing::Values(0, 1, 2, 3, 4, 5), ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(Steps, PackCrash,
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3, 4, 5),
+                                            ::testing::Bool()));
 
 // Programs that only open the table while another one packs it over and
 // over: the packs never fail, and every open either finds the table whole or
@@ -398,7 +409,8 @@ TEST(Pack, RunsBesideALoopOfSharedOpens) {
         else failure = e.what();
       }
     }
-    std::string out = failure.empty() ? "ok " + std::to_string(opened) + " " + std::to_string(refused) : failure;
+    std::string out =
+        failure.empty() ? "ok " + std::to_string(opened) + " " + std::to_string(refused) : failure;
     (void)!write(report[1], out.data(), out.size());
     _exit(0);
   }
@@ -431,7 +443,8 @@ TEST(Pack, RunsBesideALoopOfSharedOpens) {
   (void)!write(done[1], "x", 1);
   std::string result;
   char buf[512];
-  for (ssize_t n; (n = read(report[0], buf, sizeof buf)) > 0;) result.append(buf, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(report[0], buf, sizeof buf)) > 0;)
+    result.append(buf, static_cast<size_t>(n));
   waitpid(pid, nullptr, 0);
   close(done[1]);
   close(report[0]);
@@ -446,12 +459,15 @@ TEST(Pack, RunsBesideALoopOfSharedOpens) {
 TEST(Pack, AFullDiskLeavesTheOldFilesAndNoNewOnes) {
   TempDir dir;
   std::string path = MakeGroups(dir);
-  std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "GRUPY.DBT"), mdx = ReadFileBytes(dir / "GRUPY.MDX");
+  std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "GRUPY.DBT"),
+              mdx = ReadFileBytes(dir / "GRUPY.MDX");
   pid_t pid = fork();
   if (pid == 0) {
     // Files may not grow beyond 4 KiB: the new memo file runs out of room.
     signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {4096, 4096};
+    struct rlimit limit {
+      4096, 4096
+    };
     setrlimit(RLIMIT_FSIZE, &limit);
     Table t;
     std::vector<std::string> before;
@@ -462,7 +478,10 @@ TEST(Pack, AFullDiskLeavesTheOldFilesAndNoNewOnes) {
       t.Pack();
     } catch (const DbError& e) {
       if (e.Code() != ErrorCode::Io) _exit(2);
-      if (std::string(e.what()) != dbase_test::W(("Błąd zapisu " + dir / "GRUPY.DBT.pak-new" + ": plik jest za duży").c_str())) _exit(4);
+      if (std::string(e.what()) !=
+          dbase_test::W(
+              ("Błąd zapisu " + dir / "GRUPY.DBT.pak-new" + ": plik jest za duży").c_str()))
+        _exit(4);
       // The handle goes on as before, and reopens shared with its tag.
       if (!t.Active() || Names(t) != before || t.IndexName() != "NAZWAG") _exit(5);
       t.Close();
@@ -483,6 +502,5 @@ TEST(Pack, AFullDiskLeavesTheOldFilesAndNoNewOnes) {
     EXPECT_FALSE(FileExists(dir / (std::string(name) + ".pak-new"))) << name;
   EXPECT_FALSE(FileExists(path + ".pak-journal"));
 }
-
 
 }  // namespace

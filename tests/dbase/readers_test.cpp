@@ -16,7 +16,8 @@ using dbase_test::TempDir;
 using dbase_test::W;
 
 std::vector<ReaderRow> Sorted(std::vector<ReaderRow> rows) {
-  std::stable_sort(rows.begin(), rows.end(), [](const ReaderRow& a, const ReaderRow& b) { return a.deleted < b.deleted; });
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const ReaderRow& a, const ReaderRow& b) { return a.deleted < b.deleted; });
   return rows;
 }
 
@@ -29,7 +30,9 @@ void Fill(Table& t, int rows) {
     if (i % 3) t.SetString("RATE", "-" + std::to_string(i) + ".125");
     t.SetString("ACTIVE", i % 2 ? "T" : "F");
     if (i % 4) t.SetString("BORN", "200" + std::to_string(i % 10) + "0131");
-    if (i % 5) t.SetString("NOTES", W("Notatka żółta ") + std::string(static_cast<size_t>(i * 37 % 1200), 'n'));
+    if (i % 5)
+      t.SetString("NOTES",
+                  W("Notatka żółta ") + std::string(static_cast<size_t>(i * 37 % 1200), 'n'));
     t.Post();
   }
   t.First();
@@ -65,11 +68,15 @@ TEST_P(Readers, AgreeOnRowsMemosAndDeletedFlags) {
   EXPECT_EQ(dbfread, xbase);
   std::vector<ReaderRow> live(dbfread.begin(), dbfread.begin() + static_cast<long>(engine.size()));
   EXPECT_EQ(engine, live);
-  EXPECT_EQ(std::count_if(dbfread.begin(), dbfread.end(), [](const ReaderRow& r) { return r.deleted; }), 10);
+  EXPECT_EQ(
+      std::count_if(dbfread.begin(), dbfread.end(), [](const ReaderRow& r) { return r.deleted; }),
+      10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, Readers, ::testing::Values(TableLevel::DBase3, TableLevel::DBase4),
-                         [](const auto& info) { return info.param == TableLevel::DBase3 ? "DBase3" : "DBase4"; });
+                         [](const auto& info) {
+                           return info.param == TableLevel::DBase3 ? "DBase3" : "DBase4";
+                         });
 
 // The other way round: tables that Perl XBase writes, the engine reads.
 class WrittenByPerl : public ::testing::TestWithParam<const char*> {};
@@ -77,7 +84,10 @@ class WrittenByPerl : public ::testing::TestWithParam<const char*> {};
 TEST_P(WrittenByPerl, EngineReadsRowsMemosAndDeletedFlags) {
   TempDir dir;
   std::string path = dir / "perl.dbf";  // Perl XBase names the memo file from a lower-case name
-  ASSERT_EQ(std::system(("perl " + std::string(DBASE_READERS_DIR) + "/xbase_write.pl " + path + " " + GetParam()).c_str()), 0);
+  ASSERT_EQ(std::system(("perl " + std::string(DBASE_READERS_DIR) + "/xbase_write.pl " + path +
+                         " " + GetParam())
+                            .c_str()),
+            0);
   Table t;
   t.Open(path);
   EXPECT_EQ(t.Level(), std::string(GetParam()) == "3" ? TableLevel::DBase3 : TableLevel::DBase4);
@@ -104,8 +114,9 @@ TEST_P(WrittenByPerl, EngineReadsRowsMemosAndDeletedFlags) {
   EXPECT_EQ(rows[2].values[5], std::string(700, 'z'));
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, WrittenByPerl, ::testing::Values("3", "0B"),
-                         [](const auto& info) { return std::string(info.param) == "3" ? "DBase3" : "DBase4"; });
+INSTANTIATE_TEST_SUITE_P(Levels, WrittenByPerl, ::testing::Values("3", "0B"), [](const auto& info) {
+  return std::string(info.param) == "3" ? "DBase3" : "DBase4";
+});
 
 TEST(Readers, CodePageByteIsHonouredByDbfread) {
   TempDir dir;
@@ -126,7 +137,8 @@ TEST(Readers, CodePageByteIsHonouredByDbfread) {
 }
 
 // Perl XBase walks the tag; the live rows must come in key order, each once.
-void ExpectTagWalk(const std::string& dir, const std::string& tag, const std::string& keyField2 = {}) {
+void ExpectTagWalk(const std::string& dir, const std::string& tag,
+                   const std::string& keyField2 = {}) {
   Table t;
   t.Open(dir + "/SPIS.DBF");
   std::map<uint32_t, std::string> live;  // recno -> key
@@ -216,7 +228,8 @@ TEST(Readers, PerlWalksEveryTagAfterAppendsEditsDeletesAndPack) {
   }
   ExpectTagWalk(dir.Path(), "NR");
   ExpectTagWalk(dir.Path(), "NAI");
-  EXPECT_EQ(dbase_test::XbaseTag(dir / "SPIS.MDX", "NAI").size(), dbase_test::DbfreadRows(path).size());
+  EXPECT_EQ(dbase_test::XbaseTag(dir / "SPIS.MDX", "NAI").size(),
+            dbase_test::DbfreadRows(path).size());
 
   // A peer that searches the tag goes down the branch blocks: it must land
   // on the first key at or after the one it looks for.

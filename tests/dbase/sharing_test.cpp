@@ -158,7 +158,8 @@ TEST(Sharing, TwoWritersInTwoProcessesLoseNoRow) {
     std::string name = check.AsString("NAZWA");
     bool child = name.rfind("child", 0) == 0;
     int i = std::stoi(name.substr(child ? 5 : 6));
-    EXPECT_EQ(check.AsString("KTO"), std::string(static_cast<size_t>(i * (child ? 7 : 11) % 900), child ? 'c' : 'p'));
+    EXPECT_EQ(check.AsString("KTO"),
+              std::string(static_cast<size_t>(i * (child ? 7 : 11) % 900), child ? 'c' : 'p'));
     ++rows;
   }
   EXPECT_EQ(rows, 400);
@@ -252,7 +253,8 @@ TEST(RecordLocks, AnEditHoldsItsRowUntilPostOrCancel) {
   // Two handles of one process conflict as two programs do.
   std::string message;
   EXPECT_EQ(ErrorOf([&] { b.Edit(); }, &message), ErrorCode::InUse);
-  EXPECT_EQ(message, dbase_test::W("Rekord 1 tabeli ") + path + dbase_test::W(" jest właśnie zmieniany przez innego użytkownika"));
+  EXPECT_EQ(message, dbase_test::W("Rekord 1 tabeli ") + path +
+                         dbase_test::W(" jest właśnie zmieniany przez innego użytkownika"));
   EXPECT_EQ(b.State(), DataState::Browse);
   EXPECT_EQ(ErrorOf([&] { b.Delete(); }), ErrorCode::InUse);
   b.GotoBookmark(2);

@@ -20,7 +20,8 @@ using dbase_test::TempDir;
 using dbase_test::W;
 
 void AddRow(Table& t, const std::string& name, const std::string& count, const std::string& price,
-            const std::string& rate, const std::string& active, const std::string& born, const std::string& notes) {
+            const std::string& rate, const std::string& active, const std::string& born,
+            const std::string& notes) {
   t.Append();
   t.SetString("NAME", name);
   t.SetString("COUNT", count);
@@ -95,8 +96,11 @@ TEST_P(LevelTest, RewrittenMemoGoesToNewBlocksAndLeavesOthersAlone) {
   EXPECT_EQ(dbt.size(), 512u * (1 + 1 + 1 + 3 + 1));  // header, short, neighbour, long, tiny
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, LevelTest, ::testing::Values(TableLevel::DBase3, TableLevel::DBase4),
-                         [](const auto& info) { return info.param == TableLevel::DBase3 ? "DBase3" : "DBase4"; });
+INSTANTIATE_TEST_SUITE_P(Levels, LevelTest,
+                         ::testing::Values(TableLevel::DBase3, TableLevel::DBase4),
+                         [](const auto& info) {
+                           return info.param == TableLevel::DBase3 ? "DBase3" : "DBase4";
+                         });
 
 TEST(Header, CountDateAndVersionBytes) {
   TempDir dir;
@@ -139,7 +143,7 @@ TEST(MemoLayout, BlocksOfBothLevels) {
     t.SetString("NOTES", "abc");
     t.Post();
     std::string dbt = ReadFileBytes(dir / "M.DBT");
-    ASSERT_EQ(dbt.size(), 1024u);  // header block and one memo block
+    ASSERT_EQ(dbt.size(), 1024u);                               // header block and one memo block
     EXPECT_EQ(dbt.substr(0, 4), std::string("\x02\0\0\0", 4));  // next free block
     if (level == TableLevel::DBase3) {
       EXPECT_EQ(dbt.substr(512, 5), "abc\x1A\x1A");
@@ -274,7 +278,9 @@ std::string MakeFive(const TempDir& dir) {
   Table::Create(path, dbase_test::AllTypes(TableLevel::DBase4));
   Table t;
   t.Open(path);
-  for (int i = 1; i <= 5; ++i) AddRow(t, "R" + std::to_string(i), std::to_string(i), "", "", "T", "", "memo " + std::to_string(i));
+  for (int i = 1; i <= 5; ++i)
+    AddRow(t, "R" + std::to_string(i), std::to_string(i), "", "", "T", "",
+           "memo " + std::to_string(i));
   return path;
 }
 
@@ -282,7 +288,8 @@ constexpr size_t kAllTypesHeader = 32 + 7 * 32 + 1;
 constexpr size_t kAllTypesRecord = 1 + 20 + 6 + 8 + 10 + 1 + 8 + 10;
 
 void ExpectRefusedWrites(Table& t) {
-  for (auto write : {+[](Table& x) { x.Append(); }, +[](Table& x) { x.Edit(); }, +[](Table& x) { x.Delete(); }}) {
+  for (auto write : {+[](Table& x) { x.Append(); }, +[](Table& x) { x.Edit(); },
+                     +[](Table& x) { x.Delete(); }}) {
     try {
       write(t);
       t.SetString("NAME", "x");
@@ -304,10 +311,13 @@ TEST(Damaged, AFileCutShortOpensReadOnlyAndIsNeverWritten) {
     Table t;
     t.Open(path);
     EXPECT_TRUE(t.ReadOnly());
-    EXPECT_EQ(t.ReadOnlyReason(), W(("plik " + path + " jest uszkodzony: nagłówek podaje 5 rekordów, a w pliku jest 3").c_str()));
+    EXPECT_EQ(t.ReadOnlyReason(),
+              W(("plik " + path + " jest uszkodzony: nagłówek podaje 5 rekordów, a w pliku jest 3")
+                    .c_str()));
     EXPECT_EQ(t.RecordCount(), 3u);
     std::vector<std::string> rows;
-    for (t.First(); !t.Eof() && rows.size() < 10; t.Next()) rows.push_back(t.AsString("NAME") + t.AsString("NOTES"));
+    for (t.First(); !t.Eof() && rows.size() < 10; t.Next())
+      rows.push_back(t.AsString("NAME") + t.AsString("NOTES"));
     EXPECT_EQ(rows, (std::vector<std::string>{"R1memo 1", "R2memo 2", "R3memo 3"}));
     ExpectRefusedWrites(t);
     t.Close();
@@ -332,18 +342,20 @@ TEST(Damaged, AFileCutShortOpensReadOnlyAndIsNeverWritten) {
 
 TEST(Damaged, FieldsThatDoNotFitTheirTypeOrCodePageAreRefusedNamingTheFile) {
   struct Case {
-    int field;       // descriptor to change
-    int width;       // its new width (the record length follows)
+    int field;  // descriptor to change
+    int width;  // its new width (the record length follows)
     const char* why;
   };
-  for (const Case& c : {Case{6, 0, "pole NOTES o szerokości 0"}, Case{4, 2, "pole ACTIVE o szerokości 2"},
-                        Case{5, 6, "pole BORN o szerokości 6"}, Case{0, 0, "pole NAME o szerokości 0"},
-                        Case{1, 30, "pole COUNT o szerokości 30"}}) {
+  for (const Case& c :
+       {Case{6, 0, "pole NOTES o szerokości 0"}, Case{4, 2, "pole ACTIVE o szerokości 2"},
+        Case{5, 6, "pole BORN o szerokości 6"}, Case{0, 0, "pole NAME o szerokości 0"},
+        Case{1, 30, "pole COUNT o szerokości 30"}}) {
     TempDir dir;
     std::string path = MakeFive(dir);
     std::string b = ReadFileBytes(path);
     size_t at = 32 + 32 * static_cast<size_t>(c.field) + 16;
-    int length = static_cast<uint8_t>(b[10]) + 256 * static_cast<uint8_t>(b[11]) - static_cast<uint8_t>(b[at]) + c.width;
+    int length = static_cast<uint8_t>(b[10]) + 256 * static_cast<uint8_t>(b[11]) -
+                 static_cast<uint8_t>(b[at]) + c.width;
     b[at] = static_cast<char>(c.width);
     b[10] = static_cast<char>(length & 0xFF);
     b[11] = static_cast<char>(length >> 8);
@@ -358,7 +370,8 @@ TEST(Damaged, FieldsThatDoNotFitTheirTypeOrCodePageAreRefusedNamingTheFile) {
       ADD_FAILURE() << c.why;
     } catch (const DbError& e) {
       EXPECT_EQ(e.Code(), ErrorCode::BadFormat);
-      EXPECT_EQ(std::string(e.what()), W(("Plik " + path + " nie jest tabelą dBASE (" + c.why + ")").c_str()));
+      EXPECT_EQ(std::string(e.what()),
+                W(("Plik " + path + " nie jest tabelą dBASE (" + c.why + ")").c_str()));
     }
     EXPECT_FALSE(t.Active());
     EXPECT_EQ(ReadFileBytes(path), b);
@@ -374,7 +387,8 @@ TEST(Damaged, FieldsThatDoNotFitTheirTypeOrCodePageAreRefusedNamingTheFile) {
     t.Open(path);
     ADD_FAILURE();
   } catch (const DbError& e) {
-    EXPECT_EQ(std::string(e.what()), W(("Nieznana strona kodowa tabeli " + path + " (bajt 0x7B)").c_str()));
+    EXPECT_EQ(std::string(e.what()),
+              W(("Nieznana strona kodowa tabeli " + path + " (bajt 0x7B)").c_str()));
   }
 }
 
@@ -388,7 +402,8 @@ TEST(Errors, SystemErrorsAreInPolishAndNameTheFile) {
     ADD_FAILURE();
   } catch (const DbError& e) {
     EXPECT_EQ(e.Code(), ErrorCode::Io);
-    EXPECT_EQ(std::string(e.what()), W(("Nie można otworzyć " + path + ": to jest folder, a nie plik").c_str()));
+    EXPECT_EQ(std::string(e.what()),
+              W(("Nie można otworzyć " + path + ": to jest folder, a nie plik").c_str()));
   }
   path = MakeFive(dir);
   ASSERT_EQ(::unlink((dir / "T.DBT").c_str()), 0);
@@ -403,7 +418,8 @@ TEST(Errors, SystemErrorsAreInPolishAndNameTheFile) {
     Table::Create(path, dbase_test::AllTypes(TableLevel::DBase4));
     ADD_FAILURE();
   } catch (const DbError& e) {
-    EXPECT_EQ(std::string(e.what()), W(("Nie można utworzyć " + path + ": plik już istnieje").c_str()));
+    EXPECT_EQ(std::string(e.what()),
+              W(("Nie można utworzyć " + path + ": plik już istnieje").c_str()));
   }
   for (int err : {ENOENT, EACCES, EPERM, EROFS, ENOSPC, EISDIR, EBUSY, ETXTBSY}) {
     std::string text = dbase::SystemErrorText(err);
@@ -447,7 +463,8 @@ std::string OpenedAsUser(const std::string& path) {
   ::close(fds[1]);
   std::string report;
   char buffer[512];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(n));
+  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+    report.append(buffer, static_cast<size_t>(n));
   ::close(fds[0]);
   ::waitpid(pid, nullptr, 0);
   return report;
@@ -468,7 +485,9 @@ TEST(Errors, ATableWhoseJournalCannotBeWrittenOpensReadOnly) {
   ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
   const std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "T.DBT");
   std::string reason = "nie można utworzyć dziennika zapisu " + journal + ": brak uprawnień";
-  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path + " jest niemożliwy: " + reason).c_str()));
+  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path +
+                                   " jest niemożliwy: " + reason)
+                                      .c_str()));
   EXPECT_EQ(ReadFileBytes(path), dbf);
   EXPECT_EQ(ReadFileBytes(dir / "T.DBT"), dbt);
 
@@ -479,7 +498,9 @@ TEST(Errors, ATableWhoseJournalCannotBeWrittenOpensReadOnly) {
   }
   ASSERT_EQ(::chmod(journal.c_str(), 0444), 0);
   reason = "dziennik zapisu " + journal + " jest tylko do odczytu";
-  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path + " jest niemożliwy: " + reason).c_str()));
+  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path +
+                                   " jest niemożliwy: " + reason)
+                                      .c_str()));
   EXPECT_EQ(ReadFileBytes(path), dbf);
   ASSERT_EQ(::chmod(journal.c_str(), 0644), 0);
   EXPECT_EQ(OpenedAsUser(path), "writable:  | posted");
@@ -503,7 +524,7 @@ TEST(Deleted, DeletedRowsAreMarkedAndSkipped) {
   EXPECT_EQ(b[first], ' ');
   EXPECT_EQ(b[first + length], '*');
   EXPECT_EQ(static_cast<uint8_t>(b[4]), 3);  // still three rows in the file
-  t.Delete();  // the last row: the previous one becomes current
+  t.Delete();                                // the last row: the previous one becomes current
   EXPECT_EQ(t.AsString("NAME"), "A");
   t.Delete();
   EXPECT_TRUE(t.IsEmpty());

@@ -22,7 +22,7 @@ MemoryClassesRoot SampleRegistry() {
   root.AddKey("Beta.Copy", "NetManage SMTP");
   root.AddKey("Beta.Copy\\CLSID", "{BBB}");
   root.AddKey("Gamma", "Gamma description");  // no CLSID sub-key
-  root.AddKey("Delta\\CLSID", "{DDD}");        // no default value, no CLSID\{DDD}
+  root.AddKey("Delta\\CLSID", "{DDD}");       // no default value, no CLSID\{DDD}
   return root;
 }
 
@@ -50,7 +50,8 @@ TEST(FindComClassEntryTest, ByClassIdentifierTheFirstKeyNamingItWins) {
 
 TEST(FindComClassEntryTest, ByProgrammaticIdentifierKeyNamesIgnoreCase) {
   MemoryClassesRoot root = SampleRegistry();
-  EXPECT_EQ(Find(root, {"", "beta.CONTROL", ""}), (Entry{"{BBB}", "beta.CONTROL", "NetManage SMTP"}));
+  EXPECT_EQ(Find(root, {"", "beta.CONTROL", ""}),
+            (Entry{"{BBB}", "beta.CONTROL", "NetManage SMTP"}));
   EXPECT_EQ(Find(root, {"", "Gamma", "old"}), (Entry{"", "Gamma", "Gamma description"}));
   EXPECT_EQ(Find(root, {"", "Delta", "old"}), (Entry{"{DDD}", "Delta", ""}));  // no default: empty
   EXPECT_EQ(Find(root, {"", "Missing", "old"}), (Entry{"", "Missing", "old"}));
@@ -58,7 +59,8 @@ TEST(FindComClassEntryTest, ByProgrammaticIdentifierKeyNamesIgnoreCase) {
 
 TEST(FindComClassEntryTest, ByDescriptionExactlyAndInRegistryOrder) {
   MemoryClassesRoot root = SampleRegistry();
-  EXPECT_EQ(Find(root, {"", "", "NetManage SMTP"}), (Entry{"{BBB}", "Beta.Control", "NetManage SMTP"}));
+  EXPECT_EQ(Find(root, {"", "", "NetManage SMTP"}),
+            (Entry{"{BBB}", "Beta.Control", "NetManage SMTP"}));
   EXPECT_EQ(Find(root, {"", "", "netmanage smtp"}), (Entry{"", "", "netmanage smtp"}));
   EXPECT_EQ(Find(root, {"", "", "Gamma description"}), (Entry{"", "Gamma", "Gamma description"}));
   EXPECT_EQ(Find(root, {"", "", ""}), (Entry{"", "", ""}));
@@ -133,7 +135,8 @@ TEST_F(RegisterOcxTest, ALibraryWithoutTheEntryIsRefusedAndUnloaded) {
 TEST_F(RegisterOcxTest, WhatCannotBeLoadedNamesThePathAndTheWindowsError) {
   EXPECT_EQ(ErrorOf("C:\\Brak\\x.ocx"),
             "Cannot initialize library C:\\Brak\\x.ocx. Internal Windows error nr126.");
-  EXPECT_EQ(ErrorOf("Q:\\x.ocx"), "Cannot initialize library Q:\\x.ocx. Internal Windows error nr126.");
+  EXPECT_EQ(ErrorOf("Q:\\x.ocx"),
+            "Cannot initialize library Q:\\x.ocx. Internal Windows error nr126.");
   EXPECT_EQ(ErrorOf("brak"), "Cannot initialize library " + Control("brak").string() +
                                  ". Internal Windows error nr126.");
   Touch(C("tekst.ocx"), "not a library");

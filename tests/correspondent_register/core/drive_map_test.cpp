@@ -45,8 +45,10 @@ TEST(DriveMapEnvironment, DriveCDefaultsToTheUserDataFolder) {
   EXPECT_EQ(map.Root('C'), fs::path("/srv/c"));
   EXPECT_FALSE(map.CreatesRoot('C'));
 
-  if (oldDrives) ::setenv("ZORVEL_DRIVES", savedDrives.c_str(), 1); else ::unsetenv("ZORVEL_DRIVES");
-  if (oldXdg) ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
+  if (oldDrives) ::setenv("ZORVEL_DRIVES", savedDrives.c_str(), 1);
+  else ::unsetenv("ZORVEL_DRIVES");
+  if (oldXdg) ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+  else ::unsetenv("XDG_DATA_HOME");
 }
 
 using DriveMapPaths = ZorvelTest;
@@ -73,8 +75,9 @@ TEST(DriveMapWindowsPaths, HostPathsInATextAreNamedByTheirDrive) {
   EXPECT_EQ(map.WithWindowsPaths("Uszkodzony plik notatek /srv/poczta/Naczelnik/tovmir/GRUPY.DBT"),
             "Uszkodzony plik notatek F:\\Naczelnik\\tovmir\\GRUPY.DBT");
   // The longer root wins; a path ends at a colon, quote or bracket.
-  EXPECT_EQ(map.WithWindowsPaths("Tabela \"/srv/poczta/archiwum/a.dbf\": (/srv/poczta) /srv/pocztax/b"),
-            "Tabela \"G:\\a.dbf\": (F:\\) /srv/pocztax/b");
+  EXPECT_EQ(
+      map.WithWindowsPaths("Tabela \"/srv/poczta/archiwum/a.dbf\": (/srv/poczta) /srv/pocztax/b"),
+      "Tabela \"G:\\a.dbf\": (F:\\) /srv/pocztax/b");
   EXPECT_EQ(map.WithWindowsPaths("/home/u/c/Marvolt/plik.atk"), "C:\\Marvolt\\plik.atk");
   EXPECT_EQ(map.WithWindowsPaths("bez ścieżek 1/2"), "bez ścieżek 1/2");
 }
@@ -102,8 +105,8 @@ TEST_F(DriveMapPaths, PathsWithoutADriveLieOnDriveC) {
 }
 
 TEST_F(DriveMapPaths, WhatCannotBeMappedHasNoHostPath) {
-  EXPECT_FALSE(Drives().HostPath("D:\\Poczta"));           // unmapped drive
-  EXPECT_FALSE(Drives().HostPath("\\\\serwer\\Poczta"));   // UNC
+  EXPECT_FALSE(Drives().HostPath("D:\\Poczta"));          // unmapped drive
+  EXPECT_FALSE(Drives().HostPath("\\\\serwer\\Poczta"));  // UNC
   EXPECT_FALSE(Drives().HostPath("F:\\Po*czta"));
   EXPECT_FALSE(Drives().HostPath("F:\\Poczta\\a:b"));
   EXPECT_FALSE(FileExists("D:\\Poczta\\spis.dbf"));

@@ -7,8 +7,7 @@
 namespace zorvel::test {
 namespace {
 
-const std::string kMailboxMarker =
-    "Ten plik zaznacza skrzynk\xEA pocztow\xB9 korespondenta\r\n";
+const std::string kMailboxMarker = "Ten plik zaznacza skrzynk\xEA pocztow\xB9 korespondenta\r\n";
 
 class FolderTreeTest : public ZorvelTest {
  protected:
@@ -22,7 +21,12 @@ class FolderTreeTest : public ZorvelTest {
     fs::create_directories(F("Poczta/FWP"));
     fs::create_directories(F("Poczta/KORESPONDENCI"));
   }
-  Box Warning() const { return Box{"box", "Nie mog\xB3" "em skasowa\xE6 kartoteki!", 0x30, "Warning"}; }
+  Box Warning() const {
+    return Box{"box",
+               "Nie mog\xB3"
+               "em skasowa\xE6 kartoteki!",
+               0x30, "Warning"};
+  }
 };
 
 TEST_F(FolderTreeTest, ANewCorrespondentGetsHisFoldersAndMarkersByteForByte) {
@@ -73,7 +77,8 @@ TEST_F(FolderTreeTest, ACorrespondentsFolderThatCannotBeMadeIsReported) {
     FAIL() << "no error";
   } catch (const InOutError& e) {
     EXPECT_EQ(std::string(e.what()),
-              "Nie mog\xB3" "em za\xB3o\xBFy\xE6 kartoteki F:\\Poczta\\Korespondenci\\3");
+              "Nie mog\xB3"
+              "em za\xB3o\xBFy\xE6 kartoteki F:\\Poczta\\Korespondenci\\3");
   }
   // The steps before it are done and stay.
   EXPECT_EQ(ReadBytes(F("Poczta/FWP/3/Jestem.tu")),

@@ -127,7 +127,10 @@ TEST_F(ChooserTest, AFolderWithoutRegisterGivesTheTestedPath) {
   EXPECT_EQ(check.TestedPath, "F:\\Pusta \\Naczelnik\\tovmir\\spis.dbf");
   EXPECT_EQ(MailRoot, "F:\\Pusta ");
   EXPECT_EQ(DataDir, "F:\\Pusta \\Naczelnik\\tovmir");
-  EXPECT_EQ(MissingRegisterText(), "Brak pliku Spis.dbf lub b\xB3\xEA" "dna \x9C" "cie\xBFka");
+  EXPECT_EQ(MissingRegisterText(),
+            "Brak pliku Spis.dbf lub b\xB3\xEA"
+            "dna \x9C"
+            "cie\xBFka");
 }
 
 TEST_F(ChooserTest, ADriveRootIsJoinedUnchanged) {
@@ -157,10 +160,11 @@ TEST_F(ChooserTest, AFailedSaveKeepsTheOldConfigurationWhole) {
   Touch(ConfigFile(), "F:\\Stara\r\n");
   MakeRegister(F("Nowa"));
   // A file-size limit of 0 makes every write of file data fail, even as root.
-  struct sigaction ignore {}, old {};
+  struct sigaction ignore {
+  }, old{};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGXFSZ, &ignore, &old);
-  rlimit saved {};
+  rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
   rlimit none = saved;
   none.rlim_cur = 0;
@@ -180,7 +184,8 @@ TEST_F(ChooserTest, AFailedSaveKeepsTheOldConfigurationWhole) {
 
 TEST(StartupTexts, CaptionsAndAlertsAreWindows1250) {
   EXPECT_EQ(ChooserCaption(),
-            "Podaj \x9C" "cie\xBFk\xEA do poczty lokalnej - \"Dorvik\" z folderem Naczelnik ");
+            "Podaj \x9C"
+            "cie\xBFk\xEA do poczty lokalnej - \"Dorvik\" z folderem Naczelnik ");
   EXPECT_EQ(AlertCaption("08.12.2026", "23:59:01"), "Uwaga!   08.12.2026,  23:59:01");
 }
 

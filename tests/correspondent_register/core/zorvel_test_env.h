@@ -61,7 +61,9 @@ class ZorvelTest : public ::testing::Test {
     hooks.showMessageBox = [this](const std::string& text, int flags, const std::string& caption) {
       boxes_.push_back({"box", text, flags, caption});
     };
-    hooks.showErrorBox = [this](const std::string& text) { boxes_.push_back({"error", text, 0, ""}); };
+    hooks.showErrorBox = [this](const std::string& text) {
+      boxes_.push_back({"error", text, 0, ""});
+    };
     SetRegisterToolHooks(hooks);
 
     MailRoot = kDefaultMailRoot;
@@ -91,7 +93,8 @@ class ZorvelTest : public ::testing::Test {
   // Names of the entries of a host folder, sorted.
   static std::vector<std::string> Entries(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder))
+      names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
