@@ -78,7 +78,7 @@ class SimLinkTest : public ::testing::Test {
       ADD_FAILURE() << "the link test did not close the wire";
       return wire;
     }
-    wire.resize(wire.size() - 2);
+    wire.erase(wire.end() - 2, wire.end());
     return wire;
   }
 
