@@ -1,6 +1,7 @@
 #include "forms/message_box.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLayout>
@@ -50,23 +51,35 @@ class UnwrappedMessageBox : public QMessageBox {
     QMessageBox::showEvent(event);
     FitText();
   }
+  // Qt sizes the box again on every layout request, wrapping the text at its
+  // own width; the box keeps its fitted size instead.
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::LayoutRequest) return QMessageBox::event(event);
+    const bool handled = QDialog::event(event);
+    if (isVisible()) FitText();
+    return handled;
+  }
 
  private:
   void FitText() {
     auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     if (label == nullptr || layout() == nullptr) return;
-    label->setWordWrap(false);
-    layout()->activate();
-    const int textWidth = layout()->totalMinimumSize().width();
-    int width = std::max(textWidth, CaptionWidth(*this));
-    const int limit = screen() ? screen()->availableGeometry().width() : width;
-    if (textWidth > limit) label->setWordWrap(true);
-    width = std::min(width, limit);
+    if (unwrappedWidth_ < 0) {
+      label->setWordWrap(false);
+      layout()->activate();
+      unwrappedWidth_ = layout()->totalMinimumSize().width();
+    }
+    const int limit = screen() ? screen()->availableGeometry().width() : unwrappedWidth_;
+    // Unchanged after the first fit, so a refit asks for no further layout.
+    label->setWordWrap(unwrappedWidth_ > limit);
+    const int width = std::min(std::max(unwrappedWidth_, CaptionWidth(*this)), limit);
     layout()->activate();
     const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
                                                      : layout()->totalMinimumSize().height();
     setFixedSize(width, height);
   }
+
+  int unwrappedWidth_ = -1;  // the text's layout width on one line each
 };
 
 QString BoxText(const std::string& cp1250) {

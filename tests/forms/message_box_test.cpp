@@ -102,6 +102,8 @@ TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
   const std::unique_ptr<QMessageBox> box = BuildMessageBox(text, Cp("Błąd"), 0x2010);
   box->setWindowModality(Qt::NonModal);
   box->show();
+  // The layout requests that showing posts are handled, as a display does.
+  QCoreApplication::processEvents();
   auto* label = box->findChild<QLabel*>("qt_msgbox_label");
   ASSERT_NE(label, nullptr);
   EXPECT_FALSE(label->wordWrap());
@@ -123,6 +125,7 @@ TEST_F(RealBox, IsWideEnoughForItsCaptionUpToTheScreensWidth) {
     const std::unique_ptr<QMessageBox> box = BuildMessageBox(Cp("Brak rejestru."), caption, 0x2010);
     box->setWindowModality(Qt::NonModal);
     box->show();
+    QCoreApplication::processEvents();
     const int width = box->width();
     box->close();
     return width;
