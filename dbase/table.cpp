@@ -237,6 +237,8 @@ void Table::Impl::CheckFreshWhileStepping() {
 
 void Table::Impl::CheckFresh(bool strict) {
   lastCheck = std::chrono::steady_clock::now();
+  // A reader whose files kept their stamps has nothing to re-read.
+  if (!strict && dbf.GetStamp() == dbfStamp && (!mdx.IsOpen() || mdx.Stamp() == mdxStamp)) return;
   bool changed = false;
   bool countMoved = false;
   // Strict: this handle holds the write lock. Else the files are read under

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "forms/text.h"
+
 namespace forms {
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -115,17 +117,17 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columns_[col].alignment);
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   // The cursor's row shows the edit buffer while it is edited.
-  if (index.row() == CurrentRow() && source_->State() != dbase::DataState::Browse) {
-    return DataText(source_->Table()->AsString(columns_[col].field));
+  if (source_->State() != dbase::DataState::Browse && index.row() == CurrentRow()) {
+    return ToQ(source_->Table()->AsString(columns_[col].field));
   }
   if (index.row() >= static_cast<int>(rows_.size())) return {};
-  return DataText(rows_[static_cast<size_t>(index.row())].values[col]);
+  return ToQ(rows_[static_cast<size_t>(index.row())].values[col]);
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= static_cast<int>(columns_.size())) return {};
-  return DataText(columns_[static_cast<size_t>(section)].caption);
+  return ToQ(columns_[static_cast<size_t>(section)].caption);
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
@@ -139,7 +141,7 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
   if (role != Qt::EditRole || !index.isValid() || !source_ || !source_->Active()) return false;
   dbase::Table& t = *source_->Table();
   const std::string& field = columns_[static_cast<size_t>(index.column())].field;
-  const std::string text = DataBytes(value.toString());
+  const std::string text = FromQ(value.toString());
   try {
     MoveTo(index.row());
     if (t.AsString(field) == text && t.State() == dbase::DataState::Browse) return true;

@@ -71,16 +71,22 @@ void PauseCallingWaitHook(int milliseconds) {
 }
 
 template <typename Ready>
-uint32_t THandOff::WaitUntil(Ready ready) const {
-  uint32_t s = state_.load(std::memory_order_acquire);
-  if (ready(s)) return s;
+bool THandOff::SpinBriefly(Ready ready, uint32_t& s) const {
+  s = state_.load(std::memory_order_acquire);
+  if (ready(s)) return true;
   const auto until = std::chrono::steady_clock::now() + kSpin;
   for (unsigned i = 1;; ++i) {
     CpuRelax();
     s = state_.load(std::memory_order_acquire);
-    if (ready(s)) return s;
-    if ((i & 63) == 0 && std::chrono::steady_clock::now() >= until) break;
+    if (ready(s)) return true;
+    if ((i & 63) == 0 && std::chrono::steady_clock::now() >= until) return false;
   }
+}
+
+template <typename Ready>
+uint32_t THandOff::WaitUntil(Ready ready) const {
+  uint32_t s = 0;
+  if (SpinBriefly(ready, s)) return s;
   for (;;) {
     state_.wait(s, std::memory_order_acquire);
     s = state_.load(std::memory_order_acquire);
@@ -90,8 +96,9 @@ uint32_t THandOff::WaitUntil(Ready ready) const {
 
 template <typename Ready>
 uint32_t THandOff::WaitCallingHook(Ready ready, const std::function<void()>& hook) {
-  uint32_t s = state_.load(std::memory_order_acquire);
-  if (ready(s)) return s;
+  // Most bytes are done within the spin: no sleep, no wake-up call.
+  uint32_t s = 0;
+  if (SpinBriefly(ready, s)) return s;
   // Every change of the state from here on wakes this thread.
   state_.fetch_or(kTimedWaiterFlag, std::memory_order_acq_rel);
   auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHookPeriodMs);
@@ -168,7 +175,7 @@ ByteResult THandOff::Carry(Transfer direction, uint8_t byte) {
   state_.notify_all();
 
   const auto done = [](uint32_t v) { return (v & kPhase) == kDone || (v & kAbortedFlag) != 0; };
-  const std::function<void()> hook = WaitHook();
+  const std::function<void()>& hook = WaitHook();
   s = hook && !insideHook ? WaitCallingHook(done, hook) : WaitUntil(done);
   if (s & kAbortedFlag) {
     Record("Błąd funkcji WaitForMultipleObjects.");

@@ -73,6 +73,9 @@ class THandOff {
 
   // Sets the phase, keeping the flags.
   void SetPhase(uint32_t phase);
+  // Spins a few microseconds for ready(state); true with that state in s.
+  template <typename Ready>
+  bool SpinBriefly(Ready ready, uint32_t& s) const;
   // Waits until ready(state) holds and returns that state.
   template <typename Ready>
   uint32_t WaitUntil(Ready ready) const;
