@@ -42,12 +42,6 @@ bool TConsoleDialog::HandBackSettlementRange(const console::ReportParams& range)
   return true;
 }
 
-void TConsoleDialog::ShowDriverError(int32_t code) {
-  const std::string text = ErrMessageText(code);
-  AttentionBeep();
-  ErrorBox(text);
-}
-
 void TConsoleDialog::FormClose() { console_.ClearProgressText(); }
 
 bool TConsoleDialog::FormKeyDown(int key) {

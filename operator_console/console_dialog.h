@@ -47,8 +47,6 @@ class TConsoleDialog : public forms::Form {
   bool HandBackSettlementRange(const console::ReportParams& range);
   // The request the dialog was shown for.
   const ReportRequest& Request() const { return request_; }
-  // A failed driver call: the arrow cursor, the tone and the driver's text.
-  static void ShowDriverError(int32_t code);
 
   void FormClose() override;
   bool FormKeyDown(int key) override;

@@ -80,17 +80,14 @@ bool ConsoleState::CheckConnectedDevice(const PortSettings& settings, uint8_t& d
   ShowProgressText(Cp("Sprawdzanie typu podłączonego urządzenia..."));
   const int32_t opened = ReopenPort(settings);
   if (opened != 0) {
-    AttentionBeep();
-    ErrorBox(OpenPortErrorText(opened, settings.ComPortNumber));
+    ReportError(OpenPortErrorText(opened, settings.ComPortNumber));
     errorShown = true;
     return false;
   }
   uint32_t version = 0;
   const int32_t identified = kavoruw::IdentifyDevice(version);
   if (identified != 0) {
-    const std::string text = ErrMessageText(identified);
-    AttentionBeep();
-    ErrorBox(text);
+    ReportDriverError(identified);
     errorShown = true;
     return false;
   }
@@ -112,17 +109,14 @@ bool ConsoleState::StandardDeviceCheck(uint8_t& deviceType) {
 ActionScope::ActionScope(ConsoleState& console) : console_(console), outermost_(!forms::Busy()) {}
 
 ActionScope::~ActionScope() {
-  ConsoleWindow* window = console_.Window();
-  if (window) {
-    if (window->BusyCursorShown()) window->ShowArrowCursor();
-    window->ShowProgressText("");
-  }
+  console_.ClearForBox();
   if (!outermost_) return;
   // The window system's input that came while the action ran was held back,
   // the window manager's close request among it. The event loop looks at it
   // again now, not when the next event (a mouse movement) happens to arrive.
   if (QAbstractEventDispatcher* dispatcher = QCoreApplication::eventDispatcher())
     dispatcher->wakeUp();
+  ConsoleWindow* window = console_.Window();
   if (window && window->CloseWaiting()) window->CloseAfterAction();
 }
 

@@ -21,9 +21,8 @@ TfIloscWierszy::TfIloscWierszy(ConsoleState& console, QWidget* parent)
 TfIloscWierszy::~TfIloscWierszy() { delete ui; }
 
 void TfIloscWierszy::Button1Click() {
-  // Within 3..30 even when the field has not clamped what was typed; the
-  // field shows what is written, also when the dialog opens next time.
-  ui->seIloscWierszy->Clamp();
+  // Within 3..30: the form has clamped the field at confirmation, so it shows
+  // what is written, also when the dialog opens next time.
   const uint8_t count = console::ClampFeedCount(ui->seIloscWierszy->Value());
   ConfirmSetting(*ui->Button1, [&] { return kavoruw::WriteFeedCount(count); });
 }

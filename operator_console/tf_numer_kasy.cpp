@@ -21,9 +21,8 @@ TfNumerKasy::TfNumerKasy(ConsoleState& console, QWidget* parent)
 TfNumerKasy::~TfNumerKasy() { delete ui; }
 
 void TfNumerKasy::Button1Click() {
-  // A number typed and confirmed before the field clamped it still goes out
+  // The form has clamped the field at confirmation: the number goes out
   // within 1..99, and the field shows it.
-  ui->seNrKasy->Clamp();
   const std::string code = console::OperatorCodeText(forms::FromQ(ui->eKod->text()));
   const std::string number = console::RegisterNumberText(ui->seNrKasy->Value());
   ConfirmSetting(*ui->Button1, [&] { return kavoruw::SetPrinterNumber(number, code); });

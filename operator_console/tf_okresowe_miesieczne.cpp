@@ -57,7 +57,7 @@ void TfOkresoweMiesieczne::Tak() {
       block ? kavoruw::PeriodicReportByKind(
                   static_cast<kavoruw::TPeriodReportKind>(Request().PeriodReportKind), *block)
             : kavoruw::kErrReportDates;
-  if (code != 0) ShowDriverError(code);
+  if (code != 0) ReportDriverError(code);
   ui->Button1->setEnabled(true);
   Close();
   console_.SetArrowCursor();

@@ -59,7 +59,7 @@ void TfOkresoweWgNumerow::Tak() {
   if (HandBackSettlementRange(block)) return;
   const int32_t code = kavoruw::PeriodicReportByKind(
       static_cast<kavoruw::TPeriodReportKind>(Request().PeriodReportKind), block);
-  if (code != 0) ShowDriverError(code);
+  if (code != 0) ReportDriverError(code);
   ui->Button1->setEnabled(true);
   Close();
   console_.SetArrowCursor();

@@ -60,7 +60,7 @@ void TfRaportyOkresoweWgDat::Tak() {
   uint32_t version = 0;
   int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
-    ShowDriverError(code);
+    ReportDriverError(code);
     ui->Button1->setEnabled(true);
     Finish();
     return;
@@ -74,7 +74,7 @@ void TfRaportyOkresoweWgDat::Tak() {
     code = kavoruw::PeriodReport(console::PeriodReportFullFlag(kind), n[0], n[1], n[2], n[3], n[4],
                                  n[5]);
   }
-  if (code != 0) ShowDriverError(code);
+  if (code != 0) ReportDriverError(code);
   ui->Button1->setEnabled(true);
   Finish();
 }

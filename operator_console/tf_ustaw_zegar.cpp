@@ -74,7 +74,7 @@ void TfUstawZegar::Tak() {
                                 time->minute)
            : kavoruw::kErrParameterRange;
   if (code != 0) {
-    ShowDriverError(code);
+    ReportDriverError(code);
   } else {
     console_.ClockJustInitialised = 1;
     if (ReadClock) ReadClock();

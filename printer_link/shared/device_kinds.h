@@ -74,9 +74,6 @@ inline constexpr bool HasFourRates(uint8_t kind) {
 inline constexpr bool HasSixRates(uint8_t kind) {
   return kind < kDeviceKindRules.size() && DeviceKindRules(kind).vatRateCount == 6;
 }
-inline constexpr bool HasSevenRates(uint8_t kind) {
-  return kind < kDeviceKindRules.size() && DeviceKindRules(kind).vatRateCount == 7;
-}
 inline constexpr bool HasSixStatusBytes(uint8_t kind, uint32_t version) {
   const uint8_t from = DeviceKindRules(kind).sixStatusBytesFrom;
   return from != kNoSixStatusBytes && version >= from;
