@@ -19,8 +19,7 @@ void CompactTable(dbase::Table& table, const std::string& name) {
   }
   // Every table of this engine is a dBASE table: packed with its index tags
   // regenerated.
-  table.Pack();
-  table.First();
+  table.Pack();  // ends on the first row
 }
 
 }  // namespace zorvel

@@ -76,7 +76,7 @@ void TPrze::zamClick() {
   // A text being edited is posted before the window goes; when it cannot be,
   // the window stays open with the error shown and its countdown restarted.
   try {
-    if (Przq.Active() && Przq.State() != dbase::DataState::Browse) Przq.Post();
+    if (Przq.Active()) Przq.Post();
   } catch (const std::exception& e) {
     session_.PredictionCountdown = kPredictionSeconds;
     ShowErrorBox(e.what());

@@ -23,10 +23,6 @@ namespace zorvel {
 
 namespace {
 
-bool HasRow(const dbase::Table& t) {
-  return t.Active() && (t.State() == dbase::DataState::Insert || !t.IsEmpty());
-}
-
 // Puts a button, label or the like back when an operation stops half-way.
 class Restore {
  public:
@@ -212,8 +208,8 @@ void TRegler::CloseDatabase() {
 }
 
 void TRegler::FormHide() {
-  if (Spis.Active() && Spis.State() != dbase::DataState::Browse) Spis.Post();
-  if (Grr.Active() && Grr.State() != dbase::DataState::Browse) Grr.Post();
+  if (Spis.Active()) Spis.Post();
+  if (Grr.Active()) Grr.Post();
 }
 
 void TRegler::FormClose() { RequestEnd(); }
@@ -235,8 +231,8 @@ bool TRegler::PostPendingEdits() {
   // again and the cell opens with what he typed.
   if (ui_->SpisK->ReopenFailedEdit()) return false;
   try {
-    if (Spis.Active() && Spis.State() != dbase::DataState::Browse) Spis.Post();
-    if (Grr.Active() && Grr.State() != dbase::DataState::Browse) Grr.Post();
+    if (Spis.Active()) Spis.Post();
+    if (Grr.Active()) Grr.Post();
   } catch (const std::exception& e) {
     ShowErrorBox(e.what());
     return false;
@@ -332,7 +328,7 @@ void TRegler::WstawClick() {
 
 void TRegler::kaszkoClick() {
   if (RefusedAsReadOnly()) return;
-  if (Spis.Active() && Spis.State() != dbase::DataState::Browse) Spis.Post();
+  if (Spis.Active()) Spis.Post();
   if (!HasRow(Spis)) return Refuse(NoCurrentCorrespondentText());
   const long n = static_cast<long>(Spis.AsInteger("NR"));
   const dbase::Bookmark confirmed = Spis.GetBookmark();
@@ -401,7 +397,7 @@ void TRegler::PackTable(dbase::Table& table, const std::string& name,
   // An edit in progress is kept, and the table always goes back to shared
   // use in its order, whatever happened, so that the other programs of the
   // mail system are never locked out and the grid keeps its order.
-  if (table.State() != dbase::DataState::Browse) table.Post();
+  table.Post();
   table.Close();
   std::exception_ptr failure;
   try {

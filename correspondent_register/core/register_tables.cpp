@@ -45,11 +45,11 @@ dbase::TableDef PrzepoDef() {
   return def;
 }
 
-namespace {
-
 bool HasRow(const dbase::Table& t) {
   return t.Active() && (t.State() == dbase::DataState::Insert || !t.IsEmpty());
 }
+
+namespace {
 
 std::string Name(const dbase::Table& grupy) { return TrimLine(grupy.AsString("NAZWA")); }
 
@@ -178,8 +178,8 @@ std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add) 
 DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy) {
   DeletionPlan plan;
   try {
-    if (spis.Active() && spis.State() != dbase::DataState::Browse) spis.Post();
-    if (grupy.Active() && grupy.State() != dbase::DataState::Browse) grupy.Post();
+    if (spis.Active()) spis.Post();
+    if (grupy.Active()) grupy.Post();
   } catch (const std::exception& e) {
     plan.Refusal = Readable(e);
     return plan;

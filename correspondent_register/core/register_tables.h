@@ -31,6 +31,9 @@ dbase::TableDef PrzepoDef();
 // opened read-only (a read-only or damaged file); names the file.
 std::string WriteRefusal(const dbase::Table& table);
 
+// The table is open and has a current row (a row being inserted counts).
+bool HasRow(const dbase::Table& t);
+
 // Folders are made and removed under mailRoot (see folder_tree.h).
 // Adds a correspondent: the number after the highest one (order NR is left
 // current), the record inserted with POZIOM 3 and RP 2, the mailbox and its

@@ -1,5 +1,7 @@
 #include "forms/data/data_edit.h"
 
+#include "forms/text.h"
+
 namespace forms {
 
 namespace {
@@ -36,7 +38,7 @@ void Follow(Widget* widget, DataSource* source, const std::string& field, LoadFn
 }  // namespace
 
 QString MemoToWidget(const std::string& cp1250) {
-  QString text = DataText(cp1250);
+  QString text = ToQ(cp1250);
   text.replace("\r\n", "\n");
   return text;
 }
@@ -44,7 +46,7 @@ QString MemoToWidget(const std::string& cp1250) {
 std::string MemoFromWidget(const QString& text) {
   QString crlf = text;
   crlf.replace("\n", "\r\n");
-  return DataBytes(crlf);
+  return FromQ(crlf);
 }
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
@@ -65,7 +67,7 @@ void DBEdit::Load() {
   QString text;
   if (CurrentRow(source_)) {
     dbase::Table& t = *source_->Table();
-    text = DataText(t.AsString(field_));
+    text = ToQ(t.AsString(field_));
     const int i = t.FieldIndex(field_);
     const auto& def = t.Fields()[static_cast<size_t>(i)];
     if (def.type == dbase::FieldType::Character) setMaxLength(def.length);
@@ -80,7 +82,7 @@ void DBEdit::Store(const QString& text) {
   if (loading_ || isReadOnly() || !CurrentRow(source_)) return;
   storing_ = true;
   try {
-    if (BeginEdit(source_)) source_->Table()->SetString(field_, DataBytes(text));
+    if (BeginEdit(source_)) source_->Table()->SetString(field_, FromQ(text));
     storing_ = false;
   } catch (const std::exception& e) {
     storing_ = false;

@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <utility>
 
-#include "platform/text/cp1250.h"
+#include "forms/text.h"
 
 namespace forms {
 
@@ -80,7 +80,7 @@ void DBNavigator::SetVisibleButtons(const std::vector<NavButton>& visible) {
 void DBNavigator::SetHint(const std::string& cp1250Hint) {
   for (size_t i = 0; i < buttons_.size(); ++i) {
     buttons_[i]->setToolTip(cp1250Hint.empty() ? QString::fromUtf8(kLooks[i].hint)
-                                               : DataText(cp1250Hint));
+                                               : ToQ(cp1250Hint));
   }
 }
 

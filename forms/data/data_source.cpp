@@ -21,12 +21,6 @@ std::function<bool()>& DeleteConfirmation() {
 
 }  // namespace
 
-QString DataText(std::string_view cp1250) {
-  return QString::fromStdString(platform::Utf8FromCp1250(cp1250));
-}
-
-std::string DataBytes(const QString& text) { return platform::Cp1250FromUtf8(text.toStdString()); }
-
 void SetDataErrorReporter(std::function<void(const std::string&)> reporter) {
   Reporter() = std::move(reporter);
 }
@@ -68,20 +62,6 @@ void DataSource::EnableControls() {
     emit StateChanged();
     if (OnDataChange) OnDataChange(std::string());
   }
-}
-
-void DataSource::Walk(const std::function<void(dbase::Table&)>& work) {
-  if (!Active()) return;
-  ++disabled_;
-  const dbase::Bookmark mark = table_->GetBookmark();
-  try {
-    work(*table_);
-    if (mark != 0) table_->GotoBookmark(mark);
-  } catch (...) {
-    --disabled_;
-    throw;
-  }
-  --disabled_;
 }
 
 void DataSource::Event(dbase::DataEvent event, const std::string& field) {

@@ -14,10 +14,6 @@
 
 namespace forms {
 
-// Windows-1250 <-> QString for the data-aware controls.
-QString DataText(std::string_view cp1250);
-std::string DataBytes(const QString& text);
-
 // What a control does with an error of the engine raised while it wrote a
 // value or ran a navigator button (no exception may cross Qt's own event
 // handling). The program shows its error box; by default the message goes
@@ -47,10 +43,6 @@ class DataSource : public QObject {
   void DisableControls();
   void EnableControls();
   bool ControlsDisabled() const { return disabled_ > 0; }
-
-  // Runs work over the cursor without the controls following it, then brings
-  // the cursor back to the row that was current. Only in browse state.
-  void Walk(const std::function<void(dbase::Table&)>& work);
 
   // The window's data-change handler: the current row moved, a value
   // changed, rows were written, the table opened. Field is the changed field
