@@ -11,6 +11,7 @@ namespace {
 // Before a resume a link that went down is set up again, without the test.
 int32_t LinkCheckBeforeResume() { return LinkCheck(false); }
 
+// The print-end wait on this link: its check before a resume, its receipt flag.
 TPrintEndWait Wait(bool pump) {
   return {.pump = pump,
           .checkLink = &LinkCheckBeforeResume,
