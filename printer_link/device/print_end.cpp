@@ -4,7 +4,6 @@
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/engine/engine.h"
-#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -13,8 +12,8 @@ namespace {
 int32_t CheckLink(const TPrintEndWait& how) { return how.checkLink ? how.checkLink() : kOk; }
 
 // The receipt check, the paper check and '*' of a resume.
-int32_t SendResume() {
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+int32_t SendResume(const TPrintEndWait& how) {
+  if (how.receiptOpen && *how.receiptOpen) return kErrReceiptOpen;
   uint8_t s3 = 0;
   if (int32_t r = ReadStatusByte(kPrintStatus, s3)) return r;
   if (s3 & status::kNoPaper) return kErrNoPaper;
@@ -33,7 +32,7 @@ int32_t ResumePrintout(const TPrintEndWait& how) {
   ShowProgressText("Wznawianie wydruku...");
   if (PrintEndDepth() > 0) {
     // Already inside a resume's poll: it goes on after this '*'.
-    int32_t r = SendResume();
+    int32_t r = SendResume(how);
     if (r == 0) ShowPrintModeText(kPrintoutMode);
     return r;
   }
@@ -42,7 +41,7 @@ int32_t ResumePrintout(const TPrintEndWait& how) {
     ~Depth() { --PrintEndDepth(); }
   } depth;
   if (int32_t r = CheckLink(how)) return r;
-  if (int32_t r = SendResume()) return r;
+  if (int32_t r = SendResume(how)) return r;
   ShowPrintModeText(kPrintoutMode);
   return AwaitPrintEnd(kPrintoutMode, how);
 }

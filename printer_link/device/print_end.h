@@ -19,6 +19,9 @@ struct TPrintEndWait {
   bool pump = false;
   // The link check before a resume; nullptr while the link is being set up.
   int32_t (*checkLink)() = nullptr;
+  // The link state's open-receipt flag, read before each resume; nullptr on
+  // a link just tested, which holds no receipt.
+  const bool* receiptOpen = nullptr;
 };
 
 // Shows the text of the mode: "Trwa kontrola wydruku..." or "Trwa wydruk...".

@@ -1,0 +1,12 @@
+// A console source that reaches for the driver, compiled with the console
+// library's include folders (tests/api/CMakeLists.txt): through the API header
+// it reads the link state; a driver internal it includes is not found.
+#ifdef PROBE_DRIVER_INTERNAL
+#include "printer_link/link/link_object.h"
+
+void Probe(kavoruw::TPrinterLink& link) { link.DriverState.ReceiptOpen = true; }
+#else
+#include "kavoruw_core.h"
+
+bool Probe() { return kavoruw::LinkState().ReceiptOpen; }
+#endif
