@@ -1,6 +1,7 @@
 #include "correspondent_register/regler.h"
 
 #include <QCloseEvent>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <exception>
 
@@ -112,6 +113,13 @@ TRegler::TRegler(RegisterState& session, QWidget* parent)
   connect(ui_->Koniec, &QPushButton::clicked, this, [this] { KoniecClick(); });
 
   WireControls();
+  // Reading the wide grid is activity: its scroll bars moved by dragging,
+  // by the wheel or by keys.
+  for (forms::DBGrid* grid : {ui_->SpisK, ui_->DBGrid1}) {
+    for (QScrollBar* bar : {grid->horizontalScrollBar(), grid->verticalScrollBar()}) {
+      connect(bar, &QScrollBar::valueChanged, this, [this] { session_.IdleSeconds = 1; });
+    }
+  }
   SetCancelButton(ui_->Koniec);
   // Esc while a cell is edited cancels the edit instead of ending the program.
   OnKeyDown(ui_->SpisK, [this](int key) {
@@ -277,6 +285,17 @@ void TRegler::wgnaClick() {
   CheckDuplicateNumbers();
 }
 
+bool TRegler::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel: session_.IdleSeconds = 1; break;
+    default: break;
+  }
+  return Form::eventFilter(watched, event);
+}
+
 void TRegler::DBNavigator1Click() { session_.IdleSeconds = 1; }
 void TRegler::DBNavigator2Click() { session_.IdleSeconds = 1; }
 void TRegler::PolaSpisuDataChange() { session_.IdleSeconds = 1; }
@@ -289,7 +308,19 @@ void TRegler::TimerrTimer() {
   } else if (session_.IdleSeconds < 30) {
     ui_->Koniec->setText("OK");
   }
-  if (session_.IdleSeconds >= kIdleLimitSeconds) session_.EndProgramAtOnce();
+  if (session_.IdleSeconds >= kIdleLimitSeconds && !idleEnding_) EndWhenIdle();
+}
+
+void TRegler::EndWhenIdle() {
+  // An edit on screen is posted first, as hiding the window posts it; one
+  // that cannot be posted keeps the program running, with the reason shown,
+  // and the count starts again. Ticks under that box do not end it either.
+  idleEnding_ = true;
+  session_.IdleSeconds = 1;
+  const bool posted = PostPendingEdits();
+  idleEnding_ = false;
+  if (posted) session_.EndProgramAtOnce();
+  session_.IdleSeconds = 1;
 }
 
 void TRegler::DBEdit1Change() {
@@ -350,8 +381,9 @@ void TRegler::kaszkoClick() {
     session_.IdleSeconds = 1;
   });
 
-  // Every write is made sure of before any folder goes: a refusal leaves
-  // the disk as it was.
+  // Every write is made sure of before anything changes: a refusal leaves
+  // the disk as it was. The tables are written first and his folders
+  // removed last, so that no kill leaves him registered without them.
   DeletionPlan plan;
   {
     forms::ControlsDisabled quietSpis(PolaSpisu);
@@ -360,8 +392,6 @@ void TRegler::kaszkoClick() {
     plan = CheckDeletion(Spis, Grr);
   }
   if (!plan.Refusal.empty()) return Refuse(plan.Refusal);
-
-  RemoveMailFolderTree(session_.Paths.MailRoot, plan.Number);
 
   ui_->StatusO->show();
   ui_->kaszko->hide();
@@ -378,6 +408,7 @@ void TRegler::kaszkoClick() {
       ui_->StatusO->setText("Grupa " + forms::ToQ(group));
     });
   }
+  RemoveMailFolderTree(session_.Paths.MailRoot, plan.Number);
   CheckDuplicateNumbers();
 }
 

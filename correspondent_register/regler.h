@@ -89,6 +89,10 @@ class TRegler : public forms::Form {
   // Posts the edits in progress before the window closes; false (with the
   // reason shown) when one cannot be posted: the window then stays open.
   bool PostPendingEdits();
+  // The idle limit: the program ends once its edits are posted.
+  void EndWhenIdle();
+  // Clicks, keys, the wheel and the scroll bars count as activity.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Packs one table in exclusive use and opens it shared again; the alert
   // when another program holds it.
   void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
@@ -98,6 +102,7 @@ class TRegler : public forms::Form {
   std::unique_ptr<Ui::TRegler> ui_;
   bool holdIdle_ = false;  // a deletion runs: the idle count waits
   bool readOnly_ = false;  // a table was opened read-only
+  bool idleEnding_ = false;  // the idle end posts the edits
 };
 
 }  // namespace zorvel
