@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <algorithm>
 #include <exception>
 
 #include "correspondent_register/compact_table.h"
@@ -97,6 +98,7 @@ TRegler::TRegler(RegisterState& session, QWidget* parent)
                                         forms::NavButton::Edit});
   ui_->DBNavigator2->OnClick = [this](forms::NavButton) { DBNavigator2Click(); };
 
+  FitNameRow();
   ui_->DBEdit1->SetDataSource(&PolaSpisu, "NR");
   connect(ui_->DBEdit1, &QLineEdit::textChanged, this, [this] { DBEdit1Change(); });
   ui_->ngr->SetDataSource(&PolaGrup, "NAZWA");
@@ -332,6 +334,31 @@ void TRegler::DBEdit1Change() {
   // A long name shows from its start, and whole as the hint.
   ui_->FullNameEdit->setCursorPosition(0);
   ui_->FullNameEdit->setToolTip(forms::ToQ(name));
+}
+
+void TRegler::FitNameRow() {
+  // The row's sizes were made for a narrower font: the navigator's buttons
+  // and the number (five digits) take what their texts need, and the full
+  // name gets the rest, up to the row's right edge, to show a whole name.
+  forms::DBNavigator* nav = ui_->DBNavigator1;
+  int navWidth = 0;
+  for (QPushButton* b : nav->findChildren<QPushButton*>()) {
+    if (!b->isHidden())
+      navWidth += std::max(b->minimumWidth(), b->fontMetrics().horizontalAdvance(b->text()) + 10);
+  }
+  const int gap = ui_->Wstaw->x() - (nav->x() + nav->width());
+  const int right = ui_->FullNameEdit->x() + ui_->FullNameEdit->width();
+  nav->resize(std::min(nav->width(), navWidth), nav->height());
+  int x = nav->x() + nav->width() + gap;
+  ui_->Wstaw->move(x, ui_->Wstaw->y());
+  x += ui_->Wstaw->width() + gap;
+  QLineEdit* nr = ui_->DBEdit1;
+  nr->setGeometry(x, nr->y(),
+                  std::min(nr->width(), nr->fontMetrics().horizontalAdvance("99999") + 12),
+                  nr->height());
+  x += nr->width() + gap;
+  ui_->FullNameEdit->setGeometry(x, ui_->FullNameEdit->y(), right - x,
+                                 ui_->FullNameEdit->height());
 }
 
 void TRegler::Refuse(const std::string& text) {

@@ -79,6 +79,8 @@ class TRegler : public forms::Form {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  // Widens the full name at the expense of what does not need its width.
+  void FitNameRow();
   // Shows a refusal of an operation.
   void Refuse(const std::string& text);
   // A table opened read-only (read-only or damaged file) leaves the window
