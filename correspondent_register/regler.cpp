@@ -357,8 +357,7 @@ void TRegler::FitNameRow() {
                   std::min(nr->width(), nr->fontMetrics().horizontalAdvance("99999") + 12),
                   nr->height());
   x += nr->width() + gap;
-  ui_->FullNameEdit->setGeometry(x, ui_->FullNameEdit->y(), right - x,
-                                 ui_->FullNameEdit->height());
+  ui_->FullNameEdit->setGeometry(x, ui_->FullNameEdit->y(), right - x, ui_->FullNameEdit->height());
 }
 
 void TRegler::Refuse(const std::string& text) {

@@ -102,8 +102,8 @@ class TRegler : public forms::Form {
 
   RegisterState& session_;
   std::unique_ptr<Ui::TRegler> ui_;
-  bool holdIdle_ = false;  // a deletion runs: the idle count waits
-  bool readOnly_ = false;  // a table was opened read-only
+  bool holdIdle_ = false;    // a deletion runs: the idle count waits
+  bool readOnly_ = false;    // a table was opened read-only
   bool idleEnding_ = false;  // the idle end posts the edits
 };
 

@@ -102,5 +102,4 @@ void RemoveMailFolderTree(const std::string& mailRoot, long number) {
   }
 }
 
-
 }  // namespace zorvel

@@ -118,6 +118,22 @@ TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
   box->close();
 }
 
+TEST_F(RealBox, OpensCentredOverTheActiveWindow) {
+  QWidget window;
+  window.setGeometry(40, 60, 600, 400);
+  window.show();
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  ASSERT_EQ(BoxOwner(), &window);
+  const std::unique_ptr<QMessageBox> box =
+      BuildMessageBox(Cp("Brak rejestru."), "x", 0x10, &window);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+  QCoreApplication::processEvents();
+  EXPECT_LE((box->geometry().center() - window.geometry().center()).manhattanLength(), 1);
+  box->close();
+}
+
 TEST_F(RealBox, IsWideEnoughForItsCaptionUpToTheScreensWidth) {
   // The chooser's box: a short text, the tested path in the caption.
   const QFontMetrics title(QFontDatabase::systemFont(QFontDatabase::TitleFont));
