@@ -125,20 +125,23 @@ void DBMemo::Load() {
   loading_ = false;
 }
 
-void DBMemo::Freshen() {
-  if (isReadOnly() || !source_ || !source_->Active()) return;
+bool DBMemo::Freshen() {
+  if (isReadOnly() || !source_ || !source_->Active()) return true;
   dbase::Table& t = *source_->Table();
-  if (t.State() != dbase::DataState::Browse || t.IsEmpty()) return;
+  if (t.State() != dbase::DataState::Browse || t.IsEmpty()) return true;
+  const dbase::Bookmark row = t.GetBookmark();
   try {
     t.Refresh();  // the controls load what it reads
   } catch (const std::exception& e) {
     ReportDataError(e);
   }
+  return t.GetBookmark() == row;
 }
 
 void DBMemo::keyPressEvent(QKeyEvent* event) {
-  Freshen();
-  QPlainTextEdit::keyPressEvent(event);
+  // A key meant for a row that another program deleted meanwhile is not
+  // typed into the row shown now.
+  if (Freshen()) QPlainTextEdit::keyPressEvent(event);
 }
 
 void DBMemo::inputMethodEvent(QInputMethodEvent* event) {

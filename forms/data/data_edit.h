@@ -50,8 +50,9 @@ class DBMemo : public QPlainTextEdit {
  private:
   void Load();
   void Store();
-  // Reads the row as stored now, before the user's first change to it.
-  void Freshen();
+  // Reads the row as stored now, before the user's first change to it;
+  // false when that row is gone and another one is current.
+  bool Freshen();
 
   DataSource* source_ = nullptr;
   std::string field_;
