@@ -1,6 +1,7 @@
 #include "correspondent_register/regler.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <algorithm>
@@ -35,6 +36,34 @@ class Restore {
 
  private:
   std::function<void()> undo_;
+};
+
+// Hears every key, click and wheel turn that reaches a widget of one window,
+// whichever control takes it (a grid cell's editor too).
+class InputWatch : public QObject {
+ public:
+  InputWatch(QWidget* window, std::function<void()> seen)
+      : QObject(window), window_(window), seen_(std::move(seen)) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == window_) seen_();
+        break;
+      default: break;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  std::function<void()> seen_;
 };
 
 }  // namespace
@@ -115,8 +144,9 @@ TRegler::TRegler(RegisterState& session, QWidget* parent)
   connect(ui_->Koniec, &QPushButton::clicked, this, [this] { KoniecClick(); });
 
   WireControls();
-  // Reading the wide grid is activity: its scroll bars moved by dragging,
-  // by the wheel or by keys.
+  // Keys, clicks and the wheel are activity, and so is reading the wide
+  // grid: its scroll bars moved by dragging, by the wheel or by keys.
+  new InputWatch(this, [this] { session_.IdleSeconds = 1; });
   for (forms::DBGrid* grid : {ui_->SpisK, ui_->DBGrid1}) {
     for (QScrollBar* bar : {grid->horizontalScrollBar(), grid->verticalScrollBar()}) {
       connect(bar, &QScrollBar::valueChanged, this, [this] { session_.IdleSeconds = 1; });
@@ -285,17 +315,6 @@ void TRegler::wgnuClick() {
 void TRegler::wgnaClick() {
   Spis.SetIndexName("NAI");
   CheckDuplicateNumbers();
-}
-
-bool TRegler::eventFilter(QObject* watched, QEvent* event) {
-  switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel: session_.IdleSeconds = 1; break;
-    default: break;
-  }
-  return Form::eventFilter(watched, event);
 }
 
 void TRegler::DBNavigator1Click() { session_.IdleSeconds = 1; }

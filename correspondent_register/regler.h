@@ -93,8 +93,6 @@ class TRegler : public forms::Form {
   bool PostPendingEdits();
   // The idle limit: the program ends once its edits are posted.
   void EndWhenIdle();
-  // Clicks, keys, the wheel and the scroll bars count as activity.
-  bool eventFilter(QObject* watched, QEvent* event) override;
   // Packs one table in exclusive use and opens it shared again; the alert
   // when another program holds it.
   void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
