@@ -146,10 +146,12 @@ TRegler::TRegler(RegisterState& session, QWidget* parent)
   WireControls();
   // Keys, clicks and the wheel are activity, and so is reading the wide
   // grid: its scroll bars moved by dragging, by the wheel or by keys.
-  new InputWatch(this, [this] { session_.IdleSeconds = 1; });
+  // (The state outlives the window, whose grids still scroll as it goes.)
+  int& idle = session_.IdleSeconds;
+  new InputWatch(this, [&idle] { idle = 1; });
   for (forms::DBGrid* grid : {ui_->SpisK, ui_->DBGrid1}) {
     for (QScrollBar* bar : {grid->horizontalScrollBar(), grid->verticalScrollBar()}) {
-      connect(bar, &QScrollBar::valueChanged, this, [this] { session_.IdleSeconds = 1; });
+      connect(bar, &QScrollBar::valueChanged, this, [&idle] { idle = 1; });
     }
   }
   SetCancelButton(ui_->Koniec);
