@@ -1,4 +1,10 @@
 // zorvel: the correspondent register tool of the local mail system.
 #include "correspondent_register/program.h"
+#include "forms/application.h"
 
-int main(int argc, char** argv) { return zorvel::RunRegisterTool(argc, argv); }
+int main(int argc, char** argv) {
+  forms::Application app(argc, argv);
+  forms::UsePolishLocale();
+  forms::LoadPolishTranslations();
+  return zorvel::RunRegisterTool(app);
+}

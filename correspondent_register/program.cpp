@@ -39,7 +39,7 @@ void ShowStoppedOperation(const std::string& message) {
 
 std::string AlertCaptionNow() {
   const QDateTime now = forms::Now();
-  const QLocale locale = QLocale::system();
+  const QLocale locale;  // Polish in the program
   return AlertCaption(forms::FromQ(locale.toString(now.date(), QLocale::ShortFormat)),
                       forms::FromQ(now.time().toString("HH:mm:ss")));
 }
@@ -78,9 +78,7 @@ void InstallWindowHooks() {
   });
 }
 
-int RunRegisterTool(int argc, char** argv) {
-  forms::Application app(argc, argv);
-  forms::LoadPolishTranslations();
+int RunRegisterTool(forms::Application& app) {
   forms::SetApplicationTitle("zorvel");
   app.setQuitOnLastWindowClosed(false);
   InstallWindowHooks();

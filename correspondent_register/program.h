@@ -3,6 +3,8 @@
 // order, the message loop.
 #include <string>
 
+#include "forms/application.h"
+
 namespace zorvel {
 
 // The core's boxes, tone and pause through the forms layer, and the
@@ -11,7 +13,8 @@ void InstallWindowHooks();
 // "Uwaga!   " + short date + ",  " + long time, from forms::Now().
 std::string AlertCaptionNow();
 
-// The main block: start-up, the windows in their order, the message loop.
-int RunRegisterTool(int argc, char** argv);
+// The main block on the program's application (its locale and Qt's texts
+// Polish): start-up, the windows in their order, the message loop.
+int RunRegisterTool(forms::Application& app);
 
 }  // namespace zorvel

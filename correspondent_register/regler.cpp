@@ -1,7 +1,10 @@
 #include "correspondent_register/regler.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <algorithm>
 #include <exception>
 
 #include "correspondent_register/compact_table.h"
@@ -33,6 +36,34 @@ class Restore {
 
  private:
   std::function<void()> undo_;
+};
+
+// Hears every key, click and wheel turn that reaches a widget of one window,
+// whichever control takes it (a grid cell's editor too).
+class InputWatch : public QObject {
+ public:
+  InputWatch(QWidget* window, std::function<void()> seen)
+      : QObject(window), window_(window), seen_(std::move(seen)) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == window_) seen_();
+        break;
+      default: break;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  std::function<void()> seen_;
 };
 
 }  // namespace
@@ -96,6 +127,7 @@ TRegler::TRegler(RegisterState& session, QWidget* parent)
                                         forms::NavButton::Edit});
   ui_->DBNavigator2->OnClick = [this](forms::NavButton) { DBNavigator2Click(); };
 
+  FitNameRow();
   ui_->DBEdit1->SetDataSource(&PolaSpisu, "NR");
   connect(ui_->DBEdit1, &QLineEdit::textChanged, this, [this] { DBEdit1Change(); });
   ui_->ngr->SetDataSource(&PolaGrup, "NAZWA");
@@ -112,6 +144,16 @@ TRegler::TRegler(RegisterState& session, QWidget* parent)
   connect(ui_->Koniec, &QPushButton::clicked, this, [this] { KoniecClick(); });
 
   WireControls();
+  // Keys, clicks and the wheel are activity, and so is reading the wide
+  // grid: its scroll bars moved by dragging, by the wheel or by keys.
+  // (The state outlives the window, whose grids still scroll as it goes.)
+  int& idle = session_.IdleSeconds;
+  new InputWatch(this, [&idle] { idle = 1; });
+  for (forms::DBGrid* grid : {ui_->SpisK, ui_->DBGrid1}) {
+    for (QScrollBar* bar : {grid->horizontalScrollBar(), grid->verticalScrollBar()}) {
+      connect(bar, &QScrollBar::valueChanged, this, [&idle] { idle = 1; });
+    }
+  }
   SetCancelButton(ui_->Koniec);
   // Esc while a cell is edited cancels the edit instead of ending the program.
   OnKeyDown(ui_->SpisK, [this](int key) {
@@ -289,7 +331,19 @@ void TRegler::TimerrTimer() {
   } else if (session_.IdleSeconds < 30) {
     ui_->Koniec->setText("OK");
   }
-  if (session_.IdleSeconds >= kIdleLimitSeconds) session_.EndProgramAtOnce();
+  if (session_.IdleSeconds >= kIdleLimitSeconds && !idleEnding_) EndWhenIdle();
+}
+
+void TRegler::EndWhenIdle() {
+  // An edit on screen is posted first, as hiding the window posts it; one
+  // that cannot be posted keeps the program running, with the reason shown,
+  // and the count starts again. Ticks under that box do not end it either.
+  idleEnding_ = true;
+  session_.IdleSeconds = 1;
+  const bool posted = PostPendingEdits();
+  idleEnding_ = false;
+  if (posted) session_.EndProgramAtOnce();
+  session_.IdleSeconds = 1;
 }
 
 void TRegler::DBEdit1Change() {
@@ -301,6 +355,30 @@ void TRegler::DBEdit1Change() {
   // A long name shows from its start, and whole as the hint.
   ui_->FullNameEdit->setCursorPosition(0);
   ui_->FullNameEdit->setToolTip(forms::ToQ(name));
+}
+
+void TRegler::FitNameRow() {
+  // The row's sizes were made for a narrower font: the navigator's buttons
+  // and the number (five digits) take what their texts need, and the full
+  // name gets the rest, up to the row's right edge, to show a whole name.
+  forms::DBNavigator* nav = ui_->DBNavigator1;
+  int navWidth = 0;
+  for (QPushButton* b : nav->findChildren<QPushButton*>()) {
+    if (!b->isHidden())
+      navWidth += std::max(b->minimumWidth(), b->fontMetrics().horizontalAdvance(b->text()) + 10);
+  }
+  const int gap = ui_->Wstaw->x() - (nav->x() + nav->width());
+  const int right = ui_->FullNameEdit->x() + ui_->FullNameEdit->width();
+  nav->resize(std::min(nav->width(), navWidth), nav->height());
+  int x = nav->x() + nav->width() + gap;
+  ui_->Wstaw->move(x, ui_->Wstaw->y());
+  x += ui_->Wstaw->width() + gap;
+  QLineEdit* nr = ui_->DBEdit1;
+  nr->setGeometry(x, nr->y(),
+                  std::min(nr->width(), nr->fontMetrics().horizontalAdvance("99999") + 12),
+                  nr->height());
+  x += nr->width() + gap;
+  ui_->FullNameEdit->setGeometry(x, ui_->FullNameEdit->y(), right - x, ui_->FullNameEdit->height());
 }
 
 void TRegler::Refuse(const std::string& text) {
@@ -350,8 +428,9 @@ void TRegler::kaszkoClick() {
     session_.IdleSeconds = 1;
   });
 
-  // Every write is made sure of before any folder goes: a refusal leaves
-  // the disk as it was.
+  // Every write is made sure of before anything changes: a refusal leaves
+  // the disk as it was. The tables are written first and his folders
+  // removed last, so that no kill leaves him registered without them.
   DeletionPlan plan;
   {
     forms::ControlsDisabled quietSpis(PolaSpisu);
@@ -360,8 +439,6 @@ void TRegler::kaszkoClick() {
     plan = CheckDeletion(Spis, Grr);
   }
   if (!plan.Refusal.empty()) return Refuse(plan.Refusal);
-
-  RemoveMailFolderTree(session_.Paths.MailRoot, plan.Number);
 
   ui_->StatusO->show();
   ui_->kaszko->hide();
@@ -378,6 +455,7 @@ void TRegler::kaszkoClick() {
       ui_->StatusO->setText("Grupa " + forms::ToQ(group));
     });
   }
+  RemoveMailFolderTree(session_.Paths.MailRoot, plan.Number);
   CheckDuplicateNumbers();
 }
 

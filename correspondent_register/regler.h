@@ -79,6 +79,8 @@ class TRegler : public forms::Form {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  // Widens the full name at the expense of what does not need its width.
+  void FitNameRow();
   // Shows a refusal of an operation.
   void Refuse(const std::string& text);
   // A table opened read-only (read-only or damaged file) leaves the window
@@ -89,6 +91,8 @@ class TRegler : public forms::Form {
   // Posts the edits in progress before the window closes; false (with the
   // reason shown) when one cannot be posted: the window then stays open.
   bool PostPendingEdits();
+  // The idle limit: the program ends once its edits are posted.
+  void EndWhenIdle();
   // Packs one table in exclusive use and opens it shared again; the alert
   // when another program holds it.
   void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
@@ -96,8 +100,9 @@ class TRegler : public forms::Form {
 
   RegisterState& session_;
   std::unique_ptr<Ui::TRegler> ui_;
-  bool holdIdle_ = false;  // a deletion runs: the idle count waits
-  bool readOnly_ = false;  // a table was opened read-only
+  bool holdIdle_ = false;    // a deletion runs: the idle count waits
+  bool readOnly_ = false;    // a table was opened read-only
+  bool idleEnding_ = false;  // the idle end posts the edits
 };
 
 }  // namespace zorvel

@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QThread>
 #include <QTranslator>
 
@@ -109,6 +110,8 @@ bool LoadPolishTranslations() {
   translator = loaded;
   return true;
 }
+
+void UsePolishLocale() { QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland)); }
 
 BusyScope::BusyScope() { ++BusyDepth(); }
 BusyScope::~BusyScope() { --BusyDepth(); }

@@ -50,6 +50,10 @@ bool InsideWait();
 // Loads Qt's own Polish texts (file dialogs, standard buttons) from Qt's
 // translations folder; true when they were found.
 bool LoadPolishTranslations();
+// Makes Polish (Poland) Qt's default locale, whatever the machine's: dates,
+// times and numbers that the windows format with QLocale() read as on a
+// Polish desktop. Both programs call it at start.
+void UsePolishLocale();
 
 // Marks a running action; nests.
 class BusyScope {

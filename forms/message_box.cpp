@@ -1,11 +1,13 @@
 #include "forms/message_box.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -13,6 +15,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "forms/activation.h"
+#include "forms/form.h"
 #include "forms/text.h"
 #include "forms/trace.h"
 
@@ -46,6 +50,9 @@ int CaptionWidth(const QWidget& box) {
 // (a path in the caption is often the only place it shows in full), up to the
 // screen's width.
 class UnwrappedMessageBox : public QMessageBox {
+ public:
+  explicit UnwrappedMessageBox(const QWidget* owner) : owner_(owner) {}
+
  protected:
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);
@@ -77,9 +84,16 @@ class UnwrappedMessageBox : public QMessageBox {
     const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
                                                      : layout()->totalMinimumSize().height();
     setFixedSize(width, height);
+    if (!placed_) {
+      // Fitted before it maps: centred over its window, not the screen.
+      placed_ = true;
+      CentreOverOwner(*this, owner_);
+    }
   }
 
+  QPointer<const QWidget> owner_;
   int unwrappedWidth_ = -1;  // the text's layout width on one line each
+  bool placed_ = false;
 };
 
 QString BoxText(const std::string& cp1250) {
@@ -115,9 +129,17 @@ std::vector<ButtonSpec> Buttons(unsigned flags) {
 
 }  // namespace
 
+const QWidget* BoxOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  QWidget* form = ActiveForm();
+  return form != nullptr && form->isVisible() ? form : nullptr;
+}
+
 std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
-                                             const std::string& cp1250Caption, unsigned flags) {
-  auto built = std::make_unique<UnwrappedMessageBox>();
+                                             const std::string& cp1250Caption, unsigned flags,
+                                             const QWidget* owner) {
+  auto built = std::make_unique<UnwrappedMessageBox>(owner);
   QMessageBox& box = *built;
   box.setWindowTitle(ToQ(cp1250Caption));
   box.setTextFormat(Qt::PlainText);
@@ -151,7 +173,8 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
 namespace {
 
 int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
-  const std::unique_ptr<QMessageBox> box = BuildMessageBox(cp1250Text, cp1250Caption, flags);
+  const std::unique_ptr<QMessageBox> box =
+      BuildMessageBox(cp1250Text, cp1250Caption, flags, BoxOwner());
   box->exec();
   QAbstractButton* clicked = box->clickedButton();
   const std::vector<ButtonSpec> buttonDefs = Buttons(flags);

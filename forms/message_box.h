@@ -8,6 +8,7 @@
 #include <string>
 
 class QMessageBox;
+class QWidget;
 
 namespace forms {
 
@@ -48,9 +49,14 @@ void SetBeforeBoxHook(std::function<void()> hook);
 
 // The real box, built but not shown: as wide as its longest line needs
 // (up to the screen's width), so that no line of the text wraps, and as wide
-// as its caption needs in the title bar (up to the screen's width).
+// as its caption needs in the title bar (up to the screen's width). It opens
+// centred over its owner (over the screen without one), owning nothing.
 std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& cp1250Text,
-                                             const std::string& cp1250Caption, unsigned flags);
+                                             const std::string& cp1250Caption, unsigned flags,
+                                             const QWidget* owner = nullptr);
+// The window a box shown now belongs to: the modal window, else the active
+// one, else the program's active form; nullptr without any.
+const QWidget* BoxOwner();
 
 // Shows the box and returns the button: IDOK, IDCANCEL, ..., IDYES, IDNO.
 // Runs the before-box hook, then records "box <caption> <flags> <text>" in the

@@ -4,6 +4,7 @@
 
 int main(int argc, char** argv) {
   forms::Application app(argc, argv);
+  forms::UsePolishLocale();
   forms::LoadPolishTranslations();
   return RunConsole(app, Arguments(argv + 1, argv + argc));
 }

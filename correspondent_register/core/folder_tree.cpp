@@ -14,6 +14,12 @@ namespace fs = std::filesystem;
 
 namespace zorvel {
 
+std::function<void()> RegisterStepHook;
+
+void StepDone() {
+  if (RegisterStepHook) RegisterStepHook();
+}
+
 namespace {
 constexpr uint32_t kErrorPathNotFound = 3;
 std::string Number(long number) { return std::to_string(number); }
@@ -41,17 +47,21 @@ std::string CorrespondentFolder(const std::string& mailRoot, long number) {
 
 void CreateMailbox(const std::string& mailRoot, long number) {
   CreateFolder(MailboxFolder(mailRoot, number));
+  StepDone();
   WriteSingleLine(MailboxMarkerPath(mailRoot, number), MailboxMarkerLine());
+  StepDone();
 }
 
 void CreateCorrespondentFolders(const std::string& mailRoot, long number) {
   CreateFolder(ActivationFolder(mailRoot, number));
+  StepDone();
   WriteSingleLine(ActivationMarkerPath(mailRoot, number), ActivationMarkerLine(number));
+  StepDone();
   const std::string folder = CorrespondentFolder(mailRoot, number);
-  CreateFolder(folder);
-  CreateFolder(folder + "\\Odebrane");
-  CreateFolder(folder + "\\Wyslane");
-  CreateFolder(folder + "\\Pisma");
+  for (const char* sub : {"", "\\Odebrane", "\\Wyslane", "\\Pisma"}) {
+    CreateFolder(folder + sub);
+    StepDone();
+  }
   // A folder that exists already is fine; one that could not be made (the
   // parent Korespondenci missing, no access) must not pass for made.
   for (const char* sub : {"", "\\Odebrane", "\\Wyslane", "\\Pisma"}) {
@@ -82,12 +92,14 @@ void RemoveFolderWithFiles(const std::string& folder) {
 
 void RemoveMailFolderTree(const std::string& mailRoot, long number) {
   const std::string n = Number(number);
-  RemoveFolderWithFiles(mailRoot + "\\Fwp\\" + n);
-  RemoveFolderWithFiles(mailRoot + "\\Skrzynki\\" + n);
-  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n + "\\odebrane");
-  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n + "\\wyslane");
-  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n + "\\pisma");
-  RemoveFolderWithFiles(mailRoot + "\\Korespondenci\\" + n);
+  for (const std::string& folder :
+       {mailRoot + "\\Fwp\\" + n, mailRoot + "\\Skrzynki\\" + n,
+        mailRoot + "\\Korespondenci\\" + n + "\\odebrane",
+        mailRoot + "\\Korespondenci\\" + n + "\\wyslane",
+        mailRoot + "\\Korespondenci\\" + n + "\\pisma", mailRoot + "\\Korespondenci\\" + n}) {
+    RemoveFolderWithFiles(folder);
+    StepDone();
+  }
 }
 
 }  // namespace zorvel

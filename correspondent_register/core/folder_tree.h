@@ -7,10 +7,14 @@
 // The parents Skrzynki, FWP and Korespondenci belong to the mail system and
 // are never made here. Names compare without regard to case.
 //
-// Adding correspondent n (the register window):
-//   insert the record; CreateMailbox(mailRoot, n); post the record;
-//   CreateCorrespondentFolders(mailRoot, n);
-// Deleting him, after both confirmations: RemoveMailFolderTree(mailRoot, n).
+// Adding correspondent n (the register window): insert the record;
+//   CreateMailbox(mailRoot, n); CreateCorrespondentFolders(mailRoot, n);
+//   post the record last, so that a program killed on the way leaves at most
+//   spare folders of a number nobody holds (the next add of it reuses them).
+// Deleting him, once the tables no longer hold him:
+//   RemoveMailFolderTree(mailRoot, n). Spare folders are never removed
+//   otherwise: they may hold mail.
+#include <functional>
 #include <string>
 
 namespace zorvel {
@@ -39,5 +43,11 @@ void RemoveFolderWithFiles(const std::string& folder);
 // Removes the six folders of correspondent n, sub-folders before their
 // parent, each by RemoveFolderWithFiles: up to six warnings, every step runs.
 void RemoveMailFolderTree(const std::string& mailRoot, long number);
+
+// Tests stop an add or a deletion after one of its steps (a simulated kill):
+// the hook runs after each folder or marker made or removed and after each
+// table write of a deletion. Empty in the program.
+extern std::function<void()> RegisterStepHook;
+void StepDone();
 
 }  // namespace zorvel

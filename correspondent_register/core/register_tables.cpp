@@ -125,15 +125,18 @@ long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot) {
     spis.SetInteger("NR", n);
     spis.SetInteger("POZIOM", 3);
     spis.SetInteger("RP", 2);
+    // Every folder and marker before the record: a program killed (or a
+    // folder refused) on the way leaves at most spare folders of a number
+    // nobody holds, which the next add of that number reuses.
     try {
       CreateMailbox(mailRoot, n);
+      CreateCorrespondentFolders(mailRoot, n);
     } catch (...) {
       spis.Cancel();
       throw;
     }
     spis.Post();
   }
-  CreateCorrespondentFolders(mailRoot, n);
   return n;
 }
 
@@ -227,19 +230,21 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
           grupy.IsNull("KTO") ? std::string(",") : grupy.AsString("KTO"), plan.Number);
       grupy.SetString("KTO", now.Ok && FitsMemberField(grupy, now.List) ? now.List : list);
       grupy.Post();
+      StepDone();
     }
     grupy.GotoBookmark(group);
   }
   spis.GotoBookmark(plan.Record);
   spis.Delete();
+  StepDone();
 }
 
 std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy,
                                 const std::string& mailRoot) {
   const DeletionPlan plan = CheckDeletion(spis, grupy);
   if (!plan.Refusal.empty()) return plan.Refusal;
-  RemoveMailFolderTree(mailRoot, plan.Number);
   WriteDeletion(spis, grupy, plan);
+  RemoveMailFolderTree(mailRoot, plan.Number);
   return std::string();
 }
 

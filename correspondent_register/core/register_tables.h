@@ -36,12 +36,12 @@ bool HasRow(const dbase::Table& t);
 
 // Folders are made and removed under mailRoot (see folder_tree.h).
 // Adds a correspondent: the number after the highest one (order NR is left
-// current), the record inserted with POZIOM 3 and RP 2, the mailbox and its
-// marker made, the record posted, then the activation folder and the
-// correspondent's folders. A mailbox that cannot be made cancels the insert
-// (the error is raised): nobody reaches the register without his mailbox.
-// The new record stays current. Raises dbase::DbError when SPIS cannot be
-// written. Returns the new number.
+// current), the record inserted with POZIOM 3 and RP 2, the mailbox, the
+// activation folder, their markers and the correspondent's folders made, and
+// the record posted last. A folder or marker that cannot be made cancels the
+// insert (the error is raised): nobody reaches the register without all his
+// folders. The new record stays current. Raises dbase::DbError when SPIS
+// cannot be written. Returns the new number.
 long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot);
 
 // The current correspondent's membership of the current group: the member
@@ -53,8 +53,10 @@ long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot);
 // written.
 std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add);
 
-// Deletion of the current correspondent, in two halves with the folders
-// removed between them. The check makes sure every write can succeed before
+// Deletion of the current correspondent: the check, the table writes, and
+// his folders removed last, so that a program killed on the way never leaves
+// a registered correspondent without his folders (at most spare folders of a
+// deleted number). The check makes sure every write can succeed before
 // anything is changed: both tables writable, his record and every group row
 // lockable, every list valid and fitting its field. It leaves the cursors
 // where they were.
@@ -70,7 +72,7 @@ DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy);
 // the correspondent's record.
 void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& plan,
                    const std::function<void(const std::string& groupName)>& progress = {});
-// The whole deletion without a window: check, folders, writes. Returns the
+// The whole deletion without a window: check, writes, folders. Returns the
 // refusal ("" when deleted).
 std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy,
                                 const std::string& mailRoot);

@@ -1,5 +1,8 @@
 #include "forms/data/data_edit.h"
 
+#include <QTextCursor>
+#include <algorithm>
+
 #include "forms/text.h"
 
 namespace forms {
@@ -106,19 +109,74 @@ void DBMemo::SetDataSource(DataSource* source, const std::string& field) {
 void DBMemo::Load() {
   if (storing_) return;
   loading_ = true;
-  QString text;
-  if (CurrentRow(source_)) text = MemoToWidget(source_->Table()->AsString(field_));
-  if (text != toPlainText()) setPlainText(text);
+  loaded_.clear();
+  if (CurrentRow(source_)) loaded_ = source_->Table()->AsString(field_);
+  const QString text = MemoToWidget(loaded_);
+  if (text != toPlainText()) {
+    // The caret stays where it was (at the end when it was there), so that
+    // typing goes on where the user put it.
+    const int at = textCursor().position();
+    const bool atEnd = at == toPlainText().size();
+    setPlainText(text);
+    QTextCursor caret = textCursor();
+    caret.setPosition(atEnd ? static_cast<int>(text.size()) : std::min(at, int(text.size())));
+    setTextCursor(caret);
+  }
   loading_ = false;
+}
+
+bool DBMemo::Freshen() {
+  if (isReadOnly() || !source_ || !source_->Active()) return true;
+  dbase::Table& t = *source_->Table();
+  if (t.State() != dbase::DataState::Browse || t.IsEmpty()) return true;
+  const dbase::Bookmark row = t.GetBookmark();
+  try {
+    t.Refresh();  // the controls load what it reads
+  } catch (const std::exception& e) {
+    ReportDataError(e);
+  }
+  return t.GetBookmark() == row;
+}
+
+void DBMemo::keyPressEvent(QKeyEvent* event) {
+  // A key meant for a row that another program deleted meanwhile is not
+  // typed into the row shown now.
+  if (Freshen()) QPlainTextEdit::keyPressEvent(event);
+}
+
+void DBMemo::inputMethodEvent(QInputMethodEvent* event) {
+  Freshen();
+  QPlainTextEdit::inputMethodEvent(event);
+}
+
+void DBMemo::mousePressEvent(QMouseEvent* event) {
+  Freshen();
+  QPlainTextEdit::mousePressEvent(event);
+}
+
+void DBMemo::dragEnterEvent(QDragEnterEvent* event) {
+  Freshen();
+  QPlainTextEdit::dragEnterEvent(event);
 }
 
 void DBMemo::Store() {
   if (loading_ || isReadOnly() || !CurrentRow(source_)) return;
   const std::string value = MemoFromWidget(toPlainText());
+  dbase::Table& t = *source_->Table();
   storing_ = true;
   try {
-    if (source_->Table()->AsString(field_) != value && BeginEdit(source_)) {
-      source_->Table()->SetString(field_, value);
+    const bool starts = t.State() == dbase::DataState::Browse;
+    if (t.AsString(field_) != value && BeginEdit(source_)) {
+      if (starts && t.AsString(field_) != loaded_) {
+        // Another program stored the field after it was read for the
+        // screen (the edit reads the row afresh): this change was made to
+        // an older text. The stored one is shown for the user to change.
+        t.Cancel();
+        storing_ = false;
+        Load();
+        return;
+      }
+      t.SetString(field_, value);
     }
     storing_ = false;
   } catch (const std::exception& e) {

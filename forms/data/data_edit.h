@@ -29,7 +29,10 @@ class DBEdit : public QLineEdit {
   bool storing_ = false;
 };
 
-// A memo keeps the field's CR LF line breaks.
+// A memo keeps the field's CR LF line breaks. Another program may change
+// the field while the memo shows it: an edit starts from the field as stored
+// (the row is read again as the user starts typing, pasting or clicking into
+// a row that is not yet being edited), never from an older text on screen.
 class DBMemo : public QPlainTextEdit {
   Q_OBJECT
 
@@ -38,12 +41,22 @@ class DBMemo : public QPlainTextEdit {
   void SetDataSource(DataSource* source, const std::string& field);
   const std::string& Field() const { return field_; }
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+
  private:
   void Load();
   void Store();
+  // Reads the row as stored now, before the user's first change to it;
+  // false when that row is gone and another one is current.
+  bool Freshen();
 
   DataSource* source_ = nullptr;
   std::string field_;
+  std::string loaded_;  // the field's text as last shown
   bool loading_ = false;
   bool storing_ = false;
 };

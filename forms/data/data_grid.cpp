@@ -247,6 +247,10 @@ void DBGrid::KeepSelectionOnCursor() {
   if (following_) return;
   const int row = model_->CurrentRow();
   if (row < 0 || row >= model_->rowCount()) return;
+  // A key moving the current cell selects the new cell before it tells the
+  // cell moved: the cursor follows it then (or the grid comes back to the
+  // cursor if the move is refused).
+  if (currentIndex().isValid() && currentIndex().row() != row) return;
   const QModelIndexList selected = selectionModel()->selectedIndexes();
   if (selected.size() == 1 && selected[0].row() == row && currentIndex().row() == row) return;
   FollowCursor(row);

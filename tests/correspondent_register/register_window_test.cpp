@@ -11,9 +11,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -22,8 +25,10 @@
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/win_files.h"
+#include "forms/application.h"
 #include "forms/data/data_grid.h"
 #include "forms/data/data_navigator.h"
+#include "forms/now.h"
 #include "register_window_env.h"
 #include "tests/support/scripted_message_boxes.h"
 
@@ -133,7 +138,9 @@ TEST_F(RegisterWindow, TheGridShowsSixteenColumnsAndNeitherInsertsNorDeletes) {
 }
 
 TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
-  MakeTables({{1, "Wiśniewski-Kołłątajowa", "Małgorzata Anna Józefina"}}, {{"Zarząd", "1,"}});
+  MakeTables(
+      {{1, "Wiśniewski-Kołłątajowa", "Małgorzata Anna Józefina"}, {2, "Lewandowska", "Zofia"}},
+      {{"Zarząd", "1,"}});
   TRegler& r = Open();
   for (auto* button : r.findChildren<QPushButton*>()) {
     if (button->parentWidget() != &r) continue;  // the navigators' glyphs
@@ -148,6 +155,17 @@ TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
   auto* name = Control<QLineEdit>("FullNameEdit");
   EXPECT_EQ(name->cursorPosition(), 0);
   EXPECT_EQ(Utf8(name->toolTip()), "Małgorzata Anna Józefina Wiśniewski-Kołłątajowa");
+  // A name of a usual length shows whole.
+  ChooseCorrespondent(2);
+  EXPECT_EQ(Utf8(name->text()), "Zofia Lewandowska");
+  EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 8, name->width());
+  // The alert's caption has the Polish short date whatever the machine's.
+  const QLocale before;
+  forms::UsePolishLocale();
+  forms::SetNow([] { return QDateTime(QDate(2026, 12, 9), QTime(6, 26, 34)); });
+  EXPECT_EQ(AlertCaptionNow(), "Uwaga!   9.12.2026,  06:26:34");
+  forms::SetNow(nullptr);
+  QLocale::setDefault(before);
 }
 
 TEST_F(RegisterWindow, SortingByNameAndByNumberKeepsTheCurrentCorrespondent) {
@@ -361,6 +379,22 @@ TEST_F(RegisterWindow, MembershipChangesBuildOnWhatAnotherProgramStored) {
   EXPECT_EQ(Kto(), "3,7,12,");
   r.Grr.First();  // posts
   EXPECT_EQ(ListsOnDisk()["Alfa"], "3,7,12,");
+  // Typed by hand: from the list as stored, whatever the memo showed.
+  auto* memo = Control<QPlainTextEdit>("DBMemo1");
+  forms::testing::Focus(memo);
+  memo->moveCursor(QTextCursor::End);
+  other.Edit();
+  other.SetString("KTO", "3,4,7,12,");
+  other.Post();
+  forms::testing::Type(memo, "20,");
+  r.Grr.First();
+  EXPECT_EQ(ListsOnDisk()["Alfa"], "3,4,7,12,20,");
+  other.Edit();
+  other.SetString("KTO", "3,7,12,");
+  other.Post();
+  memo->insertPlainText("5,");  // no key: a change to the older text
+  EXPECT_EQ(Utf8(memo->toPlainText()), "3,7,12,");
+  EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
 
   dbase::Table otherSpis;
   otherSpis.Open(Table("SPIS.DBF"));
@@ -404,6 +438,62 @@ TEST_F(RegisterWindow, ACorrespondentWithoutMailboxIsNeverPosted) {
   EXPECT_EQ(r.Spis.RecordCount(), 1u);
   EXPECT_EQ(Readback("SPIS.DBF").size(), 1u);
   EXPECT_FALSE(fs::exists(root_ / "FWP" / "2"));
+}
+
+// A program killed after any step of an add or a deletion never leaves a
+// registered correspondent without all his folders: at most spare folders,
+// which stay, and which a later add of the number reuses.
+TEST_F(RegisterWindow, AKillAfterAnyStepLeavesNobodyRegisteredWithoutHisFolders) {
+  const auto everyoneHasHisFolders = [&] {
+    for (const std::string& nr : LiveColumn("SPIS.DBF", 0)) {
+      const fs::path own = root_ / "Korespondenci" / nr;
+      EXPECT_TRUE(fs::exists(root_ / "Skrzynki" / nr / "Skrzynka pocztowa") &&
+                  fs::exists(root_ / "FWP" / nr / "Jestem.tu") && fs::exists(own / "Odebrane") &&
+                  fs::exists(own / "Wyslane") && fs::exists(own / "Pisma"))
+          << nr;
+    }
+  };
+  // False when the operation ended before that step.
+  const auto killedAfter = [&](int step, bool add) {
+    for (const char* parent : {"Skrzynki", "FWP", "Korespondenci"}) {
+      fs::remove_all(root_ / parent);
+      fs::create_directories(root_ / parent);
+    }
+    MakeTables({{3, "A", "a"}, {7, "B", "b"}}, {{"Alfa", "3,7,"}, {"Beta", "7,"}});
+    for (long nr : {3, 7}) MakeFolders(nr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      RegisterStepHook = [left = step]() mutable {
+        if (--left == 0) ::raise(SIGKILL);
+      };
+      dbase::Table spis, grupy;
+      spis.Open(Table("SPIS.DBF"));
+      grupy.Open(Table("GRUPY.DBF"));
+      spis.Locate("NR", "7");
+      add ? (void)AddCorrespondent(spis, MailRoot)
+          : (void)DeleteCorrespondent(spis, grupy, MailRoot);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    everyoneHasHisFolders();
+    return WIFSIGNALED(status);
+  };
+  int step = 1;
+  for (; killedAfter(step, true); ++step) {
+    SCOPED_TRACE("add killed after step " + std::to_string(step));
+    EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 2u);
+    dbase::Table spis;
+    spis.Open(Table("SPIS.DBF"));
+    EXPECT_EQ(AddCorrespondent(spis, MailRoot), 8);
+    everyoneHasHisFolders();
+  }
+  EXPECT_EQ(step, 9) << "two folders, two markers, four folders, then the post";
+  for (step = 1; killedAfter(step, false); ++step) {
+    EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), step < 3 ? 2u : 1u) << step;
+    EXPECT_EQ(fs::exists(root_ / "Korespondenci" / "7"), step < 9) << step;
+  }
+  EXPECT_EQ(step, 10) << "two lists, the record, six folders";
 }
 
 class Deleting : public RegisterWindow {
@@ -658,6 +748,13 @@ TEST_F(RegisterWindow, TheIdleCountShowsTheSecondsLeftAndEndsTheProgram) {
   // Activity brings "OK" back at the next tick.
   Control<forms::DBNavigator>("DBNavigator1")->Click(forms::NavButton::Next);
   EXPECT_EQ(IdleSeconds, 1);
+  // So is the grid's wheel.
+  auto* grid = Control<forms::DBGrid>("SpisK");
+  QWheelEvent wheel({5, 5}, grid->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  IdleSeconds = 100;
+  QApplication::sendEvent(grid->viewport(), &wheel);
+  EXPECT_EQ(IdleSeconds, 1);
   r.TimerrTimer();
   EXPECT_EQ(Koniec(), "OK");
   for (int tick = 2; tick <= 178; ++tick) r.TimerrTimer();
@@ -697,6 +794,12 @@ TEST_F(RegisterWindow, HidingPostsAnEditedCorrespondent) {
   Control<QPushButton>("Koniec")->click();
   EXPECT_FALSE(r.isVisible());
   EXPECT_EQ(LiveColumn("SPIS.DBF", 5)[1], "Sekretariat");
+  // The idle end posts it too.
+  r.show();
+  ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, 5), QString("Kadry"), Qt::EditRole));
+  IdleSeconds = 179;
+  EXPECT_THROW(r.TimerrTimer(), ProgramEnded);
+  EXPECT_EQ(LiveColumn("SPIS.DBF", 5)[1], "Kadry");
 }
 
 TEST_F(RegisterWindow, TheUnwiredSmtpHandlerRegistersOnlyAMissingClass) {
@@ -859,6 +962,17 @@ TEST_F(RegisterWindow, ClickingTheHalfVisibleLastRowHighlightsTheCurrentCorrespo
   ASSERT_EQ(selected.size(), 1);
   EXPECT_EQ(selected[0].row(), row);
   EXPECT_EQ(Utf8(Control<QLineEdit>("DBEdit1")->text()), std::to_string(clicked));
+  // Keys move the cursor, and the edits follow.
+  for (const auto& [key, nr] : std::vector<std::pair<int, long>>{{Qt::Key_Down, clicked + 1},
+                                                                 {Qt::Key_Up, clicked},
+                                                                 {Qt::Key_PageDown, 0},
+                                                                 {Qt::Key_End, 20}}) {
+    forms::testing::Key(grid, key, key == Qt::Key_End ? Qt::ControlModifier : Qt::NoModifier);
+    const long now = static_cast<long>(r.Spis.AsInteger("NR"));
+    EXPECT_TRUE(nr == 0 ? now > clicked + 1 : now == nr) << now;
+    EXPECT_EQ(grid->currentIndex().row() + 1, now);
+    EXPECT_EQ(Utf8(Control<QLineEdit>("FullNameEdit")->text()), "I N" + std::to_string(now));
+  }
 }
 
 TEST_F(RegisterWindow, ClosingWithAnEditThatCannotBeStoredShowsWhyAndStaysOpen) {
@@ -900,9 +1014,19 @@ TEST_F(RegisterWindow, ClosingWithAnEditThatCannotBePostedShowsWhyAndStaysOpen) 
   signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   Control<QPushButton>("Koniec")->click();
+  // Nor does the idle end, whose count starts again; its ticks under the
+  // box end nothing either.
+  boxes.onShow = [&](const forms::BoxRecord&) {
+    for (int tick = 0; tick < 200; ++tick) r.TimerrTimer();
+  };
+  IdleSeconds = 179;
+  r.TimerrTimer();
+  boxes.onShow = nullptr;
+  EXPECT_EQ(IdleSeconds, 1);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
   signal(SIGXFSZ, SIG_DFL);
-  ASSERT_EQ(Shown().size(), 1u);
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[1].text, Shown()[0].text);
   EXPECT_EQ(Shown()[0].flags, 0x10u);
   EXPECT_EQ(Shown()[0].text.find('/'), std::string::npos) << Shown()[0].text;
   EXPECT_TRUE(r.isVisible());

@@ -118,6 +118,16 @@ TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
   box->close();
 }
 
+TEST_F(RealBox, OpensCentredOverItsWindow) {
+  QWidget window;
+  window.setGeometry(40, 60, 600, 400);
+  window.show();
+  const std::unique_ptr<QMessageBox> box = BuildMessageBox("x", "y", 0x10, &window);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+  EXPECT_EQ(box->geometry().center(), window.geometry().center());
+}
+
 TEST_F(RealBox, IsWideEnoughForItsCaptionUpToTheScreensWidth) {
   // The chooser's box: a short text, the tested path in the caption.
   const QFontMetrics title(QFontDatabase::systemFont(QFontDatabase::TitleFont));
