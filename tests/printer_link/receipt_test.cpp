@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
@@ -413,20 +417,23 @@ TEST_F(ReceiptTest, SlotsAreEmptiedAsSentAndKeptAfterAFailure) {
   EXPECT_FALSE(Link().DriverState.PaymentSlot[0].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, 0);
 
+  // After a link failure inside it the receipt is cancelled, not printed.
   sim.ClearFaults();
-  sim.ClearLog();
-  // Silent again right after the trailer line: the sent slots are emptied.
+  EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Printer().ended, 0);
+  EXPECT_EQ(Printer().cancelled, 1);
+
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  // Silent right after the trailer line: the sent slots are emptied.
   sim.SilentAfterReceived(2 + 2 + 6 + 2 + 20 + 20 + 9);
   EXPECT_EQ(ReceiptEnd(0), kErrReceive);
   EXPECT_TRUE(Link().DriverState.ReceiptOpen);
   EXPECT_TRUE(Link().DriverState.PaymentSlot[0].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
   EXPECT_EQ(Printer().lines.size(), 1u);
-
-  sim.ClearFaults();
-  ASSERT_EQ(ReceiptEnd(0), 0);
-  EXPECT_EQ(Printer().payments.size(), 2u);
-  EXPECT_EQ(Printer().ended, 1);
 }
 
 TEST_F(ReceiptTest, TrailerLinesGoWholeAndControlBytesBecomeBlanks) {
@@ -577,6 +584,172 @@ TEST_F(ReceiptTest, The256thItemDoesNotEmptyTheReceipt) {
   EXPECT_EQ(ReceiptCancel(), kErrNak);
   sim.Refuse('$', kNak);
   EXPECT_EQ(ReceiptEnd(0), kErrNak);
+}
+
+// --- A printer off at one byte, then back: the till's recoveries --------------
+
+class PrinterOffTest : public ReceiptTest {
+ protected:
+  // The printer goes off at byte k of the exchange that starts after
+  // `before` more bytes, the call runs, and once the printer has taken the
+  // `sent` bytes the driver sent, it comes back.
+  int32_t OffAt(size_t before, size_t k, size_t sent, const std::function<int32_t()>& call) {
+    sim.ClearLog();
+    sim.SwitchOffAtByte(before + k);
+    const int32_t r = call();
+    Wire(sent);
+    sim.SetPowerOff(false);
+    return r;
+  }
+
+  // The next sale goes through without a new CommunicationInit.
+  void NextSale() {
+    const int ended = Printer().ended;
+    ASSERT_EQ(ReceiptBegin(), 0);
+    ASSERT_EQ(Sale(1, 250), 0);
+    ASSERT_EQ(ReceiptEnd(0), 0);
+    EXPECT_EQ(Printer().ended, ended + 1);
+    EXPECT_EQ(Printer().items.size(), 1u);
+  }
+};
+
+TEST_F(PrinterOffTest, AtABegin) {
+  // The conditions and '!' on an idle printer: '!' is its last three bytes.
+  ASSERT_EQ(ReceiptBegin(), 0);
+  const size_t before = sim.Log().size() - 3;
+  const size_t sent = sim.Received().size();
+  ASSERT_EQ(ReceiptCancel(), 0);
+  for (size_t k = 0; k < 3; ++k) {
+    for (bool cancel : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "byte " << k << (cancel ? ", cancel" : ", again"));
+      EXPECT_EQ(OffAt(before, k, sent, [] { return ReceiptBegin(); }), kErrReceive);
+      EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+      // Whether the printer took '!' or not, it holds the caller's empty
+      // receipt after a second one.
+      EXPECT_EQ(cancel ? ReceiptCancel() : ReceiptBegin(), 0);
+      EXPECT_EQ(Printer().open, !cancel);
+      if (!cancel) {
+        ASSERT_EQ(ReceiptCancel(), 0);
+      }
+      NextSale();
+    }
+  }
+}
+
+TEST_F(PrinterOffTest, AtAnItem) {
+  for (size_t k = 0; k < kItemBytes + 1; ++k) {
+    for (bool cancel : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "byte " << k << (cancel ? ", cancel" : ", again"));
+      Begin();
+      ASSERT_EQ(Sale(1, 100), 0);
+      ClearLogAfter(kItemBytes);
+      // The status query and its answer, then the record: once the status
+      // has come, the record goes out whether or not the printer hears it.
+      const int32_t r = OffAt(0, k, k < 3 ? 2 : kItemBytes, [this] { return Sale(2, 30); });
+      EXPECT_EQ(r, k < 3 ? kErrReceive : kOk);
+      const int ended = Printer().ended;
+      if (cancel) {
+        EXPECT_EQ(ReceiptCancel(), 0);
+      } else {
+        if (r != kOk) {
+          EXPECT_EQ(Sale(2, 30), 0);
+        }
+        // Never printed as if the printer held both items.
+        EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
+      }
+      EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+      EXPECT_FALSE(Printer().open);
+      EXPECT_EQ(Printer().ended, ended);
+      NextSale();
+    }
+  }
+}
+
+TEST_F(PrinterOffTest, AtAnEnd) {
+  // Before '$': two status checks, the total, two status checks.
+  const size_t before = 3 + 3 + 6 + 3 + 3;
+  for (size_t k = 0; k < 3; ++k) {
+    for (bool cancel : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "byte " << k << (cancel ? ", cancel" : ", again"));
+      Begin();
+      ASSERT_EQ(Sale(1, 100), 0);
+      ClearLogAfter(kItemBytes);
+      const int ended = Printer().ended;
+      const int cancelled = Printer().cancelled;
+      EXPECT_EQ(OffAt(before, k, 14 + 2, [] { return ReceiptEnd(0); }), kErrReceive);
+      EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+      // From the ACK on the printer has printed the receipt.
+      const bool printed = k == 2;
+      EXPECT_EQ(Printer().ended, ended + (printed ? 1 : 0));
+      sim.ClearLog();
+      if (cancel) {
+        EXPECT_EQ(ReceiptCancel(), printed ? kErrReceiptNotBegun : kOk);
+        EXPECT_EQ(Printer().cancelled, cancelled + (printed ? 0 : 1));
+        if (printed) {
+          EXPECT_EQ(WireUpToNow(), Join({kStatus, Cmd('!'), Cmd('#')}));
+        }
+      } else {
+        EXPECT_EQ(ReceiptEnd(0), 0);
+        EXPECT_EQ(Printer().ended, ended + 1);
+      }
+      EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+      EXPECT_FALSE(Printer().open);
+      NextSale();
+    }
+  }
+  // While the printer stays off every call gives the link error.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  sim.SetPowerOff(true);
+  EXPECT_EQ(ReceiptEnd(0), kErrReceive);
+  EXPECT_EQ(ReceiptCancel(), kErrReceive);
+  EXPECT_EQ(ReceiptEnd(0), kErrReceive);
+  sim.SetPowerOff(false);
+  EXPECT_EQ(ReceiptCancel(), 0);
+  NextSale();
+}
+
+// --- Calls from two threads ---------------------------------------------------
+
+TEST_F(ReceiptTest, TwoThreadsTakeTurns) {
+  // The host's pump runs on the selling thread inside its call and calls
+  // the driver again.
+  const std::thread::id seller = std::this_thread::get_id();
+  std::atomic<int> pumped{0}, pumpedElsewhere{0};
+  SetConsoleHooks({nullptr, [&] {
+                     int32_t n = 0;
+                     EXPECT_EQ(ReceiptNumber(n), 0);
+                     ++(std::this_thread::get_id() == seller ? pumped : pumpedElsewhere);
+                   }});
+  std::atomic<bool> selling{true};
+  std::atomic<int> otherCodes{0};
+  std::thread reader([&] {
+    while (selling) {
+      int32_t n = 0;
+      uint32_t count = 0;
+      uint8_t s[6];
+      const int32_t r = ReceiptNumber(n);
+      if (r != 0 && r != kErrReceiptOpen) ++otherCodes;
+      if (ReadStatusBytes(count, s[0], s[1], s[2], s[3], s[4], s[5]) != 0) ++otherCodes;
+    }
+  });
+  int receipts = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < until) {
+    ASSERT_EQ(ReceiptBegin(), 0);
+    ASSERT_EQ(Sale(1, 100), 0);
+    ASSERT_EQ(Sale(2, 50), 0);
+    ASSERT_EQ(ReceiptEnd(0), 0);
+    ++receipts;
+  }
+  selling = false;
+  reader.join();
+  SetConsoleHooks({});
+  EXPECT_EQ(otherCodes, 0);
+  EXPECT_GT(pumped, 0);
+  EXPECT_EQ(pumpedElsewhere, 0);
+  EXPECT_EQ(Printer().ended, receipts);
+  EXPECT_TRUE(sim.Notes().empty());
 }
 
 // --- The printer's totals -----------------------------------------------------
