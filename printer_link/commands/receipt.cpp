@@ -147,7 +147,12 @@ int32_t SettleEnd(bool& ended) {
     state.ReceiptDoubt = TReceiptDoubt::None;
     return kOk;
   }
-  if (r != kOk) return r;
+  if (r != kOk) {
+    // An unanswered '!' may have opened an empty receipt after the printed
+    // one: from now on a refused '!' no longer proves the receipt open.
+    if (IsLinkFailure(r)) state.ReceiptDamaged = true;
+    return r;
+  }
   ended = true;
   ReceiptClosed();
   state.ItemCount = 0;
@@ -596,8 +601,21 @@ int32_t inner::ReceiptEnd(int32_t discount) {
 int32_t inner::ReceiptCancel() {
   if (int32_t r = ReceiptGate()) return r;
   if (int32_t r = CheckReceiptStatus()) return r;
+  TDriverState& state = Link().DriverState;
+  const bool unsure = state.ReceiptDoubt == TReceiptDoubt::End && state.ReceiptDamaged;
   // A receipt the printer has printed is not cancelled: 201.
   if (int32_t r = SettleStillOpen()) return r;
+  if (unsure) {
+    // The open receipt is the caller's or the empty one of an unanswered
+    // check: '#' alone cancels the first and drops the second.
+    const int32_t r = ExecuteSequence(kCmdCancel, 1);
+    if (r != kOk && r != kErrNak) return r;
+    const bool printed = r == kErrNak && state.ItemCount > 0;
+    state.ItemCount = 0;
+    ReceiptClosed();
+    if (printed) return kErrReceiptNotBegun;
+    return inner::PrintControl(kPrintoutMode);
+  }
   if (int32_t r = SendCancel()) return r;
   return inner::PrintControl(kPrintoutMode);
 }

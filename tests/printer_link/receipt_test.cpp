@@ -697,6 +697,18 @@ TEST_F(PrinterOffTest, AtAnEnd) {
       NextSale();
     }
   }
+  // Printed, and the cancel's check '!' taken without an answer: the empty
+  // receipt it opened is not taken for the printed one.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  EXPECT_EQ(OffAt(before, 2, 14 + 2, [] { return ReceiptEnd(0); }), kErrReceive);
+  EXPECT_EQ(OffAt(3, 2, 4, [] { return ReceiptCancel(); }), kErrReceive);
+  EXPECT_TRUE(Printer().open);
+  EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
+  EXPECT_FALSE(Printer().open);
+  NextSale();
+
   // While the printer stays off every call gives the link error.
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
