@@ -503,8 +503,12 @@ int32_t inner::ReceiptBegin() {
     const int32_t r = CheckReceiptStatus();
     if (r != kOk && r != kErrReceiptAnnulled) return r;
     bool ended = false;
-    if (state.ReceiptOpen) {
-      if (int32_t e = SettleEnd(ended)) return e;
+    if (int32_t e = SettleEnd(ended)) return e;
+    // An empty receipt whose end the printer did not hear (the caller was
+    // told it ended) is the one begun now.
+    if (state.ReceiptOpen && state.ItemCount == 0) {
+      ReceiptOpened();
+      return kOk;
     }
   }
   if (state.ReceiptOpen) return kErrReceiptOpen;

@@ -709,6 +709,12 @@ TEST_F(PrinterOffTest, AtAnEnd) {
   EXPECT_FALSE(Printer().open);
   NextSale();
 
+  // An empty receipt whose '$' the printer did not hear ended with 0: the
+  // next sale begins on it.
+  Begin();
+  EXPECT_EQ(OffAt(before, 0, 14 + 2, [] { return ReceiptEnd(0); }), 0);
+  NextSale();
+
   // While the printer stays off every call gives the link error.
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
