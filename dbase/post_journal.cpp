@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <random>
 #include <fstream>
 
 #include "dbase/dbase.h"
@@ -204,8 +205,15 @@ void PostJournal::Restart(const Identity& table) {
     Open(path_, true);
     made = true;
   }
+  // An epoch no record in the file carries: records of an earlier epoch
+  // (of this table file or another) are never taken for new ones.
+  std::random_device random;
+  auto old = ReadHeader();
   Header h;
-  h.epoch = (current_ ? header_.epoch : static_cast<uint64_t>(::time(nullptr)) << 20) + 1;
+  do {
+    h.epoch = (static_cast<uint64_t>(random()) << 32) ^ random() ^
+              static_cast<uint64_t>(::time(nullptr));
+  } while (old && h.epoch == old->epoch);
   h.table = table;
   h.appliedEnd = kFirstRecord;
   h.boot = ThisBoot();
