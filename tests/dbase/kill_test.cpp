@@ -202,6 +202,22 @@ std::string ExpectedKey(const std::string& tag, int nr, int version) {
 
 const std::vector<std::string> kTags = {"NR", "NAI", "NAZWAG"};
 
+// The live rows dbfread read (nr -> version), each checked whole.
+std::map<int, int> DbfreadVersions(const std::vector<dbase_test::ReaderRow>& rows) {
+  std::map<int, int> read;
+  for (const auto& row : rows) {
+    EXPECT_FALSE(row.deleted && row.values.size() == 1) << row.values[0];  // dbfread failed
+    if (row.deleted || row.values.size() != 5) continue;
+    int nr = std::stoi(row.values[0]);
+    int version = std::stoi(row.values[2].substr(row.values[2].find('.') + 1));
+    Values v = ValuesOf(nr, version);
+    EXPECT_EQ(row.values,
+              (std::vector<std::string>{std::to_string(nr), v.surname, v.names, v.group, v.memo}));
+    read[nr] = version;
+  }
+  return read;
+}
+
 // Checks the table against the model after a kill and settles the pending
 // operation by what the table shows.
 // readers: Perl XBase and dbfread look too.
@@ -265,18 +281,7 @@ void Verify(const std::string& dir, Model& model, const std::string& trial, bool
     EXPECT_EQ(perl, order);
   }
   if (!readers) return;
-  std::map<int, int> dbfread;
-  for (const auto& row : dbase_test::DbfreadRows(path)) {
-    if (row.deleted) continue;
-    int nr = std::stoi(row.values[0]);
-    std::string names = row.values[2];
-    int version = std::stoi(names.substr(names.find('.') + 1));
-    Values v = ValuesOf(nr, version);
-    EXPECT_EQ(row.values,
-              (std::vector<std::string>{std::to_string(nr), v.surname, v.names, v.group, v.memo}));
-    dbfread[nr] = version;
-  }
-  EXPECT_EQ(dbfread, got);
+  EXPECT_EQ(DbfreadVersions(dbase_test::DbfreadRows(path)), got);
 }
 
 TEST(KilledWriter, RandomKillsLeaveEveryRowWholeAndEveryTagInOrder) {
@@ -407,17 +412,24 @@ Op Locate(Table& t, char kind, int nr, int version) {
   return Op{kind, nr, version};
 }
 
-TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
-  TempDir dir, keep, states, finals;
-  const std::string path = dir / "SPIS.DBF";
+// A table of rows 1..n (version 0), open in t.
+void Fill(Table& t, const std::string& path, int n, Model& model) {
   Table::Create(path, RegisterLike());
-  Table t;
   t.Open(path);
-  for (int nr = 1; nr <= 4; ++nr) {
+  for (int nr = 1; nr <= n; ++nr) {
     t.Append();
     SetValues(t, nr, 0);
     t.Post();
+    model.rows[nr] = 0;
   }
+}
+
+TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
+  TempDir dir, keep, states, finals;
+  const std::string path = dir / "SPIS.DBF";
+  Model start;
+  Table t;
+  Fill(t, path, 4, start);
   // What is there now is on the disk.
   Disk disk;
   for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
@@ -470,8 +482,7 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
   FileEventHook = nullptr;
   t.Close();
 
-  std::vector<std::map<int, int>> rowsAfter(1);  // after each step of the script
-  for (int nr = 1; nr <= 4; ++nr) rowsAfter[0][nr] = 0;
+  std::vector<std::map<int, int>> rowsAfter{start.rows};  // after each step of the script
   for (const auto& [op, at] : script) {
     rowsAfter.push_back(rowsAfter.back());
     if (op.kind == 'X') rowsAfter.back().erase(op.nr);
@@ -536,22 +547,8 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
   // What dbfread reads of each final state: every row whole, the same rows.
   const auto tables = dbase_test::DbfreadTables(finalTables);
   ASSERT_EQ(tables.size(), finalRows.size());
-  for (size_t k = 0; k < tables.size(); ++k) {
-    std::map<int, int> read;
-    for (const auto& row : tables[k]) {
-      ASSERT_FALSE(row.deleted && row.values.size() == 1)
-          << finalTables[k] << ": " << row.values[0];
-      if (row.deleted) continue;
-      int nr = std::stoi(row.values[0]);
-      int version = std::stoi(row.values[2].substr(row.values[2].find('.') + 1));
-      Values v = ValuesOf(nr, version);
-      EXPECT_EQ(row.values,
-                (std::vector<std::string>{std::to_string(nr), v.surname, v.names, v.group, v.memo}))
-          << finalTables[k];
-      read[nr] = version;
-    }
-    EXPECT_EQ(read, finalRows[k]) << finalTables[k];
-  }
+  for (size_t k = 0; k < tables.size(); ++k)
+    EXPECT_EQ(DbfreadVersions(tables[k]), finalRows[k]) << finalTables[k];
 }
 
 // A pack, then the post journal as it stood before it (its new start never
@@ -560,146 +557,91 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
 TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
   TempDir dir;
   const std::string path = dir / "SPIS.DBF";
-  Table::Create(path, RegisterLike());
   Model model;
-  {
-    Table t;
-    t.Open(path);
-    for (int nr = 1; nr <= 4; ++nr) {
-      t.Append();
-      SetValues(t, nr, 0);
-      t.Post();
-      model.rows[nr] = 0;
-    }
-    Locate(t, 'E', 2, 1);
-    t.Edit();
-    SetValues(t, 2, 1);
-    t.Post();
-    model.rows[2] = 1;
-    Locate(t, 'X', 1, 0);
-    t.Delete();
-    model.rows.erase(1);
-  }
+  Table t;
+  Fill(t, path, 4, model);
+  Locate(t, 'E', 2, 1);
+  t.Edit();
+  SetValues(t, 2, 1);
+  t.Post();
+  model.rows[2] = 1;
+  Locate(t, 'X', 1, 0);
+  t.Delete();
+  model.rows.erase(1);
   const std::string journal = ReadFileBytes(PostJournalPath(path));
-  {
-    Table t;
-    t.Open(path, ShareMode::Exclusive);
-    t.Pack();
-  }
+  t.Close();
+  t.Open(path, ShareMode::Exclusive);
+  t.Pack();
+  t.Close();
   dbase_test::WriteFileBytes(PostJournalPath(path), journal);
   const auto bootId = BootId;
   BootId = [] { return std::string("another boot"); };
   Verify(dir.Path(), model, "stale journal");
   BootId = bootId;
-  Table t;
-  t.Open(path);
-  EXPECT_EQ(t.RecordCount(), 3u);
-  t.Append();
-  SetValues(t, 9, 0);
-  t.Post();
-  model.rows[9] = 0;
-  t.Close();
-  Verify(dir.Path(), model, "posted after");
 }
 
 // Each damage the pack repairs, on a table of four rows: what it reports, the
-// original it keeps, and the rows and tags after it.
+// damaged original it keeps, and the rows and tags after it.
 TEST(PackRepair, EachKindOfDamageIsRepairedAndTheOriginalKept) {
   struct Case {
-    const char* kind;
-    std::function<void(const std::string& dir)> damage;
-    std::vector<std::string> repairs;  // "@" stands for the folder
-    std::vector<std::string> backups;
-    int lostMemo = 0;  // the row whose memo is read as empty
+    const char* file;  // damaged, kept as <stem>_USZKODZONY.<ext> unless removed
+    std::function<void(std::string& bytes, const std::string& dbf)> damage;
+    const char* repair;  // "@" stands for the folder
   };
   const std::vector<Case> cases = {
-      {"index page",
-       [](const std::string& d) {
-         // NR's root page (its tag header is page 4) says it holds more
-         // keys than a block can.
-         std::string mdx = ReadFileBytes(d + "/SPIS.MDX");
-         const size_t root = static_cast<uint8_t>(mdx[4 * 512]);
-         mdx.replace(root * 512, 4, "\xFF\xFF\0\0");
-         dbase_test::WriteFileBytes(d + "/SPIS.MDX", mdx);
+      {"SPIS.MDX",
+       [](std::string& mdx, const std::string&) {
+         // NR's root page (its tag header is page 4) holds more keys than fit.
+         mdx.replace(static_cast<uint8_t>(mdx[4 * 512]) * 512u, 4, "\xFF\xFF\0\0", 4);
        },
-       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (strona 6))"},
-       {"@/SPIS_USZKODZONY.MDX"}},
-      {"index missing",
-       [](const std::string& d) { std::filesystem::remove(d + "/SPIS.MDX"); },
-       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Brak pliku @/SPIS.MDX)"},
-       {}},
-      {"count past the rows",
-       [](const std::string& d) {
-         std::string dbf = ReadFileBytes(d + "/SPIS.DBF");
-         dbf[4] = 6;
-         dbase_test::WriteFileBytes(d + "/SPIS.DBF", dbf);
-       },
-       {"tabela @/SPIS.DBF: nagłówek podawał 6 rekordów, a całych było 4; zostały te 4"},
-       {"@/SPIS_USZKODZONY.DBF"}},
-      {"memo block lost",
-       [](const std::string& d) {
+       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (strona 6))"},
+      {"SPIS.MDX", nullptr,
+       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Brak pliku @/SPIS.MDX)"},
+      {"SPIS.DBF", [](std::string& dbf, const std::string&) { dbf[4] = 6; },
+       "tabela @/SPIS.DBF: nagłówek podawał 6 rekordów, a całych było 4; zostały te 4"},
+      {"SPIS.DBT",
+       [](std::string& dbt, const std::string& dbf) {
          // The file ends before the fourth row's memo.
-         const std::string dbf = ReadFileBytes(d + "/SPIS.DBF");
-         const size_t header = static_cast<uint8_t>(dbf[8]) | static_cast<uint8_t>(dbf[9]) << 8;
-         const size_t length = static_cast<uint8_t>(dbf[10]) | static_cast<uint8_t>(dbf[11]) << 8;
-         const size_t block = std::stoul(dbf.substr(header + 4 * length - 10, 10));
-         std::string dbt = ReadFileBytes(d + "/SPIS.DBT");
-         dbt.resize(block * 512);
-         dbase_test::WriteFileBytes(d + "/SPIS.DBT", dbt);
+         const size_t at = (static_cast<uint8_t>(dbf[8]) | static_cast<uint8_t>(dbf[9]) << 8) +
+                           4 * (static_cast<uint8_t>(dbf[10]) | static_cast<uint8_t>(dbf[11]) << 8);
+         dbt.resize(std::stoul(dbf.substr(at - 10, 10)) * 512);
        },
-       {"plik notatek @/SPIS.DBT: 1 notatek było nieczytelnych i są teraz puste"},
-       {"@/SPIS_USZKODZONY.DBT"},
-       4},
+       "plik notatek @/SPIS.DBT: 1 notatek było nieczytelnych i są teraz puste"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.kind);
+    SCOPED_TRACE(c.repair);
     TempDir dir;
-    const std::string path = dir / "SPIS.DBF";
-    Table::Create(path, RegisterLike());
+    const std::string path = dir / "SPIS.DBF", damaged = dir / c.file;
     Model model;
-    {
-      Table t;
-      t.Open(path);
-      for (int nr = 1; nr <= 4; ++nr) {
-        t.Append();
-        SetValues(t, nr, 0);
-        t.Post();
-        model.rows[nr] = 0;
-      }
-    }
-    std::filesystem::remove(PostJournalPath(path));  // as another program leaves the files
-    c.damage(dir.Path());
-    std::map<std::string, std::string> before;
-    for (const auto& b : c.backups) {
-      const std::string name = b.substr(2, b.find('_') - 2) + b.substr(b.find_last_of('.'));
-      before[b] = ReadFileBytes(dir / name);
-    }
     Table t;
+    Fill(t, path, 4, model);
+    t.Close();
+    std::filesystem::remove(PostJournalPath(path));  // as another program leaves the files
+    std::string bytes = ReadFileBytes(damaged);
+    if (c.damage) c.damage(bytes, ReadFileBytes(path));
+    if (c.damage) dbase_test::WriteFileBytes(damaged, bytes);
+    else std::filesystem::remove(damaged);
     t.Open(path, ShareMode::Exclusive);
     const Table::PackReport report = t.Pack(RegisterLike().tags);
-    auto here = [&](std::string s) {
-      for (size_t at; (at = s.find('@')) != std::string::npos;) s.replace(at, 1, dir.Path());
-      return s;
-    };
-    ASSERT_EQ(report.repairs.size(), c.repairs.size());
-    for (size_t i = 0; i < c.repairs.size(); ++i)
-      EXPECT_EQ(report.repairs[i].rfind(dbase_test::W(here(c.repairs[i]).c_str()), 0), 0u)
-          << report.repairs[i];
-    ASSERT_EQ(report.backups.size(), c.backups.size());
-    for (size_t i = 0; i < c.backups.size(); ++i) {
-      EXPECT_EQ(report.backups[i], here(c.backups[i]));
-      EXPECT_EQ(ReadFileBytes(report.backups[i]), before[c.backups[i]]);
-    }
+    std::string repair = c.repair;
+    for (size_t at; (at = repair.find('@')) != std::string::npos;)
+      repair.replace(at, 1, dir.Path());
+    EXPECT_EQ(report.repairs, std::vector<std::string>{dbase_test::W(repair.c_str())});
+    const std::string kept =
+        damaged.substr(0, damaged.size() - 4) + "_USZKODZONY" + damaged.substr(damaged.size() - 4);
+    EXPECT_EQ(report.backups,
+              c.damage ? std::vector<std::string>{kept} : std::vector<std::string>{});
+    EXPECT_EQ(ReadFileBytes(kept), c.damage ? bytes : "");
     EXPECT_FALSE(t.ReadOnly()) << t.ReadOnlyReason();
-    if (c.lostMemo != 0) {
-      ASSERT_TRUE(t.Locate("NR", std::to_string(c.lostMemo)));
+    if (std::string(c.file) == "SPIS.DBT") {
+      ASSERT_TRUE(t.Locate("NR", "4"));
       EXPECT_EQ(t.AsString("UWAGI"), "");
-      t.Edit();  // the row made whole again, for the check
-      SetValues(t, c.lostMemo, 0);
+      t.Edit();  // whole again, for the check
+      SetValues(t, 4, 0);
       t.Post();
     }
     t.Close();
-    Verify(dir.Path(), model, c.kind);
+    Verify(dir.Path(), model, c.file);
   }
 }
 
