@@ -218,6 +218,13 @@ void PostJournal::Restart(const Identity& table) {
   h.appliedEnd = kFirstRecord;
   h.boot = ThisBoot();
   WriteHeader(h);
+  // The records' room is written once: a post's flush then never changes the
+  // file's size, and the disk has only the record's blocks to take.
+  const uint64_t room = kRestartAt + (64u << 10);
+  if (const uint64_t size = file_.Size(); size < room) {
+    const std::string zeros(room - size, '\0');
+    file_.WriteAt(size, zeros.data(), zeros.size());
+  }
   file_.DataSync();
   if (made) SyncFolderOf(path_);
   header_ = h;
