@@ -321,16 +321,6 @@ BENCHMARK(BM_AppendWithTags)
     ->Iterations(1)
     ->Repetitions(3)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DurableAppend)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SqliteDurableInsert)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainRead)
     ->UseRealTime()
     ->Iterations(3)
@@ -370,6 +360,14 @@ double Ratio(double a, double b) { return b > 0 ? a / b : 0.0; }
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
+  // The two durable runs take turns, so that both meet the disk as loaded.
+  for (int turn = 0; turn < 5; ++turn) {
+    for (auto [name, run] : {std::pair{"BM_DurableAppend", &BM_DurableAppend},
+                             std::pair{"BM_SqliteDurableInsert", &BM_SqliteDurableInsert}}) {
+      benchmark::RegisterBenchmark(name, run)->UseRealTime()->Iterations(1)->Unit(
+          benchmark::kMillisecond);
+    }
+  }
   Reporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double append = reporter.Seconds("BM_AppendWithTags");

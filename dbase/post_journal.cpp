@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <random>
 #include <fstream>
+#include <random>
 
 #include "dbase/dbase.h"
 
@@ -14,7 +14,7 @@ namespace dbase {
 
 std::function<void(int step)> PostStepHook;
 
-std::function<std::string()> BootId = [] {
+std::string (*BootId)() = [] {
   std::ifstream f("/proc/sys/kernel/random/boot_id");
   std::string id;
   std::getline(f, id);
@@ -211,8 +211,8 @@ void PostJournal::Restart(const Identity& table) {
   auto old = ReadHeader();
   Header h;
   do {
-    h.epoch = (static_cast<uint64_t>(random()) << 32) ^ random() ^
-              static_cast<uint64_t>(::time(nullptr));
+    h.epoch =
+        (static_cast<uint64_t>(random()) << 32) ^ random() ^ static_cast<uint64_t>(::time(nullptr));
   } while (old && h.epoch == old->epoch);
   h.table = table;
   h.appliedEnd = kFirstRecord;

@@ -55,7 +55,7 @@ extern std::function<void(int step)> PostStepHook;
 
 // This boot of the machine (the kernel's boot id); tests replace it to open
 // files as after a power cut.
-extern std::function<std::string()> BootId;
+extern std::string (*BootId)();
 
 class PostJournal {
  public:
