@@ -36,9 +36,10 @@ constexpr uint64_t kFirstRecord = 512;
 constexpr size_t kRecordHead = 24;
 constexpr uint32_t kMaxBody = 64u << 20;
 // Past this the next post flushes the table's files and starts anew: a
-// flush of three files every few hundred posts, and an open's replay of
-// at most this much.
-constexpr uint64_t kRestartAt = 512u << 10;
+// flush of three files every several hundred posts, and an open's replay
+// of at most this much after a power cut.
+constexpr uint64_t kRestartAt = 2u << 20;
+constexpr uint64_t kGrowth = 256u << 10;
 
 uint64_t Mix(uint64_t h, uint64_t w) {
   h = (h ^ w) * 0x9E3779B97F4A7C15ull;
@@ -218,13 +219,6 @@ void PostJournal::Restart(const Identity& table) {
   h.appliedEnd = kFirstRecord;
   h.boot = ThisBoot();
   WriteHeader(h);
-  // The records' room is written once: a post's flush then never changes the
-  // file's size, and the disk has only the record's blocks to take.
-  const uint64_t room = kRestartAt + (64u << 10);
-  if (const uint64_t size = file_.Size(); size < room) {
-    const std::string zeros(room - size, '\0');
-    file_.WriteAt(size, zeros.data(), zeros.size());
-  }
   file_.DataSync();
   if (made) SyncFolderOf(path_);
   header_ = h;
@@ -248,6 +242,12 @@ void PostJournal::Commit(const Record& writes) {
   for (int i = 0; i < 4; ++i)
     all[4 + static_cast<size_t>(i)] = static_cast<char>(length >> (8 * i));
   PutLe(all, Checksum(all, 4), 8);
+  // The file grows by a stretch of zeros at a time, so that most flushes
+  // only take the record's blocks, not a new size.
+  if (const uint64_t size = file_.Size(); size < end_ + all.size()) {
+    const std::string zeros(end_ + all.size() + kGrowth - size, '\0');
+    file_.WriteAt(size, zeros.data(), zeros.size());
+  }
   file_.WriteAt(end_, all.data(), all.size());
   file_.DataSync();
   end_ += all.size();
