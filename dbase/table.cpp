@@ -440,8 +440,13 @@ bool Table::Impl::ReplayJournal(bool opening) {
   File* mdxFile = mdx.IsOpen() ? &mdx.Raw() : nullptr;
   File* memoFile = memo.IsOpen() ? &memo.Raw() : nullptr;
   if (mdxFile == nullptr && HasWrites(records, JournalTarget::Index)) {
-    index = File::Open(MdxPathFor(path));
-    mdxFile = &index;
+    // A lost index gets none: the table opens read-only for a pack to rebuild it.
+    try {
+      index = File::Open(MdxPathFor(path));
+      mdxFile = &index;
+    } catch (const DbError& e) {
+      if (e.Code() != ErrorCode::FileNotFound) throw;
+    }
   }
   if (memoFile == nullptr && HasWrites(records, JournalTarget::Memo)) {
     notes = File::Open(DbtPathFor(path));
