@@ -95,6 +95,18 @@ void KeepPainting() {
 
 bool InsideWait() { return WaitDepth() > 0; }
 
+void TakeHeldCloseRequests() {
+  if (!Busy() || QCoreApplication::instance() == nullptr) return;
+  struct DropInput : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      return event->isInputEvent() || event->type() == QEvent::Shortcut;
+    }
+  } drop;
+  QCoreApplication::instance()->installEventFilter(&drop);
+  QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+  QCoreApplication::instance()->removeEventFilter(&drop);
+}
+
 bool LoadPolishTranslations() {
   // Lives as long as the program: the application keeps only a pointer.
   static QTranslator* translator = nullptr;

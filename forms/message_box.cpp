@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "forms/application.h"
 #include "forms/text.h"
 #include "forms/trace.h"
 
@@ -152,6 +153,7 @@ namespace {
 
 int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
   const std::unique_ptr<QMessageBox> box = BuildMessageBox(cp1250Text, cp1250Caption, flags);
+  TakeHeldCloseRequests();
   box->exec();
   QAbstractButton* clicked = box->clickedButton();
   const std::vector<ButtonSpec> buttonDefs = Buttons(flags);

@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "forms/activation.h"
+#include "forms/application.h"
 #include "forms/trace.h"
 
 namespace forms {
@@ -32,6 +33,7 @@ int RunModal(Form& form) {
       form.parentWidget() != nullptr ? form.parentWidget()->window() : previous.data();
   if (owner == &form) owner = nullptr;
   CentreOverOwner(form, owner);
+  TakeHeldCloseRequests();
   form.setWindowModality(Qt::ApplicationModal);
   form.show();
   form.raise();
