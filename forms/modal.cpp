@@ -20,6 +20,7 @@ std::string FormName(const Form& form) { return form.metaObject()->className(); 
 int ShowModal(Form& form) {
   Trace("modal " + FormName(form));
   if (Runner()) return Runner()(form);
+  TakeHeldCloseRequests();
   return RunModal(form);
 }
 
@@ -33,7 +34,6 @@ int RunModal(Form& form) {
       form.parentWidget() != nullptr ? form.parentWidget()->window() : previous.data();
   if (owner == &form) owner = nullptr;
   CentreOverOwner(form, owner);
-  TakeHeldCloseRequests();
   form.setWindowModality(Qt::ApplicationModal);
   form.show();
   form.raise();
