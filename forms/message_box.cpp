@@ -153,7 +153,6 @@ namespace {
 
 int ShowReal(const std::string& cp1250Text, const std::string& cp1250Caption, unsigned flags) {
   const std::unique_ptr<QMessageBox> box = BuildMessageBox(cp1250Text, cp1250Caption, flags);
-  TakeHeldCloseRequests();
   box->exec();
   QAbstractButton* clicked = box->clickedButton();
   const std::vector<ButtonSpec> buttonDefs = Buttons(flags);
@@ -188,6 +187,7 @@ int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, 
     Trace("box " + Utf8(cp1250Caption) + " " + hex + " " + Utf8(cp1250Text));
   }
   if (Installed()) return Installed()->Show(cp1250Text, cp1250Caption, flags);
+  TakeHeldCloseRequests();
   return ShowReal(cp1250Text, cp1250Caption, flags);
 }
 
