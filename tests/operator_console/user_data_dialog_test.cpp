@@ -372,6 +372,8 @@ TEST_F(UserDataDialog, QtsOwnDialogsReadPolishWhateverTheMachineLocale) {
   // The week begins on Monday, as in Poland.
   EXPECT_EQ(days->data(days->index(0, 0)).toString().toStdString(), "pon.");
 
+  // The file model's threads are Qt's, which are not built for the race check.
+#if !defined(__SANITIZE_THREAD__)
   Write(folder / "dane.txt", "#1\r\n#\r\n");
   std::filesystem::current_path(folder);
   forms::SetFileDialogRunner({});
@@ -395,6 +397,7 @@ TEST_F(UserDataDialog, QtsOwnDialogsReadPolishWhateverTheMachineLocale) {
   });
   Click("bOdczytPlik");
   EXPECT_EQ(type, "Zwykły dokument tekstowy");
+#endif
 }
 
 TEST_F(UserDataDialog, FileErrorsAreBoxesAndTheDialogStaysOpen) {
