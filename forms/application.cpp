@@ -9,6 +9,9 @@
 #include <QThread>
 #include <QTranslator>
 #include <QWindow>
+#include <clocale>
+#include <cstdlib>
+#include <string_view>
 
 #include "forms/message_box.h"
 #include "forms/text.h"
@@ -156,7 +159,53 @@ bool LoadPolishTranslations() {
   return true;
 }
 
-void UsePolishLocale() { QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland)); }
+namespace {
+// What Qt reads for the machine's locale. LC_ALL outranks the others, so it
+// is set aside too; the character type stays the user's.
+constexpr const char* kLocaleVariables[] = {
+    "LC_ALL",         "LC_NUMERIC",  "LC_TIME",  "LC_MONETARY",
+    "LC_MEASUREMENT", "LC_MESSAGES", "LANGUAGE", "LANG"};
+constexpr const char* kPolish = "pl_PL.UTF-8";
+}  // namespace
+
+PolishLocale::PolishLocale() {
+  for (const char* name : kLocaleVariables) {
+    const char* value = std::getenv(name);
+    saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
+  }
+  const char* all = std::getenv("LC_ALL");
+  if (all != nullptr && std::getenv("LC_CTYPE") == nullptr) {
+    ::setenv("LC_CTYPE", all, 1);
+    saved_.push_back({"LC_CTYPE", false, ""});
+  }
+  ::unsetenv("LC_ALL");
+  for (const char* name : kLocaleVariables) {
+    if (std::string_view(name) != "LC_ALL") ::setenv(name, kPolish, 1);
+  }
+}
+
+PolishLocale::~PolishLocale() { Restore(); }
+
+void PolishLocale::Restore() {
+  for (const Saved& variable : saved_) {
+    if (variable.set) {
+      ::setenv(variable.name, variable.value.c_str(), 1);
+    } else {
+      ::unsetenv(variable.name);
+    }
+  }
+  saved_.clear();
+}
+
+void PolishLocale::Use() {
+  // Qt keeps what it read at its first look.
+  (void)QLocale::system();
+  Restore();
+  std::setlocale(LC_ALL, "");
+  // Numbers the C library formats stay as the driver and the files expect.
+  std::setlocale(LC_NUMERIC, "C");
+  QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+}
 
 BusyScope::BusyScope() { ++BusyDepth(); }
 BusyScope::~BusyScope() { --BusyDepth(); }

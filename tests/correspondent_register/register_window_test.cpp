@@ -160,12 +160,9 @@ TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
   EXPECT_EQ(Utf8(name->text()), "Zofia Lewandowska");
   EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 8, name->width());
   // The alert's caption has the Polish short date whatever the machine's.
-  const QLocale before;
-  forms::UsePolishLocale();
   forms::SetNow([] { return QDateTime(QDate(2026, 12, 9), QTime(6, 26, 34)); });
   EXPECT_EQ(AlertCaptionNow(), "Uwaga!   9.12.2026,  06:26:34");
   forms::SetNow(nullptr);
-  QLocale::setDefault(before);
 }
 
 TEST_F(RegisterWindow, SortingByNameAndByNumberKeepsTheCurrentCorrespondent) {

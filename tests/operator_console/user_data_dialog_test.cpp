@@ -346,19 +346,12 @@ TEST_F(UserDataDialog, TheFileIsSavedAndLoadedThroughTheFileDialogs) {
 }
 
 // Qt's own dialogs read Polish on a machine whose locale is not (C.UTF-8
-// here): Qt's default locale is Polish before the forms are made, as at the
-// program's start.
+// here): the test program starts its application as the programs do.
 TEST_F(UserDataDialog, QtsOwnDialogsReadPolishWhateverTheMachineLocale) {
-  const QLocale before;
   struct Restore {
-    QLocale locale;
     std::filesystem::path folder = std::filesystem::current_path();
-    ~Restore() {
-      QLocale::setDefault(locale);
-      std::filesystem::current_path(folder);
-    }
-  } restore{before};
-  QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    ~Restore() { std::filesystem::current_path(folder); }
+  } restore;
   StopConsole(console);
   ASSERT_TRUE(Start({"COM1", "9600"}));
   dialog = session->fDaneUzytkownika.get();
@@ -377,7 +370,7 @@ TEST_F(UserDataDialog, QtsOwnDialogsReadPolishWhateverTheMachineLocale) {
   Write(folder / "dane.txt", "#1\r\n#\r\n");
   std::filesystem::current_path(folder);
   forms::SetFileDialogRunner({});
-  std::string type;
+  std::string size, type, date;
   Show();
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -392,11 +385,16 @@ TEST_F(UserDataDialog, QtsOwnDialogsReadPolishWhateverTheMachineLocale) {
                        Qt::DisplayRole, "dane.txt");
       if (!found.isEmpty()) file = found.front();
     }
+    size = files->data(file.siblingAtColumn(1)).toString().toStdString();
     type = files->data(file.siblingAtColumn(2)).toString().toStdString();
+    date = files->data(file.siblingAtColumn(3)).toString().toStdString();
     box->reject();
   });
   Click("bOdczytPlik");
+  EXPECT_EQ(size, "7 bajty");
   EXPECT_EQ(type, "Zwykły dokument tekstowy");
+  EXPECT_EQ(date.substr(0, date.find(' ')),
+            QDate::currentDate().toString("d.MM.yyyy").toStdString());
 #endif
 }
 
