@@ -46,6 +46,13 @@ void KeepPainting();
 // True while KeepPainting runs: a close asked for meanwhile waits for the
 // driver call to return.
 bool InsideWait();
+// What a modal window (box, form, file dialog) does before it comes up while
+// an action runs: the window system's close requests held back during the
+// action's waits are handled now, as a close during the action (it waits for
+// the action's end). The window the modal one blocks would otherwise drop
+// them. The clicks and keys held with them are dropped, as that blocked
+// window would drop them.
+void TakeHeldCloseRequests();
 
 // Loads Qt's own Polish texts (file dialogs, standard buttons) from Qt's
 // translations folder; true when they were found.

@@ -108,6 +108,13 @@ TLongReportPort::TLongReportPort() {
   baud_ = CommPort()->BaudRate();
   writeTimeout_ = CommPort()->WriteTimeout();
   readTimeout_ = CommPort()->ReadTimeout();
+  // A port its caller has already put on the long read time-out for this
+  // report (the console's range dialogs do) gets the driver's normal
+  // time-outs back: the print-end wait after the report must not run on 90 s.
+  if (readTimeout_ == kLongReportReadTimeout) {
+    writeTimeout_ = static_cast<uint16_t>(Link().DriverState.PortWriteTimeout);
+    readTimeout_ = static_cast<uint16_t>(Link().DriverState.PortReadTimeout);
+  }
 }
 
 TLongReportPort::~TLongReportPort() {
