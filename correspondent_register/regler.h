@@ -53,7 +53,6 @@ class TRegler : public forms::Form {
   void kaszkoClick();
   void NprzeClick();
   void pakClick();
-  void SpisKColEnter() {}
   // Bound to no control: registers the SMTP control when its class is
   // missing.
   void Button1Click();

@@ -196,7 +196,6 @@ class Table {
   // raises ValueTooWide or InvalidValue and leaves the buffer unchanged.
   void SetString(std::string_view field, const std::string& value);
   void SetInteger(std::string_view field, int64_t value);
-  void SetNull(std::string_view field);
 
   // --- packing ---------------------------------------------------------------
   // Exclusive use only: removes deleted rows, compacts the memos and rebuilds

@@ -371,8 +371,6 @@ void TfDaneUzytkownika::bOdczytPlikClick() {
 
 // --- The form ----------------------------------------------------------------------
 
-void TfDaneUzytkownika::Button1Click() { Close(); }
-
 void TfDaneUzytkownika::FormActivate() {
   SetButtonsEnabled(true);
   ui->l1->setFocus(Qt::OtherFocusReason);

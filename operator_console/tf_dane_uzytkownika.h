@@ -31,7 +31,6 @@ class TfDaneUzytkownika : public forms::Form {
   // 40 or 20; the NIP line is always 40.
   int LineWidth(int line) const;
 
-  void Button1Click();
   void Button2Click();
   void Button3Click();
   void bWydrKontrClick();

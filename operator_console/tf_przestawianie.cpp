@@ -38,10 +38,6 @@ bool TfPrzestawianie::meZegarKeyDown(int key) {
   return true;
 }
 
-bool TfPrzestawianie::sePrzestawKeyPress(int key) { return meZegarKeyDown(key); }
-
-bool TfPrzestawianie::dtTimeKeyDown(int key) { return meZegarKeyDown(key); }
-
 void TfPrzestawianie::Button2Click() { CloseUnlessRunning(); }
 
 void TfPrzestawianie::Button1Click() {

@@ -23,9 +23,6 @@ class TfPrzestawianie : public TConsoleDialog {
   void Button1Click();
   void Button2Click();
   bool meZegarKeyDown(int key);
-  // Kept for the Enter key of fields the dialog no longer has.
-  bool sePrzestawKeyPress(int key);
-  bool dtTimeKeyDown(int key);
 
   Ui::TfPrzestawianie* ui = nullptr;
 
