@@ -67,7 +67,7 @@ void TfPrzestawianie::Tak() {
         ErrorBox(Cp("Niezerowy licznik paragonów.") + "\r" +
                      Cp("Aby przestawić zegar należy wykonać raport fiskalny dobowy.") + "\r" +
                      Cp("Czy wykonać ten raport?"),
-                 0x2044);
+                 forms::MB_ICONINFORMATION | forms::MB_YESNO | forms::MB_TASKMODAL);
     if (answer != forms::IDYES) {
       ui->Button1->setEnabled(true);
       return;

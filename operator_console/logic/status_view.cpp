@@ -1,8 +1,11 @@
 #include "operator_console/logic/status_view.h"
 
 #include "operator_console/logic/texts.h"
+#include "platform/box_flags.h"
 
 namespace console {
+
+using namespace platform::box_flags;
 
 namespace {
 
@@ -95,50 +98,61 @@ ConditionStep ReceiptConditionStep(int32_t code, const std::string& errText) {
   };
   switch (code) {
     case 0:
-      return ConditionStep{
-          CaptionInformation(), 0x40, W1250("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"), N::Stop, true, true};
+      return ConditionStep{CaptionInformation(),
+                           MB_ICONINFORMATION | MB_OK,
+                           W1250("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"),
+                           N::Stop,
+                           true,
+                           true};
     case 100:
-      return step(CaptionError(), 0x2010, "Brak danych producenta.\rWymagana interwencja serwisu.",
-                  N::Stop);
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  "Brak danych producenta.\rWymagana interwencja serwisu.", N::Stop);
     case 101:
-      return step(CaptionError(), 0x2010,
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
                   "   Wystawienie paragonu jest niemożliwe.   \r Zwora serwisowa jest w pozycji "
                   "serwisowej.",
                   N::Stop);
     case 102:
-      return step(CaptionError(), 0x2010, " Brak komunikacji z kontrolerem drukarki.", N::Stop);
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  " Brak komunikacji z kontrolerem drukarki.", N::Stop);
     case 103:
-      return step(CaptionError(), 0x2034,
+      return step(CaptionError(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   " Awaria drukarki.\rProszę sprawdzić czy nic nie zablokowało mechanizmu "
                   "drukującego.\rCzy sprawdzić ponownie warunki wystawienia paragonu?",
                   N::RepeatOnYes);
     case 104:
-      return step(CaptionQuestion(), 0x2034,
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   " Brak danych użytkownika\rCzy przejść do wprowadzania tych danych?",
                   N::UserDataOnYes);
     case 105:
-      return step(CaptionError(), 0x2010, " Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"",
-                  N::Stop);
-    case 107: return step(CaptionError(), 0x2010, " Pamięć CMOS jest skasowana.", N::LeaveAtOnce);
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  " Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"", N::Stop);
+    case 107:
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  " Pamięć CMOS jest skasowana.", N::LeaveAtOnce);
     case 108:
-      return step(CaptionQuestion(), 0x2034, " Zaległy raport dobowy.\rCzy wykonać raport?",
-                  N::DailyReportOnYes);
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
+                  " Zaległy raport dobowy.\rCzy wykonać raport?", N::DailyReportOnYes);
     case 109:
-      return step(CaptionError(), 0x2034,
+      return step(CaptionError(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   "Brak papieru lub podniesiona głowica mechanizmu drukującego.\rNależy założyć "
                   "papier/lub opuścić głowicę mechanizmu.\rCzy sprawdzić ponownie warunki "
                   "wystawienia paragonu?",
                   N::RepeatOnYes);
     case 112:
-      return step(CaptionQuestion(), 0x2034,
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   "Wydruk zatrzymany z powodu braku papieru.\rCzy wznowić wydruk?", N::ResumeOnYes);
     case 113:
-      return step(CaptionQuestion(), 0x2034,
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   " Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?",
                   N::VatRatesOnYes);
     default:
-      return ConditionStep{CaptionError(), 0x2034, ResumeFailedText(errText),
-                           N::RepeatOnYes, true,   false};
+      return ConditionStep{CaptionError(),
+                           MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
+                           ResumeFailedText(errText),
+                           N::RepeatOnYes,
+                           true,
+                           false};
   }
 }
 

@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "operator_console/logic/texts.h"
+#include "platform/box_flags.h"
 #include "platform/text/cp1250.h"
 
 namespace console {
+
+using namespace platform::box_flags;
 
 namespace {
 
@@ -107,23 +110,23 @@ NipVerdictBox NipVerdictBoxFor(uint8_t verdict, bool fiscalization) {
   switch (verdict) {
     case kNipBadNumber:
       if (fiscalization)
-        return {CaptionQuestion(), 0x34,
+        return {CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO,
                 W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę "
                       "kontrolną.  \rAby wyjść z procedury fiskalizacji naciśnij NIE. \r      "
                       "Aby kontynuować naciśnij TAK.       "),
                 true};
-      return {CaptionError(), 0x14,
+      return {CaptionError(), MB_ICONSTOP | MB_YESNO,
               W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę "
                     "kontrolną.  \rAby ponownie wprowadzić NIP naciśnij NIE. \r      Aby "
                     "kontynuować naciśnij TAK.       "),
               true};
     case kNipNoDigits:
-      return {CaptionError(), 0x10,
+      return {CaptionError(), MB_ICONSTOP | MB_OK,
               W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r                      Brak cyfr "
                     "w ciągu znaków.         "),
               false};
     case kNipNoWord:
-      return {CaptionError(), 0x10,
+      return {CaptionError(), MB_ICONSTOP | MB_OK,
               W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r     Brak słowa 'NIP' w ciągu "
                     "znaków     "),
               false};
