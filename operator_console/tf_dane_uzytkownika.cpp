@@ -40,9 +40,7 @@ std::filesystem::path PathOf(const QString& fileName) {
 TfDaneUzytkownika::TfDaneUzytkownika(ConsoleState& console, QWidget* parent)
     : forms::Form(parent), ui(new Ui::TfDaneUzytkownika), console_(console) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  WireControls();
+  SetUpDialog(nullptr);
 
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   fixed.setPixelSize(13);

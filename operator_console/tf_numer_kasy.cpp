@@ -8,11 +8,7 @@
 TfNumerKasy::TfNumerKasy(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfNumerKasy) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->Button2);
-  WireControls();
+  SetUpDialog(ui->Button1, ui->Button2);
   OnKeyDown(ui->seNrKasy, [this](int key) { return seNrKasyKeyDown(key); });
   connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
@@ -30,10 +26,6 @@ void TfNumerKasy::Button1Click() {
 
 void TfNumerKasy::Button2Click() { Close(); }
 
-bool TfNumerKasy::seNrKasyKeyDown(int key) {
-  if (key != forms::VK_RETURN) return false;
-  ui->Button1->click();
-  return true;
-}
+bool TfNumerKasy::seNrKasyKeyDown(int key) { return ConfirmOnEnter(key, *ui->Button1); }
 
 void TfNumerKasy::FormActivate() { ui->seNrKasy->setFocus(Qt::OtherFocusReason); }

@@ -6,7 +6,7 @@ namespace Ui {
 class TfOkresoweMiesieczne;
 }
 
-class TfOkresoweMiesieczne : public TConsoleDialog {
+class TfOkresoweMiesieczne : public TRangeReportDialog {
   Q_OBJECT
 
  public:
@@ -27,5 +27,5 @@ class TfOkresoweMiesieczne : public TConsoleDialog {
   void FormActivate() override;
 
  private:
-  void Tak();
+  void Tak() override;
 };

@@ -8,7 +8,7 @@ namespace Ui {
 class TfOkresoweWgNumerow;
 }
 
-class TfOkresoweWgNumerow : public TConsoleDialog {
+class TfOkresoweWgNumerow : public TRangeReportDialog {
   Q_OBJECT
 
  public:
@@ -31,5 +31,5 @@ class TfOkresoweWgNumerow : public TConsoleDialog {
   void FormActivate() override;
 
  private:
-  void Tak();
+  void Tak() override;
 };

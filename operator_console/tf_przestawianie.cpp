@@ -8,9 +8,7 @@
 TfPrzestawianie::TfPrzestawianie(ConsoleState& console, QWidget* parent)
     : TConsoleDialog(console, parent), ui(new Ui::TfPrzestawianie) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  WireControls();
+  SetUpDialog(nullptr);
   new TimeFieldFilter(ui->meZegar);
   OnKeyDown(ui->meZegar, [this](int key) { return meZegarKeyDown(key); });
   OnExit(ui->meZegar, [this] { CheckTimeFieldOnExit(ui->meZegar); });

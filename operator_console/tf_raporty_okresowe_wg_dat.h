@@ -7,7 +7,7 @@ namespace Ui {
 class TfRaportyOkresoweWgDat;
 }
 
-class TfRaportyOkresoweWgDat : public TConsoleDialog {
+class TfRaportyOkresoweWgDat : public TRangeReportDialog {
   Q_OBJECT
 
  public:
@@ -29,6 +29,5 @@ class TfRaportyOkresoweWgDat : public TConsoleDialog {
   void FormActivate() override;
 
  private:
-  void Tak();
-  void Finish();
+  void Tak() override;
 };

@@ -23,6 +23,13 @@ class TSettingDialog : public forms::Form {
     return true;
   }
 
+  // Enter in the setting's field confirms it as the button does.
+  bool ConfirmOnEnter(int key, QPushButton& button) {
+    if (key != forms::VK_RETURN) return false;
+    button.click();
+    return true;
+  }
+
   // One driver call with the busy cursor and the button disabled; an error
   // keeps the dialog open with the operator's input, success closes it.
   void ConfirmSetting(QPushButton& button, const std::function<int32_t()>& command) {

@@ -10,11 +10,7 @@
 TfStawkiPodatkowe::TfStawkiPodatkowe(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfStawkiPodatkowe) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->Button2);
-  WireControls();
+  SetUpDialog(ui->Button1, ui->Button2);
   for (int row = 0; row < 7; ++row) {
     forms::Edit* edit = RateEdit(row);
     OnExit(edit, [this, edit] { me1Exit(edit); });

@@ -8,10 +8,7 @@
 TfTestWyswietlacza::TfTestWyswietlacza(ConsoleState& console, QWidget* parent)
     : TConsoleDialog(console, parent), ui(new Ui::TfTestWyswietlacza) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->bOK);
-  WireControls();
+  SetUpDialog(ui->bOK);
   connect(ui->bOK, &QPushButton::clicked, this, [this] { bOKClick(); });
 }
 
