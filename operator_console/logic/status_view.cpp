@@ -54,7 +54,7 @@ bool Bit(uint8_t byte, int bit) { return (byte >> bit) & 1; }
 const std::array<std::string, 35>& StatusTexts() {
   static const std::array<std::string, 35> texts = [] {
     std::array<std::string, 35> t;
-    for (size_t i = 0; i < t.size(); ++i) t[i] = W1250(kStatusTextsUtf8[i]);
+    for (size_t i = 0; i < t.size(); ++i) t[i] = Cp(kStatusTextsUtf8[i]);
     return t;
   }();
   return texts;
@@ -94,13 +94,13 @@ std::vector<std::string> BuildStatusLines(const StatusBytes& status) {
 ConditionStep ReceiptConditionStep(int32_t code, const std::string& errText) {
   using N = ConditionNext;
   auto step = [](const std::string& caption, uint32_t flags, const char* utf8, N next) {
-    return ConditionStep{caption, flags, W1250(utf8), next, false, false};
+    return ConditionStep{caption, flags, Cp(utf8), next, false, false};
   };
   switch (code) {
     case 0:
       return ConditionStep{CaptionInformation(),
                            MB_ICONINFORMATION | MB_OK,
-                           W1250("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"),
+                           Cp("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"),
                            N::Stop,
                            true,
                            true};
@@ -158,7 +158,7 @@ ConditionStep ReceiptConditionStep(int32_t code, const std::string& errText) {
 
 std::string ResumeFailedText(const std::string& errText) {
   static const std::string tail =
-      W1250("\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?");
+      Cp("\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?");
   return errText + tail;
 }
 
@@ -167,12 +167,12 @@ std::string UniqueNumberLabel(const std::string& number) {
 }
 
 const std::string& DisplayTestLabel(int step) {
-  static const std::string razem = W1250(
+  static const std::string razem = Cp(
       "Test powinien spowodować zapalenie segmentów\rwyświetlacza jak pokazano niżej:            "
       "\r                                            \r             RAZEM                        "
       "            \r                                            \r               "
       "8.8.8.8.8.8.8.8.8.                     ");
-  static const std::string reszta = W1250(
+  static const std::string reszta = Cp(
       "Test powinien spowodować zapalenie segmentów\rwyświetlacza jak pokazano niżej:            "
       "\r                                            \r                                RESZTA     "
       "           \r                                            \r               "
