@@ -19,6 +19,7 @@ class TfOkresoweWgNumerow : public TRangeReportDialog {
   // settlement report preset 1 and 1).
   void Preset(int from, int to);
 
+  // "Tak": runs the report; bCofnij closes the dialog.
   void Button1Click();
   void bCofnijClick();
   void seOdChange();

@@ -20,6 +20,7 @@ class TfPrzestawianie : public TConsoleDialog {
   // window's clock read).
   std::function<void()> ReadClock;
 
+  // "Tak": shifts the clock; "Nie" (Button2) closes the dialog.
   void Button1Click();
   void Button2Click();
   bool meZegarKeyDown(int key);
