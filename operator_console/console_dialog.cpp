@@ -60,9 +60,19 @@ void TConsoleDialog::closeEvent(QCloseEvent* event) {
 
 void TConsoleDialog::reject() { CloseUnlessRunning(); }
 
-void TRangeReportDialog::SetUpRange(QPushButton* tak, QPushButton* cofnij) {
+void TRangeReportDialog::SetUpRange(QPushButton* tak, QPushButton* cofnij, QWidget* from,
+                                    QWidget* to) {
   SetUpDialog(tak, cofnij);
   tak_ = tak;
+  from_ = from;
+  for (QWidget* field : {from, to}) OnKeyDown(field, [this](int key) { return EnterRunsTak(key); });
+  connect(tak, &QPushButton::clicked, this, [this] { RunTak(); });
+  connect(cofnij, &QPushButton::clicked, this, [this] { CloseUnlessRunning(); });
+}
+
+void TRangeReportDialog::FormActivate() {
+  tak_->setEnabled(true);
+  from_->setFocus(Qt::OtherFocusReason);
 }
 
 void TRangeReportDialog::RunTak() {

@@ -71,8 +71,9 @@ class TRangeReportDialog : public TConsoleDialog {
   using TConsoleDialog::TConsoleDialog;
 
  protected:
-  // Sets the dialog up around its two buttons (after setupUi).
-  void SetUpRange(QPushButton* tak, QPushButton* cofnij);
+  // Sets the dialog up (after setupUi): Tak and Cofnij clicked, Enter in
+  // either range field.
+  void SetUpRange(QPushButton* tak, QPushButton* cofnij, QWidget* from, QWidget* to);
   // Tak under the guard; what the Tak button's click does.
   void RunTak();
   // Enter runs Tak (the form has clamped the fields); other keys go on.
@@ -87,9 +88,12 @@ class TRangeReportDialog : public TConsoleDialog {
   QPushButton& TakButton() const { return *tak_; }
 
   virtual void Tak() = 0;
+  // Tak enabled and the focus in the first range field.
+  void FormActivate() override;
 
  private:
   QPushButton* tak_ = nullptr;
+  QWidget* from_ = nullptr;
 };
 
 // The calendar date of a picker.

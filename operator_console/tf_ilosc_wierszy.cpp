@@ -8,10 +8,7 @@
 TfIloscWierszy::TfIloscWierszy(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfIloscWierszy) {
   ui->setupUi(this);
-  SetUpDialog(ui->Button1, ui->Button2);
-  OnKeyDown(ui->seIloscWierszy, [this](int key) { return seIloscWierszyKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  SetUpSetting(ui->Button1, ui->Button2, ui->seIloscWierszy, [this] { Button1Click(); });
 }
 
 TfIloscWierszy::~TfIloscWierszy() { delete ui; }

@@ -8,10 +8,7 @@
 TfNumerKasy::TfNumerKasy(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfNumerKasy) {
   ui->setupUi(this);
-  SetUpDialog(ui->Button1, ui->Button2);
-  OnKeyDown(ui->seNrKasy, [this](int key) { return seNrKasyKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  SetUpSetting(ui->Button1, ui->Button2, ui->seNrKasy, [this] { Button1Click(); });
 }
 
 TfNumerKasy::~TfNumerKasy() { delete ui; }

@@ -6,11 +6,7 @@
 TfOkresoweMiesieczne::TfOkresoweMiesieczne(ConsoleState& console, QWidget* parent)
     : TRangeReportDialog(console, parent), ui(new Ui::TfOkresoweMiesieczne) {
   ui->setupUi(this);
-  SetUpRange(ui->Button1, ui->bCofnij);
-  OnKeyDown(ui->seRok, [this](int key) { return seRokKeyDown(key); });
-  OnKeyDown(ui->seMiesiac, [this](int key) { return seMiesiacKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->bCofnij, &QPushButton::clicked, this, [this] { bCofnijClick(); });
+  SetUpRange(ui->Button1, ui->bCofnij, ui->seRok, ui->seMiesiac);
 }
 
 TfOkresoweMiesieczne::~TfOkresoweMiesieczne() { delete ui; }
@@ -19,11 +15,6 @@ void TfOkresoweMiesieczne::Preset(const QDate& today) {
   const console::Date month = console::PreviousMonth(DateOf(today));
   ui->seRok->setValue(month.year);
   ui->seMiesiac->setValue(month.month);
-}
-
-void TfOkresoweMiesieczne::FormActivate() {
-  ui->Button1->setEnabled(true);
-  ui->seRok->setFocus(Qt::OtherFocusReason);
 }
 
 bool TfOkresoweMiesieczne::seRokKeyDown(int key) { return EnterRunsTak(key); }

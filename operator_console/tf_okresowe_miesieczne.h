@@ -24,9 +24,6 @@ class TfOkresoweMiesieczne : public TRangeReportDialog {
 
   Ui::TfOkresoweMiesieczne* ui = nullptr;
 
- protected:
-  void FormActivate() override;
-
  private:
   void Tak() override;
 };

@@ -6,12 +6,8 @@
 TfOkresoweWgNumerow::TfOkresoweWgNumerow(ConsoleState& console, QWidget* parent)
     : TRangeReportDialog(console, parent), ui(new Ui::TfOkresoweWgNumerow) {
   ui->setupUi(this);
-  SetUpRange(ui->Button1, ui->bCofnij);
-  OnKeyDown(ui->seOd, [this](int key) { return seOdKeyDown(key); });
-  OnKeyDown(ui->seDo, [this](int key) { return seDoKeyDown(key); });
+  SetUpRange(ui->Button1, ui->bCofnij, ui->seOd, ui->seDo);
   connect(ui->seOd, &forms::SpinEdit::Changed, this, [this] { seOdChange(); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->bCofnij, &QPushButton::clicked, this, [this] { bCofnijClick(); });
 }
 
 TfOkresoweWgNumerow::~TfOkresoweWgNumerow() { delete ui; }
@@ -19,11 +15,6 @@ TfOkresoweWgNumerow::~TfOkresoweWgNumerow() { delete ui; }
 void TfOkresoweWgNumerow::Preset(int from, int to) {
   ui->seOd->setValue(from);
   ui->seDo->setValue(to);
-}
-
-void TfOkresoweWgNumerow::FormActivate() {
-  ui->Button1->setEnabled(true);
-  ui->seOd->setFocus(Qt::OtherFocusReason);
 }
 
 void TfOkresoweWgNumerow::seOdChange() { ui->seDo->setMinimum(ui->seOd->Value()); }

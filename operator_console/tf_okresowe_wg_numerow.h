@@ -28,9 +28,6 @@ class TfOkresoweWgNumerow : public TRangeReportDialog {
 
   Ui::TfOkresoweWgNumerow* ui = nullptr;
 
- protected:
-  void FormActivate() override;
-
  private:
   void Tak() override;
 };

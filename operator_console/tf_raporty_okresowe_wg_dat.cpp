@@ -6,11 +6,7 @@
 TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(ConsoleState& console, QWidget* parent)
     : TRangeReportDialog(console, parent), ui(new Ui::TfRaportyOkresoweWgDat) {
   ui->setupUi(this);
-  SetUpRange(ui->Button1, ui->bCofnij);
-  OnKeyDown(ui->dtOd, [this](int key) { return dtOdKeyPress(key); });
-  OnKeyDown(ui->dtDo, [this](int key) { return dtDoKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->bCofnij, &QPushButton::clicked, this, [this] { bCofnijClick(); });
+  SetUpRange(ui->Button1, ui->bCofnij, ui->dtOd, ui->dtDo);
 }
 
 TfRaportyOkresoweWgDat::~TfRaportyOkresoweWgDat() { delete ui; }
@@ -21,8 +17,7 @@ void TfRaportyOkresoweWgDat::Preset(const QDate& from, const QDate& to) {
 }
 
 void TfRaportyOkresoweWgDat::FormActivate() {
-  ui->Button1->setEnabled(true);
-  ui->dtOd->setFocus(Qt::OtherFocusReason);
+  TRangeReportDialog::FormActivate();
   setCursor(Qt::ArrowCursor);
 }
 
