@@ -18,11 +18,7 @@ void TfNumerUnikatowy::SetText(const std::string& cp1250Text) {
   ui->lNumerUnikatowy->setText(LabelText(cp1250Text));
 }
 
-std::string TfNumerUnikatowy::Text() const {
-  QString text = ui->lNumerUnikatowy->text();
-  text.replace(QChar('\n'), QChar('\r'));
-  return forms::FromQ(text);
-}
+std::string TfNumerUnikatowy::Text() const { return ShownText(*ui->lNumerUnikatowy); }
 
 void TfNumerUnikatowy::Button1Click() { Close(); }
 
