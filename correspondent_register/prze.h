@@ -29,6 +29,7 @@ class TPrze : public forms::Form {
   dbase::Table Przq;
   Database BazaPrz;
   forms::DataSource Dostep;
+  // Ticks once a second: counts down to the window closing itself.
   QTimer TimerPrz;
 
   // Closes the table and points the connection at a register folder.

@@ -108,7 +108,6 @@ TRegler::TRegler(RegisterState& session, QWidget* parent)
   ui_->SpisK->SetAllowInsert(false);
   ui_->SpisK->SetAllowDelete(false);
   ui_->SpisK->setObjectName("SpisK");
-  connect(ui_->SpisK, &forms::DBGrid::ColEnter, this, [this] { SpisKColEnter(); });
 
   ui_->DBGrid1->SetDataSource(&PolaGrup);
   ui_->DBGrid1->SetColumns({{"NAZWA", "NAZWA", 453, Qt::AlignCenter}});

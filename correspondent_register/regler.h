@@ -33,6 +33,7 @@ class TRegler : public forms::Form {
   Database Dane;
   forms::DataSource PolaSpisu;
   forms::DataSource PolaGrup;
+  // Ticks once a second: counts the idle seconds towards the idle end.
   QTimer Timerr;
 
   // Handlers.
@@ -41,11 +42,13 @@ class TRegler : public forms::Form {
   void KoniecClick();
   void wgnuClick();
   void wgnaClick();
+  // The two navigators (register, groups) and the data changes count as activity.
   void DBNavigator1Click();
   void DBNavigator2Click();
   void PolaSpisuDataChange();
   void PolaGrupDataChange();
   void TimerrTimer();
+  // The number field (DBEdit1) changed: shows the row's full name.
   void DBEdit1Change();
   void ddgClick();
   void UzgClick();
@@ -53,7 +56,6 @@ class TRegler : public forms::Form {
   void kaszkoClick();
   void NprzeClick();
   void pakClick();
-  void SpisKColEnter() {}
   // Bound to no control: registers the SMTP control when its class is
   // missing.
   void Button1Click();

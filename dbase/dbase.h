@@ -199,7 +199,6 @@ class Table {
   // raises ValueTooWide or InvalidValue and leaves the buffer unchanged.
   void SetString(std::string_view field, const std::string& value);
   void SetInteger(std::string_view field, int64_t value);
-  void SetNull(std::string_view field);
 
   // --- packing ---------------------------------------------------------------
   // What a pack repaired, in Windows-1250 texts naming the files: the .MDX

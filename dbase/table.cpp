@@ -1217,18 +1217,6 @@ void Table::SetInteger(std::string_view field, int64_t value) {
   impl_->Notify(DataEvent::FieldChanged, f.def.name);
 }
 
-void Table::SetNull(std::string_view field) {
-  const FieldLayout& f = impl_->FieldAt(field);
-  RequireEditing(*impl_);
-  if (f.def.type == FieldType::Memo)
-    impl_->memos[static_cast<int>(&f - impl_->header.fields.data())].clear();
-  else
-    impl_->buffer.replace(1 + f.offset, static_cast<size_t>(f.def.length),
-                          std::string(static_cast<size_t>(f.def.length), ' '));
-  impl_->modified = true;
-  impl_->Notify(DataEvent::FieldChanged, f.def.name);
-}
-
 int Table::AddObserver(Observer o) {
   int id = impl_->nextObserver++;
   impl_->observers.emplace_back(id, std::move(o));

@@ -1,5 +1,7 @@
 #include "forms/activation.h"
 
+#include "forms/process_state.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QPointer>
@@ -24,40 +26,35 @@ class ActivationWatch : public QObject {
   }
 };
 
-struct Registry {
-  std::map<QWidget*, std::function<void()>> handlers;
-  QPointer<QWidget> active;
-  ActivationWatch watch;
-};
-
-Registry& Forms() {
-  static Registry registry;
-  return registry;
+QObject* Watch() {
+  ProcessState& state = Process();
+  if (!state.activationWatch) state.activationWatch = std::make_unique<ActivationWatch>();
+  return state.activationWatch.get();
 }
 
 }  // namespace
 
 void RegisterForm(QWidget* form, std::function<void()> onActivate) {
-  Forms().handlers[form] = std::move(onActivate);
-  form->installEventFilter(&Forms().watch);
+  Process().formActivations[form] = std::move(onActivate);
+  form->installEventFilter(Watch());
 }
 
 void UnregisterForm(QWidget* form) {
-  Forms().handlers.erase(form);
-  form->removeEventFilter(&Forms().watch);
-  if (Forms().active == form) Forms().active = nullptr;
+  Process().formActivations.erase(form);
+  form->removeEventFilter(Watch());
+  if (Process().activeForm == form) Process().activeForm = nullptr;
 }
 
 void NoteActivated(QWidget* form) {
-  Registry& registry = Forms();
-  auto found = registry.handlers.find(form);
-  if (found == registry.handlers.end() || registry.active == form) return;
-  registry.active = form;
+  ProcessState& state = Process();
+  auto found = state.formActivations.find(form);
+  if (found == state.formActivations.end() || state.activeForm == form) return;
+  state.activeForm = form;
   if (found->second) found->second();
 }
 
-QWidget* ActiveForm() { return Forms().active; }
+QWidget* ActiveForm() { return Process().activeForm; }
 
-void ResetActiveForm() { Forms().active = nullptr; }
+void ResetActiveForm() { Process().activeForm = nullptr; }
 
 }  // namespace forms

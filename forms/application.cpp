@@ -1,5 +1,7 @@
 #include "forms/application.h"
 
+#include "forms/process_state.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -20,25 +22,13 @@ namespace forms {
 
 namespace {
 
-Application::ExceptionHandler& Handler() {
-  static Application::ExceptionHandler handler;
-  return handler;
-}
+Application::ExceptionHandler& Handler() { return Process().exceptionHandler; }
 
-std::string& Title() {
-  static std::string title;
-  return title;
-}
+std::string& Title() { return Process().title; }
 
-int& WaitDepth() {
-  static int depth = 0;
-  return depth;
-}
+int& WaitDepth() { return Process().waitDepth; }
 
-int& BusyDepth() {
-  static int depth = 0;
-  return depth;
-}
+int& BusyDepth() { return Process().busyDepth; }
 
 std::string Describe(std::exception_ptr error) {
   try {
@@ -146,7 +136,7 @@ void TakeHeldCloseRequests() {
 
 bool LoadPolishTranslations() {
   // Lives as long as the program: the application keeps only a pointer.
-  static QTranslator* translator = nullptr;
+  QTranslator*& translator = Process().translator;
   if (translator != nullptr) return true;
   auto* loaded = new QTranslator(QCoreApplication::instance());
   if (!loaded->load(QStringLiteral("qtbase_pl"),

@@ -1,5 +1,7 @@
 #include "forms/file_dialog.h"
 
+#include "forms/process_state.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QStringList>
@@ -11,10 +13,7 @@ namespace forms {
 
 namespace {
 
-FileDialogRunner& Runner() {
-  static FileDialogRunner runner;
-  return runner;
-}
+FileDialogRunner& Runner() { return Process().fileDialogRunner; }
 
 std::optional<QString> RunReal(const FileDialog& dialog) {
   QFileDialog box(nullptr, QString(), QDir::currentPath(), QtFileFilter(dialog.Filter()));

@@ -55,6 +55,14 @@ void Form::closeEvent(QCloseEvent* event) {
   if (isVisible()) Close();
 }
 
+void Form::SetUpDialog(QPushButton* defaultButton, QPushButton* cancelButton) {
+  setFixedSize(size());
+  SetKeyPreview(true);
+  SetDefaultButton(defaultButton);
+  SetCancelButton(cancelButton);
+  WireControls();
+}
+
 void Form::WireControls() {
   for (QWidget* child : findChildren<QWidget*>()) {
     child->installEventFilter(this);

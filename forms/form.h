@@ -48,6 +48,10 @@ class Form : public QDialog {
   // Call once the controls exist (after setupUi): every control gets the
   // form's key routing and exit tracking.
   void WireControls();
+  // The usual set-up of a dialog once its controls exist: its size fixed,
+  // key preview on, the default and cancel buttons set (nullptr: none) and
+  // the controls wired.
+  void SetUpDialog(QPushButton* defaultButton, QPushButton* cancelButton = nullptr);
   void OnExit(QWidget* control, std::function<void()> handler);
   // The handler sees the control's keys (after key preview); true: handled.
   void OnKeyDown(QWidget* control, std::function<bool(int key)> handler);

@@ -1,5 +1,7 @@
 #include "forms/message_box.h"
 
+#include "forms/process_state.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
@@ -25,15 +27,9 @@ namespace forms {
 
 namespace {
 
-MessageBoxHandler*& Installed() {
-  static MessageBoxHandler* handler = nullptr;
-  return handler;
-}
+MessageBoxHandler*& Installed() { return Process().messageBoxHandler; }
 
-std::function<void()>& BeforeBox() {
-  static std::function<void()> hook;
-  return hook;
-}
+std::function<void()>& BeforeBox() { return Process().beforeBoxHook; }
 
 // What the title bar needs to show the whole caption: its text in the
 // desktop's title font, and room for the window icon and three title bar

@@ -1,5 +1,7 @@
 #include "forms/modal.h"
 
+#include "forms/process_state.h"
+
 #include <QPointer>
 
 #include "forms/activation.h"
@@ -9,10 +11,7 @@
 namespace forms {
 
 namespace {
-ModalRunner& Runner() {
-  static ModalRunner runner;
-  return runner;
-}
+ModalRunner& Runner() { return Process().modalRunner; }
 
 std::string FormName(const Form& form) { return form.metaObject()->className(); }
 }  // namespace

@@ -1,12 +1,11 @@
 #include "forms/now.h"
 
+#include "forms/process_state.h"
+
 namespace forms {
 
 namespace {
-std::function<QDateTime()>& Clock() {
-  static std::function<QDateTime()> clock;
-  return clock;
-}
+std::function<QDateTime()>& Clock() { return Process().clock; }
 }  // namespace
 
 QDateTime Now() { return Clock() ? Clock()() : QDateTime::currentDateTime(); }

@@ -11,8 +11,6 @@ QString ToQ(std::string_view cp1250) {
 
 std::string FromQ(const QString& text) { return platform::Cp1250FromUtf8(text.toStdString()); }
 
-std::string Cp(std::string_view utf8) { return platform::Cp1250FromUtf8(utf8); }
-
 std::string Utf8(std::string_view cp1250) { return platform::Utf8FromCp1250(cp1250); }
 
 }  // namespace forms

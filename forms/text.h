@@ -5,12 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/cp1250.h"
+
 namespace forms {
 
 QString ToQ(std::string_view cp1250);
 std::string FromQ(const QString& text);
-// A UTF-8 literal of the source as the program's Windows-1250 text.
-std::string Cp(std::string_view utf8);
+using platform::Cp;
 // The Windows-1250 text as UTF-8 (for traces and test messages).
 std::string Utf8(std::string_view cp1250);
 

@@ -1,5 +1,7 @@
 #include "forms/tone.h"
 
+#include "forms/process_state.h"
+
 #include <QApplication>
 #include <string>
 
@@ -8,10 +10,7 @@
 namespace forms {
 
 namespace {
-Tone*& Installed() {
-  static Tone* tone = nullptr;
-  return tone;
-}
+Tone*& Installed() { return Process().tone; }
 }  // namespace
 
 void BellTone::Play(int, int) { QApplication::beep(); }

@@ -1,12 +1,11 @@
 #include "forms/trace.h"
 
+#include "forms/process_state.h"
+
 namespace forms {
 
 namespace {
-TraceSink& Sink() {
-  static TraceSink sink;
-  return sink;
-}
+TraceSink& Sink() { return Process().traceSink; }
 }  // namespace
 
 void SetTraceSink(TraceSink sink) { Sink() = std::move(sink); }

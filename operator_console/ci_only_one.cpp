@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLocalSocket>
 
+#include "forms/process_state.h"
 #include "forms/text.h"
 
 TCiaOnlyOne::TCiaOnlyOne(QObject* parent) : QObject(parent) {}
@@ -17,8 +18,10 @@ TCiaOnlyOne::~TCiaOnlyOne() {
 void TCiaOnlyOne::Loaded() { CheckSingleInstance(); }
 
 std::string& TCiaOnlyOne::Scope() {
-  static std::string scope = SessionScope(QGuiApplication::platformName(),
-                                          QProcessEnvironment::systemEnvironment(), ::getuid());
+  std::string& scope = forms::Process().singleInstanceScope;
+  if (scope.empty())
+    scope = SessionScope(QGuiApplication::platformName(), QProcessEnvironment::systemEnvironment(),
+                         ::getuid());
   return scope;
 }
 

@@ -16,9 +16,11 @@ using forms::Cp;
 extern const std::string kErrorCaption;     // "Błąd"
 extern const std::string kInfoCaption;      // "Informacja"
 extern const std::string kQuestionCaption;  // "Odpowiedz"
-inline constexpr unsigned kErrorFlags = 0x2010;
-inline constexpr unsigned kInfoFlags = 0x2040;
-inline constexpr unsigned kQuestionFlags = 0x2024;
+inline constexpr unsigned kErrorFlags = forms::MB_ICONSTOP | forms::MB_OK | forms::MB_TASKMODAL;
+inline constexpr unsigned kInfoFlags =
+    forms::MB_ICONINFORMATION | forms::MB_OK | forms::MB_TASKMODAL;
+inline constexpr unsigned kQuestionFlags =
+    forms::MB_ICONQUESTION | forms::MB_YESNO | forms::MB_TASKMODAL;
 
 // The tone before every box and modal dialog (1000 Hz, 50 ms).
 void AttentionBeep();

@@ -60,6 +60,45 @@ void TConsoleDialog::closeEvent(QCloseEvent* event) {
 
 void TConsoleDialog::reject() { CloseUnlessRunning(); }
 
+void TRangeReportDialog::SetUpRange(QPushButton* tak, QPushButton* cofnij, QWidget* from,
+                                    QWidget* to) {
+  SetUpDialog(tak, cofnij);
+  tak_ = tak;
+  from_ = from;
+  for (QWidget* field : {from, to}) OnKeyDown(field, [this](int key) { return EnterRunsTak(key); });
+  connect(tak, &QPushButton::clicked, this, [this] { RunTak(); });
+  connect(cofnij, &QPushButton::clicked, this, [this] { CloseUnlessRunning(); });
+}
+
+void TRangeReportDialog::FormActivate() {
+  tak_->setEnabled(true);
+  from_->setFocus(Qt::OtherFocusReason);
+}
+
+void TRangeReportDialog::RunTak() {
+  RunGuarded(tak_, [this] { Tak(); });
+}
+
+bool TRangeReportDialog::EnterRunsTak(int key) {
+  if (key != forms::VK_RETURN) return false;
+  RunTak();
+  return true;
+}
+
+void TRangeReportDialog::PrepareReport() {
+  console_.ReopenPort(kavoruw::kLongReportReadTimeout);
+  console_.SetBusyCursor();
+}
+
+void TRangeReportDialog::EndReport(int32_t code) {
+  if (code != 0) ReportDriverError(code);
+  tak_->setEnabled(true);
+  Close();
+  // A dialog that showed its own busy cursor shows the arrow again.
+  if (testAttribute(Qt::WA_SetCursor)) setCursor(Qt::ArrowCursor);
+  console_.SetArrowCursor();
+}
+
 console::Date DateOf(const QDate& date) { return {date.year(), date.month(), date.day()}; }
 
 TimeFieldFilter::TimeFieldFilter(forms::MaskEdit* field) : QObject(field), field_(field) {

@@ -61,6 +61,41 @@ class TConsoleDialog : public forms::Form {
   std::optional<console::ReportParams> handedBack_;
 };
 
+// The three periodic-report dialogs: Tak (the default button) runs the
+// report under the guard, Cofnij (the cancel button) closes the dialog, and
+// Enter in one of the range fields runs Tak without moving the focus.
+class TRangeReportDialog : public TConsoleDialog {
+  Q_OBJECT
+
+ public:
+  using TConsoleDialog::TConsoleDialog;
+
+ protected:
+  // Sets the dialog up (after setupUi): Tak and Cofnij clicked, Enter in
+  // either range field.
+  void SetUpRange(QPushButton* tak, QPushButton* cofnij, QWidget* from, QWidget* to);
+  // Tak under the guard; what the Tak button's click does.
+  void RunTak();
+  // Enter runs Tak (the form has clamped the fields); other keys go on.
+  bool EnterRunsTak(int key);
+  // The port reopened with the long read time-out (the printer may take long
+  // to prepare a report; whether it opened shows in the report call) and
+  // the busy cursor.
+  void PrepareReport();
+  // The report's end: a failure reported, Tak enabled again, the dialog
+  // closed and the arrow cursor back.
+  void EndReport(int32_t code);
+  QPushButton& TakButton() const { return *tak_; }
+
+  virtual void Tak() = 0;
+  // Tak enabled and the focus in the first range field.
+  void FormActivate() override;
+
+ private:
+  QPushButton* tak_ = nullptr;
+  QWidget* from_ = nullptr;
+};
+
 // The calendar date of a picker.
 console::Date DateOf(const QDate& date);
 

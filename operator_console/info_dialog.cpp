@@ -8,3 +8,9 @@ QString LabelText(const std::string& cp1250Text) {
   text.replace(QChar('\r'), QChar('\n'));
   return text;
 }
+
+std::string ShownText(const QLabel& label) {
+  QString text = label.text();
+  text.replace(QChar('\n'), QChar('\r'));
+  return forms::FromQ(text);
+}

@@ -70,8 +70,8 @@ TGlowneOkno::TGlowneOkno(const Arguments& arguments, QWidget* parent)
   ui->sb->setSizeGripEnabled(false);
   QFont panelFont = ui->sb->font();
   panelFont.setPixelSize(19);
-  // The panels sit side by side with a two-pixel gap, as the window was
-  // designed; the status bar's own spacing would push the second one out.
+  // The panels sit side by side with a two-pixel gap; the status bar's own
+  // spacing would push the second one out.
   auto* strip = new QWidget(ui->sb);
   auto* row = new QHBoxLayout(strip);
   row->setContentsMargins(0, 0, 0, 0);
@@ -89,7 +89,7 @@ TGlowneOkno::TGlowneOkno(const Arguments& arguments, QWidget* parent)
   row->addStretch(1);
   ui->sb->addWidget(strip, 1);
 
-  // As the form was designed: the sample printouts are out of reach.
+  // The sample printouts are out of reach: their menu item is hidden and off.
   Item("Prbnewydruki1")->setEnabled(false);
   Item("Prbnewydruki1")->setVisible(false);
 
@@ -262,7 +262,8 @@ void TGlowneOkno::ShowArrowCursor() {
 
 QRect TGlowneOkno::ProgressTextRect(int windowWidth, int windowHeight, int statusBarHeight,
                                     int textWidth, int textHeight) {
-  // Integer division rounds toward zero, as the layout was designed.
+  // Integer division rounds toward zero: an odd difference puts the text a
+  // pixel to the left and up.
   const int left = (windowWidth - textWidth) / 2 - 2;
   const int right = left + textWidth + 2;
   const int top = (windowHeight - statusBarHeight - textHeight) / 2 - 2;

@@ -80,7 +80,7 @@ void TGlowneOkno::Inicjowaniezegara1Click() {
         ErrorBox(Cp("Zainicjowanie zegara drukarki fiskalnej jest niemożliwe.") + "\r" +
                      Cp("       Zwora serwisowa jest w pozycji normalnej.        ") + "\r" +
                      Cp("       Czy sprawdzić stan zwory ponownie?        "),
-                 0x2014);
+                 forms::MB_ICONSTOP | forms::MB_YESNO | forms::MB_TASKMODAL);
     if (answer != forms::IDYES) break;
   }
 }

@@ -97,7 +97,9 @@ void TGlowneOkno::SwitchToFiscalMode() {
                                      "    Jest ona przeznaczona wyłącznie do sklepów.\r"
                                      "         NIE WOLNO używać jej w aptekach.\r\r"
                                      "                      Czy kontynuować?");
-  if (!Ask(where, 0x2124)) return;
+  if (!Ask(where,
+           forms::MB_ICONQUESTION | forms::MB_YESNO | forms::MB_DEFBUTTON2 | forms::MB_TASKMODAL))
+    return;
 
   std::array<std::string, 4> lines;
   if (const int32_t code = session_->Busy(
@@ -116,12 +118,14 @@ void TGlowneOkno::SwitchToFiscalMode() {
                 "kontrolny wydruk nagłówka.\r"
                 "Należy sprawdzić poprawność danych ponieważ\r"
                 "po fiskalizacji NIE MOŻNA ZMIENIć numeru NIP"),
-             0x40);
+             forms::MB_ICONINFORMATION | forms::MB_OK);
   if (const int32_t code = session_->Busy(
           [&] { return kavoruw::PrintUserDataControl(lines[0], lines[1], lines[2], lines[3]); })) {
     return EndWithDriverError(code);
   }
-  if (!Ask(Cp("Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?"), 0x24)) return;
+  if (!Ask(Cp("Czy otrzymano poprawny wydruk kontrolny nagłówka paragonu?"),
+           forms::MB_ICONQUESTION | forms::MB_YESNO))
+    return;
 
   // Only what this printer reports now may reach the fiscal memory: slots
   // it does not report stay reserves, never rates of an earlier run.
@@ -141,7 +145,9 @@ void TGlowneOkno::SwitchToFiscalMode() {
   // The editor confirms or changes them and hands them back in FiscalVatRates.
   if (session_->fStawkiPodatkowe->EditFiscalVatRates() != forms::mrYes) return;
 
-  if (!Ask(Cp("Czy dokonać przełączenia w tryb fiskalny?"), 0x124)) return;
+  if (!Ask(Cp("Czy dokonać przełączenia w tryb fiskalny?"),
+           forms::MB_ICONQUESTION | forms::MB_YESNO | forms::MB_DEFBUTTON2))
+    return;
   const std::optional<std::array<uint8_t, 20>> record =
       console::FiscalizationRecord(session_->FiscalVatRates);
   if (!record) return EndWithDriverError(kavoruw::kErrVatNotWritten);

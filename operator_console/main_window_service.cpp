@@ -70,7 +70,10 @@ const std::string& SecondWarning(uint8_t kind) {
 }
 
 // The warnings of the settlement report come without the tone.
-bool Warn(const std::string& text) { return QuestionBox(text, 0x2134) == forms::IDYES; }
+bool Warn(const std::string& text) {
+  return QuestionBox(text, forms::MB_ICONEXCLAMATION | forms::MB_YESNO | forms::MB_DEFBUTTON2 |
+                               forms::MB_TASKMODAL) == forms::IDYES;
+}
 
 }  // namespace
 
@@ -102,8 +105,8 @@ bool TGlowneOkno::ConfirmUniqueNumber(std::string& date, std::string& number) {
       return false;
     }
     if (console::UniqueNumberMatches(unique, number)) return true;
-    if (ErrorBox(Cp("Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? "), 0x2014) !=
-        forms::IDYES) {
+    if (ErrorBox(Cp("Niewłaściwy numer unikatowy\r\r   Czy spróbować ponownie? "),
+                 forms::MB_ICONSTOP | forms::MB_YESNO | forms::MB_TASKMODAL) != forms::IDYES) {
       return false;
     }
   }

@@ -83,7 +83,8 @@ void TGlowneOkno::Standrukarki1Click() {
             repeat = true;
           } else {
             AttentionBeep();
-            repeat = ErrorBox(console::ResumeFailedText(ErrMessageText(resumed)), 0x2034) ==
+            repeat = ErrorBox(console::ResumeFailedText(ErrMessageText(resumed)),
+                              forms::MB_ICONEXCLAMATION | forms::MB_YESNO | forms::MB_TASKMODAL) ==
                      forms::IDYES;
           }
         }
@@ -159,7 +160,7 @@ void TGlowneOkno::PamicEPROM1Click() {
              "drukarki fiskalnej, więc nie należy wykonywać go niepotrzebnie.\r"
              "Przewidziano możliwość wykonania tego testu 255 razy.\r"
              "Czy wykonać test?"),
-          0x2014)) {
+          forms::MB_ICONSTOP | forms::MB_YESNO | forms::MB_TASKMODAL)) {
     const int32_t code = session_->Busy([] { return kavoruw::EpromTest(); });
     if (code != 0) ReportDriverError(code);
   }
@@ -189,7 +190,8 @@ void TGlowneOkno::Prbnyparagpn1Click() {
     ErrorBox(ErrMessageText(conditions));
     return;
   }
-  if (!Ask(Cp("Czy wykonać próbny paragon na kwotę 1 grosz w stawce zwolnionej?"), 0x2014)) {
+  if (!Ask(Cp("Czy wykonać próbny paragon na kwotę 1 grosz w stawce zwolnionej?"),
+           forms::MB_ICONSTOP | forms::MB_YESNO | forms::MB_TASKMODAL)) {
     return;
   }
   // Every failing step shows its text and ends the test.

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "forms/message_box.h"
 #include "operator_console/console_state.h"
 
 // The connected printer is a second-generation one (kind 3 or 6).
@@ -33,5 +34,7 @@ int32_t AwaitPrintout(ConsoleState& console, uint16_t readSec);
 // the progress text and puts the arrow back when the procedure returns).
 void EndWithDriverError(int32_t code);
 // A refusal that ends a procedure: its box.
-void EndWithError(const std::string& cp1250Text, unsigned flags = 0x2010);
-void EndWithInfo(const std::string& cp1250Text, unsigned flags = 0x2040);
+void EndWithError(const std::string& cp1250Text,
+                  unsigned flags = forms::MB_ICONSTOP | forms::MB_OK | forms::MB_TASKMODAL);
+void EndWithInfo(const std::string& cp1250Text,
+                 unsigned flags = forms::MB_ICONINFORMATION | forms::MB_OK | forms::MB_TASKMODAL);

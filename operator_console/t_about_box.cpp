@@ -10,10 +10,7 @@
 TAboutBox::TAboutBox(ConsoleState& console, QWidget* parent)
     : forms::Form(parent), ui(new Ui::TAboutBox), console_(console) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->OKButton);
-  WireControls();
+  SetUpDialog(ui->OKButton);
   for (QLabel* blue : {ui->lWersja, ui->Label1}) {
     QPalette palette = blue->palette();
     palette.setColor(QPalette::WindowText, Qt::blue);

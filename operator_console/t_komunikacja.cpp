@@ -10,10 +10,7 @@
 TKomunikacja::TKomunikacja(ConsoleState& console, QWidget* parent)
     : forms::Form(parent), ui(new Ui::TKomunikacja), console_(console) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  WireControls();
+  SetUpDialog(ui->Button1);
   OnKeyDown(ui->seNumerPortu, [this](int key) { return seNumerPortuKeyDown(key); });
   connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   // Tab goes port, speed, Zatwierdź (the speed's items come with its texts,

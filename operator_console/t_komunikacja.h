@@ -23,6 +23,7 @@ class TKomunikacja : public forms::Form {
   // left without one.
   std::optional<PortSettings> Ask(const PortSettings& current);
 
+  // "Zatwierdź": takes the chosen port number and speed.
   void Button1Click();
   bool seNumerPortuKeyDown(int key);
 

@@ -11,12 +11,8 @@
 TfBajtyStatusu::TfBajtyStatusu(ConsoleState& console, QWidget* parent)
     : TConsoleDialog(console, parent), ui(new Ui::TfBajtyStatusu) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->bOK);
-  SetCancelButton(ui->bOK);
   ui->mStatusy->setReadOnly(true);
-  WireControls();
+  SetUpDialog(ui->bOK, ui->bOK);
   OnKeyDown(ui->mStatusy, [this](int key) { return mStatusyKeyPress(key); });
   connect(ui->bOK, &QPushButton::clicked, this, [this] { bOKClick(); });
 }

@@ -40,9 +40,7 @@ std::filesystem::path PathOf(const QString& fileName) {
 TfDaneUzytkownika::TfDaneUzytkownika(ConsoleState& console, QWidget* parent)
     : forms::Form(parent), ui(new Ui::TfDaneUzytkownika), console_(console) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  WireControls();
+  SetUpDialog(nullptr);
 
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   fixed.setPixelSize(13);
@@ -370,8 +368,6 @@ void TfDaneUzytkownika::bOdczytPlikClick() {
 }
 
 // --- The form ----------------------------------------------------------------------
-
-void TfDaneUzytkownika::Button1Click() { Close(); }
 
 void TfDaneUzytkownika::FormActivate() {
   SetButtonsEnabled(true);

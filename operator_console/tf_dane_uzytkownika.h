@@ -31,8 +31,9 @@ class TfDaneUzytkownika : public forms::Form {
   // 40 or 20; the NIP line is always 40.
   int LineWidth(int line) const;
 
-  void Button1Click();
+  // "Zapis do drukarki": writes the four lines to the printer.
   void Button2Click();
+  // "Odczyt z drukarki": reads the lines from the printer.
   void Button3Click();
   void bWydrKontrClick();
   void bZapisPlikClick();

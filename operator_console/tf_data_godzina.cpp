@@ -6,10 +6,7 @@
 TfDataGodzina::TfDataGodzina(ConsoleState& console, QWidget* parent)
     : TConsoleDialog(console, parent), ui(new Ui::TfDataGodzina) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  WireControls();
+  SetUpDialog(ui->Button1);
   connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 

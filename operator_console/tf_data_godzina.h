@@ -18,6 +18,7 @@ class TfDataGodzina : public TConsoleDialog {
   // lData and lCzas (Windows-1250).
   void ShowClock(const std::string& dateLine, const std::string& timeLine);
 
+  // "OK": closes the dialog.
   void Button1Click();
 
   Ui::TfDataGodzina* ui = nullptr;

@@ -28,7 +28,9 @@ class TfDataINumer : public forms::Form {
   // The number field's text as the program reads it (unfilled places blank).
   QString Number() const;
 
+  // "Tak": ends with Yes once the number can be used.
   void Button2Click();
+  // "Nie": ends with No.
   void Button1Click();
 
   Ui::TfDataINumer* ui = nullptr;

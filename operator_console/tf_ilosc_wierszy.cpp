@@ -8,14 +8,7 @@
 TfIloscWierszy::TfIloscWierszy(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfIloscWierszy) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->Button2);
-  WireControls();
-  OnKeyDown(ui->seIloscWierszy, [this](int key) { return seIloscWierszyKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  SetUpSetting(ui->Button1, ui->Button2, ui->seIloscWierszy, [this] { Button1Click(); });
 }
 
 TfIloscWierszy::~TfIloscWierszy() { delete ui; }
@@ -29,10 +22,6 @@ void TfIloscWierszy::Button1Click() {
 
 void TfIloscWierszy::Button2Click() { Close(); }
 
-bool TfIloscWierszy::seIloscWierszyKeyDown(int key) {
-  if (key != forms::VK_RETURN) return false;
-  ui->Button1->click();
-  return true;
-}
+bool TfIloscWierszy::seIloscWierszyKeyDown(int key) { return ConfirmOnEnter(key, *ui->Button1); }
 
 void TfIloscWierszy::FormActivate() { ui->seIloscWierszy->setFocus(Qt::OtherFocusReason); }

@@ -13,6 +13,7 @@ class TfIloscWierszy : public TSettingDialog {
   explicit TfIloscWierszy(ConsoleState& console, QWidget* parent = nullptr);
   ~TfIloscWierszy() override;
 
+  // "Tak": writes the feed count; "Nie" (Button2) closes the dialog.
   void Button1Click();
   void Button2Click();
   bool seIloscWierszyKeyDown(int key);

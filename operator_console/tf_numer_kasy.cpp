@@ -8,14 +8,7 @@
 TfNumerKasy::TfNumerKasy(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfNumerKasy) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->Button2);
-  WireControls();
-  OnKeyDown(ui->seNrKasy, [this](int key) { return seNrKasyKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  SetUpSetting(ui->Button1, ui->Button2, ui->seNrKasy, [this] { Button1Click(); });
 }
 
 TfNumerKasy::~TfNumerKasy() { delete ui; }
@@ -30,10 +23,6 @@ void TfNumerKasy::Button1Click() {
 
 void TfNumerKasy::Button2Click() { Close(); }
 
-bool TfNumerKasy::seNrKasyKeyDown(int key) {
-  if (key != forms::VK_RETURN) return false;
-  ui->Button1->click();
-  return true;
-}
+bool TfNumerKasy::seNrKasyKeyDown(int key) { return ConfirmOnEnter(key, *ui->Button1); }
 
 void TfNumerKasy::FormActivate() { ui->seNrKasy->setFocus(Qt::OtherFocusReason); }

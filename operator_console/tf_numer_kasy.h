@@ -13,6 +13,7 @@ class TfNumerKasy : public TSettingDialog {
   explicit TfNumerKasy(ConsoleState& console, QWidget* parent = nullptr);
   ~TfNumerKasy() override;
 
+  // "Tak": writes the register number and operator code; "Nie" (Button2) closes.
   void Button1Click();
   void Button2Click();
   bool seNrKasyKeyDown(int key);

@@ -8,10 +8,7 @@
 TfNumerUnikatowy::TfNumerUnikatowy(ConsoleState& console, QWidget* parent)
     : TConsoleDialog(console, parent), ui(new Ui::TfNumerUnikatowy) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  WireControls();
+  SetUpDialog(ui->Button1);
   connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
@@ -21,11 +18,7 @@ void TfNumerUnikatowy::SetText(const std::string& cp1250Text) {
   ui->lNumerUnikatowy->setText(LabelText(cp1250Text));
 }
 
-std::string TfNumerUnikatowy::Text() const {
-  QString text = ui->lNumerUnikatowy->text();
-  text.replace(QChar('\n'), QChar('\r'));
-  return forms::FromQ(text);
-}
+std::string TfNumerUnikatowy::Text() const { return ShownText(*ui->lNumerUnikatowy); }
 
 void TfNumerUnikatowy::Button1Click() { Close(); }
 

@@ -20,6 +20,7 @@ class TfNumerUnikatowy : public TConsoleDialog {
   std::string Text() const;
 
   // Closes the dialog by its own close step (modal result Cancel).
+  // "OK": closes the dialog.
   void Button1Click();
 
   Ui::TfNumerUnikatowy* ui = nullptr;

@@ -23,6 +23,7 @@ class TfOdczytStawek : public forms::Form {
   void ShowLines(const std::vector<std::string>& cp1250Lines);
   QLabel* Line(int index) const;
 
+  // "OK": closes the dialog.
   void Button1Click();
 
   Ui::TfOdczytStawek* ui = nullptr;

@@ -4,17 +4,9 @@
 #include "ui_tf_okresowe_miesieczne.h"
 
 TfOkresoweMiesieczne::TfOkresoweMiesieczne(ConsoleState& console, QWidget* parent)
-    : TConsoleDialog(console, parent), ui(new Ui::TfOkresoweMiesieczne) {
+    : TRangeReportDialog(console, parent), ui(new Ui::TfOkresoweMiesieczne) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->bCofnij);
-  WireControls();
-  OnKeyDown(ui->seRok, [this](int key) { return seRokKeyDown(key); });
-  OnKeyDown(ui->seMiesiac, [this](int key) { return seMiesiacKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->bCofnij, &QPushButton::clicked, this, [this] { bCofnijClick(); });
+  SetUpRange(ui->Button1, ui->bCofnij, ui->seRok, ui->seMiesiac);
 }
 
 TfOkresoweMiesieczne::~TfOkresoweMiesieczne() { delete ui; }
@@ -25,30 +17,17 @@ void TfOkresoweMiesieczne::Preset(const QDate& today) {
   ui->seMiesiac->setValue(month.month);
 }
 
-void TfOkresoweMiesieczne::FormActivate() {
-  ui->Button1->setEnabled(true);
-  ui->seRok->setFocus(Qt::OtherFocusReason);
-}
+bool TfOkresoweMiesieczne::seRokKeyDown(int key) { return EnterRunsTak(key); }
 
-bool TfOkresoweMiesieczne::seRokKeyDown(int key) {
-  if (key != forms::VK_RETURN) return false;
-  Button1Click();
-  return true;
-}
-
-bool TfOkresoweMiesieczne::seMiesiacKeyDown(int key) { return seRokKeyDown(key); }
+bool TfOkresoweMiesieczne::seMiesiacKeyDown(int key) { return EnterRunsTak(key); }
 
 void TfOkresoweMiesieczne::bCofnijClick() { CloseUnlessRunning(); }
 
-void TfOkresoweMiesieczne::Button1Click() {
-  RunGuarded(ui->Button1, [this] { Tak(); });
-}
+void TfOkresoweMiesieczne::Button1Click() { RunTak(); }
 
 void TfOkresoweMiesieczne::Tak() {
   ui->Button1->setEnabled(false);
-  // Whether the port opened shows in the report call.
-  console_.ReopenPort(kavoruw::kLongReportReadTimeout);
-  console_.SetBusyCursor();
+  PrepareReport();
   const std::optional<console::ReportParams> block =
       console::PackReportMonth(ui->seRok->Value(), ui->seMiesiac->Value());
   // A negative year or month typed from the keyboard is no month: refused
@@ -57,8 +36,5 @@ void TfOkresoweMiesieczne::Tak() {
       block ? kavoruw::PeriodicReportByKind(
                   static_cast<kavoruw::TPeriodReportKind>(Request().PeriodReportKind), *block)
             : kavoruw::kErrReportDates;
-  if (code != 0) ReportDriverError(code);
-  ui->Button1->setEnabled(true);
-  Close();
-  console_.SetArrowCursor();
+  EndReport(code);
 }

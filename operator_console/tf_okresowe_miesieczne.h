@@ -6,7 +6,7 @@ namespace Ui {
 class TfOkresoweMiesieczne;
 }
 
-class TfOkresoweMiesieczne : public TConsoleDialog {
+class TfOkresoweMiesieczne : public TRangeReportDialog {
   Q_OBJECT
 
  public:
@@ -16,6 +16,7 @@ class TfOkresoweMiesieczne : public TConsoleDialog {
   // The month shown when the dialog opens: the one before today's.
   void Preset(const QDate& today);
 
+  // "Tak": runs the report; bCofnij closes the dialog.
   void Button1Click();
   void bCofnijClick();
   bool seRokKeyDown(int key);
@@ -23,9 +24,6 @@ class TfOkresoweMiesieczne : public TConsoleDialog {
 
   Ui::TfOkresoweMiesieczne* ui = nullptr;
 
- protected:
-  void FormActivate() override;
-
  private:
-  void Tak();
+  void Tak() override;
 };

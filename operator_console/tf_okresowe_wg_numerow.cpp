@@ -4,18 +4,10 @@
 #include "ui_tf_okresowe_wg_numerow.h"
 
 TfOkresoweWgNumerow::TfOkresoweWgNumerow(ConsoleState& console, QWidget* parent)
-    : TConsoleDialog(console, parent), ui(new Ui::TfOkresoweWgNumerow) {
+    : TRangeReportDialog(console, parent), ui(new Ui::TfOkresoweWgNumerow) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->bCofnij);
-  WireControls();
-  OnKeyDown(ui->seOd, [this](int key) { return seOdKeyDown(key); });
-  OnKeyDown(ui->seDo, [this](int key) { return seDoKeyDown(key); });
+  SetUpRange(ui->Button1, ui->bCofnij, ui->seOd, ui->seDo);
   connect(ui->seOd, &forms::SpinEdit::Changed, this, [this] { seOdChange(); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->bCofnij, &QPushButton::clicked, this, [this] { bCofnijClick(); });
 }
 
 TfOkresoweWgNumerow::~TfOkresoweWgNumerow() { delete ui; }
@@ -25,42 +17,24 @@ void TfOkresoweWgNumerow::Preset(int from, int to) {
   ui->seDo->setValue(to);
 }
 
-void TfOkresoweWgNumerow::FormActivate() {
-  ui->Button1->setEnabled(true);
-  ui->seOd->setFocus(Qt::OtherFocusReason);
-}
-
 void TfOkresoweWgNumerow::seOdChange() { ui->seDo->setMinimum(ui->seOd->Value()); }
 
-// Enter runs Tak without moving the focus; the form has clamped both fields.
-bool TfOkresoweWgNumerow::seOdKeyDown(int key) {
-  if (key != forms::VK_RETURN) return false;
-  Button1Click();
-  return true;
-}
+bool TfOkresoweWgNumerow::seOdKeyDown(int key) { return EnterRunsTak(key); }
 
-bool TfOkresoweWgNumerow::seDoKeyDown(int key) { return seOdKeyDown(key); }
+bool TfOkresoweWgNumerow::seDoKeyDown(int key) { return EnterRunsTak(key); }
 
 void TfOkresoweWgNumerow::bCofnijClick() { CloseUnlessRunning(); }
 
-void TfOkresoweWgNumerow::Button1Click() {
-  RunGuarded(ui->Button1, [this] { Tak(); });
-}
+void TfOkresoweWgNumerow::Button1Click() { RunTak(); }
 
 void TfOkresoweWgNumerow::Tak() {
   ui->Button1->setEnabled(false);
-  // The printer may take long to prepare the report. Whether the port opened
-  // shows in the report call.
-  console_.ReopenPort(kavoruw::kLongReportReadTimeout);
-  console_.SetBusyCursor();
+  PrepareReport();
   const console::ReportParams block =
       console::PackReportNumbers(ui->seOd->Value(), ui->seDo->Value());
   // The settlement report goes on from here, port and cursor as they are.
   if (HandBackSettlementRange(block)) return;
   const int32_t code = kavoruw::PeriodicReportByKind(
       static_cast<kavoruw::TPeriodReportKind>(Request().PeriodReportKind), block);
-  if (code != 0) ReportDriverError(code);
-  ui->Button1->setEnabled(true);
-  Close();
-  console_.SetArrowCursor();
+  EndReport(code);
 }

@@ -8,7 +8,7 @@ namespace Ui {
 class TfOkresoweWgNumerow;
 }
 
-class TfOkresoweWgNumerow : public TConsoleDialog {
+class TfOkresoweWgNumerow : public TRangeReportDialog {
   Q_OBJECT
 
  public:
@@ -19,6 +19,7 @@ class TfOkresoweWgNumerow : public TConsoleDialog {
   // settlement report preset 1 and 1).
   void Preset(int from, int to);
 
+  // "Tak": runs the report; bCofnij closes the dialog.
   void Button1Click();
   void bCofnijClick();
   void seOdChange();
@@ -27,9 +28,6 @@ class TfOkresoweWgNumerow : public TConsoleDialog {
 
   Ui::TfOkresoweWgNumerow* ui = nullptr;
 
- protected:
-  void FormActivate() override;
-
  private:
-  void Tak();
+  void Tak() override;
 };

@@ -8,9 +8,7 @@
 TfPrzestawianie::TfPrzestawianie(ConsoleState& console, QWidget* parent)
     : TConsoleDialog(console, parent), ui(new Ui::TfPrzestawianie) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  WireControls();
+  SetUpDialog(nullptr);
   new TimeFieldFilter(ui->meZegar);
   OnKeyDown(ui->meZegar, [this](int key) { return meZegarKeyDown(key); });
   OnExit(ui->meZegar, [this] { CheckTimeFieldOnExit(ui->meZegar); });
@@ -37,10 +35,6 @@ bool TfPrzestawianie::meZegarKeyDown(int key) {
   Button1Click();
   return true;
 }
-
-bool TfPrzestawianie::sePrzestawKeyPress(int key) { return meZegarKeyDown(key); }
-
-bool TfPrzestawianie::dtTimeKeyDown(int key) { return meZegarKeyDown(key); }
 
 void TfPrzestawianie::Button2Click() { CloseUnlessRunning(); }
 
@@ -71,7 +65,7 @@ void TfPrzestawianie::Tak() {
         ErrorBox(Cp("Niezerowy licznik paragonów.") + "\r" +
                      Cp("Aby przestawić zegar należy wykonać raport fiskalny dobowy.") + "\r" +
                      Cp("Czy wykonać ten raport?"),
-                 0x2044);
+                 forms::MB_ICONINFORMATION | forms::MB_YESNO | forms::MB_TASKMODAL);
     if (answer != forms::IDYES) {
       ui->Button1->setEnabled(true);
       return;

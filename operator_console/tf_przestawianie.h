@@ -20,12 +20,10 @@ class TfPrzestawianie : public TConsoleDialog {
   // window's clock read).
   std::function<void()> ReadClock;
 
+  // "Tak": shifts the clock; "Nie" (Button2) closes the dialog.
   void Button1Click();
   void Button2Click();
   bool meZegarKeyDown(int key);
-  // Kept for the Enter key of fields the dialog no longer has.
-  bool sePrzestawKeyPress(int key);
-  bool dtTimeKeyDown(int key);
 
   Ui::TfPrzestawianie* ui = nullptr;
 

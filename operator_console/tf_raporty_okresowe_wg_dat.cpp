@@ -4,17 +4,9 @@
 #include "ui_tf_raporty_okresowe_wg_dat.h"
 
 TfRaportyOkresoweWgDat::TfRaportyOkresoweWgDat(ConsoleState& console, QWidget* parent)
-    : TConsoleDialog(console, parent), ui(new Ui::TfRaportyOkresoweWgDat) {
+    : TRangeReportDialog(console, parent), ui(new Ui::TfRaportyOkresoweWgDat) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->bCofnij);
-  WireControls();
-  OnKeyDown(ui->dtOd, [this](int key) { return dtOdKeyPress(key); });
-  OnKeyDown(ui->dtDo, [this](int key) { return dtDoKeyDown(key); });
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->bCofnij, &QPushButton::clicked, this, [this] { bCofnijClick(); });
+  SetUpRange(ui->Button1, ui->bCofnij, ui->dtOd, ui->dtDo);
 }
 
 TfRaportyOkresoweWgDat::~TfRaportyOkresoweWgDat() { delete ui; }
@@ -25,30 +17,17 @@ void TfRaportyOkresoweWgDat::Preset(const QDate& from, const QDate& to) {
 }
 
 void TfRaportyOkresoweWgDat::FormActivate() {
-  ui->Button1->setEnabled(true);
-  ui->dtOd->setFocus(Qt::OtherFocusReason);
+  TRangeReportDialog::FormActivate();
   setCursor(Qt::ArrowCursor);
 }
 
-bool TfRaportyOkresoweWgDat::dtOdKeyPress(int key) {
-  if (key != forms::VK_RETURN) return false;
-  Button1Click();
-  return true;
-}
+bool TfRaportyOkresoweWgDat::dtOdKeyPress(int key) { return EnterRunsTak(key); }
 
-bool TfRaportyOkresoweWgDat::dtDoKeyDown(int key) { return dtOdKeyPress(key); }
+bool TfRaportyOkresoweWgDat::dtDoKeyDown(int key) { return EnterRunsTak(key); }
 
 void TfRaportyOkresoweWgDat::bCofnijClick() { CloseUnlessRunning(); }
 
-void TfRaportyOkresoweWgDat::Button1Click() {
-  RunGuarded(ui->Button1, [this] { Tak(); });
-}
-
-void TfRaportyOkresoweWgDat::Finish() {
-  Close();
-  setCursor(Qt::ArrowCursor);
-  console_.SetArrowCursor();
-}
+void TfRaportyOkresoweWgDat::Button1Click() { RunTak(); }
 
 void TfRaportyOkresoweWgDat::Tak() {
   ui->Button1->setEnabled(false);
@@ -60,9 +39,7 @@ void TfRaportyOkresoweWgDat::Tak() {
   uint32_t version = 0;
   int32_t code = kavoruw::IdentifyDevice(version);
   if (code != 0) {
-    ReportDriverError(code);
-    ui->Button1->setEnabled(true);
-    Finish();
+    EndReport(code);
     return;
   }
   const uint32_t kind = Request().PeriodReportKind;
@@ -74,7 +51,5 @@ void TfRaportyOkresoweWgDat::Tak() {
     code = kavoruw::PeriodReport(console::PeriodReportFullFlag(kind), n[0], n[1], n[2], n[3], n[4],
                                  n[5]);
   }
-  if (code != 0) ReportDriverError(code);
-  ui->Button1->setEnabled(true);
-  Finish();
+  EndReport(code);
 }

@@ -7,7 +7,7 @@ namespace Ui {
 class TfRaportyOkresoweWgDat;
 }
 
-class TfRaportyOkresoweWgDat : public TConsoleDialog {
+class TfRaportyOkresoweWgDat : public TRangeReportDialog {
   Q_OBJECT
 
  public:
@@ -18,6 +18,7 @@ class TfRaportyOkresoweWgDat : public TConsoleDialog {
   // settlement report preset today for both).
   void Preset(const QDate& from, const QDate& to);
 
+  // "Tak": runs the report; bCofnij closes the dialog.
   void Button1Click();
   void bCofnijClick();
   bool dtOdKeyPress(int key);
@@ -29,6 +30,5 @@ class TfRaportyOkresoweWgDat : public TConsoleDialog {
   void FormActivate() override;
 
  private:
-  void Tak();
-  void Finish();
+  void Tak() override;
 };

@@ -23,6 +23,24 @@ class TSettingDialog : public forms::Form {
     return true;
   }
 
+  // Sets the dialog up (after setupUi): `confirm` runs when Tak is clicked,
+  // Nie closes the dialog, Enter in `field` (if any) clicks Tak.
+  void SetUpSetting(QPushButton* tak, QPushButton* nie, QWidget* field,
+                    std::function<void()> confirm) {
+    SetUpDialog(tak, nie);
+    if (field != nullptr)
+      OnKeyDown(field, [this, tak](int key) { return ConfirmOnEnter(key, *tak); });
+    connect(tak, &QPushButton::clicked, this, std::move(confirm));
+    connect(nie, &QPushButton::clicked, this, [this] { Close(); });
+  }
+
+  // Enter in the setting's field confirms it as the button does.
+  bool ConfirmOnEnter(int key, QPushButton& button) {
+    if (key != forms::VK_RETURN) return false;
+    button.click();
+    return true;
+  }
+
   // One driver call with the busy cursor and the button disabled; an error
   // keeps the dialog open with the operator's input, success closes it.
   void ConfirmSetting(QPushButton& button, const std::function<int32_t()>& command) {

@@ -8,13 +8,7 @@
 TfSposobZaokraglania::TfSposobZaokraglania(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfSposobZaokraglania) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->Button2);
-  WireControls();
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  SetUpSetting(ui->Button1, ui->Button2, nullptr, [this] { Button1Click(); });
 }
 
 TfSposobZaokraglania::~TfSposobZaokraglania() { delete ui; }

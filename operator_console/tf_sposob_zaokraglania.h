@@ -13,6 +13,7 @@ class TfSposobZaokraglania : public TSettingDialog {
   explicit TfSposobZaokraglania(ConsoleState& console, QWidget* parent = nullptr);
   ~TfSposobZaokraglania() override;
 
+  // "Tak": writes the rounding mode; "Nie" (Button2) closes the dialog.
   void Button1Click();
   void Button2Click();
 

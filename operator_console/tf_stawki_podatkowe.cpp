@@ -10,19 +10,13 @@
 TfStawkiPodatkowe::TfStawkiPodatkowe(ConsoleState& console, QWidget* parent)
     : TSettingDialog(console, parent), ui(new Ui::TfStawkiPodatkowe) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->Button1);
-  SetCancelButton(ui->Button2);
-  WireControls();
+  SetUpSetting(ui->Button1, ui->Button2, nullptr, [this] { Button1Click(); });
   for (int row = 0; row < 7; ++row) {
     forms::Edit* edit = RateEdit(row);
     OnExit(edit, [this, edit] { me1Exit(edit); });
     connect(ReserveBox(row), &QCheckBox::toggled, this, [this, row] { CheckBoxClick(row, true); });
     connect(ExemptBox(row), &QCheckBox::toggled, this, [this, row] { CheckBoxClick(row, false); });
   }
-  connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(ui->Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 TfStawkiPodatkowe::~TfStawkiPodatkowe() { delete ui; }

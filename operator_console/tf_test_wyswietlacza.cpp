@@ -8,10 +8,7 @@
 TfTestWyswietlacza::TfTestWyswietlacza(ConsoleState& console, QWidget* parent)
     : TConsoleDialog(console, parent), ui(new Ui::TfTestWyswietlacza) {
   ui->setupUi(this);
-  setFixedSize(size());
-  SetKeyPreview(true);
-  SetDefaultButton(ui->bOK);
-  WireControls();
+  SetUpDialog(ui->bOK);
   connect(ui->bOK, &QPushButton::clicked, this, [this] { bOKClick(); });
 }
 
@@ -21,11 +18,7 @@ void TfTestWyswietlacza::SetText(const std::string& cp1250Text) {
   ui->Label1->setText(LabelText(cp1250Text));
 }
 
-std::string TfTestWyswietlacza::Text() const {
-  QString text = ui->Label1->text();
-  text.replace(QChar('\n'), QChar('\r'));
-  return forms::FromQ(text);
-}
+std::string TfTestWyswietlacza::Text() const { return ShownText(*ui->Label1); }
 
 void TfTestWyswietlacza::bOKClick() { Close(); }
 

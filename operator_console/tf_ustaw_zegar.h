@@ -24,6 +24,7 @@ class TfUstawZegar : public TConsoleDialog {
   // it lies outside), meZegar := its "hh:mm", Tak enabled.
   void Preset(const QDateTime& now);
 
+  // "Tak": sets the clock; "Nie" (Button2) ends with No.
   void Button1Click();
   void Button2Click();
   bool meZegarKeyDown(int key);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "correspondent_register/core/core_state.h"
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/library_loader.h"
 #include "platform/text/cp1250.h"
@@ -22,10 +23,7 @@ std::string TrimmedKeyPath(const std::string& keyPath) {
   return keyPath.substr(start, end - start + 1);
 }
 
-std::shared_ptr<const ClassesRoot>& ProcessClassesRoot() {
-  static std::shared_ptr<const ClassesRoot> root = std::make_shared<EmptyClassesRoot>();
-  return root;
-}
+std::shared_ptr<const ClassesRoot>& ProcessClassesRoot() { return Core().classesRoot; }
 
 }  // namespace
 

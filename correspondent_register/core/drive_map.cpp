@@ -8,6 +8,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "correspondent_register/core/core_state.h"
 #include "platform/text/cp1250.h"
 
 namespace fs = std::filesystem;
@@ -251,10 +252,7 @@ std::string DriveMap::WithWindowsPaths(std::string_view text) const {
 }
 
 namespace {
-std::optional<DriveMap>& ProcessDrives() {
-  static std::optional<DriveMap> drives;
-  return drives;
-}
+std::optional<DriveMap>& ProcessDrives() { return Core().drives; }
 }  // namespace
 
 const DriveMap& Drives() {

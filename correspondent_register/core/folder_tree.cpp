@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "correspondent_register/core/core_state.h"
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/hooks.h"
 #include "correspondent_register/core/startup.h"
@@ -14,10 +15,10 @@ namespace fs = std::filesystem;
 
 namespace zorvel {
 
-std::function<void()> RegisterStepHook;
+std::function<void()>& RegisterStepHook() { return Core().registerStepHook; }
 
 void StepDone() {
-  if (RegisterStepHook) RegisterStepHook();
+  if (const std::function<void()>& hook = RegisterStepHook()) hook();
 }
 
 namespace {

@@ -47,7 +47,7 @@ void RemoveMailFolderTree(const std::string& mailRoot, long number);
 // Tests stop an add or a deletion after one of its steps (a simulated kill):
 // the hook runs after each folder or marker made or removed and after each
 // table write of a deletion. Empty in the program.
-extern std::function<void()> RegisterStepHook;
+std::function<void()>& RegisterStepHook();
 void StepDone();
 
 }  // namespace zorvel

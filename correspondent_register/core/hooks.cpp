@@ -5,16 +5,19 @@
 #include <thread>
 #include <utility>
 
+#include "correspondent_register/core/core_state.h"
 #include "platform/text/cp1250.h"
 
 namespace zorvel {
 
+CoreState& Core() {
+  static CoreState state;
+  return state;
+}
+
 namespace {
 
-RegisterToolHooks& Installed() {
-  static RegisterToolHooks hooks;
-  return hooks;
-}
+RegisterToolHooks& Installed() { return Core().hooks; }
 
 void PrintBox(const std::string& caption, const std::string& text) {
   std::cerr << "zorvel: " << platform::Utf8FromCp1250(caption) << ": "

@@ -6,14 +6,16 @@
 #include <functional>
 #include <string>
 
+#include "platform/box_flags.h"
+
 namespace zorvel {
 
-// Windows message-box flags that the core passes to ShowMessageBox.
-inline constexpr int kMbOk = 0x00;
-inline constexpr int kMbIconError = 0x10;  // 16
-inline constexpr int kMbIconQuestion = 0x20;
-inline constexpr int kMbIconWarning = 0x30;      // 48
-inline constexpr int kMbIconInformation = 0x40;  // 64
+// The message-box flags that the core passes to ShowMessageBox.
+inline constexpr int kMbOk = platform::box_flags::MB_OK;
+inline constexpr int kMbIconError = platform::box_flags::MB_ICONSTOP;
+inline constexpr int kMbIconQuestion = platform::box_flags::MB_ICONQUESTION;
+inline constexpr int kMbIconWarning = platform::box_flags::MB_ICONEXCLAMATION;
+inline constexpr int kMbIconInformation = platform::box_flags::MB_ICONINFORMATION;
 
 struct RegisterToolHooks {
   // The system's default sound.

@@ -6,9 +6,7 @@
 
 namespace zorvel {
 
-namespace {
-std::string Cp(const char* utf8) { return platform::Cp1250FromUtf8(utf8); }
-}  // namespace
+using platform::Cp;
 
 const std::string& MissingCompanyFolderText() {
   static const std::string text = Cp("Brak C:\\Marvolt");

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -13,6 +12,7 @@
 
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/texts.h"
+#include "platform/files/file_replace.h"
 #include "platform/text/cp1250.h"
 #include "platform/win_errors.h"
 
@@ -55,18 +55,6 @@ std::string Reason(int err) { return SystemErrorText(err); }
   throw InOutError(platform::Cp1250FromUtf8("Błąd odczytu pliku ") + std::string(path) + " (" +
                        Reason(err) + ")",
                    platform::WinErrorFromErrno(err));
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
 }
 
 }  // namespace
@@ -171,41 +159,10 @@ void WriteSingleLine(std::string_view path, std::string_view text) {
     throw InOutError(platform::Cp1250FromUtf8("Nie można zapisać pliku ") + std::string(path) +
                          platform::Cp1250FromUtf8(" (brak dysku)"),
                      kErrorPathNotFound);
-  static std::atomic<unsigned> counter{0};
-  const fs::path temp =
-      host->parent_path() / ("." + host->filename().string() + ".tmp" + std::to_string(::getpid()) +
-                             "-" + std::to_string(counter.fetch_add(1)));
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) RaiseWriteError(path, errno);
-  auto fail = [&](int err) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    RaiseWriteError(path, err);
-  };
-  // A replaced file keeps its permissions (the mail system's peers read it).
-  struct stat old {};
-  if (::stat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    ::fchmod(fd, old.st_mode & 07777);
-  }
   std::string content(text);
   content += "\r\n";
-  if (!WriteAll(fd, content)) fail(errno);
-  if (::fsync(fd) != 0) fail(errno);
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(temp.c_str());
-    RaiseWriteError(path, err);
-  }
-  if (::rename(temp.c_str(), host->c_str()) != 0) {
-    int err = errno;
-    ::unlink(temp.c_str());
-    RaiseWriteError(path, err);
-  }
-  int dir = ::open(host->parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);  // best effort: the rename reaches the disk
-    ::close(dir);
-  }
+  // A replaced file keeps its permissions (the mail system's peers read it).
+  if (const int err = platform::ReplaceFile(*host, content)) RaiseWriteError(path, err);
 }
 
 std::string TrimLine(std::string_view text) {

@@ -1,5 +1,7 @@
 #include "forms/data/data_rich_edit.h"
 
+#include "forms/process_state.h"
+
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -12,10 +14,7 @@ namespace forms {
 
 namespace {
 
-std::function<bool()>& LossQuestion() {
-  static std::function<bool()> question;
-  return question;
-}
+std::function<bool()>& LossQuestion() { return Process().richTextLossQuestion; }
 
 QTextCharFormat FormatOf(const RichRun& run) {
   QTextCharFormat f;

@@ -1,5 +1,7 @@
 #include "forms/data/data_source.h"
 
+#include "forms/process_state.h"
+
 #include <iostream>
 #include <utility>
 
@@ -9,15 +11,9 @@ namespace forms {
 
 namespace {
 
-std::function<void(const std::string&)>& Reporter() {
-  static std::function<void(const std::string&)> reporter;
-  return reporter;
-}
+std::function<void(const std::string&)>& Reporter() { return Process().dataErrorReporter; }
 
-std::function<bool()>& DeleteConfirmation() {
-  static std::function<bool()> confirm;
-  return confirm;
-}
+std::function<bool()>& DeleteConfirmation() { return Process().dataDeleteConfirmation; }
 
 }  // namespace
 

@@ -23,12 +23,12 @@ void PutDate(ReportParams& block, size_t at, const Date& date) {
 
 const std::string& PeriodReportCaption(uint32_t kind) {
   static const std::array<std::string, 7> captions = {
-      W1250("Raport szczegółowy według dat..."),
-      W1250("Raport szczegółowy według numerów..."),
-      W1250("Raport szczegółowy miesięczny..."),
-      W1250("Raport skrócony według dat..."),
-      W1250("Raport skrócony według numerów..."),
-      W1250("Raport skrócony miesięczny..."),
+      Cp("Raport szczegółowy według dat..."),
+      Cp("Raport szczegółowy według numerów..."),
+      Cp("Raport szczegółowy miesięczny..."),
+      Cp("Raport skrócony według dat..."),
+      Cp("Raport skrócony według numerów..."),
+      Cp("Raport skrócony miesięczny..."),
       std::string(),
   };
   return captions[kind <= 5 ? kind : 6];

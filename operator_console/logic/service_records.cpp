@@ -42,7 +42,7 @@ FiscalizationReply FiscalizationReplyFor(uint8_t reply) {
 std::string FiscalizationReplyText(uint8_t reply) {
   switch (FiscalizationReplyFor(reply)) {
     case FiscalizationReply::Accepted: return std::string();
-    case FiscalizationReply::Refused: return W1250("Drukarka nie została sfiskalizowana.");
+    case FiscalizationReply::Refused: return Cp("Drukarka nie została sfiskalizowana.");
     case FiscalizationReply::Unexpected: break;
   }
   return UnexpectedReplyText();
@@ -82,14 +82,14 @@ std::optional<std::vector<uint8_t>> SettlementRecord(uint8_t kind, const std::st
 std::string SettlementResultText(uint8_t result) {
   static const std::array<std::string, 8> texts = {
       std::string(),
-      W1250("Nie wykonano raportu rozliczeniowego.\rPodano błędne daty raportów dobowych"),
-      W1250(" Nie wykonano raportu rozliczeniowego.\rW podanym okresie brak raportów dobowych"),
-      W1250(" Nie wykonano raportu rozliczeniowego.\rPodano błędne numery raportów dobowych"),
-      W1250("    Nie wykonano raportu rozliczeniowego.\rMiesiąc za który miał być wydrukowany "
-            "raport\r           nie został zakończony."),
-      W1250("  Nie wykonano raportu rozliczeniowego.\rTyp raportu spoza dopuszczalnego zakresu."),
-      W1250("Nie wykonano raportu rozliczeniowego.\r    Niespełnione warunki raportu."),
-      W1250("  Licznik paragonów jest niezerowy.\rNależy wykonać fiskalny raport dobowy."),
+      Cp("Nie wykonano raportu rozliczeniowego.\rPodano błędne daty raportów dobowych"),
+      Cp(" Nie wykonano raportu rozliczeniowego.\rW podanym okresie brak raportów dobowych"),
+      Cp(" Nie wykonano raportu rozliczeniowego.\rPodano błędne numery raportów dobowych"),
+      Cp("    Nie wykonano raportu rozliczeniowego.\rMiesiąc za który miał być wydrukowany "
+         "raport\r           nie został zakończony."),
+      Cp("  Nie wykonano raportu rozliczeniowego.\rTyp raportu spoza dopuszczalnego zakresu."),
+      Cp("Nie wykonano raportu rozliczeniowego.\r    Niespełnione warunki raportu."),
+      Cp("  Licznik paragonów jest niezerowy.\rNależy wykonać fiskalny raport dobowy."),
   };
   if (result < texts.size()) return texts[result];
   return UnexpectedReplyText();
@@ -112,15 +112,15 @@ std::optional<uint8_t> ArticleBaseClearByte(const std::string& uniqueNumber) {
 }
 
 const std::string& ArticleBaseNotClearedText() {
-  static const std::string text = W1250(
-      "Baza nazw i towarów nie została skasowana.\r\rMożliwe przyczyny:\r - baza nazw i towarów "
-      "nie jest jeszcze zapełniona,\r - przed próbą kasowania nie powstał wydruk kontrolny nazw "
-      "i stawek.");
+  static const std::string text =
+      Cp("Baza nazw i towarów nie została skasowana.\r\rMożliwe przyczyny:\r - baza nazw i towarów "
+         "nie jest jeszcze zapełniona,\r - przed próbą kasowania nie powstał wydruk kontrolny nazw "
+         "i stawek.");
   return text;
 }
 
 const std::string& ArticleBaseClearedText() {
-  static const std::string text = W1250("Baza nazw i towarów została skasowana");
+  static const std::string text = Cp("Baza nazw i towarów została skasowana");
   return text;
 }
 

@@ -27,17 +27,17 @@ uint8_t RoundingModeFor(int32_t itemIndex) {
 
 const std::string& RoundingModeCaption(int32_t itemIndex) {
   static const std::array<std::string, 3> captions = {
-      W1250("jednostki groszy"), W1250("dziesiątki groszy"), W1250("jednostki złotych")};
+      Cp("jednostki groszy"), Cp("dziesiątki groszy"), Cp("jednostki złotych")};
   return captions[RoundingModeFor(itemIndex)];
 }
 
 const std::string& AboutVersionText() {
-  static const std::string text = W1250("WERSJA 2.00 z dnia 04.02.2005r.");
+  static const std::string text = Cp("WERSJA 2.00 z dnia 04.02.2005r.");
   return text;
 }
 
 const std::string& AboutProductName() {
-  static const std::string text = W1250("Program użytkownika drukarek");
+  static const std::string text = Cp("Program użytkownika drukarek");
   return text;
 }
 

@@ -1,8 +1,11 @@
 #include "operator_console/logic/status_view.h"
 
 #include "operator_console/logic/texts.h"
+#include "platform/box_flags.h"
 
 namespace console {
+
+using namespace platform::box_flags;
 
 namespace {
 
@@ -51,7 +54,7 @@ bool Bit(uint8_t byte, int bit) { return (byte >> bit) & 1; }
 const std::array<std::string, 35>& StatusTexts() {
   static const std::array<std::string, 35> texts = [] {
     std::array<std::string, 35> t;
-    for (size_t i = 0; i < t.size(); ++i) t[i] = W1250(kStatusTextsUtf8[i]);
+    for (size_t i = 0; i < t.size(); ++i) t[i] = Cp(kStatusTextsUtf8[i]);
     return t;
   }();
   return texts;
@@ -91,60 +94,71 @@ std::vector<std::string> BuildStatusLines(const StatusBytes& status) {
 ConditionStep ReceiptConditionStep(int32_t code, const std::string& errText) {
   using N = ConditionNext;
   auto step = [](const std::string& caption, uint32_t flags, const char* utf8, N next) {
-    return ConditionStep{caption, flags, W1250(utf8), next, false, false};
+    return ConditionStep{caption, flags, Cp(utf8), next, false, false};
   };
   switch (code) {
     case 0:
-      return ConditionStep{
-          CaptionInformation(), 0x40, W1250("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"), N::Stop, true, true};
+      return ConditionStep{CaptionInformation(),
+                           MB_ICONINFORMATION | MB_OK,
+                           Cp("PARAGON MOŻE ZOSTAĆ WYSTAWIONY"),
+                           N::Stop,
+                           true,
+                           true};
     case 100:
-      return step(CaptionError(), 0x2010, "Brak danych producenta.\rWymagana interwencja serwisu.",
-                  N::Stop);
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  "Brak danych producenta.\rWymagana interwencja serwisu.", N::Stop);
     case 101:
-      return step(CaptionError(), 0x2010,
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
                   "   Wystawienie paragonu jest niemożliwe.   \r Zwora serwisowa jest w pozycji "
                   "serwisowej.",
                   N::Stop);
     case 102:
-      return step(CaptionError(), 0x2010, " Brak komunikacji z kontrolerem drukarki.", N::Stop);
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  " Brak komunikacji z kontrolerem drukarki.", N::Stop);
     case 103:
-      return step(CaptionError(), 0x2034,
+      return step(CaptionError(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   " Awaria drukarki.\rProszę sprawdzić czy nic nie zablokowało mechanizmu "
                   "drukującego.\rCzy sprawdzić ponownie warunki wystawienia paragonu?",
                   N::RepeatOnYes);
     case 104:
-      return step(CaptionQuestion(), 0x2034,
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   " Brak danych użytkownika\rCzy przejść do wprowadzania tych danych?",
                   N::UserDataOnYes);
     case 105:
-      return step(CaptionError(), 0x2010, " Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"",
-                  N::Stop);
-    case 107: return step(CaptionError(), 0x2010, " Pamięć CMOS jest skasowana.", N::LeaveAtOnce);
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  " Moduł fiskalny znajduje się w trybie \"TYLKO ODCZYT\"", N::Stop);
+    case 107:
+      return step(CaptionError(), MB_ICONSTOP | MB_OK | MB_TASKMODAL,
+                  " Pamięć CMOS jest skasowana.", N::LeaveAtOnce);
     case 108:
-      return step(CaptionQuestion(), 0x2034, " Zaległy raport dobowy.\rCzy wykonać raport?",
-                  N::DailyReportOnYes);
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
+                  " Zaległy raport dobowy.\rCzy wykonać raport?", N::DailyReportOnYes);
     case 109:
-      return step(CaptionError(), 0x2034,
+      return step(CaptionError(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   "Brak papieru lub podniesiona głowica mechanizmu drukującego.\rNależy założyć "
                   "papier/lub opuścić głowicę mechanizmu.\rCzy sprawdzić ponownie warunki "
                   "wystawienia paragonu?",
                   N::RepeatOnYes);
     case 112:
-      return step(CaptionQuestion(), 0x2034,
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   "Wydruk zatrzymany z powodu braku papieru.\rCzy wznowić wydruk?", N::ResumeOnYes);
     case 113:
-      return step(CaptionQuestion(), 0x2034,
+      return step(CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
                   " Brak stawek podatkowych\rCzy przejść do wprowadzania tych danych?",
                   N::VatRatesOnYes);
     default:
-      return ConditionStep{CaptionError(), 0x2034, ResumeFailedText(errText),
-                           N::RepeatOnYes, true,   false};
+      return ConditionStep{CaptionError(),
+                           MB_ICONEXCLAMATION | MB_YESNO | MB_TASKMODAL,
+                           ResumeFailedText(errText),
+                           N::RepeatOnYes,
+                           true,
+                           false};
   }
 }
 
 std::string ResumeFailedText(const std::string& errText) {
   static const std::string tail =
-      W1250("\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?");
+      Cp("\r\r Czy powtórzyć sprawdzenie warunków wystawienia paragonu?");
   return errText + tail;
 }
 
@@ -153,12 +167,12 @@ std::string UniqueNumberLabel(const std::string& number) {
 }
 
 const std::string& DisplayTestLabel(int step) {
-  static const std::string razem = W1250(
+  static const std::string razem = Cp(
       "Test powinien spowodować zapalenie segmentów\rwyświetlacza jak pokazano niżej:            "
       "\r                                            \r             RAZEM                        "
       "            \r                                            \r               "
       "8.8.8.8.8.8.8.8.8.                     ");
-  static const std::string reszta = W1250(
+  static const std::string reszta = Cp(
       "Test powinien spowodować zapalenie segmentów\rwyświetlacza jak pokazano niżej:            "
       "\r                                            \r                                RESZTA     "
       "           \r                                            \r               "

@@ -4,25 +4,23 @@
 
 namespace console {
 
-std::string W1250(std::string_view utf8) { return platform::Cp1250FromUtf8(utf8); }
-
 const std::string& CaptionError() {
-  static const std::string text = W1250("Błąd");
+  static const std::string text = Cp("Błąd");
   return text;
 }
 
 const std::string& CaptionInformation() {
-  static const std::string text = W1250("Informacja");
+  static const std::string text = Cp("Informacja");
   return text;
 }
 
 const std::string& CaptionQuestion() {
-  static const std::string text = W1250("Odpowiedz");
+  static const std::string text = Cp("Odpowiedz");
   return text;
 }
 
 const std::string& UnexpectedReplyText() {
-  static const std::string text = W1250("Niepoprawna odpowiedź z drukarki.");
+  static const std::string text = Cp("Niepoprawna odpowiedź z drukarki.");
   return text;
 }
 

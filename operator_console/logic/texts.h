@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/cp1250.h"
+
 namespace console {
 
 // Message-box captions.
@@ -13,7 +15,6 @@ const std::string& CaptionQuestion();     // "Odpowiedz"
 // "Niepoprawna odpowiedź z drukarki.": a reply byte the console cannot place.
 const std::string& UnexpectedReplyText();
 
-// A UTF-8 literal as Windows-1250 bytes (for the console's own tables).
-std::string W1250(std::string_view utf8);
+using platform::Cp;
 
 }  // namespace console

@@ -1,17 +1,17 @@
 #include "operator_console/logic/user_data.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <fstream>
 #include <vector>
 
 #include "operator_console/logic/texts.h"
+#include "platform/box_flags.h"
+#include "platform/files/file_replace.h"
 #include "platform/text/cp1250.h"
 
 namespace console {
+
+using namespace platform::box_flags;
 
 namespace {
 
@@ -34,31 +34,18 @@ std::string ShownName(const std::filesystem::path& path) {
 }
 
 std::string FormatErrorText(const std::string& shownName) {
-  static const std::string prefix = W1250("Błędny format pliku ");
+  static const std::string prefix = Cp("Błędny format pliku ");
   return prefix + shownName;
 }
 
 std::string SaveErrorText(const std::string& shownName) {
-  static const std::string prefix = W1250("Nie można zapisać pliku ");
+  static const std::string prefix = Cp("Nie można zapisać pliku ");
   return prefix + shownName;
 }
 
 std::string OpenErrorText(const std::string& shownName) {
-  static const std::string prefix = W1250("Nie można otworzyć pliku ");
+  static const std::string prefix = Cp("Nie można otworzyć pliku ");
   return prefix + shownName;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 // Files bigger than this are no user-data files; only their start is read.
@@ -107,25 +94,25 @@ NipVerdictBox NipVerdictBoxFor(uint8_t verdict, bool fiscalization) {
   switch (verdict) {
     case kNipBadNumber:
       if (fiscalization)
-        return {CaptionQuestion(), 0x34,
-                W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę "
-                      "kontrolną.  \rAby wyjść z procedury fiskalizacji naciśnij NIE. \r      "
-                      "Aby kontynuować naciśnij TAK.       "),
+        return {CaptionQuestion(), MB_ICONEXCLAMATION | MB_YESNO,
+                Cp("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę "
+                   "kontrolną.  \rAby wyjść z procedury fiskalizacji naciśnij NIE. \r      "
+                   "Aby kontynuować naciśnij TAK.       "),
                 true};
-      return {CaptionError(), 0x14,
-              W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę "
-                    "kontrolną.  \rAby ponownie wprowadzić NIP naciśnij NIE. \r      Aby "
-                    "kontynuować naciśnij TAK.       "),
+      return {CaptionError(), MB_ICONSTOP | MB_YESNO,
+              Cp("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r   Program wykrył błędną sumę "
+                 "kontrolną.  \rAby ponownie wprowadzić NIP naciśnij NIE. \r      Aby "
+                 "kontynuować naciśnij TAK.       "),
               true};
     case kNipNoDigits:
-      return {CaptionError(), 0x10,
-              W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r                      Brak cyfr "
-                    "w ciągu znaków.         "),
+      return {CaptionError(), MB_ICONSTOP | MB_OK,
+              Cp("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r                      Brak cyfr "
+                 "w ciągu znaków.         "),
               false};
     case kNipNoWord:
-      return {CaptionError(), 0x10,
-              W1250("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r     Brak słowa 'NIP' w ciągu "
-                    "znaków     "),
+      return {CaptionError(), MB_ICONSTOP | MB_OK,
+              Cp("NUMER NIP ZOSTAŁ WPROWADZONY NIEPRAWIDŁOWO\r     Brak słowa 'NIP' w ciągu "
+                 "znaków     "),
               false};
     default: return {};
   }
@@ -157,38 +144,11 @@ std::string UserDataFileContent(const UserDataLines& data) {
   return content;
 }
 
-// The new content goes to a temporary file beside the target, which then
-// replaces the target in one rename.
-static bool SaveThroughTemporaryFile(const std::filesystem::path& path, const UserDataLines& data) {
-  std::error_code ec;
-  std::filesystem::path target = path;
-  if (std::filesystem::is_symlink(path, ec)) {
-    // Replace the file the link points at, not the link.
-    const auto resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) target = resolved;
-  }
-  std::filesystem::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  struct stat old {};
-  const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-  bool written =
-      WriteAll(fd, UserDataFileContent(data)) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  written = (::close(fd) == 0) && written;
-  if (!written || ::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
 UserDataSaveResult SaveUserDataFile(const std::filesystem::path& path, const UserDataLines& data) {
   UserDataSaveResult result;
   try {
     result.errorText = SaveErrorText(ShownName(path));
-    if (SaveThroughTemporaryFile(path, data)) {
+    if (platform::ReplaceFile(path, UserDataFileContent(data)) == 0) {
       result.ok = true;
       result.errorText.clear();
     }

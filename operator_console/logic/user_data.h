@@ -58,8 +58,8 @@ struct UserDataSaveResult {
   bool ok = false;
   std::string errorText;
 };
-// Writes a temporary file beside the target and renames it over the target,
-// so a failed save leaves the previous file as it was.
+// Replaces the file as platform::ReplaceFile does (a link is replaced
+// itself), so a failed save leaves the previous file as it was.
 UserDataSaveResult SaveUserDataFile(const std::filesystem::path& path, const UserDataLines& data);
 
 // What loading takes into the dialog, in the order it takes it: on a format

@@ -105,7 +105,7 @@ VatTextValue ParseVatRateText(const std::string& text) {
 }
 
 std::string VatRateErrorText(const std::string& text) {
-  static const std::string prefix = W1250("Błąd w stawce podatkowej: ");
+  static const std::string prefix = Cp("Błąd w stawce podatkowej: ");
   return prefix + text;
 }
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/process_state.h"
 #include "platform/serial/fd_serial_device.h"
 #include "platform/sync/last_error.h"
 #include "platform/win_errors.h"
@@ -30,16 +31,14 @@ std::string ResolvePortPath(const std::string& portName) {
   return "/dev/ttyS" + std::to_string(number - 1);
 }
 
-namespace {
-std::atomic<SerialDeviceOpener> deviceOpener{nullptr};
-}  // namespace
-
-void SetSerialDeviceOpener(SerialDeviceOpener opener) { deviceOpener.store(opener); }
+void SetSerialDeviceOpener(SerialDeviceOpener opener) {
+  Process().serialDeviceOpener.store(opener);
+}
 
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& portName) {
   SetLastError(kErrorSuccess);
   std::unique_ptr<SerialDevice> device;
-  SerialDeviceOpener opener = deviceOpener.load();
+  SerialDeviceOpener opener = Process().serialDeviceOpener.load();
   if (opener != nullptr && opener(portName, device)) return device;
   const std::string path = ResolvePortPath(portName);
   if (path.empty()) {

@@ -10,19 +10,20 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process_state.h"
 #include "platform/sync/last_error.h"
 #include "platform/win_errors.h"
 
 namespace platform {
 
 namespace {
-std::atomic<int> failCreations{0};
 constexpr std::chrono::microseconds kSpin{200};
 }  // namespace
 
-void FailNextEventCreations(int n) { failCreations.store(n); }
+void FailNextEventCreations(int n) { Process().failEventCreations.store(n); }
 
 std::shared_ptr<Event> Event::Create(bool signalled) {
+  std::atomic<int>& failCreations = Process().failEventCreations;
   int pending = failCreations.load();
   while (pending > 0) {
     if (failCreations.compare_exchange_weak(pending, pending - 1)) {

@@ -3,22 +3,12 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/process_state.h"
 #include "platform/sync/event.h"
 
 namespace platform {
 
 namespace {
-
-struct Dispatcher {
-  std::mutex mutex;
-  MainThreadDispatcher dispatch;
-};
-
-// Never destroyed: a port's event thread may still use it while the program ends.
-Dispatcher& TheDispatcher() {
-  static Dispatcher* d = new Dispatcher;
-  return *d;
-}
 
 struct PendingCall {
   std::mutex mutex;
@@ -31,17 +21,17 @@ struct PendingCall {
 }  // namespace
 
 void SetMainThreadDispatcher(MainThreadDispatcher dispatch) {
-  Dispatcher& d = TheDispatcher();
-  std::lock_guard lock(d.mutex);
-  d.dispatch = std::move(dispatch);
+  ProcessState& state = Process();
+  std::lock_guard lock(state.dispatcherMutex);
+  state.dispatcher = std::move(dispatch);
 }
 
 bool CallOnMainThread(const std::function<void()>& call, const Event& stop) {
   MainThreadDispatcher d;
   {
-    Dispatcher& current = TheDispatcher();
-    std::lock_guard lock(current.mutex);
-    d = current.dispatch;
+    ProcessState& state = Process();
+    std::lock_guard lock(state.dispatcherMutex);
+    d = state.dispatcher;
   }
   if (!d) {
     call();

@@ -10,5 +10,7 @@ namespace platform {
 std::string Cp1250FromUtf8(std::string_view utf8);
 // Unassigned Windows-1250 bytes become '?'.
 std::string Utf8FromCp1250(std::string_view text);
+// A UTF-8 literal of the source as the program's Windows-1250 text.
+inline std::string Cp(std::string_view utf8) { return Cp1250FromUtf8(utf8); }
 
 }  // namespace platform

@@ -460,7 +460,7 @@ TEST_F(RegisterWindow, AKillAfterAnyStepLeavesNobodyRegisteredWithoutHisFolders)
     for (long nr : {3, 7}) MakeFolders(nr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-      RegisterStepHook = [left = step]() mutable {
+      RegisterStepHook() = [left = step]() mutable {
         if (--left == 0) ::raise(SIGKILL);
       };
       dbase::Table spis, grupy;

@@ -216,13 +216,14 @@ TEST_F(UserDataFileTest, FailedSaveLeavesTheOldFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
-TEST_F(UserDataFileTest, SaveReplacesTheFileALinkPointsAt) {
+TEST_F(UserDataFileTest, SaveReplacesALinkItselfAndLeavesItsTarget) {
   const fs::path real = dir_ / "real.txt";
   Write(real, "old");
   fs::create_symlink(real, dir_ / "link.txt");
   ASSERT_TRUE(SaveUserDataFile(dir_ / "link.txt", Sample()).ok);
-  EXPECT_TRUE(fs::is_symlink(dir_ / "link.txt"));
-  EXPECT_EQ(Read(real), UserDataFileContent(Sample()));
+  EXPECT_FALSE(fs::is_symlink(dir_ / "link.txt"));
+  EXPECT_EQ(Read(dir_ / "link.txt"), UserDataFileContent(Sample()));
+  EXPECT_EQ(Read(real), "old");
 }
 
 }  // namespace
