@@ -136,6 +136,12 @@ void TfDaneUzytkownika::SetDialogCursor(bool busy) {
   }
 }
 
+TfDaneUzytkownika::CheckTexts TfDaneUzytkownika::ReadingChecks() {
+  return {Cp("Podłączone urządzenie nie jest drukarką fiskalną"),
+          Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."), 1,
+          Cp("Podłączone urządzenie nie jest drukarką drugiej generacji")};
+}
+
 bool TfDaneUzytkownika::PrinterChecks(const CheckTexts& texts,
                                       const std::function<void()>& reenable, bool& fiscal) {
   uint8_t kind = 0;
@@ -257,10 +263,7 @@ void TfDaneUzytkownika::ReadFromPrinter() {
   ui->Button3->setEnabled(false);
   auto reenable = [this] { ui->Button3->setEnabled(true); };
   bool fiscal = false;
-  if (!PrinterChecks({Cp("Podłączone urządzenie nie jest drukarką fiskalną"),
-                      Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."), 1,
-                      Cp("Podłączone urządzenie nie jest drukarką drugiej generacji")},
-                     reenable, fiscal)) {
+  if (!PrinterChecks(ReadingChecks(), reenable, fiscal)) {
     return;
   }
   console_.SetBusyCursor();
@@ -296,10 +299,7 @@ void TfDaneUzytkownika::bWydrKontrClick() {
     console_.SetArrowCursor();
   };
   bool fiscal = false;
-  if (!PrinterChecks({Cp("Podłączone urządzenie nie jest drukarką fiskalną"),
-                      Cp("Skasowana pamięć CMOS. Wejdź do inicjowania zegara."), 1,
-                      Cp("Podłączone urządzenie nie jest drukarką drugiej generacji")},
-                     reenable, fiscal)) {
+  if (!PrinterChecks(ReadingChecks(), reenable, fiscal)) {
     return;
   }
   if (fiscal) {

@@ -63,6 +63,8 @@ class TfDaneUzytkownika : public forms::Form {
   // Device, CMOS, generation and fiscal mode; false when the action ends
   // (refusal shown, `reenable` already run).
   bool PrinterChecks(const CheckTexts& texts, const std::function<void()>& reenable, bool& fiscal);
+  // The checks' texts of the read and the control printout.
+  static CheckTexts ReadingChecks();
   // Reads the four lines into the edits (the read button's work).
   void ReadFromPrinter();
   // Line formatted by its "Centruj" box and width, put back into its edit.
