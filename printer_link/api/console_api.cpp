@@ -1,6 +1,6 @@
 // The C++ API of the core: every call runs its inner twin inside the one
-// exception guard of the boundary, so that nothing thrown inside the driver
-// reaches the console.
+// frame of the boundary (the call lock and the exception guard), so that
+// calls take turns and nothing thrown inside the driver reaches the console.
 #include "kavoruw_core.h"
 #include "printer_link/api/dll_info.h"
 #include "printer_link/api/error_texts.h"
@@ -52,7 +52,13 @@ int32_t IdentifyDevice(uint32_t& version) {
   return Guarded([&] { return inner::ReadDeviceType(Link().DriverState.DeviceKind, version); });
 }
 
-const TDriverState& LinkState() { return Link().DriverState; }
+const TDriverState& LinkState() {
+  return Locked([]() -> const TDriverState& { return Link().DriverState; });
+}
+
+void SetConsoleHooks(ConsoleHooks hooks) {
+  Locked([&] { InstallConsoleHooks(std::move(hooks)); });
+}
 
 int32_t ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
                         uint8_t& s5, uint8_t& s6) {

@@ -1,8 +1,8 @@
 // The driver's exported functions: thin frames around the internal routines.
-// Each one (but the two article-name counters) catches every exception and
-// turns it into 999, so that nothing escapes into the calling program; a null
-// pointer where an integer variable is expected is refused the same way,
-// before anything is sent.
+// Each one holds the driver's call lock for its whole duration and (but the
+// two article-name counters) catches every exception and turns it into 999, so that nothing escapes
+// into the calling program; a null pointer where an integer variable is expected is refused the
+// same way, before anything is sent.
 #include "kavoruw.h"
 
 #include "kavoruw_codes.h"
@@ -138,13 +138,13 @@ KAVORUW_API int32_t OpenDrawer(int32_t drawer) {
   return Guarded([&] { return kavoruw::inner::OpenDrawer(drawer); });
 }
 
-// The two counters are the only exports without the guard.
+// The two counters are the only exports without the guard (not the lock).
 KAVORUW_API int32_t CharsInArticleName(const std::string& name) {
-  return kavoruw::CharsInArticleName(name);
+  return kavoruw::Locked([&] { return kavoruw::CharsInArticleName(name); });
 }
 
 KAVORUW_API int32_t pCharsInArticleName(const char* name) {
-  return kavoruw::pCharsInArticleName(name);
+  return kavoruw::Locked([&] { return kavoruw::pCharsInArticleName(name); });
 }
 
 // --- Reports ----------------------------------------------------------------------

@@ -1,18 +1,35 @@
 #pragma once
-// The exception guard of the driver's routines: whatever is thrown inside
-// becomes 999, so that nothing escapes into the calling program. Also the
-// range test of the argument checks (printer_link/engine/range.h).
+// The frame of every driver call at the boundary: the one lock of the
+// driver's calls, held for the whole call, and the exception guard, which
+// turns whatever is thrown inside into 999, so that nothing escapes into the
+// calling program. Also the range test of the argument checks
+// (printer_link/engine/range.h).
 #include <cstdint>
+#include <mutex>
 
 #include "kavoruw_codes.h"
 #include "printer_link/engine/range.h"
 
 namespace kavoruw {
 
+// Calls from several threads take turns on it, so the printer only ever sees
+// whole commands. It is recursive: the host's hooks run on the calling
+// thread inside a call and may call the driver again.
+inline std::recursive_mutex& DriverCallLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+template <typename Body>
+decltype(auto) Locked(Body&& body) {
+  std::lock_guard<std::recursive_mutex> lock(DriverCallLock());
+  return body();
+}
+
 template <typename Body>
 int32_t Guarded(Body&& body) {
   try {
-    return body();
+    return Locked(body);
   } catch (...) {
     return kErrInternal;
   }
@@ -22,7 +39,7 @@ int32_t Guarded(Body&& body) {
 template <typename Body>
 bool GuardedFlag(Body&& body) {
   try {
-    return body();
+    return Locked(body);
   } catch (...) {
     return false;
   }

@@ -5,8 +5,16 @@
 // includes it. Every function here catches what is thrown inside it and
 // returns 999 instead; none shows anything to the user.
 //
-// Texts are std::string of Windows-1250 bytes. One command runs at a time,
-// on the thread that calls it, against the driver's one link.
+// Texts are std::string of Windows-1250 bytes. Each call runs on the thread
+// that makes it, against the driver's one link, holding the driver's one
+// lock for its whole duration (the exported functions take the same lock):
+// calls from other threads wait their turn. The host's hooks (progress text,
+// event pump, wait hook) run on the calling thread inside that lock; the lock
+// is recursive, so a hook may call the driver again without a deadlock, and
+// the call it makes runs whole between the commands of the waiting one. The
+// helpers that only compute from their arguments (DeviceKindName, ErrorText,
+// VatRateCount, VatRateFits, CharsInArticleName) touch no state and take no
+// lock.
 #include <cstdint>
 #include <string>
 
@@ -16,7 +24,8 @@ namespace kavoruw {
 
 // --- Driver state -----------------------------------------------------------------
 // The driver's state (DriverState of its link), to read: only the driver's
-// commands change it.
+// commands change it. The reference is read outside the lock: read it on the
+// thread that makes the calls.
 const TDriverState& LinkState();
 
 // --- The port ---------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "kavoruw_codes.h"
 #include "platform/text/cp1250.h"
@@ -61,16 +62,116 @@ std::string UnitField(std::string_view unit) {
   return field;
 }
 
+// No answer came, or none that could be read: what the command did on the
+// printer is not known.
+bool IsLinkFailure(int32_t r) {
+  return r == kErrTransmit || r == kErrReceive || r == kErrBadAnswer;
+}
+
+// The result of a step of the open receipt. After a link failure a record of
+// the receipt (this one, or the tail of one sent before without an answer)
+// may not have reached the printer whole. Not so while a '$' is in doubt:
+// nothing has been sent since the status check before it.
+int32_t InReceipt(int32_t r) {
+  TDriverState& state = Link().DriverState;
+  if (IsLinkFailure(r) && state.ReceiptOpen && state.ReceiptDoubt != TReceiptDoubt::End) {
+    state.ReceiptDamaged = true;
+  }
+  return r;
+}
+
+// The receipt is no longer open on the printer.
+void ReceiptClosed() {
+  TDriverState& state = Link().DriverState;
+  state.ReceiptOpen = false;
+  state.ReceiptDamaged = false;
+  if (state.ReceiptDoubt == TReceiptDoubt::End) state.ReceiptDoubt = TReceiptDoubt::None;
+}
+
+// The printer holds an empty receipt, begun for the caller.
+void ReceiptOpened() {
+  TDriverState& state = Link().DriverState;
+  state.ReceiptOpen = true;
+  state.ReceiptDamaged = false;
+  state.ReceiptDoubt = TReceiptDoubt::None;
+  state.ItemCount = 0;
+  state.VatTotals.fill(0);
+}
+
 // The status check of the receipt commands. A receipt the printer has
 // annulled is closed here too.
 int32_t CheckReceiptStatus() {
   uint8_t s3 = 0;
-  if (int32_t r = ReadStatusByte(kPrintStatus, s3)) return r;
+  if (int32_t r = InReceipt(ReadStatusByte(kPrintStatus, s3))) return r;
   if (s3 & status::kReceiptAnnulled) {
-    Link().DriverState.ReceiptOpen = false;
+    ReceiptClosed();
     return kErrReceiptAnnulled;
   }
   return kOk;
+}
+
+// '#' drops the empty receipt a check with '!' opened; answered either way,
+// the printer holds none.
+int32_t DropCheckReceipt() {
+  const int32_t r = ExecuteSequence(kCmdCancel, 1);
+  const bool answered = r == kOk || r == kErrNak;
+  Link().DriverState.ReceiptDoubt = answered ? TReceiptDoubt::None : TReceiptDoubt::Check;
+  return answered ? kOk : r;
+}
+
+// The first step of the receipt calls after a '!' or '#' whose answer did not
+// come, while the driver has no receipt open: afterwards ReceiptOpen is what
+// the printer holds. After '!', a second '!' leaves the printer with an empty
+// receipt whether it takes it or refuses it as one already open: that one is
+// the caller's.
+int32_t SettleUnopened() {
+  TDriverState& state = Link().DriverState;
+  if (state.ReceiptDoubt == TReceiptDoubt::Check) return DropCheckReceipt();
+  if (state.ReceiptDoubt != TReceiptDoubt::Begin) return kOk;
+  const int32_t r = ExecuteSequence(kCmdBegin, 1);
+  if (r != kOk && r != kErrNak) return r;
+  ReceiptOpened();
+  return kOk;
+}
+
+// After the status check of a receipt whose '$' had no answer: a printer with
+// the receipt still open refuses '!'; one that takes it had ended (printed)
+// the receipt, and the empty receipt '!' opened is dropped again. ended tells
+// which.
+int32_t SettleEnd(bool& ended) {
+  ended = false;
+  TDriverState& state = Link().DriverState;
+  if (state.ReceiptDoubt != TReceiptDoubt::End) return kOk;
+  const int32_t r = ExecuteSequence(kCmdBegin, 1);
+  if (r == kErrNak) {
+    state.ReceiptDoubt = TReceiptDoubt::None;
+    return kOk;
+  }
+  if (r != kOk) {
+    // An unanswered '!' may have opened an empty receipt after the printed
+    // one: from now on a refused '!' no longer proves the receipt open.
+    if (IsLinkFailure(r)) state.ReceiptDamaged = true;
+    return r;
+  }
+  ended = true;
+  ReceiptClosed();
+  state.ItemCount = 0;
+  return DropCheckReceipt();
+}
+
+// SettleEnd for the calls that need the receipt open: 201 when it was ended.
+int32_t SettleStillOpen() {
+  bool ended = false;
+  if (int32_t r = SettleEnd(ended)) return r;
+  return ended ? kErrReceiptNotBegun : kOk;
+}
+
+// The receipt calls' first steps: the link, what a lost answer left, and the
+// refusal without a receipt.
+int32_t ReceiptGate() {
+  if (int32_t r = LinkCheck(false)) return r;
+  if (int32_t r = SettleUnopened()) return r;
+  return Link().DriverState.ReceiptOpen ? kOk : kErrReceiptNotBegun;
 }
 
 // qty x price / 10^decimals, half up.
@@ -109,9 +210,9 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
     return kErrItemValue;
   }
 
-  if (int32_t r = LinkCheck(false)) return r;
-  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = ReceiptGate()) return r;
   if (int32_t r = CheckReceiptStatus()) return r;
+  if (int32_t r = SettleStillOpen()) return r;
 
   // Every rate total and the receipt total stay within 32 bits, so the
   // receipt can always be ended or cancelled.
@@ -136,7 +237,7 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   item.price = static_cast<uint32_t>(price);
   item.value = static_cast<uint32_t>(itemValue);
   const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
-  if (int32_t r = ExecuteSequence(kCmdItem, 0, frame)) return r;
+  if (int32_t r = InReceipt(ExecuteSequence(kCmdItem, 0, frame))) return r;
 
   TDriverState& state = Link().DriverState;
   state.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
@@ -152,14 +253,12 @@ int32_t SendPayments() {
     TPaymentSlot& slot = Link().DriverState.PaymentSlot[i];
     if (slot.name.empty()) continue;
     const uint8_t number = static_cast<uint8_t>(i + 1);
-    if (int32_t r = ExecuteSequence(
-            kCmdPayment, 0, PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount)))) {
-      return r;
-    }
-    if (int32_t r =
-            ExecuteSequence(kCmdPayment2, 0,
-                            PaymentFrame(number, slot.name, static_cast<uint32_t>(slot.amount2)))) {
-      return r;
+    for (const auto& [command, amount] :
+         {std::pair{kCmdPayment, slot.amount}, std::pair{kCmdPayment2, slot.amount2}}) {
+      if (int32_t r = InReceipt(ExecuteSequence(
+              command, 0, PaymentFrame(number, slot.name, static_cast<uint32_t>(amount))))) {
+        return r;
+      }
     }
     slot = TPaymentSlot{};
   }
@@ -169,7 +268,8 @@ int32_t SendPayments() {
 int32_t SendTrailerLines() {
   for (TTrailerLine& line : Link().DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) continue;
-    if (int32_t r = ExecuteSequence(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text))) {
+    if (int32_t r = InReceipt(
+            ExecuteSequence(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text)))) {
       return r;
     }
     line = TTrailerLine{};
@@ -177,14 +277,17 @@ int32_t SendTrailerLines() {
   return kOk;
 }
 
-// '$' and what its answer means for the receipt.
+// '$' and what its answer means for the receipt. Sent again after a '$'
+// without an answer, "no receipt open" means that the first one ended it.
 int32_t FinishReceipt() {
+  TDriverState& state = Link().DriverState;
+  const bool again = state.ReceiptDoubt == TReceiptDoubt::End;
   const int32_t r = ExecuteSequence(kCmdEnd, 1);
-  if (r == kOk) {
+  if (r == kOk || (again && r == kErrReceiptNotBegun)) {
     // The printer has closed the receipt: printed and stored, it can no
     // longer be cancelled, whatever the status read after it gives.
-    Link().DriverState.ReceiptOpen = false;
-    Link().DriverState.ItemCount = 0;
+    ReceiptClosed();
+    state.ItemCount = 0;
     uint8_t s3 = 0;
     if (int32_t s = ReadStatusByte(kPrintStatus, s3)) return s;
     if (s3 & status::kReceiptAnnulled) {
@@ -195,12 +298,38 @@ int32_t FinishReceipt() {
   }
   if (r == kErrNak) {
     // The printer dropped the receipt; an empty one is no loss.
-    Link().DriverState.ReceiptOpen = false;
-    return Link().DriverState.ItemCount == 0 ? kOk : r;
+    ReceiptClosed();
+    return state.ItemCount == 0 ? kOk : r;
   }
   // The printer has no receipt open: there is nothing left to end.
-  if (r == kErrReceiptNotBegun) Link().DriverState.ReceiptOpen = false;
+  if (r == kErrReceiptNotBegun) ReceiptClosed();
+  // Printed or not: the next receipt call asks the printer.
+  if (IsLinkFailure(r)) {
+    state.ReceiptDoubt = TReceiptDoubt::End;
+    if (state.ItemCount == 0) return kOk;
+  }
   return r;
+}
+
+// The plain total and '#'; 0 once the printer has dropped the receipt.
+int32_t SendCancel() {
+  const uint64_t total = PlainTotal();
+  if (total > kMaxU32) return kErrInternal;
+  if (int32_t r =
+          InReceipt(ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
+    return r;
+  }
+  TDriverState& state = Link().DriverState;
+  const int32_t r = InReceipt(ExecuteSequence(kCmdCancel, 1));
+  if (r == kErrReceiptNotBegun) {
+    // The printer has no receipt open: there is nothing left to cancel.
+    ReceiptClosed();
+    return r;
+  }
+  if (r != kOk && !(r == kErrNak && state.ItemCount == 0)) return r;
+  state.ItemCount = 0;
+  ReceiptClosed();
+  return kOk;
 }
 
 int32_t CheckTotalsDevice() {
@@ -366,13 +495,31 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 
 int32_t inner::ReceiptBegin() {
   if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  Link().DriverState.ItemCount = 0;
+  TDriverState& state = Link().DriverState;
+  // The receipt a '!' without an answer may have begun is taken as begun.
+  if (state.ReceiptDoubt == TReceiptDoubt::Begin) return SettleUnopened();
+  if (int32_t r = SettleUnopened()) return r;
+  if (state.ReceiptOpen && state.ReceiptDoubt == TReceiptDoubt::End) {
+    const int32_t r = CheckReceiptStatus();
+    if (r != kOk && r != kErrReceiptAnnulled) return r;
+    bool ended = false;
+    if (int32_t e = SettleEnd(ended)) return e;
+    // An empty receipt whose end the printer did not hear (the caller was
+    // told it ended) is the one begun now.
+    if (state.ReceiptOpen && state.ItemCount == 0) {
+      ReceiptOpened();
+      return kOk;
+    }
+  }
+  if (state.ReceiptOpen) return kErrReceiptOpen;
+  state.ItemCount = 0;
   if (int32_t r = inner::CheckReceiptConditions()) return r;
   // The engine purges the port's buffers before the command.
-  if (int32_t r = ExecuteSequence(kCmdBegin, 1)) return r;
-  Link().DriverState.ReceiptOpen = true;
-  Link().DriverState.VatTotals.fill(0);
+  if (int32_t r = ExecuteSequence(kCmdBegin, 1)) {
+    if (IsLinkFailure(r)) state.ReceiptDoubt = TReceiptDoubt::Begin;
+    return r;
+  }
+  ReceiptOpened();
   return kOk;
 }
 
@@ -396,37 +543,46 @@ int32_t inner::ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat
 }
 
 int32_t inner::PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = ReceiptGate()) return r;
   if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kErrCommandUnavailable;
   if (int32_t r = CheckReceiptStatus()) return r;
+  if (int32_t r = SettleStillOpen()) return r;
   if (type < 0 || type > kLastPackageType) return kErrPackageType;
   // The amount travels unsigned.
   if (amount < 0) return kErrInternal;
   const std::vector<uint8_t> frame =
       PackageFrame(static_cast<uint8_t>(type), number1, number2, static_cast<uint32_t>(amount));
   uint8_t answer = 0;
-  if (int32_t r = ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1))) {
+  if (int32_t r =
+          InReceipt(ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1)))) {
     return r;
   }
   return answer == kAck ? kOk : kErrNak;
 }
 
 int32_t inner::PrintSubtotal() {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = ReceiptGate()) return r;
   if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kErrCommandUnavailable;
-  return ExecuteSequence(kCmdSubtotal, 0);
+  if (int32_t r = SettleStillOpen()) return r;
+  return InReceipt(ExecuteSequence(kCmdSubtotal, 0));
 }
 
 int32_t inner::ReceiptEnd(int32_t discount) {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = ReceiptGate()) return r;
   if (int32_t r = CheckReceiptStatus()) return r;
+  // Everything before '$' went through: '$' is sent again.
+  if (Link().DriverState.ReceiptDoubt == TReceiptDoubt::End) return FinishReceipt();
+  // A receipt the driver cannot vouch for is not printed: it is cancelled,
+  // as the printer annuls one whose records it could not read.
+  if (Link().DriverState.ReceiptDamaged) {
+    if (int32_t r = SendCancel()) return r;
+    inner::PrintControl(kPrintoutMode);
+    return kErrReceiptAnnulled;
+  }
   uint32_t percent = static_cast<uint32_t>(discount);
   if (percent >= 1 && percent <= kMaxDiscount) {
-    if (int32_t r =
-            ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent)))) {
+    if (int32_t r = InReceipt(
+            ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent))))) {
       return r;
     }
   } else {
@@ -435,8 +591,10 @@ int32_t inner::ReceiptEnd(int32_t discount) {
   if (int32_t r = CheckReceiptStatus()) return r;
   const uint64_t total = DiscountedTotal(Link().DriverState.VatTotals, percent);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))
+  if (int32_t r =
+          InReceipt(ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
+  }
   if (int32_t r = CheckReceiptStatus()) return r;
   if (int32_t r = SendPayments()) return r;
   if (int32_t r = SendTrailerLines()) return r;
@@ -445,33 +603,40 @@ int32_t inner::ReceiptEnd(int32_t discount) {
 }
 
 int32_t inner::ReceiptCancel() {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (!Link().DriverState.ReceiptOpen) return kErrReceiptNotBegun;
+  if (int32_t r = ReceiptGate()) return r;
   if (int32_t r = CheckReceiptStatus()) return r;
-  const uint64_t total = PlainTotal();
-  if (total > kMaxU32) return kErrInternal;
-  if (int32_t r = ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))
-    return r;
-  const int32_t r = ExecuteSequence(kCmdCancel, 1);
-  if (r == kErrReceiptNotBegun) {
-    // The printer has no receipt open: there is nothing left to cancel.
-    Link().DriverState.ReceiptOpen = false;
-    return r;
+  TDriverState& state = Link().DriverState;
+  const bool unsure = state.ReceiptDoubt == TReceiptDoubt::End && state.ReceiptDamaged;
+  // A receipt the printer has printed is not cancelled: 201.
+  if (int32_t r = SettleStillOpen()) return r;
+  if (unsure) {
+    // The open receipt is the caller's or the empty one of an unanswered
+    // check: '#' alone cancels the first and drops the second.
+    const int32_t r = ExecuteSequence(kCmdCancel, 1);
+    if (r != kOk && r != kErrNak) return r;
+    const bool printed = r == kErrNak && state.ItemCount > 0;
+    state.ItemCount = 0;
+    ReceiptClosed();
+    if (printed) return kErrReceiptNotBegun;
+    return inner::PrintControl(kPrintoutMode);
   }
-  if (r != kOk && !(r == kErrNak && Link().DriverState.ItemCount == 0)) return r;
-  Link().DriverState.ItemCount = 0;
-  Link().DriverState.ReceiptOpen = false;
+  if (int32_t r = SendCancel()) return r;
   return inner::PrintControl(kPrintoutMode);
 }
 
 int32_t inner::DropReceipt() {
-  if (!Link().DriverState.ReceiptOpen) return kOk;
+  TDriverState& state = Link().DriverState;
+  const bool open = state.ReceiptOpen;
+  if (!open && state.ReceiptDoubt == TReceiptDoubt::None) return kOk;
   const int32_t r = inner::ReceiptCancel();
+  if (!open && r == kErrReceiptNotBegun) return kOk;
   if (r != kOk) {
     // The printer cannot be reached: the driver forgets the receipt all the
-    // same, so that the host is not refused every later command.
-    Link().DriverState.ReceiptOpen = false;
-    Link().DriverState.ItemCount = 0;
+    // same, so that the host is not refused every later command. The next
+    // receipt call drops whatever the printer still holds.
+    ReceiptClosed();
+    state.ItemCount = 0;
+    if (IsLinkFailure(r)) state.ReceiptDoubt = TReceiptDoubt::Check;
   }
   return r;
 }

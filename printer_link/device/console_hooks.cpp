@@ -5,7 +5,7 @@
 
 namespace kavoruw {
 
-void SetConsoleHooks(ConsoleHooks hooks) {
+void InstallConsoleHooks(ConsoleHooks hooks) {
   InstalledHooks() = std::move(hooks);
   SetTransferWaitHook(InstalledHooks().whileWaiting);
 }

@@ -13,7 +13,8 @@ namespace kavoruw {
 
 // The hooks the host installed (part of the link object).
 ConsoleHooks& InstalledHooks();
-void SetConsoleHooks(ConsoleHooks hooks);
+// What the facade's SetConsoleHooks runs.
+void InstallConsoleHooks(ConsoleHooks hooks);
 
 // Shows a progress text written in UTF-8 (an empty text erases it).
 void ShowProgressText(std::string_view utf8Text);

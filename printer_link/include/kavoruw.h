@@ -7,7 +7,10 @@
  * integer variable. Amounts are whole grosze, VAT rates hundredths of a
  * percent (10000 exempt, 25500 undefined).
  *
- * The functions are not reentrant: call them from one thread at a time.
+ * Each function holds the driver's one lock for its whole duration: calls
+ * from several threads wait their turn, each returns its own code, and the
+ * printer only ever sees whole commands. A call blocks its thread until its
+ * commands end (at most the port's time-outs per awaited byte).
  *
  * The C part below compiles as C99. Functions whose texts are C++ strings are
  * declared after it, for C++ callers built with the same standard library;

@@ -86,6 +86,8 @@ int32_t EnsureLink(int32_t port, bool check) {
     Link().DriverState.ReceiptOpen = false;
     Link().DriverState.ItemCount = 0;
     Link().DriverState.VatTotals.fill(0);
+    Link().DriverState.ReceiptDoubt = TReceiptDoubt::None;
+    Link().DriverState.ReceiptDamaged = false;
     if (r == 0) {
       // The wait runs on the port just opened; it must not start another
       // re-initialisation while Link().DriverState.LinkUp is still false.

@@ -40,8 +40,15 @@ struct TFormatSettings {
   std::string ShortTimeFormat = "hh:mm";
 };
 
+// What the driver does not know about the printer's receipt since a command
+// whose answer did not come: '!' of ReceiptBegin (the printer may hold an
+// empty receipt), '$' of ReceiptEnd (the printer may have printed it), or the
+// '#' that drops the empty receipt a check opened (the printer may still hold
+// it). The next receipt call asks the printer first.
+enum class TReceiptDoubt : uint8_t { None, Begin, End, Check };
+
 // Everything the driver remembers between calls, with its start-up values.
-// It belongs to the thread that runs the commands: no lock.
+// The driver's calls reach it under their one lock.
 struct TDriverState {
   // The link is initialised; while false each command first re-initialises it.
   bool LinkUp = true;
@@ -60,6 +67,11 @@ struct TDriverState {
   std::array<uint32_t, 7> VatTotals{};
   // Items accepted since ReceiptBegin.
   uint32_t ItemCount = 0;
+  TReceiptDoubt ReceiptDoubt = TReceiptDoubt::None;
+  // A link failure while the receipt was open: a record may not have reached
+  // the printer whole, so the driver cannot vouch for what it holds. Such a
+  // receipt is only cancelled, never ended as printed.
+  bool ReceiptDamaged = false;
   // Slot n (numbered from 1) is element n - 1.
   std::array<TPaymentSlot, kPaymentSlotCount> PaymentSlot{};
   std::array<TTrailerLine, kTrailerLineCount> TrailerLine{};

@@ -29,11 +29,11 @@ class DeviceTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks(
+    InstallConsoleHooks(
         {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); }, {}});
   }
   void TearDown() override {
-    SetConsoleHooks({});
+    InstallConsoleHooks({});
     SimLinkTest::TearDown();
   }
   void Reset() {

@@ -39,7 +39,7 @@ class LifecycleTest : public SimLinkTest {
     ClearReceiptBuffers();
   }
   void TearDown() override {
-    SetConsoleHooks({});
+    InstallConsoleHooks({});
     SimLinkTest::TearDown();
   }
 
@@ -342,7 +342,7 @@ TEST_F(LifecycleTest, TrainingModePassesReceiptsButNotPeriodReports) {
 
 TEST_F(LifecycleTest, OpenReceiptRefusesOnlyTheReceiptChecks) {
   std::vector<std::string> texts;
-  SetConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
+  InstallConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
   Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReceiptConditions(), kErrReceiptOpen);
   EXPECT_EQ(CheckReceiptConditions(), kErrReceiptOpen);

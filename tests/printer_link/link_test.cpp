@@ -30,7 +30,7 @@ class LinkTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks(
+    InstallConsoleHooks(
         {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
          [this] { linkUpAtPump.push_back(Link().DriverState.LinkUp); }});
     // What a point-of-sale program stores with its initialisation.
@@ -38,7 +38,7 @@ class LinkTest : public testing::SimLinkTest {
     Link().DriverState.StoredTimeout = 1;
   }
   void TearDown() override {
-    SetConsoleHooks({});
+    InstallConsoleHooks({});
     SimLinkTest::TearDown();
   }
 
@@ -328,7 +328,7 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
   // up, with the link still down until the identification.
   sim.State()->job = {0, 2, 1, 0};
   const TComm* seen = nullptr;
-  SetConsoleHooks(
+  InstallConsoleHooks(
       {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
        [&] {
          linkUpAtPump.push_back(Link().DriverState.LinkUp);

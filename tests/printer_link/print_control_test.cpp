@@ -52,7 +52,7 @@ class PrintControlTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks(
+    InstallConsoleHooks(
         {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
          [this] {
            ++pumps;
@@ -60,7 +60,7 @@ class PrintControlTest : public testing::SimLinkTest {
          }});
   }
   void TearDown() override {
-    SetConsoleHooks({});
+    InstallConsoleHooks({});
     SimLinkTest::TearDown();
   }
 

@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
@@ -413,20 +417,23 @@ TEST_F(ReceiptTest, SlotsAreEmptiedAsSentAndKeptAfterAFailure) {
   EXPECT_FALSE(Link().DriverState.PaymentSlot[0].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, 0);
 
+  // After a link failure inside it the receipt is cancelled, not printed.
   sim.ClearFaults();
-  sim.ClearLog();
-  // Silent again right after the trailer line: the sent slots are emptied.
+  EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
+  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_EQ(Printer().ended, 0);
+  EXPECT_EQ(Printer().cancelled, 1);
+
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  // Silent right after the trailer line: the sent slots are emptied.
   sim.SilentAfterReceived(2 + 2 + 6 + 2 + 20 + 20 + 9);
   EXPECT_EQ(ReceiptEnd(0), kErrReceive);
   EXPECT_TRUE(Link().DriverState.ReceiptOpen);
   EXPECT_TRUE(Link().DriverState.PaymentSlot[0].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
   EXPECT_EQ(Printer().lines.size(), 1u);
-
-  sim.ClearFaults();
-  ASSERT_EQ(ReceiptEnd(0), 0);
-  EXPECT_EQ(Printer().payments.size(), 2u);
-  EXPECT_EQ(Printer().ended, 1);
 }
 
 TEST_F(ReceiptTest, TrailerLinesGoWholeAndControlBytesBecomeBlanks) {
@@ -577,6 +584,151 @@ TEST_F(ReceiptTest, The256thItemDoesNotEmptyTheReceipt) {
   EXPECT_EQ(ReceiptCancel(), kErrNak);
   sim.Refuse('$', kNak);
   EXPECT_EQ(ReceiptEnd(0), kErrNak);
+}
+
+// --- A printer off at one byte, then back: the till's recoveries --------------
+
+class PrinterOffTest : public ReceiptTest {
+ protected:
+  // Off at byte `at` of the wire from now; on again once it has taken the
+  // `sent` bytes of the call.
+  int32_t OffAt(size_t at, size_t sent, const std::function<int32_t()>& call) {
+    sim.ClearLog();
+    sim.SwitchOffAtByte(at);
+    const int32_t r = call();
+    Wire(sent);
+    sim.SetPowerOff(false);
+    return r;
+  }
+
+  // The next sale goes through without a new CommunicationInit.
+  void NextSale() {
+    const int ended = Printer().ended;
+    EXPECT_EQ(ReceiptBegin(), 0);
+    EXPECT_EQ(Sale(1, 250), 0);
+    EXPECT_EQ(ReceiptEnd(0), 0);
+    EXPECT_EQ(Printer().ended, ended + 1);
+    EXPECT_FALSE(Link().DriverState.ReceiptOpen || Printer().open);
+  }
+};
+
+#define TRACE_BYTE(k, cancel) \
+  SCOPED_TRACE(::testing::Message() << "byte " << (k) << ((cancel) ? ", cancel" : ", again"))
+
+TEST_F(PrinterOffTest, AtABegin) {
+  // '!' is the last three bytes of a begin on an idle printer.
+  ASSERT_EQ(ReceiptBegin(), 0);
+  const size_t before = sim.Log().size() - 3, sent = sim.Received().size();
+  ASSERT_EQ(ReceiptCancel(), 0);
+  for (size_t k = 0; k < 3; ++k) {
+    for (bool cancel : {true, false}) {
+      TRACE_BYTE(k, cancel);
+      EXPECT_EQ(OffAt(before + k, sent, [] { return ReceiptBegin(); }), kErrReceive);
+      // Taken or not, the first '!' leaves the caller's empty receipt after a
+      // second one.
+      EXPECT_EQ(cancel ? ReceiptCancel() : ReceiptBegin(), 0);
+      EXPECT_EQ(Printer().open, !cancel);
+      EXPECT_EQ(cancel ? 0 : ReceiptCancel(), 0);
+      NextSale();
+    }
+  }
+}
+
+TEST_F(PrinterOffTest, AtAnItem) {
+  for (size_t k = 0; k <= kItemBytes; ++k) {
+    for (bool cancel : {true, false}) {
+      TRACE_BYTE(k, cancel);
+      Begin();
+      ASSERT_EQ(Sale(1, 100), 0);
+      ClearLogAfter(kItemBytes);
+      const int ended = Printer().ended;
+      // Once its status has come, the record goes out, heard or not.
+      const int32_t r = OffAt(k, k < 3 ? 2 : kItemBytes, [this] { return Sale(2, 30); });
+      EXPECT_EQ(r, k < 3 ? kErrReceive : kOk);
+      EXPECT_EQ(!cancel && r != kOk ? Sale(2, 30) : 0, 0) << "the item again";
+      // Never printed as if the printer held both items.
+      EXPECT_EQ(cancel ? ReceiptCancel() : ReceiptEnd(0), cancel ? kOk : kErrReceiptAnnulled);
+      EXPECT_EQ(Printer().ended, ended);
+      NextSale();
+    }
+  }
+}
+
+TEST_F(PrinterOffTest, AtAnEnd) {
+  // Before '$': two status checks, the total, two status checks.
+  const size_t before = 3 + 3 + 6 + 3 + 3, sent = 16;
+  for (size_t k = 0; k < 3; ++k) {
+    for (bool cancel : {true, false}) {
+      TRACE_BYTE(k, cancel);
+      Begin();
+      ASSERT_EQ(Sale(1, 100), 0);
+      ClearLogAfter(kItemBytes);
+      const int ended = Printer().ended, cancelled = Printer().cancelled;
+      EXPECT_EQ(OffAt(before + k, sent, [] { return ReceiptEnd(0); }), kErrReceive);
+      // From its ACK on, the printer has printed the receipt: no cancel then.
+      const bool printed = k == 2, voided = cancel && !printed;
+      sim.ClearLog();
+      EXPECT_EQ(cancel ? ReceiptCancel() : ReceiptEnd(0),
+                cancel && printed ? kErrReceiptNotBegun : 0);
+      if (cancel && printed) {
+        EXPECT_EQ(WireUpToNow(), Join({kStatus, Cmd('!'), Cmd('#')}));
+      }
+      EXPECT_EQ(Printer().ended, ended + (voided ? 0 : 1));
+      EXPECT_EQ(Printer().cancelled, cancelled + (voided ? 1 : 0));
+      NextSale();
+    }
+  }
+  // Printed, then the cancel's '!' taken without an answer: the empty
+  // receipt it opened is not taken for the printed one.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  EXPECT_EQ(OffAt(before + 2, sent, [] { return ReceiptEnd(0); }), kErrReceive);
+  EXPECT_EQ(OffAt(3 + 2, 4, [] { return ReceiptCancel(); }), kErrReceive);
+  EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
+  NextSale();
+  // An empty receipt whose '$' went unheard ended with 0: the next sale
+  // begins on it.
+  Begin();
+  EXPECT_EQ(OffAt(before, sent, [] { return ReceiptEnd(0); }), 0);
+  NextSale();
+}
+
+// --- Calls from two threads ---------------------------------------------------
+
+TEST_F(ReceiptTest, TwoThreadsTakeTurns) {
+  // The host's pump runs on the calling thread, inside its call, and calls
+  // the driver again.
+  const std::thread::id seller = std::this_thread::get_id();
+  std::atomic<int> pumped{0}, wrong{0};
+  SetConsoleHooks({nullptr, [&] {
+                     int32_t n = 0;
+                     if (ReceiptNumber(n) != 0 || std::this_thread::get_id() != seller) ++wrong;
+                     ++pumped;
+                   }});
+  std::atomic<bool> selling{true};
+  std::thread reader([&] {
+    for (int32_t n = 0; selling;) {
+      uint32_t count = 0;
+      uint8_t b[6];
+      const int32_t r = ReceiptNumber(n);
+      if ((r != 0 && r != kErrReceiptOpen) ||
+          ReadStatusBytes(count, b[0], b[1], b[2], b[3], b[4], b[5]) != 0)
+        ++wrong;
+    }
+  });
+  int receipts = 0;
+  for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+       wrong == 0 && std::chrono::steady_clock::now() < until; ++receipts) {
+    if (ReceiptBegin() != 0 || Sale(1, 100) != 0 || Sale(2, 50) != 0 || ReceiptEnd(0) != 0) ++wrong;
+  }
+  selling = false;
+  reader.join();
+  SetConsoleHooks({});
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GT(pumped, 0);
+  EXPECT_EQ(Printer().ended, receipts);
+  EXPECT_TRUE(sim.Notes().empty());
 }
 
 // --- The printer's totals -----------------------------------------------------

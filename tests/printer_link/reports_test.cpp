@@ -32,7 +32,7 @@ class ReportsTest : public SimLinkTest {
     sim.State()->printJobPolls = 0;
   }
   void TearDown() override {
-    SetConsoleHooks({});
+    InstallConsoleHooks({});
     SimLinkTest::TearDown();
   }
 
@@ -114,7 +114,7 @@ TEST_F(ReportsTest, ServiceReportsPrint) {
 
 TEST_F(ReportsTest, PeriodReportSendsDigitValuesOnTheLongReportPort) {
   std::vector<std::string> texts;
-  SetConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, nullptr});
+  InstallConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, nullptr});
   EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 1, 31), kOk);
   const Bytes detailed = Bytes{0x1B, '(', 0, 5, 0, 1, 0, 1, 0, 5, 0, 1, 3, 1} + kIdlePoll;
   ExpectWire(detailed);

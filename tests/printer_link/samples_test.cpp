@@ -110,10 +110,10 @@ class SamplesTest : public SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    SetConsoleHooks({[this](const std::string& text) { progress.push_back(text); }, {}});
+    InstallConsoleHooks({[this](const std::string& text) { progress.push_back(text); }, {}});
   }
   void TearDown() override {
-    SetConsoleHooks({});
+    InstallConsoleHooks({});
     SimLinkTest::TearDown();
   }
 

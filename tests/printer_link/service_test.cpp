@@ -51,7 +51,7 @@ class ServiceTest : public testing::SimLinkTest {
   explicit ServiceTest(uint8_t kind = 3) : SimLinkTest(kind) {}
 
   void TearDown() override {
-    SetConsoleHooks({});
+    InstallConsoleHooks({});
     SimLinkTest::TearDown();
   }
 
@@ -388,7 +388,7 @@ TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
 
 TEST_F(ServiceTest, ProgressTexts) {
   std::vector<std::string> texts;
-  SetConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, {}});
+  InstallConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, {}});
   Link().DriverState.ReceiptOpen = true;  // stops most of them before the printer is asked
   char buffer[16];
   std::string s1, s2, s3, s4;

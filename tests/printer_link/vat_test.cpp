@@ -114,10 +114,10 @@ TEST_F(VatTest, SevenRatePrinterMarksReserveAndExempt) {
 
 TEST_F(VatTest, SetRunsItsStepsInOrder) {
   std::vector<std::string> texts;
-  SetConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
+  InstallConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
   sim.SetKind(0);
   EXPECT_EQ(Set({2200, 700, 0, 25500, 0, 0, 0}), 0);
-  SetConsoleHooks({});
+  InstallConsoleHooks({});
   const std::vector<std::string> expected = {"Zapis stawek podatkowych...",
                                              "Trwa kontrola wydruku...",
                                              "Odczyt numeru ostatniego paragonu...",

@@ -38,6 +38,8 @@ class PrinterSim::Impl final : public FrameIo {
 
   bool NextByte(uint8_t& b, int timeoutMs) override;
   void SendToHost(const std::vector<uint8_t>& bytes) override;
+  // The bytes as they are, off the printer's count (InjectToHost).
+  void WriteToHost(const std::vector<uint8_t>& bytes);
   bool Muted() const override { return powerOff_.load() || consumed_.load() >= silenceAt_.load(); }
   StateRef State() override { return StateRef(mu_, state_); }
   void Note(const std::string& text) override {
@@ -63,6 +65,8 @@ class PrinterSim::Impl final : public FrameIo {
   std::map<uint8_t, size_t> truncations_;
   std::map<uint8_t, Script> scripts_;
   std::atomic<bool> powerOff_{false};
+  std::atomic<uint64_t> wire_{0};  // bytes on the wire both ways, ever
+  std::atomic<uint64_t> offAt_{kNever};
   std::atomic<uint64_t> consumed_{0};  // bytes the parser has taken, ever
   std::atomic<uint64_t> silenceAt_{kNever};
   std::atomic<int> frameTimeoutMs_{1000};
@@ -81,6 +85,8 @@ class PrinterSim::Impl final : public FrameIo {
   void RunScript(Frame& frame, const Script& script);
   bool Fill(int timeoutMs);
   void LogReceived(const uint8_t* bytes, size_t n);
+  // Counts one byte on the wire; false once the printer is switched off.
+  bool OnWire();
 
   const CommandTable table_;
   std::mutex writeMu_;  // keeps the log in wire order when the test injects
@@ -210,10 +216,23 @@ void PrinterSim::Impl::RunScript(Frame& frame, const Script& script) {
   if (!script.afterData.empty()) frame.Send(script.afterData);
 }
 
+bool PrinterSim::Impl::OnWire() {
+  uint64_t at = offAt_.load();
+  if (wire_.fetch_add(1) >= at && offAt_.compare_exchange_strong(at, kNever)) {
+    powerOff_.store(true);
+  }
+  return !powerOff_.load();
+}
+
 bool PrinterSim::Impl::NextByte(uint8_t& b, int timeoutMs) {
   if (inputPos_ == input_.size() && !Fill(timeoutMs)) return false;
   b = input_[inputPos_++];
   consumed_.fetch_add(1);
+  // A frame is lost at the byte the printer did not hear.
+  if (!OnWire() && timeoutMs != platform::kInfinite) {
+    Note(HexByte(b) + ": not heard (power off)");
+    return false;
+  }
   return true;
 }
 
@@ -266,6 +285,12 @@ void PrinterSim::Impl::LogReceived(const uint8_t* bytes, size_t n) {
 }
 
 void PrinterSim::Impl::SendToHost(const std::vector<uint8_t>& bytes) {
+  size_t n = 0;
+  while (n < bytes.size() && OnWire()) ++n;
+  WriteToHost(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
+}
+
+void PrinterSim::Impl::WriteToHost(const std::vector<uint8_t>& bytes) {
   std::lock_guard<std::mutex> writing(writeMu_);
   {
     // Logged before the write, so a driver that has read a byte finds it in
@@ -354,7 +379,12 @@ void PrinterSim::TruncateAnswer(uint8_t command, size_t bytes) {
   impl_->truncations_[command] = bytes;
 }
 
-void PrinterSim::SetPowerOff(bool off) { impl_->powerOff_.store(off); }
+void PrinterSim::SetPowerOff(bool off) {
+  impl_->offAt_.store(kNever);
+  impl_->powerOff_.store(off);
+}
+
+void PrinterSim::SwitchOffAtByte(size_t k) { impl_->offAt_.store(impl_->wire_.load() + k); }
 
 void PrinterSim::SetScriptedAnswer(uint8_t command, std::vector<uint8_t> answer, size_t dataLength,
                                    std::vector<uint8_t> afterData) {
@@ -370,11 +400,11 @@ void PrinterSim::ClearFaults() {
     impl_->scripts_.clear();
   }
   impl_->silenceAt_.store(kNever);
-  impl_->powerOff_.store(false);
+  SetPowerOff(false);
 }
 
 void PrinterSim::InjectToHost(const std::vector<uint8_t>& bytes) {
-  if (impl_->master_ >= 0) impl_->SendToHost(bytes);
+  if (impl_->master_ >= 0) impl_->WriteToHost(bytes);
 }
 
 void PrinterSim::SetFrameTimeout(int ms) { impl_->frameTimeoutMs_.store(ms); }

@@ -64,6 +64,11 @@ class PrinterSim {
   void TruncateAnswer(uint8_t command, size_t bytes);
   // A switched-off printer neither answers nor hears.
   void SetPowerOff(bool off);
+  // The printer switches off at the k-th byte on the wire from now, counting
+  // both ways from 0: a byte of the driver's from there on is not heard (a
+  // frame it cuts is lost), an answer byte is not sent (the command has taken
+  // effect). SetPowerOff(false) or ClearFaults switch it on again.
+  void SwitchOffAtByte(size_t k);
   // A raw answer for any command, instead of its handler: `answer` (ACK
   // included, or empty), then, when it is empty or starts with ACK,
   // dataLength data bytes and `afterData`.
