@@ -13,14 +13,15 @@
 #include "operator_console/startup.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/port/comm.h"
+#include "printer_link/api/link_instance.h"
 
 namespace console::testing {
 
 void ConsoleTest::SetUp() {
   GuiTest::SetUp();
   // Opening a pseudo-terminal needs no time to settle.
-  kavoruw::SetConnectSettleTime(0);
-  kavoruw::ResetDriverState();
+  kavoruw::Link().ConnectSettleMs = 0;
+  kavoruw::ResetDriverState(kavoruw::Link());
   static int serial = 0;
   TCiaOnlyOne::Scope() = "test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
   portDir = std::filesystem::temp_directory_path() /

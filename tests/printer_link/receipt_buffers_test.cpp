@@ -5,15 +5,15 @@
 #include "kavoruw_core.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/link/driver_state.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {
 
 class ReceiptBuffers : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(ClearReceiptBuffers(), 0); }
-  void TearDown() override { ClearReceiptBuffers(); }
+  void SetUp() override { ASSERT_EQ(ClearReceiptBuffers(Link()), 0); }
+  void TearDown() override { ClearReceiptBuffers(Link()); }
 
   static int EmptyLines() {
     int count = 0;
@@ -36,12 +36,12 @@ TEST_F(ReceiptBuffers, PaymentNameIsCutOrPaddedTo13) {
   // An empty name still fills the slot.
   EXPECT_EQ(FillPayment(2, "", 0, 0), 0);
   EXPECT_EQ(Link().DriverState.PaymentSlot[2 - 1].name, std::string(13, ' '));
-  EXPECT_EQ(pFillPayment(3, nullptr, 7, 8), 0);
+  EXPECT_EQ(pFillPayment(Link(), 3, nullptr, 7, 8), 0);
   EXPECT_EQ(Link().DriverState.PaymentSlot[2].name, std::string(13, ' '));
   EXPECT_EQ(Link().DriverState.PaymentSlot[2].amount, 7);
 
   // Filling again replaces the slot.
-  EXPECT_EQ(pFillPayment(1, "Czek", 99, 1), 0);
+  EXPECT_EQ(pFillPayment(Link(), 1, "Czek", 99, 1), 0);
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].name, "Czek         ");
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount, 99);
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount2, 1);
@@ -54,7 +54,7 @@ TEST_F(ReceiptBuffers, PaymentRefusalsStoreNothing) {
   }
   EXPECT_EQ(FillPayment(1, "Karta", -1, 0), 215);
   EXPECT_EQ(FillPayment(1, "Karta", 0, -5), 215);
-  EXPECT_EQ(pFillPayment(2, "Karta", INT32_MIN, 0), 215);
+  EXPECT_EQ(pFillPayment(Link(), 2, "Karta", INT32_MIN, 0), 215);
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].name, "Gotowka      ");
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount, 100);
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount2, 200);
@@ -90,7 +90,7 @@ TEST_F(ReceiptBuffers, LineCodeOutOfRangeLeavesFreeUntouched) {
 
 TEST_F(ReceiptBuffers, NullFreePointerStoresNothing) {
   EXPECT_EQ(FillLines(0, "x", nullptr), 999);
-  EXPECT_EQ(pFillLines(0, "x", nullptr), 999);
+  EXPECT_EQ(pFillLines(Link(), 0, "x", nullptr), 999);
   EXPECT_EQ(EmptyLines(), 6);
 }
 
@@ -103,7 +103,7 @@ TEST_F(ReceiptBuffers, LineTextIsCutAtZeroAnd254) {
   // Control bytes and Windows-1250 letters are kept as they are.
   EXPECT_EQ(FillLines(0, "\x01\x1F\xB3", &free), 0);
   EXPECT_EQ(Link().DriverState.TrailerLine[2].text, "\x01\x1F\xB3");
-  EXPECT_EQ(pFillLines(3, nullptr, &free), 0);
+  EXPECT_EQ(pFillLines(Link(), 3, nullptr, &free), 0);
   EXPECT_EQ(Link().DriverState.TrailerLine[3].code, 3);
   EXPECT_EQ(Link().DriverState.TrailerLine[3].text, "");
   EXPECT_EQ(free, 2);
@@ -139,7 +139,7 @@ TEST_F(ReceiptBuffers, EraseEmptiesEachSetOnItsOwn) {
 
   ASSERT_EQ(FillPayment(4, "Bon", 1, 2), 0);
   ASSERT_EQ(FillLines(1, "a", &free), 0);
-  EXPECT_EQ(ClearReceiptBuffers(), 0);
+  EXPECT_EQ(ClearReceiptBuffers(Link()), 0);
   EXPECT_TRUE(Link().DriverState.PaymentSlot[3].name.empty());
   EXPECT_EQ(Link().DriverState.PaymentSlot[3].amount, 0);
   EXPECT_EQ(EmptyLines(), 6);

@@ -14,6 +14,7 @@
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
 #include "tests/printer_link/sim_link.h"
+#include "printer_link/api/link_instance.h"
 
 namespace kavoruw::testing {
 namespace {
@@ -110,10 +111,10 @@ class SamplesTest : public SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks({[this](const std::string& text) { progress.push_back(text); }, {}});
+    InstallConsoleHooks(Link(), {[this](const std::string& text) { progress.push_back(text); }, {}});
   }
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
 

@@ -13,6 +13,7 @@
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
 #include "sim_link.h"
+#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {
@@ -114,10 +115,10 @@ TEST_F(VatTest, SevenRatePrinterMarksReserveAndExempt) {
 
 TEST_F(VatTest, SetRunsItsStepsInOrder) {
   std::vector<std::string> texts;
-  InstallConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
+  InstallConsoleHooks(Link(), {[&](const std::string& t) { texts.push_back(t); }, {}});
   sim.SetKind(0);
   EXPECT_EQ(Set({2200, 700, 0, 25500, 0, 0, 0}), 0);
-  InstallConsoleHooks({});
+  InstallConsoleHooks(Link(), {});
   const std::vector<std::string> expected = {"Zapis stawek podatkowych...",
                                              "Trwa kontrola wydruku...",
                                              "Odczyt numeru ostatniego paragonu...",
