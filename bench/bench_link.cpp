@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "kavoruw_core.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
-#include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 
 namespace bench {

@@ -27,9 +27,9 @@
 #include "operator_console/ci_only_one.h"
 #include "operator_console/main_window.h"
 #include "operator_console/startup.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tools/printer_sim/printer_sim.h"
-#include "printer_link/api/link_instance.h"
 
 extern char** environ;
 

@@ -5,6 +5,7 @@
 #include "printer_link/api/dll_info.h"
 #include "printer_link/api/error_texts.h"
 #include "printer_link/api/guard.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/clock.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
@@ -20,7 +21,6 @@
 #include "printer_link/device/device.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 
@@ -50,7 +50,8 @@ int32_t ReadDeviceType(uint8_t& kind, uint32_t& version) {
 }
 
 int32_t IdentifyDevice(uint32_t& version) {
-  return Guarded([&] { return inner::ReadDeviceType(Link(), Link().DriverState.DeviceKind, version); });
+  return Guarded(
+      [&] { return inner::ReadDeviceType(Link(), Link().DriverState.DeviceKind, version); });
 }
 
 const TDriverState& LinkState() {
@@ -263,7 +264,8 @@ int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t 
                     int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
                     int32_t& value) {
   return Guarded([&] {
-    return inner::ReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+    return inner::ReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price,
+                              value);
   });
 }
 
@@ -271,7 +273,8 @@ int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32
                        int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
                        int32_t& value) {
   return Guarded([&] {
-    return inner::ReceiptItemExt(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+    return inner::ReceiptItemExt(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price,
+                                 value);
   });
 }
 

@@ -10,7 +10,6 @@
 #include "printer_link/api/error_texts.h"
 #include "printer_link/api/guard.h"
 #include "printer_link/api/link_instance.h"
-#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/clock.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
@@ -65,7 +64,8 @@ KAVORUW_API int32_t ClosePort(void) {
 
 KAVORUW_API int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
                                const uint8_t* data) {
-  return Guarded([&] { return kavoruw::inner::RSSequence(Link(), cmd, answerLen, dataLen, answer, data); });
+  return Guarded(
+      [&] { return kavoruw::inner::RSSequence(Link(), cmd, answerLen, dataLen, answer, data); });
 }
 
 // --- Receipt --------------------------------------------------------------------
@@ -83,8 +83,8 @@ KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t v
                                 int32_t price, int32_t* value) {
   return Guarded([&] {
     if (AnyNull(value)) return kavoruw::kErrInternal;
-    return kavoruw::inner::ReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price,
-                                       *value);
+    return kavoruw::inner::ReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit,
+                                       price, *value);
   });
 }
 
@@ -92,12 +92,14 @@ KAVORUW_API int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, in
                                  int32_t qty, int32_t qtyDecimals, const char* unit, int32_t price,
                                  int32_t* value) {
   return Guarded([&] {
-    return kavoruw::pReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+    return kavoruw::pReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price,
+                                 value);
   });
 }
 
 KAVORUW_API int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
-  return Guarded([&] { return kavoruw::inner::PackageItem(Link(), type, number1, number2, amount); });
+  return Guarded(
+      [&] { return kavoruw::inner::PackageItem(Link(), type, number1, number2, amount); });
 }
 
 KAVORUW_API int32_t PrintSubtotal(void) {
@@ -158,7 +160,8 @@ KAVORUW_API int32_t DailyReport(int32_t flag) {
 
 KAVORUW_API int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2,
                                  int32_t m2, int32_t d2) {
-  return Guarded([&] { return kavoruw::inner::PeriodReport(Link(), kind, y1, m1, d1, y2, m2, d2); });
+  return Guarded(
+      [&] { return kavoruw::inner::PeriodReport(Link(), kind, y1, m1, d1, y2, m2, d2); });
 }
 
 KAVORUW_API int32_t LockedArticlesReport(void) {
@@ -180,18 +183,21 @@ KAVORUW_API int32_t PrinterStatusReport(void) {
 // --- Queries and settings -----------------------------------------------------------
 
 KAVORUW_API int32_t ReceiptNumber(int32_t* n) {
-  return Guarded(
-      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::ReceiptNumber(Link(), *n); });
+  return Guarded([&] {
+    return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::ReceiptNumber(Link(), *n);
+  });
 }
 
 KAVORUW_API int32_t DailyReportNumber(int32_t* n) {
-  return Guarded(
-      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::DailyReportNumber(Link(), *n); });
+  return Guarded([&] {
+    return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::DailyReportNumber(Link(), *n);
+  });
 }
 
 KAVORUW_API int32_t PrinterNumber(int32_t* number, std::string& code) {
   return Guarded([&] {
-    return AnyNull(number) ? kavoruw::kErrInternal : kavoruw::inner::PrinterNumber(Link(), *number, code);
+    return AnyNull(number) ? kavoruw::kErrInternal
+                           : kavoruw::inner::PrinterNumber(Link(), *number, code);
   });
 }
 

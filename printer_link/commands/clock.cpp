@@ -24,7 +24,8 @@ constexpr size_t kLongClockDigits = 12;
 // The clock answer: digit values, two per field. Anything else would not
 // give the one character per byte that the texts are sized for.
 int32_t ReadClockDigits(TPrinterLink& link, uint8_t command, size_t digits, Block& answer) {
-  if (int32_t r = ExecuteSequence(link, command, static_cast<uint8_t>(digits + 1), {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(link, command, static_cast<uint8_t>(digits + 1), {}, &answer))
+    return r;
   for (size_t i = 0; i < digits; ++i) {
     if (answer[i] > 9) return kErrBadAnswer;
   }
@@ -90,7 +91,8 @@ int32_t pReadClock(TPrinterLink& link, char* buffer) {
   return kOk;
 }
 
-int32_t inner::InitClock(TPrinterLink& link, uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi) {
+int32_t inner::InitClock(TPrinterLink& link, uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh,
+                         int32_t mi) {
   ShowProgressText(link, "Inicjowanie zegara...");
   if (yy > 99 || mm > 99 || dd > 99 || hh > 99 || mi < 0 || mi > 99) return kErrParameterRange;
   if (int32_t r = LinkCheck(link, true)) return r;

@@ -42,7 +42,8 @@ bool ConditionHolds(int32_t code, const TStatusSet& s) {
 
 // Tests the conditions in the given order and returns the first that holds;
 // kErrNoVatRates in the order stands for the VAT-rate check, run at its place.
-int32_t FirstFailingCondition(TPrinterLink& link, const TStatusSet& s, std::span<const int32_t> order) {
+int32_t FirstFailingCondition(TPrinterLink& link, const TStatusSet& s,
+                              std::span<const int32_t> order) {
   for (int32_t code : order) {
     if (code == kErrNoVatRates) {
       bool defined = false;

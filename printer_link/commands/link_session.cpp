@@ -22,7 +22,8 @@ int32_t ConnectedDeviceName(TPrinterLink& link, std::string& name) {
 
 }  // namespace
 
-int32_t inner::CommunicationInit(TPrinterLink& link, int32_t port, int32_t baud, int32_t timeoutSec) {
+int32_t inner::CommunicationInit(TPrinterLink& link, int32_t port, int32_t baud,
+                                 int32_t timeoutSec) {
   // Arguments the port cannot take change nothing, not even a working link.
   // Port 0 does not exist, as for OpenPort.
   if (timeoutSec < 0 || timeoutSec > 65535 || baud < 0 || port < 0 || port > 255) {

@@ -190,9 +190,9 @@ uint64_t PlainTotal(TPrinterLink& link) {
 }
 
 // ReceiptItem and ReceiptItemExt differ only in the record they send.
-int32_t SendItem(TPrinterLink& link, bool extended, int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                 int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                 int32_t& value) {
+int32_t SendItem(TPrinterLink& link, bool extended, int32_t kind, const std::string& name,
+                 int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals,
+                 const std::string& unit, int32_t price, int32_t& value) {
   // What the printer cannot take is refused before anything is sent.
   if (vat < 1 || vat > kLastVatIndex) return kErrVatIndex;
   const int64_t messageByte = int64_t{'0'} + message;
@@ -255,8 +255,10 @@ int32_t SendPayments(TPrinterLink& link) {
     const uint8_t number = static_cast<uint8_t>(i + 1);
     for (const auto& [command, amount] :
          {std::pair{kCmdPayment, slot.amount}, std::pair{kCmdPayment2, slot.amount2}}) {
-      if (int32_t r = InReceipt(link, ExecuteSequence(link, 
-              command, 0, PaymentFrame(number, slot.name, static_cast<uint32_t>(amount))))) {
+      if (int32_t r = InReceipt(
+              link,
+              ExecuteSequence(link, command, 0,
+                              PaymentFrame(number, slot.name, static_cast<uint32_t>(amount))))) {
         return r;
       }
     }
@@ -268,8 +270,8 @@ int32_t SendPayments(TPrinterLink& link) {
 int32_t SendTrailerLines(TPrinterLink& link) {
   for (TTrailerLine& line : link.DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) continue;
-    if (int32_t r = InReceipt(link, 
-            ExecuteSequence(link, kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text)))) {
+    if (int32_t r = InReceipt(link, ExecuteSequence(link, kCmdTrailerLine, 0,
+                                                    TrailerLineFrame(line.code, line.text)))) {
       return r;
     }
     line = TTrailerLine{};
@@ -315,8 +317,8 @@ int32_t FinishReceipt(TPrinterLink& link) {
 int32_t SendCancel(TPrinterLink& link) {
   const uint64_t total = PlainTotal(link);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r =
-          InReceipt(link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
+  if (int32_t r = InReceipt(
+          link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
   }
   TDriverState& state = link.DriverState;
@@ -523,26 +525,28 @@ int32_t inner::ReceiptBegin(TPrinterLink& link) {
   return kOk;
 }
 
-int32_t inner::ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                           int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                           int32_t& value) {
+int32_t inner::ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat,
+                           int32_t message, int32_t qty, int32_t qtyDecimals,
+                           const std::string& unit, int32_t price, int32_t& value) {
   return SendItem(link, false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
-int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
-                     int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value) {
+int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
+                     int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
+                     int32_t price, int32_t* value) {
   if (value == nullptr) return kErrInternal;
   return inner::ReceiptItem(link, kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
                             unit != nullptr ? unit : "", price, *value);
 }
 
-int32_t inner::ReceiptItemExt(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                              int32_t qty, int32_t qtyDecimals, const std::string& unit,
-                              int32_t price, int32_t& value) {
+int32_t inner::ReceiptItemExt(TPrinterLink& link, int32_t kind, const std::string& name,
+                              int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals,
+                              const std::string& unit, int32_t price, int32_t& value) {
   return SendItem(link, true, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
-int32_t inner::PackageItem(TPrinterLink& link, int32_t type, int32_t number1, int32_t number2, int32_t amount) {
+int32_t inner::PackageItem(TPrinterLink& link, int32_t type, int32_t number1, int32_t number2,
+                           int32_t amount) {
   if (int32_t r = ReceiptGate(link)) return r;
   if (!HasPackagesAndPayments(link.DriverState.DeviceKind)) return kErrCommandUnavailable;
   if (int32_t r = CheckReceiptStatus(link)) return r;
@@ -553,8 +557,8 @@ int32_t inner::PackageItem(TPrinterLink& link, int32_t type, int32_t number1, in
   const std::vector<uint8_t> frame =
       PackageFrame(static_cast<uint8_t>(type), number1, number2, static_cast<uint32_t>(amount));
   uint8_t answer = 0;
-  if (int32_t r =
-          InReceipt(link, ExecuteSequence(link, kCmdPackage, 0, frame, nullptr, std::span(&answer, 1)))) {
+  if (int32_t r = InReceipt(
+          link, ExecuteSequence(link, kCmdPackage, 0, frame, nullptr, std::span(&answer, 1)))) {
     return r;
   }
   return answer == kAck ? kOk : kErrNak;
@@ -581,8 +585,9 @@ int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
   }
   uint32_t percent = static_cast<uint32_t>(discount);
   if (percent >= 1 && percent <= kMaxDiscount) {
-    if (int32_t r = InReceipt(link, 
-            ExecuteSequence(link, kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent))))) {
+    if (int32_t r =
+            InReceipt(link, ExecuteSequence(link, kCmdDiscount, 0,
+                                            DiscountRecord(static_cast<uint8_t>(percent))))) {
       return r;
     }
   } else {
@@ -591,8 +596,8 @@ int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
   if (int32_t r = CheckReceiptStatus(link)) return r;
   const uint64_t total = DiscountedTotal(link.DriverState.VatTotals, percent);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r =
-          InReceipt(link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
+  if (int32_t r = InReceipt(
+          link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
   }
   if (int32_t r = CheckReceiptStatus(link)) return r;
@@ -673,8 +678,8 @@ int32_t inner::ReadSelTotal(TPrinterLink& link, const std::string& rate, std::st
   std::array<int32_t, kRateCount> rates;
   rates.fill(kVatUndefined);
   int32_t count = 0;
-  if (int32_t r = inner::ReadVAT(link, count, rates[0], rates[1], rates[2], rates[3], rates[4], rates[5],
-                                 rates[6])) {
+  if (int32_t r = inner::ReadVAT(link, count, rates[0], rates[1], rates[2], rates[3], rates[4],
+                                 rates[5], rates[6])) {
     return r;
   }
   if (rate.empty()) return kErrInternal;

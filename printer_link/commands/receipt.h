@@ -14,8 +14,9 @@
 namespace kavoruw {
 
 // A null name or unit is the empty text; a null value is 999 with nothing sent.
-int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
-                     int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value);
+int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
+                     int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
+                     int32_t price, int32_t* value);
 // Writes at most kMaxTotalTextLength digits and the terminating zero.
 int32_t pReadTotal(TPrinterLink& link, char* buffer);
 // Writes the buffer only on success (at most kMaxTotalTextLength digits and
@@ -74,13 +75,14 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
 int32_t ReceiptBegin(TPrinterLink& link);
-int32_t ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                    int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                    int32_t& value);
-int32_t ReceiptItemExt(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                       int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                       int32_t& value);
-int32_t PackageItem(TPrinterLink& link, int32_t type, int32_t number1, int32_t number2, int32_t amount);
+int32_t ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat,
+                    int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                    int32_t price, int32_t& value);
+int32_t ReceiptItemExt(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat,
+                       int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                       int32_t price, int32_t& value);
+int32_t PackageItem(TPrinterLink& link, int32_t type, int32_t number1, int32_t number2,
+                    int32_t amount);
 int32_t PrintSubtotal(TPrinterLink& link);
 int32_t ReceiptEnd(TPrinterLink& link, int32_t discount);
 int32_t ReceiptCancel(TPrinterLink& link);

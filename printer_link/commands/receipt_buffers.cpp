@@ -14,7 +14,8 @@ constexpr uint32_t kMaxLineCode = 15;
 
 }  // namespace
 
-int32_t inner::FillPayment(TPrinterLink& link, int32_t slot, const std::string& name, int32_t amount, int32_t amount2) {
+int32_t inner::FillPayment(TPrinterLink& link, int32_t slot, const std::string& name,
+                           int32_t amount, int32_t amount2) {
   // Unsigned, so that negative slot numbers are out of range too.
   const uint32_t number = static_cast<uint32_t>(slot);
   if (number < 1 || number > kPaymentSlotCount) return kErrParameterRange;
@@ -28,12 +29,14 @@ int32_t inner::FillPayment(TPrinterLink& link, int32_t slot, const std::string& 
   return 0;
 }
 
-int32_t pFillPayment(TPrinterLink& link, int32_t slot, const char* name, int32_t amount, int32_t amount2) {
+int32_t pFillPayment(TPrinterLink& link, int32_t slot, const char* name, int32_t amount,
+                     int32_t amount2) {
   return inner::FillPayment(link, slot, name != nullptr ? std::string(name) : std::string(), amount,
                             amount2);
 }
 
-int32_t inner::FillLines(TPrinterLink& link, int32_t code, const std::string& text, int32_t* freeSlots) {
+int32_t inner::FillLines(TPrinterLink& link, int32_t code, const std::string& text,
+                         int32_t* freeSlots) {
   std::string_view kept(text);
   kept = kept.substr(0, kept.find('\0'));
   kept = kept.substr(0, kMaxTrailerTextLength);
@@ -56,7 +59,8 @@ int32_t inner::FillLines(TPrinterLink& link, int32_t code, const std::string& te
 }
 
 int32_t pFillLines(TPrinterLink& link, int32_t code, const char* text, int32_t* freeSlots) {
-  return inner::FillLines(link, code, text != nullptr ? std::string(text) : std::string(), freeSlots);
+  return inner::FillLines(link, code, text != nullptr ? std::string(text) : std::string(),
+                          freeSlots);
 }
 
 int32_t inner::ErasePayments(TPrinterLink& link) {

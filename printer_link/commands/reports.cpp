@@ -70,7 +70,8 @@ int32_t PeriodicReportOnSecondGeneration(TPrinterLink& link, const std::vector<u
   if (int32_t r = inner::ReadDeviceType(link, kind, version)) return r;
   if (!HasMonthlyReports(kind)) return kErrNotOnThisDevice;
   uint8_t result = 0;
-  if (int32_t r = OnLongReportPort(link, [&] { return SendPeriodicReport(link, record, result); })) return r;
+  if (int32_t r = OnLongReportPort(link, [&] { return SendPeriodicReport(link, record, result); }))
+    return r;
   return ReportResult(link, result);
 }
 
@@ -152,8 +153,8 @@ int32_t inner::PrinterStatusReport(TPrinterLink& link) {
   return PrintReport(link, kPrinterStatusCommand);
 }
 
-int32_t inner::PeriodReport(TPrinterLink& link, int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2,
-                            int32_t m2, int32_t d2) {
+int32_t inner::PeriodReport(TPrinterLink& link, int32_t kind, int32_t y1, int32_t m1, int32_t d1,
+                            int32_t y2, int32_t m2, int32_t d2) {
   ShowProgressText(link, "Raport okresowy...");
   if (int32_t r = LinkAndNoReceipt(link)) return r;
   if (!IsReportKind(kind) || !InRange(y1, 1, 99) || !InRange(y2, 1, 99) || !InRange(m1, 1, 12) ||
@@ -162,7 +163,8 @@ int32_t inner::PeriodReport(TPrinterLink& link, int32_t kind, int32_t y1, int32_
   }
   const std::vector<uint8_t> record = PeriodReportRecord(y1, m1, d1, y2, m2, d2);
   const uint8_t command = kind == 1 ? kDetailedPeriodCommand : kShortPeriodCommand;
-  if (int32_t r = OnLongReportPort(link, [&] { return ExecuteSequence(link, command, 1, record); })) return r;
+  if (int32_t r = OnLongReportPort(link, [&] { return ExecuteSequence(link, command, 1, record); }))
+    return r;
   return inner::PrintControl(link, kPrintoutMode);
 }
 
@@ -184,7 +186,8 @@ int32_t inner::NumberReport(TPrinterLink& link, int32_t kind, int32_t from, int3
   return PeriodicReportOnSecondGeneration(link, NumberReportRecord(kind, from, to));
 }
 
-int32_t inner::PeriodicReportByKind(TPrinterLink& link, TPeriodReportKind kind, const ReportParams& params) {
+int32_t inner::PeriodicReportByKind(TPrinterLink& link, TPeriodReportKind kind,
+                                    const ReportParams& params) {
   const std::vector<uint8_t> record = PeriodicReportRecord(kind, params);
   if (int32_t r = LinkCheck(link, true)) return r;
   if (int32_t r = inner::CheckPeriodReportConditions(link)) return r;

@@ -28,11 +28,12 @@ int32_t DailyReport(TPrinterLink& link, int32_t flag);
 int32_t LockedArticlesReport(TPrinterLink& link);
 int32_t FixedDescriptionsReport(TPrinterLink& link);
 int32_t PrinterStatusReport(TPrinterLink& link);
-int32_t PeriodReport(TPrinterLink& link, int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
-                     int32_t d2);
+int32_t PeriodReport(TPrinterLink& link, int32_t kind, int32_t y1, int32_t m1, int32_t d1,
+                     int32_t y2, int32_t m2, int32_t d2);
 int32_t MonthlyReport(TPrinterLink& link, int32_t kind, int32_t year, int32_t month);
 int32_t NumberReport(TPrinterLink& link, int32_t kind, int32_t from, int32_t to);
-int32_t PeriodicReportByKind(TPrinterLink& link, TPeriodReportKind kind, const ReportParams& params);
+int32_t PeriodicReportByKind(TPrinterLink& link, TPeriodReportKind kind,
+                             const ReportParams& params);
 int32_t ReceiptNumber(TPrinterLink& link, int32_t& n);
 int32_t DailyReportNumber(TPrinterLink& link, int32_t& n);
 int32_t PrinterNumber(TPrinterLink& link, int32_t& number, std::string& code);

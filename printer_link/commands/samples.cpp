@@ -118,9 +118,10 @@ std::vector<uint8_t> CashReportData() {
   return data;
 }
 
-int32_t inner::SamplePrintCashState(TPrinterLink& link, const std::string& t1, const std::string& t2,
-                                    const std::string& t3, const std::string& t4,
-                                    const std::string& t5, const std::string& t6) {
+int32_t inner::SamplePrintCashState(TPrinterLink& link, const std::string& t1,
+                                    const std::string& t2, const std::string& t3,
+                                    const std::string& t4, const std::string& t5,
+                                    const std::string& t6) {
   ShowProgressText(link, "Wydruk przykładowy: \"Stan kasy\"");
   return PrintSample(link, CashStateData({t1, t2, t3, t4, t5, t6}));
 }

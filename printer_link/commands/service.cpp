@@ -104,7 +104,8 @@ int32_t inner::OpenDrawer(TPrinterLink& link, int32_t drawer) {
   return ExecuteSequence(link, static_cast<uint8_t>(kOpenDrawer1 + drawer - 1), 1);
 }
 
-int32_t inner::SetPrinterNumber(TPrinterLink& link, const std::string& number, const std::string& code) {
+int32_t inner::SetPrinterNumber(TPrinterLink& link, const std::string& number,
+                                const std::string& code) {
   ShowProgressText(link, "Zapis numeru drukarki i kodu obsługującego...");
   if (int32_t r = LinkCheck(link, true)) return r;
   if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
@@ -113,7 +114,9 @@ int32_t inner::SetPrinterNumber(TPrinterLink& link, const std::string& number, c
   return ExecuteSequence(link, kSetPrinterNumber, 1, record);
 }
 
-int32_t inner::WriteFeedCount(TPrinterLink& link, uint32_t n) { return SendFeedCount(link, "Zapis ilosci wysuwów...", n); }
+int32_t inner::WriteFeedCount(TPrinterLink& link, uint32_t n) {
+  return SendFeedCount(link, "Zapis ilosci wysuwów...", n);
+}
 
 int32_t inner::WriteLineFeed(TPrinterLink& link, int32_t n) {
   return SendFeedCount(link, "Zapis ilosci wierszy do wysunięcia...", n);
@@ -188,8 +191,8 @@ int32_t pReadUniqueNumber(TPrinterLink& link, char* buffer) {
   return kOk;
 }
 
-int32_t inner::ReadUserData(TPrinterLink& link, std::string& line1, std::string& line2, std::string& line3,
-                            std::string& line4) {
+int32_t inner::ReadUserData(TPrinterLink& link, std::string& line1, std::string& line2,
+                            std::string& line3, std::string& line4) {
   const std::array<std::string*, 4> lines{&line1, &line2, &line3, &line4};
   for (std::string* line : lines) line->clear();
   ShowProgressText(link, "Odczyt danych użytkownika...");
@@ -215,20 +218,23 @@ int32_t inner::ReadUserData(TPrinterLink& link, std::string& line1, std::string&
   return kOk;
 }
 
-int32_t inner::WriteUserData(TPrinterLink& link, uint32_t lineNo, uint32_t width, const std::string& text) {
+int32_t inner::WriteUserData(TPrinterLink& link, uint32_t lineNo, uint32_t width,
+                             const std::string& text) {
   if (int32_t r = LinkCheck(link, true)) return r;
   if (int32_t r = StatusGate(link)) return r;
   const std::vector<uint8_t> record = UserDataLineRecord(lineNo, width, text);
   if (record.empty()) return kErrInternal;
   uint8_t result = 0;
-  if (int32_t r = ExecuteSequence(link, kWriteUserData, 1, record, nullptr, std::span(&result, 1))) {
+  if (int32_t r =
+          ExecuteSequence(link, kWriteUserData, 1, record, nullptr, std::span(&result, 1))) {
     return r;
   }
   return result == 0 ? kOk : kErrUserDataNotWritten;
 }
 
-int32_t inner::PrintUserDataControl(TPrinterLink& link, const std::string& line1, const std::string& line2,
-                                    const std::string& line3, const std::string& line4) {
+int32_t inner::PrintUserDataControl(TPrinterLink& link, const std::string& line1,
+                                    const std::string& line2, const std::string& line3,
+                                    const std::string& line4) {
   ShowProgressText(link, "Wydruk kontrolny danych użytkownika...");
   // A line of another width has no width byte: refused before the printer
   // is asked anything.

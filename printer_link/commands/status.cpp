@@ -11,8 +11,8 @@
 
 namespace kavoruw {
 
-int32_t inner::ReadStatusBytes(TPrinterLink& link, uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
-                               uint8_t& s5, uint8_t& s6) {
+int32_t inner::ReadStatusBytes(TPrinterLink& link, uint32_t& count, uint8_t& s1, uint8_t& s2,
+                               uint8_t& s3, uint8_t& s4, uint8_t& s5, uint8_t& s6) {
   ShowProgressText(link, "Odczyt bajtów statusu...");
   if (int32_t r = LinkCheck(link, true)) return r;
   uint8_t kind = 0;

@@ -12,8 +12,8 @@ int32_t ReadReceiptCounter(TPrinterLink& link, int32_t& counter);
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t ReadStatusBytes(TPrinterLink& link, uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
-                        uint8_t& s5, uint8_t& s6);
+int32_t ReadStatusBytes(TPrinterLink& link, uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3,
+                        uint8_t& s4, uint8_t& s5, uint8_t& s6);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -119,8 +119,8 @@ std::vector<uint8_t> VatRecord(uint8_t kind, const VatRates& rates) {
   return data;
 }
 
-int32_t inner::ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4,
-                       int32_t& r5, int32_t& r6, int32_t& r7) {
+int32_t inner::ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3,
+                       int32_t& r4, int32_t& r5, int32_t& r6, int32_t& r7) {
   ShowProgressText(link, "Odczyt stawek podatkowych...");
   if (int32_t r = LinkCheck(link, true)) return r;
   if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
@@ -133,8 +133,8 @@ int32_t inner::ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t&
   return kOk;
 }
 
-int32_t inner::SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5,
-                      int32_t r6, int32_t r7) {
+int32_t inner::SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2, int32_t r3,
+                      int32_t r4, int32_t r5, int32_t r6, int32_t r7) {
   ShowProgressText(link, "Zapis stawek podatkowych...");
   if (int32_t r = LinkCheck(link, true)) return r;
   if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
@@ -158,8 +158,8 @@ int32_t inner::SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2
   if (int32_t r = inner::PrintControl(link, kPrintoutMode)) return r;
   int32_t readCount = 0;
   VatRates read{};
-  if (int32_t r = inner::ReadVAT(link, readCount, read[0], read[1], read[2], read[3], read[4], read[5],
-                                 read[6])) {
+  if (int32_t r = inner::ReadVAT(link, readCount, read[0], read[1], read[2], read[3], read[4],
+                                 read[5], read[6])) {
     return r;
   }
   if (readCount != form.count) return kErrVatNotWritten;

@@ -28,10 +28,10 @@ std::vector<uint8_t> VatRecord(uint8_t kind, const VatRates& rates);
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4, int32_t& r5,
-                int32_t& r6, int32_t& r7);
-int32_t SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5,
-               int32_t r6, int32_t r7);
+int32_t ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3,
+                int32_t& r4, int32_t& r5, int32_t& r6, int32_t& r7);
+int32_t SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4,
+               int32_t r5, int32_t r6, int32_t r7);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -38,8 +38,8 @@ void PurgePort(TEngineLink& link) {
   if (link.CommPort->PurgeOutput() == 0) link.CommPort->PurgeInput();
 }
 
-uint8_t RunSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data,
-                    std::span<uint8_t> after) {
+uint8_t RunSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen,
+                    std::span<const uint8_t> data, std::span<uint8_t> after) {
   const bool status = IsStatusCommand(cmd);
   const uint8_t recordLength = ListRecordLength(cmd);
 
@@ -135,16 +135,16 @@ bool inner::ReadPortByte(TEngineLink& link, uint8_t& b) {
   return r.ok;
 }
 
-uint8_t ExecuteSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data,
-                        Block* answer, std::span<uint8_t> after) {
+uint8_t ExecuteSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen,
+                        std::span<const uint8_t> data, Block* answer, std::span<uint8_t> after) {
   if (data.size() > kBlockSize) data = data.first(kBlockSize);
   link.Engine.LastSequenceError = MapErrorCode(RunSequence(link, cmd, answerLen, data, after));
   if (answer && answerLen > 0) *answer = link.Engine.AnswerBuffer;
   return link.Engine.LastSequenceError;
 }
 
-int32_t inner::RSSequence(TEngineLink& link, int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
-                          const uint8_t* data) {
+int32_t inner::RSSequence(TEngineLink& link, int32_t cmd, int32_t answerLen, int32_t dataLen,
+                          uint8_t* answer, const uint8_t* data) {
   if (cmd < 0 || cmd > 255 || answerLen < 0 || answerLen > 255 || dataLen < 0 ||
       dataLen > static_cast<int32_t>(kBlockSize) || answer == nullptr || data == nullptr) {
     return kErrInternal;

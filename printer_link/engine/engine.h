@@ -43,14 +43,15 @@ bool WritePortByte(TEngineLink& link, uint8_t b);
 // given and answerLen > 0 it receives the whole answer block. 0 or the
 // engine's code (20, 21, 23, 24, 26, 101, 201); the first failing byte ends
 // the command, and bytes of after that did not come are left as they were.
-uint8_t ExecuteSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data = {},
-                        Block* answer = nullptr, std::span<uint8_t> after = {});
+uint8_t ExecuteSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen,
+                        std::span<const uint8_t> data = {}, Block* answer = nullptr,
+                        std::span<uint8_t> after = {});
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
 bool ReadPortByte(TEngineLink& link, uint8_t& b);
-int32_t RSSequence(TEngineLink& link, int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
-                   const uint8_t* data);
+int32_t RSSequence(TEngineLink& link, int32_t cmd, int32_t answerLen, int32_t dataLen,
+                   uint8_t* answer, const uint8_t* data);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -24,7 +24,8 @@ bool RefusedWhileOpen(TPrinterLink& link) {
 }
 
 // The last steps of an open, on the new port object.
-int32_t SetUpAndConnect(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
+int32_t SetUpAndConnect(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec,
+                        uint16_t readSec) {
   int32_t r = link.CommPort->SetParams(port, baud, writeSec, readSec);
   if (r == 0) r = link.CommPort->Connect();
   return r;
@@ -32,13 +33,15 @@ int32_t SetUpAndConnect(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t
 
 }  // namespace
 
-int32_t inner::DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
+int32_t inner::DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec,
+                          uint16_t readSec) {
   if (RefusedWhileOpen(link)) return kErrPortInUse;
   link.CommPort = std::make_unique<TComm>(link);
   return SetUpAndConnect(link, port, baud, writeSec, readSec);
 }
 
-int32_t inner::OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
+int32_t inner::OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t writeSec,
+                        int32_t readSec) {
   if (RefusedWhileOpen(link)) return kErrPortInUse;
   // The new object stays in place, unopened, when the values do not fit.
   link.CommPort = std::make_unique<TComm>(link);
@@ -50,7 +53,9 @@ int32_t inner::OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t 
                          static_cast<uint16_t>(readSec));
 }
 
-int32_t inner::ClosePortObject(TPrinterLink& link) { return link.CommPort ? link.CommPort->Close() : 0; }
+int32_t inner::ClosePortObject(TPrinterLink& link) {
+  return link.CommPort ? link.CommPort->Close() : 0;
+}
 
 int32_t inner::ClosePort(TPrinterLink& link) { return inner::ClosePortObject(link); }
 

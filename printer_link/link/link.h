@@ -51,7 +51,8 @@ int32_t OnLongReportPort(TPrinterLink& link, Send send) {
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec);
+int32_t DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec,
+                   uint16_t readSec);
 int32_t ClosePortObject(TPrinterLink& link);
 bool SetPortTimeouts(TPrinterLink& link, uint16_t writeSec, uint16_t readSec);
 int32_t OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t writeSec, int32_t readSec);

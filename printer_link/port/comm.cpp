@@ -14,7 +14,6 @@ namespace {
 
 int32_t LastError() { return static_cast<int32_t>(platform::GetLastError()); }
 
-
 struct LineErrorText {
   uint32_t flag;
   const char* text;

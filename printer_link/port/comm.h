@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/serial/serial_device.h"
 #include "driver_types.h"
+#include "platform/serial/serial_device.h"
 #include "platform/sync/event.h"
 #include "printer_link/port/hand_off.h"
 #include "printer_link/port/link_error.h"

@@ -11,9 +11,9 @@
 #include "kavoruw_core.h"
 #include "operator_console/ci_only_one.h"
 #include "operator_console/startup.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/port/comm.h"
-#include "printer_link/api/link_instance.h"
 
 namespace console::testing {
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "kavoruw_core.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/clock.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
 #include "sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {

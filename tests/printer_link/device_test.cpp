@@ -10,12 +10,12 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/status.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/link/driver_state.h"
 #include "sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {
@@ -30,7 +30,8 @@ class DeviceTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks(Link(), 
+    InstallConsoleHooks(
+        Link(),
         {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); }, {}});
   }
   void TearDown() override {

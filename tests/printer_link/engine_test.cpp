@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "kavoruw_core.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/port/link_error.h"
 #include "sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {

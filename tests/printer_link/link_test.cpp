@@ -11,6 +11,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
@@ -19,7 +20,6 @@
 #include "printer_link/port/comm.h"
 #include "printer_link/port/link_error.h"
 #include "sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {
@@ -31,9 +31,10 @@ class LinkTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks(Link(), 
-        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-         [this] { linkUpAtPump.push_back(Link().DriverState.LinkUp); }});
+    InstallConsoleHooks(Link(), {[this](const std::string& text) {
+                                   texts.push_back(platform::Utf8FromCp1250(text));
+                                 },
+                                 [this] { linkUpAtPump.push_back(Link().DriverState.LinkUp); }});
     // What a point-of-sale program stores with its initialisation.
     Link().DriverState.StoredPort = 1;
     Link().DriverState.StoredTimeout = 1;
@@ -329,14 +330,14 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
   // up, with the link still down until the identification.
   sim.State()->job = {0, 2, 1, 0};
   const TComm* seen = nullptr;
-  InstallConsoleHooks(Link(), 
-      {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-       [&] {
-         linkUpAtPump.push_back(Link().DriverState.LinkUp);
-         if (!seen) seen = Link().CommPort.get();
-         EXPECT_EQ(Link().CommPort.get(), seen);
-         EXPECT_TRUE(Link().PortIsOpen());
-       }});
+  InstallConsoleHooks(
+      Link(), {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+               [&] {
+                 linkUpAtPump.push_back(Link().DriverState.LinkUp);
+                 if (!seen) seen = Link().CommPort.get();
+                 EXPECT_EQ(Link().CommPort.get(), seen);
+                 EXPECT_TRUE(Link().PortIsOpen());
+               }});
   Link().DriverState.LinkUp = false;
   EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, true), 0);
   EXPECT_TRUE(Link().DriverState.LinkUp);

@@ -12,13 +12,13 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/port/comm.h"
 #include "sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {
@@ -53,12 +53,13 @@ class PrintControlTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks(Link(), 
-        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-         [this] {
-           ++pumps;
-           if (onPump) onPump(pumps);
-         }});
+    InstallConsoleHooks(Link(), {[this](const std::string& text) {
+                                   texts.push_back(platform::Utf8FromCp1250(text));
+                                 },
+                                 [this] {
+                                   ++pumps;
+                                   if (onPump) onPump(pumps);
+                                 }});
   }
   void TearDown() override {
     InstallConsoleHooks(Link(), {});

@@ -8,11 +8,11 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/port/comm.h"
 #include "tests/printer_link/sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw::testing {
 namespace {

@@ -10,11 +10,11 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
 #include "tests/printer_link/sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw::testing {
 namespace {
@@ -111,7 +111,8 @@ class SamplesTest : public SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks(Link(), {[this](const std::string& text) { progress.push_back(text); }, {}});
+    InstallConsoleHooks(Link(),
+                        {[this](const std::string& text) { progress.push_back(text); }, {}});
   }
   void TearDown() override {
     InstallConsoleHooks(Link(), {});

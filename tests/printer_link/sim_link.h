@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "printer_link/api/link_instance.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
-#include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tools/printer_sim/printer_sim.h"
 

@@ -8,12 +8,12 @@
 
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/vat.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
 #include "sim_link.h"
-#include "printer_link/api/link_instance.h"
 
 namespace kavoruw {
 namespace {
