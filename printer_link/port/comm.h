@@ -175,15 +175,17 @@ struct TPortLink {
   // True while the port object exists and is open.
   bool PortIsOpen() const { return CommPort && CommPort->IsOpen(); }
 
-  // The link's one port object; nullptr until the first open.
-  std::unique_ptr<TComm> CommPort;
   // The host's hooks (the port calls whileWaiting, the device layer the
   // others). Installed through the facade; under any other caller empty.
   ConsoleHooks Hooks;
   // Pause at the end of each connect, in milliseconds (200; tests shorten it).
   std::atomic<int> ConnectSettleMs{200};
-  // Written by the port's threads too; each port object shares it.
+  // Written by the port's threads too: each port object holds a share of it,
+  // so it lasts as long as any thread that may write it.
   const std::shared_ptr<TLinkErrorRecord> LinkError = std::make_shared<TLinkErrorRecord>();
+  // The link's one port object; nullptr until the first open. Declared last,
+  // so that it goes first, before what it reads.
+  std::unique_ptr<TComm> CommPort;
 };
 
 }  // namespace kavoruw
