@@ -1,12 +1,13 @@
 #include "correspondent_register/compact_table.h"
 
+#include "correspondent_register/core/register_tables.h"
 #include "platform/text/cp1250.h"
 
 // The engine's errors take their messages in UTF-8.
 
 namespace zorvel {
 
-void CompactTable(dbase::Table& table, const std::string& name) {
+dbase::Table::PackReport CompactTable(dbase::Table& table, const std::string& name) {
   if (!table.Active()) {
     throw dbase::DbError(
         dbase::ErrorCode::NotActive,
@@ -19,7 +20,7 @@ void CompactTable(dbase::Table& table, const std::string& name) {
   }
   // Every table of this engine is a dBASE table: packed with its index tags
   // regenerated.
-  table.Pack();  // ends on the first row
+  return table.Pack(RegisterTags(table.Path()));  // ends on the first row
 }
 
 }  // namespace zorvel

@@ -12,7 +12,9 @@ namespace zorvel {
 //   Tablica "<name>" musi być otwarta ....             (not open)
 //   Tablica "<name>" do pakowania musi być otwarta excl....   (not exclusive)
 // and whatever the engine raises while packing. name is the table's
-// component name ("Spis", "Grr").
-void CompactTable(dbase::Table& table, const std::string& name);
+// component name ("Spis", "Grr"). The pack also repairs damage (see
+// Table::Pack); the tags of a lost index come from the register's layout
+// of that table. Returns what was repaired.
+dbase::Table::PackReport CompactTable(dbase::Table& table, const std::string& name);
 
 }  // namespace zorvel

@@ -3,8 +3,9 @@
 #include "forms/application.h"
 
 int main(int argc, char** argv) {
+  forms::PolishLocale polish;
   forms::Application app(argc, argv);
-  forms::UsePolishLocale();
+  polish.Use();
   forms::LoadPolishTranslations();
   return zorvel::RunRegisterTool(app);
 }

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 #include <algorithm>
 #include <exception>
+#include <tuple>
 
 #include "correspondent_register/compact_table.h"
 #include "correspondent_register/core/com_classes.h"
@@ -202,14 +203,38 @@ void TRegler::FormShow() {
   Dane.Connect();
   // However the opening ends, the window allows only what the tables allow.
   Restore access([this] { ApplyWriteAccess(); });
+  // A table whose index is lost or damaged opens without it, in physical
+  // order, until a pack rebuilds it.
   Spis.Open(Dane.TableHostPath(kSpisFile));
-  Spis.SetIndexName(kNumberTag);
+  if (!Spis.Tags().empty()) Spis.SetIndexName(kNumberTag);
   Grr.Open(Dane.TableHostPath(kGrupyFile));
-  Grr.SetIndexName(kGroupTag);
+  if (!Grr.Tags().empty()) Grr.SetIndexName(kGroupTag);
+  OfferRepairs();
   // The first group of the grid's order, not the first in the file.
   Grr.First();
-  CheckDuplicateNumbers();
+  if (!Spis.Tags().empty()) CheckDuplicateNumbers();
   Spis.First();
+}
+
+void TRegler::OfferRepairs() {
+  std::vector<std::string> repairs, backups;
+  for (auto [table, name, inUse, tag] :
+       {std::tuple{&Spis, "Spis", "Nie moge pakowac, spis jest w użyciu", kNumberTag},
+        std::tuple{&Grr, "Grr", "Nie moge pakowac, grupy są w użyciu", kGroupTag}}) {
+    if (!table->PackRepairs()) continue;
+    const std::string path = Drives().WithWindowsPaths(table->Path());
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    const std::string question =
+        OfferPackRepairText(path, Drives().WithWindowsPaths(table->ReadOnlyReason()), folder);
+    if (forms::MessageBox(question, forms::ApplicationTitle(),
+                          forms::MB_YESNO | forms::MB_ICONQUESTION) != forms::IDYES)
+      continue;
+    PackTable(*table, name, forms::Cp(inUse), &repairs, &backups);
+    if (table->Active() && !table->Tags().empty()) table->SetIndexName(tag);
+  }
+  if (!repairs.empty())
+    ShowMessageBox(PackRepairedText(repairs, backups), kMbIconInformation | kMbOk,
+                   forms::ApplicationTitle());
 }
 
 void TRegler::ApplyWriteAccess() {
@@ -463,12 +488,16 @@ void TRegler::NprzeClick() { emit PredictionsWanted(); }
 
 void TRegler::pakClick() {
   if (RefusedAsReadOnly()) return;
-  PackTable(Spis, "Spis", forms::Cp("Nie moge pakowac, spis jest w użyciu"));
-  PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"));
+  std::vector<std::string> repairs, backups;
+  PackTable(Spis, "Spis", forms::Cp("Nie moge pakowac, spis jest w użyciu"), &repairs, &backups);
+  PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"), &repairs, &backups);
+  if (!repairs.empty())
+    ShowMessageBox(PackRepairedText(repairs, backups), kMbIconInformation | kMbOk,
+                   forms::ApplicationTitle());
 }
 
-void TRegler::PackTable(dbase::Table& table, const std::string& name,
-                        const std::string& inUseText) {
+void TRegler::PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText,
+                        std::vector<std::string>* repairs, std::vector<std::string>* backups) {
   if (!table.Active()) return;
   const std::string path = table.Path();
   const std::string tag = table.IndexName();
@@ -485,7 +514,11 @@ void TRegler::PackTable(dbase::Table& table, const std::string& name,
   }
   if (table.Active()) {
     try {
-      CompactTable(table, name);
+      const dbase::Table::PackReport report = CompactTable(table, name);
+      for (const auto& r : report.repairs)
+        if (repairs) repairs->push_back(Drives().WithWindowsPaths(r));
+      for (const auto& b : report.backups)
+        if (backups) backups->push_back(Drives().WithWindowsPaths(b));
     } catch (...) {
       failure = std::current_exception();
     }
@@ -514,7 +547,7 @@ void TRegler::ReopenShared(dbase::Table& table, const std::string& path, const s
     try {
       table.Close();
       table.Open(path, dbase::ShareMode::Shared);
-      table.SetIndexName(tag);
+      if (!table.Tags().empty() || tag.empty()) table.SetIndexName(tag);
       table.First();
       return;
     } catch (const dbase::DbError&) {

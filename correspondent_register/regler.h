@@ -94,8 +94,14 @@ class TRegler : public forms::Form {
   // The idle limit: the program ends once its edits are posted.
   void EndWhenIdle();
   // Packs one table in exclusive use and opens it shared again; the alert
-  // when another program holds it.
-  void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText);
+  // when another program holds it. What the pack repaired is added to
+  // repairs and backups (paths as the administrator knows them).
+  void PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText,
+                 std::vector<std::string>* repairs = nullptr,
+                 std::vector<std::string>* backups = nullptr);
+  // A table opened read-only for damage that a pack repairs: the pack is
+  // offered, and done when the administrator agrees.
+  void OfferRepairs();
   static void ReopenShared(dbase::Table& table, const std::string& path, const std::string& tag);
 
   RegisterState& session_;

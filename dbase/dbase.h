@@ -124,6 +124,9 @@ class Table {
   // (the reason names the file).
   bool ReadOnly() const;
   const std::string& ReadOnlyReason() const;
+  // Read-only only for damage that Pack repairs (a missing or damaged .MDX,
+  // a header count past the rows), so a pack would make it writable.
+  bool PackRepairs() const;
 
   // --- structure -----------------------------------------------------------
   TableLevel Level() const;
@@ -199,9 +202,21 @@ class Table {
   void SetNull(std::string_view field);
 
   // --- packing ---------------------------------------------------------------
+  // What a pack repaired, in Windows-1250 texts naming the files: the .MDX
+  // rebuilt from the rows (missing or damaged), a header count past the rows
+  // cut to the whole rows, memos whose blocks were lost or damaged left
+  // empty; and the damaged originals kept beside the table
+  // ("<name>_USZKODZONY.<ext>"), by path.
+  struct PackReport {
+    std::vector<std::string> repairs;
+    std::vector<std::string> backups;
+  };
   // Exclusive use only: removes deleted rows, compacts the memos and rebuilds
-  // every tag, writing new files that replace the old ones by renaming.
-  void Pack();
+  // every tag from the rows, writing new files that replace the old ones by
+  // renaming. Also the repair of damage that opened the table read-only (see
+  // PackRepairs): the tags' definitions come from the old .MDX while its
+  // headers are readable, else from tagsIfIndexLost.
+  PackReport Pack(const std::vector<TagDef>& tagsIfIndexLost = {});
 
   // --- observers -----------------------------------------------------------
   // Observers are called synchronously after the change, on the caller's

@@ -5,7 +5,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace dbase {
 
@@ -38,6 +40,10 @@ class File {
   uint64_t Size() const;
   void Truncate(uint64_t size);
   void Sync();
+  // The data (and the size) on the disk, without the other metadata.
+  void DataSync();
+  // The device and inode: which file this is, whatever name it has now.
+  std::pair<uint64_t, uint64_t> Identity() const;
   // A token that changes when the file is written by anyone.
   struct Stamp {
     int64_t sec = 0, nsec = 0, size = -1;
@@ -64,6 +70,24 @@ class File {
 inline constexpr uint64_t kOpenLockByte = 0x7FFFFFFEull;
 inline constexpr uint64_t kTableLockByte = 0x7FFFFFFDull;
 inline constexpr uint64_t kRecordLockBase = 0x40000000ull;
+
+// Folder work of the engine, each raising DbError(Io) with the message given.
+void RenameFile(const std::string& from, const std::string& to, const std::string& what);
+void RemoveFile(const std::string& path);  // a missing file is no error
+// Flushes the folder of path (its names: files made, renamed or removed).
+void SyncFolderOf(const std::string& path);
+
+// What reaches the disk, told to tests that model a power cut: every write,
+// flush, creation, rename and removal of the engine's files (files by their
+// inode). Empty in the programs.
+struct FileEvent {
+  enum Kind { Create, Write, Truncate, Sync, Rename, Remove, SyncFolder } kind;
+  uint64_t inode = 0;
+  uint64_t offset = 0;   // Write: where; Truncate: the size
+  std::string bytes;     // Write: what
+  std::string path, to;  // Create, Rename, Remove, SyncFolder
+};
+extern std::function<void(const FileEvent&)> FileEventHook;
 
 // The common system errors in Polish; others by their number.
 std::string SystemErrorText(int err);

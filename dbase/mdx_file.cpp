@@ -222,7 +222,16 @@ int MdxFile::FindTag(const std::string& name) const {
   return -1;
 }
 
-void MdxFile::Reload() {
+void MdxFile::Reload() { Load(true); }
+
+std::vector<TagSpec> MdxFile::ReadTags(const std::string& path) {
+  MdxFile m;
+  m.file_ = File::Open(path);
+  m.Load(false);
+  return m.specs_;
+}
+
+void MdxFile::Load(bool trees) {
   const std::string& path = file_.Path();
   nodes_.clear();
   dirty_.clear();
@@ -272,7 +281,7 @@ void MdxFile::Reload() {
     if (tag.maxKeys < 3) Damaged(path, "znacznik " + s.name);
     specs_.push_back(s);
     tags_.push_back(tag);
-    LoadNode(static_cast<int>(t), tag.root, 0);
+    if (trees) LoadNode(static_cast<int>(t), tag.root, 0);
   }
 }
 

@@ -48,6 +48,9 @@ class MdxFile {
   bool Writable() const { return file_.Writable(); }
   // Re-reads everything from the file (another program wrote it).
   void Reload();
+  // The tags' definitions alone, from the header and the tag headers (their
+  // trees may be damaged); raises for a file whose headers do not add up.
+  static std::vector<TagSpec> ReadTags(const std::string& path);
   // True when another user changed a tag since this one last read or wrote
   // the file (the tags' serial numbers or the block counts moved).
   bool ChangedOnDisk() const;
@@ -92,6 +95,7 @@ class MdxFile {
     std::string header;  // the first bytes of the tag's header block, as written
   };
 
+  void Load(bool trees);
   int Compare(int tag, const IndexEntry& a, const IndexEntry& b) const;
   const IndexEntry& MaxOf(uint32_t page) const;
   void LoadNode(int tag, uint32_t page, int depth);

@@ -94,9 +94,11 @@ std::string MemoFile::Read(uint32_t block) const {
   }
 }
 
-uint32_t MemoFile::Write(const std::string& text) {
+namespace {
+// The bytes of a memo, in whole blocks.
+std::string Blocks(const std::string& text, TableLevel level, uint32_t blockSize) {
   std::string data;
-  if (level_ == TableLevel::DBase4) {
+  if (level == TableLevel::DBase4) {
     unsigned char h[8] = {0xFF, 0xFF, 0x08, 0x00};
     PutLe32(h + 4, static_cast<uint32_t>(text.size() + 8));
     data.assign(reinterpret_cast<char*>(h), 8);
@@ -109,13 +111,29 @@ uint32_t MemoFile::Write(const std::string& text) {
     }
     data = text + "\x1A\x1A";
   }
-  uint32_t blocks = static_cast<uint32_t>((data.size() + blockSize_ - 1) / blockSize_);
-  data.resize(static_cast<size_t>(blocks) * blockSize_, '\0');
-  uint32_t block = NextFree();
-  file_.WriteAt(static_cast<uint64_t>(block) * blockSize_, data.data(), data.size());
-  unsigned char h[4];
-  PutLe32(h, block + blocks);
-  file_.WriteAt(0, h, 4);
+  uint32_t blocks = static_cast<uint32_t>((data.size() + blockSize - 1) / blockSize);
+  data.resize(static_cast<size_t>(blocks) * blockSize, '\0');
+  return data;
+}
+}  // namespace
+
+uint32_t MemoFile::Write(const std::string& text) {
+  std::vector<JournalWrite> writes;
+  uint32_t next = 0;
+  uint32_t block = Plan(text, writes, next);
+  for (const auto& w : writes) file_.WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+  return block;
+}
+
+uint32_t MemoFile::Plan(const std::string& text, std::vector<JournalWrite>& out,
+                        uint32_t& next) const {
+  std::string data = Blocks(text, level_, blockSize_);
+  uint32_t block = next != 0 ? next : NextFree();
+  next = block + static_cast<uint32_t>(data.size() / blockSize_);
+  out.push_back({JournalTarget::Memo, static_cast<uint64_t>(block) * blockSize_, std::move(data)});
+  std::string h(4, '\0');
+  PutLe32(reinterpret_cast<unsigned char*>(h.data()), next);
+  out.push_back({JournalTarget::Memo, 0, std::move(h)});
   return block;
 }
 

@@ -4,12 +4,15 @@
 // header, each memo starts with FF FF 08 00 and its length (8 + text).
 // A memo is never rewritten in place: every text goes to new blocks at the
 // end, so a row keeps its old text until its record is written (the blocks
-// left behind are reclaimed by a pack).
+// left behind are reclaimed by a pack). A post journals its new blocks with
+// its other ranges (see post_journal.h).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dbase/dbase.h"
 #include "dbase/file_io.h"
+#include "dbase/post_journal.h"
 
 namespace dbase {
 
@@ -24,6 +27,11 @@ class MemoFile {
   std::string Read(uint32_t block) const;
   // Writes the text to new blocks past the end; returns the first of them.
   uint32_t Write(const std::string& text);
+  // The same as ranges for the post journal (new blocks, then the header's
+  // next free block), written later. next: the first free block of this
+  // post's planning, 0 before its first memo; moved past the new blocks.
+  uint32_t Plan(const std::string& text, std::vector<JournalWrite>& out, uint32_t& next) const;
+  File& Raw() { return file_; }
   uint32_t BlockSize() const { return blockSize_; }
   void Sync() { file_.Sync(); }
   File::Stamp Stamp() const { return file_.GetStamp(); }

@@ -18,6 +18,8 @@
 
 #include <fstream>
 
+#include "platform/text/cp1250.h"
+
 #include "dbase/pack_hook.h"
 #include "dbase/table_impl.h"
 
@@ -48,12 +50,29 @@ void Step(int n) {
   if (PackStepHook) PackStepHook(n);
 }
 
-void SyncDirectoryOf(const std::string& path) {
-  int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
+// The name of the backup of a damaged file: "SPIS.MDX" -> "SPIS_USZKODZONY.MDX",
+// numbered when one is there already.
+std::string BackupPath(const std::string& path) {
+  const std::string folder = FolderOf(path), name = NameOf(path);
+  const size_t dot = name.find_last_of('.');
+  const std::string stem = name.substr(0, dot),
+                    ext = dot == std::string::npos ? "" : name.substr(dot);
+  for (int n = 1;; ++n) {
+    std::string p = InFolder(folder, stem + "_USZKODZONY" + (n > 1 ? std::to_string(n) : "") + ext);
+    if (::access(p.c_str(), F_OK) != 0) return p;
   }
+}
+
+// A copy of the file, flushed; returns its path.
+std::string KeepBackup(const std::string& path) {
+  File from = File::Open(path);
+  std::string bytes(from.Size(), '\0');
+  bytes.resize(from.ReadSomeAt(0, bytes.data(), bytes.size()));
+  std::string to = BackupPath(path);
+  File copy = File::Create(to);
+  copy.WriteAt(0, bytes.data(), bytes.size());
+  copy.DataSync();
+  return to;
 }
 
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
@@ -86,7 +105,7 @@ void RemoveUnfinishedPackFiles(const std::string& dbfPath) {
       if (strcasecmp(ext.c_str(), known) == 0) stale.push_back(name);
   }
   ::closedir(d);
-  for (const auto& name : stale) ::unlink(InFolder(folder, name).c_str());
+  for (const auto& name : stale) RemoveFile(InFolder(folder, name));
 }
 
 }  // namespace
@@ -110,12 +129,13 @@ void Table::Impl::RecoverPack(const std::string& dbfPath) {
   if (renames.empty())
     throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
   for (const auto& [newFile, oldFile] : renames) {
-    if (Exists(newFile) && ::rename(newFile.c_str(), oldFile.c_str()) != 0)
-      ThrowIo("Nie można dokończyć pakowania tabeli " + dbfPath + " (zamiana " + oldFile + ")",
-              errno);
+    if (Exists(newFile))
+      RenameFile(newFile, oldFile,
+                 "Nie można dokończyć pakowania tabeli " + dbfPath + " (zamiana " + oldFile + ")");
   }
-  SyncDirectoryOf(dbfPath);
-  ::unlink(journalPath.c_str());
+  SyncFolderOf(dbfPath);
+  RemoveFile(journalPath);
+  SyncFolderOf(dbfPath);
 }
 
 File Table::Impl::OpenLocked(const std::string& p, ShareMode m) {
@@ -157,24 +177,78 @@ File Table::Impl::OpenLocked(const std::string& p, ShareMode m) {
   }
 }
 
-void Table::Pack() {
+Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
   Impl& t = *impl_;
   t.RequireActive();
   if (t.mode != ShareMode::Exclusive)
     throw DbError(ErrorCode::NotExclusive,
                   "Tabela " + t.path + " do pakowania musi być otwarta na wyłączność");
   t.BrowseMode();
-  t.RequireWritable();
+  // Damage is what the pack repairs; other reasons stop it.
+  auto requirePackable = [&t] {
+    if (!t.readOnlyReason.empty())
+      throw DbError(ErrorCode::ReadOnly,
+                    "Zapis do tabeli " + t.path + " jest niemożliwy: " + t.readOnlyReason);
+  };
+  requirePackable();
   t.CheckFresh();
-  t.RequireWritable();  // damage found just now
+  requirePackable();  // found just now
+
+  PackReport report;
+  std::vector<std::string> damaged;  // the originals to keep
+  const std::string mdxPath = MdxPathFor(t.path);
+  // The tags: those of the index read, else the definitions its headers
+  // still give, else the caller's.
+  std::vector<TagSpec> specs;
+  std::vector<KeyPlan> plans;
+  if (t.mdx.IsOpen()) {
+    specs = t.mdx.Tags();
+    plans = t.plans;
+  } else if (t.header.production) {
+    try {
+      specs = MdxFile::ReadTags(mdxPath);
+    } catch (const DbError&) {
+      for (const auto& d : tagsIfIndexLost) {
+        KeyPlan plan = PlanKey(t.header.fields, d.expression);
+        if (!plan.usable) continue;
+        specs.push_back(
+            {Upper(Trim(d.name)), Upper(Trim(d.expression)), plan.keyType, plan.keyLength});
+      }
+    }
+    if (specs.empty())
+      throw DbError(ErrorCode::BadFormat, "Nie można odbudować indeksu " + mdxPath +
+                                              ": nie wiadomo, jakie miał znaczniki (" +
+                                              t.indexDamage + ")");
+    for (const auto& spec : specs) {
+      plans.push_back(PlanKey(t.header.fields, spec.expression));
+      if (!plans.back().usable)
+        throw DbError(ErrorCode::BadFormat, "Nie można odbudować indeksu " + mdxPath +
+                                                ": znacznik " + spec.name + ": " +
+                                                plans.back().problem);
+    }
+    report.repairs.push_back("indeks " + mdxPath + " odbudowany z rekordów tabeli (" +
+                             t.indexDamage + ")");
+    if (Exists(mdxPath)) damaged.push_back(mdxPath);
+  }
+  if (t.statedCount != 0) {
+    report.repairs.push_back("tabela " + t.path + ": nagłówek podawał " +
+                             std::to_string(t.statedCount) + " rekordów, a całych było " +
+                             std::to_string(t.header.recordCount) + "; zostały te " +
+                             std::to_string(t.header.recordCount));
+    damaged.push_back(t.path);
+  }
 
   std::vector<std::pair<std::string, std::string>> renames;  // new -> final
   renames.emplace_back(NewPath(t.path), t.path);
   if (t.header.HasMemo()) renames.emplace_back(NewPath(DbtPathFor(t.path)), DbtPathFor(t.path));
-  if (t.mdx.IsOpen()) renames.emplace_back(NewPath(MdxPathFor(t.path)), MdxPathFor(t.path));
+  if (!specs.empty()) renames.emplace_back(NewPath(mdxPath), mdxPath);
   for (const auto& r : renames) ::unlink(r.first.c_str());  // left by a pack that failed
+  auto removeNew = [&renames] {
+    for (const auto& r : renames) ::unlink(r.first.c_str());
+  };
 
   File newDbf;
+  uint32_t lostMemos = 0;
   try {
     size_t slash = t.path.find_last_of('/');
     std::string base = slash == std::string::npos ? t.path : t.path.substr(slash + 1);
@@ -185,8 +259,8 @@ void Table::Pack() {
       newMemo.Open(renames[1].first, t.header.level);
     }
     MdxFile newMdx;
-    if (t.mdx.IsOpen()) {
-      MdxFile::Create(renames.back().first, base, t.mdx.Tags());
+    if (!specs.empty()) {
+      MdxFile::Create(renames.back().first, base, specs);
       newMdx.Open(renames.back().first);
     }
     newDbf = File::Create(renames[0].first);
@@ -203,12 +277,19 @@ void Table::Pack() {
       for (const auto& f : h.fields) {
         if (f.def.type != FieldType::Memo) continue;
         uint32_t block = MemoBlock(rec.substr(1 + f.offset, 10));
-        std::string text = block ? t.memo.Read(block) : std::string();
+        std::string text;
+        try {
+          if (block) text = t.memo.Read(block);
+        } catch (const DbError& e) {
+          // A block lost or damaged: the memo is left empty.
+          if (e.Code() != ErrorCode::BadFormat) throw;
+          ++lostMemos;
+        }
         rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : newMemo.Write(text)));
       }
       ++h.recordCount;
-      for (size_t k = 0; k < t.plans.size(); ++k)
-        newMdx.Insert(static_cast<int>(k), t.KeyOf(static_cast<int>(k), rec), h.recordCount);
+      for (size_t k = 0; k < plans.size(); ++k)
+        newMdx.Insert(static_cast<int>(k), BuildKey(plans[k], h.fields, rec), h.recordCount);
       out += rec;
       if (out.size() >= (1u << 20)) {
         newDbf.WriteAt(at, out.data(), out.size());
@@ -228,9 +309,25 @@ void Table::Pack() {
     }
     if (newMemo.IsOpen()) newMemo.Sync();
     newDbf.Sync();
+    if (lostMemos != 0) {
+      report.repairs.push_back("plik notatek " + DbtPathFor(t.path) + ": " +
+                               std::to_string(lostMemos) +
+                               " notatek było nieczytelnych i są teraz puste");
+      damaged.push_back(DbtPathFor(t.path));
+    }
+    // The damaged originals stay beside the table, as they were.
+    for (const auto& d : damaged) report.backups.push_back(KeepBackup(d));
+    if (!damaged.empty()) SyncFolderOf(t.path);
+    // The post journal is retired before any rename: the old files get every
+    // record on the disk, and the journal then belongs to the new table
+    // file, so nothing of it is ever applied to the packed table.
+    t.dbf.DataSync();
+    if (t.memo.IsOpen()) t.memo.Raw().DataSync();
+    if (t.mdx.IsOpen()) t.mdx.Raw().DataSync();
+    if (t.journal.IsOpen()) t.journal.Restart(newDbf.Identity());
   } catch (...) {
     newDbf.Close();
-    for (const auto& r : renames) ::unlink(r.first.c_str());
+    removeNew();
     throw;
   }
   Step(1);
@@ -238,39 +335,38 @@ void Table::Pack() {
   {
     std::string journal = JournalPath(t.path);
     std::string tmp = journal + ".tmp";
-    {
-      std::ofstream j(tmp, std::ios::trunc);
-      for (const auto& r : renames) j << NameOf(r.first) << '\n' << NameOf(r.second) << '\n';
-      if (!j.flush()) {
-        ::unlink(tmp.c_str());
-        for (const auto& r : renames) ::unlink(r.first.c_str());
-        ThrowIo("Nie można zapisać dziennika pakowania " + journal, errno);
-      }
-    }
-    File jf = File::Open(tmp);
-    jf.Sync();
-    if (::rename(tmp.c_str(), journal.c_str()) != 0) {
-      int err = errno;
+    try {
+      std::string lines;
+      for (const auto& r : renames) lines += NameOf(r.first) + '\n' + NameOf(r.second) + '\n';
+      RemoveFile(tmp);
+      File jf = File::Create(tmp);
+      jf.WriteAt(0, lines.data(), lines.size());
+      jf.Sync();
+      RenameFile(tmp, journal, "Nie można zapisać dziennika pakowania " + journal);
+      SyncFolderOf(journal);
+    } catch (...) {
       ::unlink(tmp.c_str());
-      for (const auto& r : renames) ::unlink(r.first.c_str());
-      ThrowIo("Nie można zapisać dziennika pakowania " + journal, err);
+      removeNew();
+      throw;
     }
-    SyncDirectoryOf(journal);
   }
   Step(2);
   int step = 3;
   for (const auto& r : renames) {
-    if (::rename(r.first.c_str(), r.second.c_str()) != 0) {
+    try {
+      RenameFile(r.first, r.second,
+                 "Nie można zastąpić " + r.second + " po pakowaniu tabeli " + t.path);
+    } catch (...) {
       // The journal stays: the next opening of the table finishes the pack.
       // This handle's files are replaced in part, so it is closed.
-      int err = errno;
       Close();
-      ThrowIo("Nie można zastąpić " + r.second + " po pakowaniu tabeli " + t.path, err);
+      throw;
     }
     Step(step++);
   }
-  SyncDirectoryOf(t.path);
-  ::unlink(JournalPath(t.path).c_str());
+  SyncFolderOf(t.path);
+  RemoveFile(JournalPath(t.path));
+  SyncFolderOf(t.path);
 
   // The new table file is already locked for this handle; the rest reopen.
   t.memo.Close();
@@ -279,7 +375,11 @@ void Table::Pack() {
   t.dbf.SetPath(t.path);
   t.LoadHeader();
   if (t.header.HasMemo()) t.memo.Open(DbtPathFor(t.path), t.header.level);
-  if (t.header.production) t.mdx.Open(MdxPathFor(t.path));
+  t.indexDamage.clear();
+  if (t.header.production) {
+    t.mdx.Open(mdxPath);
+    t.plans = plans;
+  }
   t.CountDeleted();
   t.MarkFresh();
   // The row read before names memo blocks of the old file: observers must
@@ -288,6 +388,8 @@ void Table::Pack() {
   t.record.clear();
   t.Notify(DataEvent::Opened);
   First();
+  for (auto& text : report.repairs) text = platform::Cp1250FromUtf8(text);
+  return report;
 }
 
 }  // namespace dbase

@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <fstream>
+#include <random>
 
 #include "dbase/dbase.h"
 
@@ -11,13 +14,32 @@ namespace dbase {
 
 std::function<void(int step)> PostStepHook;
 
+std::string (*BootId)() = [] {
+  std::ifstream f("/proc/sys/kernel/random/boot_id");
+  std::string id;
+  std::getline(f, id);
+  return id;
+};
+
 namespace {
 
-// Header: magic, body length, checksum of the body. Body: per write its
-// target (1 byte), offset (8), length (4) and bytes.
-constexpr char kMagic[4] = {'P', 'J', '0', '1'};
-constexpr size_t kHeader = 16;
+// Header (its own sector): magic, epoch, the table file's device and
+// inode, the applied mark (sequence number and end of the last record
+// applied), a hash of the boot that wrote the header, and a checksum of
+// those. Records follow from kFirstRecord:
+// magic, body length, epoch, sequence number, body, checksum of all but the
+// magic. Body: per write its target (1 byte), offset (8), length (4), bytes.
+constexpr char kMagic[4] = {'P', 'J', '0', '2'};
+constexpr char kRecordMagic[4] = {'P', 'R', '0', '2'};
+constexpr size_t kHeaderBytes = 60;
+constexpr uint64_t kFirstRecord = 512;
+constexpr size_t kRecordHead = 24;
 constexpr uint32_t kMaxBody = 64u << 20;
+// Past this the next post flushes the table's files and starts anew: a
+// flush of three files every several hundred posts, and an open's replay
+// of at most this much after a power cut.
+constexpr uint64_t kRestartAt = 2u << 20;
+constexpr uint64_t kGrowth = 256u << 10;
 
 uint64_t Mix(uint64_t h, uint64_t w) {
   h = (h ^ w) * 0x9E3779B97F4A7C15ull;
@@ -92,52 +114,151 @@ std::string PostJournal::WriteRefusal() const {
   return "nie można utworzyć dziennika zapisu " + path_ + ": " + SystemErrorText(errno);
 }
 
-std::optional<std::vector<JournalWrite>> PostJournal::Pending() const {
-  if (!file_.IsOpen()) return std::nullopt;
-  std::string head(kHeader, '\0');
-  if (file_.ReadSomeAt(0, head.data(), head.size()) != head.size() ||
-      std::memcmp(head.data(), kMagic, 4) != 0)
+std::optional<PostJournal::Header> PostJournal::ReadHeader() const {
+  std::string h(kHeaderBytes, '\0');
+  if (file_.ReadSomeAt(0, h.data(), h.size()) != h.size() ||
+      std::memcmp(h.data(), kMagic, 4) != 0 || Checksum(h.substr(0, 52), 4) != GetLe(h, 52, 8))
     return std::nullopt;
-  auto length = static_cast<uint32_t>(GetLe(head, 4, 4));
-  if (length > kMaxBody) return std::nullopt;
-  std::string all(kHeader + length, '\0');
-  if (file_.ReadSomeAt(0, all.data(), all.size()) != all.size()) return std::nullopt;
-  if (Checksum(all, kHeader) != GetLe(head, 8, 8)) return std::nullopt;
-  std::vector<JournalWrite> writes;
-  for (size_t at = kHeader; at < all.size();) {
-    if (at + 13 > all.size()) return std::nullopt;
-    JournalWrite w;
-    w.target = static_cast<JournalTarget>(all[at]);
-    w.offset = GetLe(all, at + 1, 8);
-    auto size = static_cast<size_t>(GetLe(all, at + 9, 4));
-    at += 13;
-    if (size > all.size() - at || static_cast<uint8_t>(w.target) > 1) return std::nullopt;
-    w.bytes = all.substr(at, size);
-    at += size;
-    writes.push_back(std::move(w));
-  }
-  return writes;
+  Header r;
+  r.epoch = GetLe(h, 4, 8);
+  r.table = {GetLe(h, 12, 8), GetLe(h, 20, 8)};
+  r.appliedSeq = GetLe(h, 28, 8);
+  r.appliedEnd = GetLe(h, 36, 8);
+  r.boot = GetLe(h, 44, 8);
+  return r;
 }
 
-void PostJournal::Commit(const std::vector<JournalWrite>& writes) {
-  if (!file_.IsOpen()) Open(path_, true);
-  std::string all(kHeader, '\0');
+void PostJournal::WriteHeader(const Header& r) {
+  std::string h(kMagic, 4);
+  PutLe(h, r.epoch, 8);
+  PutLe(h, r.table.first, 8);
+  PutLe(h, r.table.second, 8);
+  PutLe(h, r.appliedSeq, 8);
+  PutLe(h, r.appliedEnd, 8);
+  PutLe(h, r.boot, 8);
+  PutLe(h, Checksum(h, 4), 8);
+  file_.WriteAt(0, h.data(), h.size());
+}
+
+namespace {
+uint64_t ThisBoot() { return Checksum(BootId ? BootId() : std::string(), 0) | 1; }
+}  // namespace
+
+std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, bool opening,
+                                                      bool* allOut) {
+  current_ = false;
+  if (allOut) *allOut = false;
+  std::vector<Record> records;
+  if (!file_.IsOpen()) return records;
+  auto h = ReadHeader();
+  if (!h || h->table != table) return records;
+  header_ = *h;
+  current_ = true;
+  const bool all = opening && h->boot != ThisBoot();
+  if (allOut) *allOut = all;
+  uint64_t at = all ? kFirstRecord : std::max(h->appliedEnd, kFirstRecord);
+  uint64_t seq = all ? 1 : h->appliedSeq + 1;
+  for (;; ++seq) {
+    end_ = at;
+    nextSeq_ = seq;
+    std::string head(kRecordHead, '\0');
+    if (file_.ReadSomeAt(at, head.data(), head.size()) != head.size() ||
+        std::memcmp(head.data(), kRecordMagic, 4) != 0)
+      break;
+    auto length = static_cast<uint32_t>(GetLe(head, 4, 4));
+    if (length > kMaxBody || GetLe(head, 8, 8) != h->epoch || GetLe(head, 16, 8) != seq) break;
+    std::string all(kRecordHead + length + 8, '\0');
+    if (file_.ReadSomeAt(at, all.data(), all.size()) != all.size()) break;
+    if (Checksum(all.substr(0, kRecordHead + length), 4) != GetLe(all, kRecordHead + length, 8))
+      break;
+    Record writes;
+    bool whole = true;
+    for (size_t p = kRecordHead; p < kRecordHead + length;) {
+      if (p + 13 > kRecordHead + length) {
+        whole = false;
+        break;
+      }
+      JournalWrite w;
+      w.target = static_cast<JournalTarget>(all[p]);
+      w.offset = GetLe(all, p + 1, 8);
+      auto size = static_cast<size_t>(GetLe(all, p + 9, 4));
+      p += 13;
+      if (size > kRecordHead + length - p || static_cast<uint8_t>(w.target) > 2) {
+        whole = false;
+        break;
+      }
+      w.bytes = all.substr(p, size);
+      p += size;
+      writes.push_back(std::move(w));
+    }
+    if (!whole) break;
+    records.push_back(std::move(writes));
+    at += all.size();
+  }
+  return records;
+}
+
+bool PostJournal::NeedsRestart() const { return !current_ || end_ > kRestartAt; }
+
+void PostJournal::Restart(const Identity& table) {
+  bool made = false;
+  if (!file_.IsOpen()) {
+    Open(path_, true);
+    made = true;
+  }
+  // An epoch no record in the file carries: records of an earlier epoch
+  // (of this table file or another) are never taken for new ones.
+  std::random_device random;
+  auto old = ReadHeader();
+  Header h;
+  do {
+    h.epoch =
+        (static_cast<uint64_t>(random()) << 32) ^ random() ^ static_cast<uint64_t>(::time(nullptr));
+  } while (old && h.epoch == old->epoch);
+  h.table = table;
+  h.appliedEnd = kFirstRecord;
+  h.boot = ThisBoot();
+  WriteHeader(h);
+  file_.DataSync();
+  if (made) SyncFolderOf(path_);
+  header_ = h;
+  current_ = true;
+  end_ = kFirstRecord;
+  nextSeq_ = 1;
+}
+
+void PostJournal::Commit(const Record& writes) {
+  std::string all(kRecordMagic, 4);
+  PutLe(all, 0, 4);
+  PutLe(all, header_.epoch, 8);
+  PutLe(all, nextSeq_, 8);
   for (const auto& w : writes) {
     all += static_cast<char>(w.target);
     PutLe(all, w.offset, 8);
     PutLe(all, w.bytes.size(), 4);
     all += w.bytes;
   }
-  std::string head(kMagic, 4);
-  PutLe(head, all.size() - kHeader, 4);
-  PutLe(head, Checksum(all, kHeader), 8);
-  all.replace(0, kHeader, head);
-  file_.WriteAt(0, all.data(), all.size());
+  const uint64_t length = all.size() - kRecordHead;
+  for (int i = 0; i < 4; ++i)
+    all[4 + static_cast<size_t>(i)] = static_cast<char>(length >> (8 * i));
+  PutLe(all, Checksum(all, 4), 8);
+  // The file grows by a stretch of zeros at a time, so that most flushes
+  // only take the record's blocks, not a new size.
+  if (const uint64_t size = file_.Size(); size < end_ + all.size()) {
+    const std::string zeros(end_ + all.size() + kGrowth - size, '\0');
+    file_.WriteAt(size, zeros.data(), zeros.size());
+  }
+  file_.WriteAt(end_, all.data(), all.size());
+  file_.DataSync();
+  end_ += all.size();
+  ++nextSeq_;
 }
 
-void PostJournal::Clear() {
-  static const char zero[kHeader] = {};
-  file_.WriteAt(0, zero, sizeof zero);
+void PostJournal::MarkApplied() {
+  header_.appliedSeq = nextSeq_ - 1;
+  header_.appliedEnd = end_;
+  header_.boot = ThisBoot();
+  WriteHeader(header_);
 }
 
 }  // namespace dbase

@@ -200,7 +200,9 @@ void Table::Impl::LoadHeader() {
   uint64_t size = dbf.Size();
   uint64_t rows = size > h.headerLength ? (size - h.headerLength) / h.recordLength : 0;
   damage.clear();
+  statedCount = 0;
   if (h.recordCount > rows) {
+    statedCount = h.recordCount;
     damage = "plik " + path + " jest uszkodzony: nagłówek podaje " + std::to_string(h.recordCount) +
              " rekordów, a w pliku jest " + std::to_string(rows);
     h.recordCount = static_cast<uint32_t>(rows);
@@ -356,9 +358,9 @@ void Table::Impl::BrowseMode() {
 }
 
 void Table::Impl::RequireWritable() const {
-  if (!damage.empty() || !readOnlyReason.empty())
+  if (!Damage().empty() || !readOnlyReason.empty())
     throw DbError(ErrorCode::ReadOnly, "Zapis do tabeli " + path + " jest niemożliwy: " +
-                                           (damage.empty() ? readOnlyReason : damage));
+                                           (Damage().empty() ? readOnlyReason : Damage()));
 }
 
 std::string Table::Impl::HeaderCounts() {
@@ -391,15 +393,28 @@ void PostStep(int n) {
   if (PostStepHook) PostStepHook(n);
 }
 
-void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file) {
+// differing: only ranges whose bytes differ are written (a replay of
+// records the files may already hold).
+void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file,
+                 bool differing = false) {
   if (file == nullptr) return;
-  for (const auto& w : writes)
-    if (w.target == target) file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+  std::string now;
+  for (const auto& w : writes) {
+    if (w.target != target) continue;
+    if (differing) {
+      now.resize(w.bytes.size());
+      now.resize(file->ReadSomeAt(w.offset, now.data(), now.size()));
+      if (now == w.bytes) continue;
+    }
+    file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+  }
 }
 
-void ApplyWrites(const std::vector<JournalWrite>& writes, File& dbf, File* index) {
-  ApplyWrites(writes, JournalTarget::Table, &dbf);
-  ApplyWrites(writes, JournalTarget::Index, index);
+void ApplyWrites(const std::vector<JournalWrite>& writes, File& dbf, File* memo, File* index,
+                 bool differing = false) {
+  ApplyWrites(writes, JournalTarget::Memo, memo, differing);
+  ApplyWrites(writes, JournalTarget::Table, &dbf, differing);
+  ApplyWrites(writes, JournalTarget::Index, index, differing);
 }
 
 std::string StoredMemo(const Table::Impl& t, int field, const std::string& rec) {
@@ -407,41 +422,53 @@ std::string StoredMemo(const Table::Impl& t, int field, const std::string& rec) 
   return t.memo.Read(MemoBlock(rec.substr(1 + f.offset, 10)));
 }
 
-bool HasIndexWrites(const std::vector<JournalWrite>& writes) {
-  for (const auto& w : writes)
-    if (w.target == JournalTarget::Index) return true;
+bool HasWrites(const std::vector<PostJournal::Record>& records, JournalTarget target) {
+  for (const auto& r : records)
+    for (const auto& w : r)
+      if (w.target == target) return true;
   return false;
 }
 
 }  // namespace
 
-bool Table::Impl::ReplayJournal() {
+bool Table::Impl::ReplayJournal(bool opening) {
   if (!journal.IsOpen()) journal.Open(PostJournalPath(path), false);
-  auto writes = journal.Pending();
-  if (!writes) return false;
-  if (mdx.IsOpen()) {
-    ApplyWrites(*writes, dbf, &mdx.Raw());
-  } else {
-    File index;
-    if (HasIndexWrites(*writes)) index = File::Open(MdxPathFor(path));
-    ApplyWrites(*writes, dbf, index.IsOpen() ? &index : nullptr);
+  bool all = false;
+  auto records = journal.Pending(dbf.Identity(), opening, &all);
+  if (records.empty()) return false;
+  File index, notes;
+  File* mdxFile = mdx.IsOpen() ? &mdx.Raw() : nullptr;
+  File* memoFile = memo.IsOpen() ? &memo.Raw() : nullptr;
+  if (mdxFile == nullptr && HasWrites(records, JournalTarget::Index)) {
+    // A lost index gets none: the table opens read-only for a pack to rebuild it.
+    try {
+      index = File::Open(MdxPathFor(path));
+      mdxFile = &index;
+    } catch (const DbError& e) {
+      if (e.Code() != ErrorCode::FileNotFound) throw;
+    }
   }
-  journal.Clear();
+  if (memoFile == nullptr && HasWrites(records, JournalTarget::Memo)) {
+    notes = File::Open(DbtPathFor(path));
+    memoFile = &notes;
+  }
+  for (const auto& r : records) ApplyWrites(r, dbf, memoFile, mdxFile, all);
+  journal.MarkApplied();
   return true;
 }
 
 bool Table::Impl::ReplayAbandonedJournal() {
   if (!dbf.Writable()) return false;
   if (!journal.IsOpen()) journal.Open(PostJournalPath(path), false);
-  if (!journal.IsOpen() || !journal.Pending()) return false;
+  if (!journal.IsOpen() || journal.Pending(dbf.Identity(), false).empty()) return false;
   // Held by a live writer: its post is still running.
   if (!dbf.TryLock(kTableLockByte, true)) return false;
   LockGuard held(dbf, kTableLockByte, true);
-  return ReplayJournal();
+  return ReplayJournal(false);
 }
 
 void Table::Impl::BeginWrite() {
-  if (ReplayJournal()) {
+  if (ReplayJournal(false)) {
     dbfStamp = {};
     mdxStamp = {};
   }
@@ -450,13 +477,22 @@ void Table::Impl::BeginWrite() {
 
 void Table::Impl::WriteThrough(const std::vector<JournalWrite>& writes) {
   PostStep(1);
+  if (journal.NeedsRestart()) {
+    // Every record so far must be in the files on the disk before the
+    // journal forgets it.
+    dbf.DataSync();
+    if (memo.IsOpen()) memo.Raw().DataSync();
+    if (mdx.IsOpen()) mdx.Raw().DataSync();
+    journal.Restart(dbf.Identity());
+  }
   journal.Commit(writes);
   PostStep(2);
+  ApplyWrites(writes, JournalTarget::Memo, memo.IsOpen() ? &memo.Raw() : nullptr);
   ApplyWrites(writes, JournalTarget::Table, &dbf);
   PostStep(3);
   ApplyWrites(writes, JournalTarget::Index, mdx.IsOpen() ? &mdx.Raw() : nullptr);
   PostStep(4);
-  journal.Clear();
+  journal.MarkApplied();
 }
 
 std::string Table::Impl::MergedEdit(const std::string& stored) const {
@@ -479,6 +515,14 @@ std::string Table::Impl::MergedEdit(const std::string& stored) const {
   return rec;
 }
 
+void Table::Impl::PlanMemos(std::string& rec, std::vector<JournalWrite>& writes) {
+  uint32_t next = 0;
+  for (const auto& [field, text] : memos) {
+    const FieldLayout& f = header.fields[static_cast<size_t>(field)];
+    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Plan(text, writes, next)));
+  }
+}
+
 void Table::Impl::PostEdit() {
   RequireWritable();
   LockGuard tableLock(dbf, kTableLockByte);
@@ -490,11 +534,8 @@ void Table::Impl::PostEdit() {
   std::string rec = MergedEdit(old);
   // New memo texts go to new blocks: the row keeps its old ones until its
   // record is written.
-  for (const auto& [field, text] : memos) {
-    const FieldLayout& f = header.fields[static_cast<size_t>(field)];
-    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(text)));
-  }
   std::vector<JournalWrite> writes;
+  PlanMemos(rec, writes);
   writes.push_back({JournalTarget::Table, RecordOffset(recno), rec});
   writes.push_back({JournalTarget::Table, 0, HeaderCounts()});
   if (mdx.IsOpen()) {
@@ -519,11 +560,8 @@ void Table::Impl::PostInsert() {
   BeginWrite();
   uint32_t n = header.recordCount + 1;
   std::string rec = buffer;
-  for (const auto& [field, text] : memos) {
-    const FieldLayout& f = header.fields[static_cast<size_t>(field)];
-    rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Write(text)));
-  }
   std::vector<JournalWrite> writes;
+  PlanMemos(rec, writes);
   writes.push_back({JournalTarget::Table, RecordOffset(n), rec + kEndOfFile});
   header.recordCount = n;
   writes.push_back({JournalTarget::Table, 0, HeaderCounts()});
@@ -546,10 +584,12 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
   try {
     // A post cut short by a killed writer is finished before anything is read.
     journal.Close();
+    // After a power cut any range may be missing from the files: every
+    // record is applied again where the files differ (see post_journal.h).
     if (dbf.Writable()) journal.Open(PostJournalPath(p), false);
-    if (journal.IsOpen() && journal.Pending()) {
+    if (journal.IsOpen()) {
       LockGuard tableLock(dbf, kTableLockByte);
-      ReplayJournal();
+      ReplayJournal(true);
     }
     // Read while no writer is half way through a post (writers hold this
     // byte exclusively).
@@ -566,8 +606,17 @@ void Table::Impl::OpenFiles(const std::string& p, ShareMode m) {
     if (!dbf.Writable()) readOnlyReason = "plik jest tylko do odczytu";
     if (header.HasMemo()) memo.Open(DbtPathFor(p), header.level);
     plans.clear();
+    indexDamage.clear();
     if (header.production) {
-      mdx.Open(MdxPathFor(p));
+      // A missing or damaged index opens the table read-only; a pack
+      // rebuilds it from the rows.
+      try {
+        mdx.Open(MdxPathFor(p));
+      } catch (const DbError& e) {
+        if (e.Code() != ErrorCode::FileNotFound && e.Code() != ErrorCode::BadFormat) throw;
+        mdx.Close();
+        indexDamage = platform::Utf8FromCp1250(e.what());
+      }
       for (const auto& s : mdx.Tags()) {
         KeyPlan plan = PlanKey(header.fields, s.expression);
         if (plan.usable && (plan.keyType != s.keyType || plan.keyLength != s.keyLength)) {
@@ -672,7 +721,10 @@ void Table::Create(const std::string& dbfPath, const TableDef& def) {
     std::string bytes = h.Serialize() + kEndOfFile;
     f.WriteAt(0, bytes.data(), bytes.size());
     // A journal left by an earlier table of this name is no post of this one.
-    ::unlink(PostJournalPath(dbfPath).c_str());
+    RemoveFile(PostJournalPath(dbfPath));
+    // The new files and their names on the disk before the first post.
+    for (const auto& p : made) File::Open(p).DataSync();
+    SyncFolderOf(dbfPath);
   } catch (...) {
     for (const auto& p : made) ::unlink(p.c_str());
     throw;
@@ -707,11 +759,14 @@ void Table::Close() {
 bool Table::Active() const { return impl_->active; }
 ShareMode Table::Mode() const { return impl_->mode; }
 const std::string& Table::Path() const { return impl_->path; }
-bool Table::ReadOnly() const { return !impl_->damage.empty() || !impl_->readOnlyReason.empty(); }
+bool Table::ReadOnly() const { return !impl_->Damage().empty() || !impl_->readOnlyReason.empty(); }
 const std::string& Table::ReadOnlyReason() const {
   impl_->reasonShown =
-      platform::Cp1250FromUtf8(impl_->damage.empty() ? impl_->readOnlyReason : impl_->damage);
+      platform::Cp1250FromUtf8(impl_->Damage().empty() ? impl_->readOnlyReason : impl_->Damage());
   return impl_->reasonShown;
+}
+bool Table::PackRepairs() const {
+  return impl_->active && impl_->readOnlyReason.empty() && !impl_->Damage().empty();
 }
 TableLevel Table::Level() const { return impl_->header.level; }
 uint8_t Table::CodePageByte() const { return impl_->header.codePageByte; }
@@ -1044,10 +1099,8 @@ void Table::Delete() {
     std::string old = impl_->ReadRecord(n);
     if (!old.empty() && !Impl::IsDeleted(old)) {
       // One byte: the row is deleted or it is not.
-      char mark = '*';
-      impl_->dbf.WriteAt(impl_->RecordOffset(n), &mark, 1);
-      std::string counts = impl_->HeaderCounts();
-      impl_->dbf.WriteAt(0, counts.data(), counts.size());
+      impl_->WriteThrough({{JournalTarget::Table, impl_->RecordOffset(n), "*"},
+                           {JournalTarget::Table, 0, impl_->HeaderCounts()}});
       ++impl_->deletedCount;
     }
     impl_->MarkFresh();

@@ -48,7 +48,10 @@ struct Table::Impl {
   std::unique_ptr<CodePage> codePage;
   std::vector<KeyPlan> plans;  // one per tag of the .MDX
   std::string readOnlyReason;
-  std::string damage;               // why the table file is damaged (found by LoadHeader)
+  std::string damage;        // why the table file is damaged (found by LoadHeader)
+  uint32_t statedCount = 0;  // the header's count when it ran past the rows
+  std::string indexDamage;   // why the .MDX could not be read (missing, damaged)
+  const std::string& Damage() const { return damage.empty() ? indexDamage : damage; }
   mutable std::string reasonShown;  // the reason in Windows-1250
 
   // Cursor.
@@ -116,10 +119,15 @@ struct Table::Impl {
   // Under the table's write lock, before anything is written: replays a
   // journal left by a killed writer and re-reads what others wrote.
   void BeginWrite();
-  // Journal, files, journal cleared (see post_journal.h).
+  // Journal record (flushed), files, record marked applied (see
+  // post_journal.h).
   void WriteThrough(const std::vector<JournalWrite>& writes);
-  // Replays a complete journal; the caller holds the write lock.
-  bool ReplayJournal();
+  // Applies the journal's records past its applied mark, or, opening after
+  // a power cut, every one where the files differ; the caller holds the
+  // write lock.
+  bool ReplayJournal(bool opening);
+  // The buffer's memo texts to new blocks, journalled; rec gets their numbers.
+  void PlanMemos(std::string& rec, std::vector<JournalWrite>& writes);
   // Outside a post: replays a journal whose writer is gone.
   bool ReplayAbandonedJournal();
   // The record to post: the changes of the edit buffer over the row as it

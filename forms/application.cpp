@@ -1,10 +1,17 @@
 #include "forms/application.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QThread>
 #include <QTranslator>
+#include <QWindow>
+#include <clocale>
+#include <cstdlib>
+#include <string_view>
 
 #include "forms/message_box.h"
 #include "forms/text.h"
@@ -96,6 +103,47 @@ void KeepPainting() {
 
 bool InsideWait() { return WaitDepth() > 0; }
 
+void TakeHeldCloseRequests() {
+  if (!Busy() || qGuiApp == nullptr) return;
+  struct DropInput : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      return event->isInputEvent() || event->type() == QEvent::Shortcut;
+    }
+  } drop;
+  QCoreApplication::instance()->installEventFilter(&drop);
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    // On X11 the input held back is let go only with the next event that
+    // comes from the X server (it comes first): a shown window's title set
+    // again brings one, a property change.
+    struct XEventSeen : QAbstractNativeEventFilter {
+      bool seen = false;
+      bool nativeEventFilter(const QByteArray&, void*, qintptr*) override {
+        seen = true;
+        return false;
+      }
+    } xEvent;
+    QCoreApplication::instance()->installNativeEventFilter(&xEvent);
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+      if (window->isVisible()) {
+        window->setTitle(window->title());
+        break;
+      }
+    }
+    const QDeadlineTimer deadline(200);
+    while (!xEvent.seen && !deadline.hasExpired()) {
+      QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+      if (!xEvent.seen) QThread::msleep(1);
+    }
+    QCoreApplication::instance()->removeNativeEventFilter(&xEvent);
+  }
+  // A held request becomes a window-system event in one pass and is
+  // delivered in the next.
+  for (int pass = 0; pass < 2; ++pass) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+  }
+  QCoreApplication::instance()->removeEventFilter(&drop);
+}
+
 bool LoadPolishTranslations() {
   // Lives as long as the program: the application keeps only a pointer.
   static QTranslator* translator = nullptr;
@@ -111,7 +159,53 @@ bool LoadPolishTranslations() {
   return true;
 }
 
-void UsePolishLocale() { QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland)); }
+namespace {
+// What Qt reads for the machine's locale. LC_ALL outranks the others, so it
+// is set aside too; the character type stays the user's.
+constexpr const char* kLocaleVariables[] = {
+    "LC_ALL",         "LC_NUMERIC",  "LC_TIME",  "LC_MONETARY",
+    "LC_MEASUREMENT", "LC_MESSAGES", "LANGUAGE", "LANG"};
+constexpr const char* kPolish = "pl_PL.UTF-8";
+}  // namespace
+
+PolishLocale::PolishLocale() {
+  for (const char* name : kLocaleVariables) {
+    const char* value = std::getenv(name);
+    saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
+  }
+  const char* all = std::getenv("LC_ALL");
+  if (all != nullptr && std::getenv("LC_CTYPE") == nullptr) {
+    ::setenv("LC_CTYPE", all, 1);
+    saved_.push_back({"LC_CTYPE", false, ""});
+  }
+  ::unsetenv("LC_ALL");
+  for (const char* name : kLocaleVariables) {
+    if (std::string_view(name) != "LC_ALL") ::setenv(name, kPolish, 1);
+  }
+}
+
+PolishLocale::~PolishLocale() { Restore(); }
+
+void PolishLocale::Restore() {
+  for (const Saved& variable : saved_) {
+    if (variable.set) {
+      ::setenv(variable.name, variable.value.c_str(), 1);
+    } else {
+      ::unsetenv(variable.name);
+    }
+  }
+  saved_.clear();
+}
+
+void PolishLocale::Use() {
+  // Qt keeps what it read at its first look.
+  (void)QLocale::system();
+  Restore();
+  std::setlocale(LC_ALL, "");
+  // Numbers the C library formats stay as the driver and the files expect.
+  std::setlocale(LC_NUMERIC, "C");
+  QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+}
 
 BusyScope::BusyScope() { ++BusyDepth(); }
 BusyScope::~BusyScope() { --BusyDepth(); }

@@ -10,6 +10,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace forms {
 
@@ -46,14 +47,42 @@ void KeepPainting();
 // True while KeepPainting runs: a close asked for meanwhile waits for the
 // driver call to return.
 bool InsideWait();
+// What a modal window (box, form, file dialog) does before it comes up while
+// an action runs: the window system's close requests held back during the
+// action's waits are handled now, as a close during the action (it waits for
+// the action's end). The window the modal one blocks would otherwise drop
+// them. The clicks and keys held with them are dropped, as that blocked
+// window would drop them.
+void TakeHeldCloseRequests();
 
 // Loads Qt's own Polish texts (file dialogs, standard buttons) from Qt's
 // translations folder; true when they were found.
 bool LoadPolishTranslations();
-// Makes Polish (Poland) Qt's default locale, whatever the machine's: dates,
-// times and numbers that the windows format with QLocale() read as on a
-// Polish desktop. Both programs call it at start.
-void UsePolishLocale();
+// Both programs run Polish whatever the machine's locale. Qt reads the
+// machine's locale from the environment once, as the application starts, and
+// its own dialogs format with it (the file dialog's sizes, types and dates).
+// Made before the application, the scope makes the categories Qt reads Polish
+// for that moment; Use(), once the application stands, fixes Qt's view of the
+// machine's locale, gives the C library and any child the user's own settings
+// back, and makes Polish (Poland) Qt's default locale: dates, times and
+// numbers that the windows format with QLocale() read as on a Polish desktop.
+class PolishLocale {
+ public:
+  PolishLocale();
+  ~PolishLocale();
+  PolishLocale(const PolishLocale&) = delete;
+  PolishLocale& operator=(const PolishLocale&) = delete;
+  void Use();
+
+ private:
+  void Restore();
+  struct Saved {
+    const char* name;
+    bool set;
+    std::string value;
+  };
+  std::vector<Saved> saved_;
+};
 
 // Marks a running action; nests.
 class BusyScope {

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "forms/application.h"
 #include "forms/trace.h"
 
 namespace forms {
@@ -23,6 +24,7 @@ std::optional<QString> RunReal(const FileDialog& dialog) {
   QString suffix = dialog.DefaultExt();
   if (suffix.startsWith("*.")) suffix = suffix.mid(2);
   box.setDefaultSuffix(suffix);
+  TakeHeldCloseRequests();
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return std::nullopt;
   return box.selectedFiles().front();
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "forms/activation.h"
+#include "forms/application.h"
 #include "forms/form.h"
 #include "forms/text.h"
 #include "forms/trace.h"
@@ -209,6 +210,7 @@ int MessageBox(const std::string& cp1250Text, const std::string& cp1250Caption, 
     Trace("box " + Utf8(cp1250Caption) + " " + hex + " " + Utf8(cp1250Text));
   }
   if (Installed()) return Installed()->Show(cp1250Text, cp1250Caption, flags);
+  TakeHeldCloseRequests();
   return ShowReal(cp1250Text, cp1250Caption, flags);
 }
 

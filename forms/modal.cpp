@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "forms/activation.h"
+#include "forms/application.h"
 #include "forms/trace.h"
 
 namespace forms {
@@ -19,6 +20,7 @@ std::string FormName(const Form& form) { return form.metaObject()->className(); 
 int ShowModal(Form& form) {
   Trace("modal " + FormName(form));
   if (Runner()) return Runner()(form);
+  TakeHeldCloseRequests();
   return RunModal(form);
 }
 

@@ -3,8 +3,9 @@
 #include "operator_console/startup.h"
 
 int main(int argc, char** argv) {
+  forms::PolishLocale polish;
   forms::Application app(argc, argv);
-  forms::UsePolishLocale();
+  polish.Use();
   forms::LoadPolishTranslations();
   return RunConsole(app, Arguments(argv + 1, argv + argc));
 }

@@ -1,5 +1,7 @@
 #include "operator_console/t_komunikacja.h"
 
+#include <QKeyEvent>
+
 #include "forms/application.h"
 #include "forms/modal.h"
 #include "operator_console/console.h"
@@ -59,6 +61,21 @@ bool TKomunikacja::FormKeyDown(int key) {
   if (key != forms::VK_ESCAPE) return false;
   Close();
   return true;
+}
+
+bool TKomunikacja::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui->seNumerPortu && event->type() == QEvent::KeyPress &&
+      ui->seNumerPortu->Value() == 0 && ui->Button1->isEnabled()) {
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    if (forms::VirtualKey(key) == forms::VK_RETURN && key.modifiers() == Qt::NoModifier) {
+      // Port 0 is no port: refused as one the system does not have, and
+      // nothing is closed or opened.
+      AttentionBeep();
+      ErrorBox(OpenPortErrorText(kavoruw::kErrNoSuchPort, 0));
+      return true;
+    }
+  }
+  return forms::Form::eventFilter(watched, event);
 }
 
 bool TKomunikacja::seNumerPortuKeyDown(int key) {

@@ -34,6 +34,9 @@ class TKomunikacja : public forms::Form {
   void FormActivate() override;
   void FormClose() override;
   bool FormKeyDown(int key) override;
+  // Enter in the port field with port 0 typed is refused here, before the
+  // form brings the field into its range (which would make it COM1).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // The settings as the controls give them: the port in the dialog's range,

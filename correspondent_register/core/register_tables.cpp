@@ -1,5 +1,7 @@
 #include "correspondent_register/core/register_tables.h"
 
+#include <strings.h>
+
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -43,6 +45,13 @@ dbase::TableDef PrzepoDef() {
   dbase::TableDef def;
   def.fields = {{"TRESC", FieldType::Memo, 10, 0}};
   return def;
+}
+
+std::vector<dbase::TagDef> RegisterTags(const std::string& path) {
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  if (strcasecmp(name.c_str(), kSpisFile) == 0) return SpisDef().tags;
+  if (strcasecmp(name.c_str(), kGrupyFile) == 0) return GrupyDef().tags;
+  return {};
 }
 
 bool HasRow(const dbase::Table& t) {

@@ -27,6 +27,10 @@ dbase::TableDef SpisDef();
 dbase::TableDef GrupyDef();
 dbase::TableDef PrzepoDef();
 
+// The tags the register's layout gives the table file of that path (SPIS,
+// GRUPY; none for another), for rebuilding a lost index.
+std::vector<dbase::TagDef> RegisterTags(const std::string& path);
+
 // Why a table cannot be written ("" when it can): the table closed, or
 // opened read-only (a read-only or damaged file); names the file.
 std::string WriteRefusal(const dbase::Table& table);

@@ -102,4 +102,22 @@ std::string ReadOnlyRegisterText(const std::string& file, const std::string& rea
             "pakowanie są wyłączone do czasu naprawy lub odtworzenia pliku.");
 }
 
+std::string OfferPackRepairText(const std::string& file, const std::string& reason,
+                                const std::string& folder) {
+  return Cp("Tabela ") + file + Cp(" jest uszkodzona (") + reason +
+         Cp(").\rPakowanie ją naprawi: odbuduje indeks z rekordów tabeli, zostawi tylko całe "
+            "rekordy, a nieczytelne notatki wyczyści. Uszkodzone pliki zostaną zachowane w "
+            "folderze ") +
+         folder + Cp(" pod nazwami z dopiskiem _USZKODZONY.\rCzy spakować tabelę teraz?");
+}
+
+std::string PackRepairedText(const std::vector<std::string>& repairs,
+                             const std::vector<std::string>& backups) {
+  std::string text = Cp("Pakowanie zakończone. Naprawiono:");
+  for (const auto& r : repairs) text += "\r- " + r;
+  text += Cp("\rKopie uszkodzonych plików:");
+  for (const auto& b : backups) text += "\r- " + b;
+  return text;
+}
+
 }  // namespace zorvel

@@ -2,6 +2,7 @@
 // Fixed paths and texts of the tool. Paths are Windows paths; the texts are
 // Windows-1250 strings, converted once from the UTF-8 of the source.
 #include <string>
+#include <vector>
 
 namespace zorvel {
 
@@ -40,6 +41,14 @@ std::string SystemErrorText(int err);
 std::string TableNotWritableText(const std::string& file, const std::string& reason);
 // The box at the register window's show when a table is opened read-only.
 std::string ReadOnlyRegisterText(const std::string& file, const std::string& reason);
+// Asked when a table opened read-only for damage that packing repairs; the
+// backups go to folder.
+std::string OfferPackRepairText(const std::string& file, const std::string& reason,
+                                const std::string& folder);
+// The closing box of a pack that repaired damage: each repair and backup on
+// a line of its own.
+std::string PackRepairedText(const std::vector<std::string>& repairs,
+                             const std::vector<std::string>& backups);
 
 // Asked before a prediction whose other formatting the editor cannot keep is
 // changed.

@@ -115,6 +115,13 @@ TLongReportPort::TLongReportPort(TPrinterLink& link) : link_(link) {
   baud_ = link_.CommPort->BaudRate();
   writeTimeout_ = link_.CommPort->WriteTimeout();
   readTimeout_ = link_.CommPort->ReadTimeout();
+  // A port its caller has already put on the long read time-out for this
+  // report (the console's range dialogs do) gets the driver's normal
+  // time-outs back: the print-end wait after the report must not run on 90 s.
+  if (readTimeout_ == kLongReportReadTimeout) {
+    writeTimeout_ = static_cast<uint16_t>(link_.DriverState.PortWriteTimeout);
+    readTimeout_ = static_cast<uint16_t>(link_.DriverState.PortReadTimeout);
+  }
 }
 
 TLongReportPort::~TLongReportPort() {

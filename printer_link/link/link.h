@@ -15,7 +15,8 @@ int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check);
 int32_t LinkCheck(TPrinterLink& link, bool check);
 
 // The port in use, reopened with the long read time-out while the printer
-// prepares a report, and given its own time-outs back when the scope ends.
+// prepares a report, and given its own time-outs back when the scope ends
+// (the driver's normal ones when it was on the long read time-out already).
 // Its own number and speed are taken: a point-of-sale program's link must
 // survive the report.
 class TLongReportPort {

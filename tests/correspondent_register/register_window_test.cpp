@@ -160,12 +160,9 @@ TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
   EXPECT_EQ(Utf8(name->text()), "Zofia Lewandowska");
   EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 8, name->width());
   // The alert's caption has the Polish short date whatever the machine's.
-  const QLocale before;
-  forms::UsePolishLocale();
   forms::SetNow([] { return QDateTime(QDate(2026, 12, 9), QTime(6, 26, 34)); });
   EXPECT_EQ(AlertCaptionNow(), "Uwaga!   9.12.2026,  06:26:34");
   forms::SetNow(nullptr);
-  QLocale::setDefault(before);
 }
 
 TEST_F(RegisterWindow, SortingByNameAndByNumberKeepsTheCurrentCorrespondent) {
@@ -898,9 +895,54 @@ TEST_F(ReadOnlyRegister, ACorrespondentsTableCutShort) {
   const auto recordLength = static_cast<uint16_t>(static_cast<uint8_t>(header[10]) |
                                                   static_cast<uint8_t>(header[11]) << 8);
   fs::resize_file(spis, fs::file_size(spis) - recordLength - 1);
+  boxes.Answer(forms::IDNO);  // the pack offered is declined
   Open();
   ASSERT_TRUE(Regler->Spis.ReadOnly());
+  ASSERT_FALSE(Shown().empty());
+  EXPECT_EQ(Shown()[0].flags, 0x24u);
+  EXPECT_EQ(
+      Shown()[0].text.rfind("Tabela F:\\Poczta\\Naczelnik\\tovmir\\SPIS.DBF jest uszkodzona", 0),
+      0u);
+  Shown().erase(Shown().begin());
   ExpectLookingOnly("SPIS.DBF");
+}
+
+// Accepted, the pack offered for a table cut short whose index is damaged
+// too repairs both, keeps the damaged files, and says so.
+TEST_F(ReadOnlyRegister, APackOfferedRepairsWhatItSaysAndKeepsTheDamagedFiles) {
+  MakeTables(kPeople, {{"Alfa", "3,"}});
+  const fs::path spis = Table("SPIS.DBF");
+  const std::string header = ReadBytes(spis).substr(0, 12);
+  const auto recordLength = static_cast<uint16_t>(static_cast<uint8_t>(header[10]) |
+                                                  static_cast<uint8_t>(header[11]) << 8);
+  fs::resize_file(spis, fs::file_size(spis) - recordLength - 1);
+  std::string mdx = ReadBytes(Table("SPIS.MDX"));
+  mdx[4 * 512 + 18] = 48;  // NR's entry length
+  dbase_test::WriteFileBytes(Table("SPIS.MDX"), mdx);
+  boxes.Answer(forms::IDYES);
+  TRegler& r = Open();
+  const std::string folder = "F:\\Poczta\\Naczelnik\\tovmir";
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[0].text,
+            "Tabela " + folder + "\\SPIS.DBF jest uszkodzona (plik " + folder +
+                "\\SPIS.DBF jest uszkodzony: nagłówek podaje 5 rekordów, a w pliku jest 4).\r"
+                "Pakowanie ją naprawi: odbuduje indeks z rekordów tabeli, zostawi tylko całe "
+                "rekordy, a nieczytelne notatki wyczyści. Uszkodzone pliki zostaną zachowane w "
+                "folderze " +
+                folder + " pod nazwami z dopiskiem _USZKODZONY.\rCzy spakować tabelę teraz?");
+  EXPECT_EQ(Shown()[1].text,
+            "Pakowanie zakończone. Naprawiono:\r- indeks " + folder +
+                "\\SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks " + folder +
+                "\\SPIS.MDX (znacznik NR))\r- tabela " + folder +
+                "\\SPIS.DBF: nagłówek podawał 5 rekordów, a całych było 4; zostały te 4\r"
+                "Kopie uszkodzonych plików:\r- " +
+                folder + "\\SPIS_USZKODZONY.MDX\r- " + folder + "\\SPIS_USZKODZONY.DBF");
+  EXPECT_EQ(ReadBytes(Table("SPIS_USZKODZONY.MDX")), mdx);
+  EXPECT_FALSE(r.Spis.ReadOnly());
+  EXPECT_EQ(r.Spis.IndexName(), "NR");
+  EXPECT_TRUE(Control<QPushButton>("pak")->isEnabled());
+  EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 4u);
+  EXPECT_EQ(dbase_test::XbaseTag(Table("SPIS.MDX"), "NAI").size(), 4u);
 }
 
 TEST_F(ReadOnlyRegister, AGroupsTableThatDoesNotOpenLeavesNothingToWrite) {

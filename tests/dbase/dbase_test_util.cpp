@@ -97,6 +97,26 @@ std::vector<ReaderRow> DbfreadRows(const std::string& dbf, const std::string& en
   return ParseRows(out);
 }
 
+std::vector<std::vector<ReaderRow>> DbfreadTables(const std::vector<std::string>& dbfs) {
+  std::string command =
+      "/usr/bin/python3 " + Quote(Script("dbfread_dump.py")) + " " + Quote(dbfs.at(0)) + " cp1250";
+  for (size_t i = 1; i < dbfs.size(); ++i) command += " " + Quote(dbfs[i]);
+  if (dbfs.size() == 1) command += " " + Quote(dbfs[0]);  // still one table a block
+  int status = 0;
+  std::istringstream lines(Run(command, status));
+  EXPECT_EQ(status, 0);
+  std::vector<std::vector<ReaderRow>> tables;
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line == "=") tables.emplace_back();
+    else if (!tables.empty() && line.rfind("! ", 0) == 0)
+      tables.back().push_back(ReaderRow{true, {line.substr(2)}});
+    else if (!tables.empty()) tables.back().push_back(ParseRows(line).at(0));
+  }
+  if (dbfs.size() == 1 && tables.size() == 2) tables.pop_back();
+  return tables;
+}
+
 std::vector<ReaderRow> XbaseRows(const std::string& dbf) {
   int status = 0;
   std::string out = Run("perl " + Quote(Script("xbase_dump.pl")) + " " + Quote(dbf), status);

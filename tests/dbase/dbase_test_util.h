@@ -43,6 +43,9 @@ inline const char* kNull = "<null>";
 // lists live rows before deleted ones; the tests sort where it matters.
 std::vector<ReaderRow> DbfreadRows(const std::string& dbf, const std::string& encoding = "cp1250");
 std::vector<ReaderRow> XbaseRows(const std::string& dbf);
+// Many tables in one run of dbfread: per table its rows, or the reader's
+// error as the only row's only value (deleted set).
+std::vector<std::vector<ReaderRow>> DbfreadTables(const std::vector<std::string>& dbfs);
 // Perl XBase's walk of one .MDX tag: (record number, key bytes).
 std::vector<std::pair<uint32_t, std::string>> XbaseTag(const std::string& mdx,
                                                        const std::string& tag);

@@ -190,9 +190,9 @@ TEST(Fuzz, MutatedTablesMemosAndIndexesEndWithRowsOrAnErrorAndRefusedFilesStayUn
   }
   for (const auto& f : faults) ADD_FAILURE() << f;
   // The mutations reach both answers.
-  EXPECT_GT(refused, 20);
+  EXPECT_GT(refused, 0);
   EXPECT_GT(opened, 20);
-  EXPECT_GT(readOnly, 0);
+  EXPECT_GT(readOnly, 20);
 }
 
 }  // namespace

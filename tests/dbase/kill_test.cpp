@@ -5,15 +5,19 @@
 // committed row present, and every tag holding every live row once, in key
 // order; python3-dbfread and Perl XBase's tag walk must agree.
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <random>
 #include <set>
 #include <sstream>
+
+#include "dbase/file_io.h"
 
 #include "dbase/mdx_file.h"
 #include "dbase/post_journal.h"
@@ -22,6 +26,7 @@
 namespace {
 
 using namespace dbase;
+using dbase_test::ReadFileBytes;
 using dbase_test::TempDir;
 
 // The register's layout: NR and NAI as in the correspondents' table, NAZWAG
@@ -197,14 +202,32 @@ std::string ExpectedKey(const std::string& tag, int nr, int version) {
 
 const std::vector<std::string> kTags = {"NR", "NAI", "NAZWAG"};
 
+// The live rows dbfread read (nr -> version), each checked whole.
+std::map<int, int> DbfreadVersions(const std::vector<dbase_test::ReaderRow>& rows) {
+  std::map<int, int> read;
+  for (const auto& row : rows) {
+    EXPECT_FALSE(row.deleted && row.values.size() == 1) << row.values[0];  // dbfread failed
+    if (row.deleted || row.values.size() != 5) continue;
+    int nr = std::stoi(row.values[0]);
+    int version = std::stoi(row.values[2].substr(row.values[2].find('.') + 1));
+    Values v = ValuesOf(nr, version);
+    EXPECT_EQ(row.values,
+              (std::vector<std::string>{std::to_string(nr), v.surname, v.names, v.group, v.memo}));
+    read[nr] = version;
+  }
+  return read;
+}
+
 // Checks the table against the model after a kill and settles the pending
 // operation by what the table shows.
-void Verify(const std::string& dir, Model& model, const std::string& trial) {
+// readers: Perl XBase and dbfread look too.
+void Verify(const std::string& dir, Model& model, const std::string& trial, bool readers = true) {
   SCOPED_TRACE(trial);
   ASSERT_EQ(model.failure, "");
   const std::string path = dir + "/SPIS.DBF";
   Table t;
-  t.Open(path);                                  // finishes what the killed writer left
+  t.Open(path);  // finishes what the killed writer left
+  ASSERT_FALSE(t.ReadOnly()) << t.ReadOnlyReason();
   std::map<int, std::pair<uint32_t, int>> seen;  // nr -> (recno, version)
   for (t.First(); !t.Eof() && t.RecNo() != 0; t.Next()) {
     int nr = static_cast<int>(t.AsInteger("NR"));
@@ -251,23 +274,14 @@ void Verify(const std::string& dir, Model& model, const std::string& trial) {
     }
     EXPECT_EQ(order.size(), seen.size());
     EXPECT_EQ(walked, order);
+    if (!readers) continue;
     std::vector<uint32_t> perl;
     for (const auto& [recno, key] : dbase_test::XbaseTag(dir + "/SPIS.MDX", tag))
       if (liveRecno.count(recno)) perl.push_back(recno);
     EXPECT_EQ(perl, order);
   }
-  std::map<int, int> dbfread;
-  for (const auto& row : dbase_test::DbfreadRows(path)) {
-    if (row.deleted) continue;
-    int nr = std::stoi(row.values[0]);
-    std::string names = row.values[2];
-    int version = std::stoi(names.substr(names.find('.') + 1));
-    Values v = ValuesOf(nr, version);
-    EXPECT_EQ(row.values,
-              (std::vector<std::string>{std::to_string(nr), v.surname, v.names, v.group, v.memo}));
-    dbfread[nr] = version;
-  }
-  EXPECT_EQ(dbfread, got);
+  if (!readers) return;
+  EXPECT_EQ(DbfreadVersions(dbase_test::DbfreadRows(path)), got);
 }
 
 TEST(KilledWriter, RandomKillsLeaveEveryRowWholeAndEveryTagInOrder) {
@@ -282,6 +296,353 @@ TEST(KilledWriter, RandomKillsLeaveEveryRowWholeAndEveryTagInOrder) {
     if (HasFatalFailure()) return;
   }
   EXPECT_GT(model.rows.size(), 20u);
+}
+
+// --- Power cuts --------------------------------------------------------------
+// Every file event of a script of posts and a pack is recorded. A state that a
+// power cut may leave has of each file what its last flush put on the disk and
+// any subset of the pages written since (the size following the pages), one
+// page perhaps torn after a sector, and of the names made, renamed or removed
+// since the folder's last flush, a first few. Files keep their inodes (linked
+// aside when made), as on the disk. Each state is opened as after a restart of
+// the machine, checked, posted to once more and checked again; dbfread then
+// reads every final state in one run.
+
+constexpr size_t kPage = 4096, kSector = 512;
+
+std::string NameIn(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+struct Disk {
+  struct Content {
+    std::string durable, current;
+    std::set<size_t> dirty;  // pages written since the last flush
+  };
+  std::map<uint64_t, Content> files;                    // by inode
+  std::map<std::string, uint64_t> durableNames, names;  // file name -> inode
+  std::vector<FileEvent> nameEvents;                    // since the folder's flush
+
+  void Apply(const FileEvent& e) {
+    switch (e.kind) {
+      case FileEvent::Create:
+        names[NameIn(e.path)] = e.inode;
+        files[e.inode] = {};
+        nameEvents.push_back(e);
+        break;
+      case FileEvent::Write: {
+        Content& f = files[e.inode];
+        if (f.current.size() < e.offset + e.bytes.size())
+          f.current.resize(e.offset + e.bytes.size());
+        f.current.replace(e.offset, e.bytes.size(), e.bytes);
+        for (size_t p = e.offset / kPage; p * kPage < e.offset + e.bytes.size(); ++p)
+          f.dirty.insert(p);
+        break;
+      }
+      case FileEvent::Truncate: files[e.inode].current.resize(e.offset); break;
+      case FileEvent::Sync:
+        files[e.inode].durable = files[e.inode].current;
+        files[e.inode].dirty.clear();
+        break;
+      case FileEvent::Rename:
+      case FileEvent::Remove:
+        Rename(names, e);
+        nameEvents.push_back(e);
+        break;
+      case FileEvent::SyncFolder:
+        durableNames = names;
+        nameEvents.clear();
+        break;
+    }
+  }
+  static void Rename(std::map<std::string, uint64_t>& n, const FileEvent& e) {
+    auto it = n.find(NameIn(e.path));
+    if (it == n.end()) return;
+    uint64_t inode = it->second;
+    n.erase(it);
+    if (e.kind == FileEvent::Rename) n[NameIn(e.to)] = inode;
+  }
+  // Variant 0: nothing unflushed reached the disk; 1: everything; 2, 3:
+  // random pages and names; 4: everything, one page torn.
+  // File name -> (inode, bytes).
+  std::map<std::string, std::pair<uint64_t, std::string>> State(int variant,
+                                                                std::mt19937& rng) const {
+    std::map<std::string, uint64_t> n = durableNames;
+    size_t made = variant == 0                   ? 0
+                  : variant == 1 || variant == 4 ? nameEvents.size()
+                                                 : rng() % (nameEvents.size() + 1);
+    for (size_t i = 0; i < made; ++i) {
+      const FileEvent& e = nameEvents[i];
+      if (e.kind == FileEvent::Create) n[NameIn(e.path)] = e.inode;
+      else Rename(n, e);
+    }
+    std::vector<std::pair<uint64_t, size_t>> dirty;
+    for (const auto& [inode, f] : files)
+      for (size_t p : f.dirty) dirty.emplace_back(inode, p);
+    std::pair<uint64_t, size_t> torn{0, SIZE_MAX};
+    if (variant == 4 && !dirty.empty()) torn = dirty[rng() % dirty.size()];
+    std::map<std::string, std::pair<uint64_t, std::string>> state;
+    for (const auto& [name, inode] : n) {
+      const Content& f = files.at(inode);
+      std::string bytes = f.durable;
+      for (size_t p : f.dirty) {
+        if (variant == 0 || (variant >= 2 && variant <= 3 && rng() % 2 == 0)) continue;
+        size_t from = p * kPage, end = std::min(from + kPage, f.current.size());
+        if (std::make_pair(inode, p) == torn)
+          end = std::min(end, from + kSector * (1 + rng() % (kPage / kSector - 1)));
+        if (end <= from) continue;
+        if (bytes.size() < end) bytes.resize(end);
+        bytes.replace(from, end - from, f.current, from, end - from);
+      }
+      state[name] = {inode, bytes};
+    }
+    return state;
+  }
+};
+
+std::string Keep(const std::string& keep, uint64_t inode) {
+  return keep + "/" + std::to_string(inode);
+}
+
+uint64_t InodeOfPath(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_ino) : 0;
+}
+
+Op Locate(Table& t, char kind, int nr, int version) {
+  EXPECT_TRUE(t.Locate("NR", std::to_string(nr))) << nr;
+  return Op{kind, nr, version};
+}
+
+// A table of rows 1..n (version 0), open in t.
+void Fill(Table& t, const std::string& path, int n, Model& model) {
+  Table::Create(path, RegisterLike());
+  t.Open(path);
+  for (int nr = 1; nr <= n; ++nr) {
+    t.Append();
+    SetValues(t, nr, 0);
+    t.Post();
+    model.rows[nr] = 0;
+  }
+}
+
+TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
+  TempDir dir, keep, states, finals;
+  const std::string path = dir / "SPIS.DBF";
+  Model start;
+  Table t;
+  Fill(t, path, 4, start);
+  // What is there now is on the disk.
+  Disk disk;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+    const std::string name = e.path().filename().string();
+    uint64_t inode = InodeOfPath(e.path().string());
+    ASSERT_EQ(::link(e.path().c_str(), Keep(keep.Path(), inode).c_str()), 0);
+    disk.durableNames[name] = disk.names[name] = inode;
+    disk.files[inode].durable = disk.files[inode].current = ReadFileBytes(e.path().string());
+  }
+  std::vector<FileEvent> events;
+  FileEventHook = [&](const FileEvent& e) {
+    events.push_back(e);
+    if (e.kind == FileEvent::Create) ::link(e.path.c_str(), Keep(keep.Path(), e.inode).c_str());
+  };
+  // The script: appends, edits of fields and memos, a delete, a pack, and
+  // posts after it (whose journal must not meet the old one's records).
+  std::vector<std::pair<Op, size_t>> script;  // each step, and the events when it returned
+  auto step = [&](Op op, const std::function<void()>& run) {
+    run();
+    script.emplace_back(op, events.size());
+  };
+  auto append = [&](int nr) {
+    step({'A', nr, 0}, [&] {
+      t.Append();
+      SetValues(t, nr, 0);
+      t.Post();
+    });
+  };
+  auto edit = [&](int nr, int version) {
+    step(Locate(t, 'E', nr, version), [&] {
+      t.Edit();
+      SetValues(t, nr, version);
+      t.Post();
+    });
+  };
+  append(5);
+  append(6);
+  edit(2, 1);
+  step(Locate(t, 'X', 3, 0), [&] { t.Delete(); });
+  edit(5, 1);
+  step({'P', 0, 0}, [&] {
+    t.Close();
+    t.Open(path, ShareMode::Exclusive);
+    t.Pack();
+    t.Close();
+    t.Open(path);
+  });
+  edit(1, 1);
+  append(7);
+  FileEventHook = nullptr;
+  t.Close();
+
+  std::vector<std::map<int, int>> rowsAfter{start.rows};  // after each step of the script
+  for (const auto& [op, at] : script) {
+    rowsAfter.push_back(rowsAfter.back());
+    if (op.kind == 'X') rowsAfter.back().erase(op.nr);
+    else if (op.kind != 'P') rowsAfter.back()[op.nr] = op.version;
+  }
+  // As after a restart of the machine.
+  const auto bootId = BootId;
+  BootId = [] { return std::string("another boot"); };
+  std::mt19937 rng(25);
+  std::vector<std::string> finalTables;
+  std::vector<std::map<int, int>> finalRows;
+  int count = 0;
+  for (size_t i = 0; i <= events.size(); ++i) {
+    const bool flush = i < events.size() && (events[i].kind == FileEvent::Sync ||
+                                             events[i].kind == FileEvent::SyncFolder);
+    if (flush || i == events.size()) {
+      size_t returned = 0;
+      while (returned < script.size() && script[returned].second <= i) ++returned;
+      for (int variant = 0; variant < 5; ++variant) {
+        const std::string trial =
+            "event " + std::to_string(i) + " of " + std::to_string(events.size()) + ", variant " +
+            std::to_string(variant) + ", steps returned " + std::to_string(returned);
+        const std::string at = states / std::to_string(count);
+        std::filesystem::create_directory(at);
+        for (const auto& [name, file] : disk.State(variant, rng)) {
+          const std::string kept = Keep(keep.Path(), file.first);
+          dbase_test::WriteFileBytes(kept, file.second);  // the same inode
+          ASSERT_EQ(::link(kept.c_str(), (at + "/" + name).c_str()), 0) << name;
+        }
+        Model model;
+        model.rows = rowsAfter[returned];
+        if (returned < script.size() && script[returned].first.kind != 'P')
+          model.pending = script[returned].first;
+        Verify(at, model, trial, false);
+        {
+          Table u;
+          u.Open(at + "/SPIS.DBF");
+          u.Append();
+          SetValues(u, 100, 0);
+          u.Post();
+        }
+        model.rows[100] = 0;
+        Verify(at, model, trial + ", posted to", false);
+        if (HasFatalFailure()) {
+          BootId = bootId;
+          return;
+        }
+        const std::string final = finals / std::to_string(count);
+        std::filesystem::create_directory(final);
+        for (const char* name : {"SPIS.DBF", "SPIS.DBT"})
+          std::filesystem::copy_file(at + "/" + name, final + "/" + name);
+        finalTables.push_back(final + "/SPIS.DBF");
+        finalRows.push_back(model.rows);
+        std::filesystem::remove_all(at);
+        ++count;
+      }
+    }
+    if (i < events.size()) disk.Apply(events[i]);
+  }
+  BootId = bootId;
+  EXPECT_GT(count, 80);
+  // What dbfread reads of each final state: every row whole, the same rows.
+  const auto tables = dbase_test::DbfreadTables(finalTables);
+  ASSERT_EQ(tables.size(), finalRows.size());
+  for (size_t k = 0; k < tables.size(); ++k)
+    EXPECT_EQ(DbfreadVersions(tables[k]), finalRows[k]) << finalTables[k];
+}
+
+// A pack, then the post journal as it stood before it (its new start never
+// reached the disk) and a restart of the machine: its records belong to the
+// table before the pack and are not applied to the packed one.
+TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
+  TempDir dir;
+  const std::string path = dir / "SPIS.DBF";
+  Model model;
+  Table t;
+  Fill(t, path, 4, model);
+  Locate(t, 'E', 2, 1);
+  t.Edit();
+  SetValues(t, 2, 1);
+  t.Post();
+  model.rows[2] = 1;
+  Locate(t, 'X', 1, 0);
+  t.Delete();
+  model.rows.erase(1);
+  const std::string journal = ReadFileBytes(PostJournalPath(path));
+  t.Close();
+  t.Open(path, ShareMode::Exclusive);
+  t.Pack();
+  t.Close();
+  dbase_test::WriteFileBytes(PostJournalPath(path), journal);
+  const auto bootId = BootId;
+  BootId = [] { return std::string("another boot"); };
+  Verify(dir.Path(), model, "stale journal");
+  BootId = bootId;
+}
+
+// Each damage the pack repairs, on a table of four rows: what it reports, the
+// damaged original it keeps, and the rows and tags after it.
+TEST(PackRepair, EachKindOfDamageIsRepairedAndTheOriginalKept) {
+  struct Case {
+    const char* file;  // damaged, kept as <stem>_USZKODZONY.<ext> unless removed
+    std::function<void(std::string& bytes, const std::string& dbf)> damage;
+    const char* repair;  // "@" stands for the folder
+  };
+  const std::vector<Case> cases = {
+      {"SPIS.MDX",
+       [](std::string& mdx, const std::string&) {
+         // NR's root page (its tag header is page 4) holds more keys than fit.
+         mdx.replace(static_cast<uint8_t>(mdx[4 * 512]) * 512u, 4, "\xFF\xFF\0\0", 4);
+       },
+       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (strona 6))"},
+      {"SPIS.MDX", nullptr,
+       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Brak pliku @/SPIS.MDX)"},
+      {"SPIS.DBF", [](std::string& dbf, const std::string&) { dbf[4] = 6; },
+       "tabela @/SPIS.DBF: nagłówek podawał 6 rekordów, a całych było 4; zostały te 4"},
+      {"SPIS.DBT",
+       [](std::string& dbt, const std::string& dbf) {
+         // The file ends before the fourth row's memo.
+         const size_t at = (static_cast<uint8_t>(dbf[8]) | static_cast<uint8_t>(dbf[9]) << 8) +
+                           4 * (static_cast<uint8_t>(dbf[10]) | static_cast<uint8_t>(dbf[11]) << 8);
+         dbt.resize(std::stoul(dbf.substr(at - 10, 10)) * 512);
+       },
+       "plik notatek @/SPIS.DBT: 1 notatek było nieczytelnych i są teraz puste"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.repair);
+    TempDir dir;
+    const std::string path = dir / "SPIS.DBF", damaged = dir / c.file;
+    Model model;
+    Table t;
+    Fill(t, path, 4, model);
+    t.Close();
+    std::filesystem::remove(PostJournalPath(path));  // as another program leaves the files
+    std::string bytes = ReadFileBytes(damaged);
+    if (c.damage) c.damage(bytes, ReadFileBytes(path));
+    if (c.damage) dbase_test::WriteFileBytes(damaged, bytes);
+    else std::filesystem::remove(damaged);
+    t.Open(path, ShareMode::Exclusive);
+    const Table::PackReport report = t.Pack(RegisterLike().tags);
+    std::string repair = c.repair;
+    for (size_t at; (at = repair.find('@')) != std::string::npos;)
+      repair.replace(at, 1, dir.Path());
+    EXPECT_EQ(report.repairs, std::vector<std::string>{dbase_test::W(repair.c_str())});
+    const std::string kept =
+        damaged.substr(0, damaged.size() - 4) + "_USZKODZONY" + damaged.substr(damaged.size() - 4);
+    EXPECT_EQ(report.backups,
+              c.damage ? std::vector<std::string>{kept} : std::vector<std::string>{});
+    EXPECT_EQ(ReadFileBytes(kept), c.damage ? bytes : "");
+    EXPECT_FALSE(t.ReadOnly()) << t.ReadOnlyReason();
+    if (std::string(c.file) == "SPIS.DBT") {
+      ASSERT_TRUE(t.Locate("NR", "4"));
+      EXPECT_EQ(t.AsString("UWAGI"), "");
+      t.Edit();  // whole again, for the check
+      SetValues(t, 4, 0);
+      t.Post();
+    }
+    t.Close();
+    Verify(dir.Path(), model, c.file);
+  }
 }
 
 // The writer stops dead at each step of one post (an append, an edit that

@@ -8,6 +8,8 @@
 #  - closing the window ends the program and closes the port;
 #  - a close asked for during a printout ends the program as soon as the
 #    printout is over (no other event needed);
+#  - a close asked for during a wait that ends in an error ends the program
+#    once the error box has been answered;
 #  - the window, covered and uncovered while a silent printer is awaited, is
 #    drawn again at once.
 # usage: console_x11_test.sh BUILD_DIR
@@ -260,4 +262,30 @@ wait "$app"
 code=$?
 [[ $code -eq 0 ]] || fail "exit code $code after a close during a printout"
 grep -q "^> 1B 27$" "$work/wire.log" || fail "the EPROM test never reached the printer"
+
+# Alt+F4 while a silent printer is awaited (Zegar > Odczyt zegara): the wait
+# ends in the time-out box, and answering it ends the program.
+(cd "$work" && exec "$console" COM1 9600 >"$work/console4.log" 2>&1) &
+app=$!
+pids+=("$app")
+wait_window || fail "the window never mapped for the close during a failing wait"
+sleep 1
+timeout 5 xdotool windowactivate --sync "$w" 2>/dev/null
+kill -STOP "$sim"
+xdotool key --clearmodifiers alt+z
+sleep 0.3
+xdotool key Return
+sleep 0.5
+timeout 5 xdotool windowactivate --sync "$w" 2>/dev/null
+xdotool key --clearmodifiers alt+F4
+wait_named '^Błąd$' 1 || { kill -CONT "$sim"; fail "the failing wait showed no error box"; }
+kill -CONT "$sim"
+kill -0 "$app" 2>/dev/null || fail "the program ended before its error box was answered"
+timeout 5 xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Błąd$' | head -1)" 2>/dev/null
+xdotool key Return
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the program ran on after the error box of the wait during which it was closed"
+wait "$app"
+code=$?
+[[ $code -eq 0 ]] || fail "exit code $code after a close during a failing wait"
 echo "passed"

@@ -1,6 +1,9 @@
 // The application object: exceptions stop at notify, ProcessMessages, busy
 // scopes, "now" is injectable.
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <stdexcept>
 
@@ -83,6 +86,35 @@ TEST_F(ApplicationObject, BusyScopesNest) {
     EXPECT_TRUE(Busy());
   }
   EXPECT_FALSE(Busy());
+}
+
+// Posted as the window system's held input arrives: a key and a close.
+TEST_F(ApplicationObject, HeldCloseRequestsAreTakenBeforeAModalWindowOnlyWhileAnActionRuns) {
+  struct Window : QLineEdit {
+    int closes = 0;
+    void closeEvent(QCloseEvent* event) override {
+      ++closes;
+      event->ignore();
+    }
+  } window;
+  const auto hold = [&] {
+    QCoreApplication::postEvent(&window,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    QCoreApplication::postEvent(&window, new QCloseEvent);
+  };
+  hold();
+  TakeHeldCloseRequests();
+  EXPECT_EQ(window.closes, 0) << "no action runs: nothing is taken early";
+  testing::Flush();
+  EXPECT_EQ(window.text(), "a");
+  {
+    BusyScope action;
+    hold();
+    TakeHeldCloseRequests();
+    EXPECT_EQ(window.closes, 2) << "the close reached the window";
+  }
+  testing::Flush();
+  EXPECT_EQ(window.text(), "a") << "the key held with it was dropped";
 }
 
 TEST_F(ApplicationObject, NowCanBeFixed) {

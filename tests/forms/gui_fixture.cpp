@@ -30,7 +30,11 @@ Application& App() {
           if (text.startsWith("This plugin does not support")) return;
           if (StandardMessages()) StandardMessages()(type, context, text);
         });
-    return new Application(argc, argv);
+    // Polish whatever the machine's locale, as the programs start.
+    PolishLocale polish;
+    auto* made = new Application(argc, argv);
+    polish.Use();
+    return made;
   }();
   return *app;
 }

@@ -15,6 +15,7 @@
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
 #include "printer_link/api/link_instance.h"
+#include "printer_link/port/comm.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/support/scripted_message_boxes.h"
 
@@ -194,16 +195,25 @@ TEST_F(SecondGenerationOnCom2, TheDialogConfirmsNewSettingsAndEscapeKeepsTheOldO
   EXPECT_FALSE(Item("Raportrozliczeniowy1")->isEnabled());
 }
 
-TEST_F(DeviceCheck, APortNumberOutsideTheRangeIsClampedWhenRead) {
+TEST_F(DeviceCheck, PortZeroIsRefusedAsAMissingPortAndAPortAboveTheRangeIsClamped) {
   ASSERT_TRUE(Start({"COM1", "9600"}));
-  OnModal("TKomunikacja", [](forms::Form& dialog) {
-    auto* spin = Find<forms::SpinEdit>(&dialog, "seNumerPortu");
-    spin->SetText("0");
-    Confirm(dialog);  // COM1 is there: confirmed and closed
+  sim.ClearLog();
+  OnModal("TKomunikacja", [this](forms::Form& dialog) {
+    Find<forms::SpinEdit>(&dialog, "seNumerPortu")->SetText("0");
+    kavoruw::ClosePortObject();  // so that an opening would show
+    Confirm(dialog);
+    EXPECT_TRUE(dialog.isVisible()) << "refused: the dialog stays open";
+    EXPECT_FALSE(kavoruw::Link().PortIsOpen()) << "nothing opened";
+    EXPECT_EQ(TraceLines().back(),
+              "box Błąd 2010 Brak portu COM0 w systemie.\rNależy ustawić parametry komunikacji");
+    EXPECT_EQ(TraceLines()[TraceLines().size() - 3], "tone 1000 50");
+    dialog.Close();
   });
   Pick("Parametry1");
+  EXPECT_TRUE(sim.Received().empty());
   EXPECT_EQ(session->ComPortNumber, 1);
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Boxes().size(), 1u);
+  boxes.shown.clear();
 
   OnModal("TKomunikacja", [](forms::Form& dialog) {
     Find<forms::SpinEdit>(&dialog, "seNumerPortu")->SetText("150");

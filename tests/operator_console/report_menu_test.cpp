@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <set>
 
 #include "forms/modal.h"
 #include "forms/spin_edit.h"
@@ -18,6 +20,8 @@
 #include "operator_console/tf_okresowe_miesieczne.h"
 #include "operator_console/tf_okresowe_wg_numerow.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
+#include "printer_link/api/link_instance.h"
+#include "printer_link/port/comm.h"
 #include "tests/operator_console/report_test_support.h"
 #include "tests/support/scripted_message_boxes.h"
 
@@ -245,6 +249,52 @@ TEST_F(Reports, WhileTheReportRunsTakStaysDisabledAndNothingClosesTheDialog) {
   EXPECT_TRUE(probed);
   EXPECT_EQ(Frames('1'), 1);
   EXPECT_TRUE(Boxes().empty());
+}
+
+// The printer is switched off once the printout of an accepted report has
+// begun (its first print-status read). The wait for the end of the printout
+// then runs out on the normal read time-out (1 s here), never on the 90 s of
+// the report command: a wait on 90 s is cut short by a status byte that ends
+// the poll (print fault), so the test fails at once instead of hanging.
+TEST_F(Reports, APrinterSwitchedOffDuringAnyReportGivesTheTimeOutBoxOnTheNormalReadTimeOut) {
+  sim.State()->reports.dailyReportNumber = 5;
+  sim.State()->printJobPolls = 1000;
+  for (auto [item, form] : {std::pair{"Wedugnumerw1", "TfOkresoweWgNumerow"},
+                            std::pair{"Miesiczny2", "TfOkresoweMiesieczne"},
+                            std::pair{"Wedugdat1", "TfRaportyOkresoweWgDat"}}) {
+    SCOPED_TRACE(item);
+    std::set<uint32_t> timeoutsWhileOff;
+    bool off = false;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      if (!off) {
+        const Bytes got = sim.Received();
+        const Bytes report{0x1B, '1'}, poll{0x1B, 0x95};
+        auto at = std::search(got.begin(), got.end(), report.begin(), report.end());
+        if (at == got.end() || std::search(at, got.end(), poll.begin(), poll.end()) == got.end())
+          return;
+        sim.SetPowerOff(true);
+        off = true;
+      }
+      const uint32_t seconds =
+          kavoruw::Link().CommPort->TimeoutsInUse().ReadTotalTimeoutConstant / 1000;
+      timeoutsWhileOff.insert(seconds);
+      if (seconds == kavoruw::kLongReportReadTimeout) sim.InjectToHost({0x80});
+    });
+    OnModal(form, [&](forms::Form& dialog) {
+      sim.ClearLog();
+      probe.start();
+      Find<QPushButton>(&dialog, "Button1")->click();
+      probe.stop();
+    });
+    boxes.shown.clear();
+    Pick(item);
+    EXPECT_TRUE(off) << "the printout began";
+    EXPECT_EQ(timeoutsWhileOff, std::set<uint32_t>{1});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|" + Text(kavoruw::kErrReceive)});
+    sim.SetPowerOff(false);
+  }
 }
 
 // --- The dates dialog --------------------------------------------------------------------

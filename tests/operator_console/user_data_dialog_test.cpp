@@ -1,8 +1,18 @@
 // The user-data dialog against the simulated printer: opening (also without
 // a printer), writing with widths, centring and the NIP check, reading back,
 // the control printout, and the user-data file through the file dialogs.
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QLocale>
 #include <QPushButton>
+#include <QTableView>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,7 +23,9 @@
 #include "kavoruw_core.h"
 #include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
+#include "operator_console/startup.h"
 #include "operator_console/tf_dane_uzytkownika.h"
+#include "operator_console/tf_raporty_okresowe_wg_dat.h"
 #include "printer_link/api/link_instance.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
@@ -25,6 +37,7 @@ using console::testing::Bytes;
 using console::testing::BytesOf;
 using console::testing::ConsoleTest;
 using console::testing::Sent;
+using forms::testing::Find;
 
 constexpr uint8_t kNotFiscalS1 = 0x23;  // maker and user data, no fiscal mode
 
@@ -330,6 +343,59 @@ TEST_F(UserDataDialog, TheFileIsSavedAndLoadedThroughTheFileDialogs) {
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Text(0), "Jeden");
   EXPECT_EQ(Read(folder / "dane.txt"), before);
+}
+
+// Qt's own dialogs read Polish on a machine whose locale is not (C.UTF-8
+// here): the test program starts its application as the programs do.
+TEST_F(UserDataDialog, QtsOwnDialogsReadPolishWhateverTheMachineLocale) {
+  struct Restore {
+    std::filesystem::path folder = std::filesystem::current_path();
+    ~Restore() { std::filesystem::current_path(folder); }
+  } restore;
+  StopConsole(console);
+  ASSERT_TRUE(Start({"COM1", "9600"}));
+  dialog = session->fDaneUzytkownika.get();
+
+  auto* from = Find<QDateEdit>(session->fRaportyOkresoweWgDat.get(), "dtOd");
+  from->setDate(QDate(2026, 12, 9));
+  QCalendarWidget* calendar = from->calendarWidget();
+  EXPECT_EQ(Find<QToolButton>(calendar, "qt_calendar_monthbutton")->text().toStdString(),
+            "grudzień");
+  const QAbstractItemModel* days = Find<QTableView>(calendar, "qt_calendar_calendarview")->model();
+  // The week begins on Monday, as in Poland.
+  EXPECT_EQ(days->data(days->index(0, 0)).toString().toStdString(), "pon.");
+
+  // The file model's threads are Qt's, which are not built for the race check.
+#if !defined(__SANITIZE_THREAD__)
+  Write(folder / "dane.txt", "#1\r\n#\r\n");
+  std::filesystem::current_path(folder);
+  forms::SetFileDialogRunner({});
+  std::string size, type, date;
+  Show();
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    const QAbstractItemModel* files = Find<QTreeView>(box, "treeView")->model();
+    QModelIndex file;
+    for (int wait = 0; wait < 500 && !file.isValid(); ++wait) {
+      forms::testing::Flush();
+      QThread::msleep(10);
+      const QModelIndexList found =
+          files->match(files->index(0, 0, Find<QTreeView>(box, "treeView")->rootIndex()),
+                       Qt::DisplayRole, "dane.txt");
+      if (!found.isEmpty()) file = found.front();
+    }
+    size = files->data(file.siblingAtColumn(1)).toString().toStdString();
+    type = files->data(file.siblingAtColumn(2)).toString().toStdString();
+    date = files->data(file.siblingAtColumn(3)).toString().toStdString();
+    box->reject();
+  });
+  Click("bOdczytPlik");
+  EXPECT_EQ(size, "7 bajty");
+  EXPECT_EQ(type, "Zwykły dokument tekstowy");
+  EXPECT_EQ(date.substr(0, date.find(' ')),
+            QDate::currentDate().toString("d.MM.yyyy").toStdString());
+#endif
 }
 
 TEST_F(UserDataDialog, FileErrorsAreBoxesAndTheDialogStaysOpen) {

@@ -3,7 +3,9 @@
 
 One line per row: "L" (live) or "D" (deleted), then each value as the hex of
 its Windows-1250 bytes ("-" for null). Numbers are written with the field's
-decimals, dates as YYYYMMDD, logicals as T/F."""
+decimals, dates as YYYYMMDD, logicals as T/F. More tables may follow the
+encoding: each is then preceded by a line "=", and one that cannot be read
+gives a line "!" and the error."""
 import sys
 from dbfread import DBF
 
@@ -25,14 +27,26 @@ def text(field, value):
     return b.hex() if b else "-"
 
 
-def main():
-    path, encoding = sys.argv[1], sys.argv[2]
-    if encoding == "auto":  # from the table's code-page byte
-        encoding = None
+def dump(path, encoding):
     table = DBF(path, encoding=encoding, char_decode_errors="strict", load=True)
     for kind, rows in (("L", table.records), ("D", table.deleted)):
         for row in rows:
             print(" ".join([kind] + [text(f, row[f.name]) for f in table.fields]))
+
+
+def main():
+    path, encoding = sys.argv[1], sys.argv[2]
+    if encoding == "auto":  # from the table's code-page byte
+        encoding = None
+    if len(sys.argv) == 3:
+        dump(path, encoding)
+        return
+    for p in [path] + sys.argv[3:]:
+        print("=")
+        try:
+            dump(p, encoding)
+        except Exception as e:  # reported, and the next table is read
+            print("! " + repr(e).replace("\n", " "))
 
 
 main()
