@@ -6,16 +6,16 @@
 #include <filesystem>
 
 #include "kavoruw_core.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
-#include "printer_link/link/link_object.h"
 #include "printer_link/port/comm.h"
 
 namespace bench {
 
 SimulatedLink::SimulatedLink(uint8_t kind) : sim_(kind) {
-  kavoruw::SetConnectSettleTime(0);
-  kavoruw::InitializeDriverUnit();
+  kavoruw::Link().ConnectSettleMs = 0;
+  kavoruw::InitializeDriverUnit(kavoruw::Link());
   dir_ = (std::filesystem::temp_directory_path() / ("kavoruw-bench-" + std::to_string(::getpid())))
              .string();
   std::filesystem::create_directories(dir_);
@@ -25,7 +25,7 @@ SimulatedLink::SimulatedLink(uint8_t kind) : sim_(kind) {
 
 SimulatedLink::~SimulatedLink() {
   kavoruw::ClosePortObject();
-  kavoruw::CommPort().reset();
+  kavoruw::Link().CommPort.reset();
   sim_.Stop();
   std::filesystem::remove_all(dir_);
 }

@@ -27,6 +27,7 @@
 #include "operator_console/ci_only_one.h"
 #include "operator_console/main_window.h"
 #include "operator_console/startup.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tools/printer_sim/printer_sim.h"
 
@@ -52,7 +53,7 @@ int Bare(int argc, char** argv) {
 
 int Console(int argc, char** argv, bool pauses) {
   forms::Application app(argc, argv);
-  if (!pauses) kavoruw::SetConnectSettleTime(0);
+  if (!pauses) kavoruw::Link().ConnectSettleMs = 0;
   TCiaOnlyOne::Scope() = "bench-" + std::to_string(::getpid());
   std::unique_ptr<TGlowneOkno> window = StartConsole({"COM1", "9600"});
   if (!FirstCopy(*window)) return 1;

@@ -17,6 +17,7 @@
 
 #include "bench_link.h"
 #include "kavoruw_core.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/engine/engine.h"
@@ -75,7 +76,8 @@ void BM_EngineStatusRoundTrip(benchmark::State& state) {
   if (!link.Ok()) return state.SkipWithError("no simulated printer");
   kavoruw::Block answer{};
   for (auto _ : state) {
-    if (kavoruw::ExecuteSequence(0x95, 1, {}, &answer) != 0) state.SkipWithError("failed");
+    if (kavoruw::ExecuteSequence(kavoruw::Link(), 0x95, 1, {}, &answer) != 0)
+      state.SkipWithError("failed");
   }
 }
 BENCHMARK(BM_EngineStatusRoundTrip)->UseRealTime()->Repetitions(5);
@@ -87,7 +89,8 @@ void BM_ItemRecord49(benchmark::State& state) {
   std::array<uint8_t, 49> data{};
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(0x30 + i % 10);
   for (auto _ : state) {
-    if (kavoruw::ExecuteSequence(0x06, 0, data) != 0) state.SkipWithError("failed");
+    if (kavoruw::ExecuteSequence(kavoruw::Link(), 0x06, 0, data) != 0)
+      state.SkipWithError("failed");
   }
   // The printer must have taken every byte before the next run starts.
   link.Sim().WaitReceived(state.iterations() * 51, 5000);

@@ -1,14 +1,16 @@
-// The driver's exported functions: thin frames around the internal routines.
-// Each one holds the driver's call lock for its whole duration and (but the
-// two article-name counters) catches every exception and turns it into 999, so that nothing escapes
-// into the calling program; a null pointer where an integer variable is expected is refused the
-// same way, before anything is sent.
+// The driver's exported functions, made from the rows of driver_calls.h: thin
+// frames around the internal routines. Each one holds the driver's call lock
+// for its whole duration and (but the two article-name counters) catches
+// every exception and turns it into 999, so that nothing escapes into the
+// calling program; a null pointer where an integer variable is expected is
+// refused the same way, before anything is sent.
 #include "kavoruw.h"
 
 #include "kavoruw_codes.h"
 #include "printer_link/api/dll_info.h"
 #include "printer_link/api/error_texts.h"
 #include "printer_link/api/guard.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/clock.h"
 #include "printer_link/commands/conditions.h"
 #include "printer_link/commands/link_session.h"
@@ -21,8 +23,6 @@
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/link.h"
 
-using kavoruw::Guarded;
-
 namespace {
 
 static_assert(KAVORUW_ERRMESSAGE_SIZE == kavoruw::kMaxErrorTextLength + 1);
@@ -33,257 +33,18 @@ static_assert(KAVORUW_TOTAL_SIZE == kavoruw::kMaxTotalTextLength + 1);
 static_assert(KAVORUW_VERSION_SIZE == sizeof kavoruw::kDllVersion);
 static_assert(KAVORUW_AUTHOR_SIZE == sizeof kavoruw::kDllAuthor);
 
-template <typename... P>
-bool AnyNull(P*... pointers) {
-  return ((pointers == nullptr) || ...);
-}
-
 }  // namespace
 
-extern "C" {
-
-// --- Link ---------------------------------------------------------------------
-
-KAVORUW_API int32_t CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec) {
-  return Guarded([&] { return kavoruw::inner::CommunicationInit(port, baud, timeoutSec); });
-}
-
-KAVORUW_API int32_t CommunicationEnd(void) {
-  return Guarded([] { return kavoruw::inner::CommunicationEnd(); });
-}
-
-KAVORUW_API int32_t OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
-  return Guarded([&] { return kavoruw::inner::OpenPort(port, baud, writeSec, readSec); });
-}
-
-KAVORUW_API int32_t ClosePort(void) {
-  return Guarded([] { return kavoruw::inner::ClosePort(); });
-}
-
-KAVORUW_API int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
-                               const uint8_t* data) {
-  return Guarded([&] { return kavoruw::inner::RSSequence(cmd, answerLen, dataLen, answer, data); });
-}
-
-// --- Receipt --------------------------------------------------------------------
-
-KAVORUW_API int32_t ReceiptConditions(void) {
-  return Guarded([] { return kavoruw::inner::ReceiptConditions(); });
-}
-
-KAVORUW_API int32_t ReceiptBegin(void) {
-  return Guarded([] { return kavoruw::inner::ReceiptBegin(); });
-}
-
-KAVORUW_API int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                                int32_t qty, int32_t qtyDecimals, const std::string& unit,
-                                int32_t price, int32_t* value) {
-  return Guarded([&] {
-    if (AnyNull(value)) return kavoruw::kErrInternal;
-    return kavoruw::inner::ReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price,
-                                       *value);
-  });
-}
-
-KAVORUW_API int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message,
-                                 int32_t qty, int32_t qtyDecimals, const char* unit, int32_t price,
-                                 int32_t* value) {
-  return Guarded([&] {
-    return kavoruw::pReceiptItem(kind, name, vat, message, qty, qtyDecimals, unit, price, value);
-  });
-}
-
-KAVORUW_API int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
-  return Guarded([&] { return kavoruw::inner::PackageItem(type, number1, number2, amount); });
-}
-
-KAVORUW_API int32_t PrintSubtotal(void) {
-  return Guarded([] { return kavoruw::inner::PrintSubtotal(); });
-}
-
-KAVORUW_API int32_t FillPayment(int32_t slot, const std::string& name, int32_t amount,
-                                int32_t amount2) {
-  return Guarded([&] { return kavoruw::inner::FillPayment(slot, name, amount, amount2); });
-}
-
-KAVORUW_API int32_t pFillPayment(int32_t slot, const char* name, int32_t amount, int32_t amount2) {
-  return Guarded([&] { return kavoruw::pFillPayment(slot, name, amount, amount2); });
-}
-
-KAVORUW_API int32_t FillLines(int32_t code, const std::string& text, int32_t* freeLines) {
-  return Guarded([&] { return kavoruw::inner::FillLines(code, text, freeLines); });
-}
-
-KAVORUW_API int32_t pFillLines(int32_t code, const char* text, int32_t* freeLines) {
-  return Guarded([&] { return kavoruw::pFillLines(code, text, freeLines); });
-}
-
-KAVORUW_API int32_t ErasePayments(void) {
-  return Guarded([] { return kavoruw::inner::ErasePayments(); });
-}
-
-KAVORUW_API int32_t EraseLines(void) {
-  return Guarded([] { return kavoruw::inner::EraseLines(); });
-}
-
-KAVORUW_API int32_t ReceiptEnd(int32_t discount) {
-  return Guarded([&] { return kavoruw::inner::ReceiptEnd(discount); });
-}
-
-KAVORUW_API int32_t ReceiptCancel(void) {
-  return Guarded([] { return kavoruw::inner::ReceiptCancel(); });
-}
-
-KAVORUW_API int32_t OpenDrawer(int32_t drawer) {
-  return Guarded([&] { return kavoruw::inner::OpenDrawer(drawer); });
-}
-
-// The two counters are the only exports without the guard (not the lock).
-KAVORUW_API int32_t CharsInArticleName(const std::string& name) {
-  return kavoruw::Locked([&] { return kavoruw::CharsInArticleName(name); });
-}
-
-KAVORUW_API int32_t pCharsInArticleName(const char* name) {
-  return kavoruw::Locked([&] { return kavoruw::pCharsInArticleName(name); });
-}
-
-// --- Reports ----------------------------------------------------------------------
-
-KAVORUW_API int32_t DailyReport(int32_t flag) {
-  return Guarded([&] { return kavoruw::inner::DailyReport(flag); });
-}
-
-KAVORUW_API int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2,
-                                 int32_t m2, int32_t d2) {
-  return Guarded([&] { return kavoruw::inner::PeriodReport(kind, y1, m1, d1, y2, m2, d2); });
-}
-
-KAVORUW_API int32_t LockedArticlesReport(void) {
-  return Guarded([] { return kavoruw::inner::LockedArticlesReport(); });
-}
-
-KAVORUW_API int32_t MonthlyReport(int32_t kind, int32_t year, int32_t month) {
-  return Guarded([&] { return kavoruw::inner::MonthlyReport(kind, year, month); });
-}
-
-KAVORUW_API int32_t NumberReport(int32_t kind, int32_t from, int32_t to) {
-  return Guarded([&] { return kavoruw::inner::NumberReport(kind, from, to); });
-}
-
-KAVORUW_API int32_t PrinterStatusReport(void) {
-  return Guarded([] { return kavoruw::inner::PrinterStatusReport(); });
-}
-
-// --- Queries and settings -----------------------------------------------------------
-
-KAVORUW_API int32_t ReceiptNumber(int32_t* n) {
-  return Guarded(
-      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::ReceiptNumber(*n); });
-}
-
-KAVORUW_API int32_t DailyReportNumber(int32_t* n) {
-  return Guarded(
-      [&] { return AnyNull(n) ? kavoruw::kErrInternal : kavoruw::inner::DailyReportNumber(*n); });
-}
-
-KAVORUW_API int32_t PrinterNumber(int32_t* number, std::string& code) {
-  return Guarded([&] {
-    return AnyNull(number) ? kavoruw::kErrInternal : kavoruw::inner::PrinterNumber(*number, code);
-  });
-}
-
-KAVORUW_API int32_t SetVAT(int32_t* count, int32_t r1, int32_t r2, int32_t r3, int32_t r4,
-                           int32_t r5, int32_t r6, int32_t r7) {
-  return Guarded([&] {
-    if (AnyNull(count)) return kavoruw::kErrInternal;
-    return kavoruw::inner::SetVAT(*count, r1, r2, r3, r4, r5, r6, r7);
-  });
-}
-
-KAVORUW_API int32_t ReadVAT(int32_t* count, int32_t* r1, int32_t* r2, int32_t* r3, int32_t* r4,
-                            int32_t* r5, int32_t* r6, int32_t* r7) {
-  return Guarded([&] {
-    if (AnyNull(count, r1, r2, r3, r4, r5, r6, r7)) return kavoruw::kErrInternal;
-    return kavoruw::inner::ReadVAT(*count, *r1, *r2, *r3, *r4, *r5, *r6, *r7);
-  });
-}
-
-KAVORUW_API int32_t ReadTotal(std::string& total) {
-  return Guarded([&] { return kavoruw::inner::ReadTotal(total); });
-}
-
-KAVORUW_API int32_t pReadTotal(char* buffer) {
-  return Guarded([&] { return kavoruw::pReadTotal(buffer); });
-}
-
-KAVORUW_API int32_t ReadSelTotal(const std::string& rate, std::string& total) {
-  return Guarded([&] { return kavoruw::inner::ReadSelTotal(rate, total); });
-}
-
-KAVORUW_API int32_t pReadSelTotal(const char* rate, char* buffer) {
-  return Guarded([&] { return kavoruw::pReadSelTotal(rate, buffer); });
-}
-
-KAVORUW_API int32_t ReadClock(std::string& date, std::string& time) {
-  return Guarded([&] { return kavoruw::inner::ReadClock(date, time); });
-}
-
-KAVORUW_API int32_t pReadClock(char* buffer) {
-  return Guarded([&] { return kavoruw::pReadClock(buffer); });
-}
-
-KAVORUW_API int32_t ReadUniqueNumber(std::string& number) {
-  return Guarded([&] { return kavoruw::inner::ReadUniqueNumber(number); });
-}
-
-KAVORUW_API int32_t pReadUniqueNumber(char* buffer) {
-  return Guarded([&] { return kavoruw::pReadUniqueNumber(buffer); });
-}
-
-KAVORUW_API int32_t DeviceName(std::string& name) {
-  return Guarded([&] { return kavoruw::inner::DeviceName(name); });
-}
-
-KAVORUW_API int32_t pDeviceName(char* buffer) {
-  return Guarded([&] { return kavoruw::pDeviceName(buffer); });
-}
-
-KAVORUW_API int32_t PrintControl(int32_t mode) {
-  return Guarded([&] { return kavoruw::inner::PrintControl(mode); });
-}
-
-KAVORUW_API int32_t PrintResume(void) {
-  return Guarded([] { return kavoruw::inner::PrintResume(); });
-}
-
-KAVORUW_API int32_t WriteLineFeed(int32_t n) {
-  return Guarded([&] { return kavoruw::inner::WriteLineFeed(n); });
-}
-
-// --- Texts and identity ---------------------------------------------------------------
-
-KAVORUW_API int32_t ErrMessage(int32_t code, std::string& text) {
-  return Guarded([&] { return kavoruw::inner::ErrMessage(code, text); });
-}
-
-KAVORUW_API int32_t pErrMessage(int32_t code, char* buffer) {
-  return Guarded([&] { return kavoruw::pErrMessage(code, buffer); });
-}
-
-KAVORUW_API int32_t DllVersion(std::string& version) {
-  return Guarded([&] { return kavoruw::inner::DllVersion(version); });
-}
-
-KAVORUW_API int32_t pDllVersion(char* buffer) {
-  return Guarded([&] { return kavoruw::pDllVersion(buffer); });
-}
-
-KAVORUW_API int32_t DllAuthor(std::string& notice) {
-  return Guarded([&] { return kavoruw::inner::DllAuthor(notice); });
-}
-
-KAVORUW_API int32_t pDllAuthor(char* buffer) {
-  return Guarded([&] { return kavoruw::pDllAuthor(buffer); });
-}
-
-}  // extern "C"
+// Each one in the form kavoruw.h declares (a test holds the header to the
+// table), with C linkage and default visibility.
+#define KAVORUW_CALL(name, params, call)                        \
+  extern "C" KAVORUW_API int32_t name params {                  \
+    using namespace kavoruw;                                    \
+    return Guarded([&]() -> decltype(auto) { return (call); }); \
+  }
+#define KAVORUW_EXPORT(name, params, frame, call)             \
+  extern "C" KAVORUW_API int32_t name params {                \
+    using namespace kavoruw;                                  \
+    return frame([&]() -> decltype(auto) { return (call); }); \
+  }
+#include "printer_link/api/driver_calls.h"

@@ -6,6 +6,7 @@
 // (printer_link/engine/range.h).
 #include <cstdint>
 #include <mutex>
+#include <stdexcept>
 
 #include "kavoruw_codes.h"
 #include "printer_link/engine/range.h"
@@ -43,6 +44,14 @@ bool GuardedFlag(Body&& body) {
   } catch (...) {
     return false;
   }
+}
+
+// The variable an exported function's pointer argument stands for. A null
+// pointer throws, which the guard turns into 999 before the call begins.
+template <typename T>
+T& Ref(T* pointer) {
+  if (pointer == nullptr) throw std::invalid_argument("null variable");
+  return *pointer;
 }
 
 }  // namespace kavoruw

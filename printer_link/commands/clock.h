@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -14,7 +15,7 @@ namespace kavoruw {
 inline constexpr std::size_t kClockTextLength = 14;
 
 // Writes "YY.MM.DD;HH:MM" and its zero (at most kClockTextLength + 1 bytes).
-int32_t pReadClock(char* buffer);
+int32_t pReadClock(TPrinterLink& link, char* buffer);
 
 // Data of the clock setting '4': the tens and units of each field.
 std::vector<uint8_t> ClockInitRecord(uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, uint8_t mi);
@@ -23,9 +24,9 @@ std::vector<uint8_t> ClockShiftRecord(uint8_t direction, uint8_t minutes);
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t ReadClock(std::string& date, std::string& time);
-int32_t InitClock(uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi);
-int32_t ShiftClock(uint8_t direction, int32_t minutes);
+int32_t ReadClock(TPrinterLink& link, std::string& date, std::string& time);
+int32_t InitClock(TPrinterLink& link, uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi);
+int32_t ShiftClock(TPrinterLink& link, uint8_t direction, int32_t minutes);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -42,11 +42,12 @@ bool ConditionHolds(int32_t code, const TStatusSet& s) {
 
 // Tests the conditions in the given order and returns the first that holds;
 // kErrNoVatRates in the order stands for the VAT-rate check, run at its place.
-int32_t FirstFailingCondition(const TStatusSet& s, std::span<const int32_t> order) {
+int32_t FirstFailingCondition(TPrinterLink& link, const TStatusSet& s,
+                              std::span<const int32_t> order) {
   for (int32_t code : order) {
     if (code == kErrNoVatRates) {
       bool defined = false;
-      if (int32_t r = inner::CheckVATDefined(defined)) return r;
+      if (int32_t r = inner::CheckVATDefined(link, defined)) return r;
     } else if (ConditionHolds(code, s)) {
       return code;
     }
@@ -67,51 +68,51 @@ constexpr std::array<int32_t, 8> kPeriodReportOrder = {
     kErrPrinterFailure, kErrNoUserData,   kErrNoDisplay,  kErrNoPaper};
 
 // The steps both receipt checks share, up to and including the conditions.
-int32_t ReceiptConditionSteps(std::span<const int32_t> order) {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+int32_t ReceiptConditionSteps(TPrinterLink& link, std::span<const int32_t> order) {
+  if (int32_t r = LinkCheck(link, false)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
   TStatusSet s;
-  if (int32_t r = ReadStatusSet(s)) return r;
-  return FirstFailingCondition(s, order);
+  if (int32_t r = ReadStatusSet(link, s)) return r;
+  return FirstFailingCondition(link, s, order);
 }
 
 }  // namespace
 
-int32_t inner::ReceiptConditions() {
-  ShowProgressText(kReceiptConditionsText);
-  if (int32_t r = ReceiptConditionSteps(kReceiptConditionsOrder)) return r;
-  return WaitPrintEnd(kCheckMode);
+int32_t inner::ReceiptConditions(TPrinterLink& link) {
+  ShowProgressText(link, kReceiptConditionsText);
+  if (int32_t r = ReceiptConditionSteps(link, kReceiptConditionsOrder)) return r;
+  return WaitPrintEnd(link, kCheckMode);
 }
 
-int32_t inner::CheckReceiptConditions() {
-  ShowProgressText(kReceiptConditionsText);
-  if (int32_t r = ReceiptConditionSteps(kReceiptBeginOrder)) return r;
-  return inner::PrintControl(kCheckMode);
+int32_t inner::CheckReceiptConditions(TPrinterLink& link) {
+  ShowProgressText(link, kReceiptConditionsText);
+  if (int32_t r = ReceiptConditionSteps(link, kReceiptBeginOrder)) return r;
+  return inner::PrintControl(link, kCheckMode);
 }
 
-int32_t inner::CheckPeriodReportConditions() {
-  ShowProgressText("Sprawdzanie warunków wystawienia raportu okresowego...");
-  if (int32_t r = LinkCheck(false)) return r;
+int32_t inner::CheckPeriodReportConditions(TPrinterLink& link) {
+  ShowProgressText(link, "Sprawdzanie warunków wystawienia raportu okresowego...");
+  if (int32_t r = LinkCheck(link, false)) return r;
   TStatusSet s;
-  if (int32_t r = ReadStatusSet(s)) return r;
-  if (int32_t r = FirstFailingCondition(s, kPeriodReportOrder)) return r;
-  return inner::PrintControl(kCheckMode);
+  if (int32_t r = ReadStatusSet(link, s)) return r;
+  if (int32_t r = FirstFailingCondition(link, s, kPeriodReportOrder)) return r;
+  return inner::PrintControl(link, kCheckMode);
 }
 
-int32_t inner::ReadFiscalMode(int32_t& fiscal) {
-  ShowProgressText("Test czy tryb fiskalny...");
-  if (int32_t r = LinkCheck(false)) return r;
+int32_t inner::ReadFiscalMode(TPrinterLink& link, int32_t& fiscal) {
+  ShowProgressText(link, "Test czy tryb fiskalny...");
+  if (int32_t r = LinkCheck(link, false)) return r;
   uint8_t s1 = 0;
-  if (int32_t r = ReadStatusByte(kFiscalStatus, s1)) return r;
+  if (int32_t r = ReadStatusByte(link, kFiscalStatus, s1)) return r;
   fiscal = (s1 & status::kFiscalMode) ? 1 : 0;
   return 0;
 }
 
-int32_t inner::CheckVATDefined(bool& defined) {
-  ShowProgressText("Odczyt stawek podatkowych...");
+int32_t inner::CheckVATDefined(TPrinterLink& link, bool& defined) {
+  ShowProgressText(link, "Odczyt stawek podatkowych...");
   defined = false;
   TVatWords words;
-  if (int32_t r = ReadVatWords(words)) return r;
+  if (int32_t r = ReadVatWords(link, words)) return r;
   defined = AnyVatRateDefined(words);
   return defined ? 0 : kErrNoVatRates;
 }

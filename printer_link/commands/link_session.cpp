@@ -14,15 +14,16 @@ namespace kavoruw {
 namespace {
 
 // The name of the connected device, re-initialising the link when it is down.
-int32_t ConnectedDeviceName(std::string& name) {
-  if (int32_t r = LinkCheck(true)) return r;
-  name = DeviceKindName(Link().DriverState.DeviceKind);
+int32_t ConnectedDeviceName(TPrinterLink& link, std::string& name) {
+  if (int32_t r = LinkCheck(link, true)) return r;
+  name = DeviceKindName(link.DriverState.DeviceKind);
   return 0;
 }
 
 }  // namespace
 
-int32_t inner::CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec) {
+int32_t inner::CommunicationInit(TPrinterLink& link, int32_t port, int32_t baud,
+                                 int32_t timeoutSec) {
   // Arguments the port cannot take change nothing, not even a working link.
   // Port 0 does not exist, as for OpenPort.
   if (timeoutSec < 0 || timeoutSec > 65535 || baud < 0 || port < 0 || port > 255) {
@@ -31,31 +32,31 @@ int32_t inner::CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec)
   if (port == 0) return kErrNoSuchPort;
   // Stored together, so that a later re-initialisation after a failure here
   // retries exactly this port with this speed and time-out.
-  Link().DriverState.StoredPort = port;
-  Link().DriverState.StoredBaud = baud;
-  Link().DriverState.StoredTimeout = timeoutSec;
+  link.DriverState.StoredPort = port;
+  link.DriverState.StoredBaud = baud;
+  link.DriverState.StoredTimeout = timeoutSec;
   // The same steps as the re-initialisation every command runs while the
   // link is down: clear the session, reopen, '#', print-end wait, identify.
-  return EnsureLink(Link().DriverState.StoredPort, true);
+  return EnsureLink(link, link.DriverState.StoredPort, true);
 }
 
-int32_t inner::CommunicationEnd() {
-  Link().DriverState.DeviceKind = kOtherDevice;
-  if (int32_t r = inner::ClosePortObject()) return r;
-  Link().DriverState.LinkUp = false;
-  Link().DriverState.StoredPort = 0;
+int32_t inner::CommunicationEnd(TPrinterLink& link) {
+  link.DriverState.DeviceKind = kOtherDevice;
+  if (int32_t r = inner::ClosePortObject(link)) return r;
+  link.DriverState.LinkUp = false;
+  link.DriverState.StoredPort = 0;
   return 0;
 }
 
-int32_t inner::DeviceName(std::string& name) {
+int32_t inner::DeviceName(TPrinterLink& link, std::string& name) {
   name.clear();
-  return ConnectedDeviceName(name);
+  return ConnectedDeviceName(link, name);
 }
 
-int32_t pDeviceName(char* buffer) {
+int32_t pDeviceName(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   std::string name;
-  if (int32_t r = ConnectedDeviceName(name)) return r;
+  if (int32_t r = ConnectedDeviceName(link, name)) return r;
   const std::size_t n = std::min(name.size(), kMaxDeviceNameLength);
   std::memcpy(buffer, name.data(), n);
   buffer[n] = '\0';

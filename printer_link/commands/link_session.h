@@ -2,16 +2,17 @@
 // The link as a point-of-sale program sees it: its start with the stored
 // port, speed and time-out, its end, and the name of the connected device.
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
-int32_t pDeviceName(char* buffer);
+int32_t pDeviceName(TPrinterLink& link, char* buffer);
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t DeviceName(std::string& name);
-int32_t CommunicationInit(int32_t port, int32_t baud, int32_t timeoutSec);
-int32_t CommunicationEnd();
+int32_t DeviceName(TPrinterLink& link, std::string& name);
+int32_t CommunicationInit(TPrinterLink& link, int32_t port, int32_t baud, int32_t timeoutSec);
+int32_t CommunicationEnd(TPrinterLink& link);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -9,31 +9,31 @@ namespace kavoruw {
 namespace {
 
 // Before a resume a link that went down is set up again, without the test.
-int32_t LinkCheckBeforeResume() { return LinkCheck(false); }
+int32_t LinkCheckBeforeResume(TPrinterLink& link) { return LinkCheck(link, false); }
 
 // The print-end wait on this link: its check before a resume, its receipt flag.
-TPrintEndWait Wait(bool pump) {
+TPrintEndWait Wait(TPrinterLink& link, bool pump) {
   return {.pump = pump,
-          .checkLink = &LinkCheckBeforeResume,
-          .receiptOpen = &Link().DriverState.ReceiptOpen};
+          .checkLink = [&link] { return LinkCheckBeforeResume(link); },
+          .receiptOpen = &link.DriverState.ReceiptOpen};
 }
 
 }  // namespace
 
-int32_t inner::PrintControl(int32_t mode) {
-  ShowPrintModeText(mode);
-  if (int32_t r = LinkCheck(false)) return r;
-  return AwaitPrintEnd(mode, Wait(true));
+int32_t inner::PrintControl(TPrinterLink& link, int32_t mode) {
+  ShowPrintModeText(link, mode);
+  if (int32_t r = LinkCheck(link, false)) return r;
+  return AwaitPrintEnd(link, mode, Wait(link, true));
 }
 
-int32_t WaitPrintEnd(int32_t mode) {
-  ShowPrintModeText(mode);
-  if (int32_t r = LinkCheck(false)) return r;
+int32_t WaitPrintEnd(TPrinterLink& link, int32_t mode) {
+  ShowPrintModeText(link, mode);
+  if (int32_t r = LinkCheck(link, false)) return r;
   // Inside a driver command no host event may run, not even while a resumed
   // printout is awaited.
-  return AwaitPrintEnd(mode, Wait(false));
+  return AwaitPrintEnd(link, mode, Wait(link, false));
 }
 
-int32_t inner::PrintResume() { return ResumePrintout(Wait(true)); }
+int32_t inner::PrintResume(TPrinterLink& link) { return ResumePrintout(link, Wait(link, true)); }
 
 }  // namespace kavoruw

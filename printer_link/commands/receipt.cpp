@@ -72,8 +72,8 @@ bool IsLinkFailure(int32_t r) {
 // the receipt (this one, or the tail of one sent before without an answer)
 // may not have reached the printer whole. Not so while a '$' is in doubt:
 // nothing has been sent since the status check before it.
-int32_t InReceipt(int32_t r) {
-  TDriverState& state = Link().DriverState;
+int32_t InReceipt(TPrinterLink& link, int32_t r) {
+  TDriverState& state = link.DriverState;
   if (IsLinkFailure(r) && state.ReceiptOpen && state.ReceiptDoubt != TReceiptDoubt::End) {
     state.ReceiptDamaged = true;
   }
@@ -81,16 +81,16 @@ int32_t InReceipt(int32_t r) {
 }
 
 // The receipt is no longer open on the printer.
-void ReceiptClosed() {
-  TDriverState& state = Link().DriverState;
+void ReceiptClosed(TPrinterLink& link) {
+  TDriverState& state = link.DriverState;
   state.ReceiptOpen = false;
   state.ReceiptDamaged = false;
   if (state.ReceiptDoubt == TReceiptDoubt::End) state.ReceiptDoubt = TReceiptDoubt::None;
 }
 
 // The printer holds an empty receipt, begun for the caller.
-void ReceiptOpened() {
-  TDriverState& state = Link().DriverState;
+void ReceiptOpened(TPrinterLink& link) {
+  TDriverState& state = link.DriverState;
   state.ReceiptOpen = true;
   state.ReceiptDamaged = false;
   state.ReceiptDoubt = TReceiptDoubt::None;
@@ -100,11 +100,11 @@ void ReceiptOpened() {
 
 // The status check of the receipt commands. A receipt the printer has
 // annulled is closed here too.
-int32_t CheckReceiptStatus() {
+int32_t CheckReceiptStatus(TPrinterLink& link) {
   uint8_t s3 = 0;
-  if (int32_t r = InReceipt(ReadStatusByte(kPrintStatus, s3))) return r;
+  if (int32_t r = InReceipt(link, ReadStatusByte(link, kPrintStatus, s3))) return r;
   if (s3 & status::kReceiptAnnulled) {
-    ReceiptClosed();
+    ReceiptClosed(link);
     return kErrReceiptAnnulled;
   }
   return kOk;
@@ -112,10 +112,10 @@ int32_t CheckReceiptStatus() {
 
 // '#' drops the empty receipt a check with '!' opened; answered either way,
 // the printer holds none.
-int32_t DropCheckReceipt() {
-  const int32_t r = ExecuteSequence(kCmdCancel, 1);
+int32_t DropCheckReceipt(TPrinterLink& link) {
+  const int32_t r = ExecuteSequence(link, kCmdCancel, 1);
   const bool answered = r == kOk || r == kErrNak;
-  Link().DriverState.ReceiptDoubt = answered ? TReceiptDoubt::None : TReceiptDoubt::Check;
+  link.DriverState.ReceiptDoubt = answered ? TReceiptDoubt::None : TReceiptDoubt::Check;
   return answered ? kOk : r;
 }
 
@@ -124,13 +124,13 @@ int32_t DropCheckReceipt() {
 // the printer holds. After '!', a second '!' leaves the printer with an empty
 // receipt whether it takes it or refuses it as one already open: that one is
 // the caller's.
-int32_t SettleUnopened() {
-  TDriverState& state = Link().DriverState;
-  if (state.ReceiptDoubt == TReceiptDoubt::Check) return DropCheckReceipt();
+int32_t SettleUnopened(TPrinterLink& link) {
+  TDriverState& state = link.DriverState;
+  if (state.ReceiptDoubt == TReceiptDoubt::Check) return DropCheckReceipt(link);
   if (state.ReceiptDoubt != TReceiptDoubt::Begin) return kOk;
-  const int32_t r = ExecuteSequence(kCmdBegin, 1);
+  const int32_t r = ExecuteSequence(link, kCmdBegin, 1);
   if (r != kOk && r != kErrNak) return r;
-  ReceiptOpened();
+  ReceiptOpened(link);
   return kOk;
 }
 
@@ -138,11 +138,11 @@ int32_t SettleUnopened() {
 // the receipt still open refuses '!'; one that takes it had ended (printed)
 // the receipt, and the empty receipt '!' opened is dropped again. ended tells
 // which.
-int32_t SettleEnd(bool& ended) {
+int32_t SettleEnd(TPrinterLink& link, bool& ended) {
   ended = false;
-  TDriverState& state = Link().DriverState;
+  TDriverState& state = link.DriverState;
   if (state.ReceiptDoubt != TReceiptDoubt::End) return kOk;
-  const int32_t r = ExecuteSequence(kCmdBegin, 1);
+  const int32_t r = ExecuteSequence(link, kCmdBegin, 1);
   if (r == kErrNak) {
     state.ReceiptDoubt = TReceiptDoubt::None;
     return kOk;
@@ -154,24 +154,24 @@ int32_t SettleEnd(bool& ended) {
     return r;
   }
   ended = true;
-  ReceiptClosed();
+  ReceiptClosed(link);
   state.ItemCount = 0;
-  return DropCheckReceipt();
+  return DropCheckReceipt(link);
 }
 
 // SettleEnd for the calls that need the receipt open: 201 when it was ended.
-int32_t SettleStillOpen() {
+int32_t SettleStillOpen(TPrinterLink& link) {
   bool ended = false;
-  if (int32_t r = SettleEnd(ended)) return r;
+  if (int32_t r = SettleEnd(link, ended)) return r;
   return ended ? kErrReceiptNotBegun : kOk;
 }
 
 // The receipt calls' first steps: the link, what a lost answer left, and the
 // refusal without a receipt.
-int32_t ReceiptGate() {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (int32_t r = SettleUnopened()) return r;
-  return Link().DriverState.ReceiptOpen ? kOk : kErrReceiptNotBegun;
+int32_t ReceiptGate(TPrinterLink& link) {
+  if (int32_t r = LinkCheck(link, false)) return r;
+  if (int32_t r = SettleUnopened(link)) return r;
+  return link.DriverState.ReceiptOpen ? kOk : kErrReceiptNotBegun;
 }
 
 // qty x price / 10^decimals, half up.
@@ -183,16 +183,16 @@ uint64_t RoundedValue(uint64_t product, int32_t qtyDecimals) {
   return value;
 }
 
-uint64_t PlainTotal() {
+uint64_t PlainTotal(TPrinterLink& link) {
   uint64_t sum = 0;
-  for (uint32_t t : Link().DriverState.VatTotals) sum += t;
+  for (uint32_t t : link.DriverState.VatTotals) sum += t;
   return sum;
 }
 
 // ReceiptItem and ReceiptItemExt differ only in the record they send.
-int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                 int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                 int32_t& value) {
+int32_t SendItem(TPrinterLink& link, bool extended, int32_t kind, const std::string& name,
+                 int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals,
+                 const std::string& unit, int32_t price, int32_t& value) {
   // What the printer cannot take is refused before anything is sent.
   if (vat < 1 || vat > kLastVatIndex) return kErrVatIndex;
   const int64_t messageByte = int64_t{'0'} + message;
@@ -210,17 +210,17 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
     return kErrItemValue;
   }
 
-  if (int32_t r = ReceiptGate()) return r;
-  if (int32_t r = CheckReceiptStatus()) return r;
-  if (int32_t r = SettleStillOpen()) return r;
+  if (int32_t r = ReceiptGate(link)) return r;
+  if (int32_t r = CheckReceiptStatus(link)) return r;
+  if (int32_t r = SettleStillOpen(link)) return r;
 
   // Every rate total and the receipt total stay within 32 bits, so the
   // receipt can always be ended or cancelled.
-  const uint32_t rateTotal = Link().DriverState.VatTotals[static_cast<size_t>(vat - 1)];
+  const uint32_t rateTotal = link.DriverState.VatTotals[static_cast<size_t>(vat - 1)];
   uint64_t newRateTotal;
   if (kind == kSaleKind) {
     newRateTotal = rateTotal + itemValue;
-    if (newRateTotal > kMaxU32 || PlainTotal() + itemValue > kMaxU32) return kErrItemValue;
+    if (newRateTotal > kMaxU32 || PlainTotal(link) + itemValue > kMaxU32) return kErrItemValue;
   } else {
     newRateTotal = rateTotal > itemValue ? rateTotal - itemValue : 0;
   }
@@ -237,9 +237,9 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
   item.price = static_cast<uint32_t>(price);
   item.value = static_cast<uint32_t>(itemValue);
   const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
-  if (int32_t r = InReceipt(ExecuteSequence(kCmdItem, 0, frame))) return r;
+  if (int32_t r = InReceipt(link, ExecuteSequence(link, kCmdItem, 0, frame))) return r;
 
-  TDriverState& state = Link().DriverState;
+  TDriverState& state = link.DriverState;
   state.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
   if (state.ItemCount < std::numeric_limits<uint32_t>::max()) ++state.ItemCount;
   return kOk;
@@ -247,16 +247,18 @@ int32_t SendItem(bool extended, int32_t kind, const std::string& name, int32_t v
 
 // Payments go out on kinds 3 and 7 only; each slot is emptied once both of
 // its records are sent.
-int32_t SendPayments() {
-  if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kOk;
+int32_t SendPayments(TPrinterLink& link) {
+  if (!HasPackagesAndPayments(link.DriverState.DeviceKind)) return kOk;
   for (size_t i = 0; i < kPaymentSlotCount; ++i) {
-    TPaymentSlot& slot = Link().DriverState.PaymentSlot[i];
+    TPaymentSlot& slot = link.DriverState.PaymentSlot[i];
     if (slot.name.empty()) continue;
     const uint8_t number = static_cast<uint8_t>(i + 1);
     for (const auto& [command, amount] :
          {std::pair{kCmdPayment, slot.amount}, std::pair{kCmdPayment2, slot.amount2}}) {
-      if (int32_t r = InReceipt(ExecuteSequence(
-              command, 0, PaymentFrame(number, slot.name, static_cast<uint32_t>(amount))))) {
+      if (int32_t r = InReceipt(
+              link,
+              ExecuteSequence(link, command, 0,
+                              PaymentFrame(number, slot.name, static_cast<uint32_t>(amount))))) {
         return r;
       }
     }
@@ -265,11 +267,11 @@ int32_t SendPayments() {
   return kOk;
 }
 
-int32_t SendTrailerLines() {
-  for (TTrailerLine& line : Link().DriverState.TrailerLine) {
+int32_t SendTrailerLines(TPrinterLink& link) {
+  for (TTrailerLine& line : link.DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) continue;
-    if (int32_t r = InReceipt(
-            ExecuteSequence(kCmdTrailerLine, 0, TrailerLineFrame(line.code, line.text)))) {
+    if (int32_t r = InReceipt(link, ExecuteSequence(link, kCmdTrailerLine, 0,
+                                                    TrailerLineFrame(line.code, line.text)))) {
       return r;
     }
     line = TTrailerLine{};
@@ -279,30 +281,30 @@ int32_t SendTrailerLines() {
 
 // '$' and what its answer means for the receipt. Sent again after a '$'
 // without an answer, "no receipt open" means that the first one ended it.
-int32_t FinishReceipt() {
-  TDriverState& state = Link().DriverState;
+int32_t FinishReceipt(TPrinterLink& link) {
+  TDriverState& state = link.DriverState;
   const bool again = state.ReceiptDoubt == TReceiptDoubt::End;
-  const int32_t r = ExecuteSequence(kCmdEnd, 1);
+  const int32_t r = ExecuteSequence(link, kCmdEnd, 1);
   if (r == kOk || (again && r == kErrReceiptNotBegun)) {
     // The printer has closed the receipt: printed and stored, it can no
     // longer be cancelled, whatever the status read after it gives.
-    ReceiptClosed();
+    ReceiptClosed(link);
     state.ItemCount = 0;
     uint8_t s3 = 0;
-    if (int32_t s = ReadStatusByte(kPrintStatus, s3)) return s;
+    if (int32_t s = ReadStatusByte(link, kPrintStatus, s3)) return s;
     if (s3 & status::kReceiptAnnulled) {
-      inner::PrintControl(kPrintoutMode);
+      inner::PrintControl(link, kPrintoutMode);
       return kErrReceiptAnnulled;
     }
-    return inner::PrintControl(kPrintoutMode);
+    return inner::PrintControl(link, kPrintoutMode);
   }
   if (r == kErrNak) {
     // The printer dropped the receipt; an empty one is no loss.
-    ReceiptClosed();
+    ReceiptClosed(link);
     return state.ItemCount == 0 ? kOk : r;
   }
   // The printer has no receipt open: there is nothing left to end.
-  if (r == kErrReceiptNotBegun) ReceiptClosed();
+  if (r == kErrReceiptNotBegun) ReceiptClosed(link);
   // Printed or not: the next receipt call asks the printer.
   if (IsLinkFailure(r)) {
     state.ReceiptDoubt = TReceiptDoubt::End;
@@ -312,37 +314,37 @@ int32_t FinishReceipt() {
 }
 
 // The plain total and '#'; 0 once the printer has dropped the receipt.
-int32_t SendCancel() {
-  const uint64_t total = PlainTotal();
+int32_t SendCancel(TPrinterLink& link) {
+  const uint64_t total = PlainTotal(link);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r =
-          InReceipt(ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
+  if (int32_t r = InReceipt(
+          link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
   }
-  TDriverState& state = Link().DriverState;
-  const int32_t r = InReceipt(ExecuteSequence(kCmdCancel, 1));
+  TDriverState& state = link.DriverState;
+  const int32_t r = InReceipt(link, ExecuteSequence(link, kCmdCancel, 1));
   if (r == kErrReceiptNotBegun) {
     // The printer has no receipt open: there is nothing left to cancel.
-    ReceiptClosed();
+    ReceiptClosed(link);
     return r;
   }
   if (r != kOk && !(r == kErrNak && state.ItemCount == 0)) return r;
   state.ItemCount = 0;
-  ReceiptClosed();
+  ReceiptClosed(link);
   return kOk;
 }
 
-int32_t CheckTotalsDevice() {
+int32_t CheckTotalsDevice(TPrinterLink& link) {
   uint8_t kind = 0;
   uint32_t version = 0;
-  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
+  if (int32_t r = inner::ReadDeviceType(link, kind, version)) return r;
   return HasPrinterTotals(kind) ? kOk : kErrNotOnThisDevice;
 }
 
 // The printer's seven 5-byte per-rate totals, rates A..G.
-int32_t ReadPrinterTotals(std::array<uint64_t, kRateCount>& totals) {
+int32_t ReadPrinterTotals(TPrinterLink& link, std::array<uint64_t, kRateCount>& totals) {
   Block answer{};
-  if (int32_t r = ExecuteSequence(kCmdTotals, kTotalsAnswerLength, {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(link, kCmdTotals, kTotalsAnswerLength, {}, &answer)) return r;
   for (size_t i = 0; i < kRateCount; ++i) {
     uint64_t total = 0;
     for (size_t k = 0; k < kTotalBytes; ++k) {
@@ -493,188 +495,191 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 
 // --- Commands -----------------------------------------------------------------
 
-int32_t inner::ReceiptBegin() {
-  if (int32_t r = LinkCheck(true)) return r;
-  TDriverState& state = Link().DriverState;
+int32_t inner::ReceiptBegin(TPrinterLink& link) {
+  if (int32_t r = LinkCheck(link, true)) return r;
+  TDriverState& state = link.DriverState;
   // The receipt a '!' without an answer may have begun is taken as begun.
-  if (state.ReceiptDoubt == TReceiptDoubt::Begin) return SettleUnopened();
-  if (int32_t r = SettleUnopened()) return r;
+  if (state.ReceiptDoubt == TReceiptDoubt::Begin) return SettleUnopened(link);
+  if (int32_t r = SettleUnopened(link)) return r;
   if (state.ReceiptOpen && state.ReceiptDoubt == TReceiptDoubt::End) {
-    const int32_t r = CheckReceiptStatus();
+    const int32_t r = CheckReceiptStatus(link);
     if (r != kOk && r != kErrReceiptAnnulled) return r;
     bool ended = false;
-    if (int32_t e = SettleEnd(ended)) return e;
+    if (int32_t e = SettleEnd(link, ended)) return e;
     // An empty receipt whose end the printer did not hear (the caller was
     // told it ended) is the one begun now.
     if (state.ReceiptOpen && state.ItemCount == 0) {
-      ReceiptOpened();
+      ReceiptOpened(link);
       return kOk;
     }
   }
   if (state.ReceiptOpen) return kErrReceiptOpen;
   state.ItemCount = 0;
-  if (int32_t r = inner::CheckReceiptConditions()) return r;
+  if (int32_t r = inner::CheckReceiptConditions(link)) return r;
   // The engine purges the port's buffers before the command.
-  if (int32_t r = ExecuteSequence(kCmdBegin, 1)) {
+  if (int32_t r = ExecuteSequence(link, kCmdBegin, 1)) {
     if (IsLinkFailure(r)) state.ReceiptDoubt = TReceiptDoubt::Begin;
     return r;
   }
-  ReceiptOpened();
+  ReceiptOpened(link);
   return kOk;
 }
 
-int32_t inner::ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                           int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                           int32_t& value) {
-  return SendItem(false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+int32_t inner::ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat,
+                           int32_t message, int32_t qty, int32_t qtyDecimals,
+                           const std::string& unit, int32_t price, int32_t& value) {
+  return SendItem(link, false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
-int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
-                     int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value) {
+int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
+                     int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
+                     int32_t price, int32_t* value) {
   if (value == nullptr) return kErrInternal;
-  return inner::ReceiptItem(kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
+  return inner::ReceiptItem(link, kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
                             unit != nullptr ? unit : "", price, *value);
 }
 
-int32_t inner::ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                              int32_t qty, int32_t qtyDecimals, const std::string& unit,
-                              int32_t price, int32_t& value) {
-  return SendItem(true, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
+int32_t inner::ReceiptItemExt(TPrinterLink& link, int32_t kind, const std::string& name,
+                              int32_t vat, int32_t message, int32_t qty, int32_t qtyDecimals,
+                              const std::string& unit, int32_t price, int32_t& value) {
+  return SendItem(link, true, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
-int32_t inner::PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount) {
-  if (int32_t r = ReceiptGate()) return r;
-  if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kErrCommandUnavailable;
-  if (int32_t r = CheckReceiptStatus()) return r;
-  if (int32_t r = SettleStillOpen()) return r;
+int32_t inner::PackageItem(TPrinterLink& link, int32_t type, int32_t number1, int32_t number2,
+                           int32_t amount) {
+  if (int32_t r = ReceiptGate(link)) return r;
+  if (!HasPackagesAndPayments(link.DriverState.DeviceKind)) return kErrCommandUnavailable;
+  if (int32_t r = CheckReceiptStatus(link)) return r;
+  if (int32_t r = SettleStillOpen(link)) return r;
   if (type < 0 || type > kLastPackageType) return kErrPackageType;
   // The amount travels unsigned.
   if (amount < 0) return kErrInternal;
   const std::vector<uint8_t> frame =
       PackageFrame(static_cast<uint8_t>(type), number1, number2, static_cast<uint32_t>(amount));
   uint8_t answer = 0;
-  if (int32_t r =
-          InReceipt(ExecuteSequence(kCmdPackage, 0, frame, nullptr, std::span(&answer, 1)))) {
+  if (int32_t r = InReceipt(
+          link, ExecuteSequence(link, kCmdPackage, 0, frame, nullptr, std::span(&answer, 1)))) {
     return r;
   }
   return answer == kAck ? kOk : kErrNak;
 }
 
-int32_t inner::PrintSubtotal() {
-  if (int32_t r = ReceiptGate()) return r;
-  if (!HasPackagesAndPayments(Link().DriverState.DeviceKind)) return kErrCommandUnavailable;
-  if (int32_t r = SettleStillOpen()) return r;
-  return InReceipt(ExecuteSequence(kCmdSubtotal, 0));
+int32_t inner::PrintSubtotal(TPrinterLink& link) {
+  if (int32_t r = ReceiptGate(link)) return r;
+  if (!HasPackagesAndPayments(link.DriverState.DeviceKind)) return kErrCommandUnavailable;
+  if (int32_t r = SettleStillOpen(link)) return r;
+  return InReceipt(link, ExecuteSequence(link, kCmdSubtotal, 0));
 }
 
-int32_t inner::ReceiptEnd(int32_t discount) {
-  if (int32_t r = ReceiptGate()) return r;
-  if (int32_t r = CheckReceiptStatus()) return r;
+int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
+  if (int32_t r = ReceiptGate(link)) return r;
+  if (int32_t r = CheckReceiptStatus(link)) return r;
   // Everything before '$' went through: '$' is sent again.
-  if (Link().DriverState.ReceiptDoubt == TReceiptDoubt::End) return FinishReceipt();
+  if (link.DriverState.ReceiptDoubt == TReceiptDoubt::End) return FinishReceipt(link);
   // A receipt the driver cannot vouch for is not printed: it is cancelled,
   // as the printer annuls one whose records it could not read.
-  if (Link().DriverState.ReceiptDamaged) {
-    if (int32_t r = SendCancel()) return r;
-    inner::PrintControl(kPrintoutMode);
+  if (link.DriverState.ReceiptDamaged) {
+    if (int32_t r = SendCancel(link)) return r;
+    inner::PrintControl(link, kPrintoutMode);
     return kErrReceiptAnnulled;
   }
   uint32_t percent = static_cast<uint32_t>(discount);
   if (percent >= 1 && percent <= kMaxDiscount) {
-    if (int32_t r = InReceipt(
-            ExecuteSequence(kCmdDiscount, 0, DiscountRecord(static_cast<uint8_t>(percent))))) {
+    if (int32_t r =
+            InReceipt(link, ExecuteSequence(link, kCmdDiscount, 0,
+                                            DiscountRecord(static_cast<uint8_t>(percent))))) {
       return r;
     }
   } else {
     percent = 0;
   }
-  if (int32_t r = CheckReceiptStatus()) return r;
-  const uint64_t total = DiscountedTotal(Link().DriverState.VatTotals, percent);
+  if (int32_t r = CheckReceiptStatus(link)) return r;
+  const uint64_t total = DiscountedTotal(link.DriverState.VatTotals, percent);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r =
-          InReceipt(ExecuteSequence(kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
+  if (int32_t r = InReceipt(
+          link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
   }
-  if (int32_t r = CheckReceiptStatus()) return r;
-  if (int32_t r = SendPayments()) return r;
-  if (int32_t r = SendTrailerLines()) return r;
-  if (int32_t r = CheckReceiptStatus()) return r;
-  return FinishReceipt();
+  if (int32_t r = CheckReceiptStatus(link)) return r;
+  if (int32_t r = SendPayments(link)) return r;
+  if (int32_t r = SendTrailerLines(link)) return r;
+  if (int32_t r = CheckReceiptStatus(link)) return r;
+  return FinishReceipt(link);
 }
 
-int32_t inner::ReceiptCancel() {
-  if (int32_t r = ReceiptGate()) return r;
-  if (int32_t r = CheckReceiptStatus()) return r;
-  TDriverState& state = Link().DriverState;
+int32_t inner::ReceiptCancel(TPrinterLink& link) {
+  if (int32_t r = ReceiptGate(link)) return r;
+  if (int32_t r = CheckReceiptStatus(link)) return r;
+  TDriverState& state = link.DriverState;
   const bool unsure = state.ReceiptDoubt == TReceiptDoubt::End && state.ReceiptDamaged;
   // A receipt the printer has printed is not cancelled: 201.
-  if (int32_t r = SettleStillOpen()) return r;
+  if (int32_t r = SettleStillOpen(link)) return r;
   if (unsure) {
     // The open receipt is the caller's or the empty one of an unanswered
     // check: '#' alone cancels the first and drops the second.
-    const int32_t r = ExecuteSequence(kCmdCancel, 1);
+    const int32_t r = ExecuteSequence(link, kCmdCancel, 1);
     if (r != kOk && r != kErrNak) return r;
     const bool printed = r == kErrNak && state.ItemCount > 0;
     state.ItemCount = 0;
-    ReceiptClosed();
+    ReceiptClosed(link);
     if (printed) return kErrReceiptNotBegun;
-    return inner::PrintControl(kPrintoutMode);
+    return inner::PrintControl(link, kPrintoutMode);
   }
-  if (int32_t r = SendCancel()) return r;
-  return inner::PrintControl(kPrintoutMode);
+  if (int32_t r = SendCancel(link)) return r;
+  return inner::PrintControl(link, kPrintoutMode);
 }
 
-int32_t inner::DropReceipt() {
-  TDriverState& state = Link().DriverState;
+int32_t inner::DropReceipt(TPrinterLink& link) {
+  TDriverState& state = link.DriverState;
   const bool open = state.ReceiptOpen;
   if (!open && state.ReceiptDoubt == TReceiptDoubt::None) return kOk;
-  const int32_t r = inner::ReceiptCancel();
+  const int32_t r = inner::ReceiptCancel(link);
   if (!open && r == kErrReceiptNotBegun) return kOk;
   if (r != kOk) {
     // The printer cannot be reached: the driver forgets the receipt all the
     // same, so that the host is not refused every later command. The next
     // receipt call drops whatever the printer still holds.
-    ReceiptClosed();
+    ReceiptClosed(link);
     state.ItemCount = 0;
     if (IsLinkFailure(r)) state.ReceiptDoubt = TReceiptDoubt::Check;
   }
   return r;
 }
 
-int32_t inner::ReadTotal(std::string& total) {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  if (int32_t r = CheckTotalsDevice()) return r;
+int32_t inner::ReadTotal(TPrinterLink& link, std::string& total) {
+  if (int32_t r = LinkCheck(link, false)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = CheckTotalsDevice(link)) return r;
   bool defined = false;
-  if (int32_t r = inner::CheckVATDefined(defined)) return r;
+  if (int32_t r = inner::CheckVATDefined(link, defined)) return r;
   if (!defined) return kErrNoVatRates;
   std::array<uint64_t, kRateCount> totals{};
-  if (int32_t r = ReadPrinterTotals(totals)) return r;
+  if (int32_t r = ReadPrinterTotals(link, totals)) return r;
   uint64_t sum = 0;
   for (uint64_t t : totals) sum += t;
   total = std::to_string(sum);
   return kOk;
 }
 
-int32_t pReadTotal(char* buffer) {
+int32_t pReadTotal(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
   std::string total;
-  const int32_t r = inner::ReadTotal(total);
+  const int32_t r = inner::ReadTotal(link, total);
   CopyTotal(total, buffer);
   return r;
 }
 
-int32_t inner::ReadSelTotal(const std::string& rate, std::string& total) {
-  if (int32_t r = LinkCheck(false)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  if (int32_t r = CheckTotalsDevice()) return r;
+int32_t inner::ReadSelTotal(TPrinterLink& link, const std::string& rate, std::string& total) {
+  if (int32_t r = LinkCheck(link, false)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = CheckTotalsDevice(link)) return r;
   // Rates the printer does not report (a 4- or 6-rate model) are undefined.
   std::array<int32_t, kRateCount> rates;
   rates.fill(kVatUndefined);
   int32_t count = 0;
-  if (int32_t r = inner::ReadVAT(count, rates[0], rates[1], rates[2], rates[3], rates[4], rates[5],
-                                 rates[6])) {
+  if (int32_t r = inner::ReadVAT(link, count, rates[0], rates[1], rates[2], rates[3], rates[4],
+                                 rates[5], rates[6])) {
     return r;
   }
   if (rate.empty()) return kErrInternal;
@@ -683,7 +688,7 @@ int32_t inner::ReadSelTotal(const std::string& rate, std::string& total) {
   const bool sumOfAll = rate == "+";
   if (!sumOfAll && rates[index - 1] == kVatUndefined) return kErrVatUndefined;
   std::array<uint64_t, kRateCount> totals{};
-  if (int32_t r = ReadPrinterTotals(totals)) return r;
+  if (int32_t r = ReadPrinterTotals(link, totals)) return r;
   uint64_t value = 0;
   if (sumOfAll) {
     for (uint64_t t : totals) value += t;
@@ -696,10 +701,10 @@ int32_t inner::ReadSelTotal(const std::string& rate, std::string& total) {
   return kOk;
 }
 
-int32_t pReadSelTotal(const char* rate, char* buffer) {
+int32_t pReadSelTotal(TPrinterLink& link, const char* rate, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   std::string total;
-  const int32_t r = inner::ReadSelTotal(rate != nullptr ? rate : "", total);
+  const int32_t r = inner::ReadSelTotal(link, rate != nullptr ? rate : "", total);
   if (r == kOk) CopyTotal(total, buffer);
   return r;
 }

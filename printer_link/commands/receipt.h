@@ -9,17 +9,19 @@
 #include <vector>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
 // A null name or unit is the empty text; a null value is 999 with nothing sent.
-int32_t pReceiptItem(int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
-                     int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value);
+int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
+                     int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
+                     int32_t price, int32_t* value);
 // Writes at most kMaxTotalTextLength digits and the terminating zero.
-int32_t pReadTotal(char* buffer);
+int32_t pReadTotal(TPrinterLink& link, char* buffer);
 // Writes the buffer only on success (at most kMaxTotalTextLength digits and
 // the terminating zero); it never reads it.
-int32_t pReadSelTotal(const char* rate, char* buffer);
+int32_t pReadSelTotal(TPrinterLink& link, const char* rate, char* buffer);
 int32_t pCharsInArticleName(const char* name);
 
 // --- Records, exactly as they go to the printer -------------------------------
@@ -72,20 +74,21 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t ReceiptBegin();
-int32_t ReceiptItem(int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                    int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                    int32_t& value);
-int32_t ReceiptItemExt(int32_t kind, const std::string& name, int32_t vat, int32_t message,
-                       int32_t qty, int32_t qtyDecimals, const std::string& unit, int32_t price,
-                       int32_t& value);
-int32_t PackageItem(int32_t type, int32_t number1, int32_t number2, int32_t amount);
-int32_t PrintSubtotal();
-int32_t ReceiptEnd(int32_t discount);
-int32_t ReceiptCancel();
-int32_t DropReceipt();
-int32_t ReadTotal(std::string& total);
-int32_t ReadSelTotal(const std::string& rate, std::string& total);
+int32_t ReceiptBegin(TPrinterLink& link);
+int32_t ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat,
+                    int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                    int32_t price, int32_t& value);
+int32_t ReceiptItemExt(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat,
+                       int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit,
+                       int32_t price, int32_t& value);
+int32_t PackageItem(TPrinterLink& link, int32_t type, int32_t number1, int32_t number2,
+                    int32_t amount);
+int32_t PrintSubtotal(TPrinterLink& link);
+int32_t ReceiptEnd(TPrinterLink& link, int32_t discount);
+int32_t ReceiptCancel(TPrinterLink& link);
+int32_t DropReceipt(TPrinterLink& link);
+int32_t ReadTotal(TPrinterLink& link, std::string& total);
+int32_t ReadSelTotal(TPrinterLink& link, const std::string& rate, std::string& total);
 }  // namespace inner
 
 }  // namespace kavoruw

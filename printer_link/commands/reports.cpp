@@ -40,45 +40,46 @@ bool IsReportKind(int32_t kind) { return kind == 0 || kind == 1; }
 uint8_t Tens(int32_t value) { return static_cast<uint8_t>(value / 10); }
 uint8_t Units(int32_t value) { return static_cast<uint8_t>(value % 10); }
 
-int32_t LinkAndNoReceipt() {
-  if (int32_t r = LinkCheck(true)) return r;
-  return Link().DriverState.ReceiptOpen ? kErrReceiptOpen : kOk;
+int32_t LinkAndNoReceipt(TPrinterLink& link) {
+  if (int32_t r = LinkCheck(link, true)) return r;
+  return link.DriverState.ReceiptOpen ? kErrReceiptOpen : kOk;
 }
 
 // A report command and the wait for its printout.
-int32_t PrintReport(uint8_t command) {
-  if (int32_t r = ExecuteSequence(command, 1)) return r;
-  return inner::PrintControl(kPrintoutMode);
+int32_t PrintReport(TPrinterLink& link, uint8_t command) {
+  if (int32_t r = ExecuteSequence(link, command, 1)) return r;
+  return inner::PrintControl(link, kPrintoutMode);
 }
 
 // Command '1' with its data, then the result byte the printer sends after it.
-int32_t SendPeriodicReport(std::span<const uint8_t> record, uint8_t& result) {
-  return ExecuteSequence(kPeriodicReportCommand, 1, record, nullptr, std::span(&result, 1));
+int32_t SendPeriodicReport(TPrinterLink& link, std::span<const uint8_t> record, uint8_t& result) {
+  return ExecuteSequence(link, kPeriodicReportCommand, 1, record, nullptr, std::span(&result, 1));
 }
 
 // The printer's verdict on a periodic report; an accepted one is printing.
-int32_t ReportResult(uint8_t result) {
-  if (result == 0) return inner::PrintControl(kPrintoutMode);
+int32_t ReportResult(TPrinterLink& link, uint8_t result) {
+  if (result == 0) return inner::PrintControl(link, kPrintoutMode);
   if (result <= kLastReportResult) return kErrReportDates + result - 1;
   return kErrBadAnswer;
 }
 
 // MonthlyReport and NumberReport after their argument checks.
-int32_t PeriodicReportOnSecondGeneration(const std::vector<uint8_t>& record) {
+int32_t PeriodicReportOnSecondGeneration(TPrinterLink& link, const std::vector<uint8_t>& record) {
   uint8_t kind = 0;
   uint32_t version = 0;
-  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
+  if (int32_t r = inner::ReadDeviceType(link, kind, version)) return r;
   if (!HasMonthlyReports(kind)) return kErrNotOnThisDevice;
   uint8_t result = 0;
-  if (int32_t r = OnLongReportPort([&] { return SendPeriodicReport(record, result); })) return r;
-  return ReportResult(result);
+  if (int32_t r = OnLongReportPort(link, [&] { return SendPeriodicReport(link, record, result); }))
+    return r;
+  return ReportResult(link, result);
 }
 
 // A two-byte little-endian counter.
-int32_t ReadCounter(uint8_t command, int32_t& n) {
-  if (int32_t r = LinkAndNoReceipt()) return r;
+int32_t ReadCounter(TPrinterLink& link, uint8_t command, int32_t& n) {
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
   Block answer{};
-  if (int32_t r = ExecuteSequence(command, 3, {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(link, command, 3, {}, &answer)) return r;
   n = answer[0] + 256 * answer[1];
   return kOk;
 }
@@ -116,99 +117,101 @@ std::vector<uint8_t> PeriodicReportRecord(TPeriodReportKind kind, const ReportPa
   return record;
 }
 
-int32_t inner::DailyReport(int32_t flag) {
-  ShowProgressText("Raport dobowy...");
-  if (int32_t r = LinkAndNoReceipt()) return r;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
+int32_t inner::DailyReport(TPrinterLink& link, int32_t flag) {
+  ShowProgressText(link, "Raport dobowy...");
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
   // With flag set the caller has already decided about an empty report.
-  if (flag == 0 || !AcceptsEmptyDailyReport(Link().DriverState.DeviceKind)) {
+  if (flag == 0 || !AcceptsEmptyDailyReport(link.DriverState.DeviceKind)) {
     Block answer{};
-    if (int32_t r = ExecuteSequence(kReceiptCounterCommand, 3, {}, &answer)) return r;
+    if (int32_t r = ExecuteSequence(link, kReceiptCounterCommand, 3, {}, &answer)) return r;
     if (answer[0] == 0 && answer[1] == 0) return kErrZeroReceiptCounter;
   }
-  return PrintReport(kDailyReportCommand);
+  return PrintReport(link, kDailyReportCommand);
 }
 
-int32_t inner::LockedArticlesReport() {
-  ShowProgressText("Raport nazw towarów zablokowanych...");
-  if (int32_t r = LinkAndNoReceipt()) return r;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-  return PrintReport(kLockedArticlesCommand);
+int32_t inner::LockedArticlesReport(TPrinterLink& link) {
+  ShowProgressText(link, "Raport nazw towarów zablokowanych...");
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
+  return PrintReport(link, kLockedArticlesCommand);
 }
 
-int32_t inner::FixedDescriptionsReport() {
-  ShowProgressText("Raport opisów stałych...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (int32_t r = StatusGate()) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-  return PrintReport(kFixedDescriptionsCommand);
+int32_t inner::FixedDescriptionsReport(TPrinterLink& link) {
+  ShowProgressText(link, "Raport opisów stałych...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (int32_t r = StatusGate(link)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
+  return PrintReport(link, kFixedDescriptionsCommand);
 }
 
-int32_t inner::PrinterStatusReport() {
-  ShowProgressText("Raport stanu drukarki...");
-  if (int32_t r = LinkAndNoReceipt()) return r;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-  return PrintReport(kPrinterStatusCommand);
+int32_t inner::PrinterStatusReport(TPrinterLink& link) {
+  ShowProgressText(link, "Raport stanu drukarki...");
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
+  return PrintReport(link, kPrinterStatusCommand);
 }
 
-int32_t inner::PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2,
-                            int32_t m2, int32_t d2) {
-  ShowProgressText("Raport okresowy...");
-  if (int32_t r = LinkAndNoReceipt()) return r;
+int32_t inner::PeriodReport(TPrinterLink& link, int32_t kind, int32_t y1, int32_t m1, int32_t d1,
+                            int32_t y2, int32_t m2, int32_t d2) {
+  ShowProgressText(link, "Raport okresowy...");
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
   if (!IsReportKind(kind) || !InRange(y1, 1, 99) || !InRange(y2, 1, 99) || !InRange(m1, 1, 12) ||
       !InRange(m2, 1, 12) || !InRange(d1, 1, 31) || !InRange(d2, 1, 31)) {
     return kErrParameterRange;
   }
   const std::vector<uint8_t> record = PeriodReportRecord(y1, m1, d1, y2, m2, d2);
   const uint8_t command = kind == 1 ? kDetailedPeriodCommand : kShortPeriodCommand;
-  if (int32_t r = OnLongReportPort([&] { return ExecuteSequence(command, 1, record); })) return r;
-  return inner::PrintControl(kPrintoutMode);
+  if (int32_t r = OnLongReportPort(link, [&] { return ExecuteSequence(link, command, 1, record); }))
+    return r;
+  return inner::PrintControl(link, kPrintoutMode);
 }
 
-int32_t inner::MonthlyReport(int32_t kind, int32_t year, int32_t month) {
-  ShowProgressText("Raport miesięczny...");
-  if (int32_t r = LinkAndNoReceipt()) return r;
+int32_t inner::MonthlyReport(TPrinterLink& link, int32_t kind, int32_t year, int32_t month) {
+  ShowProgressText(link, "Raport miesięczny...");
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
   if (!IsReportKind(kind) || !InRange(year, 0, 99) || !InRange(month, 1, 12)) {
     return kErrParameterRange;
   }
-  return PeriodicReportOnSecondGeneration(MonthlyReportRecord(kind, year, month));
+  return PeriodicReportOnSecondGeneration(link, MonthlyReportRecord(kind, year, month));
 }
 
-int32_t inner::NumberReport(int32_t kind, int32_t from, int32_t to) {
-  ShowProgressText("Raport okresowy...");
-  if (int32_t r = LinkAndNoReceipt()) return r;
+int32_t inner::NumberReport(TPrinterLink& link, int32_t kind, int32_t from, int32_t to) {
+  ShowProgressText(link, "Raport okresowy...");
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
   if (!IsReportKind(kind) || !InRange(from, 0, 65535) || !InRange(to, 0, 65535)) {
     return kErrParameterRange;
   }
-  return PeriodicReportOnSecondGeneration(NumberReportRecord(kind, from, to));
+  return PeriodicReportOnSecondGeneration(link, NumberReportRecord(kind, from, to));
 }
 
-int32_t inner::PeriodicReportByKind(TPeriodReportKind kind, const ReportParams& params) {
+int32_t inner::PeriodicReportByKind(TPrinterLink& link, TPeriodReportKind kind,
+                                    const ReportParams& params) {
   const std::vector<uint8_t> record = PeriodicReportRecord(kind, params);
-  if (int32_t r = LinkCheck(true)) return r;
-  if (int32_t r = inner::CheckPeriodReportConditions()) return r;
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (int32_t r = inner::CheckPeriodReportConditions(link)) return r;
   uint8_t result = 0;
-  int32_t r = OnLongReportPort([&] {
+  int32_t r = OnLongReportPort(link, [&] {
     return static_cast<int32_t>(
-        ExecuteSequence(kPeriodicReportCommand, 1, record, nullptr, std::span(&result, 1)));
+        ExecuteSequence(link, kPeriodicReportCommand, 1, record, nullptr, std::span(&result, 1)));
   });
   if (r != 0) return r;
-  return ReportResult(result);
+  return ReportResult(link, result);
 }
 
-int32_t inner::ReceiptNumber(int32_t& n) { return ReadReceiptCounter(n); }
+int32_t inner::ReceiptNumber(TPrinterLink& link, int32_t& n) { return ReadReceiptCounter(link, n); }
 
-int32_t inner::DailyReportNumber(int32_t& n) {
-  ShowProgressText("Odczyt numeru raportu dobowego...");
-  return ReadCounter(kDailyReportNumberCommand, n);
+int32_t inner::DailyReportNumber(TPrinterLink& link, int32_t& n) {
+  ShowProgressText(link, "Odczyt numeru raportu dobowego...");
+  return ReadCounter(link, kDailyReportNumberCommand, n);
 }
 
-int32_t inner::PrinterNumber(int32_t& number, std::string& code) {
-  ShowProgressText("Odczyt numeru ostatniego paragonu...");
-  if (int32_t r = LinkAndNoReceipt()) return r;
+int32_t inner::PrinterNumber(TPrinterLink& link, int32_t& number, std::string& code) {
+  ShowProgressText(link, "Odczyt numeru ostatniego paragonu...");
+  if (int32_t r = LinkAndNoReceipt(link)) return r;
   Block answer{};
-  if (int32_t r = ExecuteSequence(kPrinterNumberCommand, 5, {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(link, kPrinterNumberCommand, 5, {}, &answer)) return r;
   // Two digit characters; anything below '0' gives no number.
   const int32_t value = (answer[0] - '0') * 10 + (answer[1] - '0');
   if (value < 0) return kErrInternal;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -23,18 +24,19 @@ std::vector<uint8_t> PeriodicReportRecord(TPeriodReportKind kind, const ReportPa
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t DailyReport(int32_t flag);
-int32_t LockedArticlesReport();
-int32_t FixedDescriptionsReport();
-int32_t PrinterStatusReport();
-int32_t PeriodReport(int32_t kind, int32_t y1, int32_t m1, int32_t d1, int32_t y2, int32_t m2,
-                     int32_t d2);
-int32_t MonthlyReport(int32_t kind, int32_t year, int32_t month);
-int32_t NumberReport(int32_t kind, int32_t from, int32_t to);
-int32_t PeriodicReportByKind(TPeriodReportKind kind, const ReportParams& params);
-int32_t ReceiptNumber(int32_t& n);
-int32_t DailyReportNumber(int32_t& n);
-int32_t PrinterNumber(int32_t& number, std::string& code);
+int32_t DailyReport(TPrinterLink& link, int32_t flag);
+int32_t LockedArticlesReport(TPrinterLink& link);
+int32_t FixedDescriptionsReport(TPrinterLink& link);
+int32_t PrinterStatusReport(TPrinterLink& link);
+int32_t PeriodReport(TPrinterLink& link, int32_t kind, int32_t y1, int32_t m1, int32_t d1,
+                     int32_t y2, int32_t m2, int32_t d2);
+int32_t MonthlyReport(TPrinterLink& link, int32_t kind, int32_t year, int32_t month);
+int32_t NumberReport(TPrinterLink& link, int32_t kind, int32_t from, int32_t to);
+int32_t PeriodicReportByKind(TPrinterLink& link, TPeriodReportKind kind,
+                             const ReportParams& params);
+int32_t ReceiptNumber(TPrinterLink& link, int32_t& n);
+int32_t DailyReportNumber(TPrinterLink& link, int32_t& n);
+int32_t PrinterNumber(TPrinterLink& link, int32_t& number, std::string& code);
 }  // namespace inner
 
 }  // namespace kavoruw

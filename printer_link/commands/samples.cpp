@@ -58,12 +58,12 @@ std::vector<uint8_t> CashTransferData(std::string_view number,
 }
 
 // The steps every sample printout takes once its data are built.
-int32_t PrintSample(const std::vector<uint8_t>& data) {
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-  if (int32_t r = ExecuteSequence(kCmdSample, 1, data)) return r;
-  return inner::PrintControl(kPrintoutMode);
+int32_t PrintSample(TPrinterLink& link, const std::vector<uint8_t>& data) {
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
+  if (int32_t r = ExecuteSequence(link, kCmdSample, 1, data)) return r;
+  return inner::PrintControl(link, kPrintoutMode);
 }
 
 }  // namespace
@@ -118,30 +118,31 @@ std::vector<uint8_t> CashReportData() {
   return data;
 }
 
-int32_t inner::SamplePrintCashState(const std::string& t1, const std::string& t2,
-                                    const std::string& t3, const std::string& t4,
-                                    const std::string& t5, const std::string& t6) {
-  ShowProgressText("Wydruk przykładowy: \"Stan kasy\"");
-  return PrintSample(CashStateData({t1, t2, t3, t4, t5, t6}));
+int32_t inner::SamplePrintCashState(TPrinterLink& link, const std::string& t1,
+                                    const std::string& t2, const std::string& t3,
+                                    const std::string& t4, const std::string& t5,
+                                    const std::string& t6) {
+  ShowProgressText(link, "Wydruk przykładowy: \"Stan kasy\"");
+  return PrintSample(link, CashStateData({t1, t2, t3, t4, t5, t6}));
 }
 
-int32_t inner::SamplePrintCashIn(const std::string& t1, const std::string& t2,
+int32_t inner::SamplePrintCashIn(TPrinterLink& link, const std::string& t1, const std::string& t2,
                                  const std::string& t3, const std::string& t4,
                                  const std::string& t5) {
-  ShowProgressText("Wydruk przykładowy: \"Wpłata do kasy\"");
-  return PrintSample(CashInData({t1, t2, t3, t4, t5}));
+  ShowProgressText(link, "Wydruk przykładowy: \"Wpłata do kasy\"");
+  return PrintSample(link, CashInData({t1, t2, t3, t4, t5}));
 }
 
-int32_t inner::SamplePrintCashOut(const std::string& t1, const std::string& t2,
+int32_t inner::SamplePrintCashOut(TPrinterLink& link, const std::string& t1, const std::string& t2,
                                   const std::string& t3, const std::string& t4,
                                   const std::string& t5) {
-  ShowProgressText("Wydruk przykładowy: \"Wypłata z kasy\"");
-  return PrintSample(CashOutData({t1, t2, t3, t4, t5}));
+  ShowProgressText(link, "Wydruk przykładowy: \"Wypłata z kasy\"");
+  return PrintSample(link, CashOutData({t1, t2, t3, t4, t5}));
 }
 
-int32_t inner::SamplePrintCashReport() {
-  ShowProgressText("Wydruk przykładowy: \"Bieżący raport kasowy\"");
-  return PrintSample(CashReportData());
+int32_t inner::SamplePrintCashReport(TPrinterLink& link) {
+  ShowProgressText(link, "Wydruk przykładowy: \"Bieżący raport kasowy\"");
+  return PrintSample(link, CashReportData());
 }
 
 }  // namespace kavoruw

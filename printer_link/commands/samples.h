@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -21,13 +22,14 @@ std::vector<uint8_t> CashReportData();
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t SamplePrintCashState(const std::string& t1, const std::string& t2, const std::string& t3,
-                             const std::string& t4, const std::string& t5, const std::string& t6);
-int32_t SamplePrintCashIn(const std::string& t1, const std::string& t2, const std::string& t3,
-                          const std::string& t4, const std::string& t5);
-int32_t SamplePrintCashOut(const std::string& t1, const std::string& t2, const std::string& t3,
-                           const std::string& t4, const std::string& t5);
-int32_t SamplePrintCashReport();
+int32_t SamplePrintCashState(TPrinterLink& link, const std::string& t1, const std::string& t2,
+                             const std::string& t3, const std::string& t4, const std::string& t5,
+                             const std::string& t6);
+int32_t SamplePrintCashIn(TPrinterLink& link, const std::string& t1, const std::string& t2,
+                          const std::string& t3, const std::string& t4, const std::string& t5);
+int32_t SamplePrintCashOut(TPrinterLink& link, const std::string& t1, const std::string& t2,
+                           const std::string& t3, const std::string& t4, const std::string& t5);
+int32_t SamplePrintCashReport(TPrinterLink& link);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -45,20 +45,20 @@ void AppendCp852(std::vector<uint8_t>& record, std::string_view text) {
 }
 
 // WriteFeedCount and WriteLineFeed differ only in their progress text.
-int32_t SendFeedCount(std::string_view progressText, int64_t n) {
-  ShowProgressText(progressText);
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+int32_t SendFeedCount(TPrinterLink& link, std::string_view progressText, int64_t n) {
+  ShowProgressText(link, progressText);
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (n < 0 || n > 0xFF) return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>(n)};
-  return ExecuteSequence(kWriteFeedCount, 1, data);
+  return ExecuteSequence(link, kWriteFeedCount, 1, data);
 }
 
 // The common part of both unique-number reads: 11 characters in answer[0..10].
-int32_t ReadUniqueAnswer(Block& answer) {
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  return ExecuteSequence(kReadUniqueNumber, 1 + kUniqueNumberLength, {}, &answer);
+int32_t ReadUniqueAnswer(TPrinterLink& link, Block& answer) {
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  return ExecuteSequence(link, kReadUniqueNumber, 1 + kUniqueNumberLength, {}, &answer);
 }
 
 // Byte 1 is not used, byte 2 is the width flag, the text follows.
@@ -97,80 +97,83 @@ std::vector<uint8_t> UserDataControlRecord(const std::string& line1, const std::
   return record;
 }
 
-int32_t inner::OpenDrawer(int32_t drawer) {
-  ShowProgressText("Otwarcie szuflady...");
-  if (int32_t r = LinkCheck(false)) return r;
+int32_t inner::OpenDrawer(TPrinterLink& link, int32_t drawer) {
+  ShowProgressText(link, "Otwarcie szuflady...");
+  if (int32_t r = LinkCheck(link, false)) return r;
   if (drawer < 1 || drawer > 3) return kErrDrawerNumber;
-  return ExecuteSequence(static_cast<uint8_t>(kOpenDrawer1 + drawer - 1), 1);
+  return ExecuteSequence(link, static_cast<uint8_t>(kOpenDrawer1 + drawer - 1), 1);
 }
 
-int32_t inner::SetPrinterNumber(const std::string& number, const std::string& code) {
-  ShowProgressText("Zapis numeru drukarki i kodu obsługującego...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+int32_t inner::SetPrinterNumber(TPrinterLink& link, const std::string& number,
+                                const std::string& code) {
+  ShowProgressText(link, "Zapis numeru drukarki i kodu obsługującego...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
   const std::vector<uint8_t> record = PrinterNumberRecord(number, code);
   if (record.empty()) return kErrInternal;
-  return ExecuteSequence(kSetPrinterNumber, 1, record);
+  return ExecuteSequence(link, kSetPrinterNumber, 1, record);
 }
 
-int32_t inner::WriteFeedCount(uint32_t n) { return SendFeedCount("Zapis ilosci wysuwów...", n); }
-
-int32_t inner::WriteLineFeed(int32_t n) {
-  return SendFeedCount("Zapis ilosci wierszy do wysunięcia...", n);
+int32_t inner::WriteFeedCount(TPrinterLink& link, uint32_t n) {
+  return SendFeedCount(link, "Zapis ilosci wysuwów...", n);
 }
 
-int32_t inner::SetRoundingType(uint32_t mode) {
-  ShowProgressText("Zapis typu zaokrąglenia...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+int32_t inner::WriteLineFeed(TPrinterLink& link, int32_t n) {
+  return SendFeedCount(link, "Zapis ilosci wierszy do wysunięcia...", n);
+}
+
+int32_t inner::SetRoundingType(TPrinterLink& link, uint32_t mode) {
+  ShowProgressText(link, "Zapis typu zaokrąglenia...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
   // '0' + mode must still fit the byte: modes above 207 are out of range.
   if (mode > 0xFF - '0') return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>('0' + mode)};
-  return ExecuteSequence(kSetRounding, 1, data);
+  return ExecuteSequence(link, kSetRounding, 1, data);
 }
 
-int32_t inner::DisplayTest(uint32_t step) {
-  ShowProgressText("Test wyswietlacza...");
-  if (int32_t r = LinkCheck(true)) return r;
+int32_t inner::DisplayTest(TPrinterLink& link, uint32_t step) {
+  ShowProgressText(link, "Test wyswietlacza...");
+  if (int32_t r = LinkCheck(link, true)) return r;
   // Only a failed read stops the test; the bits are not looked at.
   uint8_t s2 = 0;
-  if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = ReadStatusByte(link, kPrinterStatus, s2)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
   if (step > 0xFF) return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>(step)};
-  return ExecuteSequence(kDisplayTest, 1, data);
+  return ExecuteSequence(link, kDisplayTest, 1, data);
 }
 
-int32_t inner::ClearPriceBuffer() {
-  ShowProgressText("Kasowanie bufora wycen...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (int32_t r = StatusGate()) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  return ExecuteSequence(kClearPriceBuffer, 1);
+int32_t inner::ClearPriceBuffer(TPrinterLink& link) {
+  ShowProgressText(link, "Kasowanie bufora wycen...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (int32_t r = StatusGate(link)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  return ExecuteSequence(link, kClearPriceBuffer, 1);
 }
 
-int32_t inner::EpromTest() {
-  ShowProgressText("Test pamięci EPROM...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (int32_t r = StatusGate()) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-  if (int32_t r = ExecuteSequence(kEpromTest, 1)) return r;
-  return inner::PrintControl(kPrintoutMode);
+int32_t inner::EpromTest(TPrinterLink& link) {
+  ShowProgressText(link, "Test pamięci EPROM...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (int32_t r = StatusGate(link)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
+  if (int32_t r = ExecuteSequence(link, kEpromTest, 1)) return r;
+  return inner::PrintControl(link, kPrintoutMode);
 }
 
-int32_t inner::RemotePrinterOff() {
-  ShowProgressText("Wyłączenie drukarki...");
-  if (int32_t r = LinkCheck(true)) return r;
+int32_t inner::RemotePrinterOff(TPrinterLink& link) {
+  ShowProgressText(link, "Wyłączenie drukarki...");
+  if (int32_t r = LinkCheck(link, true)) return r;
   static constexpr uint8_t kData[] = {'0', '0', '0', '0', '0'};
-  return ExecuteSequence(kPowerOff, 1, kData);
+  return ExecuteSequence(link, kPowerOff, 1, kData);
 }
 
-int32_t inner::ReadUniqueNumber(std::string& number) {
-  ShowProgressText("Odczyt numeru unikatowego...");
+int32_t inner::ReadUniqueNumber(TPrinterLink& link, std::string& number) {
+  ShowProgressText(link, "Odczyt numeru unikatowego...");
   number.clear();
   Block answer{};
-  if (int32_t r = ReadUniqueAnswer(answer)) return r;
+  if (int32_t r = ReadUniqueAnswer(link, answer)) return r;
   const char* chars = reinterpret_cast<const char*>(answer.data());
   number.assign(chars, 3);
   number += ' ';
@@ -178,67 +181,70 @@ int32_t inner::ReadUniqueNumber(std::string& number) {
   return kOk;
 }
 
-int32_t pReadUniqueNumber(char* buffer) {
+int32_t pReadUniqueNumber(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
   Block answer{};
-  if (int32_t r = ReadUniqueAnswer(answer)) return r;
+  if (int32_t r = ReadUniqueAnswer(link, answer)) return r;
   std::memcpy(buffer, answer.data(), kUniqueNumberLength);
   buffer[kUniqueNumberLength] = '\0';
   return kOk;
 }
 
-int32_t inner::ReadUserData(std::string& line1, std::string& line2, std::string& line3,
-                            std::string& line4) {
+int32_t inner::ReadUserData(TPrinterLink& link, std::string& line1, std::string& line2,
+                            std::string& line3, std::string& line4) {
   const std::array<std::string*, 4> lines{&line1, &line2, &line3, &line4};
   for (std::string* line : lines) line->clear();
-  ShowProgressText("Odczyt danych użytkownika...");
-  if (int32_t r = LinkCheck(true)) return r;
+  ShowProgressText(link, "Odczyt danych użytkownika...");
+  if (int32_t r = LinkCheck(link, true)) return r;
   uint8_t s2 = 0;
-  if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
+  if (int32_t r = ReadStatusByte(link, kPrinterStatus, s2)) return r;
   if (s2 & status::kCmosErased) return kErrCmosErased;
   uint8_t s1 = 0;
-  if (int32_t r = ReadStatusByte(kFiscalStatus, s1)) return r;
+  if (int32_t r = ReadStatusByte(link, kFiscalStatus, s1)) return r;
   if (!(s1 & status::kUserData)) return kErrNoUserData;
   uint8_t kind = 0;
   uint32_t version = 0;
-  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
+  if (int32_t r = inner::ReadDeviceType(link, kind, version)) return r;
   if (!HasUserDataRead(kind)) return kErrNotOnThisDevice;
   const uint8_t command =
       DeviceKindRules(kind).pharmacyUserData ? kReadUserDataPharmacy : kReadUserData;
   for (uint8_t n = 1; n <= lines.size(); ++n) {
     const uint8_t data[] = {n};
     std::array<uint8_t, kUserDataReadLength> raw{};
-    if (int32_t r = ExecuteSequence(command, 1, data, nullptr, raw)) return r;
+    if (int32_t r = ExecuteSequence(link, command, 1, data, nullptr, raw)) return r;
     *lines[n - 1] = UserDataLineText(raw);
   }
   return kOk;
 }
 
-int32_t inner::WriteUserData(uint32_t lineNo, uint32_t width, const std::string& text) {
-  if (int32_t r = LinkCheck(true)) return r;
-  if (int32_t r = StatusGate()) return r;
+int32_t inner::WriteUserData(TPrinterLink& link, uint32_t lineNo, uint32_t width,
+                             const std::string& text) {
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (int32_t r = StatusGate(link)) return r;
   const std::vector<uint8_t> record = UserDataLineRecord(lineNo, width, text);
   if (record.empty()) return kErrInternal;
   uint8_t result = 0;
-  if (int32_t r = ExecuteSequence(kWriteUserData, 1, record, nullptr, std::span(&result, 1))) {
+  if (int32_t r =
+          ExecuteSequence(link, kWriteUserData, 1, record, nullptr, std::span(&result, 1))) {
     return r;
   }
   return result == 0 ? kOk : kErrUserDataNotWritten;
 }
 
-int32_t inner::PrintUserDataControl(const std::string& line1, const std::string& line2,
-                                    const std::string& line3, const std::string& line4) {
-  ShowProgressText("Wydruk kontrolny danych użytkownika...");
+int32_t inner::PrintUserDataControl(TPrinterLink& link, const std::string& line1,
+                                    const std::string& line2, const std::string& line3,
+                                    const std::string& line4) {
+  ShowProgressText(link, "Wydruk kontrolny danych użytkownika...");
   // A line of another width has no width byte: refused before the printer
   // is asked anything.
   const std::vector<uint8_t> record = UserDataControlRecord(line1, line2, line3, line4);
   if (record.empty()) return kErrInternal;
-  if (int32_t r = LinkCheck(true)) return r;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
-  if (int32_t r = StatusGate()) return r;
-  if (int32_t r = ExecuteSequence(kPrintUserData, 1, record)) return r;
-  return inner::PrintControl(kPrintoutMode);
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
+  if (int32_t r = StatusGate(link)) return r;
+  if (int32_t r = ExecuteSequence(link, kPrintUserData, 1, record)) return r;
+  return inner::PrintControl(link, kPrintoutMode);
 }
 
 }  // namespace kavoruw

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
-int32_t pReadUniqueNumber(char* buffer);
+int32_t pReadUniqueNumber(TPrinterLink& link, char* buffer);
 
 // Records sent to the printer. Each is empty when its arguments cannot be sent.
 
@@ -30,20 +31,20 @@ std::vector<uint8_t> UserDataControlRecord(const std::string& line1, const std::
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t OpenDrawer(int32_t drawer);
-int32_t SetPrinterNumber(const std::string& number, const std::string& code);
-int32_t WriteFeedCount(uint32_t n);
-int32_t WriteLineFeed(int32_t n);
-int32_t SetRoundingType(uint32_t mode);
-int32_t DisplayTest(uint32_t step);
-int32_t ClearPriceBuffer();
-int32_t EpromTest();
-int32_t RemotePrinterOff();
-int32_t ReadUniqueNumber(std::string& number);
-int32_t ReadUserData(std::string& line1, std::string& line2, std::string& line3,
+int32_t OpenDrawer(TPrinterLink& link, int32_t drawer);
+int32_t SetPrinterNumber(TPrinterLink& link, const std::string& number, const std::string& code);
+int32_t WriteFeedCount(TPrinterLink& link, uint32_t n);
+int32_t WriteLineFeed(TPrinterLink& link, int32_t n);
+int32_t SetRoundingType(TPrinterLink& link, uint32_t mode);
+int32_t DisplayTest(TPrinterLink& link, uint32_t step);
+int32_t ClearPriceBuffer(TPrinterLink& link);
+int32_t EpromTest(TPrinterLink& link);
+int32_t RemotePrinterOff(TPrinterLink& link);
+int32_t ReadUniqueNumber(TPrinterLink& link, std::string& number);
+int32_t ReadUserData(TPrinterLink& link, std::string& line1, std::string& line2, std::string& line3,
                      std::string& line4);
-int32_t WriteUserData(uint32_t lineNo, uint32_t width, const std::string& text);
-int32_t PrintUserDataControl(const std::string& line1, const std::string& line2,
+int32_t WriteUserData(TPrinterLink& link, uint32_t lineNo, uint32_t width, const std::string& text);
+int32_t PrintUserDataControl(TPrinterLink& link, const std::string& line1, const std::string& line2,
                              const std::string& line3, const std::string& line4);
 }  // namespace inner
 

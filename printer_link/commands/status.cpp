@@ -11,32 +11,32 @@
 
 namespace kavoruw {
 
-int32_t inner::ReadStatusBytes(uint32_t& count, uint8_t& s1, uint8_t& s2, uint8_t& s3, uint8_t& s4,
-                               uint8_t& s5, uint8_t& s6) {
-  ShowProgressText("Odczyt bajtów statusu...");
-  if (int32_t r = LinkCheck(true)) return r;
+int32_t inner::ReadStatusBytes(TPrinterLink& link, uint32_t& count, uint8_t& s1, uint8_t& s2,
+                               uint8_t& s3, uint8_t& s4, uint8_t& s5, uint8_t& s6) {
+  ShowProgressText(link, "Odczyt bajtów statusu...");
+  if (int32_t r = LinkCheck(link, true)) return r;
   uint8_t kind = 0;
   uint32_t version = 0;
-  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
+  if (int32_t r = inner::ReadDeviceType(link, kind, version)) return r;
   for (auto [command, value] :
        {std::pair{kFiscalStatusLong, &s1}, std::pair{kPrinterStatusLong, &s2},
         std::pair{kPrintStatusLong, &s3}, std::pair{kServiceStatusLong, &s4}}) {
-    if (int32_t r = ReadStatusByte(command, *value)) return r;
+    if (int32_t r = ReadStatusByte(link, command, *value)) return r;
   }
   count = 4;
   const bool sixBytes = HasSixStatusBytes(kind, version);
   if (!sixBytes) return 0;
   count = 6;
-  if (int32_t r = ReadStatusByte(kSupplyStatusLong, s5)) return r;
-  return ReadStatusByte(kAnnulmentReasonLong, s6);
+  if (int32_t r = ReadStatusByte(link, kSupplyStatusLong, s5)) return r;
+  return ReadStatusByte(link, kAnnulmentReasonLong, s6);
 }
 
-int32_t ReadReceiptCounter(int32_t& counter) {
-  ShowProgressText("Odczyt numeru ostatniego paragonu...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+int32_t ReadReceiptCounter(TPrinterLink& link, int32_t& counter) {
+  ShowProgressText(link, "Odczyt numeru ostatniego paragonu...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
   Block answer{};
-  if (int32_t r = ExecuteSequence('f', 3, {}, &answer)) return r;
+  if (int32_t r = ExecuteSequence(link, 'f', 3, {}, &answer)) return r;
   counter = answer[0] + 256 * answer[1];
   return 0;
 }

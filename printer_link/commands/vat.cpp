@@ -54,9 +54,9 @@ int32_t Decode(const VatForm& form, uint16_t wire) {
 }
 
 // The rates as the printer gave them, decoded.
-int32_t ReadPrinterRates(int32_t& count, VatRates& rates) {
+int32_t ReadPrinterRates(TPrinterLink& link, int32_t& count, VatRates& rates) {
   TVatWords words;
-  if (int32_t r = ReadVatWords(words)) return r;
+  if (int32_t r = ReadVatWords(link, words)) return r;
   const VatForm& form = *FormOfCount(words.count);
   count = words.count;
   for (int32_t i = 0; i < words.count; ++i) rates[i] = Decode(form, words.words[i]);
@@ -65,12 +65,12 @@ int32_t ReadPrinterRates(int32_t& count, VatRates& rates) {
 
 }  // namespace
 
-int32_t ReadVatWords(TVatWords& words) {
+int32_t ReadVatWords(TPrinterLink& link, TVatWords& words) {
   for (const VatForm* form : {&kSevenRates, &kSixRates, &kFourRates}) {
     const bool bytes = form->wholePercentBytes;
     const auto answerLen = static_cast<uint8_t>(1 + form->count * (bytes ? 1 : 2));
     Block answer{};
-    int32_t r = ExecuteSequence(form->readCommand, answerLen, {}, &answer);
+    int32_t r = ExecuteSequence(link, form->readCommand, answerLen, {}, &answer);
     if (r == kErrNak && !bytes) continue;
     if (r != 0) return r;
     words.count = form->count;
@@ -119,32 +119,32 @@ std::vector<uint8_t> VatRecord(uint8_t kind, const VatRates& rates) {
   return data;
 }
 
-int32_t inner::ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4,
-                       int32_t& r5, int32_t& r6, int32_t& r7) {
-  ShowProgressText("Odczyt stawek podatkowych...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
+int32_t inner::ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3,
+                       int32_t& r4, int32_t& r5, int32_t& r6, int32_t& r7) {
+  ShowProgressText(link, "Odczyt stawek podatkowych...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
   int32_t n = 0;
   VatRates rates{};
-  if (int32_t r = ReadPrinterRates(n, rates)) return r;
+  if (int32_t r = ReadPrinterRates(link, n, rates)) return r;
   count = n;
   int32_t* out[] = {&r1, &r2, &r3, &r4, &r5, &r6, &r7};
   for (int32_t i = 0; i < n; ++i) *out[i] = rates[i];
   return kOk;
 }
 
-int32_t inner::SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5,
-                      int32_t r6, int32_t r7) {
-  ShowProgressText("Zapis stawek podatkowych...");
-  if (int32_t r = LinkCheck(true)) return r;
-  if (Link().DriverState.ReceiptOpen) return kErrReceiptOpen;
-  if (int32_t r = WaitPrintEnd(kCheckMode)) return r;
+int32_t inner::SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2, int32_t r3,
+                      int32_t r4, int32_t r5, int32_t r6, int32_t r7) {
+  ShowProgressText(link, "Zapis stawek podatkowych...");
+  if (int32_t r = LinkCheck(link, true)) return r;
+  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
   int32_t counter = 0;
-  if (int32_t r = ReadReceiptCounter(counter)) return r;
+  if (int32_t r = ReadReceiptCounter(link, counter)) return r;
   if (counter != 0) return kErrReceiptCounterNotZero;
   uint8_t kind = 0;
   uint32_t version = 0;
-  if (int32_t r = inner::ReadDeviceType(kind, version)) return r;
+  if (int32_t r = inner::ReadDeviceType(link, kind, version)) return r;
   const VatForm& form = FormOf(kind);
   count = form.count;
   const VatRates rates{r1, r2, r3, r4, r5, r6, r7};
@@ -154,12 +154,12 @@ int32_t inner::SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_
     if (!VatRateFits(kind, rates[i])) return kErrVatNotWritten;
   }
   const std::vector<uint8_t> data = VatRecord(kind, rates);
-  if (int32_t r = ExecuteSequence(form.writeCommand, 1, data)) return r;
-  if (int32_t r = inner::PrintControl(kPrintoutMode)) return r;
+  if (int32_t r = ExecuteSequence(link, form.writeCommand, 1, data)) return r;
+  if (int32_t r = inner::PrintControl(link, kPrintoutMode)) return r;
   int32_t readCount = 0;
   VatRates read{};
-  if (int32_t r = inner::ReadVAT(readCount, read[0], read[1], read[2], read[3], read[4], read[5],
-                                 read[6])) {
+  if (int32_t r = inner::ReadVAT(link, readCount, read[0], read[1], read[2], read[3], read[4],
+                                 read[5], read[6])) {
     return r;
   }
   if (readCount != form.count) return kErrVatNotWritten;

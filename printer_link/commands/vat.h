@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
@@ -17,7 +18,7 @@ struct TVatWords {
   std::array<uint16_t, 7> words{};
 };
 // Asks the newest read command first and falls back on a refusal (NAK).
-int32_t ReadVatWords(TVatWords& words);
+int32_t ReadVatWords(TPrinterLink& link, TVatWords& words);
 // Some rate is not marked undefined.
 bool AnyVatRateDefined(const TVatWords& words);
 
@@ -27,10 +28,10 @@ std::vector<uint8_t> VatRecord(uint8_t kind, const VatRates& rates);
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t ReadVAT(int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3, int32_t& r4, int32_t& r5,
-                int32_t& r6, int32_t& r7);
-int32_t SetVAT(int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5,
-               int32_t r6, int32_t r7);
+int32_t ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t& r2, int32_t& r3,
+                int32_t& r4, int32_t& r5, int32_t& r6, int32_t& r7);
+int32_t SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2, int32_t r3, int32_t r4,
+               int32_t r5, int32_t r6, int32_t r7);
 }  // namespace inner
 
 }  // namespace kavoruw

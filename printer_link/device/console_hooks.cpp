@@ -1,23 +1,22 @@
 #include "printer_link/device/console_hooks.h"
 
 #include "platform/text/cp1250.h"
-#include "printer_link/port/hand_off.h"
 
 namespace kavoruw {
 
-void InstallConsoleHooks(ConsoleHooks hooks) {
-  InstalledHooks() = std::move(hooks);
-  SetTransferWaitHook(InstalledHooks().whileWaiting);
+void InstallConsoleHooks(TPortLink& link, ConsoleHooks hooks) {
+  // Member by member: the port object reads the wait hook where it lies.
+  link.Hooks.showProgressText = std::move(hooks.showProgressText);
+  link.Hooks.processMessages = std::move(hooks.processMessages);
+  link.Hooks.whileWaiting = std::move(hooks.whileWaiting);
 }
 
-void ShowProgressText(std::string_view utf8Text) {
-  const ConsoleHooks& hooks = InstalledHooks();
-  if (hooks.showProgressText) hooks.showProgressText(platform::Cp1250FromUtf8(utf8Text));
+void ShowProgressText(const TPortLink& link, std::string_view utf8Text) {
+  if (link.Hooks.showProgressText) link.Hooks.showProgressText(platform::Cp1250FromUtf8(utf8Text));
 }
 
-void ProcessMessages() {
-  const ConsoleHooks& hooks = InstalledHooks();
-  if (hooks.processMessages) hooks.processMessages();
+void ProcessMessages(const TPortLink& link) {
+  if (link.Hooks.processMessages) link.Hooks.processMessages();
 }
 
 }  // namespace kavoruw

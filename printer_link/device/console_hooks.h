@@ -8,17 +8,16 @@
 #include <string_view>
 
 #include "driver_types.h"
+#include "printer_link/port/comm.h"
 
 namespace kavoruw {
 
-// The hooks the host installed (part of the link object).
-ConsoleHooks& InstalledHooks();
-// What the facade's SetConsoleHooks runs.
-void InstallConsoleHooks(ConsoleHooks hooks);
+// What the facade's SetConsoleHooks runs: the link keeps the hooks.
+void InstallConsoleHooks(TPortLink& link, ConsoleHooks hooks);
 
 // Shows a progress text written in UTF-8 (an empty text erases it).
-void ShowProgressText(std::string_view utf8Text);
+void ShowProgressText(const TPortLink& link, std::string_view utf8Text);
 // Lets the host handle its pending events once.
-void ProcessMessages();
+void ProcessMessages(const TPortLink& link);
 
 }  // namespace kavoruw

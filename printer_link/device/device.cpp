@@ -29,43 +29,43 @@ std::string DeviceKindName(uint32_t kind) {
   return kind < kDeviceNames.size() ? kDeviceNames[kind] : "NIEZNANE";
 }
 
-int32_t ReadStatusByte(uint8_t command, uint8_t& value) {
+int32_t ReadStatusByte(TEngineLink& link, uint8_t command, uint8_t& value) {
   // A short form answers the byte alone, a long one ACK and the byte.
   const uint8_t answerLen = IsStatusCommand(command) ? 1 : 2;
   Block answer{};
-  int32_t r = ExecuteSequence(command, answerLen, {}, &answer);
+  int32_t r = ExecuteSequence(link, command, answerLen, {}, &answer);
   if (r == 0) value = answer[0];
   return r;
 }
 
-int32_t ReadStatusSet(TStatusSet& s) {
+int32_t ReadStatusSet(TEngineLink& link, TStatusSet& s) {
   for (auto [command, value] :
        {std::pair{kFiscalStatus, &s.fiscal}, std::pair{kPrinterStatus, &s.printer},
         std::pair{kPrintStatus, &s.print}, std::pair{kServiceStatus, &s.service}}) {
-    if (int32_t r = ReadStatusByte(command, *value)) return r;
+    if (int32_t r = ReadStatusByte(link, command, *value)) return r;
   }
   return 0;
 }
 
-int32_t StatusGate() {
+int32_t StatusGate(TEngineLink& link) {
   uint8_t s2 = 0;
-  if (int32_t r = ReadStatusByte(kPrinterStatus, s2)) return r;
+  if (int32_t r = ReadStatusByte(link, kPrinterStatus, s2)) return r;
   if (s2 & status::kCmosErased) return kErrCmosErased;
   if (s2 & status::kNoControllerLink) return kErrNoControllerLink;
   return kOk;
 }
 
-int32_t inner::ReadDeviceType(uint8_t& kind, uint32_t& version) {
-  ShowProgressText("Odczyt typu urządzenia...");
+int32_t inner::ReadDeviceType(TEngineLink& link, uint8_t& kind, uint32_t& version) {
+  ShowProgressText(link, "Odczyt typu urządzenia...");
   Block answer{};
-  int32_t r = ExecuteSequence(0xFF, 2, {}, &answer);
+  int32_t r = ExecuteSequence(link, 0xFF, 2, {}, &answer);
   if (r != 0) return r;
   const uint8_t type = answer[0];
   // The two models of a pair answer 0xFE differently: the newer one with its
   // version, the older one with NAK.
   auto askVersion = [&](uint8_t newer, uint8_t older) {
     Block details{};
-    int32_t v = ExecuteSequence(0xFE, 4, {}, &details);
+    int32_t v = ExecuteSequence(link, 0xFE, 4, {}, &details);
     if (v == 0) {
       kind = newer;
       version = details[1];

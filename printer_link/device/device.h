@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver_types.h"
+#include "printer_link/engine/engine.h"
 
 namespace kavoruw {
 
@@ -12,7 +13,7 @@ namespace kavoruw {
 std::string DeviceKindName(uint32_t kind);
 
 // Reads one status byte with its short or long command; the engine's code.
-int32_t ReadStatusByte(uint8_t command, uint8_t& value);
+int32_t ReadStatusByte(TEngineLink& link, uint8_t command, uint8_t& value);
 
 // The four status bytes, asked with their short commands in this order.
 struct TStatusSet {
@@ -21,15 +22,15 @@ struct TStatusSet {
   uint8_t print = 0;
   uint8_t service = 0;
 };
-int32_t ReadStatusSet(TStatusSet& s);
+int32_t ReadStatusSet(TEngineLink& link, TStatusSet& s);
 
 // The gate of commands that need a working printer: the printer status read
 // (its engine error), then 107 for CMOS erased and 102 for no controller link.
-int32_t StatusGate();
+int32_t StatusGate(TEngineLink& link);
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t ReadDeviceType(uint8_t& kind, uint32_t& version);
+int32_t ReadDeviceType(TEngineLink& link, uint8_t& kind, uint32_t& version);
 }  // namespace inner
 
 }  // namespace kavoruw

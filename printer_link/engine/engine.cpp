@@ -7,7 +7,6 @@
 #include "platform/sync/last_error.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/port/hand_off.h"
-#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 
@@ -24,40 +23,40 @@ constexpr uint8_t kOrdinalRefused = 53;          // answer 0xC8 -> 26
 
 // One byte through the port's hand-off. Without a port object nothing can
 // be handed over.
-ByteResult Carry(Transfer direction, uint8_t b) {
-  if (!CommPort()) {
-    RecordLinkError("Niepoprawny zapis.", static_cast<int32_t>(platform::GetLastError()));
-    RecordLinkError("Błąd funkcji WaitForMultipleObjects.",
-                    static_cast<int32_t>(platform::GetLastError()));
+ByteResult Carry(TEngineLink& link, Transfer direction, uint8_t b) {
+  if (!link.CommPort) {
+    link.LinkError->Record("Niepoprawny zapis.", static_cast<int32_t>(platform::GetLastError()));
+    link.LinkError->Record("Błąd funkcji WaitForMultipleObjects.",
+                           static_cast<int32_t>(platform::GetLastError()));
     return {};
   }
-  return CommPort()->HandOff().Carry(direction, b);
+  return link.CommPort->HandOff().Carry(direction, b);
 }
 
-void PurgePort() {
-  if (!CommPort()) return;
-  if (CommPort()->PurgeOutput() == 0) CommPort()->PurgeInput();
+void PurgePort(TEngineLink& link) {
+  if (!link.CommPort) return;
+  if (link.CommPort->PurgeOutput() == 0) link.CommPort->PurgeInput();
 }
 
-uint8_t RunSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data,
-                    std::span<uint8_t> after) {
+uint8_t RunSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen,
+                    std::span<const uint8_t> data, std::span<uint8_t> after) {
   const bool status = IsStatusCommand(cmd);
   const uint8_t recordLength = ListRecordLength(cmd);
 
-  PurgePort();
+  PurgePort(link);
 
   // Nothing is sent on a closed port or while a link error is on record, so
   // the printer never sees half a frame.
-  if (!CommPortIsOpen() || LinkErrorCode() != 0) return kOrdinalWriteFailed;
+  if (!link.PortIsOpen() || link.LinkError->Code() != 0) return kOrdinalWriteFailed;
   for (uint8_t b : {kEsc, cmd}) {
-    const bool written = WritePortByte(b);
-    if (LinkErrorCode() != 0 || !written) return kOrdinalWriteFailed;
+    const bool written = WritePortByte(link, b);
+    if (link.LinkError->Code() != 0 || !written) return kOrdinalWriteFailed;
   }
 
   if (answerLen >= 1) {
-    ByteResult first = Carry(Transfer::Read, 0);
+    ByteResult first = Carry(link, Transfer::Read, 0);
     if (!first.ok) return kOrdinalReadFailed;
-    EngineRecord().AnswerBuffer[0] = first.byte;
+    link.Engine.AnswerBuffer[0] = first.byte;
     if (first.byte != kAck) {
       if (status) return 0;
       switch (first.byte) {
@@ -69,20 +68,20 @@ uint8_t RunSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> dat
       }
     }
     for (unsigned j = 2; j <= answerLen; ++j) {
-      ByteResult next = Carry(Transfer::Read, 0);
+      ByteResult next = Carry(link, Transfer::Read, 0);
       if (!next.ok) return kOrdinalReadFailed;
-      EngineRecord().AnswerBuffer[j - 2] = next.byte;
+      link.Engine.AnswerBuffer[j - 2] = next.byte;
       // A list ends early with 0xFF where the next record would begin.
       if (recordLength != 0 && next.byte == 0xFF && (j - 1) % recordLength == 1) break;
     }
   }
 
   for (uint8_t b : data) {
-    if (!WritePortByte(b)) return kOrdinalWriteFailed;
+    if (!WritePortByte(link, b)) return kOrdinalWriteFailed;
   }
 
   for (uint8_t& b : after) {
-    ByteResult next = Carry(Transfer::Read, 0);
+    ByteResult next = Carry(link, Transfer::Read, 0);
     if (!next.ok) return kOrdinalReadFailed;
     b = next.byte;
   }
@@ -128,24 +127,24 @@ uint8_t MapErrorCode(uint8_t ordinal) {
   return 0;
 }
 
-bool WritePortByte(uint8_t b) { return Carry(Transfer::Write, b).ok; }
+bool WritePortByte(TEngineLink& link, uint8_t b) { return Carry(link, Transfer::Write, b).ok; }
 
-bool inner::ReadPortByte(uint8_t& b) {
-  ByteResult r = Carry(Transfer::Read, 0);
+bool inner::ReadPortByte(TEngineLink& link, uint8_t& b) {
+  ByteResult r = Carry(link, Transfer::Read, 0);
   if (r.ok) b = r.byte;
   return r.ok;
 }
 
-uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data,
-                        Block* answer, std::span<uint8_t> after) {
+uint8_t ExecuteSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen,
+                        std::span<const uint8_t> data, Block* answer, std::span<uint8_t> after) {
   if (data.size() > kBlockSize) data = data.first(kBlockSize);
-  EngineRecord().LastSequenceError = MapErrorCode(RunSequence(cmd, answerLen, data, after));
-  if (answer && answerLen > 0) *answer = EngineRecord().AnswerBuffer;
-  return EngineRecord().LastSequenceError;
+  link.Engine.LastSequenceError = MapErrorCode(RunSequence(link, cmd, answerLen, data, after));
+  if (answer && answerLen > 0) *answer = link.Engine.AnswerBuffer;
+  return link.Engine.LastSequenceError;
 }
 
-int32_t inner::RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
-                          const uint8_t* data) {
+int32_t inner::RSSequence(TEngineLink& link, int32_t cmd, int32_t answerLen, int32_t dataLen,
+                          uint8_t* answer, const uint8_t* data) {
   if (cmd < 0 || cmd > 255 || answerLen < 0 || answerLen > 255 || dataLen < 0 ||
       dataLen > static_cast<int32_t>(kBlockSize) || answer == nullptr || data == nullptr) {
     return kErrInternal;
@@ -153,7 +152,7 @@ int32_t inner::RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8
   // Only the bytes that will be sent are read from the caller's block.
   Block block{};
   const uint8_t result =
-      ExecuteSequence(static_cast<uint8_t>(cmd), static_cast<uint8_t>(answerLen),
+      ExecuteSequence(link, static_cast<uint8_t>(cmd), static_cast<uint8_t>(answerLen),
                       std::span<const uint8_t>(data, static_cast<size_t>(dataLen)), &block);
   if (answerLen > 0) std::memcpy(answer, block.data(), block.size());
   return result;

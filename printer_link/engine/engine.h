@@ -7,6 +7,7 @@
 #include <span>
 
 #include "driver_types.h"
+#include "printer_link/port/comm.h"
 
 namespace kavoruw {
 
@@ -14,14 +15,18 @@ inline constexpr uint8_t kEsc = 0x1B;
 inline constexpr uint8_t kAck = 0x06;
 inline constexpr uint8_t kNak = 0x15;
 
-// The engine's own record of the latest command, part of the link object: its
-// answer block (without the acknowledgement; bytes beyond those the command
-// read stay from earlier commands) and its result. Only the engine writes it.
+// The engine's own record of the latest command: its answer block (without
+// the acknowledgement; bytes beyond those the command read stay from earlier
+// commands) and its result. Only the engine writes it.
 struct TEngineRecord {
   Block AnswerBuffer{};
   uint8_t LastSequenceError = 0;
 };
-TEngineRecord& EngineRecord();
+
+// The engine's part of the link object: the port and the record.
+struct TEngineLink : TPortLink {
+  TEngineRecord Engine;
+};
 
 // Commands answered by one status byte without ACK.
 bool IsStatusCommand(uint8_t cmd);
@@ -30,7 +35,7 @@ uint8_t ListRecordLength(uint8_t cmd);
 uint8_t MapErrorCode(uint8_t ordinal);
 
 // Sends one byte to the printer; false when it did not go out.
-bool WritePortByte(uint8_t b);
+bool WritePortByte(TEngineLink& link, uint8_t b);
 
 // The one way to send a command: purge, ESC and cmd, answerLen answer bytes
 // (the first one the acknowledgement), the data (at most 256 bytes), then
@@ -38,14 +43,15 @@ bool WritePortByte(uint8_t b);
 // given and answerLen > 0 it receives the whole answer block. 0 or the
 // engine's code (20, 21, 23, 24, 26, 101, 201); the first failing byte ends
 // the command, and bytes of after that did not come are left as they were.
-uint8_t ExecuteSequence(uint8_t cmd, uint8_t answerLen, std::span<const uint8_t> data = {},
-                        Block* answer = nullptr, std::span<uint8_t> after = {});
+uint8_t ExecuteSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen,
+                        std::span<const uint8_t> data = {}, Block* answer = nullptr,
+                        std::span<uint8_t> after = {});
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-bool ReadPortByte(uint8_t& b);
-int32_t RSSequence(int32_t cmd, int32_t answerLen, int32_t dataLen, uint8_t* answer,
-                   const uint8_t* data);
+bool ReadPortByte(TEngineLink& link, uint8_t& b);
+int32_t RSSequence(TEngineLink& link, int32_t cmd, int32_t answerLen, int32_t dataLen,
+                   uint8_t* answer, const uint8_t* data);
 }  // namespace inner
 
 }  // namespace kavoruw

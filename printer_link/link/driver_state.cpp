@@ -4,23 +4,23 @@
 
 namespace kavoruw {
 
-void ResetDriverState() { Link().DriverState = TDriverState{}; }
+void ResetDriverState(TPrinterLink& link) { link.DriverState = TDriverState{}; }
 
-void ClearPaymentSlots() { Link().DriverState.PaymentSlot.fill(TPaymentSlot{}); }
+void ClearPaymentSlots(TPrinterLink& link) { link.DriverState.PaymentSlot.fill(TPaymentSlot{}); }
 
-void ClearTrailerLines() { Link().DriverState.TrailerLine.fill(TTrailerLine{}); }
+void ClearTrailerLines(TPrinterLink& link) { link.DriverState.TrailerLine.fill(TTrailerLine{}); }
 
-int32_t ClearReceiptBuffers() {
-  ClearPaymentSlots();
-  ClearTrailerLines();
+int32_t ClearReceiptBuffers(TPrinterLink& link) {
+  ClearPaymentSlots(link);
+  ClearTrailerLines(link);
   return 0;
 }
 
-void InitializeDriverUnit() { ResetDriverState(); }
+void InitializeDriverUnit(TPrinterLink& link) { ResetDriverState(link); }
 
-void FinalizeDriverUnit() {
+void FinalizeDriverUnit(TPrinterLink& link) {
   // The port's threads must not run on while the program ends.
-  if (CommPort()) CommPort()->Close();
+  if (link.CommPort) link.CommPort->Close();
 }
 
 }  // namespace kavoruw

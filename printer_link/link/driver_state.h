@@ -3,22 +3,23 @@
 #include <cstdint>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
 // Empty the payment slots, the trailer lines, or both; the link
 // initialisation starts every session with both.
-void ClearPaymentSlots();
-void ClearTrailerLines();
-int32_t ClearReceiptBuffers();
+void ClearPaymentSlots(TPrinterLink& link);
+void ClearTrailerLines(TPrinterLink& link);
+int32_t ClearReceiptBuffers(TPrinterLink& link);
 
 // Puts every field of the link's DriverState back to its start-up value. The
 // port is not touched.
-void ResetDriverState();
+void ResetDriverState(TPrinterLink& link);
 // Start-up values of the whole record.
-void InitializeDriverUnit();
+void InitializeDriverUnit(TPrinterLink& link);
 // Closes a port left open, so that no thread of the link outlives the
 // program.
-void FinalizeDriverUnit();
+void FinalizeDriverUnit(TPrinterLink& link);
 
 }  // namespace kavoruw

@@ -17,105 +17,110 @@ namespace {
 // The first step of every open: refused while the current port object is
 // open. The refusal is noted, but the code on record stays as it was: the
 // working link must not start failing because someone knocked twice.
-bool RefusedWhileOpen() {
-  if (!CommPortIsOpen()) return false;
-  RecordLinkErrorText("Ten port jest już zainicjowany");
+bool RefusedWhileOpen(TPrinterLink& link) {
+  if (!link.PortIsOpen()) return false;
+  link.LinkError->RecordText("Ten port jest już zainicjowany");
   return true;
 }
 
 // The last steps of an open, on the new port object.
-int32_t SetUpAndConnect(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
-  int32_t r = CommPort()->SetParams(port, baud, writeSec, readSec);
-  if (r == 0) r = CommPort()->Connect();
+int32_t SetUpAndConnect(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec,
+                        uint16_t readSec) {
+  int32_t r = link.CommPort->SetParams(port, baud, writeSec, readSec);
+  if (r == 0) r = link.CommPort->Connect();
   return r;
 }
 
 }  // namespace
 
-int32_t inner::DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec) {
-  if (RefusedWhileOpen()) return kErrPortInUse;
-  CommPort() = std::make_unique<TComm>();
-  return SetUpAndConnect(port, baud, writeSec, readSec);
+int32_t inner::DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec,
+                          uint16_t readSec) {
+  if (RefusedWhileOpen(link)) return kErrPortInUse;
+  link.CommPort = std::make_unique<TComm>(link);
+  return SetUpAndConnect(link, port, baud, writeSec, readSec);
 }
 
-int32_t inner::OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec) {
-  if (RefusedWhileOpen()) return kErrPortInUse;
+int32_t inner::OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t writeSec,
+                        int32_t readSec) {
+  if (RefusedWhileOpen(link)) return kErrPortInUse;
   // The new object stays in place, unopened, when the values do not fit.
-  CommPort() = std::make_unique<TComm>();
+  link.CommPort = std::make_unique<TComm>(link);
   if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
       !InRange(readSec, 0, 65535)) {
     return kErrInternal;
   }
-  return SetUpAndConnect(static_cast<uint8_t>(port), baud, static_cast<uint16_t>(writeSec),
+  return SetUpAndConnect(link, static_cast<uint8_t>(port), baud, static_cast<uint16_t>(writeSec),
                          static_cast<uint16_t>(readSec));
 }
 
-int32_t inner::ClosePortObject() { return CommPort() ? CommPort()->Close() : 0; }
-
-int32_t inner::ClosePort() { return inner::ClosePortObject(); }
-
-bool inner::SetPortTimeouts(uint16_t writeSec, uint16_t readSec) {
-  return CommPort() && CommPort()->SetTimeouts(writeSec, readSec) == 0;
+int32_t inner::ClosePortObject(TPrinterLink& link) {
+  return link.CommPort ? link.CommPort->Close() : 0;
 }
 
-int32_t EnsureLink(int32_t port, bool check) {
+int32_t inner::ClosePort(TPrinterLink& link) { return inner::ClosePortObject(link); }
+
+bool inner::SetPortTimeouts(TPrinterLink& link, uint16_t writeSec, uint16_t readSec) {
+  return link.CommPort && link.CommPort->SetTimeouts(writeSec, readSec) == 0;
+}
+
+int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check) {
   if (port == 0) return kErrNoPortNumber;
-  Link().DriverState.LinkUp = false;
+  link.DriverState.LinkUp = false;
   // The totals of a receipt still open on the printer are kept: its end must
   // still send them.
-  if (!Link().DriverState.ReceiptOpen) Link().DriverState.VatTotals.fill(0);
-  ClearReceiptBuffers();
-  Link().DriverState.DeviceKind = 7;
-  int32_t r = inner::ClosePortObject();
+  if (!link.DriverState.ReceiptOpen) link.DriverState.VatTotals.fill(0);
+  ClearReceiptBuffers(link);
+  link.DriverState.DeviceKind = 7;
+  int32_t r = inner::ClosePortObject(link);
   if (r != 0) return r;
   // Stored values the port cannot take end here, with the link still down.
-  if (!InRange(port, 0, 255) || Link().DriverState.StoredBaud < 0 ||
-      !InRange(Link().DriverState.StoredTimeout, 0, 65535)) {
+  if (!InRange(port, 0, 255) || link.DriverState.StoredBaud < 0 ||
+      !InRange(link.DriverState.StoredTimeout, 0, 65535)) {
     return kErrInternal;
   }
-  r = inner::DoOpenPort(static_cast<uint8_t>(port), Link().DriverState.StoredBaud,
-                        static_cast<uint16_t>(Link().DriverState.StoredTimeout),
-                        static_cast<uint16_t>(Link().DriverState.StoredTimeout));
+  r = inner::DoOpenPort(link, static_cast<uint8_t>(port), link.DriverState.StoredBaud,
+                        static_cast<uint16_t>(link.DriverState.StoredTimeout),
+                        static_cast<uint16_t>(link.DriverState.StoredTimeout));
   if (r != 0) return r;
   if (check) {
-    r = ExecuteSequence('#', 1);
+    r = ExecuteSequence(link, '#', 1);
     if (r != 0 && r != kErrNak) return r;
     // Answered either way, the link test has ended any receipt the printer
     // held: the next receipt begins afresh, and no item goes to a printer
     // that has no receipt to put it in.
-    Link().DriverState.ReceiptOpen = false;
-    Link().DriverState.ItemCount = 0;
-    Link().DriverState.VatTotals.fill(0);
-    Link().DriverState.ReceiptDoubt = TReceiptDoubt::None;
-    Link().DriverState.ReceiptDamaged = false;
+    link.DriverState.ReceiptOpen = false;
+    link.DriverState.ItemCount = 0;
+    link.DriverState.VatTotals.fill(0);
+    link.DriverState.ReceiptDoubt = TReceiptDoubt::None;
+    link.DriverState.ReceiptDamaged = false;
     if (r == 0) {
       // The wait runs on the port just opened; it must not start another
-      // re-initialisation while Link().DriverState.LinkUp is still false.
-      int32_t p = PrintEndOnOpenedLink();
+      // re-initialisation while link.DriverState.LinkUp is still false.
+      int32_t p = PrintEndOnOpenedLink(link);
       if (p != 0) return p;
     }
     uint32_t version = 0;
-    r = inner::ReadDeviceType(Link().DriverState.DeviceKind, version);
+    r = inner::ReadDeviceType(link, link.DriverState.DeviceKind, version);
   } else {
     r = 0;
   }
-  Link().DriverState.LinkUp = r == 0;
+  link.DriverState.LinkUp = r == 0;
   return r;
 }
 
-TLongReportPort::TLongReportPort() {
-  if (!CommPort()) return;
+TLongReportPort::TLongReportPort(TPrinterLink& link) : link_(link) {
+  if (!link_.CommPort) return;
   captured_ = true;
-  port_ = CommPort()->PortNumber();
-  baud_ = CommPort()->BaudRate();
-  writeTimeout_ = CommPort()->WriteTimeout();
-  readTimeout_ = CommPort()->ReadTimeout();
+  port_ = link_.CommPort->PortNumber();
+  baud_ = link_.CommPort->BaudRate();
+  writeTimeout_ = link_.CommPort->WriteTimeout();
+  readTimeout_ = link_.CommPort->ReadTimeout();
   // A port its caller has already put on the long read time-out for this
   // report (the console's range dialogs do) gets the driver's normal
   // time-outs back: the print-end wait after the report must not run on 90 s.
   if (readTimeout_ == kLongReportReadTimeout) {
-    writeTimeout_ = static_cast<uint16_t>(Link().DriverState.PortWriteTimeout);
-    readTimeout_ = static_cast<uint16_t>(Link().DriverState.PortReadTimeout);
+    writeTimeout_ = static_cast<uint16_t>(link_.DriverState.PortWriteTimeout);
+    readTimeout_ = static_cast<uint16_t>(link_.DriverState.PortReadTimeout);
   }
 }
 
@@ -128,12 +133,12 @@ int32_t TLongReportPort::Open() {
 }
 
 int32_t TLongReportPort::Reopen(uint16_t readSec) {
-  if (int32_t r = inner::ClosePortObject()) return r;
-  return inner::DoOpenPort(port_, baud_, writeTimeout_, readSec);
+  if (int32_t r = inner::ClosePortObject(link_)) return r;
+  return inner::DoOpenPort(link_, port_, baud_, writeTimeout_, readSec);
 }
 
-int32_t LinkCheck(bool check) {
-  return Link().DriverState.LinkUp ? kOk : EnsureLink(Link().DriverState.StoredPort, check);
+int32_t LinkCheck(TPrinterLink& link, bool check) {
+  return link.DriverState.LinkUp ? kOk : EnsureLink(link, link.DriverState.StoredPort, check);
 }
 
 }  // namespace kavoruw

@@ -4,14 +4,15 @@
 #include <cstdint>
 
 #include "driver_types.h"
+#include "printer_link/link/link_object.h"
 
 namespace kavoruw {
 
 // Closes and reopens the link with the stored values; with check, asks the
 // printer ('#'), waits for a running printout and identifies the device.
-int32_t EnsureLink(int32_t port, bool check);
+int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check);
 // The step every command takes first: EnsureLink while the link is not up.
-int32_t LinkCheck(bool check);
+int32_t LinkCheck(TPrinterLink& link, bool check);
 
 // The port in use, reopened with the long read time-out while the printer
 // prepares a report, and given its own time-outs back when the scope ends
@@ -20,7 +21,7 @@ int32_t LinkCheck(bool check);
 // survive the report.
 class TLongReportPort {
  public:
-  TLongReportPort();
+  explicit TLongReportPort(TPrinterLink& link);
   // A port that cannot be reopened here shows up in the next command.
   ~TLongReportPort();
   TLongReportPort(const TLongReportPort&) = delete;
@@ -32,6 +33,7 @@ class TLongReportPort {
  private:
   int32_t Reopen(uint16_t readSec);
 
+  TPrinterLink& link_;
   bool captured_ = false;
   uint8_t port_ = 0;
   int32_t baud_ = 0;
@@ -42,19 +44,20 @@ class TLongReportPort {
 // Runs send on the port reopened for a long report; the normal time-outs are
 // back before this returns, whichever way send ends.
 template <typename Send>
-int32_t OnLongReportPort(Send send) {
-  TLongReportPort port;
+int32_t OnLongReportPort(TPrinterLink& link, Send send) {
+  TLongReportPort port(link);
   if (int32_t r = port.Open()) return r;
   return send();
 }
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
-int32_t DoOpenPort(uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec);
-int32_t ClosePortObject();
-bool SetPortTimeouts(uint16_t writeSec, uint16_t readSec);
-int32_t OpenPort(int32_t port, int32_t baud, int32_t writeSec, int32_t readSec);
-int32_t ClosePort();
+int32_t DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec,
+                   uint16_t readSec);
+int32_t ClosePortObject(TPrinterLink& link);
+bool SetPortTimeouts(TPrinterLink& link, uint16_t writeSec, uint16_t readSec);
+int32_t OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t writeSec, int32_t readSec);
+int32_t ClosePort(TPrinterLink& link);
 }  // namespace inner
 
 }  // namespace kavoruw

@@ -14,8 +14,6 @@ namespace {
 
 int32_t LastError() { return static_cast<int32_t>(platform::GetLastError()); }
 
-void Record(std::string_view utf8Text) { RecordLinkError(utf8Text, LastError()); }
-
 struct LineErrorText {
   uint32_t flag;
   const char* text;
@@ -33,9 +31,9 @@ constexpr LineErrorText kLineErrorTexts[] = {
 
 }  // namespace
 
-bool CommPortIsOpen() { return CommPort() && CommPort()->IsOpen(); }
-
-void SetConnectSettleTime(int milliseconds) { ConnectSettleSetting().store(milliseconds); }
+TPortLink::~TPortLink() {
+  if (CommPort) CommPort->Close();
+}
 
 // --- Threads -------------------------------------------------------------------
 
@@ -117,7 +115,7 @@ void TZapisOdczytThread::Execute() {
       moved = direction == Transfer::Write ? DoWrite(b) : DoRead(b);
     } catch (...) {
       moved = 0;
-      RecordLinkError("Port nie jest otwarty, niemożliwa operacja.", -1);
+      owner_->Error().Record("Port nie jest otwarty, niemożliwa operacja.", -1);
     }
     handOff.Complete(moved, b);
   }
@@ -129,7 +127,13 @@ uint32_t TZapisOdczytThread::DoRead(uint8_t& b) { return owner_->ReadBytes(&b, 1
 
 // --- The port object ----------------------------------------------------------
 
-TComm::TComm() = default;
+TComm::TComm(TPortLink& link)
+    : error_(link.LinkError),
+      settleMs_(link.ConnectSettleMs),
+      waitHook_(link.Hooks.whileWaiting),
+      handOff_(*error_, waitHook_) {}
+
+void TComm::Record(std::string_view utf8Text) { error_->Record(utf8Text, LastError()); }
 
 TComm::~TComm() { Close(); }
 
@@ -142,10 +146,10 @@ int32_t TComm::Open() {
   int32_t code = LastError();
   if (code == 0) code = static_cast<int32_t>(platform::kErrorGenFailure);
   switch (code) {
-    case 2: RecordLinkError("System nie potrafi znależć danego urządzenia.", code); break;
-    case 5: RecordLinkError("Zabroniony dostęp do urządzenia.", code); break;
-    case 6: RecordLinkError("Niepoprawny uchwyt do urządzenia, proces przerwany.", code); break;
-    default: RecordLinkError("Błędnie określone urządzenie.", code); break;
+    case 2: error_->Record("System nie potrafi znależć danego urządzenia.", code); break;
+    case 5: error_->Record("Zabroniony dostęp do urządzenia.", code); break;
+    case 6: error_->Record("Niepoprawny uchwyt do urządzenia, proces przerwany.", code); break;
+    default: error_->Record("Błędnie określone urządzenie.", code); break;
   }
   return code;
 }
@@ -154,7 +158,7 @@ void TComm::CloseDeviceHandle() { handle_.reset(); }
 
 int32_t TComm::Connect() {
   Close();
-  SetCommError(std::string(), 0);
+  error_->Set(std::string(), 0);
   int32_t result = Open();
   if (result != 0 || !IsOpen()) return result;
 
@@ -164,7 +168,7 @@ int32_t TComm::Connect() {
   auto watcherStop = platform::Event::Create(false);
   if (!abort || !watcherStop) {
     result = LastError();
-    RecordLinkError("Błąd CreateEvent. ", result);
+    error_->Record("Błąd CreateEvent. ", result);
     CloseDeviceHandle();
     return result;
   }
@@ -186,7 +190,7 @@ int32_t TComm::Connect() {
     return LastError();
   }
   result = SetTimeouts(writeTimeout_, readTimeout_);
-  PauseCallingWaitHook(ConnectSettleSetting().load());
+  PauseCallingWaitHook(waitHook_, settleMs_.load());
   return result;
 }
 
@@ -302,7 +306,7 @@ void TComm::OnCommEvent(TZdarzeniaCommThread* /*sender*/, uint32_t mask) {
 void TComm::HandleCommError(int32_t eventFlag) {
   if (eventFlag != static_cast<int32_t>(platform::kEvErr)) return;
   for (const LineErrorText& e : kLineErrorTexts) {
-    if (errorFlags_ & e.flag) RecordLinkError(e.text, static_cast<int32_t>(e.flag));
+    if (errorFlags_ & e.flag) error_->Record(e.text, static_cast<int32_t>(e.flag));
   }
 }
 
@@ -319,7 +323,7 @@ uint32_t TComm::Transfer(bool write, uint8_t* data, uint32_t n) {
   platform::SetLastError(0);
   const platform::Event* abort = handOff_.AbortEvent();
   if (!handle_ || !abort) {
-    RecordLinkError("Port nie jest otwarty, niemożliwa operacja.", -1);
+    error_->Record("Port nie jest otwarty, niemożliwa operacja.", -1);
     return 0;
   }
   platform::TransferResult r =

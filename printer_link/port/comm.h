@@ -10,9 +10,11 @@
 #include <string>
 #include <thread>
 
+#include "driver_types.h"
 #include "platform/serial/serial_device.h"
 #include "platform/sync/event.h"
 #include "printer_link/port/hand_off.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 
@@ -25,6 +27,7 @@ inline constexpr std::array<uint32_t, 9> kPortEventTable = {
 inline constexpr CommEventSet kAllCommEvents = 0x01FF;
 
 class TComm;
+struct TPortLink;
 
 // A thread that runs Execute until it is stopped: Stop signals its stop event
 // and marks it terminated, WaitFor joins it.
@@ -95,7 +98,10 @@ class TZapisOdczytThread : public TThread {
 
 class TComm {
  public:
-  TComm();
+  // A port of the link: it records its faults in the link's error record
+  // (which it keeps alive as long as its threads may write it) and pauses
+  // with the link's settle time and wait hook.
+  explicit TComm(TPortLink& link);
   virtual ~TComm();
   TComm(const TComm&) = delete;
   TComm& operator=(const TComm&) = delete;
@@ -118,6 +124,7 @@ class TComm {
   uint32_t ReadBytes(uint8_t* destination, uint32_t n);
   // The byte hand-off to this port's worker.
   THandOff& HandOff() { return handOff_; }
+  TLinkErrorRecord& Error() { return *error_; }
 
   const std::string& PortName() const { return portName_; }
   uint8_t PortNumber() const { return portNumber_; }
@@ -128,6 +135,11 @@ class TComm {
 
  private:
   uint32_t Transfer(bool write, uint8_t* data, uint32_t n);
+  void Record(std::string_view utf8Text);
+
+  const std::shared_ptr<TLinkErrorRecord> error_;
+  const std::atomic<int>& settleMs_;
+  const std::function<void()>& waitHook_;
 
   std::unique_ptr<platform::SerialDevice> handle_;
   platform::LineState lineState_;
@@ -153,14 +165,27 @@ class TComm {
 
 // --- The port layer's part of the link object ------------------------------
 
-// The link's one port object; nullptr until the first open.
-std::unique_ptr<TComm>& CommPort();
+struct TPortLink {
+  TPortLink() = default;
+  // Closes a port left open, so that no thread of the link outlives it.
+  ~TPortLink();
+  TPortLink(const TPortLink&) = delete;
+  TPortLink& operator=(const TPortLink&) = delete;
 
-// TComm.IsOpen on CommPort(); false while there is no port object.
-bool CommPortIsOpen();
+  // True while the port object exists and is open.
+  bool PortIsOpen() const { return CommPort && CommPort->IsOpen(); }
 
-// Pause at the end of each connect, in milliseconds (200; tests shorten it).
-std::atomic<int>& ConnectSettleSetting();
-void SetConnectSettleTime(int milliseconds);
+  // The host's hooks (the port calls whileWaiting, the device layer the
+  // others). Installed through the facade; under any other caller empty.
+  ConsoleHooks Hooks;
+  // Pause at the end of each connect, in milliseconds (200; tests shorten it).
+  std::atomic<int> ConnectSettleMs{200};
+  // Written by the port's threads too: each port object holds a share of it,
+  // so it lasts as long as any thread that may write it.
+  const std::shared_ptr<TLinkErrorRecord> LinkError = std::make_shared<TLinkErrorRecord>();
+  // The link's one port object; nullptr until the first open. Declared last,
+  // so that it goes first, before what it reads.
+  std::unique_ptr<TComm> CommPort;
+};
 
 }  // namespace kavoruw

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "platform/sync/last_error.h"
-#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 
@@ -25,16 +24,11 @@ inline void CpuRelax() {
 #endif
 }
 
-void Record(std::string_view utf8Text) {
-  RecordLinkError(utf8Text, static_cast<int32_t>(platform::GetLastError()));
+void Record(TLinkErrorRecord& error, std::string_view utf8Text) {
+  error.Record(utf8Text, static_cast<int32_t>(platform::GetLastError()));
 }
 
 constexpr int kHookPeriodMs = 20;
-
-std::function<void()>& WaitHook() {
-  static std::function<void()> hook;
-  return hook;
-}
 
 // The hook runs on the command thread and is never entered twice (a pause
 // made from inside it just sleeps).
@@ -55,11 +49,9 @@ const uint32_t* Word(const std::atomic<uint32_t>& state) {
 
 }  // namespace
 
-void SetTransferWaitHook(std::function<void()> hook) { WaitHook() = std::move(hook); }
-
-void PauseCallingWaitHook(int milliseconds) {
+void PauseCallingWaitHook(const std::function<void()>& waitHook, int milliseconds) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  const std::function<void()> hook = insideHook ? nullptr : WaitHook();
+  const std::function<void()> hook = insideHook ? nullptr : waitHook;
   for (;;) {
     const auto now = std::chrono::steady_clock::now();
     if (now >= until) return;
@@ -163,8 +155,8 @@ ByteResult THandOff::Carry(Transfer direction, uint8_t byte) {
   if (s & kAbortedFlag) {
     // The port has been closed (or never connected): nothing goes to the
     // worker.
-    Record(write ? "Zapis przerwany." : "Przerwany zapis ");
-    Record("Błąd funkcji WaitForMultipleObjects.");
+    Record(error_, write ? "Zapis przerwany." : "Przerwany zapis ");
+    Record(error_, "Błąd funkcji WaitForMultipleObjects.");
     return {};
   }
   txByte_ = byte;
@@ -175,10 +167,10 @@ ByteResult THandOff::Carry(Transfer direction, uint8_t byte) {
   state_.notify_all();
 
   const auto done = [](uint32_t v) { return (v & kPhase) == kDone || (v & kAbortedFlag) != 0; };
-  const std::function<void()>& hook = WaitHook();
+  const std::function<void()>& hook = waitHook_;
   s = hook && !insideHook ? WaitCallingHook(done, hook) : WaitUntil(done);
   if (s & kAbortedFlag) {
-    Record("Błąd funkcji WaitForMultipleObjects.");
+    Record(error_, "Błąd funkcji WaitForMultipleObjects.");
     return {};
   }
   ByteResult result{moved_ > 0, write ? byte : rxByte_};

@@ -12,18 +12,20 @@
 #include <memory>
 
 #include "platform/sync/event.h"
+#include "printer_link/port/link_error.h"
 
 namespace kavoruw {
 
 enum class Transfer : uint8_t { Write, Read };
 
-// Called about every 20 ms on the command thread while it waits for a byte or
+// The wait hook (the host's whileWaiting hook, kept with the link's hooks) is
+// called about every 20 ms on the command thread while it waits for a byte or
 // for a pause of the link, so that a hosting program on that thread keeps its
 // windows painted; the time-outs are the same either way. Unset (the
 // default), the wait sleeps until the byte is done.
-void SetTransferWaitHook(std::function<void()> hook);
+
 // The command thread pauses that long, calling the wait hook meanwhile.
-void PauseCallingWaitHook(int milliseconds);
+void PauseCallingWaitHook(const std::function<void()>& waitHook, int milliseconds);
 
 // What one byte's trip through the worker gave: ok with the byte read (or the
 // byte written), or not ok when no byte moved.
@@ -34,7 +36,9 @@ struct ByteResult {
 
 class THandOff {
  public:
-  THandOff() = default;
+  // Faults go to the error record; the wait hook is read at each transfer.
+  THandOff(TLinkErrorRecord& error, const std::function<void()>& waitHook)
+      : error_(error), waitHook_(waitHook) {}
   THandOff(const THandOff&) = delete;
   THandOff& operator=(const THandOff&) = delete;
 
@@ -91,6 +95,8 @@ class THandOff {
   uint8_t rxByte_ = 0;
   uint32_t moved_ = 0;
   std::shared_ptr<platform::Event> abort_;
+  TLinkErrorRecord& error_;
+  const std::function<void()>& waitHook_;
 };
 
 }  // namespace kavoruw

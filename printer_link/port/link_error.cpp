@@ -1,39 +1,33 @@
 #include "printer_link/port/link_error.h"
 
-#include <mutex>
-
 #include "platform/text/cp1250.h"
 
 namespace kavoruw {
 
-void SetCommError(const std::string& text, int32_t code) {
-  TLinkErrorRecord& r = LinkErrorRecord();
-  std::lock_guard lock(r.mutex);
-  r.text = text;
-  r.code = code;
+void TLinkErrorRecord::Set(const std::string& text, int32_t code) {
+  std::lock_guard lock(mutex_);
+  text_ = text;
+  code_ = code;
 }
 
-void RecordLinkError(std::string_view utf8Text, int32_t code) {
-  SetCommError(platform::Cp1250FromUtf8(utf8Text), code);
+void TLinkErrorRecord::Record(std::string_view utf8Text, int32_t code) {
+  Set(platform::Cp1250FromUtf8(utf8Text), code);
 }
 
-void RecordLinkErrorText(std::string_view utf8Text) {
+void TLinkErrorRecord::RecordText(std::string_view utf8Text) {
   std::string text = platform::Cp1250FromUtf8(utf8Text);
-  TLinkErrorRecord& r = LinkErrorRecord();
-  std::lock_guard lock(r.mutex);
-  r.text = std::move(text);
+  std::lock_guard lock(mutex_);
+  text_ = std::move(text);
 }
 
-std::string LinkErrorText() {
-  TLinkErrorRecord& r = LinkErrorRecord();
-  std::lock_guard lock(r.mutex);
-  return r.text;
+std::string TLinkErrorRecord::Text() {
+  std::lock_guard lock(mutex_);
+  return text_;
 }
 
-int32_t LinkErrorCode() {
-  TLinkErrorRecord& r = LinkErrorRecord();
-  std::lock_guard lock(r.mutex);
-  return r.code;
+int32_t TLinkErrorRecord::Code() {
+  std::lock_guard lock(mutex_);
+  return code_;
 }
 
 }  // namespace kavoruw

@@ -9,23 +9,24 @@
 
 namespace kavoruw {
 
-// The record itself, part of the link object; the accessors below lock it.
-struct TLinkErrorRecord {
-  std::mutex mutex;
-  std::string text;
-  int32_t code = 0;
+// Part of the link object, shared with each port object whose threads write
+// it; every call locks it.
+class TLinkErrorRecord {
+ public:
+  // Records a Windows-1250 text with its code; a later record replaces it.
+  void Set(const std::string& text, int32_t code);
+  // The same for a text written in UTF-8.
+  void Record(std::string_view utf8Text, int32_t code);
+  // Replaces the text only: the code on record stays as it is.
+  void RecordText(std::string_view utf8Text);
+
+  std::string Text();
+  int32_t Code();
+
+ private:
+  std::mutex mutex_;
+  std::string text_;
+  int32_t code_ = 0;
 };
-TLinkErrorRecord& LinkErrorRecord();
-
-// Records a Windows-1250 text with its code; a later record replaces it.
-void SetCommError(const std::string& text, int32_t code);
-// The same for a text written in UTF-8.
-void RecordLinkError(std::string_view utf8Text, int32_t code);
-
-// Replaces the text only: the code on record stays as it is.
-void RecordLinkErrorText(std::string_view utf8Text);
-
-std::string LinkErrorText();
-int32_t LinkErrorCode();
 
 }  // namespace kavoruw

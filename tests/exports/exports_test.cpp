@@ -5,8 +5,12 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
+#include <type_traits>
 
 #include "kavoruw.h"
 
@@ -26,6 +30,32 @@ std::set<std::string> ExportedNames() {
     if (sscanf(line, "%63s %7s %255s", address, type, name) == 3) names.insert(name);
   }
   pclose(pipe);
+  return names;
+}
+
+// Each exported row of the table has the form the header declares.
+#define KAVORUW_CALL(name, params, call) \
+  static_assert(std::is_same_v<decltype(&::name), int32_t(*) params>, #name);
+#define KAVORUW_EXPORT(name, params, frame, call) KAVORUW_CALL(name, params, call)
+#include "driver_calls.h"
+
+std::set<std::string> TableNames() {
+#define KAVORUW_CALL(name, params, call) #name,
+#define KAVORUW_EXPORT(name, params, frame, call) #name,
+  return {
+#include "driver_calls.h"
+  };
+}
+
+std::set<std::string> HeaderNames() {
+  std::ifstream in(KAVORUW_HEADER_FILE);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string header = text.str();
+  std::set<std::string> names;
+  const std::regex declaration(R"(KAVORUW_API\s+int32_t\s+(\w+)\()");
+  for (std::sregex_iterator i(header.begin(), header.end(), declaration), end; i != end; ++i)
+    names.insert((*i)[1]);
   return names;
 }
 
@@ -84,6 +114,9 @@ TEST(ExportTable, ExactlyTheFiftyTwoNames) {
                                           "PrinterNumber"};
   ASSERT_EQ(expected.size(), 52u);
   EXPECT_EQ(ExportedNames(), expected);
+  // The table the library is made from and the header users read agree.
+  EXPECT_EQ(TableNames(), expected);
+  EXPECT_EQ(HeaderNames(), expected);
 }
 
 TEST(ExportTable, HeaderWorksFromC) {

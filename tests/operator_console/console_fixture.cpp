@@ -11,6 +11,7 @@
 #include "kavoruw_core.h"
 #include "operator_console/ci_only_one.h"
 #include "operator_console/startup.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/port/comm.h"
 
@@ -19,8 +20,8 @@ namespace console::testing {
 void ConsoleTest::SetUp() {
   GuiTest::SetUp();
   // Opening a pseudo-terminal needs no time to settle.
-  kavoruw::SetConnectSettleTime(0);
-  kavoruw::ResetDriverState();
+  kavoruw::Link().ConnectSettleMs = 0;
+  kavoruw::ResetDriverState(kavoruw::Link());
   static int serial = 0;
   TCiaOnlyOne::Scope() = "test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
   portDir = std::filesystem::temp_directory_path() /

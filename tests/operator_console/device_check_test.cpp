@@ -14,7 +14,7 @@
 #include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/support/scripted_message_boxes.h"
@@ -203,7 +203,7 @@ TEST_F(DeviceCheck, PortZeroIsRefusedAsAMissingPortAndAPortAboveTheRangeIsClampe
     kavoruw::ClosePortObject();  // so that an opening would show
     Confirm(dialog);
     EXPECT_TRUE(dialog.isVisible()) << "refused: the dialog stays open";
-    EXPECT_FALSE(kavoruw::CommPortIsOpen()) << "nothing opened";
+    EXPECT_FALSE(kavoruw::Link().PortIsOpen()) << "nothing opened";
     EXPECT_EQ(TraceLines().back(),
               "box Błąd 2010 Brak portu COM0 w systemie.\rNależy ustawić parametry komunikacji");
     EXPECT_EQ(TraceLines()[TraceLines().size() - 3], "tone 1000 50");

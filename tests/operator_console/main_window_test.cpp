@@ -15,7 +15,7 @@
 #include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 #include "operator_console/t_komunikacja.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 #include "tests/operator_console/console_fixture.h"
 
 namespace {

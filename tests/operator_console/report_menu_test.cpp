@@ -20,6 +20,7 @@
 #include "operator_console/tf_okresowe_miesieczne.h"
 #include "operator_console/tf_okresowe_wg_numerow.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tests/operator_console/report_test_support.h"
 #include "tests/support/scripted_message_boxes.h"
@@ -276,7 +277,8 @@ TEST_F(Reports, APrinterSwitchedOffDuringAnyReportGivesTheTimeOutBoxOnTheNormalR
         sim.SetPowerOff(true);
         off = true;
       }
-      const uint32_t seconds = kavoruw::CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant / 1000;
+      const uint32_t seconds =
+          kavoruw::Link().CommPort->TimeoutsInUse().ReadTotalTimeoutConstant / 1000;
       timeoutsWhileOff.insert(seconds);
       if (seconds == kavoruw::kLongReportReadTimeout) sim.InjectToHost({0x80});
     });

@@ -12,7 +12,7 @@
 #include "kavoruw_core.h"
 #include "operator_console/logic/clock_logic.h"
 #include "operator_console/logic/reports.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 #include "tests/operator_console/console_fixture.h"
 
 namespace console::testing {

@@ -13,7 +13,7 @@
 #include "operator_console/tf_data_i_numer.h"
 #include "operator_console/tf_okresowe_wg_numerow.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
@@ -49,13 +49,13 @@ class Service : public ConsoleTest {
     kavoruw::SetConsoleHooks(
         {[this](const std::string& text) { GlowneOkno->ShowProgressText(text); },
          [this] {
-           if (kavoruw::CommPort()) readTimeoutsWhilePrinting.push_back(ReadTimeoutNow());
+           if (kavoruw::Link().CommPort) readTimeoutsWhilePrinting.push_back(ReadTimeoutNow());
          }});
   }
   // Seconds of the read time-out the port applies now.
   static uint32_t ReadTimeoutNow() {
-    return kavoruw::CommPort()
-               ? kavoruw::CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant / 1000
+    return kavoruw::Link().CommPort
+               ? kavoruw::Link().CommPort->TimeoutsInUse().ReadTotalTimeoutConstant / 1000
                : 0;
   }
   bool RaisedWhilePrinting(uint32_t seconds) const {

@@ -11,7 +11,7 @@
 #include "operator_console/tf_bajty_statusu.h"
 #include "operator_console/tf_numer_unikatowy.h"
 #include "operator_console/tf_test_wyswietlacza.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/console_wire.h"
 #include "tests/support/scripted_message_boxes.h"

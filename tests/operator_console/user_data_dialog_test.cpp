@@ -26,7 +26,7 @@
 #include "operator_console/startup.h"
 #include "operator_console/tf_dane_uzytkownika.h"
 #include "operator_console/tf_raporty_okresowe_wg_dat.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
 #include "tests/support/scripted_message_boxes.h"

@@ -13,7 +13,7 @@
 #include "operator_console/main_window.h"
 #include "operator_console/tf_odczyt_stawek.h"
 #include "operator_console/tf_stawki_podatkowe.h"
-#include "printer_link/link/link_object.h"
+#include "printer_link/api/link_instance.h"
 #include "tests/operator_console/console_fixture.h"
 #include "tests/operator_console/wire_helpers.h"
 

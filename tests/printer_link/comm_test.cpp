@@ -19,7 +19,6 @@
 #include "platform/sync/main_thread.h"
 #include "platform/text/cp1250.h"
 #include "printer_link/engine/engine.h"
-#include "printer_link/link/link_object.h"
 #include "printer_link/port/comm.h"
 #include "printer_link/port/hand_off.h"
 #include "printer_link/port/link_error.h"
@@ -33,10 +32,10 @@ using namespace std::chrono_literals;
 std::string Utf8(const std::string& cp1250) { return platform::Utf8FromCp1250(cp1250); }
 
 // Polls until the link error record holds the text, or a second has passed.
-bool WaitForRecord(const std::string& utf8Text) {
+bool WaitForRecord(TPortLink& link, const std::string& utf8Text) {
   auto until = std::chrono::steady_clock::now() + 1s;
   while (std::chrono::steady_clock::now() < until) {
-    if (Utf8(LinkErrorText()) == utf8Text) return true;
+    if (Utf8(link.LinkError->Text()) == utf8Text) return true;
     std::this_thread::sleep_for(2ms);
   }
   return false;
@@ -67,28 +66,30 @@ struct QueuedMainLoop {
 class CommTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetConnectSettleTime(0);
+    link.ConnectSettleMs = 0;
     fake = platform::FakePort::Create();
     platform::RegisterFakePort("Com7", fake);
   }
   void TearDown() override {
-    SetTransferWaitHook({});
-    CommPort().reset();
+    link.Hooks.whileWaiting = {};
+    link.CommPort.reset();
     platform::RegisterFakePort("Com7", nullptr);
     platform::SetMainThreadDispatcher(nullptr);
   }
   int32_t Connect(uint16_t writeSec = 1, uint16_t readSec = 1) {
-    CommPort() = std::make_unique<TComm>();
-    CommPort()->SetParams(7, 9600, writeSec, readSec);
-    return CommPort()->Connect();
+    link.CommPort = std::make_unique<TComm>(link);
+    link.CommPort->SetParams(7, 9600, writeSec, readSec);
+    return link.CommPort->Connect();
   }
+  // The engine's part of a link, built for the test: its port and record.
+  TEngineLink link;
   std::shared_ptr<platform::FakePort> fake;
 };
 
 TEST_F(CommTest, ConnectSetsThePrinterLine) {
   ASSERT_EQ(Connect(3, 5), 0);
-  EXPECT_TRUE(CommPort()->IsOpen());
-  EXPECT_EQ(CommPort()->PortName(), "Com7");
+  EXPECT_TRUE(link.CommPort->IsOpen());
+  EXPECT_EQ(link.CommPort->PortName(), "Com7");
   platform::LineState s = fake->LastState();
   EXPECT_EQ(s.BaudRate, 9600u);
   EXPECT_EQ(s.ByteSize, 8);
@@ -102,7 +103,7 @@ TEST_F(CommTest, ConnectSetsThePrinterLine) {
   EXPECT_FALSE(s.InX);
   EXPECT_TRUE(s.AbortOnError);
   EXPECT_EQ(fake->LastEventMask(), 0x01FFu);
-  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(link.LinkError->Code(), 0);
 }
 
 TEST_F(CommTest, TimeoutsFollowTheSecondsGiven) {
@@ -114,7 +115,7 @@ TEST_F(CommTest, TimeoutsFollowTheSecondsGiven) {
   EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
   EXPECT_EQ(t.WriteTotalTimeoutConstant, 3000u);
 
-  ASSERT_EQ(CommPort()->SetTimeouts(3, 0), 0);
+  ASSERT_EQ(link.CommPort->SetTimeouts(3, 0), 0);
   t = fake->LastTimeouts();
   EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
   EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
@@ -122,34 +123,34 @@ TEST_F(CommTest, TimeoutsFollowTheSecondsGiven) {
 }
 
 TEST_F(CommTest, TimeoutsOnAClosedPortFail) {
-  TComm port;
+  TComm port(link);
   EXPECT_NE(port.SetTimeouts(3, 5), 0);
-  EXPECT_EQ(Utf8(LinkErrorText()), " Błąd odczytu aktualnych czasów.");
+  EXPECT_EQ(Utf8(link.LinkError->Text()), " Błąd odczytu aktualnych czasów.");
 }
 
 TEST_F(CommTest, CloseIsIdempotentAndNoObjectMeansClosed) {
-  CommPort().reset();
-  EXPECT_FALSE(CommPortIsOpen());
+  link.CommPort.reset();
+  EXPECT_FALSE(link.PortIsOpen());
   ASSERT_EQ(Connect(), 0);
-  EXPECT_EQ(CommPort()->Close(), 0);
-  EXPECT_FALSE(CommPort()->IsOpen());
+  EXPECT_EQ(link.CommPort->Close(), 0);
+  EXPECT_FALSE(link.CommPort->IsOpen());
   EXPECT_FALSE(fake->IsOpen());
-  EXPECT_EQ(CommPort()->Close(), 0);
+  EXPECT_EQ(link.CommPort->Close(), 0);
   // After closing, every hand-off fails at once.
   uint8_t b = 0;
-  EXPECT_FALSE(ReadPortByte(b));
-  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
+  EXPECT_FALSE(inner::ReadPortByte(link, b));
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
 TEST_F(CommTest, BytesPassThroughTheWorker) {
   ASSERT_EQ(Connect(), 0);
-  EXPECT_TRUE(WritePortByte(0x1B));
-  EXPECT_TRUE(WritePortByte(0x95));
+  EXPECT_TRUE(WritePortByte(link, 0x1B));
+  EXPECT_TRUE(WritePortByte(link, 0x95));
   ASSERT_TRUE(fake->WaitWritten(2, 1000));
   EXPECT_EQ(fake->TakeWritten(), (std::vector<uint8_t>{0x1B, 0x95}));
   fake->SendToDevice({0x42});
   uint8_t b = 0;
-  EXPECT_TRUE(ReadPortByte(b));
+  EXPECT_TRUE(inner::ReadPortByte(link, b));
   EXPECT_EQ(b, 0x42);
 }
 
@@ -160,90 +161,90 @@ TEST_F(CommTest, TheWaitHookIsCalledWhileAByteIsAwaited) {
   std::atomic<int> calls{0};
   const std::thread::id commandThread = std::this_thread::get_id();
   bool otherThread = false;
-  SetTransferWaitHook([&] {
+  link.Hooks.whileWaiting = [&] {
     ++calls;
     otherThread = otherThread || std::this_thread::get_id() != commandThread;
-  });
+  };
   ASSERT_EQ(Connect(1, 1), 0);
   auto sender = std::async(std::launch::async, [this] {
     std::this_thread::sleep_for(150ms);
     fake->SendToDevice({0x42});
   });
   uint8_t b = 0;
-  EXPECT_TRUE(ReadPortByte(b));
+  EXPECT_TRUE(inner::ReadPortByte(link, b));
   EXPECT_EQ(b, 0x42);
   sender.get();
   EXPECT_GE(calls.load(), 1) << "called while the byte was on its way";
   calls = 0;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ReadPortByte(b));
+  EXPECT_FALSE(inner::ReadPortByte(link, b));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 900ms) << "the time-out stays";
-  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout odczytu.");
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Timeout odczytu.");
   EXPECT_GE(calls.load(), 2);
   EXPECT_FALSE(otherThread);
-  SetTransferWaitHook({});
+  link.Hooks.whileWaiting = {};
 }
 
 TEST_F(CommTest, ReadTimeoutRecordsWithCodeZero) {
   ASSERT_EQ(Connect(1, 1), 0);
   uint8_t b = 0;
-  EXPECT_FALSE(ReadPortByte(b));
-  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout odczytu.");
-  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_FALSE(inner::ReadPortByte(link, b));
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Timeout odczytu.");
+  EXPECT_EQ(link.LinkError->Code(), 0);
 }
 
 TEST_F(CommTest, CtsLowEndsAWriteByItsTimeout) {
   ASSERT_EQ(Connect(1, 1), 0);
   fake->SetCts(false);
-  EXPECT_FALSE(WritePortByte(0x1B));
-  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
+  EXPECT_FALSE(WritePortByte(link, 0x1B));
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Timeout zapisu.");
   EXPECT_TRUE(fake->TakeWritten().empty());
   // The engine turns it into a write failure and sends nothing more.
-  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
+  EXPECT_EQ(ExecuteSequence(link, 0x95, 1), 20);
 }
 
 TEST_F(CommTest, StalledWriteWithoutTimeoutEndsAsAWriteTimeout) {
   fake->SetWriteStallLimit(200);
   ASSERT_EQ(Connect(0, 1), 0);  // no write time-out at all
   fake->SetCts(false);
-  EXPECT_EQ(CommPort()->TimeoutsInUse().WriteTotalTimeoutConstant, 0u);
-  EXPECT_FALSE(WritePortByte(0x1B));
-  EXPECT_EQ(Utf8(LinkErrorText()), "Timeout zapisu.");
-  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(link.CommPort->TimeoutsInUse().WriteTotalTimeoutConstant, 0u);
+  EXPECT_FALSE(WritePortByte(link, 0x1B));
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Timeout zapisu.");
+  EXPECT_EQ(link.LinkError->Code(), 0);
   EXPECT_TRUE(fake->TakeWritten().empty());
-  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
+  EXPECT_EQ(ExecuteSequence(link, 0x95, 1), 20);
   // The port closes at once afterwards.
-  EXPECT_EQ(CommPort()->Close(), 0);
+  EXPECT_EQ(link.CommPort->Close(), 0);
 }
 
 TEST_F(CommTest, AbortCutsAPendingWriteShort) {
   ASSERT_EQ(Connect(0, 1), 0);  // no write time-out at all
   fake->SetCts(false);
-  auto aborter = std::async(std::launch::async, [] {
+  auto aborter = std::async(std::launch::async, [this] {
     std::this_thread::sleep_for(100ms);
-    CommPort()->HandOff().Abort();
+    link.CommPort->HandOff().Abort();
   });
   uint8_t b = 0x1B;
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(CommPort()->WriteOneByte(&b), 0u);
+  EXPECT_EQ(link.CommPort->WriteOneByte(&b), 0u);
   aborter.get();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-  EXPECT_EQ(Utf8(LinkErrorText()), "Zapis przerwany.");
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Zapis przerwany.");
   // Once aborted, the hand-off takes no byte until the next connect.
-  EXPECT_TRUE(CommPort()->HandOff().Aborted());
-  EXPECT_FALSE(WritePortByte(0x1B));
-  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
+  EXPECT_TRUE(link.CommPort->HandOff().Aborted());
+  EXPECT_FALSE(WritePortByte(link, 0x1B));
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
 TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
   ASSERT_EQ(Connect(1, 60), 0);
-  auto reader = std::async(std::launch::async, [] {
+  auto reader = std::async(std::launch::async, [this] {
     uint8_t b = 0;
-    return ReadPortByte(b);
+    return inner::ReadPortByte(link, b);
   });
   std::this_thread::sleep_for(100ms);
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(CommPort()->Close(), 0);
+  EXPECT_EQ(link.CommPort->Close(), 0);
   EXPECT_FALSE(reader.get());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
@@ -251,14 +252,14 @@ TEST_F(CommTest, CloseEndsAPendingReadBeforeJoiningTheWorker) {
 TEST_F(CommTest, LineErrorIsRecordedWithItsFlagAndBlocksTheEngine) {
   ASSERT_EQ(Connect(), 0);
   fake->InjectLineError(platform::kCeFrame | platform::kCeOverrun);
-  ASSERT_TRUE(WaitForRecord("Zgubiono znaki (CE_OVERRUN)."));
-  EXPECT_EQ(LinkErrorCode(), 2);
-  EXPECT_EQ(ExecuteSequence(0x95, 1), 20);
+  ASSERT_TRUE(WaitForRecord(link, "Zgubiono znaki (CE_OVERRUN)."));
+  EXPECT_EQ(link.LinkError->Code(), 2);
+  EXPECT_EQ(ExecuteSequence(link, 0x95, 1), 20);
   EXPECT_TRUE(fake->TakeWritten().empty());
   // A new connection clears the record.
   ASSERT_EQ(Connect(), 0);
-  EXPECT_EQ(LinkErrorCode(), 0);
-  EXPECT_EQ(LinkErrorText(), "");
+  EXPECT_EQ(link.LinkError->Code(), 0);
+  EXPECT_EQ(link.LinkError->Text(), "");
 }
 
 TEST_F(CommTest, EveryLineErrorFlagHasItsText) {
@@ -276,8 +277,8 @@ TEST_F(CommTest, EveryLineErrorFlagHasItsText) {
   for (const Case& c : cases) {
     ASSERT_EQ(Connect(), 0);
     fake->InjectLineError(c.flag);
-    EXPECT_TRUE(WaitForRecord(c.text)) << c.text;
-    EXPECT_EQ(LinkErrorCode(), static_cast<int32_t>(c.flag));
+    EXPECT_TRUE(WaitForRecord(link, c.text)) << c.text;
+    EXPECT_EQ(link.LinkError->Code(), static_cast<int32_t>(c.flag));
   }
 }
 
@@ -285,19 +286,19 @@ TEST_F(CommTest, BreakAloneRecordsNothingButIsNamedWithAnError) {
   ASSERT_EQ(Connect(), 0);
   fake->InjectLineError(platform::kCeBreak);
   std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(link.LinkError->Code(), 0);
   // With a parity error in the same event, the break is recorded first and
   // the parity error last.
   ASSERT_EQ(Connect(), 0);
   fake->InjectLineError(platform::kCeBreak | platform::kCeRxParity);
-  EXPECT_TRUE(WaitForRecord("Urządzenie wykryło błąd parzystości (CE_RXPARITY)."));
+  EXPECT_TRUE(WaitForRecord(link, "Urządzenie wykryło błąd parzystości (CE_RXPARITY)."));
 }
 
 TEST_F(CommTest, OnlyTheErrorEventRecords) {
   ASSERT_EQ(Connect(), 0);
-  CommPort()->OnCommEvent(nullptr, platform::kEvBreak | platform::kEvCts | platform::kEvRxChar);
-  EXPECT_EQ(LinkErrorCode(), 0);
-  EXPECT_EQ(LinkErrorText(), "");
+  link.CommPort->OnCommEvent(nullptr, platform::kEvBreak | platform::kEvCts | platform::kEvRxChar);
+  EXPECT_EQ(link.LinkError->Code(), 0);
+  EXPECT_EQ(link.LinkError->Text(), "");
 }
 
 TEST_F(CommTest, WatcherNeverBlocksCloseWhenTheMainLoopDoesNotRun) {
@@ -308,13 +309,13 @@ TEST_F(CommTest, WatcherNeverBlocksCloseWhenTheMainLoopDoesNotRun) {
   auto until = std::chrono::steady_clock::now() + 1s;
   while (std::chrono::steady_clock::now() < until && loop.Empty()) {
   }
-  EXPECT_EQ(CommPort()->Close(), 0);
-  CommPort().reset();
+  EXPECT_EQ(link.CommPort->Close(), 0);
+  link.CommPort.reset();
   // The loop runs later: the dropped call must not touch the freed port.
   auto queued = loop.Take();
   ASSERT_FALSE(queued.empty());
   for (auto& call : queued) call();
-  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(link.LinkError->Code(), 0);
 }
 
 TEST_F(CommTest, WatcherCallRunsOnTheMainLoopWhenOneIsInstalled) {
@@ -322,20 +323,20 @@ TEST_F(CommTest, WatcherCallRunsOnTheMainLoopWhenOneIsInstalled) {
   ASSERT_EQ(Connect(), 0);
   fake->InjectLineError(platform::kCeRxParity);
   auto until = std::chrono::steady_clock::now() + 1s;
-  while (std::chrono::steady_clock::now() < until && LinkErrorCode() == 0) {
+  while (std::chrono::steady_clock::now() < until && link.LinkError->Code() == 0) {
     for (auto& call : loop.Take()) call();
     std::this_thread::sleep_for(1ms);
   }
-  EXPECT_EQ(LinkErrorCode(), 4);
-  CommPort()->Close();
+  EXPECT_EQ(link.LinkError->Code(), 4);
+  link.CommPort->Close();
 }
 
 TEST_F(CommTest, EventCreationFailureFailsTheConnectCleanly) {
   platform::FailNextEventCreations(3);
   int32_t r = Connect();
   EXPECT_NE(r, 0);
-  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd CreateEvent. ");
-  EXPECT_FALSE(CommPort()->IsOpen());
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Błąd CreateEvent. ");
+  EXPECT_FALSE(link.CommPort->IsOpen());
   EXPECT_FALSE(fake->IsOpen());
   platform::FailNextEventCreations(0);
   EXPECT_EQ(Connect(), 0);
@@ -355,9 +356,9 @@ TEST_F(CommTest, FailingOpenGivesItsCodeAndText) {
   for (const Case& c : cases) {
     fake->SetOpenError(c.error);
     EXPECT_EQ(Connect(), static_cast<int32_t>(c.error));
-    EXPECT_FALSE(CommPort()->IsOpen());
-    EXPECT_EQ(Utf8(LinkErrorText()), c.text);
-    EXPECT_EQ(LinkErrorCode(), static_cast<int32_t>(c.error));
+    EXPECT_FALSE(link.CommPort->IsOpen());
+    EXPECT_EQ(Utf8(link.LinkError->Text()), c.text);
+    EXPECT_EQ(link.LinkError->Code(), static_cast<int32_t>(c.error));
   }
   fake->SetOpenError(0);
   EXPECT_EQ(Connect(), 0);
@@ -366,21 +367,22 @@ TEST_F(CommTest, FailingOpenGivesItsCodeAndText) {
 TEST_F(CommTest, ForcedTransferFailuresAreRecorded) {
   ASSERT_EQ(Connect(), 0);
   fake->FailNextWrite(31);
-  EXPECT_FALSE(WritePortByte(0x1B));
-  EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny zapis do portu.");
-  EXPECT_EQ(LinkErrorCode(), 31);
+  EXPECT_FALSE(WritePortByte(link, 0x1B));
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Niepoprawny zapis do portu.");
+  EXPECT_EQ(link.LinkError->Code(), 31);
   fake->FailNextRead(31);
   uint8_t b;
-  EXPECT_FALSE(ReadPortByte(b));
-  EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny odczyt.");
+  EXPECT_FALSE(inner::ReadPortByte(link, b));
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Niepoprawny odczyt.");
 }
 
 // The hand-off alone, with the test playing the worker.
 TEST(HandOffTest, OneCallCarriesAByteEachWayAndFailsOnceAborted) {
-  THandOff handOff;
+  TPortLink link;
+  THandOff handOff(*link.LinkError, link.Hooks.whileWaiting);
   // Before the first connection nothing is handed over.
   EXPECT_FALSE(handOff.Carry(Transfer::Write, 0x1B).ok);
-  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Błąd funkcji WaitForMultipleObjects.");
 
   handOff.Start(platform::Event::Create(false));
   std::vector<std::pair<Transfer, uint8_t>> seen;
@@ -416,40 +418,41 @@ TEST(HandOffTest, OneCallCarriesAByteEachWayAndFailsOnceAborted) {
   EXPECT_TRUE(handOff.Aborted());
   EXPECT_TRUE(handOff.AbortEvent()->IsSet());
   EXPECT_FALSE(handOff.Carry(Transfer::Read, 0).ok);
-  EXPECT_EQ(Utf8(LinkErrorText()), "Błąd funkcji WaitForMultipleObjects.");
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Błąd funkcji WaitForMultipleObjects.");
 }
 
 // Real files in a port folder: what is not a terminal is refused.
 class PortFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetConnectSettleTime(0);
+    link.ConnectSettleMs = 0;
     dir = std::filesystem::temp_directory_path() / ("kavoruw-ports-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     setenv("KAVORUW_PORT_DIR", dir.c_str(), 1);
   }
   void TearDown() override {
-    CommPort().reset();
+    link.CommPort.reset();
     unsetenv("KAVORUW_PORT_DIR");
     std::filesystem::remove_all(dir);
   }
+  TPortLink link;
   std::filesystem::path dir;
 };
 
 TEST_F(PortFolderTest, MissingPortIsTwoAndStartsNoThread) {
-  CommPort() = std::make_unique<TComm>();
-  CommPort()->SetParams(4, 9600, 1, 1);
-  EXPECT_EQ(CommPort()->Connect(), 2);
-  EXPECT_FALSE(CommPort()->IsOpen());
+  link.CommPort = std::make_unique<TComm>(link);
+  link.CommPort->SetParams(4, 9600, 1, 1);
+  EXPECT_EQ(link.CommPort->Connect(), 2);
+  EXPECT_FALSE(link.CommPort->IsOpen());
 }
 
 TEST_F(PortFolderTest, RegularFileIsNotATerminal) {
   std::ofstream(dir / "COM4") << "x";
-  CommPort() = std::make_unique<TComm>();
-  CommPort()->SetParams(4, 9600, 1, 1);
-  EXPECT_EQ(CommPort()->Connect(), 6);
-  EXPECT_FALSE(CommPort()->IsOpen());
-  EXPECT_EQ(Utf8(LinkErrorText()), "Niepoprawny uchwyt do urządzenia, proces przerwany.");
+  link.CommPort = std::make_unique<TComm>(link);
+  link.CommPort->SetParams(4, 9600, 1, 1);
+  EXPECT_EQ(link.CommPort->Connect(), 6);
+  EXPECT_FALSE(link.CommPort->IsOpen());
+  EXPECT_EQ(Utf8(link.LinkError->Text()), "Niepoprawny uchwyt do urządzenia, proces przerwany.");
 }
 
 }  // namespace

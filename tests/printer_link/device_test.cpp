@@ -10,6 +10,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/status.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
@@ -30,10 +31,11 @@ class DeviceTest : public testing::SimLinkTest {
   void SetUp() override {
     SimLinkTest::SetUp();
     InstallConsoleHooks(
+        Link(),
         {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); }, {}});
   }
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
   void Reset() {
@@ -175,7 +177,7 @@ TEST_F(DeviceTest, FailedStatusReadLeavesWhatWasRead) {
 TEST_F(DeviceTest, ReceiptCounterIsLowByteFirst) {
   sim.State()->receiptCounter = 0x1234;
   int32_t counter = -1;
-  EXPECT_EQ(ReadReceiptCounter(counter), 0);
+  EXPECT_EQ(ReadReceiptCounter(Link(), counter), 0);
   EXPECT_EQ(counter, 4660);
   EXPECT_EQ(Wire(2), Frames({'f'}));
   EXPECT_EQ(sim.Sent(), (Bytes{0x06, 0x34, 0x12}));
@@ -183,23 +185,23 @@ TEST_F(DeviceTest, ReceiptCounterIsLowByteFirst) {
 
   Reset();
   sim.State()->receiptCounter = 0xFFFF;
-  EXPECT_EQ(ReadReceiptCounter(counter), 0);
+  EXPECT_EQ(ReadReceiptCounter(Link(), counter), 0);
   EXPECT_EQ(counter, 65535);
 }
 
 TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
   Link().DriverState.ReceiptOpen = true;
   int32_t counter = -1;
-  EXPECT_EQ(ReadReceiptCounter(counter), kErrReceiptOpen);
+  EXPECT_EQ(ReadReceiptCounter(Link(), counter), kErrReceiptOpen);
   EXPECT_EQ(counter, -1);
   uint8_t s3 = 0;
-  EXPECT_EQ(ReadStatusByte(0x95, s3), 0);
+  EXPECT_EQ(ReadStatusByte(Link(), 0x95, s3), 0);
   EXPECT_EQ(Wire(2), Frames({0x95}));
 
   Reset();
   Link().DriverState.ReceiptOpen = false;
   sim.Refuse('f', 0x15);
-  EXPECT_EQ(ReadReceiptCounter(counter), kErrNak);
+  EXPECT_EQ(ReadReceiptCounter(Link(), counter), kErrNak);
   EXPECT_EQ(counter, -1);
 }
 

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "kavoruw_core.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/port/link_error.h"
 #include "sim_link.h"
@@ -20,7 +21,7 @@ using testing::Bytes;
 class EngineTest : public testing::SimLinkTest {
  protected:
   uint8_t Run(uint8_t cmd, uint8_t answerLen, const Bytes& data = {}) {
-    return ExecuteSequence(cmd, answerLen, data, &answer);
+    return ExecuteSequence(Link(), cmd, answerLen, data, &answer);
   }
   Block answer{};
 };
@@ -92,7 +93,7 @@ TEST_F(EngineTest, ListEndsAtAnEndMarkerWhereARecordWouldStart) {
   EXPECT_EQ(sim.Sent().size(), 1 + 22 + 1u);
 
   sim.SetListRecords(0xE7, {});
-  EngineRecord().AnswerBuffer.fill(0x55);
+  Link().Engine.AnswerBuffer.fill(0x55);
   EXPECT_EQ(Run(0xE7, 255), 0);
   EXPECT_EQ(answer[0], 0xFF);
   EXPECT_EQ(answer[1], 0x55);
@@ -112,14 +113,14 @@ TEST_F(EngineTest, SecondAnswerAfterTheData) {
   sim.SetScriptedAnswer('1', {0x06}, 5, {0x02});
   const Bytes data{2, 0, 5, 1, 2};
   uint8_t after = 0;
-  EXPECT_EQ(ExecuteSequence('1', 1, data, nullptr, std::span(&after, 1)), 0);
-  EXPECT_EQ(EngineRecord().LastSequenceError, 0);
+  EXPECT_EQ(ExecuteSequence(Link(), '1', 1, data, nullptr, std::span(&after, 1)), 0);
+  EXPECT_EQ(Link().Engine.LastSequenceError, 0);
   EXPECT_EQ(after, 0x02);
   EXPECT_EQ(Wire(7), (Bytes{0x1B, '1', 2, 0, 5, 1, 2}));
 
   sim.SetScriptedAnswer('1', {0x06}, 5);
-  EXPECT_EQ(ExecuteSequence('1', 1, data, nullptr, std::span(&after, 1)), 21);
-  EXPECT_EQ(EngineRecord().LastSequenceError, 21);
+  EXPECT_EQ(ExecuteSequence(Link(), '1', 1, data, nullptr, std::span(&after, 1)), 21);
+  EXPECT_EQ(Link().Engine.LastSequenceError, 21);
 }
 
 TEST_F(EngineTest, StaleInputIsPurgedBeforeACommand) {
@@ -154,9 +155,9 @@ TEST_F(EngineTest, NothingIsSentOnAClosedPort) {
 }
 
 TEST_F(EngineTest, NothingIsSentWhileALinkErrorIsOnRecord) {
-  SetCommError("x", 8);
+  Link().LinkError->Set("x", 8);
   EXPECT_EQ(Run('#', 1), 20);
-  SetCommError("", 0);
+  Link().LinkError->Set("", 0);
   EXPECT_EQ(Run('#', 1), 0);
   EXPECT_EQ(Wire(2), (Bytes{0x1B, '#'}));
 }
@@ -166,7 +167,7 @@ TEST_F(EngineTest, AnswerBlockIsCopiedOnlyForCommandsWithAnAnswer) {
   answer.fill(0xAA);
   EXPECT_EQ(Run(0x07, 0, {1, 2, 3, 4}), 0);
   EXPECT_TRUE(std::all_of(answer.begin(), answer.end(), [](uint8_t b) { return b == 0xAA; }));
-  EngineRecord().AnswerBuffer.fill(0x77);
+  Link().Engine.AnswerBuffer.fill(0x77);
   EXPECT_EQ(Run('#', 1), 0);
   EXPECT_EQ(answer[0], 0x06);
   EXPECT_EQ(answer[255], 0x77);  // bytes beyond the answer come from earlier commands

@@ -9,6 +9,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/receipt.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/device/console_hooks.h"
@@ -36,10 +37,10 @@ class LifecycleTest : public SimLinkTest {
   void SetUp() override {
     SimLinkTest::SetUp();
     Link().DriverState.VatTotals.fill(0);
-    ClearReceiptBuffers();
+    ClearReceiptBuffers(Link());
   }
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
 
@@ -69,10 +70,10 @@ TEST_F(LifecycleTest, CommunicationInitOpensWaitsIdentifiesAndStores) {
   EXPECT_EQ(Link().DriverState.StoredPort, 1);
   EXPECT_EQ(Link().DriverState.StoredBaud, 19200);
   EXPECT_EQ(Link().DriverState.StoredTimeout, 1);
-  ASSERT_TRUE(CommPortIsOpen());
-  EXPECT_EQ(CommPort()->BaudRate(), 19200);
-  EXPECT_EQ(CommPort()->WriteTimeout(), 1);
-  EXPECT_EQ(CommPort()->ReadTimeout(), 1);
+  ASSERT_TRUE(Link().PortIsOpen());
+  EXPECT_EQ(Link().CommPort->BaudRate(), 19200);
+  EXPECT_EQ(Link().CommPort->WriteTimeout(), 1);
+  EXPECT_EQ(Link().CommPort->ReadTimeout(), 1);
 }
 
 TEST_F(LifecycleTest, CommunicationInitSkipsThePrintWaitAfterNak) {
@@ -117,7 +118,7 @@ TEST_F(LifecycleTest, CommunicationInitFailuresLeaveTheLinkDown) {
   // No device behind COM2.
   EXPECT_EQ(CommunicationInit(2, 9600, 1), 2);
   EXPECT_FALSE(Link().DriverState.LinkUp);
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_FALSE(Link().PortIsOpen());
   EXPECT_EQ(Link().DriverState.StoredPort, 2);
   EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_TRUE(sim.Received().empty());
@@ -206,7 +207,7 @@ TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.StoredPort, 0);
   EXPECT_EQ(Link().DriverState.DeviceKind, 7);
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_FALSE(Link().PortIsOpen());
   EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount, 1500);
 
@@ -216,7 +217,7 @@ TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   EXPECT_EQ(DeviceName(name), kErrNoPortNumber);
   EXPECT_EQ(name, "");
   char buffer[32] = "unchanged";
-  EXPECT_EQ(pDeviceName(buffer), kErrNoPortNumber);
+  EXPECT_EQ(pDeviceName(Link(), buffer), kErrNoPortNumber);
   EXPECT_STREQ(buffer, "unchanged");
   int32_t fiscal = -5;
   EXPECT_EQ(ReadFiscalMode(fiscal), kErrNoPortNumber);
@@ -237,7 +238,7 @@ TEST_F(LifecycleTest, DeviceNames) {
   Link().DriverState.DeviceKind = 5;
   char buffer[32];
   std::memset(buffer, 'z', sizeof buffer);
-  EXPECT_EQ(pDeviceName(buffer), 0);
+  EXPECT_EQ(pDeviceName(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "MX720B 7-st. (apteczna)");
   EXPECT_EQ(buffer[kMaxDeviceNameLength + 1], 'z');
   EXPECT_TRUE(sim.Received().empty());  // the last identification counts
@@ -245,13 +246,13 @@ TEST_F(LifecycleTest, DeviceNames) {
   // A null buffer is refused before the link is looked at.
   Link().DriverState.LinkUp = false;
   Link().DriverState.StoredPort = 1;
-  EXPECT_EQ(pDeviceName(nullptr), kErrNullBuffer);
+  EXPECT_EQ(pDeviceName(Link(), nullptr), kErrNullBuffer);
   EXPECT_FALSE(Link().DriverState.LinkUp);
-  EXPECT_TRUE(CommPortIsOpen());
+  EXPECT_TRUE(Link().PortIsOpen());
   EXPECT_TRUE(sim.Received().empty());
 
   // With the link down the name comes from a fresh identification.
-  EXPECT_EQ(pDeviceName(buffer), 0);
+  EXPECT_EQ(pDeviceName(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "KAVOR II generacji");
   EXPECT_EQ(Wire(14), kIdentify);
 }
@@ -342,7 +343,7 @@ TEST_F(LifecycleTest, TrainingModePassesReceiptsButNotPeriodReports) {
 
 TEST_F(LifecycleTest, OpenReceiptRefusesOnlyTheReceiptChecks) {
   std::vector<std::string> texts;
-  InstallConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
+  InstallConsoleHooks(Link(), {[&](const std::string& t) { texts.push_back(t); }, {}});
   Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReceiptConditions(), kErrReceiptOpen);
   EXPECT_EQ(CheckReceiptConditions(), kErrReceiptOpen);

@@ -11,6 +11,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
@@ -30,21 +31,22 @@ class LinkTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks(
-        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-         [this] { linkUpAtPump.push_back(Link().DriverState.LinkUp); }});
+    InstallConsoleHooks(Link(), {[this](const std::string& text) {
+                                   texts.push_back(platform::Utf8FromCp1250(text));
+                                 },
+                                 [this] { linkUpAtPump.push_back(Link().DriverState.LinkUp); }});
     // What a point-of-sale program stores with its initialisation.
     Link().DriverState.StoredPort = 1;
     Link().DriverState.StoredTimeout = 1;
   }
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
 
   // The link test as the next command: proves what went out before it.
   void ExpectOnlyLinkTestFollows() {
-    ASSERT_EQ(ExecuteSequence('#', 1), 0);
+    ASSERT_EQ(ExecuteSequence(Link(), '#', 1), 0);
     EXPECT_EQ(Wire(2), Frames({'#'}));
   }
   // A session of a receipt in the making.
@@ -76,7 +78,7 @@ TEST(LinkStartUp, DefaultsOfTheDriverUnit) {
   Link().DriverState.ReceiptOpen = true;
   Link().DriverState.FormatSettings = {};
   for (TTrailerLine& line : Link().DriverState.TrailerLine) line.code = 3;
-  InitializeDriverUnit();
+  InitializeDriverUnit(Link());
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_EQ(Link().DriverState.StoredPort, 0);
@@ -93,65 +95,65 @@ TEST(LinkStartUp, DefaultsOfTheDriverUnit) {
 }
 
 TEST(LinkStartUp, ClosingWithoutAPortObject) {
-  CommPort().reset();
+  Link().CommPort.reset();
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_EQ(ClosePort(), 0);
   EXPECT_FALSE(SetPortTimeouts(3, 5));
 }
 
 TEST_F(LinkTest, OpenCloseAndReopen) {
-  ASSERT_TRUE(CommPortIsOpen());
+  ASSERT_TRUE(Link().PortIsOpen());
   // A refused priority raise is no link error.
-  EXPECT_EQ(LinkErrorCode(), 0);
-  EXPECT_EQ(CommPort()->PortName(), "Com1");
-  EXPECT_EQ(CommPort()->BaudRate(), 9600);
-  EXPECT_EQ(ExecuteSequence('#', 1), 0);
+  EXPECT_EQ(Link().LinkError->Code(), 0);
+  EXPECT_EQ(Link().CommPort->PortName(), "Com1");
+  EXPECT_EQ(Link().CommPort->BaudRate(), 9600);
+  EXPECT_EQ(ExecuteSequence(Link(), '#', 1), 0);
 
   Link().DriverState.DeviceKind = 3;
   EXPECT_EQ(ClosePortObject(), 0);
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_FALSE(Link().PortIsOpen());
   EXPECT_EQ(ClosePortObject(), 0);
   EXPECT_EQ(ClosePort(), 0);
-  EXPECT_EQ(ExecuteSequence('#', 1), kErrTransmit);
+  EXPECT_EQ(ExecuteSequence(Link(), '#', 1), kErrTransmit);
   // Closing is not the end of the session.
   EXPECT_EQ(Link().DriverState.DeviceKind, 3);
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.StoredPort, 1);
 
   EXPECT_EQ(DoOpenPort(1, 9600, 3, 5), 0);
-  EXPECT_EQ(CommPort()->WriteTimeout(), 3);
-  EXPECT_EQ(CommPort()->ReadTimeout(), 5);
+  EXPECT_EQ(Link().CommPort->WriteTimeout(), 3);
+  EXPECT_EQ(Link().CommPort->ReadTimeout(), 5);
   sim.ClearLog();
   ExpectOnlyLinkTestFollows();
 
   EXPECT_EQ(ClosePort(), 0);
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_FALSE(Link().PortIsOpen());
   EXPECT_EQ(OpenPort(1, 9600, 1, 1), 0);
-  EXPECT_EQ(ExecuteSequence('#', 1), 0);
+  EXPECT_EQ(ExecuteSequence(Link(), '#', 1), 0);
 }
 
 TEST_F(LinkTest, SecondOpenIsRefusedAndTheLinkGoesOn) {
-  const TComm* first = CommPort().get();
+  const TComm* first = Link().CommPort.get();
   EXPECT_EQ(DoOpenPort(1, 9600, 3, 5), kErrPortInUse);
-  EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()), "Ten port jest już zainicjowany");
+  EXPECT_EQ(platform::Utf8FromCp1250(Link().LinkError->Text()), "Ten port jest już zainicjowany");
   EXPECT_EQ(DoOpenPort(2, 9600, 3, 5), kErrPortInUse);
   // The range is not looked at before the refusal.
   EXPECT_EQ(OpenPort(256, 9600, 3, 5), kErrPortInUse);
   EXPECT_EQ(OpenPort(1, 9600, 3, 5), kErrPortInUse);
-  EXPECT_EQ(CommPort().get(), first);
-  EXPECT_TRUE(CommPortIsOpen());
-  EXPECT_EQ(CommPort()->ReadTimeout(), 1);
-  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(Link().CommPort.get(), first);
+  EXPECT_TRUE(Link().PortIsOpen());
+  EXPECT_EQ(Link().CommPort->ReadTimeout(), 1);
+  EXPECT_EQ(Link().LinkError->Code(), 0);
   ExpectOnlyLinkTestFollows();
 }
 
 TEST_F(LinkTest, MissingPortIsNotFoundAndDoesNotBlockTheNextOpen) {
   ClosePortObject();
   EXPECT_EQ(DoOpenPort(2, 9600, 1, 1), 2);
-  EXPECT_EQ(LinkErrorCode(), 2);
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_EQ(Link().LinkError->Code(), 2);
+  EXPECT_FALSE(Link().PortIsOpen());
   EXPECT_EQ(DoOpenPort(1, 9600, 1, 1), 0);
-  EXPECT_EQ(LinkErrorCode(), 0);
+  EXPECT_EQ(Link().LinkError->Code(), 0);
   ExpectOnlyLinkTestFollows();
 }
 
@@ -165,12 +167,12 @@ TEST_F(LinkTest, PortZeroIsNoSuchPortWhateverTheWorkingFolderHolds) {
     std::filesystem::create_symlink(sim.SlavePath(), portDir / name);
   }
   EXPECT_EQ(DoOpenPort(0, 9600, 1, 1), 2);
-  EXPECT_EQ(LinkErrorCode(), 2);
-  EXPECT_EQ(platform::Utf8FromCp1250(LinkErrorText()),
+  EXPECT_EQ(Link().LinkError->Code(), 2);
+  EXPECT_EQ(platform::Utf8FromCp1250(Link().LinkError->Text()),
             "System nie potrafi znależć danego urządzenia.");
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_FALSE(Link().PortIsOpen());
   EXPECT_EQ(OpenPort(0, 9600, 1, 1), 2);
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_FALSE(Link().PortIsOpen());
   std::filesystem::current_path(cwd);
   EXPECT_TRUE(sim.Received().empty());
   EXPECT_EQ(DoOpenPort(1, 9600, 1, 1), 0);
@@ -184,8 +186,8 @@ TEST_F(LinkTest, OpenPortOutOfRangeLeavesANewClosedPortObject) {
       {1, 9600, 65536, 5}, {1, 9600, 3, 65536}, {1, 9600, -1, 5}};
   for (auto [port, baud, writeSec, readSec] : cases) {
     EXPECT_EQ(OpenPort(port, baud, writeSec, readSec), kErrInternal) << port << " " << baud;
-    ASSERT_NE(CommPort(), nullptr);
-    EXPECT_FALSE(CommPortIsOpen());
+    ASSERT_NE(Link().CommPort, nullptr);
+    EXPECT_FALSE(Link().PortIsOpen());
   }
   EXPECT_EQ(OpenPort(1, 9600, 65535, 1), 0);
   ExpectOnlyLinkTestFollows();
@@ -193,10 +195,10 @@ TEST_F(LinkTest, OpenPortOutOfRangeLeavesANewClosedPortObject) {
 
 TEST_F(LinkTest, TimeOutsOfTheOpenPort) {
   EXPECT_TRUE(SetPortTimeouts(3, 20));
-  EXPECT_EQ(CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant, 20000u);
-  EXPECT_EQ(CommPort()->TimeoutsInUse().WriteTotalTimeoutConstant, 3000u);
+  EXPECT_EQ(Link().CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, 20000u);
+  EXPECT_EQ(Link().CommPort->TimeoutsInUse().WriteTotalTimeoutConstant, 3000u);
   EXPECT_TRUE(SetPortTimeouts(1, 1));
-  EXPECT_EQ(CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant, 1000u);
+  EXPECT_EQ(Link().CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, 1000u);
   ClosePortObject();
   EXPECT_FALSE(SetPortTimeouts(3, 20));
 }
@@ -204,34 +206,34 @@ TEST_F(LinkTest, TimeOutsOfTheOpenPort) {
 TEST_F(LinkTest, EnsureLinkWithoutStoredPortChangesNothing) {
   FillSession();
   Link().DriverState.DeviceKind = 3;
-  EXPECT_EQ(EnsureLink(0, true), kErrNoPortNumber);
+  EXPECT_EQ(EnsureLink(Link(), 0, true), kErrNoPortNumber);
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 3);
   EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
   EXPECT_FALSE(SessionCleared());
-  EXPECT_TRUE(CommPortIsOpen());
+  EXPECT_TRUE(Link().PortIsOpen());
   ExpectOnlyLinkTestFollows();
 
   Link().DriverState.StoredPort = 0;
   Link().DriverState.LinkUp = false;
-  EXPECT_EQ(LinkCheck(true), kErrNoPortNumber);
+  EXPECT_EQ(LinkCheck(Link(), true), kErrNoPortNumber);
 }
 
 TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
   FillSession();
   Link().DriverState.DeviceKind = 3;
   Link().DriverState.LinkUp = false;
-  const TComm* previous = CommPort().get();
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, false), 0);
+  const TComm* previous = Link().CommPort.get();
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, false), 0);
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
   EXPECT_TRUE(SessionCleared());
-  ASSERT_TRUE(CommPortIsOpen());
-  EXPECT_NE(CommPort().get(), previous);
-  EXPECT_EQ(CommPort()->BaudRate(), 9600);
-  EXPECT_EQ(CommPort()->WriteTimeout(), 1);
-  EXPECT_EQ(CommPort()->ReadTimeout(), 1);
+  ASSERT_TRUE(Link().PortIsOpen());
+  EXPECT_NE(Link().CommPort.get(), previous);
+  EXPECT_EQ(Link().CommPort->BaudRate(), 9600);
+  EXPECT_EQ(Link().CommPort->WriteTimeout(), 1);
+  EXPECT_EQ(Link().CommPort->ReadTimeout(), 1);
   ExpectOnlyLinkTestFollows();
   EXPECT_TRUE(texts.empty());
 }
@@ -239,14 +241,14 @@ TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
 TEST_F(LinkTest, EnsureLinkKeepsTheTotalsOfAnOpenReceipt) {
   FillSession();
   Link().DriverState.ReceiptOpen = true;
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, false), 0);
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, false), 0);
   EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
   EXPECT_TRUE(SessionCleared());
 }
 
 TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
   Link().DriverState.LinkUp = false;
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 0);
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, true), 0);
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 3);
   const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF, 0xFE});
@@ -258,9 +260,9 @@ TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
   sim.ClearLog();
   sim.SetKind(0);
   Link().DriverState.LinkUp = false;
-  EXPECT_EQ(LinkCheck(true), 0);
+  EXPECT_EQ(LinkCheck(Link(), true), 0);
   EXPECT_EQ(Link().DriverState.DeviceKind, 0);
-  EXPECT_EQ(LinkCheck(true), 0);
+  EXPECT_EQ(LinkCheck(Link(), true), 0);
   const Bytes again = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0xFF});
   EXPECT_EQ(Wire(again.size()), again);
 }
@@ -268,7 +270,7 @@ TEST_F(LinkTest, EnsureLinkTestsWaitsAndIdentifies) {
 TEST_F(LinkTest, EnsureLinkAfterNakSkipsOnlyThePrintWait) {
   sim.SetKind(6);
   sim.Refuse('#', 0x15);
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 0);
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, true), 0);
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 6);
   EXPECT_EQ(Wire(6), Frames({'#', 0xFF, 0xFE}));
@@ -278,7 +280,7 @@ TEST_F(LinkTest, EnsureLinkFailuresLeaveTheLinkDown) {
   // Another refusal of the link test ends it.
   sim.Refuse('#', 0xC8);
   Link().DriverState.DeviceKind = 3;
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), kErrRefused);
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, true), kErrRefused);
   EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_EQ(Wire(2), Frames({'#'}));
@@ -287,20 +289,20 @@ TEST_F(LinkTest, EnsureLinkFailuresLeaveTheLinkDown) {
   sim.ClearFaults();
   sim.ClearLog();
   sim.SetStatus(3, 0x04);
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), kErrPrinterFailure);
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, true), kErrPrinterFailure);
   EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_EQ(Wire(6), Frames({'#', 0x95, 0x95}));
 
   // And a port that is not there.
   Link().DriverState.StoredPort = 2;
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 2);
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, true), 2);
   EXPECT_FALSE(Link().DriverState.LinkUp);
-  EXPECT_FALSE(CommPortIsOpen());
+  EXPECT_FALSE(Link().PortIsOpen());
 
   // The next command tries again.
   sim.SetStatus(3, 0x00);
   Link().DriverState.StoredPort = 1;
-  EXPECT_EQ(LinkCheck(false), 0);
+  EXPECT_EQ(LinkCheck(Link(), false), 0);
   EXPECT_TRUE(Link().DriverState.LinkUp);
 }
 
@@ -315,10 +317,10 @@ TEST_F(LinkTest, EnsureLinkWithStoredValuesThePortCannotTake) {
     ASSERT_EQ(Open(), 0);
     Link().DriverState.StoredBaud = c.baud;
     Link().DriverState.StoredTimeout = c.timeout;
-    EXPECT_EQ(EnsureLink(c.port, true), kErrInternal)
+    EXPECT_EQ(EnsureLink(Link(), c.port, true), kErrInternal)
         << c.port << " " << c.baud << " " << c.timeout;
     EXPECT_FALSE(Link().DriverState.LinkUp);
-    EXPECT_FALSE(CommPortIsOpen());
+    EXPECT_FALSE(Link().PortIsOpen());
   }
   EXPECT_TRUE(sim.Received().empty());
 }
@@ -329,17 +331,17 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
   sim.State()->job = {0, 2, 1, 0};
   const TComm* seen = nullptr;
   InstallConsoleHooks(
-      {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-       [&] {
-         linkUpAtPump.push_back(Link().DriverState.LinkUp);
-         if (!seen) seen = CommPort().get();
-         EXPECT_EQ(CommPort().get(), seen);
-         EXPECT_TRUE(CommPortIsOpen());
-       }});
+      Link(), {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
+               [&] {
+                 linkUpAtPump.push_back(Link().DriverState.LinkUp);
+                 if (!seen) seen = Link().CommPort.get();
+                 EXPECT_EQ(Link().CommPort.get(), seen);
+                 EXPECT_TRUE(Link().PortIsOpen());
+               }});
   Link().DriverState.LinkUp = false;
-  EXPECT_EQ(EnsureLink(Link().DriverState.StoredPort, true), 0);
+  EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, true), 0);
   EXPECT_TRUE(Link().DriverState.LinkUp);
-  EXPECT_EQ(CommPort().get(), seen);
+  EXPECT_EQ(Link().CommPort.get(), seen);
   const Bytes wire = Frames({'#', 0x95, 0x95, 0x94, 0x95, 0x95, '*', 0x95, 0x95, 0x94, 0x95, 0x95,
                              0x94, 0x95, 0xFF, 0xFE});
   EXPECT_EQ(Wire(wire.size()), wire);
@@ -349,9 +351,9 @@ TEST_F(LinkTest, PrintWaitDuringTheInitialisationDoesNotStartAnother) {
 }
 
 TEST_F(LinkTest, FinalizationClosesAPortLeftOpen) {
-  FinalizeDriverUnit();
-  EXPECT_FALSE(CommPortIsOpen());
-  FinalizeDriverUnit();
+  FinalizeDriverUnit(Link());
+  EXPECT_FALSE(Link().PortIsOpen());
+  FinalizeDriverUnit(Link());
 }
 
 }  // namespace

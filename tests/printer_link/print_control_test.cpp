@@ -12,6 +12,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/print_control.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/device/device.h"
@@ -46,21 +47,22 @@ const std::string kResuming = "Wznawianie wydruku...";
 
 using Wait = std::function<int32_t(int32_t)>;
 const Wait kPrintControl = [](int32_t mode) { return PrintControl(mode); };
-const Wait kWaitPrintEnd = [](int32_t mode) { return WaitPrintEnd(mode); };
+const Wait kWaitPrintEnd = [](int32_t mode) { return WaitPrintEnd(Link(), mode); };
 
 class PrintControlTest : public testing::SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks(
-        {[this](const std::string& text) { texts.push_back(platform::Utf8FromCp1250(text)); },
-         [this] {
-           ++pumps;
-           if (onPump) onPump(pumps);
-         }});
+    InstallConsoleHooks(Link(), {[this](const std::string& text) {
+                                   texts.push_back(platform::Utf8FromCp1250(text));
+                                 },
+                                 [this] {
+                                   ++pumps;
+                                   if (onPump) onPump(pumps);
+                                 }});
   }
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
 
@@ -130,7 +132,7 @@ TEST_F(PrintControlTest, PrintingIsFollowedByAPaperCheck) {
 
 TEST_F(PrintControlTest, PaperRunningOutWhilePrintingIsFoundByThePaperCheck) {
   Job(0, 5, 0, 3);
-  EXPECT_EQ(WaitPrintEnd(kCheckMode), kErrNoPaper);
+  EXPECT_EQ(WaitPrintEnd(Link(), kCheckMode), kErrNoPaper);
   const Bytes wire = kFirstRead + kCycle + kPaperCheck;
   EXPECT_EQ(Wire(wire.size()), wire);
 }
@@ -180,7 +182,7 @@ TEST_F(PrintControlTest, PrinterThatKeepsStoppingGetsStarAgainOnTheNextCycle) {
 
 TEST_F(PrintControlTest, WaitPrintEndNeverLetsEventsRunEvenWhileResuming) {
   Job(0, 2, 1);
-  EXPECT_EQ(WaitPrintEnd(kPrintoutMode), 0);
+  EXPECT_EQ(WaitPrintEnd(Link(), kPrintoutMode), 0);
   const Bytes wire = kFirstRead + kCycle + kResume + kFirstRead + kCycle + kCycle;
   EXPECT_EQ(Wire(wire.size()), wire);
   EXPECT_EQ(pumps, 0);
@@ -229,7 +231,7 @@ TEST_F(PrintControlTest, PrintResumeOnItsOwn) {
   EXPECT_EQ(PrintResume(), kErrReceiptOpen);
   Link().DriverState.ReceiptOpen = false;
   uint8_t s3 = 0xEE;
-  EXPECT_EQ(ReadStatusByte(kS3, s3), 0);
+  EXPECT_EQ(ReadStatusByte(Link(), kS3, s3), 0);
   // Nothing went out before this read, and no paper check came first.
   EXPECT_EQ(Wire(2), kFirstRead);
   EXPECT_EQ(s3, 0x00);
@@ -266,7 +268,7 @@ TEST_F(PrintControlTest, PortClosedOrAbortedEndsThePoll) {
   Reset();
   Job(0, 50);
   onPump = [](int n) {
-    if (n == 2) CommPort()->HandOff().Abort();
+    if (n == 2) Link().CommPort->HandOff().Abort();
   };
   EXPECT_EQ(PrintControl(kCheckMode), kErrTransmit);
   EXPECT_EQ(Wire(2), kFirstRead);
@@ -282,11 +284,11 @@ TEST_F(PrintControlTest, SilentPrinterEndsThePollWithTheReceiveTimeOut) {
 TEST_F(PrintControlTest, LinkDownWithoutStoredPort) {
   Link().DriverState.LinkUp = false;
   EXPECT_EQ(PrintControl(kCheckMode), kErrNoPortNumber);
-  EXPECT_EQ(WaitPrintEnd(kPrintoutMode), kErrNoPortNumber);
+  EXPECT_EQ(WaitPrintEnd(Link(), kPrintoutMode), kErrNoPortNumber);
   EXPECT_EQ(PrintResume(), kErrNoPortNumber);
   EXPECT_EQ(texts, (std::vector<std::string>{kCheck, kPrintout, kResuming}));
   EXPECT_EQ(pumps, 0);
-  EXPECT_TRUE(CommPortIsOpen());
+  EXPECT_TRUE(Link().PortIsOpen());
 }
 
 TEST_F(PrintControlTest, ExceptionFromTheHostIsInternalError) {

@@ -16,6 +16,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/receipt_buffers.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
@@ -108,7 +109,7 @@ class ReceiptTest : public SimLinkTest {
     SimLinkTest::SetUp();
     Link().DriverState.VatTotals.fill(0);
     Link().DriverState.ItemCount = 0;
-    ClearReceiptBuffers();
+    ClearReceiptBuffers(Link());
     Link().DriverState.DeviceKind = sim.State()->kind;
   }
 
@@ -248,7 +249,7 @@ TEST_F(ReceiptTest, ItemParametersAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(ReceiptItem(1, "X", 1, 300, 1, 0, "", 1, value), kErrInternal);
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 100000, 0, "", 100000, value), kErrItemValue);  // 10^10
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 2, 0, "", 2000000000, value), kErrItemValue);   // > int32
-  EXPECT_EQ(pReceiptItem(1, "X", 1, 0, 1, 0, "", 1, nullptr), kErrInternal);
+  EXPECT_EQ(pReceiptItem(Link(), 1, "X", 1, 0, 1, 0, "", 1, nullptr), kErrInternal);
   EXPECT_EQ(value, 0);
   EXPECT_EQ(Link().DriverState.ItemCount, 0u);
   EXPECT_TRUE(sim.Received().empty());
@@ -257,7 +258,7 @@ TEST_F(ReceiptTest, ItemParametersAreRefusedBeforeAnythingIsSent) {
 TEST_F(ReceiptTest, PNamesReadNullAsEmpty) {
   Begin();
   int32_t value = 0;
-  ASSERT_EQ(pReceiptItem(1, nullptr, 1, 0, 1, 0, nullptr, 10, &value), 0);
+  ASSERT_EQ(pReceiptItem(Link(), 1, nullptr, 1, 0, 1, 0, nullptr, 10, &value), 0);
   EXPECT_EQ(value, 10);
   Wire(kItemBytes);
   const auto items = Printer().items;
@@ -743,14 +744,14 @@ TEST_F(ReceiptTest, ReadTotalSumsTheSevenRates) {
   sim.State()->receipt.totals = {max, max, max, max, max, max, max};
   char buffer[20];
   std::memset(buffer, '#', sizeof buffer);
-  ASSERT_EQ(pReadTotal(buffer), 0);
+  ASSERT_EQ(pReadTotal(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "7696581394425");
   EXPECT_EQ(buffer[kMaxTotalTextLength + 1], '#');
 
   sim.Refuse(0xDA, kNak);
-  EXPECT_EQ(pReadTotal(buffer), kErrNak);
+  EXPECT_EQ(pReadTotal(Link(), buffer), kErrNak);
   EXPECT_STREQ(buffer, "");
-  EXPECT_EQ(pReadTotal(nullptr), kErrNullBuffer);
+  EXPECT_EQ(pReadTotal(Link(), nullptr), kErrNullBuffer);
 }
 
 TEST_F(ReceiptTest, ReadTotalRefusals) {
@@ -810,13 +811,13 @@ TEST_F(ReceiptTest, PReadSelTotalWritesOnlyOnSuccess) {
   sim.State()->receipt.totals = {123, 0, 0, 0, 0, 0, 0};
   char buffer[20];
   std::memset(buffer, '#', sizeof buffer);
-  EXPECT_EQ(pReadSelTotal("E", buffer), kErrVatUndefined);
-  EXPECT_EQ(pReadSelTotal(nullptr, buffer), kErrInternal);
+  EXPECT_EQ(pReadSelTotal(Link(), "E", buffer), kErrVatUndefined);
+  EXPECT_EQ(pReadSelTotal(Link(), nullptr, buffer), kErrInternal);
   EXPECT_TRUE(std::all_of(buffer, buffer + sizeof buffer, [](char c) { return c == '#'; }));
-  ASSERT_EQ(pReadSelTotal("A", buffer), 0);
+  ASSERT_EQ(pReadSelTotal(Link(), "A", buffer), 0);
   EXPECT_STREQ(buffer, "123");
   EXPECT_EQ(buffer[4], '#');
-  EXPECT_EQ(pReadSelTotal("A", nullptr), kErrNullBuffer);
+  EXPECT_EQ(pReadSelTotal(Link(), "A", nullptr), kErrNullBuffer);
 }
 
 }  // namespace

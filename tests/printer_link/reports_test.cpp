@@ -8,6 +8,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/port/comm.h"
@@ -32,7 +33,7 @@ class ReportsTest : public SimLinkTest {
     sim.State()->printJobPolls = 0;
   }
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
 
@@ -42,12 +43,12 @@ class ReportsTest : public SimLinkTest {
 
   // The link is on COM1 with the given time-outs and still open.
   void ExpectPortAsOpened(uint16_t writeSec = 1, uint16_t readSec = 1) {
-    ASSERT_TRUE(CommPortIsOpen());
-    EXPECT_EQ(CommPort()->PortNumber(), 1);
-    EXPECT_EQ(CommPort()->BaudRate(), 9600);
-    EXPECT_EQ(CommPort()->WriteTimeout(), writeSec);
-    EXPECT_EQ(CommPort()->ReadTimeout(), readSec);
-    EXPECT_EQ(CommPort()->TimeoutsInUse().ReadTotalTimeoutConstant, readSec * 1000u);
+    ASSERT_TRUE(Link().PortIsOpen());
+    EXPECT_EQ(Link().CommPort->PortNumber(), 1);
+    EXPECT_EQ(Link().CommPort->BaudRate(), 9600);
+    EXPECT_EQ(Link().CommPort->WriteTimeout(), writeSec);
+    EXPECT_EQ(Link().CommPort->ReadTimeout(), readSec);
+    EXPECT_EQ(Link().CommPort->TimeoutsInUse().ReadTotalTimeoutConstant, readSec * 1000u);
   }
 };
 
@@ -114,7 +115,7 @@ TEST_F(ReportsTest, ServiceReportsPrint) {
 
 TEST_F(ReportsTest, PeriodReportSendsDigitValuesOnTheLongReportPort) {
   std::vector<std::string> texts;
-  InstallConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, nullptr});
+  InstallConsoleHooks(Link(), {[&](const std::string& text) { texts.push_back(text); }, nullptr});
   EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 1, 31), kOk);
   const Bytes detailed = Bytes{0x1B, '(', 0, 5, 0, 1, 0, 1, 0, 5, 0, 1, 3, 1} + kIdlePoll;
   ExpectWire(detailed);
@@ -130,7 +131,7 @@ TEST_F(ReportsTest, PeriodReportSendsDigitValuesOnTheLongReportPort) {
 }
 
 TEST_F(ReportsTest, ArgumentsOutOfRangeLeaveThePortAlone) {
-  TComm* port = CommPort().get();
+  TComm* port = Link().CommPort.get();
   EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 13, 31), kErrParameterRange);
   for (auto args : std::vector<std::array<int32_t, 7>>{{2, 5, 1, 1, 5, 1, 1},
                                                        {-1, 5, 1, 1, 5, 1, 1},
@@ -151,8 +152,8 @@ TEST_F(ReportsTest, ArgumentsOutOfRangeLeaveThePortAlone) {
   EXPECT_EQ(NumberReport(-1, 1, 2), kErrParameterRange);
   EXPECT_EQ(NumberReport(0, -1, 2), kErrParameterRange);
   EXPECT_EQ(NumberReport(0, 1, 65536), kErrParameterRange);
-  EXPECT_EQ(CommPort().get(), port);
-  EXPECT_TRUE(CommPortIsOpen());
+  EXPECT_EQ(Link().CommPort.get(), port);
+  EXPECT_TRUE(Link().PortIsOpen());
   // The first bytes after all of them are those of the next command.
   int32_t n = 0;
   ASSERT_EQ(DailyReportNumber(n), kOk);

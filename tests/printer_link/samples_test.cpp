@@ -10,6 +10,7 @@
 #include "kavoruw_codes.h"
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
@@ -110,10 +111,11 @@ class SamplesTest : public SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    InstallConsoleHooks({[this](const std::string& text) { progress.push_back(text); }, {}});
+    InstallConsoleHooks(Link(),
+                        {[this](const std::string& text) { progress.push_back(text); }, {}});
   }
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
 

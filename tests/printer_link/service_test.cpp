@@ -11,6 +11,7 @@
 
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/service.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
@@ -51,7 +52,7 @@ class ServiceTest : public testing::SimLinkTest {
   explicit ServiceTest(uint8_t kind = 3) : SimLinkTest(kind) {}
 
   void TearDown() override {
-    InstallConsoleHooks({});
+    InstallConsoleHooks(Link(), {});
     SimLinkTest::TearDown();
   }
 
@@ -65,7 +66,7 @@ class ServiceTest : public testing::SimLinkTest {
   void ExpectWire(const Bytes& expected) { EXPECT_EQ(Take(expected.size()), expected); }
   // Nothing reached the printer: the next thing it hears is a link test.
   void ExpectNothingSent() {
-    ASSERT_EQ(ExecuteSequence('#', 1), 0);
+    ASSERT_EQ(ExecuteSequence(Link(), '#', 1), 0);
     ExpectWire(Cmd('#'));
   }
 };
@@ -243,19 +244,19 @@ TEST_F(ServiceTest, UniqueNumberInBothForms) {
 
   char buffer[32];
   std::memset(buffer, 'Z', sizeof buffer);
-  EXPECT_EQ(pReadUniqueNumber(buffer), 0);
+  EXPECT_EQ(pReadUniqueNumber(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "ABC12345678");
   EXPECT_EQ(buffer[kUniqueNumberLength + 1], 'Z');  // nothing beyond the zero
   ExpectWire(Cmd('q'));
 
-  EXPECT_EQ(pReadUniqueNumber(nullptr), 225);
+  EXPECT_EQ(pReadUniqueNumber(Link(), nullptr), 225);
   ExpectNothingSent();
 
   // Both results are emptied before the receipt check refuses.
   Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(ReadUniqueNumber(number), 200);
   EXPECT_EQ(number, "");
-  EXPECT_EQ(pReadUniqueNumber(buffer), 200);
+  EXPECT_EQ(pReadUniqueNumber(Link(), buffer), 200);
   EXPECT_EQ(buffer[0], '\0');
   ExpectNothingSent();
 }
@@ -388,7 +389,7 @@ TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
 
 TEST_F(ServiceTest, ProgressTexts) {
   std::vector<std::string> texts;
-  InstallConsoleHooks({[&](const std::string& text) { texts.push_back(text); }, {}});
+  InstallConsoleHooks(Link(), {[&](const std::string& text) { texts.push_back(text); }, {}});
   Link().DriverState.ReceiptOpen = true;  // stops most of them before the printer is asked
   char buffer[16];
   std::string s1, s2, s3, s4;
@@ -415,7 +416,7 @@ TEST_F(ServiceTest, ProgressTexts) {
   }
   // No text of their own.
   texts.clear();
-  pReadUniqueNumber(buffer);
+  pReadUniqueNumber(Link(), buffer);
   WriteUserData(1, 1, "");
   EXPECT_EQ(texts, std::vector<std::string>{});
 }

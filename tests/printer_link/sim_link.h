@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "printer_link/api/link_instance.h"
 #include "printer_link/engine/engine.h"
 #include "printer_link/link/driver_state.h"
 #include "printer_link/link/link.h"
-#include "printer_link/link/link_object.h"
 #include "printer_link/port/comm.h"
 #include "tools/printer_sim/printer_sim.h"
 
@@ -35,8 +35,8 @@ class SimLinkTest : public ::testing::Test {
   explicit SimLinkTest(uint8_t kind = 3) : sim(kind) {}
 
   void SetUp() override {
-    SetConnectSettleTime(0);
-    InitializeDriverUnit();
+    Link().ConnectSettleMs = 0;
+    InitializeDriverUnit(Link());
     static int serial = 0;
     portDir = std::filesystem::temp_directory_path() /
               ("kavoruw-sim-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
@@ -49,7 +49,7 @@ class SimLinkTest : public ::testing::Test {
 
   void TearDown() override {
     ClosePortObject();
-    CommPort().reset();
+    Link().CommPort.reset();
     sim.Stop();
     unsetenv("KAVORUW_PORT_DIR");
     std::filesystem::remove_all(portDir);
@@ -71,7 +71,7 @@ class SimLinkTest : public ::testing::Test {
   // it: once the printer has answered that, it has heard every earlier byte.
   Bytes WireUpToNow() {
     sim.ClearFaults();
-    EXPECT_EQ(ExecuteSequence('#', 1), 0);
+    EXPECT_EQ(ExecuteSequence(Link(), '#', 1), 0);
     Bytes wire = sim.Received();
     const Bytes linkTest{0x1B, '#'};
     if (wire.size() < 2 || !std::equal(wire.end() - 2, wire.end(), linkTest.begin())) {

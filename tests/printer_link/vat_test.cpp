@@ -8,6 +8,7 @@
 
 #include "kavoruw_core.h"
 #include "platform/text/cp1250.h"
+#include "printer_link/api/link_instance.h"
 #include "printer_link/commands/vat.h"
 #include "printer_link/device/console_hooks.h"
 #include "printer_link/engine/engine.h"
@@ -114,10 +115,10 @@ TEST_F(VatTest, SevenRatePrinterMarksReserveAndExempt) {
 
 TEST_F(VatTest, SetRunsItsStepsInOrder) {
   std::vector<std::string> texts;
-  InstallConsoleHooks({[&](const std::string& t) { texts.push_back(t); }, {}});
+  InstallConsoleHooks(Link(), {[&](const std::string& t) { texts.push_back(t); }, {}});
   sim.SetKind(0);
   EXPECT_EQ(Set({2200, 700, 0, 25500, 0, 0, 0}), 0);
-  InstallConsoleHooks({});
+  InstallConsoleHooks(Link(), {});
   const std::vector<std::string> expected = {"Zapis stawek podatkowych...",
                                              "Trwa kontrola wydruku...",
                                              "Odczyt numeru ostatniego paragonu...",
