@@ -11,11 +11,14 @@
 
 namespace dbase {
 
-std::function<void(const FileEvent&)> FileEventHook;
+EngineSeams& Seams() {
+  static EngineSeams seams;
+  return seams;
+}
 
 namespace {
 void Tell(FileEvent e) {
-  if (FileEventHook) FileEventHook(e);
+  if (Seams().fileEvent) Seams().fileEvent(e);
 }
 uint64_t InodeOf(int fd) {
   struct stat st {};
@@ -93,7 +96,7 @@ File File::Create(const std::string& path) {
   f.fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (f.fd_ < 0) ThrowIo("Nie można utworzyć " + path, errno);
   f.writable_ = true;
-  if (FileEventHook) Tell({FileEvent::Create, InodeOf(f.fd_), 0, {}, path, {}});
+  if (Seams().fileEvent) Tell({FileEvent::Create, InodeOf(f.fd_), 0, {}, path, {}});
   return f;
 }
 
@@ -126,7 +129,8 @@ void File::ReadAt(uint64_t offset, void* buffer, size_t size) const {
 void File::WriteAt(uint64_t offset, const void* buffer, size_t size) {
   if (!writable_) throw DbError(ErrorCode::ReadOnly, "Plik " + path_ + " jest tylko do odczytu");
   const auto* p = static_cast<const char*>(buffer);
-  if (FileEventHook) Tell({FileEvent::Write, InodeOf(fd_), offset, std::string(p, size), {}, {}});
+  if (Seams().fileEvent)
+    Tell({FileEvent::Write, InodeOf(fd_), offset, std::string(p, size), {}, {}});
   size_t done = 0;
   while (done < size) {
     ssize_t n = ::pwrite(fd_, p + done, size - done, static_cast<off_t>(offset + done));
@@ -145,18 +149,18 @@ uint64_t File::Size() const {
 }
 
 void File::Truncate(uint64_t size) {
-  if (FileEventHook) Tell({FileEvent::Truncate, InodeOf(fd_), size, {}, {}, {}});
+  if (Seams().fileEvent) Tell({FileEvent::Truncate, InodeOf(fd_), size, {}, {}, {}});
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) ThrowIo("Błąd zapisu " + path_, errno);
 }
 
 void File::Sync() {
   if (::fsync(fd_) != 0) ThrowIo("Błąd zapisu " + path_, errno);
-  if (FileEventHook) Tell({FileEvent::Sync, InodeOf(fd_), 0, {}, {}, {}});
+  if (Seams().fileEvent) Tell({FileEvent::Sync, InodeOf(fd_), 0, {}, {}, {}});
 }
 
 void File::DataSync() {
   if (::fdatasync(fd_) != 0) ThrowIo("Błąd zapisu " + path_, errno);
-  if (FileEventHook) Tell({FileEvent::Sync, InodeOf(fd_), 0, {}, {}, {}});
+  if (Seams().fileEvent) Tell({FileEvent::Sync, InodeOf(fd_), 0, {}, {}, {}});
 }
 
 std::pair<uint64_t, uint64_t> File::Identity() const {
@@ -167,11 +171,12 @@ std::pair<uint64_t, uint64_t> File::Identity() const {
 
 void RenameFile(const std::string& from, const std::string& to, const std::string& what) {
   if (::rename(from.c_str(), to.c_str()) != 0) ThrowIo(what, errno);
-  if (FileEventHook) Tell({FileEvent::Rename, 0, 0, {}, from, to});
+  if (Seams().fileEvent) Tell({FileEvent::Rename, 0, 0, {}, from, to});
 }
 
 void RemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) == 0 && FileEventHook) Tell({FileEvent::Remove, 0, 0, {}, path, {}});
+  if (::unlink(path.c_str()) == 0 && Seams().fileEvent)
+    Tell({FileEvent::Remove, 0, 0, {}, path, {}});
 }
 
 void SyncFolderOf(const std::string& path) {
@@ -183,7 +188,7 @@ void SyncFolderOf(const std::string& path) {
   int err = errno;
   ::close(fd);
   if (rc != 0 && err != EINVAL) ThrowIo("Błąd zapisu folderu " + folder, err);
-  if (FileEventHook) Tell({FileEvent::SyncFolder, 0, 0, {}, folder, {}});
+  if (Seams().fileEvent) Tell({FileEvent::SyncFolder, 0, 0, {}, folder, {}});
 }
 
 File::Stamp File::GetStamp() const {

@@ -80,6 +80,9 @@ void SyncFolderOf(const std::string& path);
 // What reaches the disk, told to tests that model a power cut: every write,
 // flush, creation, rename and removal of the engine's files (files by their
 // inode). Empty in the programs.
+// The kernel's boot id.
+std::string KernelBootId();
+
 struct FileEvent {
   enum Kind { Create, Write, Truncate, Sync, Rename, Remove, SyncFolder } kind;
   uint64_t inode = 0;
@@ -87,7 +90,20 @@ struct FileEvent {
   std::string bytes;     // Write: what
   std::string path, to;  // Create, Rename, Remove, SyncFolder
 };
-extern std::function<void(const FileEvent&)> FileEventHook;
+
+// What tests replace in the engine, kept in one place; the programs leave it
+// as it starts.
+struct EngineSeams {
+  // Told every FileEvent. Empty.
+  std::function<void(const FileEvent&)> fileEvent;
+  // Stops a pack between its steps (pack_hook.h). Empty.
+  std::function<void(int step)> packStep;
+  // Stops a post between its steps (post_journal.h). Empty.
+  std::function<void(int step)> postStep;
+  // This boot of the machine (post_journal.h): the kernel's boot id.
+  std::string (*bootId)() = KernelBootId;
+};
+EngineSeams& Seams();
 
 // The common system errors in Polish; others by their number.
 std::string SystemErrorText(int err);

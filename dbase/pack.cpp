@@ -25,8 +25,6 @@
 
 namespace dbase {
 
-std::function<void(int step)> PackStepHook;
-
 namespace {
 
 constexpr char kNewSuffix[] = ".pak-new";
@@ -47,7 +45,7 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 }
 
 void Step(int n) {
-  if (PackStepHook) PackStepHook(n);
+  if (Seams().packStep) Seams().packStep(n);
 }
 
 // The name of the backup of a damaged file: "SPIS.MDX" -> "SPIS_USZKODZONY.MDX",

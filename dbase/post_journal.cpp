@@ -12,14 +12,12 @@
 
 namespace dbase {
 
-std::function<void(int step)> PostStepHook;
-
-std::string (*BootId)() = [] {
+std::string KernelBootId() {
   std::ifstream f("/proc/sys/kernel/random/boot_id");
   std::string id;
   std::getline(f, id);
   return id;
-};
+}
 
 namespace {
 
@@ -141,7 +139,7 @@ void PostJournal::WriteHeader(const Header& r) {
 }
 
 namespace {
-uint64_t ThisBoot() { return Checksum(BootId ? BootId() : std::string(), 0) | 1; }
+uint64_t ThisBoot() { return Checksum(Seams().bootId ? Seams().bootId() : std::string(), 0) | 1; }
 }  // namespace
 
 std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, bool opening,

@@ -50,12 +50,10 @@ std::string PostJournalPath(const std::string& dbfPath);
 // A hook that tests use to stop a post between its steps (a simulated kill).
 // Steps: 1 before the journal record, 2 journal record written and flushed,
 // 3 the table's and memos' ranges written, 4 the index's ranges written
-// (record not yet marked applied). Empty in the programs.
-extern std::function<void(int step)> PostStepHook;
+// (record not yet marked applied). Seams().postStep; empty in the programs.
 
-// This boot of the machine (the kernel's boot id); tests replace it to open
+// This boot of the machine is Seams().bootId(); tests replace it to open
 // files as after a power cut.
-extern std::string (*BootId)();
 
 class PostJournal {
  public:

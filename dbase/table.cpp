@@ -390,7 +390,7 @@ void Table::Impl::UnlockEdit() {
 namespace {
 
 void PostStep(int n) {
-  if (PostStepHook) PostStepHook(n);
+  if (Seams().postStep) Seams().postStep(n);
 }
 
 // differing: only ranges whose bytes differ are written (a replay of

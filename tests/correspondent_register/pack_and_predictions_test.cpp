@@ -41,7 +41,7 @@ class Packing : public RegisterWindowTest {
     grupy.Delete();
   }
   void TearDown() override {
-    dbase::PackStepHook = nullptr;
+    dbase::Seams().packStep = nullptr;
     RegisterWindowTest::TearDown();
   }
   void ExpectSharedAndOpen(TRegler& r) {
@@ -110,11 +110,11 @@ TEST_F(Packing, ACrashInTheMiddleLosesNoRowAndTheTableIsSharedAgain) {
   TRegler& r = Open();
   const auto before = Readback("SPIS.DBF");
   const auto tagBefore = dbase_test::XbaseTag(Table("SPIS.MDX"), "NR");
-  dbase::PackStepHook = [](int step) {
+  dbase::Seams().packStep = [](int step) {
     if (step == 1) throw std::runtime_error("disk full");
   };
   EXPECT_THROW(r.pakClick(), std::runtime_error);
-  dbase::PackStepHook = nullptr;
+  dbase::Seams().packStep = nullptr;
   EXPECT_EQ(Readback("SPIS.DBF"), before);
   EXPECT_EQ(dbase_test::XbaseTag(Table("SPIS.MDX"), "NR"), tagBefore);
   ExpectSharedAndOpen(r);
@@ -129,12 +129,12 @@ TEST_F(Packing, AFailedPackOfTheGroupsReopensThemSharedInNameOrder) {
   auto* groups = forms::testing::Find<forms::DBGrid>(Regler, "DBGrid1");
   ASSERT_TRUE(r.Grr.Locate("NAZWA", "Gamma"));
   int packs = 0;
-  dbase::PackStepHook = [&](int step) {
+  dbase::Seams().packStep = [&](int step) {
     if (step == 1 && ++packs == 2)
       throw dbase::DbError(dbase::ErrorCode::Io, "Uszkodzony plik notatek");
   };
   EXPECT_THROW(r.pakClick(), dbase::DbError);
-  dbase::PackStepHook = nullptr;
+  dbase::Seams().packStep = nullptr;
   ExpectSharedAndOpen(r);
   EXPECT_EQ(DeletedRows(Readback("SPIS.DBF")), 0u);  // packed before the groups failed
   ASSERT_EQ(groups->model()->rowCount(), 2);

@@ -440,7 +440,7 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
     disk.files[inode].durable = disk.files[inode].current = ReadFileBytes(e.path().string());
   }
   std::vector<FileEvent> events;
-  FileEventHook = [&](const FileEvent& e) {
+  Seams().fileEvent = [&](const FileEvent& e) {
     events.push_back(e);
     if (e.kind == FileEvent::Create) ::link(e.path.c_str(), Keep(keep.Path(), e.inode).c_str());
   };
@@ -479,7 +479,7 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
   });
   edit(1, 1);
   append(7);
-  FileEventHook = nullptr;
+  Seams().fileEvent = nullptr;
   t.Close();
 
   std::vector<std::map<int, int>> rowsAfter{start.rows};  // after each step of the script
@@ -489,8 +489,8 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
     else if (op.kind != 'P') rowsAfter.back()[op.nr] = op.version;
   }
   // As after a restart of the machine.
-  const auto bootId = BootId;
-  BootId = [] { return std::string("another boot"); };
+  const auto bootId = Seams().bootId;
+  Seams().bootId = [] { return std::string("another boot"); };
   std::mt19937 rng(25);
   std::vector<std::string> finalTables;
   std::vector<std::map<int, int>> finalRows;
@@ -527,7 +527,7 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
         model.rows[100] = 0;
         Verify(at, model, trial + ", posted to", false);
         if (HasFatalFailure()) {
-          BootId = bootId;
+          Seams().bootId = bootId;
           return;
         }
         const std::string final = finals / std::to_string(count);
@@ -542,7 +542,7 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
     }
     if (i < events.size()) disk.Apply(events[i]);
   }
-  BootId = bootId;
+  Seams().bootId = bootId;
   EXPECT_GT(count, 80);
   // What dbfread reads of each final state: every row whole, the same rows.
   const auto tables = dbase_test::DbfreadTables(finalTables);
@@ -574,10 +574,10 @@ TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
   t.Pack();
   t.Close();
   dbase_test::WriteFileBytes(PostJournalPath(path), journal);
-  const auto bootId = BootId;
-  BootId = [] { return std::string("another boot"); };
+  const auto bootId = Seams().bootId;
+  Seams().bootId = [] { return std::string("another boot"); };
   Verify(dir.Path(), model, "stale journal");
-  BootId = bootId;
+  Seams().bootId = bootId;
 }
 
 // Each damage the pack repairs, on a table of four rows: what it reports, the
@@ -670,7 +670,7 @@ TEST(KilledWriter, AtEachStepOfAPostTheRowIsOldOrNew) {
       reader.SetIndexName("NAI");
       pid_t pid = fork();
       if (pid == 0) {
-        PostStepHook = [step](int s) {
+        Seams().postStep = [step](int s) {
           if (s == step) raise(SIGKILL);
         };
         Table t;

@@ -151,7 +151,7 @@ TEST(Pack, AFailedRenameIsFinishedByTheNextOpen) {
   t.Open(path, ShareMode::Exclusive);
   t.SetIndexName("NAZWAG");
   expected = Names(t);
-  PackStepHook = [&](int step) {
+  Seams().packStep = [&](int step) {
     if (step != 3) return;
     ::unlink((dir / "GRUPY.DBT").c_str());
     ::mkdir((dir / "GRUPY.DBT").c_str(), 0755);
@@ -166,7 +166,7 @@ TEST(Pack, AFailedRenameIsFinishedByTheNextOpen) {
                              path + ": to jest folder, a nie plik")
                                 .c_str()));
   }
-  PackStepHook = nullptr;
+  Seams().packStep = nullptr;
   EXPECT_FALSE(t.Active());
   try {
     t.Open(path);
@@ -190,7 +190,7 @@ TEST(Pack, AFailedRenameIsFinishedByTheNextOpen) {
 void PackAndDieAt(const std::string& path, int step, bool relative = false) {
   pid_t pid = fork();
   if (pid == 0) {
-    PackStepHook = [step](int s) {
+    Seams().packStep = [step](int s) {
       if (s == step) kill(getpid(), SIGKILL);
     };
     std::string opened = path;
