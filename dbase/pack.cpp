@@ -197,31 +197,31 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
   const std::string mdxPath = MdxPathFor(t.path);
   // The tags: those of the index read, else the definitions its headers
   // still give, else the caller's.
-  std::vector<TagSpec> specs;
+  std::vector<TagSpec> tagDefs;
   std::vector<KeyPlan> plans;
   if (t.mdx.IsOpen()) {
-    specs = t.mdx.Tags();
+    tagDefs = t.mdx.Tags();
     plans = t.plans;
   } else if (t.header.production) {
     try {
-      specs = MdxFile::ReadTags(mdxPath);
+      tagDefs = MdxFile::ReadTags(mdxPath);
     } catch (const DbError&) {
       for (const auto& d : tagsIfIndexLost) {
         KeyPlan plan = PlanKey(t.header.fields, d.expression);
         if (!plan.usable) continue;
-        specs.push_back(
+        tagDefs.push_back(
             {Upper(Trim(d.name)), Upper(Trim(d.expression)), plan.keyType, plan.keyLength});
       }
     }
-    if (specs.empty())
+    if (tagDefs.empty())
       throw DbError(ErrorCode::BadFormat, "Nie można odbudować indeksu " + mdxPath +
                                               ": nie wiadomo, jakie miał znaczniki (" +
                                               t.indexDamage + ")");
-    for (const auto& spec : specs) {
-      plans.push_back(PlanKey(t.header.fields, spec.expression));
+    for (const auto& tagDef : tagDefs) {
+      plans.push_back(PlanKey(t.header.fields, tagDef.expression));
       if (!plans.back().usable)
         throw DbError(ErrorCode::BadFormat, "Nie można odbudować indeksu " + mdxPath +
-                                                ": znacznik " + spec.name + ": " +
+                                                ": znacznik " + tagDef.name + ": " +
                                                 plans.back().problem);
     }
     report.repairs.push_back("indeks " + mdxPath + " odbudowany z rekordów tabeli (" +
@@ -239,7 +239,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
   std::vector<std::pair<std::string, std::string>> renames;  // new -> final
   renames.emplace_back(NewPath(t.path), t.path);
   if (t.header.HasMemo()) renames.emplace_back(NewPath(DbtPathFor(t.path)), DbtPathFor(t.path));
-  if (!specs.empty()) renames.emplace_back(NewPath(mdxPath), mdxPath);
+  if (!tagDefs.empty()) renames.emplace_back(NewPath(mdxPath), mdxPath);
   for (const auto& r : renames) ::unlink(r.first.c_str());  // left by a pack that failed
   auto removeNew = [&renames] {
     for (const auto& r : renames) ::unlink(r.first.c_str());
@@ -257,8 +257,8 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
       newMemo.Open(renames[1].first, t.header.level);
     }
     MdxFile newMdx;
-    if (!specs.empty()) {
-      MdxFile::Create(renames.back().first, base, specs);
+    if (!tagDefs.empty()) {
+      MdxFile::Create(renames.back().first, base, tagDefs);
       newMdx.Open(renames.back().first);
     }
     newDbf = File::Create(renames[0].first);

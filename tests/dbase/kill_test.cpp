@@ -581,8 +581,8 @@ TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
 }
 
 // Each damage the pack repairs, on a table of four rows: what it reports, the
-// damaged original it keeps, and the rows and tags after it.
-TEST(PackRepair, EachKindOfDamageIsRepairedAndTheOriginalKept) {
+// damaged files it keeps, and the rows and tags after it.
+TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
   struct Case {
     const char* file;  // damaged, kept as <stem>_USZKODZONY.<ext> unless removed
     std::function<void(std::string& bytes, const std::string& dbf)> damage;
