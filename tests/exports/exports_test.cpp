@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -52,10 +51,15 @@ std::set<std::string> HeaderNames() {
   std::stringstream text;
   text << in.rdbuf();
   const std::string header = text.str();
+  // Each "KAVORUW_API int32_t Name(".
   std::set<std::string> names;
-  const std::regex declaration(R"(KAVORUW_API\s+int32_t\s+(\w+)\()");
-  for (std::sregex_iterator i(header.begin(), header.end(), declaration), end; i != end; ++i)
-    names.insert((*i)[1]);
+  std::istringstream words(header);
+  std::string word, type, name;
+  while (words >> word) {
+    if (word != "KAVORUW_API" || !(words >> type >> name) || type != "int32_t") continue;
+    const size_t paren = name.find('(');
+    if (paren != std::string::npos && paren > 0) names.insert(name.substr(0, paren));
+  }
   return names;
 }
 
