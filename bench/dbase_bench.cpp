@@ -75,18 +75,23 @@ std::string MakeDir() {
   return mkdtemp(templ);
 }
 
+// The fields of a correspondent's row that every run writes.
+void SetFields(dbase::Table& t, const Row& r) {
+  t.SetInteger("NR", r.nr);
+  t.SetInteger("POZIOM", 3);
+  t.SetString("NAZWISKO", r.surname);
+  t.SetString("IMIONA", r.names);
+  t.SetInteger("RP", 2);
+  t.SetString("EMAIL", r.email);
+}
+
 void FillTable(const std::string& path) {
   dbase::Table::Create(path, BenchDef());
   dbase::Table t;
   t.Open(path, dbase::ShareMode::Shared);
   for (const Row& r : Rows()) {
     t.Append();
-    t.SetInteger("NR", r.nr);
-    t.SetInteger("POZIOM", 3);
-    t.SetString("NAZWISKO", r.surname);
-    t.SetString("IMIONA", r.names);
-    t.SetInteger("RP", 2);
-    t.SetString("EMAIL", r.email);
+    SetFields(t, r);
     t.SetString("UWAGI", r.memo);
     t.Post();
   }
@@ -192,12 +197,7 @@ void BM_DurableAppend(benchmark::State& state) {
     for (int i = 0; i < kDurableRows; ++i) {
       const Row& r = Rows()[static_cast<size_t>(i)];
       t.Append();
-      t.SetInteger("NR", r.nr);
-      t.SetInteger("POZIOM", 3);
-      t.SetString("NAZWISKO", r.surname);
-      t.SetString("IMIONA", r.names);
-      t.SetInteger("RP", 2);
-      t.SetString("EMAIL", r.email);
+      SetFields(t, r);
       t.Post();
     }
     state.PauseTiming();
