@@ -165,9 +165,9 @@ std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, boo
       break;
     auto length = static_cast<uint32_t>(GetLe(head, 4, 4));
     if (length > kMaxBody || GetLe(head, 8, 8) != h->epoch || GetLe(head, 16, 8) != seq) break;
-    std::string all(kRecordHead + length + 8, '\0');
-    if (file_.ReadSomeAt(at, all.data(), all.size()) != all.size()) break;
-    if (Checksum(all.substr(0, kRecordHead + length), 4) != GetLe(all, kRecordHead + length, 8))
+    std::string whole_record(kRecordHead + length + 8, '\0');
+    if (file_.ReadSomeAt(at, whole_record.data(), whole_record.size()) != whole_record.size()) break;
+    if (Checksum(whole_record.substr(0, kRecordHead + length), 4) != GetLe(whole_record, kRecordHead + length, 8))
       break;
     Record writes;
     bool whole = true;

@@ -335,13 +335,13 @@ void TfDaneUzytkownika::bWydrKontrClick() {
 
 void TfDaneUzytkownika::bZapisPlikClick() {
   if (running_ || !zPlik->Execute()) return;
-  console::UserDataLines data;
+  console::UserDataLines typed;
   for (int line = 0; line < 4; ++line)
-    data.lines[static_cast<size_t>(line)] = forms::FromQ(LineEdit(line)->text());
+    typed.lines[static_cast<size_t>(line)] = forms::FromQ(LineEdit(line)->text());
   for (int line = 0; line < 3; ++line)
-    data.widthItems[static_cast<size_t>(line)] = WidthGroup(line)->ItemIndex() == 0 ? 0 : 1;
+    typed.widthItems[static_cast<size_t>(line)] = WidthGroup(line)->ItemIndex() == 0 ? 0 : 1;
   const console::UserDataSaveResult saved =
-      console::SaveUserDataFile(PathOf(zPlik->FileName()), data);
+      console::SaveUserDataFile(PathOf(zPlik->FileName()), typed);
   if (!saved.ok) {
     AttentionBeep();
     ErrorBox(saved.errorText);

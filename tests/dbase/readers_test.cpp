@@ -74,8 +74,8 @@ TEST_P(Readers, AgreeOnRowsMemosAndDeletedFlags) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, Readers, ::testing::Values(TableLevel::DBase3, TableLevel::DBase4),
-                         [](const auto& info) {
-                           return info.param == TableLevel::DBase3 ? "DBase3" : "DBase4";
+                         [](const auto& test) {
+                           return test.param == TableLevel::DBase3 ? "DBase3" : "DBase4";
                          });
 
 // The other way round: tables that Perl XBase writes, the engine reads.
@@ -114,8 +114,8 @@ TEST_P(WrittenByPerl, EngineReadsRowsMemosAndDeletedFlags) {
   EXPECT_EQ(rows[2].values[5], std::string(700, 'z'));
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, WrittenByPerl, ::testing::Values("3", "0B"), [](const auto& info) {
-  return std::string(info.param) == "3" ? "DBase3" : "DBase4";
+INSTANTIATE_TEST_SUITE_P(Levels, WrittenByPerl, ::testing::Values("3", "0B"), [](const auto& test) {
+  return std::string(test.param) == "3" ? "DBase3" : "DBase4";
 });
 
 TEST(Readers, CodePageByteIsHonouredByDbfread) {

@@ -98,8 +98,8 @@ TEST_P(LevelTest, RewrittenMemoGoesToNewBlocksAndLeavesOthersAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, LevelTest,
                          ::testing::Values(TableLevel::DBase3, TableLevel::DBase4),
-                         [](const auto& info) {
-                           return info.param == TableLevel::DBase3 ? "DBase3" : "DBase4";
+                         [](const auto& test) {
+                           return test.param == TableLevel::DBase3 ? "DBase3" : "DBase4";
                          });
 
 TEST(Header, CountDateAndVersionBytes) {

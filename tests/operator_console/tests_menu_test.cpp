@@ -96,7 +96,7 @@ const StateCase kStateCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(States, PrinterStateTest, ::testing::ValuesIn(kStateCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(TestsMenu, YesChecksAgainUntilThePrinterIsReady) {
   sim.SetStatus(3, 0x04);
@@ -404,6 +404,6 @@ const SampleCase kSamples[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Items, SamplePrintouts, ::testing::ValuesIn(kSamples),
-                         [](const auto& info) { return std::string(info.param.handler); });
+                         [](const auto& test) { return std::string(test.param.handler); });
 
 }  // namespace
