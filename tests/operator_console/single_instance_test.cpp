@@ -48,8 +48,8 @@ TEST_F(SingleInstance, OneCopyForAUserOnEachDisplay) {
     return TCiaOnlyOne::SessionScope(platform, environment, user);
   };
   const std::string unique = "KavorUW123-" + TCiaOnlyOne::Scope();
-  const auto start = [&unique](const std::string& scope) {
-    TCiaOnlyOne::Scope() = scope;
+  const auto start = [&unique](const std::string& chosen) {
+    TCiaOnlyOne::Scope() = chosen;
     auto copy = std::make_unique<TCiaOnlyOne>();
     copy->Unique = unique;
     copy->Loaded();
