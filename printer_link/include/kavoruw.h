@@ -14,9 +14,10 @@
  *
  * The C part below compiles as C99. Functions whose texts are C++ strings are
  * declared after it, for C++ callers built with the same standard library;
- * each has a twin with the prefix p that takes zero-terminated buffers. An
- * output buffer must hold at least the size published for it below; a null
- * output buffer gives 225, a null input text is read as the empty text.
+ * each but PrinterNumber has a twin with the prefix p that takes
+ * zero-terminated buffers. An output buffer must hold at least the size
+ * published for it below; a null output buffer gives 225, a null input text
+ * is read as the empty text.
  */
 #ifndef KAVORUW_H
 #define KAVORUW_H
