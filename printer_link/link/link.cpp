@@ -66,9 +66,7 @@ bool inner::SetPortTimeouts(TPrinterLink& link, uint16_t writeSec, uint16_t read
 int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check) {
   if (port == 0) return kErrNoPortNumber;
   link.DriverState.LinkUp = false;
-  // The totals of a receipt still open on the printer are kept: its end must
-  // still send them.
-  if (!link.DriverState.ReceiptOpen) link.DriverState.VatTotals.fill(0);
+  link.DriverState.Receipt.LinkReset();
   ClearReceiptBuffers(link);
   link.DriverState.DeviceKind = 7;
   int32_t r = inner::ClosePortObject(link);
@@ -85,14 +83,10 @@ int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check) {
   if (check) {
     r = ExecuteSequence(link, '#', 1);
     if (r != 0 && r != kErrNak) return r;
-    // Answered either way, the link test has ended any receipt the printer
-    // held: the next receipt begins afresh, and no item goes to a printer
-    // that has no receipt to put it in.
-    link.DriverState.ReceiptOpen = false;
-    link.DriverState.ItemCount = 0;
-    link.DriverState.VatTotals.fill(0);
-    link.DriverState.ReceiptDoubt = TReceiptDoubt::None;
-    link.DriverState.ReceiptDamaged = false;
+    // Acknowledged, the link test has ended any receipt the printer held, so
+    // no item goes to a printer that has no receipt to put it in; refused,
+    // the printer keeps a receipt with items, which can still be cancelled.
+    link.DriverState.Receipt.LinkTested(r == 0);
     if (r == 0) {
       // The wait runs on the port just opened; it must not start another
       // re-initialisation while link.DriverState.LinkUp is still false.

@@ -281,7 +281,7 @@ TEST_F(ReportsTest, PrinterNumberGivesNumberAndOperatorCode) {
 }
 
 TEST_F(ReportsTest, OpenReceiptRefusesEveryReport) {
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   int32_t n = 0;
   std::string code;
   EXPECT_EQ(DailyReport(1), kErrReceiptOpen);
