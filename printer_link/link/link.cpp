@@ -37,6 +37,7 @@ int32_t inner::DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16
                           uint16_t readSec) {
   if (RefusedWhileOpen(link)) return kErrPortInUse;
   link.CommPort = std::make_unique<TComm>(link);
+  link.LongReportPort = false;
   return SetUpAndConnect(link, port, baud, writeSec, readSec);
 }
 
@@ -45,12 +46,21 @@ int32_t inner::OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t 
   if (RefusedWhileOpen(link)) return kErrPortInUse;
   // The new object stays in place, unopened, when the values do not fit.
   link.CommPort = std::make_unique<TComm>(link);
+  link.LongReportPort = false;
   if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
       !InRange(readSec, 0, 65535)) {
     return kErrInternal;
   }
   return SetUpAndConnect(link, static_cast<uint8_t>(port), baud, static_cast<uint16_t>(writeSec),
                          static_cast<uint16_t>(readSec));
+}
+
+int32_t inner::DoOpenLongReportPort(TPrinterLink& link, uint8_t port, int32_t baud,
+                                    uint16_t writeSec) {
+  if (RefusedWhileOpen(link)) return kErrPortInUse;
+  const int32_t r = inner::DoOpenPort(link, port, baud, writeSec, kLongReportReadTimeout);
+  link.LongReportPort = true;
+  return r;
 }
 
 int32_t inner::ClosePortObject(TPrinterLink& link) {
@@ -109,10 +119,10 @@ TLongReportPort::TLongReportPort(TPrinterLink& link) : link_(link) {
   baud_ = link_.CommPort->BaudRate();
   writeTimeout_ = link_.CommPort->WriteTimeout();
   readTimeout_ = link_.CommPort->ReadTimeout();
-  // A port its caller has already put on the long read time-out for this
-  // report (the console's range dialogs do) gets the driver's normal
-  // time-outs back: the print-end wait after the report must not run on 90 s.
-  if (readTimeout_ == kLongReportReadTimeout) {
+  // A port its caller opened for this report (the console's range dialogs
+  // do) gets the driver's normal time-outs back: the print-end wait after
+  // the report must not run on the long read time-out.
+  if (link_.LongReportPort) {
     writeTimeout_ = static_cast<uint16_t>(link_.DriverState.PortWriteTimeout);
     readTimeout_ = static_cast<uint16_t>(link_.DriverState.PortReadTimeout);
   }
