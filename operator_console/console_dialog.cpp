@@ -86,7 +86,7 @@ bool TRangeReportDialog::EnterRunsTak(int key) {
 }
 
 void TRangeReportDialog::PrepareReport() {
-  console_.ReopenPort(kavoruw::kLongReportReadTimeout);
+  console_.ReopenPortForLongReport();
   console_.SetBusyCursor();
 }
 

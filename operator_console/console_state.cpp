@@ -49,14 +49,16 @@ PortSettings ConsoleState::ShownPortSettings() const {
 }
 
 int32_t ConsoleState::ReopenPort() {
-  return ReopenPort(static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
-}
-
-int32_t ConsoleState::ReopenPort(uint16_t readTimeout) {
   kavoruw::ClosePortObject();
   return kavoruw::DoOpenPort(ComPortNumber, ComBaudRate,
                              static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout),
-                             readTimeout);
+                             static_cast<uint16_t>(kavoruw::LinkState().PortReadTimeout));
+}
+
+int32_t ConsoleState::ReopenPortForLongReport() {
+  kavoruw::ClosePortObject();
+  return kavoruw::DoOpenLongReportPort(
+      ComPortNumber, ComBaudRate, static_cast<uint16_t>(kavoruw::LinkState().PortWriteTimeout));
 }
 
 int32_t ConsoleState::ReopenPort(const PortSettings& settings) {

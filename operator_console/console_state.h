@@ -100,11 +100,14 @@ class ConsoleState {
   // COM1, any speed but 19200 as 9600.
   PortSettings ShownPortSettings() const;
   // The port closed and opened again with these settings (the session's
-  // when left out), the driver's write time-out and `readTimeout` (the
-  // driver's own when left out). The driver's result of the opening.
+  // when left out) and the driver's time-outs. The driver's result of the
+  // opening.
   int32_t ReopenPort();
-  int32_t ReopenPort(uint16_t readTimeout);
   int32_t ReopenPort(const PortSettings& settings);
+  // The same on the session's settings for a long report about to run: the
+  // driver opens it with the long read time-out and gives it the normal
+  // time-outs back after the report.
+  int32_t ReopenPortForLongReport();
   // Takes the settings as the settings dialog shows them, reopens the port
   // on them and identifies the device. True when a fiscal printer (kind
   // 0..6) answered, the status bar showing it. False with errorShown false:

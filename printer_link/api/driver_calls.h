@@ -46,6 +46,10 @@ KAVORUW_CORE(const TDriverState&, LinkState, (), Locked, (Link().DriverState))
 // write that makes no progress for a minute.
 KAVORUW_CORE(int32_t, DoOpenPort, (uint8_t port, int32_t baud, uint16_t writeSec, uint16_t readSec),
              Guarded, inner::DoOpenPort(Link(), port, baud, writeSec, readSec))
+// The same for a long periodic report about to run: the long read time-out,
+// and the report gives the port the driver's normal time-outs back.
+KAVORUW_CORE(int32_t, DoOpenLongReportPort, (uint8_t port, int32_t baud, uint16_t writeSec),
+             Guarded, inner::DoOpenLongReportPort(Link(), port, baud, writeSec))
 // Closes the current port object (0 when none is open).
 KAVORUW_CORE(int32_t, ClosePortObject, (), Guarded, inner::ClosePortObject(Link()))
 // New time-outs on the open port; false when it is closed.

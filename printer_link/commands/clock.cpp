@@ -61,7 +61,7 @@ int32_t inner::ReadClock(TPrinterLink& link, std::string& date, std::string& tim
   time.clear();
   date.clear();
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   uint8_t kind = 0;
   uint32_t version = 0;
   if (int32_t r = inner::ReadDeviceType(link, kind, version)) return r;
@@ -81,7 +81,7 @@ int32_t pReadClock(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   Block answer{};
   if (int32_t r = ReadClockDigits(link, kReadClockCommand, kShortClockDigits, answer)) return r;
   const std::string text = Field(answer, 0) + "." + Field(answer, 2) + "." + Field(answer, 4) +
@@ -115,7 +115,7 @@ int32_t inner::ShiftClock(TPrinterLink& link, uint8_t direction, int32_t minutes
   ShowProgressText(link, "Przestawianie zegara...");
   if (direction > 1 || minutes < 1 || minutes > 60) return kErrParameterRange;
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   int32_t counter = 0;
   if (int32_t r = inner::ReceiptNumber(link, counter)) return r;
   if (counter != 0) return kErrReceiptCounterNotZero;

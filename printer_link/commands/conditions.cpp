@@ -63,6 +63,11 @@ constexpr std::array<int32_t, 11> kReceiptBeginOrder = {
     kErrNoMakerData,    kErrCmosErased, kErrServiceJumper, kErrNoControllerLink,
     kErrPrinterFailure, kErrNoUserData, kErrReadOnly,      kErrNoDisplay,
     kErrDailyReportDue, kErrNoVatRates, kErrNoPaper};
+// What a printer with a receipt open can still report of the conditions:
+// the VAT rates are asked only outside a receipt.
+constexpr std::array<int32_t, 10> kReadyForReceiptOrder = {
+    kErrNoMakerData, kErrCmosErased, kErrServiceJumper, kErrNoControllerLink, kErrPrinterFailure,
+    kErrNoUserData,  kErrReadOnly,   kErrNoDisplay,     kErrDailyReportDue,   kErrNoPaper};
 constexpr std::array<int32_t, 8> kPeriodReportOrder = {
     kErrNoMakerData,    kErrTrainingMode, kErrCmosErased, kErrNoControllerLink,
     kErrPrinterFailure, kErrNoUserData,   kErrNoDisplay,  kErrNoPaper};
@@ -70,7 +75,7 @@ constexpr std::array<int32_t, 8> kPeriodReportOrder = {
 // The steps both receipt checks share, up to and including the conditions.
 int32_t ReceiptConditionSteps(TPrinterLink& link, std::span<const int32_t> order) {
   if (int32_t r = LinkCheck(link, false)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   TStatusSet s;
   if (int32_t r = ReadStatusSet(link, s)) return r;
   return FirstFailingCondition(link, s, order);
@@ -87,6 +92,13 @@ int32_t inner::ReceiptConditions(TPrinterLink& link) {
 int32_t inner::CheckReceiptConditions(TPrinterLink& link) {
   ShowProgressText(link, kReceiptConditionsText);
   if (int32_t r = ReceiptConditionSteps(link, kReceiptBeginOrder)) return r;
+  return inner::PrintControl(link, kCheckMode);
+}
+
+int32_t ReadyForReceipt(TPrinterLink& link) {
+  TStatusSet s;
+  if (int32_t r = ReadStatusSet(link, s)) return r;
+  if (int32_t r = FirstFailingCondition(link, s, kReadyForReceiptOrder)) return r;
   return inner::PrintControl(link, kCheckMode);
 }
 

@@ -6,6 +6,13 @@
 
 namespace kavoruw {
 
+// Whether the printer could begin a receipt now, whatever it holds: its
+// status bytes meet the receipt conditions (the VAT rates aside) and no
+// printout is pending. 0 or the code of the first condition that fails. A
+// printer that refuses '!' after this holds a receipt: it refuses for no
+// other reason it can report.
+int32_t ReadyForReceipt(TPrinterLink& link);
+
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
 int32_t ReceiptConditions(TPrinterLink& link);

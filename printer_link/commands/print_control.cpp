@@ -11,11 +11,11 @@ namespace {
 // Before a resume a link that went down is set up again, without the test.
 int32_t LinkCheckBeforeResume(TPrinterLink& link) { return LinkCheck(link, false); }
 
-// The print-end wait on this link: its check before a resume, its receipt flag.
+// The print-end wait on this link: its check before a resume, its receipt.
 TPrintEndWait Wait(TPrinterLink& link, bool pump) {
   return {.pump = pump,
           .checkLink = [&link] { return LinkCheckBeforeResume(link); },
-          .receiptOpen = &link.DriverState.ReceiptOpen};
+          .receipt = &link.DriverState.Receipt};
 }
 
 }  // namespace

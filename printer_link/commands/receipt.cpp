@@ -68,43 +68,26 @@ bool IsLinkFailure(int32_t r) {
   return r == kErrTransmit || r == kErrReceive || r == kErrBadAnswer;
 }
 
-// The result of a step of the open receipt. After a link failure a record of
-// the receipt (this one, or the tail of one sent before without an answer)
-// may not have reached the printer whole. Not so while a '$' is in doubt:
-// nothing has been sent since the status check before it.
-int32_t InReceipt(TPrinterLink& link, int32_t r) {
-  TDriverState& state = link.DriverState;
-  if (IsLinkFailure(r) && state.ReceiptOpen && state.ReceiptDoubt != TReceiptDoubt::End) {
-    state.ReceiptDamaged = true;
-  }
+// The result of a record of the open receipt (the records get no answer, or
+// one only after their data). One that failed after its first byte went out
+// may have reached the printer cut: the receipt is damaged. A status read
+// that failed sent nothing of the receipt and leaves it whole.
+int32_t InRecord(TPrinterLink& link, int32_t r) {
+  if (IsLinkFailure(r) && link.Engine.FrameStarted) link.DriverState.Receipt.RecordCut();
   return r;
 }
 
-// The receipt is no longer open on the printer.
-void ReceiptClosed(TPrinterLink& link) {
-  TDriverState& state = link.DriverState;
-  state.ReceiptOpen = false;
-  state.ReceiptDamaged = false;
-  if (state.ReceiptDoubt == TReceiptDoubt::End) state.ReceiptDoubt = TReceiptDoubt::None;
-}
-
-// The printer holds an empty receipt, begun for the caller.
-void ReceiptOpened(TPrinterLink& link) {
-  TDriverState& state = link.DriverState;
-  state.ReceiptOpen = true;
-  state.ReceiptDamaged = false;
-  state.ReceiptDoubt = TReceiptDoubt::None;
-  state.ItemCount = 0;
-  state.VatTotals.fill(0);
+bool IsEndDoubt(TReceiptDoubt doubt) {
+  return doubt == TReceiptDoubt::End || doubt == TReceiptDoubt::EndThenCheck;
 }
 
 // The status check of the receipt commands. A receipt the printer has
 // annulled is closed here too.
 int32_t CheckReceiptStatus(TPrinterLink& link) {
   uint8_t s3 = 0;
-  if (int32_t r = InReceipt(link, ReadStatusByte(link, kPrintStatus, s3))) return r;
+  if (int32_t r = ReadStatusByte(link, kPrintStatus, s3)) return r;
   if (s3 & status::kReceiptAnnulled) {
-    ReceiptClosed(link);
+    link.DriverState.Receipt.Closed();
     return kErrReceiptAnnulled;
   }
   return kOk;
@@ -114,56 +97,86 @@ int32_t CheckReceiptStatus(TPrinterLink& link) {
 // the printer holds none.
 int32_t DropCheckReceipt(TPrinterLink& link) {
   const int32_t r = ExecuteSequence(link, kCmdCancel, 1);
-  const bool answered = r == kOk || r == kErrNak;
-  link.DriverState.ReceiptDoubt = answered ? TReceiptDoubt::None : TReceiptDoubt::Check;
-  return answered ? kOk : r;
+  if (r == kOk || r == kErrNak) {
+    link.DriverState.Receipt.Settled();
+    return kOk;
+  }
+  link.DriverState.Receipt.InDoubt(TReceiptDoubt::Check);
+  return r;
+}
+
+// '!' asking the printer whether it holds a receipt, once it could begin one
+// (ReadyForReceipt): held is true when it refuses, false when it takes it and
+// so now holds an empty receipt. A printer that is not ready answers with the
+// condition's code before '!' is sent, as what it holds cannot be told then.
+int32_t AskHeld(TPrinterLink& link, bool& held, bool& asked) {
+  asked = false;
+  if (int32_t r = ReadyForReceipt(link)) return r;
+  asked = true;
+  const int32_t r = ExecuteSequence(link, kCmdBegin, 1);
+  held = r == kErrNak;
+  return r == kErrNak ? kOk : r;
 }
 
 // The first step of the receipt calls after a '!' or '#' whose answer did not
-// come, while the driver has no receipt open: afterwards ReceiptOpen is what
-// the printer holds. After '!', a second '!' leaves the printer with an empty
-// receipt whether it takes it or refuses it as one already open: that one is
-// the caller's.
+// come, while the driver has no receipt open: afterwards the receipt is open
+// when the printer holds one. After '!', a second '!' leaves the printer with
+// an empty receipt whether it takes it or holds one already: that one is the
+// caller's.
 int32_t SettleUnopened(TPrinterLink& link) {
-  TDriverState& state = link.DriverState;
-  if (state.ReceiptDoubt == TReceiptDoubt::Check) return DropCheckReceipt(link);
-  if (state.ReceiptDoubt != TReceiptDoubt::Begin) return kOk;
-  const int32_t r = ExecuteSequence(link, kCmdBegin, 1);
-  if (r != kOk && r != kErrNak) return r;
-  ReceiptOpened(link);
+  TReceiptState& receipt = link.DriverState.Receipt;
+  if (receipt.Doubt() == TReceiptDoubt::Check) return DropCheckReceipt(link);
+  if (receipt.Doubt() != TReceiptDoubt::Begin) return kOk;
+  bool held = false, asked = false;
+  if (int32_t r = AskHeld(link, held, asked)) return r;
+  receipt.Begun();
   return kOk;
 }
 
-// After the status check of a receipt whose '$' had no answer: a printer with
-// the receipt still open refuses '!'; one that takes it had ended (printed)
-// the receipt, and the empty receipt '!' opened is dropped again. ended tells
-// which.
-int32_t SettleEnd(TPrinterLink& link, bool& ended) {
-  ended = false;
-  TDriverState& state = link.DriverState;
-  if (state.ReceiptDoubt != TReceiptDoubt::End) return kOk;
-  const int32_t r = ExecuteSequence(link, kCmdBegin, 1);
-  if (r == kErrNak) {
-    state.ReceiptDoubt = TReceiptDoubt::None;
-    return kOk;
-  }
-  if (r != kOk) {
+// What the printer told of a receipt whose '$' had no answer.
+enum class TEndFound {
+  Ended,       // it had ended (printed) the receipt
+  Open,        // it holds the receipt open
+  OpenOrEmpty  // it holds the receipt open, or had printed it and holds the
+               // empty one of an unanswered '!'
+};
+
+// After the status check of a receipt whose '$' had no answer: a printer
+// that holds the receipt refuses '!'; one that takes it had ended (printed)
+// the receipt, and the empty receipt '!' opened is dropped again. Without a
+// '$' in doubt the receipt is open.
+int32_t SettleEnd(TPrinterLink& link, TEndFound& found) {
+  found = TEndFound::Open;
+  TReceiptState& receipt = link.DriverState.Receipt;
+  if (!IsEndDoubt(receipt.Doubt())) return kOk;
+  bool held = false, asked = false;
+  if (int32_t r = AskHeld(link, held, asked)) {
     // An unanswered '!' may have opened an empty receipt after the printed
     // one: from now on a refused '!' no longer proves the receipt open.
-    if (IsLinkFailure(r)) state.ReceiptDamaged = true;
+    if (asked && IsLinkFailure(r)) receipt.InDoubt(TReceiptDoubt::EndThenCheck);
     return r;
   }
-  ended = true;
-  ReceiptClosed(link);
-  state.ItemCount = 0;
-  return DropCheckReceipt(link);
+  if (!held) {
+    found = TEndFound::Ended;
+    receipt.Closed();
+    return DropCheckReceipt(link);
+  }
+  if (receipt.Doubt() == TReceiptDoubt::EndThenCheck) {
+    found = TEndFound::OpenOrEmpty;
+    return kOk;
+  }
+  receipt.Settled();
+  return kOk;
 }
 
-// SettleEnd for the calls that need the receipt open: 201 when it was ended.
+// SettleEnd for the calls that add to the open receipt: 201 when it was
+// ended, and a refusal while it cannot be told whether the receipt the
+// printer holds is the caller's.
 int32_t SettleStillOpen(TPrinterLink& link) {
-  bool ended = false;
-  if (int32_t r = SettleEnd(link, ended)) return r;
-  return ended ? kErrReceiptNotBegun : kOk;
+  TEndFound found;
+  if (int32_t r = SettleEnd(link, found)) return r;
+  if (found == TEndFound::Ended) return kErrReceiptNotBegun;
+  return found == TEndFound::Open ? kOk : kErrNak;
 }
 
 // The receipt calls' first steps: the link, what a lost answer left, and the
@@ -171,7 +184,7 @@ int32_t SettleStillOpen(TPrinterLink& link) {
 int32_t ReceiptGate(TPrinterLink& link) {
   if (int32_t r = LinkCheck(link, false)) return r;
   if (int32_t r = SettleUnopened(link)) return r;
-  return link.DriverState.ReceiptOpen ? kOk : kErrReceiptNotBegun;
+  return link.DriverState.Receipt.Open() ? kOk : kErrReceiptNotBegun;
 }
 
 // qty x price / 10^decimals, half up.
@@ -185,7 +198,7 @@ uint64_t RoundedValue(uint64_t product, int32_t qtyDecimals) {
 
 uint64_t PlainTotal(TPrinterLink& link) {
   uint64_t sum = 0;
-  for (uint32_t t : link.DriverState.VatTotals) sum += t;
+  for (uint32_t t : link.DriverState.Receipt.VatTotals()) sum += t;
   return sum;
 }
 
@@ -216,7 +229,8 @@ int32_t SendItem(TPrinterLink& link, bool extended, int32_t kind, const std::str
 
   // Every rate total and the receipt total stay within 32 bits, so the
   // receipt can always be ended or cancelled.
-  const uint32_t rateTotal = link.DriverState.VatTotals[static_cast<size_t>(vat - 1)];
+  const size_t rate = static_cast<size_t>(vat - 1);
+  const uint32_t rateTotal = link.DriverState.Receipt.VatTotals()[rate];
   uint64_t newRateTotal;
   if (kind == kSaleKind) {
     newRateTotal = rateTotal + itemValue;
@@ -237,11 +251,8 @@ int32_t SendItem(TPrinterLink& link, bool extended, int32_t kind, const std::str
   item.price = static_cast<uint32_t>(price);
   item.value = static_cast<uint32_t>(itemValue);
   const std::vector<uint8_t> frame = extended ? ItemFrameExt(item) : ItemFrame(item);
-  if (int32_t r = InReceipt(link, ExecuteSequence(link, kCmdItem, 0, frame))) return r;
-
-  TDriverState& state = link.DriverState;
-  state.VatTotals[static_cast<size_t>(vat - 1)] = static_cast<uint32_t>(newRateTotal);
-  if (state.ItemCount < std::numeric_limits<uint32_t>::max()) ++state.ItemCount;
+  if (int32_t r = InRecord(link, ExecuteSequence(link, kCmdItem, 0, frame))) return r;
+  link.DriverState.Receipt.ItemBooked(rate, static_cast<uint32_t>(newRateTotal));
   return kOk;
 }
 
@@ -255,7 +266,7 @@ int32_t SendPayments(TPrinterLink& link) {
     const uint8_t number = static_cast<uint8_t>(i + 1);
     for (const auto& [command, amount] :
          {std::pair{kCmdPayment, slot.amount}, std::pair{kCmdPayment2, slot.amount2}}) {
-      if (int32_t r = InReceipt(
+      if (int32_t r = InRecord(
               link,
               ExecuteSequence(link, command, 0,
                               PaymentFrame(number, slot.name, static_cast<uint32_t>(amount))))) {
@@ -270,8 +281,8 @@ int32_t SendPayments(TPrinterLink& link) {
 int32_t SendTrailerLines(TPrinterLink& link) {
   for (TTrailerLine& line : link.DriverState.TrailerLine) {
     if (line.code == kEmptyTrailerLine) continue;
-    if (int32_t r = InReceipt(link, ExecuteSequence(link, kCmdTrailerLine, 0,
-                                                    TrailerLineFrame(line.code, line.text)))) {
+    if (int32_t r = InRecord(link, ExecuteSequence(link, kCmdTrailerLine, 0,
+                                                   TrailerLineFrame(line.code, line.text)))) {
       return r;
     }
     line = TTrailerLine{};
@@ -282,14 +293,13 @@ int32_t SendTrailerLines(TPrinterLink& link) {
 // '$' and what its answer means for the receipt. Sent again after a '$'
 // without an answer, "no receipt open" means that the first one ended it.
 int32_t FinishReceipt(TPrinterLink& link) {
-  TDriverState& state = link.DriverState;
-  const bool again = state.ReceiptDoubt == TReceiptDoubt::End;
+  TReceiptState& receipt = link.DriverState.Receipt;
+  const TReceiptDoubt doubt = receipt.Doubt();
   const int32_t r = ExecuteSequence(link, kCmdEnd, 1);
-  if (r == kOk || (again && r == kErrReceiptNotBegun)) {
+  if (r == kOk || (IsEndDoubt(doubt) && r == kErrReceiptNotBegun)) {
     // The printer has closed the receipt: printed and stored, it can no
     // longer be cancelled, whatever the status read after it gives.
-    ReceiptClosed(link);
-    state.ItemCount = 0;
+    receipt.Closed();
     uint8_t s3 = 0;
     if (int32_t s = ReadStatusByte(link, kPrintStatus, s3)) return s;
     if (s3 & status::kReceiptAnnulled) {
@@ -299,16 +309,22 @@ int32_t FinishReceipt(TPrinterLink& link) {
     return inner::PrintControl(link, kPrintoutMode);
   }
   if (r == kErrNak) {
-    // The printer dropped the receipt; an empty one is no loss.
-    ReceiptClosed(link);
-    return state.ItemCount == 0 ? kOk : r;
+    // An empty receipt is dropped, which is no loss; so is the empty one an
+    // unanswered '!' opened after the caller's was printed. One with items
+    // the printer keeps open.
+    if (receipt.ItemCount() == 0 || doubt == TReceiptDoubt::EndThenCheck) {
+      receipt.Closed();
+      return kOk;
+    }
+    receipt.Settled();
+    return r;
   }
   // The printer has no receipt open: there is nothing left to end.
-  if (r == kErrReceiptNotBegun) ReceiptClosed(link);
+  if (r == kErrReceiptNotBegun) receipt.Closed();
   // Printed or not: the next receipt call asks the printer.
   if (IsLinkFailure(r)) {
-    state.ReceiptDoubt = TReceiptDoubt::End;
-    if (state.ItemCount == 0) return kOk;
+    if (!IsEndDoubt(doubt)) receipt.InDoubt(TReceiptDoubt::End);
+    if (receipt.ItemCount() == 0) return kOk;
   }
   return r;
 }
@@ -317,20 +333,19 @@ int32_t FinishReceipt(TPrinterLink& link) {
 int32_t SendCancel(TPrinterLink& link) {
   const uint64_t total = PlainTotal(link);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r = InReceipt(
+  if (int32_t r = InRecord(
           link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
   }
-  TDriverState& state = link.DriverState;
-  const int32_t r = InReceipt(link, ExecuteSequence(link, kCmdCancel, 1));
+  TReceiptState& receipt = link.DriverState.Receipt;
+  const int32_t r = InRecord(link, ExecuteSequence(link, kCmdCancel, 1));
   if (r == kErrReceiptNotBegun) {
     // The printer has no receipt open: there is nothing left to cancel.
-    ReceiptClosed(link);
+    receipt.Closed();
     return r;
   }
-  if (r != kOk && !(r == kErrNak && state.ItemCount == 0)) return r;
-  state.ItemCount = 0;
-  ReceiptClosed(link);
+  if (r != kOk && !(r == kErrNak && receipt.ItemCount() == 0)) return r;
+  receipt.Closed();
   return kOk;
 }
 
@@ -497,31 +512,30 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 
 int32_t inner::ReceiptBegin(TPrinterLink& link) {
   if (int32_t r = LinkCheck(link, true)) return r;
-  TDriverState& state = link.DriverState;
+  TReceiptState& receipt = link.DriverState.Receipt;
   // The receipt a '!' without an answer may have begun is taken as begun.
-  if (state.ReceiptDoubt == TReceiptDoubt::Begin) return SettleUnopened(link);
+  if (receipt.Doubt() == TReceiptDoubt::Begin) return SettleUnopened(link);
   if (int32_t r = SettleUnopened(link)) return r;
-  if (state.ReceiptOpen && state.ReceiptDoubt == TReceiptDoubt::End) {
+  if (receipt.Open() && IsEndDoubt(receipt.Doubt())) {
     const int32_t r = CheckReceiptStatus(link);
     if (r != kOk && r != kErrReceiptAnnulled) return r;
-    bool ended = false;
-    if (int32_t e = SettleEnd(link, ended)) return e;
+    TEndFound found;
+    if (int32_t e = SettleEnd(link, found)) return e;
     // An empty receipt whose end the printer did not hear (the caller was
     // told it ended) is the one begun now.
-    if (state.ReceiptOpen && state.ItemCount == 0) {
-      ReceiptOpened(link);
+    if (receipt.Open() && receipt.ItemCount() == 0) {
+      receipt.Begun();
       return kOk;
     }
   }
-  if (state.ReceiptOpen) return kErrReceiptOpen;
-  state.ItemCount = 0;
+  if (receipt.Open()) return kErrReceiptOpen;
   if (int32_t r = inner::CheckReceiptConditions(link)) return r;
   // The engine purges the port's buffers before the command.
   if (int32_t r = ExecuteSequence(link, kCmdBegin, 1)) {
-    if (IsLinkFailure(r)) state.ReceiptDoubt = TReceiptDoubt::Begin;
+    if (IsLinkFailure(r)) receipt.InDoubt(TReceiptDoubt::Begin);
     return r;
   }
-  ReceiptOpened(link);
+  receipt.Begun();
   return kOk;
 }
 
@@ -557,7 +571,7 @@ int32_t inner::PackageItem(TPrinterLink& link, int32_t type, int32_t number1, in
   const std::vector<uint8_t> frame =
       PackageFrame(static_cast<uint8_t>(type), number1, number2, static_cast<uint32_t>(amount));
   uint8_t answer = 0;
-  if (int32_t r = InReceipt(
+  if (int32_t r = InRecord(
           link, ExecuteSequence(link, kCmdPackage, 0, frame, nullptr, std::span(&answer, 1)))) {
     return r;
   }
@@ -568,17 +582,23 @@ int32_t inner::PrintSubtotal(TPrinterLink& link) {
   if (int32_t r = ReceiptGate(link)) return r;
   if (!HasPackagesAndPayments(link.DriverState.DeviceKind)) return kErrCommandUnavailable;
   if (int32_t r = SettleStillOpen(link)) return r;
-  return InReceipt(link, ExecuteSequence(link, kCmdSubtotal, 0));
+  return InRecord(link, ExecuteSequence(link, kCmdSubtotal, 0));
 }
 
 int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
   if (int32_t r = ReceiptGate(link)) return r;
   if (int32_t r = CheckReceiptStatus(link)) return r;
-  // Everything before '$' went through: '$' is sent again.
-  if (link.DriverState.ReceiptDoubt == TReceiptDoubt::End) return FinishReceipt(link);
+  const TReceiptState& receipt = link.DriverState.Receipt;
+  // Everything before '$' went through: '$' is sent again. After an
+  // unanswered '!' too, once the printer is ready: a refusal then is the
+  // empty receipt of that '!' dropped.
+  if (receipt.Doubt() == TReceiptDoubt::EndThenCheck) {
+    if (int32_t r = ReadyForReceipt(link)) return r;
+  }
+  if (IsEndDoubt(receipt.Doubt())) return FinishReceipt(link);
   // A receipt the driver cannot vouch for is not printed: it is cancelled,
   // as the printer annuls one whose records it could not read.
-  if (link.DriverState.ReceiptDamaged) {
+  if (receipt.Damaged()) {
     if (int32_t r = SendCancel(link)) return r;
     inner::PrintControl(link, kPrintoutMode);
     return kErrReceiptAnnulled;
@@ -586,17 +606,17 @@ int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
   uint32_t percent = static_cast<uint32_t>(discount);
   if (percent >= 1 && percent <= kMaxDiscount) {
     if (int32_t r =
-            InReceipt(link, ExecuteSequence(link, kCmdDiscount, 0,
-                                            DiscountRecord(static_cast<uint8_t>(percent))))) {
+            InRecord(link, ExecuteSequence(link, kCmdDiscount, 0,
+                                           DiscountRecord(static_cast<uint8_t>(percent))))) {
       return r;
     }
   } else {
     percent = 0;
   }
   if (int32_t r = CheckReceiptStatus(link)) return r;
-  const uint64_t total = DiscountedTotal(link.DriverState.VatTotals, percent);
+  const uint64_t total = DiscountedTotal(receipt.VatTotals(), percent);
   if (total > kMaxU32) return kErrInternal;
-  if (int32_t r = InReceipt(
+  if (int32_t r = InRecord(
           link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
   }
@@ -610,18 +630,18 @@ int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
 int32_t inner::ReceiptCancel(TPrinterLink& link) {
   if (int32_t r = ReceiptGate(link)) return r;
   if (int32_t r = CheckReceiptStatus(link)) return r;
-  TDriverState& state = link.DriverState;
-  const bool unsure = state.ReceiptDoubt == TReceiptDoubt::End && state.ReceiptDamaged;
+  TEndFound found;
+  if (int32_t r = SettleEnd(link, found)) return r;
   // A receipt the printer has printed is not cancelled: 201.
-  if (int32_t r = SettleStillOpen(link)) return r;
-  if (unsure) {
+  if (found == TEndFound::Ended) return kErrReceiptNotBegun;
+  TReceiptState& receipt = link.DriverState.Receipt;
+  if (found == TEndFound::OpenOrEmpty) {
     // The open receipt is the caller's or the empty one of an unanswered
     // check: '#' alone cancels the first and drops the second.
     const int32_t r = ExecuteSequence(link, kCmdCancel, 1);
     if (r != kOk && r != kErrNak) return r;
-    const bool printed = r == kErrNak && state.ItemCount > 0;
-    state.ItemCount = 0;
-    ReceiptClosed(link);
+    const bool printed = r == kErrNak && receipt.ItemCount() > 0;
+    receipt.Closed();
     if (printed) return kErrReceiptNotBegun;
     return inner::PrintControl(link, kPrintoutMode);
   }
@@ -630,25 +650,24 @@ int32_t inner::ReceiptCancel(TPrinterLink& link) {
 }
 
 int32_t inner::DropReceipt(TPrinterLink& link) {
-  TDriverState& state = link.DriverState;
-  const bool open = state.ReceiptOpen;
-  if (!open && state.ReceiptDoubt == TReceiptDoubt::None) return kOk;
+  TReceiptState& receipt = link.DriverState.Receipt;
+  const bool open = receipt.Open();
+  if (!open && receipt.Doubt() == TReceiptDoubt::None) return kOk;
   const int32_t r = inner::ReceiptCancel(link);
   if (!open && r == kErrReceiptNotBegun) return kOk;
   if (r != kOk) {
     // The printer cannot be reached: the driver forgets the receipt all the
     // same, so that the host is not refused every later command. The next
     // receipt call drops whatever the printer still holds.
-    ReceiptClosed(link);
-    state.ItemCount = 0;
-    if (IsLinkFailure(r)) state.ReceiptDoubt = TReceiptDoubt::Check;
+    receipt.Closed();
+    if (IsLinkFailure(r)) receipt.InDoubt(TReceiptDoubt::Check);
   }
   return r;
 }
 
 int32_t inner::ReadTotal(TPrinterLink& link, std::string& total) {
   if (int32_t r = LinkCheck(link, false)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (int32_t r = CheckTotalsDevice(link)) return r;
   bool defined = false;
   if (int32_t r = inner::CheckVATDefined(link, defined)) return r;
@@ -672,7 +691,7 @@ int32_t pReadTotal(TPrinterLink& link, char* buffer) {
 
 int32_t inner::ReadSelTotal(TPrinterLink& link, const std::string& rate, std::string& total) {
   if (int32_t r = LinkCheck(link, false)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (int32_t r = CheckTotalsDevice(link)) return r;
   // Rates the printer does not report (a 4- or 6-rate model) are undefined.
   std::array<int32_t, kRateCount> rates;

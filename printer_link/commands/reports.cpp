@@ -42,7 +42,7 @@ uint8_t Units(int32_t value) { return static_cast<uint8_t>(value % 10); }
 
 int32_t LinkAndNoReceipt(TPrinterLink& link) {
   if (int32_t r = LinkCheck(link, true)) return r;
-  return link.DriverState.ReceiptOpen ? kErrReceiptOpen : kOk;
+  return link.DriverState.Receipt.Open() ? kErrReceiptOpen : kOk;
 }
 
 // A report command and the wait for its printout.
@@ -141,7 +141,7 @@ int32_t inner::FixedDescriptionsReport(TPrinterLink& link) {
   ShowProgressText(link, "Raport opisów stałych...");
   if (int32_t r = LinkCheck(link, true)) return r;
   if (int32_t r = StatusGate(link)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
   return PrintReport(link, kFixedDescriptionsCommand);
 }

@@ -60,7 +60,7 @@ std::vector<uint8_t> CashTransferData(std::string_view number,
 // The steps every sample printout takes once its data are built.
 int32_t PrintSample(TPrinterLink& link, const std::vector<uint8_t>& data) {
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
   if (int32_t r = ExecuteSequence(link, kCmdSample, 1, data)) return r;
   return inner::PrintControl(link, kPrintoutMode);

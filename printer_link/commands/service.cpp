@@ -48,7 +48,7 @@ void AppendCp852(std::vector<uint8_t>& record, std::string_view text) {
 int32_t SendFeedCount(TPrinterLink& link, std::string_view progressText, int64_t n) {
   ShowProgressText(link, progressText);
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (n < 0 || n > 0xFF) return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>(n)};
   return ExecuteSequence(link, kWriteFeedCount, 1, data);
@@ -57,7 +57,7 @@ int32_t SendFeedCount(TPrinterLink& link, std::string_view progressText, int64_t
 // The common part of both unique-number reads: 11 characters in answer[0..10].
 int32_t ReadUniqueAnswer(TPrinterLink& link, Block& answer) {
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   return ExecuteSequence(link, kReadUniqueNumber, 1 + kUniqueNumberLength, {}, &answer);
 }
 
@@ -108,7 +108,7 @@ int32_t inner::SetPrinterNumber(TPrinterLink& link, const std::string& number,
                                 const std::string& code) {
   ShowProgressText(link, "Zapis numeru drukarki i kodu obsługującego...");
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   const std::vector<uint8_t> record = PrinterNumberRecord(number, code);
   if (record.empty()) return kErrInternal;
   return ExecuteSequence(link, kSetPrinterNumber, 1, record);
@@ -125,7 +125,7 @@ int32_t inner::WriteLineFeed(TPrinterLink& link, int32_t n) {
 int32_t inner::SetRoundingType(TPrinterLink& link, uint32_t mode) {
   ShowProgressText(link, "Zapis typu zaokrąglenia...");
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   // '0' + mode must still fit the byte: modes above 207 are out of range.
   if (mode > 0xFF - '0') return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>('0' + mode)};
@@ -138,7 +138,7 @@ int32_t inner::DisplayTest(TPrinterLink& link, uint32_t step) {
   // Only a failed read stops the test; the bits are not looked at.
   uint8_t s2 = 0;
   if (int32_t r = ReadStatusByte(link, kPrinterStatus, s2)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (step > 0xFF) return kErrInternal;
   const uint8_t data[] = {static_cast<uint8_t>(step)};
   return ExecuteSequence(link, kDisplayTest, 1, data);
@@ -148,7 +148,7 @@ int32_t inner::ClearPriceBuffer(TPrinterLink& link) {
   ShowProgressText(link, "Kasowanie bufora wycen...");
   if (int32_t r = LinkCheck(link, true)) return r;
   if (int32_t r = StatusGate(link)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   return ExecuteSequence(link, kClearPriceBuffer, 1);
 }
 
@@ -156,7 +156,7 @@ int32_t inner::EpromTest(TPrinterLink& link) {
   ShowProgressText(link, "Test pamięci EPROM...");
   if (int32_t r = LinkCheck(link, true)) return r;
   if (int32_t r = StatusGate(link)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
   if (int32_t r = ExecuteSequence(link, kEpromTest, 1)) return r;
   return inner::PrintControl(link, kPrintoutMode);

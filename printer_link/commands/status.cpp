@@ -34,7 +34,7 @@ int32_t inner::ReadStatusBytes(TPrinterLink& link, uint32_t& count, uint8_t& s1,
 int32_t ReadReceiptCounter(TPrinterLink& link, int32_t& counter) {
   ShowProgressText(link, "Odczyt numeru ostatniego paragonu...");
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   Block answer{};
   if (int32_t r = ExecuteSequence(link, 'f', 3, {}, &answer)) return r;
   counter = answer[0] + 256 * answer[1];

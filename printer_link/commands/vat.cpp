@@ -123,7 +123,7 @@ int32_t inner::ReadVAT(TPrinterLink& link, int32_t& count, int32_t& r1, int32_t&
                        int32_t& r4, int32_t& r5, int32_t& r6, int32_t& r7) {
   ShowProgressText(link, "Odczyt stawek podatkowych...");
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   int32_t n = 0;
   VatRates rates{};
   if (int32_t r = ReadPrinterRates(link, n, rates)) return r;
@@ -137,7 +137,7 @@ int32_t inner::SetVAT(TPrinterLink& link, int32_t& count, int32_t r1, int32_t r2
                       int32_t r4, int32_t r5, int32_t r6, int32_t r7) {
   ShowProgressText(link, "Zapis stawek podatkowych...");
   if (int32_t r = LinkCheck(link, true)) return r;
-  if (link.DriverState.ReceiptOpen) return kErrReceiptOpen;
+  if (link.DriverState.Receipt.Open()) return kErrReceiptOpen;
   if (int32_t r = WaitPrintEnd(link, kCheckMode)) return r;
   int32_t counter = 0;
   if (int32_t r = ReadReceiptCounter(link, counter)) return r;

@@ -13,7 +13,7 @@ int32_t CheckLink(const TPrintEndWait& how) { return how.checkLink ? how.checkLi
 
 // The receipt check, the paper check and '*' of a resume.
 int32_t SendResume(TDeviceLink& link, const TPrintEndWait& how) {
-  if (how.receiptOpen && *how.receiptOpen) return kErrReceiptOpen;
+  if (how.receipt && how.receipt->Open()) return kErrReceiptOpen;
   uint8_t s3 = 0;
   if (int32_t r = ReadStatusByte(link, kPrintStatus, s3)) return r;
   if (s3 & status::kNoPaper) return kErrNoPaper;

@@ -23,9 +23,9 @@ struct TPrintEndWait {
   bool pump = false;
   // The link check before a resume; nullptr while the link is being set up.
   std::function<int32_t()> checkLink;
-  // The link state's open-receipt flag, read before each resume; nullptr on
-  // a link just tested, which holds no receipt.
-  const bool* receiptOpen = nullptr;
+  // The link state's receipt, read before each resume; nullptr on a link
+  // just tested, which holds no receipt.
+  const TReceiptState* receipt = nullptr;
 };
 
 // Shows the text of the mode: "Trwa kontrola wydruku..." or "Trwa wydruk...".

@@ -44,12 +44,14 @@ uint8_t RunSequence(TEngineLink& link, uint8_t cmd, uint8_t answerLen,
   const uint8_t recordLength = ListRecordLength(cmd);
 
   PurgePort(link);
+  link.Engine.FrameStarted = false;
 
   // Nothing is sent on a closed port or while a link error is on record, so
   // the printer never sees half a frame.
   if (!link.PortIsOpen() || link.LinkError->Code() != 0) return kOrdinalWriteFailed;
   for (uint8_t b : {kEsc, cmd}) {
     const bool written = WritePortByte(link, b);
+    if (written) link.Engine.FrameStarted = true;
     if (link.LinkError->Code() != 0 || !written) return kOrdinalWriteFailed;
   }
 

@@ -21,6 +21,9 @@ inline constexpr uint8_t kNak = 0x15;
 struct TEngineRecord {
   Block AnswerBuffer{};
   uint8_t LastSequenceError = 0;
+  // The latest command put its first byte (ESC) on the wire: a failure after
+  // that may have left part of it with the printer.
+  bool FrameStarted = false;
 };
 
 // The engine's part of the link object: the port and the record.

@@ -1,16 +1,90 @@
 /*
  * kavoruw.h - the fiscal printer driver's exported functions (libkavoruw.so).
  *
- * Every function returns a 32-bit result: 0 for success, otherwise an error
- * code whose Polish text (Windows-1250) ErrMessage/pErrMessage give. 999 means
- * that the driver met an internal fault or a null pointer where it expected an
- * integer variable. Amounts are whole grosze, VAT rates hundredths of a
+ * Every function returns a 32-bit result: 0 for success, otherwise one of
+ * the error codes below, whose Polish text (Windows-1250) ErrMessage and
+ * pErrMessage give. Amounts are whole grosze, VAT rates hundredths of a
  * percent (10000 exempt, 25500 undefined).
  *
  * Each function holds the driver's one lock for its whole duration: calls
  * from several threads wait their turn, each returns its own code, and the
  * printer only ever sees whole commands. A call blocks its thread until its
- * commands end (at most the port's time-outs per awaited byte).
+ * commands end. Each byte it awaits takes at most the port's read time-out,
+ * except in the print-end wait: while the printer reports that it is
+ * printing (or holds a document to print), the wait polls its status
+ * without a limit. These calls may wait for a printout that way:
+ * PrintControl, PrintResume, ReceiptConditions, ReceiptBegin, ReceiptEnd,
+ * ReceiptCancel, DailyReport, PeriodReport, MonthlyReport, NumberReport,
+ * LockedArticlesReport, PrinterStatusReport, SetVAT and CommunicationInit;
+ * ReceiptItem, pReceiptItem, PackageItem and PrintSubtotal too when they
+ * first ask the printer what an earlier lost answer left; and any call that
+ * sets the link up again (see below). Every other thread's call waits
+ * meanwhile, behind the lock.
+ *
+ * CommunicationInit, and the set-up that any call makes first while the link
+ * is down (after a failed CommunicationInit or set-up), empty the payment and
+ * trailer-line buffers filled with FillPayment and FillLines: fill them again
+ * after a reconnect.
+ *
+ * Error codes:
+ *     0  success
+ *     2  no such port
+ *     5  the port is in use (by this driver or another program) or refused
+ *     6  the port is not a serial device
+ *        (any other number from opening a port is the system's error)
+ *    20  a byte could not be sent to the printer
+ *    21  the printer did not answer within the read time-out
+ *    23  the printer's answer has no meaning
+ *    24  the printer refused the command (NAK); also a package item not
+ *        acknowledged, and an item while the driver cannot tell whether the
+ *        receipt the printer holds is the caller's
+ *    26  the printer refused the command (0xC8)
+ *   100  no maker data in the fiscal module
+ *   101  service jumper in the service position
+ *   102  no link with the printer's controller
+ *   103  printer failure
+ *   104  no user data in the fiscal module
+ *   105  fiscal module in read-only mode
+ *   106  no customer display
+ *   107  clock (CMOS) memory erased
+ *   108  daily report of the previous day not made
+ *   109  no paper, or the print head raised
+ *   113  no VAT rate defined in the printer
+ *   114  no port stored for setting the link up (CommunicationEnd was called,
+ *        or CommunicationInit never)
+ *   200  a receipt is open: the command is refused
+ *   201  no receipt is open, as the driver or the printer (answer 0x65)
+ *        knows it; also a cancel of a receipt the printer has printed
+ *   203  VAT index outside 1..7
+ *   205  negative quantity
+ *   208  negative price
+ *   210  the receipt was annulled, by the printer or, when a record of it
+ *        may have reached the printer cut, by the driver instead of ending it
+ *   211  zero receipt counter: no sale since the last daily report
+ *   212  drawer number outside 1..3
+ *   213  package items and subtotals are not on this device
+ *   214  package item type outside 0..3
+ *   215  an argument out of range (payment slot or amount, trailer-line code,
+ *        report dates or numbers, clock fields)
+ *   216  all six trailer lines are filled
+ *   217  the VAT rates were not written (or cannot be written exactly)
+ *   218  receipt counter not zero: make the daily report first
+ *   219  wrong dates for the periodic report
+ *   220  no reports in the period
+ *   221  wrong numbers for the periodic report
+ *   222  the month has not ended
+ *   223  report argument refused by the printer; ReadSelTotal rate text
+ *        other than "A".."G" and "+"
+ *   224  the command is not on this device
+ *   225  a null buffer for the text a p function writes, or a null name for
+ *        pCharsInArticleName (any other null input text is read as empty)
+ *   226  the VAT rate asked for is not defined
+ *   227  item value negative or too large, or a total beyond 32 bits
+ *   228  printer in training mode
+ *   229  the user data were not written
+ *   230  clock memory not erased
+ *   999  an internal fault, a null pointer where an integer variable is
+ *        expected, or an argument the call cannot take at all
  *
  * The C part below compiles as C99. Functions whose texts are C++ strings are
  * declared after it, for C++ callers built with the same standard library;

@@ -37,6 +37,7 @@ int32_t inner::DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16
                           uint16_t readSec) {
   if (RefusedWhileOpen(link)) return kErrPortInUse;
   link.CommPort = std::make_unique<TComm>(link);
+  link.LongReportPort = false;
   return SetUpAndConnect(link, port, baud, writeSec, readSec);
 }
 
@@ -45,12 +46,21 @@ int32_t inner::OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t 
   if (RefusedWhileOpen(link)) return kErrPortInUse;
   // The new object stays in place, unopened, when the values do not fit.
   link.CommPort = std::make_unique<TComm>(link);
+  link.LongReportPort = false;
   if (!InRange(port, 0, 255) || baud < 0 || !InRange(writeSec, 0, 65535) ||
       !InRange(readSec, 0, 65535)) {
     return kErrInternal;
   }
   return SetUpAndConnect(link, static_cast<uint8_t>(port), baud, static_cast<uint16_t>(writeSec),
                          static_cast<uint16_t>(readSec));
+}
+
+int32_t inner::DoOpenLongReportPort(TPrinterLink& link, uint8_t port, int32_t baud,
+                                    uint16_t writeSec) {
+  if (RefusedWhileOpen(link)) return kErrPortInUse;
+  const int32_t r = inner::DoOpenPort(link, port, baud, writeSec, kLongReportReadTimeout);
+  link.LongReportPort = true;
+  return r;
 }
 
 int32_t inner::ClosePortObject(TPrinterLink& link) {
@@ -66,9 +76,7 @@ bool inner::SetPortTimeouts(TPrinterLink& link, uint16_t writeSec, uint16_t read
 int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check) {
   if (port == 0) return kErrNoPortNumber;
   link.DriverState.LinkUp = false;
-  // The totals of a receipt still open on the printer are kept: its end must
-  // still send them.
-  if (!link.DriverState.ReceiptOpen) link.DriverState.VatTotals.fill(0);
+  link.DriverState.Receipt.LinkReset();
   ClearReceiptBuffers(link);
   link.DriverState.DeviceKind = 7;
   int32_t r = inner::ClosePortObject(link);
@@ -85,14 +93,10 @@ int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check) {
   if (check) {
     r = ExecuteSequence(link, '#', 1);
     if (r != 0 && r != kErrNak) return r;
-    // Answered either way, the link test has ended any receipt the printer
-    // held: the next receipt begins afresh, and no item goes to a printer
-    // that has no receipt to put it in.
-    link.DriverState.ReceiptOpen = false;
-    link.DriverState.ItemCount = 0;
-    link.DriverState.VatTotals.fill(0);
-    link.DriverState.ReceiptDoubt = TReceiptDoubt::None;
-    link.DriverState.ReceiptDamaged = false;
+    // Acknowledged, the link test has ended any receipt the printer held, so
+    // no item goes to a printer that has no receipt to put it in; refused,
+    // the printer keeps a receipt with items, which can still be cancelled.
+    link.DriverState.Receipt.LinkTested(r == 0);
     if (r == 0) {
       // The wait runs on the port just opened; it must not start another
       // re-initialisation while link.DriverState.LinkUp is still false.
@@ -115,10 +119,10 @@ TLongReportPort::TLongReportPort(TPrinterLink& link) : link_(link) {
   baud_ = link_.CommPort->BaudRate();
   writeTimeout_ = link_.CommPort->WriteTimeout();
   readTimeout_ = link_.CommPort->ReadTimeout();
-  // A port its caller has already put on the long read time-out for this
-  // report (the console's range dialogs do) gets the driver's normal
-  // time-outs back: the print-end wait after the report must not run on 90 s.
-  if (readTimeout_ == kLongReportReadTimeout) {
+  // A port its caller opened for this report (the console's range dialogs
+  // do) gets the driver's normal time-outs back: the print-end wait after
+  // the report must not run on the long read time-out.
+  if (link_.LongReportPort) {
     writeTimeout_ = static_cast<uint16_t>(link_.DriverState.PortWriteTimeout);
     readTimeout_ = static_cast<uint16_t>(link_.DriverState.PortReadTimeout);
   }

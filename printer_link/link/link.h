@@ -16,8 +16,8 @@ int32_t LinkCheck(TPrinterLink& link, bool check);
 
 // The port in use, reopened with the long read time-out while the printer
 // prepares a report, and given its own time-outs back when the scope ends
-// (the driver's normal ones when it was on the long read time-out already).
-// Its own number and speed are taken: a point-of-sale program's link must
+// (the driver's normal ones when its caller opened it for the report). Its
+// own number and speed are taken: a point-of-sale program's link must
 // survive the report.
 class TLongReportPort {
  public:
@@ -54,6 +54,9 @@ int32_t OnLongReportPort(TPrinterLink& link, Send send) {
 namespace inner {
 int32_t DoOpenPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec,
                    uint16_t readSec);
+// DoOpenPort with the long read time-out, for a long report that is about to
+// run: the report gives the port the driver's normal time-outs back.
+int32_t DoOpenLongReportPort(TPrinterLink& link, uint8_t port, int32_t baud, uint16_t writeSec);
 int32_t ClosePortObject(TPrinterLink& link);
 bool SetPortTimeouts(TPrinterLink& link, uint16_t writeSec, uint16_t readSec);
 int32_t OpenPort(TPrinterLink& link, int32_t port, int32_t baud, int32_t writeSec, int32_t readSec);

@@ -12,6 +12,9 @@ namespace kavoruw {
 struct TPrinterLink : TDeviceLink {
   // The link and receipt state the commands work on.
   TDriverState DriverState;
+  // The port object in use was opened for a long report by its caller (the
+  // console's report dialogs), not on time-outs of its own.
+  bool LongReportPort = false;
 };
 
 }  // namespace kavoruw

@@ -10,6 +10,7 @@
 
 #include "device_kinds.h"
 #include "kavoruw_codes.h"
+#include "receipt_state.h"
 
 namespace kavoruw {
 // --- Driver state -----------------------------------------------------------------
@@ -40,13 +41,6 @@ struct TFormatSettings {
   std::string ShortTimeFormat = "hh:mm";
 };
 
-// What the driver does not know about the printer's receipt since a command
-// whose answer did not come: '!' of ReceiptBegin (the printer may hold an
-// empty receipt), '$' of ReceiptEnd (the printer may have printed it), or the
-// '#' that drops the empty receipt a check opened (the printer may still hold
-// it). The next receipt call asks the printer first.
-enum class TReceiptDoubt : uint8_t { None, Begin, End, Check };
-
 // Everything the driver remembers between calls, with its start-up values.
 // The driver's calls reach it under their one lock.
 struct TDriverState {
@@ -61,17 +55,9 @@ struct TDriverState {
   int32_t PortReadTimeout = 5;
   // Kind of the connected device, 0..7 (kOtherDevice = other device).
   uint8_t DeviceKind = kOtherDevice;
-  // A receipt has been begun and not yet ended, cancelled or found annulled.
-  bool ReceiptOpen = false;
-  // Per-rate totals (grosze) of the open receipt, rates A..G.
-  std::array<uint32_t, 7> VatTotals{};
-  // Items accepted since ReceiptBegin.
-  uint32_t ItemCount = 0;
-  TReceiptDoubt ReceiptDoubt = TReceiptDoubt::None;
-  // A link failure while the receipt was open: a record may not have reached
-  // the printer whole, so the driver cannot vouch for what it holds. Such a
-  // receipt is only cancelled, never ended as printed.
-  bool ReceiptDamaged = false;
+  // The receipt: open or not, its items and per-rate totals, what is in
+  // doubt and whether it is damaged.
+  TReceiptState Receipt;
   // Slot n (numbered from 1) is element n - 1.
   std::array<TPaymentSlot, kPaymentSlotCount> PaymentSlot{};
   std::array<TTrailerLine, kTrailerLineCount> TrailerLine{};

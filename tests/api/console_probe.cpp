@@ -4,9 +4,9 @@
 #ifdef PROBE_DRIVER_INTERNAL
 #include "printer_link/link/link_object.h"
 
-void Probe(kavoruw::TPrinterLink& link) { link.DriverState.ReceiptOpen = true; }
+void Probe(kavoruw::TPrinterLink& link) { link.DriverState.Receipt.Begun(); }
 #else
 #include "kavoruw_core.h"
 
-bool Probe() { return kavoruw::LinkState().ReceiptOpen; }
+bool Probe() { return kavoruw::LinkState().Receipt.Open(); }
 #endif

@@ -22,7 +22,7 @@ TEST(CoreApi, TheLinkStateIsReadOnlyAndStartsAtItsDefaults) {
   EXPECT_EQ(state.PortReadTimeout, 5);
   EXPECT_EQ(state.StoredBaud, 9600);
   EXPECT_TRUE(state.LinkUp);
-  EXPECT_FALSE(state.ReceiptOpen);
+  EXPECT_FALSE(state.Receipt.Open());
   EXPECT_EQ(state.TrailerLine[2].code, kavoruw::kEmptyTrailerLine);
   // Identification without a port fails and leaves the kind as it was.
   uint32_t version = 9;

@@ -311,7 +311,7 @@ TEST_F(TestsMenu, TestReceiptSellsOneGroszAtTheExemptRate) {
   EXPECT_EQ(item.qty, 1u);
   EXPECT_EQ(item.unit, "szt.");
   EXPECT_EQ(state->receipt.ended, 1);
-  EXPECT_FALSE(kavoruw::Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(kavoruw::Link().DriverState.Receipt.Open());
 }
 
 TEST_F(TestsMenu, TestReceiptIsRefusedWithoutAnExemptRate) {
@@ -333,7 +333,7 @@ TEST_F(TestsMenu, AFailedEndCancelsTheTestReceipt) {
   EXPECT_EQ(CommandCount(sim, '#'), 1u);
   EXPECT_EQ(sim.State()->receipt.cancelled, 1);
   EXPECT_FALSE(sim.State()->receipt.open);
-  EXPECT_FALSE(kavoruw::Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(kavoruw::Link().DriverState.Receipt.Open());
   // The next action is not refused because of an open receipt.
   sim.ClearFaults();
   boxes.shown.clear();

@@ -80,7 +80,7 @@ TEST_F(LongClockTest, AnswerBytesThatAreNotDigitsAreRefused) {
 
 TEST_F(ClockTest, ReadRefusals) {
   EXPECT_EQ(pReadClock(Link(), nullptr), 225);
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   char buffer[16] = "stale";
   EXPECT_EQ(pReadClock(Link(), buffer), 200);
   EXPECT_STREQ(buffer, "");

@@ -190,7 +190,7 @@ TEST_F(DeviceTest, ReceiptCounterIsLowByteFirst) {
 }
 
 TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   int32_t counter = -1;
   EXPECT_EQ(ReadReceiptCounter(Link(), counter), kErrReceiptOpen);
   EXPECT_EQ(counter, -1);
@@ -199,7 +199,7 @@ TEST_F(DeviceTest, ReceiptCounterIsRefusedWhileAReceiptIsOpen) {
   EXPECT_EQ(Wire(2), Frames({0x95}));
 
   Reset();
-  Link().DriverState.ReceiptOpen = false;
+  Link().DriverState.Receipt.Closed();
   sim.Refuse('f', 0x15);
   EXPECT_EQ(ReadReceiptCounter(Link(), counter), kErrNak);
   EXPECT_EQ(counter, -1);

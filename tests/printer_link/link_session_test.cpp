@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -36,7 +37,7 @@ class LifecycleTest : public SimLinkTest {
  protected:
   void SetUp() override {
     SimLinkTest::SetUp();
-    Link().DriverState.VatTotals.fill(0);
+    Link().DriverState.Receipt = {};
     ClearReceiptBuffers(Link());
   }
   void TearDown() override {
@@ -51,7 +52,9 @@ class LifecycleTest : public SimLinkTest {
 
   // Fills the receipt state a session carries.
   void FillSession() {
-    Link().DriverState.VatTotals = {100, 200, 300, 0, 0, 0, 7};
+    const std::array<uint32_t, 7> totals{100, 200, 300, 0, 0, 0, 7};
+    for (size_t rate = 0; rate < 7; ++rate)
+      Link().DriverState.Receipt.ItemBooked(rate, totals[rate]);
     ASSERT_EQ(FillPayment(1, "Karta", 1500, 0), 0);
     int32_t freeSlots = 0;
     ASSERT_EQ(FillLines(3, "Dziekujemy", &freeSlots), 0);
@@ -101,7 +104,7 @@ TEST_F(LifecycleTest, CommunicationInitRejectsArgumentsWithoutTouchingAnything) 
     EXPECT_EQ(Link().DriverState.StoredBaud, 9600);
     EXPECT_EQ(Link().DriverState.StoredTimeout, 5);
     EXPECT_EQ(Link().DriverState.DeviceKind, 3);
-    EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
+    EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[6], 7u);
     EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount, 1500);
     EXPECT_EQ(Link().DriverState.TrailerLine[0].code, 3);
     EXPECT_TRUE(sim.Received().empty());
@@ -168,9 +171,9 @@ TEST_F(LifecycleTest, CommunicationInitInTheMiddleOfAReceiptEndsIt) {
   // The link test cancelled the printer's receipt: so does the driver.
   EXPECT_EQ(sim.State()->receipt.cancelled, 1);
   EXPECT_FALSE(sim.State()->receipt.open);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
-  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals(), (std::array<uint32_t, 7>{}));
   EXPECT_TRUE(Link().DriverState.PaymentSlot[0].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
   // No item goes to a printer without a receipt; the next receipt begins.
@@ -187,7 +190,7 @@ TEST_F(LifecycleTest, CommunicationInitInTheMiddleOfAReceiptEndsIt) {
   // A NAK to the link test (an empty receipt dropped) ends it too.
   ASSERT_EQ(ReceiptBegin(), 0);
   ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
 
   // A link re-initialisation without the link test leaves the printer's
   // receipt open, and the driver's with its totals.
@@ -208,7 +211,7 @@ TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   EXPECT_EQ(Link().DriverState.StoredPort, 0);
   EXPECT_EQ(Link().DriverState.DeviceKind, 7);
   EXPECT_FALSE(Link().PortIsOpen());
-  EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[6], 7u);
   EXPECT_EQ(Link().DriverState.PaymentSlot[0].amount, 1500);
 
   sim.ClearLog();
@@ -344,7 +347,7 @@ TEST_F(LifecycleTest, TrainingModePassesReceiptsButNotPeriodReports) {
 TEST_F(LifecycleTest, OpenReceiptRefusesOnlyTheReceiptChecks) {
   std::vector<std::string> texts;
   InstallConsoleHooks(Link(), {[&](const std::string& t) { texts.push_back(t); }, {}});
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(ReceiptConditions(), kErrReceiptOpen);
   EXPECT_EQ(CheckReceiptConditions(), kErrReceiptOpen);
   EXPECT_TRUE(sim.Received().empty());

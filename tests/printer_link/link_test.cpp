@@ -51,7 +51,7 @@ class LinkTest : public testing::SimLinkTest {
   }
   // A session of a receipt in the making.
   void FillSession() {
-    Link().DriverState.VatTotals = {1, 2, 3, 4, 5, 6, 7};
+    for (uint32_t rate = 0; rate < 7; ++rate) Link().DriverState.Receipt.ItemBooked(rate, rate + 1);
     ASSERT_EQ(FillPayment(2, "Karta", 1500, 0), 0);
     int32_t free = 0;
     ASSERT_EQ(FillLines(3, "Dziekujemy", &free), 0);
@@ -75,7 +75,7 @@ TEST(LinkStartUp, DefaultsOfTheDriverUnit) {
   Link().DriverState.StoredTimeout = 9;
   Link().DriverState.PortWriteTimeout = 1;
   Link().DriverState.PortReadTimeout = 90;
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   Link().DriverState.FormatSettings = {};
   for (TTrailerLine& line : Link().DriverState.TrailerLine) line.code = 3;
   InitializeDriverUnit(Link());
@@ -86,7 +86,7 @@ TEST(LinkStartUp, DefaultsOfTheDriverUnit) {
   EXPECT_EQ(Link().DriverState.StoredTimeout, 5);
   EXPECT_EQ(Link().DriverState.PortWriteTimeout, 3);
   EXPECT_EQ(Link().DriverState.PortReadTimeout, 5);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
   for (const TTrailerLine& line : Link().DriverState.TrailerLine) EXPECT_EQ(line.code, 255);
   EXPECT_EQ(Link().DriverState.FormatSettings.LongDateFormat, "dd MMMM yyyy");
   EXPECT_EQ(Link().DriverState.FormatSettings.ShortDateFormat, "yy-MM-dd");
@@ -209,7 +209,7 @@ TEST_F(LinkTest, EnsureLinkWithoutStoredPortChangesNothing) {
   EXPECT_EQ(EnsureLink(Link(), 0, true), kErrNoPortNumber);
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 3);
-  EXPECT_EQ(Link().DriverState.VatTotals[6], 7u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[6], 7u);
   EXPECT_FALSE(SessionCleared());
   EXPECT_TRUE(Link().PortIsOpen());
   ExpectOnlyLinkTestFollows();
@@ -227,7 +227,7 @@ TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
   EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, false), 0);
   EXPECT_TRUE(Link().DriverState.LinkUp);
   EXPECT_EQ(Link().DriverState.DeviceKind, 7);
-  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals(), (std::array<uint32_t, 7>{}));
   EXPECT_TRUE(SessionCleared());
   ASSERT_TRUE(Link().PortIsOpen());
   EXPECT_NE(Link().CommPort.get(), previous);
@@ -239,10 +239,10 @@ TEST_F(LinkTest, EnsureLinkWithoutTheTestSendsNothing) {
 }
 
 TEST_F(LinkTest, EnsureLinkKeepsTheTotalsOfAnOpenReceipt) {
+  Link().DriverState.Receipt.Begun();
   FillSession();
-  Link().DriverState.ReceiptOpen = true;
   EXPECT_EQ(EnsureLink(Link(), Link().DriverState.StoredPort, false), 0);
-  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals(), (std::array<uint32_t, 7>{1, 2, 3, 4, 5, 6, 7}));
   EXPECT_TRUE(SessionCleared());
 }
 

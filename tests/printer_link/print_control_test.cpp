@@ -203,10 +203,10 @@ TEST_F(PrintControlTest, OperatorLoadsPaperDuringTheWait) {
 }
 
 TEST_F(PrintControlTest, RefusedResumeIsNotReportedAndThePollGoesOn) {
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   Job(0, 1, 1);
   onPump = [](int n) {
-    if (n == 6) Link().DriverState.ReceiptOpen = false;
+    if (n == 6) Link().DriverState.Receipt.Closed();
   };
   EXPECT_EQ(PrintControl(kPrintoutMode), 0);
   const Bytes wire = kFirstRead + kCycle + kCycle + kResume + kFirstRead + kCycle + kCycle;
@@ -227,9 +227,9 @@ TEST_F(PrintControlTest, PrintResumeOnItsOwn) {
 
   Reset();
   sim.SetStatus(3, 0x00);
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(PrintResume(), kErrReceiptOpen);
-  Link().DriverState.ReceiptOpen = false;
+  Link().DriverState.Receipt.Closed();
   uint8_t s3 = 0xEE;
   EXPECT_EQ(ReadStatusByte(Link(), kS3, s3), 0);
   // Nothing went out before this read, and no paper check came first.

@@ -36,6 +36,10 @@ Bytes Text(std::string_view text) { return Bytes(text.begin(), text.end()); }
 Bytes Cmd(uint8_t command, const Bytes& data = {}) { return Join({{kEsc, command}, data}); }
 
 const Bytes kStatus = Cmd(0x95);
+// The four status bytes and the print-end poll of an idle printer: what is
+// read before '!' asks what a lost answer left.
+const Bytes kReady =
+    Join({Cmd(0x9B), Cmd(0x94), kStatus, Cmd(0x96), kStatus, kStatus, Cmd(0x94), kStatus});
 
 Bytes Blanks(size_t n) { return Bytes(n, ' '); }
 
@@ -107,8 +111,7 @@ class ReceiptTest : public SimLinkTest {
 
   void SetUp() override {
     SimLinkTest::SetUp();
-    Link().DriverState.VatTotals.fill(0);
-    Link().DriverState.ItemCount = 0;
+    Link().DriverState.Receipt = {};
     ClearReceiptBuffers(Link());
     Link().DriverState.DeviceKind = sim.State()->kind;
   }
@@ -116,7 +119,7 @@ class ReceiptTest : public SimLinkTest {
   // A receipt begun on the printer; the log starts after it.
   void Begin() {
     ASSERT_EQ(ReceiptBegin(), 0);
-    ASSERT_TRUE(Link().DriverState.ReceiptOpen);
+    ASSERT_TRUE(Link().DriverState.Receipt.Open());
     sim.ClearLog();
   }
 
@@ -132,21 +135,31 @@ class ReceiptTest : public SimLinkTest {
     Wire(n);
     sim.ClearLog();
   }
+
+  // The next sale goes through without a new CommunicationInit.
+  void NextSale() {
+    const int ended = Printer().ended;
+    EXPECT_EQ(ReceiptBegin(), 0);
+    EXPECT_EQ(Sale(1, 250), 0);
+    EXPECT_EQ(ReceiptEnd(0), 0);
+    EXPECT_EQ(Printer().ended, ended + 1);
+    EXPECT_FALSE(Link().DriverState.Receipt.Open() || Printer().open);
+  }
 };
 
 // A status query and a 49-byte item record.
 constexpr size_t kItemBytes = 2 + 2 + 49;
 
 TEST_F(ReceiptTest, BeginChecksTheConditionsAndOpensTheReceipt) {
-  Link().DriverState.VatTotals = {1, 2, 3, 4, 5, 6, 7};
+  Link().DriverState.Receipt.ItemBooked(6, 7);
   ASSERT_EQ(ReceiptBegin(), 0);
   const Bytes wire = sim.Received();
   ASSERT_GE(wire.size(), 4u);
   EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 2), Cmd(0x9B));  // the conditions first
   EXPECT_EQ(Bytes(wire.end() - 2, wire.end()), Cmd('!'));
-  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.Receipt.Open());
   EXPECT_TRUE(Printer().open);
-  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals(), (std::array<uint32_t, 7>{}));
 
   sim.ClearLog();
   EXPECT_EQ(ReceiptBegin(), kErrReceiptOpen);
@@ -156,7 +169,7 @@ TEST_F(ReceiptTest, BeginChecksTheConditionsAndOpensTheReceipt) {
 TEST_F(ReceiptTest, BeginStopsAtAFailingCondition) {
   sim.SetStatus(2, 0x10);  // CMOS erased
   EXPECT_EQ(ReceiptBegin(), 107);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
   const Bytes wire = sim.Received();
   EXPECT_EQ(std::count(wire.begin(), wire.end(), '!'), 0);
 }
@@ -214,7 +227,7 @@ TEST_F(ReceiptTest, ComputedValuesRoundHalfUp) {
   value = 0;
   ASSERT_EQ(ReceiptItem(1, "C", 1, 0, 3, 0, "", 250, value), 0);
   EXPECT_EQ(value, 750);
-  EXPECT_EQ(Link().DriverState.VatTotals[0], 751u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[0], 751u);
 }
 
 TEST_F(ReceiptTest, TotalsAreBookedUnderTheCallersIndex) {
@@ -223,9 +236,9 @@ TEST_F(ReceiptTest, TotalsAreBookedUnderTheCallersIndex) {
   ASSERT_EQ(Sale(7, 200), 0);
   int32_t value = 300;
   ASSERT_EQ(ReceiptItem(2, "Zwrot", 7, 0, 1, 0, "", 300, value), 0);
-  EXPECT_EQ(Link().DriverState.VatTotals,
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals(),
             (std::array<uint32_t, 7>{0, 0, 0, 0, 100, 0, 0}));  // never below zero
-  EXPECT_EQ(Link().DriverState.ItemCount, 3u);
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 3u);
   // The printer books them the same way, so the total it checks agrees.
   ASSERT_EQ(ReceiptEnd(0), 0);
   EXPECT_EQ(Printer().ended, 1);
@@ -251,7 +264,7 @@ TEST_F(ReceiptTest, ItemParametersAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 2, 0, "", 2000000000, value), kErrItemValue);   // > int32
   EXPECT_EQ(pReceiptItem(Link(), 1, "X", 1, 0, 1, 0, "", 1, nullptr), kErrInternal);
   EXPECT_EQ(value, 0);
-  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
   EXPECT_TRUE(sim.Received().empty());
 }
 
@@ -274,9 +287,9 @@ TEST_F(ReceiptTest, TotalsBeyond32BitsAreRefusedSoTheReceiptCanEnd) {
   EXPECT_EQ(Sale(1, 300000000), kErrItemValue);  // rate A would pass 2^32
   ASSERT_EQ(Sale(2, 200000000), 0);
   EXPECT_EQ(Sale(3, 100000000), kErrItemValue);  // the receipt total would
-  EXPECT_EQ(Link().DriverState.VatTotals[0], 4000000000u);
-  EXPECT_EQ(Link().DriverState.VatTotals[2], 0u);
-  EXPECT_EQ(Link().DriverState.ItemCount, 3u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[0], 4000000000u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[2], 0u);
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 3u);
   EXPECT_EQ(Printer().items.size(), 3u);
   ASSERT_EQ(ReceiptEnd(0), 0);
   EXPECT_EQ(Printer().totals[0] + Printer().totals[1], 4200000000u);
@@ -299,8 +312,8 @@ TEST_F(ReceiptTest, AnnulledReceiptIsClosed) {
   ClearLogAfter(kItemBytes);
   sim.SetStatus(3, 0x10);
   EXPECT_EQ(Sale(1, 100), kErrReceiptAnnulled);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  EXPECT_EQ(Link().DriverState.VatTotals[0], 100u);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[0], 100u);
   EXPECT_EQ(Wire(2), kStatus);
   EXPECT_EQ(sim.Received().size(), 2u);
 }
@@ -312,8 +325,8 @@ TEST_F(ReceiptTest, PackageItemsAndSubtotal) {
   EXPECT_EQ(Wire(16), Join({kStatus, Cmd(0x17, {'-', 'Z', 7, 0, 2, 0, 150, 0, 0, 0}), Cmd(0x80)}));
   EXPECT_EQ(Printer().packages.size(), 1u);
   EXPECT_EQ(Printer().subtotals, 1);
-  EXPECT_EQ(Link().DriverState.VatTotals, (std::array<uint32_t, 7>{}));
-  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals(), (std::array<uint32_t, 7>{}));
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
 
   sim.ClearLog();
   EXPECT_EQ(PackageItem(4, 1, 1, 1), kErrPackageType);
@@ -325,6 +338,11 @@ TEST_F(ReceiptTest, PackageItemsAndSubtotal) {
   EXPECT_EQ(PackageItem(0, 1, 1, 1), kErrNak);
   sim.SetScriptedAnswer(0x17, {}, 10);  // no byte after the record
   EXPECT_EQ(PackageItem(0, 1, 1, 1), kErrReceive);
+  // Whether the printer took the record whole cannot be told: the receipt
+  // is cancelled, never printed.
+  sim.ClearFaults();
+  EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
+  EXPECT_EQ(Printer().ended, 0);
 }
 
 TEST_F(ReceiptTest, PackageItemsAndSubtotalExistOnKinds3And7Only) {
@@ -361,8 +379,8 @@ TEST_F(ReceiptTest, EndSendsDiscountTotalPaymentsLinesAndEnd) {
   EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())),
             expected);
 
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
   EXPECT_TRUE(Link().DriverState.PaymentSlot[1].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
   const auto printer = Printer();
@@ -414,24 +432,27 @@ TEST_F(ReceiptTest, SlotsAreEmptiedAsSentAndKeptAfterAFailure) {
   // The printer falls silent after the total: nothing after it is sent.
   sim.SilentAfterReceived(2 + 2 + 6);
   EXPECT_EQ(ReceiptEnd(0), kErrReceive);
-  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.Receipt.Open());
   EXPECT_FALSE(Link().DriverState.PaymentSlot[0].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, 0);
 
-  // After a link failure inside it the receipt is cancelled, not printed.
+  // The status read that failed sent nothing of the receipt: it is still
+  // whole and ends printed, its payment and line sent once.
   sim.ClearFaults();
-  EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  EXPECT_EQ(Printer().ended, 0);
-  EXPECT_EQ(Printer().cancelled, 1);
+  EXPECT_EQ(ReceiptEnd(0), 0);
+  EXPECT_EQ(Printer().ended, 1);
+  EXPECT_EQ(Printer().payments.size(), 2u);
+  EXPECT_EQ(Printer().lines.size(), 1u);
 
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
+  ASSERT_EQ(FillPayment(1, "Gotowka", 100, 0), 0);
+  ASSERT_EQ(FillLines(0, "Linia", &freeSlots), 0);
   ClearLogAfter(kItemBytes);
   // Silent right after the trailer line: the sent slots are emptied.
   sim.SilentAfterReceived(2 + 2 + 6 + 2 + 20 + 20 + 9);
   EXPECT_EQ(ReceiptEnd(0), kErrReceive);
-  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.Receipt.Open());
   EXPECT_TRUE(Link().DriverState.PaymentSlot[0].name.empty());
   EXPECT_EQ(Link().DriverState.TrailerLine[0].code, kEmptyTrailerLine);
   EXPECT_EQ(Printer().lines.size(), 1u);
@@ -460,9 +481,9 @@ TEST_F(ReceiptTest, TrailerLinesGoWholeAndControlBytesBecomeBlanks) {
 TEST_F(ReceiptTest, WrongTotalAnnulsTheReceipt) {
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
-  Link().DriverState.VatTotals[0] = 99;  // the driver's sum no longer matches the printer's
+  Link().DriverState.Receipt.ItemBooked(0, 99);  // the driver's sum no longer matches the printer's
   EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
   EXPECT_EQ(sim.Status(6), printer_sim::kAnnulledWrongTotal);
   EXPECT_EQ(Printer().ended, 0);
 }
@@ -473,8 +494,8 @@ TEST_F(ReceiptTest, EndAnswers) {
   ASSERT_EQ(Sale(1, 100), 0);
   sim.State()->receipt.annulAtEnd = true;
   EXPECT_EQ(ReceiptEnd(0), kErrReceiptAnnulled);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
   sim.State()->receipt.annulAtEnd = false;
 
   // ACK, then silence: the printer has printed and stored the receipt, so the
@@ -487,7 +508,7 @@ TEST_F(ReceiptTest, EndAnswers) {
   // status, '$', then that query).
   sim.SilentAfterReceived(2 + 2 + 6 + 2 + 2 + 2 + 2);
   EXPECT_EQ(ReceiptEnd(0), kErrReceive);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
   EXPECT_EQ(Printer().ended, 1);
   sim.ClearFaults();
   sim.ClearLog();
@@ -503,27 +524,19 @@ TEST_F(ReceiptTest, EndAnswers) {
   // NAK: the receipt is closed; an empty one ends without an error.
   Begin();
   EXPECT_EQ(ReceiptEnd(0), 0);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
   EXPECT_FALSE(Printer().open);
-
-  Begin();
-  ASSERT_EQ(Sale(1, 100), 0);
-  sim.Refuse('$', kNak);
-  EXPECT_EQ(ReceiptEnd(0), kErrNak);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  sim.ClearFaults();
-  sim.State()->receipt.open = false;
 
   // Another refusal keeps the receipt open, items or not.
   Begin();
   sim.Refuse('$', 0xC8);
   EXPECT_EQ(ReceiptEnd(0), kErrRefused);
-  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.Receipt.Open());
 
   // "Receipt not begun": nothing is left to end.
   sim.Refuse('$', 0x65);
   EXPECT_EQ(ReceiptEnd(0), kErrReceiptNotBegun);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
 }
 
 TEST_F(ReceiptTest, Cancel) {
@@ -536,25 +549,25 @@ TEST_F(ReceiptTest, Cancel) {
   const Bytes wire = sim.Received();
   EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(expected.size())),
             expected);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
-  EXPECT_EQ(Link().DriverState.VatTotals[0], 100u);  // kept until the next receipt
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
+  EXPECT_EQ(Link().DriverState.Receipt.VatTotals()[0], 100u);  // kept until the next receipt
   EXPECT_EQ(Printer().cancelled, 1);
   EXPECT_FALSE(Printer().open);
 
   // The printer answers NAK to an empty receipt: cancelled all the same.
   Begin();
   EXPECT_EQ(ReceiptCancel(), 0);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
 
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
   sim.Refuse('#', kNak);
   EXPECT_EQ(ReceiptCancel(), kErrNak);
-  EXPECT_TRUE(Link().DriverState.ReceiptOpen);
+  EXPECT_TRUE(Link().DriverState.Receipt.Open());
   sim.Refuse('#', 0x65);
   EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
   sim.ClearFaults();
 
   // DropReceipt: without a receipt nothing is sent; with one it cancels, and
@@ -567,24 +580,43 @@ TEST_F(ReceiptTest, Cancel) {
   ASSERT_EQ(Sale(1, 100), 0);
   EXPECT_EQ(DropReceipt(), 0);
   EXPECT_EQ(Printer().cancelled, cancelled + 1);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
   ClearLogAfter(kItemBytes);
   sim.SetPowerOff(true);
   EXPECT_EQ(DropReceipt(), kErrReceive);
-  EXPECT_FALSE(Link().DriverState.ReceiptOpen);
-  EXPECT_EQ(Link().DriverState.ItemCount, 0u);
+  EXPECT_FALSE(Link().DriverState.Receipt.Open());
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
 }
 
 TEST_F(ReceiptTest, The256thItemDoesNotEmptyTheReceipt) {
   Begin();
   for (int i = 0; i < 256; ++i) ASSERT_EQ(Sale(1, 1), 0) << i;
-  EXPECT_EQ(Link().DriverState.ItemCount, 256u);
+  EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 256u);
   sim.Refuse('#', kNak);
   EXPECT_EQ(ReceiptCancel(), kErrNak);
   sim.Refuse('$', kNak);
   EXPECT_EQ(ReceiptEnd(0), kErrNak);
+}
+
+TEST_F(ReceiptTest, ARefusedLinkTestOrEndLeavesTheReceiptToCancel) {
+  for (uint8_t refused : {'#', '$'}) {
+    SCOPED_TRACE(refused);
+    Begin();
+    ASSERT_EQ(Sale(1, 100), 0);
+    sim.Refuse(refused, kNak);
+    EXPECT_EQ(refused == '#' ? CommunicationInit(1, 9600, 1) : ReceiptEnd(0),
+              refused == '#' ? kOk : kErrNak);
+    sim.ClearFaults();
+    // The printer keeps the receipt, and so does the driver: it is cancelled,
+    // and the next sale needs no new CommunicationInit.
+    EXPECT_TRUE(Link().DriverState.Receipt.Open());
+    const int cancelled = Printer().cancelled;
+    EXPECT_EQ(ReceiptCancel(), 0);
+    EXPECT_EQ(Printer().cancelled, cancelled + 1);
+    NextSale();
+  }
 }
 
 // --- A printer off at one byte, then back: the till's recoveries --------------
@@ -600,16 +632,6 @@ class PrinterOffTest : public ReceiptTest {
     Wire(sent);
     sim.SetPowerOff(false);
     return r;
-  }
-
-  // The next sale goes through without a new CommunicationInit.
-  void NextSale() {
-    const int ended = Printer().ended;
-    EXPECT_EQ(ReceiptBegin(), 0);
-    EXPECT_EQ(Sale(1, 250), 0);
-    EXPECT_EQ(ReceiptEnd(0), 0);
-    EXPECT_EQ(Printer().ended, ended + 1);
-    EXPECT_FALSE(Link().DriverState.ReceiptOpen || Printer().open);
   }
 };
 
@@ -644,12 +666,16 @@ TEST_F(PrinterOffTest, AtAnItem) {
       ClearLogAfter(kItemBytes);
       const int ended = Printer().ended;
       // Once its status has come, the record goes out, heard or not.
-      const int32_t r = OffAt(k, k < 3 ? 2 : kItemBytes, [this] { return Sale(2, 30); });
-      EXPECT_EQ(r, k < 3 ? kErrReceive : kOk);
-      EXPECT_EQ(!cancel && r != kOk ? Sale(2, 30) : 0, 0) << "the item again";
-      // Never printed as if the printer held both items.
-      EXPECT_EQ(cancel ? ReceiptCancel() : ReceiptEnd(0), cancel ? kOk : kErrReceiptAnnulled);
-      EXPECT_EQ(Printer().ended, ended);
+      const bool recordSent = k >= 3;
+      const int32_t r = OffAt(k, recordSent ? kItemBytes : 2, [this] { return Sale(2, 30); });
+      EXPECT_EQ(r, recordSent ? kOk : kErrReceive);
+      EXPECT_EQ(!cancel && !recordSent ? Sale(2, 30) : 0, 0) << "the item again";
+      // Never printed as if the printer held both items; printed when the
+      // status read alone was lost and the item sent again.
+      const bool printed = !cancel && !recordSent;
+      EXPECT_EQ(cancel ? ReceiptCancel() : ReceiptEnd(0),
+                cancel || printed ? kOk : kErrReceiptAnnulled);
+      EXPECT_EQ(Printer().ended, ended + (printed ? 1 : 0));
       NextSale();
     }
   }
@@ -672,7 +698,7 @@ TEST_F(PrinterOffTest, AtAnEnd) {
       EXPECT_EQ(cancel ? ReceiptCancel() : ReceiptEnd(0),
                 cancel && printed ? kErrReceiptNotBegun : 0);
       if (cancel && printed) {
-        EXPECT_EQ(WireUpToNow(), Join({kStatus, Cmd('!'), Cmd('#')}));
+        EXPECT_EQ(WireUpToNow(), Join({kStatus, kReady, Cmd('!'), Cmd('#')}));
       }
       EXPECT_EQ(Printer().ended, ended + (voided ? 0 : 1));
       EXPECT_EQ(Printer().cancelled, cancelled + (voided ? 1 : 0));
@@ -685,13 +711,50 @@ TEST_F(PrinterOffTest, AtAnEnd) {
   ASSERT_EQ(Sale(1, 100), 0);
   ClearLogAfter(kItemBytes);
   EXPECT_EQ(OffAt(before + 2, sent, [] { return ReceiptEnd(0); }), kErrReceive);
-  EXPECT_EQ(OffAt(3 + 2, 4, [] { return ReceiptCancel(); }), kErrReceive);
+  const size_t ready = 3 + kReady.size() / 2 * 3;
+  EXPECT_EQ(OffAt(ready + 2, kStatus.size() + kReady.size() + 2, [] { return ReceiptCancel(); }),
+            kErrReceive);
   EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
+  NextSale();
+  // Printed, and the printer is back without paper: it refuses '!' whether
+  // it holds the receipt or not, so neither a cancel nor an item gets 0.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  EXPECT_EQ(OffAt(before + 2, sent, [] { return ReceiptEnd(0); }), kErrReceive);
+  sim.SetStatus(3, 0x02);
+  EXPECT_EQ(ReceiptCancel(), kErrNoPaper);
+  EXPECT_TRUE(Link().DriverState.Receipt.Open());
+  EXPECT_EQ(Sale(1, 100), kErrNoPaper);
+  sim.SetStatus(3, 0x00);
+  EXPECT_EQ(Sale(1, 100), kErrReceiptNotBegun);
+  EXPECT_EQ(Printer().outsideReceipt, 0);
   NextSale();
   // An empty receipt whose '$' went unheard ended with 0: the next sale
   // begins on it.
   Begin();
   EXPECT_EQ(OffAt(before, sent, [] { return ReceiptEnd(0); }), 0);
+  NextSale();
+}
+
+TEST_F(PrinterOffTest, ALinkTestEndsWhatWasInDoubtOnlyWhenAcknowledged) {
+  ASSERT_EQ(ReceiptBegin(), 0);
+  const size_t begin = sim.Log().size() - 3, begun = sim.Received().size();
+  ASSERT_EQ(ReceiptCancel(), 0);
+  // '!' unheard: CommunicationInit's '#' is acknowledged, the printer holds
+  // no receipt, and the cancel asks it nothing.
+  EXPECT_EQ(OffAt(begin, begun, [] { return ReceiptBegin(); }), kErrReceive);
+  ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
+  sim.ClearLog();
+  EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
+  EXPECT_EQ(WireUpToNow(), Bytes{});
+  // '!' taken, its ACK lost, and '#' refused: the empty receipt is found.
+  EXPECT_EQ(OffAt(begin + 2, begun, [] { return ReceiptBegin(); }), kErrReceive);
+  sim.Refuse('#', kNak);
+  ASSERT_EQ(CommunicationInit(1, 9600, 1), 0);
+  sim.ClearFaults();
+  EXPECT_EQ(ReceiptCancel(), 0);
+  EXPECT_FALSE(Printer().open);
   NextSale();
 }
 
@@ -756,9 +819,9 @@ TEST_F(ReceiptTest, ReadTotalSumsTheSevenRates) {
 
 TEST_F(ReceiptTest, ReadTotalRefusals) {
   std::string total = "kept";
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(ReadTotal(total), kErrReceiptOpen);
-  Link().DriverState.ReceiptOpen = false;
+  Link().DriverState.Receipt.Closed();
   sim.State()->vat.sevenRates.fill(0x8000);
   EXPECT_EQ(ReadTotal(total), kErrNoVatRates);
   sim.SetKind(0);

@@ -220,6 +220,16 @@ TEST_F(ReportsTest, LongReportReopensThePortInUse) {
   EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 1, 31), kErrNak);
   ExpectWire(Bytes{0x1B, '('});
   ExpectPortAsOpened(1, 0);
+
+  // A program's own long read time-out is its own; the port the console
+  // opens for the report gets the driver's normal time-outs back.
+  ASSERT_EQ(Open(1, kLongReportReadTimeout), 0);
+  EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 1, 31), kErrNak);
+  ExpectPortAsOpened(1, kLongReportReadTimeout);
+  ClosePortObject();
+  ASSERT_EQ(DoOpenLongReportPort(1, 9600, 1), 0);
+  EXPECT_EQ(PeriodReport(1, 5, 1, 1, 5, 1, 31), kErrNak);
+  ExpectPortAsOpened(7, 8);
 }
 
 TEST_F(ReportsTest, PeriodicReportByKindSendsTheUsedPartOfTheBlock) {
@@ -281,7 +291,7 @@ TEST_F(ReportsTest, PrinterNumberGivesNumberAndOperatorCode) {
 }
 
 TEST_F(ReportsTest, OpenReceiptRefusesEveryReport) {
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   int32_t n = 0;
   std::string code;
   EXPECT_EQ(DailyReport(1), kErrReceiptOpen);

@@ -176,7 +176,7 @@ TEST_F(SamplesTest, EveryPrintoutReachesThePrinter) {
 }
 
 TEST_F(SamplesTest, RefusedWhileAReceiptIsOpen) {
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(SamplePrintCashState("", "", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashIn("", "", "", "", ""), kErrReceiptOpen);
   EXPECT_EQ(SamplePrintCashOut("", "", "", "", ""), kErrReceiptOpen);

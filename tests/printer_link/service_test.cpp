@@ -92,7 +92,7 @@ TEST_F(ServiceTest, DrawersOpenByTheirLetterEvenDuringAReceipt) {
   for (int32_t drawer : {0, 4, -1}) EXPECT_EQ(OpenDrawer(drawer), 212) << drawer;
   ExpectNothingSent();
 
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(OpenDrawer(2), 0);
   ExpectWire(Cmd('X'));
   sim.Refuse('X', 0x15);
@@ -109,7 +109,7 @@ TEST_F(ServiceTest, PrinterNumberSendsTwoCharactersOfEach) {
   EXPECT_EQ(SetPrinterNumber("07", ""), 999);
   ExpectNothingSent();
 
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(SetPrinterNumber("07", "AB"), 200);
   ExpectNothingSent();
 }
@@ -127,7 +127,7 @@ TEST_F(ServiceTest, FeedCountTakesOneByte) {
   EXPECT_EQ(WriteLineFeed(-1), 999);
   ExpectNothingSent();
 
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(WriteFeedCount(3), 200);
   EXPECT_EQ(WriteLineFeed(3), 200);
   ExpectNothingSent();
@@ -145,7 +145,7 @@ TEST_F(ServiceTest, RoundingIsSentAsADigitCharacter) {
   EXPECT_EQ(SetRoundingType(208), 999);
   ExpectNothingSent();
 
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(SetRoundingType(0), 200);
   ExpectNothingSent();
 }
@@ -159,7 +159,7 @@ TEST_F(ServiceTest, DisplayTestReadsTheStatusFirstAndIgnoresItsBits) {
 
   EXPECT_EQ(DisplayTest(256), 999);
   ExpectWire(kGate);
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(DisplayTest(0), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
@@ -195,7 +195,7 @@ TEST_F(PharmacyServiceTest, PriceBufferIsClearedAfterTheGate) {
   ExpectWire(Cat({kGate, Cmd('w')}));
   EXPECT_EQ(sim.State()->service.priceBufferClears, 1);
 
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(ClearPriceBuffer(), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
@@ -221,14 +221,14 @@ TEST_F(ServiceTest, EpromTestWaitsBeforeAndAfterItsPrintout) {
     EXPECT_EQ(state->job.printingPolls, 0);
   }
 
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(EpromTest(), 200);
   ExpectWire(kGate);
   ExpectNothingSent();
 }
 
 TEST_F(ServiceTest, PowerOffIsSentEvenDuringAReceipt) {
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(RemotePrinterOff(), 0);
   EXPECT_EQ(Wire(7), Cmd(0xFD, {'0', '0', '0', '0', '0'}));
   const auto notes = sim.Notes();
@@ -253,7 +253,7 @@ TEST_F(ServiceTest, UniqueNumberInBothForms) {
   ExpectNothingSent();
 
   // Both results are emptied before the receipt check refuses.
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(ReadUniqueNumber(number), 200);
   EXPECT_EQ(number, "");
   EXPECT_EQ(pReadUniqueNumber(Link(), buffer), 200);
@@ -272,7 +272,7 @@ TEST_F(ServiceTest, WriteUserDataSendsTheLineAndReadsTheVerdict) {
   }
 
   // An open receipt does not stop it; Polish letters travel in code page 852.
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   const std::string text40 = kPhrase + std::string(23, ' ');
   EXPECT_EQ(WriteUserData(4, 0, text40), 0);
   ExpectWire(Cat({kGate, Cmd(0x9C, {4, 0}), kPhrase852, Bytes(23, ' ')}));
@@ -368,7 +368,7 @@ TEST_F(ServiceTest, ControlPrintoutRecordEndsWithAZeroByte) {
 TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
   sim.State()->printJobPolls = 0;
   const std::string narrow(20, 'N'), wide = kPhrase + std::string(23, ' ');
-  Link().DriverState.ReceiptOpen = true;  // no receipt check
+  Link().DriverState.Receipt.Begun();  // no receipt check
   EXPECT_EQ(PrintUserDataControl(narrow, wide, wide, narrow), 0);
   ExpectWire(Cat(
       {kIdleWait, kGate, Cmd('3'), UserDataControlRecord(narrow, wide, wide, narrow), kIdleWait}));
@@ -390,7 +390,7 @@ TEST_F(ServiceTest, ControlPrintoutOfTheFourLines) {
 TEST_F(ServiceTest, ProgressTexts) {
   std::vector<std::string> texts;
   InstallConsoleHooks(Link(), {[&](const std::string& text) { texts.push_back(text); }, {}});
-  Link().DriverState.ReceiptOpen = true;  // stops most of them before the printer is asked
+  Link().DriverState.Receipt.Begun();  // stops most of them before the printer is asked
   char buffer[16];
   std::string s1, s2, s3, s4;
   sim.SetStatus(1, 0);

@@ -183,7 +183,7 @@ TEST_F(VatTest, NothingIsWrittenWithSalesPendingOrAReceiptOpen) {
   EXPECT_FALSE(Contains(wire, {0x1B, 0xD5}));
 
   sim.ClearLog();
-  Link().DriverState.ReceiptOpen = true;
+  Link().DriverState.Receipt.Begun();
   EXPECT_EQ(Set({2200, 700, 0, 0, 0, 0, 0}), 200);
   EXPECT_EQ(Read(), 200);
   EXPECT_EQ(WireUpToNow(), Bytes{});

@@ -211,11 +211,13 @@ constexpr uint8_t kReceiptEnd = '$';
 constexpr uint8_t kRateTotals = 0xDA;
 constexpr uint8_t kSamplePrintout = 's';
 
+// A receipt is refused while one is open, and while there is no paper to
+// print it on.
 void ReceiptBeginCommand(Frame& frame) {
   bool refused;
   {
     StateRef state = frame.State();
-    refused = state->receipt.open;
+    refused = state->receipt.open || (state->status[status::kPrint] & status::kNoPaper);
     if (!refused) BeginReceipt(*state);
   }
   if (refused) frame.Refuse(kNak);
