@@ -1,8 +1,10 @@
 // The driver's calls, each said once: the C++ facade (kavoruw_core.h and its
 // definitions), the exported C functions and the version script of
-// libkavoruw.so all follow from the rows below. No include guard: the file is
-// read once by each of them, with the row macros it needs defined (a row
-// whose macro is not defined is left out).
+// libkavoruw.so all follow from the rows below. The build writes the facade's
+// declarations, under the comments of their rows, and the version script when
+// it is configured (api/driver_calls.cmake); the definitions include this file
+// with the row macros they need defined (a row whose macro is not defined is
+// left out), which is why it has no include guard.
 //
 // KAVORUW_CALL(name, params, call)
 //   a driver call of the facade, exported with the same form: int32_t
