@@ -61,10 +61,10 @@ class DeviceCheck : public ConsoleTest {
     const auto& lines = TraceLines();
     for (size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].rfind("box ", 0) != 0) continue;
-      bool tone = false;
+      bool toned = false;
       for (size_t j = i; j-- > 0 && lines[j].rfind("box ", 0) != 0;)
-        tone = tone || lines[j] == "tone 1000 50";
-      EXPECT_TRUE(tone) << "no tone before " << lines[i];
+        toned = toned || lines[j] == "tone 1000 50";
+      EXPECT_TRUE(toned) << "no tone before " << lines[i];
     }
   }
   void SetUpBoxWatch() {

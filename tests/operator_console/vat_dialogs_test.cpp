@@ -201,10 +201,10 @@ TEST_F(VatMenu, AnOutOfRangeRateStopsTheConfirmationAndAPrinterErrorKeepsTheEdit
     EXPECT_FALSE(form.isVisible());
   });
   Pick("Zapis1");
-  const auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0], "Błąd|2010|Błąd w stawce podatkowej: 99,84 (stawka poza zakresem)");
-  EXPECT_EQ(boxes[1].substr(0, 12), "Błąd|2010|");
+  const auto shown = Boxes();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], "Błąd|2010|Błąd w stawce podatkowej: 99,84 (stawka poza zakresem)");
+  EXPECT_EQ(shown[1].substr(0, 12), "Błąd|2010|");
   EXPECT_EQ(ReceivedDataOf(sim, 0xD5, 4), RateWords({2300, 0}));
 }
 
