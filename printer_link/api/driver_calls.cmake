@@ -4,6 +4,32 @@
 #                           each call of the facade, under the table's comments
 #   kavoruw_version_script  the version script of libkavoruw.so: the names of
 #                           the exported rows and nothing else
+
+# A declaration longer than the project's 100 columns is broken after a
+# comma, the rest lined up under its opening parenthesis.
+function(kavoruw_wrap_declaration line out)
+  string(FIND "${line}" "(" open)
+  math(EXPR open "${open} + 1")
+  string(REPEAT " " ${open} indent)
+  set(wrapped "")
+  string(LENGTH "${line}" length)
+  while(length GREATER 100)
+    string(SUBSTRING "${line}" 0 100 head)
+    string(FIND "${head}" ", " comma REVERSE)
+    if(comma LESS open)
+      break()
+    endif()
+    math(EXPR rest "${comma} + 2")
+    math(EXPR comma "${comma} + 1")
+    string(SUBSTRING "${line}" 0 ${comma} first)
+    string(SUBSTRING "${line}" ${rest} -1 line)
+    string(APPEND wrapped "${first}\n")
+    set(line "${indent}${line}")
+    string(LENGTH "${line}" length)
+  endwhile()
+  set(${out} "${wrapped}${line}" PARENT_SCOPE)
+endfunction()
+
 set(kavoruw_calls_table ${CMAKE_CURRENT_SOURCE_DIR}/api/driver_calls.h)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${kavoruw_calls_table})
 file(READ ${kavoruw_calls_table} table_text)
@@ -68,7 +94,8 @@ foreach(line IN LISTS table_lines)
     if(comment MATCHES "^// ---")
       string(APPEND facade_declarations "\n")
     endif()
-    string(APPEND facade_declarations "${comment}${type} ${name}(${params});\n")
+    kavoruw_wrap_declaration("${type} ${name}(${params});" declaration)
+    string(APPEND facade_declarations "${comment}${declaration}\n")
     set(comment "")
   endif()
   set(row "")
