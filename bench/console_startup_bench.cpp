@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "forms/application.h"
-#include "operator_console/ci_only_one.h"
 #include "operator_console/main_window.h"
 #include "operator_console/startup.h"
 #include "printer_link/api/link_instance.h"
@@ -54,8 +53,8 @@ int Bare(int argc, char** argv) {
 int Console(int argc, char** argv, bool pauses) {
   forms::Application app(argc, argv);
   if (!pauses) kavoruw::Link().ConnectSettleMs = 0;
-  TCiaOnlyOne::Scope() = "bench-" + std::to_string(::getpid());
-  std::unique_ptr<TGlowneOkno> window = StartConsole({"COM1", "9600"});
+  std::unique_ptr<TGlowneOkno> window =
+      StartConsole({"COM1", "9600"}, "bench-" + std::to_string(::getpid()));
   if (!FirstCopy(*window)) return 1;
   ShowConsole(*window);
   QElapsedTimer waited;

@@ -10,7 +10,9 @@
 #                        [FOLDERS <folder>...] [HEADERS <header>...])
 #   FOLDERS  the headers directly in each folder (a path under the source
 #            root), under that same path: #include "platform/sync/event.h".
-#   HEADERS  single headers by their bare name: #include "kavoruw_core.h".
+#   HEADERS  single headers by their bare name: #include "kavoruw_core.h"
+#            (a path under the source root, or the full path of a header
+#            the build makes).
 function(kavoruw_include_folder target scope)
   cmake_parse_arguments(I "" "" "FOLDERS;HEADERS" ${ARGN})
   set(stage ${CMAKE_BINARY_DIR}/include/${target})
@@ -29,7 +31,8 @@ function(kavoruw_include_folder target scope)
   endforeach()
   foreach(header IN LISTS I_HEADERS)
     get_filename_component(name ${header} NAME)
-    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${header} ${stage}/${name} SYMBOLIC)
+    cmake_path(ABSOLUTE_PATH header BASE_DIRECTORY ${PROJECT_SOURCE_DIR})
+    file(CREATE_LINK ${header} ${stage}/${name} SYMBOLIC)
   endforeach()
   target_include_directories(${target} ${scope} ${stage})
 endfunction()

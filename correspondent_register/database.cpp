@@ -17,9 +17,9 @@ std::string Database::Path() const {
   return std::string();
 }
 
-std::string Database::TableHostPath(const std::string& tableName) const {
+std::string Database::TableHostPath(const DriveMap& drives, const std::string& tableName) const {
   const std::string windowsPath = Path() + "\\" + tableName;
-  if (auto host = Drives().HostPath(windowsPath)) return host->string();
+  if (auto host = drives.HostPath(windowsPath)) return host->string();
   throw dbase::DbError(dbase::ErrorCode::FileNotFound,
                        "Nie mogę otworzyć tabeli " + platform::Utf8FromCp1250(windowsPath));
 }

@@ -7,6 +7,8 @@
 
 namespace zorvel {
 
+class DriveMap;
+
 struct Database {
   std::string DatabaseName;
   std::vector<std::string> Params;
@@ -20,7 +22,7 @@ struct Database {
   std::string Path() const;
   // The host path of a table of this database; raises dbase::DbError
   // (FileNotFound) when the folder lies on no mapped drive.
-  std::string TableHostPath(const std::string& tableName) const;
+  std::string TableHostPath(const DriveMap& drives, const std::string& tableName) const;
 };
 
 }  // namespace zorvel

@@ -30,8 +30,8 @@ namespace {
 // The box of an exception that stopped a handler: its message (Windows-1250
 // in this program) under the application title; the program goes on. Files
 // are named as the administrator knows them, by the tool's Windows paths.
-void ShowStoppedOperation(const std::string& message) {
-  forms::MessageBox(Drives().WithWindowsPaths(message), forms::ApplicationTitle(),
+void ShowStoppedOperation(const DriveMap& drives, const std::string& message) {
+  forms::MessageBox(drives.WithWindowsPaths(message), forms::ApplicationTitle(),
                     forms::MB_OK | forms::MB_ICONSTOP);
 }
 
@@ -44,7 +44,10 @@ std::string AlertCaptionNow() {
                       forms::FromQ(now.time().toString("HH:mm:ss")));
 }
 
-void InstallWindowHooks() {
+void InstallWindowHooks(CoreState& core) {
+  const auto stopped = [&drives = core.Drives](const std::string& message) {
+    ShowStoppedOperation(drives, message);
+  };
   RegisterToolHooks hooks;
   hooks.beep = [] { QApplication::beep(); };
   hooks.delaySeconds = [](int seconds) {
@@ -56,9 +59,9 @@ void InstallWindowHooks() {
   hooks.showMessageBox = [](const std::string& text, int flags, const std::string& caption) {
     forms::MessageBox(text, caption, static_cast<unsigned>(flags));
   };
-  hooks.showErrorBox = ShowStoppedOperation;
-  SetRegisterToolHooks(std::move(hooks));
-  forms::SetDataErrorReporter(ShowStoppedOperation);
+  hooks.showErrorBox = stopped;
+  core.Hooks = std::move(hooks);
+  forms::SetDataErrorReporter(stopped);
   forms::SetDataDeleteConfirmation([] {
     return forms::MessageBox(forms::Cp("Usunąć rekord?"), forms::ApplicationTitle(),
                              forms::MB_OKCANCEL | forms::MB_ICONQUESTION) == forms::IDOK;
@@ -67,13 +70,13 @@ void InstallWindowHooks() {
     return forms::MessageBox(RichTextLossText(), forms::ApplicationTitle(),
                              forms::MB_YESNO | forms::MB_ICONEXCLAMATION) == forms::IDYES;
   });
-  forms::Application::SetExceptionHandler([](QObject*, std::exception_ptr error) {
+  forms::Application::SetExceptionHandler([stopped](QObject*, std::exception_ptr error) {
     try {
       std::rethrow_exception(error);
     } catch (const std::exception& e) {
-      ShowStoppedOperation(e.what());
+      stopped(e.what());
     } catch (...) {
-      ShowStoppedOperation(forms::Cp("Nieznany wyjątek."));
+      stopped(forms::Cp("Nieznany wyjątek."));
     }
   });
 }
@@ -81,10 +84,11 @@ void InstallWindowHooks() {
 int RunRegisterTool(forms::Application& app) {
   forms::SetApplicationTitle("zorvel");
   app.setQuitOnLastWindowClosed(false);
-  InstallWindowHooks();
 
   RegisterSession session;
-  const StartupResult start = StartRegisterTool(session.Paths);
+  session.Core.Drives = DriveMap::FromEnvironment();
+  InstallWindowHooks(session.Core);
+  const StartupResult start = StartRegisterTool(session.Core, session.Paths);
   if (start.QuitRequested) RequestEnd();
 
   session.CreateWindows(!start.RegisterFound);

@@ -3,13 +3,16 @@
 // order, the message loop.
 #include <string>
 
+#include "correspondent_register/core/core_state.h"
 #include "forms/application.h"
 
 namespace zorvel {
 
 // The core's boxes, tone and pause through the forms layer, and the
-// application's default error box for the exceptions of the handlers.
-void InstallWindowHooks();
+// application's default error box for the exceptions of the handlers; the
+// files these boxes name are named through the core's drive map, which must
+// outlive them.
+void InstallWindowHooks(CoreState& core);
 // "Uwaga!   " + short date + ",  " + long time, from forms::Now().
 std::string AlertCaptionNow();
 

@@ -49,7 +49,7 @@ void TPrze::OpenFrom(const std::string& dataDir) {
   }
   PointAt(dataDir);
   BazaPrz.Connect();
-  Przq.Open(BazaPrz.TableHostPath(kPrzepoFile));
+  Przq.Open(BazaPrz.TableHostPath(session_.Core.Drives, kPrzepoFile));
   show();
 }
 
@@ -79,7 +79,7 @@ void TPrze::zamClick() {
     if (Przq.Active()) Przq.Post();
   } catch (const std::exception& e) {
     session_.PredictionCountdown = kPredictionSeconds;
-    ShowErrorBox(e.what());
+    session_.Core.Hooks.ShowErrorBox(e.what());
     return;
   }
   Close();

@@ -179,7 +179,7 @@ void TRegler::showEvent(QShowEvent* event) {
   try {
     FormShow();
   } catch (const std::exception& e) {
-    ShowErrorBox(e.what());
+    session_.Core.Hooks.ShowErrorBox(e.what());
   }
 }
 
@@ -189,7 +189,7 @@ void TRegler::hideEvent(QHideEvent* event) {
   try {
     FormHide();
   } catch (const std::exception& e) {
-    ShowErrorBox(e.what());
+    session_.Core.Hooks.ShowErrorBox(e.what());
   }
 }
 
@@ -204,9 +204,9 @@ void TRegler::FormShow() {
   Restore access([this] { ApplyWriteAccess(); });
   // A table whose index is lost or damaged opens without it, in physical
   // order, until a pack rebuilds it.
-  Spis.Open(Dane.TableHostPath(kSpisFile));
+  Spis.Open(Dane.TableHostPath(session_.Core.Drives, kSpisFile));
   if (!Spis.Tags().empty()) Spis.SetIndexName(kNumberTag);
-  Grr.Open(Dane.TableHostPath(kGrupyFile));
+  Grr.Open(Dane.TableHostPath(session_.Core.Drives, kGrupyFile));
   if (!Grr.Tags().empty()) Grr.SetIndexName(kGroupTag);
   OfferRepairs();
   // The first group of the grid's order, not the first in the file.
@@ -221,10 +221,10 @@ void TRegler::OfferRepairs() {
        {std::tuple{&Spis, "Spis", "Nie moge pakowac, spis jest w użyciu", kNumberTag},
         std::tuple{&Grr, "Grr", "Nie moge pakowac, grupy są w użyciu", kGroupTag}}) {
     if (!table->PackRepairs()) continue;
-    const std::string path = Drives().WithWindowsPaths(table->Path());
+    const std::string path = session_.Core.Drives.WithWindowsPaths(table->Path());
     const std::string folder = path.substr(0, path.find_last_of('\\'));
-    const std::string question =
-        OfferPackRepairText(path, Drives().WithWindowsPaths(table->ReadOnlyReason()), folder);
+    const std::string question = OfferPackRepairText(
+        path, session_.Core.Drives.WithWindowsPaths(table->ReadOnlyReason()), folder);
     if (forms::MessageBox(question, forms::ApplicationTitle(),
                           forms::MB_YESNO | forms::MB_ICONQUESTION) != forms::IDYES)
       continue;
@@ -232,12 +232,13 @@ void TRegler::OfferRepairs() {
     if (table->Active() && !table->Tags().empty()) table->SetIndexName(tag);
   }
   if (!repairs.empty())
-    ShowMessageBox(PackRepairedText(repairs, backups), kMbIconInformation | kMbOk,
-                   forms::ApplicationTitle());
+    session_.Core.Hooks.ShowMessageBox(PackRepairedText(repairs, backups),
+                                       kMbIconInformation | kMbOk, forms::ApplicationTitle());
 }
 
 void TRegler::ApplyWriteAccess() {
-  readOnly_ = !WriteRefusal(Spis).empty() || !WriteRefusal(Grr).empty();
+  readOnly_ = !WriteRefusal(session_.Core.Drives, Spis).empty() ||
+              !WriteRefusal(session_.Core.Drives, Grr).empty();
   for (QWidget* w :
        std::initializer_list<QWidget*>{ui_->Wstaw, ui_->ddg, ui_->Uzg, ui_->kaszko, ui_->pak}) {
     w->setEnabled(!readOnly_);
@@ -250,16 +251,17 @@ void TRegler::ApplyWriteAccess() {
   // The administrator learns why, and which file to restore.
   for (const dbase::Table* t : {&Spis, &Grr}) {
     if (!t->Active() || !t->ReadOnly()) continue;
-    ShowMessageBox(ReadOnlyRegisterText(Drives().WithWindowsPaths(t->Path()),
-                                        Drives().WithWindowsPaths(t->ReadOnlyReason())),
-                   kMbIconError | kMbOk, "Uwaga!");
+    session_.Core.Hooks.ShowMessageBox(
+        ReadOnlyRegisterText(session_.Core.Drives.WithWindowsPaths(t->Path()),
+                             session_.Core.Drives.WithWindowsPaths(t->ReadOnlyReason())),
+        kMbIconError | kMbOk, "Uwaga!");
   }
 }
 
 bool TRegler::RefusedAsReadOnly() {
   if (!readOnly_) return false;
   for (const dbase::Table* t : {&Spis, &Grr}) {
-    if (std::string refusal = WriteRefusal(*t); !refusal.empty()) {
+    if (std::string refusal = WriteRefusal(session_.Core.Drives, *t); !refusal.empty()) {
       Refuse(refusal);
       return true;
     }
@@ -300,7 +302,7 @@ bool TRegler::PostPendingEdits() {
     if (Spis.Active()) Spis.Post();
     if (Grr.Active()) Grr.Post();
   } catch (const std::exception& e) {
-    ShowErrorBox(e.what());
+    session_.Core.Hooks.ShowErrorBox(e.what());
     return false;
   }
   return true;
@@ -406,26 +408,29 @@ void TRegler::FitNameRow() {
 }
 
 void TRegler::Refuse(const std::string& text) {
-  ShowMessageBox(text, kMbIconWarning | kMbOk, "Uwaga!");
+  session_.Core.Hooks.ShowMessageBox(text, kMbIconWarning | kMbOk, "Uwaga!");
 }
 
 void TRegler::ddgClick() {
   session_.IdleSeconds = 1;
   if (RefusedAsReadOnly()) return;
-  if (std::string refusal = ChangeMembership(Grr, Spis, true); !refusal.empty()) Refuse(refusal);
+  const std::string refusal = ChangeMembership(session_.Core.Drives, Grr, Spis, true);
+  if (!refusal.empty()) Refuse(refusal);
 }
 
 void TRegler::UzgClick() {
   session_.IdleSeconds = 1;
   if (RefusedAsReadOnly()) return;
-  if (std::string refusal = ChangeMembership(Grr, Spis, false); !refusal.empty()) Refuse(refusal);
+  const std::string refusal = ChangeMembership(session_.Core.Drives, Grr, Spis, false);
+  if (!refusal.empty()) Refuse(refusal);
 }
 
 void TRegler::WstawClick() {
   if (RefusedAsReadOnly()) return;
-  const long n = AddCorrespondent(Spis, session_.Paths.MailRoot);
-  ShowMessageBox(forms::Cp("Założyłem kartoteki pocztowe, proszę uzupełnić dane o korespondencie "),
-                 kMbIconInformation | kMbOk, "Korespondent Nr " + std::to_string(n));
+  const long n = AddCorrespondent(session_.Core, Spis, session_.Paths.MailRoot);
+  session_.Core.Hooks.ShowMessageBox(
+      forms::Cp("Założyłem kartoteki pocztowe, proszę uzupełnić dane o korespondencie "),
+      kMbIconInformation | kMbOk, "Korespondent Nr " + std::to_string(n));
 }
 
 void TRegler::kaszkoClick() {
@@ -460,7 +465,7 @@ void TRegler::kaszkoClick() {
     forms::ControlsDisabled quietSpis(PolaSpisu);
     forms::ControlsDisabled quietGroups(PolaGrup);
     Spis.GotoBookmark(confirmed);  // still there?
-    plan = CheckDeletion(Spis, Grr);
+    plan = CheckDeletion(session_.Core.Drives, Spis, Grr);
   }
   if (!plan.Refusal.empty()) return Refuse(plan.Refusal);
 
@@ -474,12 +479,12 @@ void TRegler::kaszkoClick() {
   });
   {
     forms::ControlsDisabled quiet(PolaGrup);
-    WriteDeletion(Spis, Grr, plan, [this](const std::string& group) {
+    WriteDeletion(session_.Core.Hooks, Spis, Grr, plan, [this](const std::string& group) {
       forms::ProcessMessages();
       ui_->StatusO->setText("Grupa " + forms::ToQ(group));
     });
   }
-  RemoveMailFolderTree(session_.Paths.MailRoot, plan.Number);
+  RemoveMailFolderTree(session_.Core, session_.Paths.MailRoot, plan.Number);
   CheckDuplicateNumbers();
 }
 
@@ -491,8 +496,8 @@ void TRegler::pakClick() {
   PackTable(Spis, "Spis", forms::Cp("Nie moge pakowac, spis jest w użyciu"), &repairs, &backups);
   PackTable(Grr, "Grr", forms::Cp("Nie moge pakowac, grupy są w użyciu"), &repairs, &backups);
   if (!repairs.empty())
-    ShowMessageBox(PackRepairedText(repairs, backups), kMbIconInformation | kMbOk,
-                   forms::ApplicationTitle());
+    session_.Core.Hooks.ShowMessageBox(PackRepairedText(repairs, backups),
+                                       kMbIconInformation | kMbOk, forms::ApplicationTitle());
 }
 
 void TRegler::PackTable(dbase::Table& table, const std::string& name, const std::string& inUseText,
@@ -509,15 +514,15 @@ void TRegler::PackTable(dbase::Table& table, const std::string& name, const std:
   try {
     table.Open(path, dbase::ShareMode::Exclusive);
   } catch (const dbase::DbError&) {
-    ShowAlert(inUseText);
+    session_.Core.Hooks.ShowAlert(inUseText);
   }
   if (table.Active()) {
     try {
       const dbase::Table::PackReport report = CompactTable(table, name);
       for (const auto& r : report.repairs)
-        if (repairs) repairs->push_back(Drives().WithWindowsPaths(r));
+        if (repairs) repairs->push_back(session_.Core.Drives.WithWindowsPaths(r));
       for (const auto& b : report.backups)
-        if (backups) backups->push_back(Drives().WithWindowsPaths(b));
+        if (backups) backups->push_back(session_.Core.Drives.WithWindowsPaths(b));
     } catch (...) {
       failure = std::current_exception();
     }
@@ -531,7 +536,7 @@ void TRegler::PackTable(dbase::Table& table, const std::string& name, const std:
       try {
         std::rethrow_exception(failure);
       } catch (const std::exception& e) {
-        ShowErrorBox(e.what());
+        session_.Core.Hooks.ShowErrorBox(e.what());
       }
     }
     throw;
@@ -556,9 +561,9 @@ void TRegler::ReopenShared(dbase::Table& table, const std::string& path, const s
 }
 
 void TRegler::Button1Click() {
-  if (!IsComClassRegistered("", "", kSmtpClassDescription)) {
+  if (!IsComClassRegistered(*session_.Core.Classes, "", "", kSmtpClassDescription)) {
     forms::MessageBox(RegisteringSmtpText(), forms::ApplicationTitle(), forms::MB_OK);
-    RegisterOcxLibrary(kSmtpControlFile);
+    RegisterOcxLibrary(session_.Core.Drives, kSmtpControlFile);
   }
 }
 

@@ -23,7 +23,7 @@ TSce::TSce(RegisterState& session, QWidget* parent)
   setObjectName("TSce");
   setWindowTitle(forms::ToQ(ChooserCaption()));
   setGeometry(29, 34, 515, 255);
-  for (char letter : Drives().Letters()) {
+  for (char letter : session_.Core.Drives.Letters()) {
     ui_->drw->addItem(QString(QChar(letter)).toLower() + ":", QChar(letter));
   }
   connect(ui_->drw, &QComboBox::currentIndexChanged, this, [this] { drwChange(); });
@@ -67,7 +67,7 @@ void TSce::FillChildren(QTreeWidgetItem* item) {
   if (item->data(0, kFilledRole).toBool()) return;
   item->setData(0, kFilledRole, true);
   const std::string folder = forms::FromQ(item->data(0, kPathRole).toString());
-  for (const std::string& name : Subfolders(folder)) {
+  for (const std::string& name : Subfolders(session_.Core.Drives, folder)) {
     const std::string path = folder.back() == '\\' ? folder + name : folder + "\\" + name;
     auto* child = new QTreeWidgetItem(item, {forms::ToQ(name)});
     child->setData(0, kPathRole, forms::ToQ(path));
@@ -93,9 +93,10 @@ void TSce::drwChange() {
 
 void TSce::OKClick() {
   const std::string chosen = forms::FromQ(ui_->sc->text());
-  const ChosenRootCheck check = CheckChosenRoot(session_.Paths, chosen);
+  const ChosenRootCheck check = CheckChosenRoot(session_.Core.Drives, session_.Paths, chosen);
   if (!check.RegisterFound) {
-    ShowMessageBox(MissingRegisterText(), kMbIconError | kMbOk, check.TestedPath);
+    session_.Core.Hooks.ShowMessageBox(MissingRegisterText(), kMbIconError | kMbOk,
+                                       check.TestedPath);
     session_.EndProgramAtOnce();
     return;
   }
@@ -104,9 +105,9 @@ void TSce::OKClick() {
   // The configuration file is replaced only now that the register is
   // known, and whole: a failure leaves the old one as it was.
   try {
-    SaveChosenRoot(session_.Paths, chosen);
+    SaveChosenRoot(session_.Core.Drives, session_.Paths, chosen);
   } catch (const InOutError& e) {
-    ShowErrorBox(e.what());
+    session_.Core.Hooks.ShowErrorBox(e.what());
   }
   emit RegisterWanted();
 }

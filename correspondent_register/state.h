@@ -1,10 +1,11 @@
 #pragma once
-// What the register tool's windows share: the paths, the idle count, the
-// predictions countdown and the way the program ends. The session owns it
+// What the register tool's windows share: the core's state, the paths, the
+// idle count, the predictions countdown and the way the program ends. The session owns it
 // with the windows; a window gets it when it is made and reaches the other
 // windows only through its signals, which the session connects.
 #include <functional>
 
+#include "correspondent_register/core/core_state.h"
 #include "correspondent_register/core/startup.h"
 
 namespace zorvel {
@@ -13,6 +14,8 @@ inline constexpr int kIdleLimitSeconds = 180;
 inline constexpr int kPredictionSeconds = 331;
 
 struct RegisterState {
+  // The drive map, the hooks and the classes root the core is handed.
+  CoreState Core;
   RegisterPaths Paths;
   // 0: counting has not started; any activity sets 1; each tick adds 1.
   int IdleSeconds = 0;

@@ -32,7 +32,6 @@ class MemoFile {
   // post's planning, 0 before its first memo; moved past the new blocks.
   uint32_t Plan(const std::string& text, std::vector<JournalWrite>& out, uint32_t& next) const;
   File& Raw() { return file_; }
-  uint32_t BlockSize() const { return blockSize_; }
   void Sync() { file_.Sync(); }
   File::Stamp Stamp() const { return file_.GetStamp(); }
 

@@ -4,8 +4,7 @@
 // modal runner, the file dialog runner, the tone, the trace, the clock, the
 // exception handler, the data controls' error reporter and questions) and
 // the program-wide state (the title, the wait and busy depths, the Polish
-// translator, the single-instance scope, the registry of forms and the
-// active one). Each part is read
+// translator, the registry of forms and the active one). Each part is read
 // and set through its own module's functions; only those touch it here.
 #include <QDateTime>
 #include <QObject>
@@ -43,7 +42,6 @@ struct ProcessState {
   int waitDepth = 0;
   int busyDepth = 0;
   QTranslator* translator = nullptr;  // owned by the application object
-  std::string singleInstanceScope;    // the session where a second copy is refused
   // activation
   std::map<QWidget*, std::function<void()>> formActivations;
   QPointer<QWidget> activeForm;

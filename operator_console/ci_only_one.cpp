@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QLocalSocket>
 
-#include "forms/process_state.h"
 #include "forms/text.h"
 
 TCiaOnlyOne::TCiaOnlyOne(QObject* parent) : QObject(parent) {}
@@ -16,14 +15,6 @@ TCiaOnlyOne::~TCiaOnlyOne() {
 }
 
 void TCiaOnlyOne::Loaded() { CheckSingleInstance(); }
-
-std::string& TCiaOnlyOne::Scope() {
-  std::string& scope = forms::Process().singleInstanceScope;
-  if (scope.empty())
-    scope = SessionScope(QGuiApplication::platformName(), QProcessEnvironment::systemEnvironment(),
-                         ::getuid());
-  return scope;
-}
 
 std::string TCiaOnlyOne::SessionScope(const QString& platformName,
                                       const QProcessEnvironment& environment, unsigned userId) {
@@ -45,7 +36,12 @@ std::string TCiaOnlyOne::SessionScope(const QString& platformName,
   return scope;
 }
 
-std::string TCiaOnlyOne::ServerName() const { return Unique + "-" + Scope(); }
+std::string TCiaOnlyOne::ServerName() const {
+  if (!Scope.empty()) return Unique + "-" + Scope;
+  return Unique + "-" +
+         SessionScope(QGuiApplication::platformName(), QProcessEnvironment::systemEnvironment(),
+                      ::getuid());
+}
 
 void TCiaOnlyOne::CheckSingleInstance() {
   if (Unique.empty()) Unique = forms::FromQ(QCoreApplication::applicationFilePath());

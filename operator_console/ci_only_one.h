@@ -23,17 +23,18 @@ class TCiaOnlyOne : public QObject {
   bool AlreadyRunning = false;
   // The name the copies meet under; blanks and backslashes become "_".
   std::string Unique;
+  // Who the copies are counted for; empty: the user on the display the
+  // program shows its windows on (SessionScope). Tests give each test
+  // program its own.
+  std::string Scope;
   // In the running copy: a later copy asked for the main window.
   std::function<void()> RestoreRequested;
 
   // Runs once the component is set up: the check below.
   void Loaded();
   void CheckSingleInstance();
-  // The socket name for Unique.
+  // The socket name for Unique and Scope.
   std::string ServerName() const;
-  // Who the copies are counted for: the user and the display by default
-  // (tests give each test program its own).
-  static std::string& Scope();
   // The user and the display the program shows its windows on: the X
   // display (without its screen number) or the Wayland display, as the
   // window system in use says; without either, the login session

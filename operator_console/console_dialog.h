@@ -85,7 +85,6 @@ class TRangeReportDialog : public TConsoleDialog {
   // The report's end: a failure reported, Tak enabled again, the dialog
   // closed and the arrow cursor back.
   void EndReport(int32_t code);
-  QPushButton& TakButton() const { return *tak_; }
 
   virtual void Tak() = 0;
   // Tak enabled and the focus in the first range field.

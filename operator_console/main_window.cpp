@@ -43,7 +43,8 @@ const QColor kActiveBorder(180, 180, 180);
 
 }  // namespace
 
-TGlowneOkno::TGlowneOkno(const Arguments& arguments, QWidget* parent)
+TGlowneOkno::TGlowneOkno(const Arguments& arguments, const std::string& instanceScope,
+                         QWidget* parent)
     : QMainWindow(parent),
       ui(new Ui::TGlowneOkno),
       session_(std::make_unique<ConsoleSession>(*this)) {
@@ -99,6 +100,7 @@ TGlowneOkno::TGlowneOkno(const Arguments& arguments, QWidget* parent)
   CiaOnlyOne1 = new TCiaOnlyOne(this);
   CiaOnlyOne1->setObjectName("CiaOnlyOne1");
   CiaOnlyOne1->Unique = "KavorUW123";
+  CiaOnlyOne1->Scope = instanceScope;
   CiaOnlyOne1->RestoreRequested = [this] {
     if (isMinimized()) showNormal();
     raise();

@@ -24,8 +24,10 @@ class TGlowneOkno : public QMainWindow, public ConsoleWindow {
 
  public:
   // The unit's start-up from the arguments, the window, then its session's
-  // dialogs.
-  explicit TGlowneOkno(const Arguments& arguments, QWidget* parent = nullptr);
+  // dialogs. instanceScope: who the copies are counted for (see
+  // TCiaOnlyOne::Scope).
+  explicit TGlowneOkno(const Arguments& arguments, const std::string& instanceScope = {},
+                       QWidget* parent = nullptr);
   ~TGlowneOkno() override;
 
   // The console's state and dialogs, owned by this window.

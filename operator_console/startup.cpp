@@ -12,10 +12,11 @@
 #include "operator_console/console_session.h"
 #include "operator_console/main_window.h"
 
-std::unique_ptr<TGlowneOkno> StartConsole(const Arguments& arguments) {
+std::unique_ptr<TGlowneOkno> StartConsole(const Arguments& arguments,
+                                          const std::string& instanceScope) {
   // The running copy is found under this title, so it comes before the forms.
   forms::SetApplicationTitle(Cp("KavorU"));
-  auto window = std::make_unique<TGlowneOkno>(arguments);
+  auto window = std::make_unique<TGlowneOkno>(arguments, instanceScope);
   TGlowneOkno* main = window.get();
   kavoruw::SetConsoleHooks(
       {[main](const std::string& text) { main->Session().ShowProgressText(text); },

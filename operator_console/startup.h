@@ -9,8 +9,10 @@
 
 class TGlowneOkno;
 
-// Title, main window with its session and forms, hooks.
-std::unique_ptr<TGlowneOkno> StartConsole(const Arguments& arguments);
+// Title, main window with its session and forms, hooks. instanceScope: who
+// the copies are counted for; empty: the user on this display.
+std::unique_ptr<TGlowneOkno> StartConsole(const Arguments& arguments,
+                                          const std::string& instanceScope = {});
 // False when another copy runs (it has been asked to show itself and this
 // one must end).
 bool FirstCopy(const TGlowneOkno& window);

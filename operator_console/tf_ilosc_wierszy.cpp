@@ -20,8 +20,4 @@ void TfIloscWierszy::Button1Click() {
   ConfirmSetting(*ui->Button1, [&] { return kavoruw::WriteFeedCount(count); });
 }
 
-void TfIloscWierszy::Button2Click() { Close(); }
-
-bool TfIloscWierszy::seIloscWierszyKeyDown(int key) { return ConfirmOnEnter(key, *ui->Button1); }
-
 void TfIloscWierszy::FormActivate() { ui->seIloscWierszy->setFocus(Qt::OtherFocusReason); }

@@ -13,10 +13,8 @@ class TfIloscWierszy : public TSettingDialog {
   explicit TfIloscWierszy(ConsoleState& console, QWidget* parent = nullptr);
   ~TfIloscWierszy() override;
 
-  // "Tak": writes the feed count; "Nie" (Button2) closes the dialog.
+  // "Tak": writes the feed count.
   void Button1Click();
-  void Button2Click();
-  bool seIloscWierszyKeyDown(int key);
 
   Ui::TfIloscWierszy* ui = nullptr;
 

@@ -21,8 +21,4 @@ void TfNumerKasy::Button1Click() {
   ConfirmSetting(*ui->Button1, [&] { return kavoruw::SetPrinterNumber(number, code); });
 }
 
-void TfNumerKasy::Button2Click() { Close(); }
-
-bool TfNumerKasy::seNrKasyKeyDown(int key) { return ConfirmOnEnter(key, *ui->Button1); }
-
 void TfNumerKasy::FormActivate() { ui->seNrKasy->setFocus(Qt::OtherFocusReason); }

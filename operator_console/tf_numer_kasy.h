@@ -13,10 +13,8 @@ class TfNumerKasy : public TSettingDialog {
   explicit TfNumerKasy(ConsoleState& console, QWidget* parent = nullptr);
   ~TfNumerKasy() override;
 
-  // "Tak": writes the register number and operator code; "Nie" (Button2) closes.
+  // "Tak": writes the register number and operator code.
   void Button1Click();
-  void Button2Click();
-  bool seNrKasyKeyDown(int key);
 
   Ui::TfNumerKasy* ui = nullptr;
 

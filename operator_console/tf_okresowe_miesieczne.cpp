@@ -17,14 +17,6 @@ void TfOkresoweMiesieczne::Preset(const QDate& today) {
   ui->seMiesiac->setValue(month.month);
 }
 
-bool TfOkresoweMiesieczne::seRokKeyDown(int key) { return EnterRunsTak(key); }
-
-bool TfOkresoweMiesieczne::seMiesiacKeyDown(int key) { return EnterRunsTak(key); }
-
-void TfOkresoweMiesieczne::bCofnijClick() { CloseUnlessRunning(); }
-
-void TfOkresoweMiesieczne::Button1Click() { RunTak(); }
-
 void TfOkresoweMiesieczne::Tak() {
   ui->Button1->setEnabled(false);
   PrepareReport();

@@ -16,12 +16,6 @@ class TfOkresoweMiesieczne : public TRangeReportDialog {
   // The month shown when the dialog opens: the one before today's.
   void Preset(const QDate& today);
 
-  // "Tak": runs the report; bCofnij closes the dialog.
-  void Button1Click();
-  void bCofnijClick();
-  bool seRokKeyDown(int key);
-  bool seMiesiacKeyDown(int key);
-
   Ui::TfOkresoweMiesieczne* ui = nullptr;
 
  private:

@@ -19,14 +19,6 @@ void TfOkresoweWgNumerow::Preset(int from, int to) {
 
 void TfOkresoweWgNumerow::seOdChange() { ui->seDo->setMinimum(ui->seOd->Value()); }
 
-bool TfOkresoweWgNumerow::seOdKeyDown(int key) { return EnterRunsTak(key); }
-
-bool TfOkresoweWgNumerow::seDoKeyDown(int key) { return EnterRunsTak(key); }
-
-void TfOkresoweWgNumerow::bCofnijClick() { CloseUnlessRunning(); }
-
-void TfOkresoweWgNumerow::Button1Click() { RunTak(); }
-
 void TfOkresoweWgNumerow::Tak() {
   ui->Button1->setEnabled(false);
   PrepareReport();

@@ -19,12 +19,8 @@ class TfOkresoweWgNumerow : public TRangeReportDialog {
   // settlement report preset 1 and 1).
   void Preset(int from, int to);
 
-  // "Tak": runs the report; bCofnij closes the dialog.
-  void Button1Click();
-  void bCofnijClick();
+  // The end of the range never goes below its start.
   void seOdChange();
-  bool seOdKeyDown(int key);
-  bool seDoKeyDown(int key);
 
   Ui::TfOkresoweWgNumerow* ui = nullptr;
 

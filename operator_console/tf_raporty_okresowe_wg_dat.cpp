@@ -21,14 +21,6 @@ void TfRaportyOkresoweWgDat::FormActivate() {
   setCursor(Qt::ArrowCursor);
 }
 
-bool TfRaportyOkresoweWgDat::dtOdKeyPress(int key) { return EnterRunsTak(key); }
-
-bool TfRaportyOkresoweWgDat::dtDoKeyDown(int key) { return EnterRunsTak(key); }
-
-void TfRaportyOkresoweWgDat::bCofnijClick() { CloseUnlessRunning(); }
-
-void TfRaportyOkresoweWgDat::Button1Click() { RunTak(); }
-
 void TfRaportyOkresoweWgDat::Tak() {
   ui->Button1->setEnabled(false);
   const console::ReportParams block =

@@ -18,12 +18,6 @@ class TfRaportyOkresoweWgDat : public TRangeReportDialog {
   // settlement report preset today for both).
   void Preset(const QDate& from, const QDate& to);
 
-  // "Tak": runs the report; bCofnij closes the dialog.
-  void Button1Click();
-  void bCofnijClick();
-  bool dtOdKeyPress(int key);
-  bool dtDoKeyDown(int key);
-
   Ui::TfRaportyOkresoweWgDat* ui = nullptr;
 
  protected:

@@ -18,6 +18,4 @@ void TfSposobZaokraglania::Button1Click() {
   ConfirmSetting(*ui->Button1, [&] { return kavoruw::SetRoundingType(mode); });
 }
 
-void TfSposobZaokraglania::Button2Click() { Close(); }
-
 void TfSposobZaokraglania::FormActivate() { ui->rgZaokraglanie->setFocus(Qt::OtherFocusReason); }

@@ -13,9 +13,8 @@ class TfSposobZaokraglania : public TSettingDialog {
   explicit TfSposobZaokraglania(ConsoleState& console, QWidget* parent = nullptr);
   ~TfSposobZaokraglania() override;
 
-  // "Tak": writes the rounding mode; "Nie" (Button2) closes the dialog.
+  // "Tak": writes the rounding mode.
   void Button1Click();
-  void Button2Click();
 
   Ui::TfSposobZaokraglania* ui = nullptr;
 

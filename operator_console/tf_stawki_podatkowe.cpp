@@ -159,8 +159,6 @@ void TfStawkiPodatkowe::Button1Click() {
   if (ReadRates) ReadRates();
 }
 
-void TfStawkiPodatkowe::Button2Click() { Close(); }
-
 void TfStawkiPodatkowe::FormActivate() {
   ui->Button1->setEnabled(true);
   if (!ui->me1->isHidden()) {

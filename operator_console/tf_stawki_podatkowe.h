@@ -40,9 +40,8 @@ class TfStawkiPodatkowe : public TSettingDialog {
   QCheckBox* ReserveBox(int row) const;
   QCheckBox* ExemptBox(int row) const;
 
-  // "Tak": writes the tax rates; "Nie" (Button2) closes the dialog.
+  // "Tak": writes the tax rates.
   void Button1Click();
-  void Button2Click();
   // The key filter of the seven edits; true: the key is discarded.
   // The key and exit checks of the seven rate fields (me1 is the first).
   bool me1KeyPress(forms::Edit* edit, char key);

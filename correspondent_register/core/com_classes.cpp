@@ -5,7 +5,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "correspondent_register/core/core_state.h"
 #include "correspondent_register/core/drive_map.h"
 #include "correspondent_register/core/library_loader.h"
 #include "platform/text/cp1250.h"
@@ -22,8 +21,6 @@ std::string TrimmedKeyPath(const std::string& keyPath) {
   size_t end = keyPath.find_last_not_of('\\');
   return keyPath.substr(start, end - start + 1);
 }
-
-std::shared_ptr<const ClassesRoot>& ProcessClassesRoot() { return Core().classesRoot; }
 
 }  // namespace
 
@@ -47,12 +44,6 @@ std::optional<std::string> MemoryClassesRoot::DefaultValue(const std::string& ke
 }
 
 std::vector<std::string> MemoryClassesRoot::TopLevelKeys() const { return topLevel_; }
-
-void SetClassesRoot(std::shared_ptr<const ClassesRoot> root) {
-  ProcessClassesRoot() = root ? std::move(root) : std::make_shared<EmptyClassesRoot>();
-}
-
-std::shared_ptr<const ClassesRoot> CurrentClassesRoot() { return ProcessClassesRoot(); }
 
 void FindComClassEntry(const ClassesRoot& root, std::string& classId, std::string& progId,
                        std::string& description) {
@@ -81,11 +72,6 @@ void FindComClassEntry(const ClassesRoot& root, std::string& classId, std::strin
   }
 }
 
-void FindComClassEntry(std::string& classId, std::string& progId, std::string& description) {
-  std::shared_ptr<const ClassesRoot> root = CurrentClassesRoot();
-  FindComClassEntry(*root, classId, progId, description);
-}
-
 bool IsComClassRegistered(const ClassesRoot& root, const std::string& classId,
                           const std::string& progId, const std::string& description) {
   std::string id = classId;
@@ -95,13 +81,7 @@ bool IsComClassRegistered(const ClassesRoot& root, const std::string& classId,
   return !id.empty() && !prog.empty() && !text.empty();
 }
 
-bool IsComClassRegistered(const std::string& classId, const std::string& progId,
-                          const std::string& description) {
-  std::shared_ptr<const ClassesRoot> root = CurrentClassesRoot();
-  return IsComClassRegistered(*root, classId, progId, description);
-}
-
-void RegisterOcxLibrary(const std::string& fileName) {
+void RegisterOcxLibrary(const DriveMap& drives, const std::string& fileName) {
   // COM needs no initialisation here: no apartment exists on this system.
   std::string shownPath;
   fs::path hostPath;
@@ -110,7 +90,7 @@ void RegisterOcxLibrary(const std::string& fileName) {
     shownPath = platform::Cp1250FromUtf8(hostPath.string());
   } else {
     shownPath = fileName;
-    hostPath = Drives().HostPath(fileName).value_or(fs::path());
+    hostPath = drives.HostPath(fileName).value_or(fs::path());
   }
 
   auto cannotLoad = [&shownPath](uint32_t code) {

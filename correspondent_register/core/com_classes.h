@@ -2,15 +2,16 @@
 // COM class lookup in the classes branch of the registry and self-
 // registration of a control library. No window of the tool starts them (the
 // register window's Button1Click is bound to no control). Linux has no
-// registry: the process's classes root is empty unless a host installs one;
-// tests use MemoryClassesRoot.
+// registry: the program's classes root (CoreState::Classes) is empty unless a
+// host sets one; tests use MemoryClassesRoot.
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zorvel {
+
+class DriveMap;
 
 // Read-only view of HKEY_CLASSES_ROOT. Key paths are relative to the root,
 // backslash-separated, a leading backslash allowed; key names compare
@@ -51,22 +52,15 @@ class MemoryClassesRoot : public ClassesRoot {
   std::vector<std::string> topLevel_;
 };
 
-// The registry that the routines below read by default.
-void SetClassesRoot(std::shared_ptr<const ClassesRoot> root);
-std::shared_ptr<const ClassesRoot> CurrentClassesRoot();
-
 // Fills in the class identifier (brace form), programmatic identifier and
 // description of a class from the first non-empty one of them, in that order.
 // What is not found keeps the value it came with.
 void FindComClassEntry(const ClassesRoot& root, std::string& classId, std::string& progId,
                        std::string& description);
-void FindComClassEntry(std::string& classId, std::string& progId, std::string& description);
 
 // True when all three are known after FindComClassEntry on copies.
 bool IsComClassRegistered(const ClassesRoot& root, const std::string& classId,
                           const std::string& progId, const std::string& description);
-bool IsComClassRegistered(const std::string& classId, const std::string& progId,
-                          const std::string& description);
 
 // Loads a control library and runs its "DllRegisterServer". A name without a
 // folder is looked for in the program's own folder with ".OCX" added; a
@@ -75,6 +69,6 @@ bool IsComClassRegistered(const std::string& classId, const std::string& progId,
 //   "Cannot find procedure DllRegister"
 // The entry point's own result is not examined.
 // The library is unloaded again on every path.
-void RegisterOcxLibrary(const std::string& fileName);
+void RegisterOcxLibrary(const DriveMap& drives, const std::string& fileName);
 
 }  // namespace zorvel

@@ -1,11 +1,9 @@
 #pragma once
-// What the tool's core keeps for the whole program, in one place: the hooks
-// its windows install, the drive map (read from the environment on first
-// use), the COM classes root and the step hook of an add or a deletion. Each
-// part is read and set through its own module's functions.
-#include <functional>
+// What the tool's core works with, in one place: the drive map, the hooks
+// its windows set (with the step hook of an add or a deletion) and the COM
+// classes root. The program's session owns it and hands it, or the part a
+// routine needs, down by reference; tests make their own.
 #include <memory>
-#include <optional>
 
 #include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/drive_map.h"
@@ -14,14 +12,10 @@
 namespace zorvel {
 
 struct CoreState {
-  RegisterToolHooks hooks;
-  std::optional<DriveMap> drives;
-  std::shared_ptr<const ClassesRoot> classesRoot = std::make_shared<EmptyClassesRoot>();
-  // See RegisterStepHook (folder_tree.h).
-  std::function<void()> registerStepHook;
+  // Empty until the program reads ZORVEL_DRIVES (DriveMap::FromEnvironment).
+  DriveMap Drives;
+  RegisterToolHooks Hooks;
+  std::shared_ptr<const ClassesRoot> Classes = std::make_shared<EmptyClassesRoot>();
 };
-
-// The one instance, made on first use.
-CoreState& Core();
 
 }  // namespace zorvel

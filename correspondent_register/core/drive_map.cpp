@@ -8,7 +8,6 @@
 #include <iostream>
 #include <system_error>
 
-#include "correspondent_register/core/core_state.h"
 #include "platform/text/cp1250.h"
 
 namespace fs = std::filesystem;
@@ -250,17 +249,5 @@ std::string DriveMap::WithWindowsPaths(std::string_view text) const {
   }
   return out;
 }
-
-namespace {
-std::optional<DriveMap>& ProcessDrives() { return Core().drives; }
-}  // namespace
-
-const DriveMap& Drives() {
-  std::optional<DriveMap>& drives = ProcessDrives();
-  if (!drives) drives = DriveMap::FromEnvironment();
-  return *drives;
-}
-
-void SetDrives(DriveMap map) { ProcessDrives() = std::move(map); }
 
 }  // namespace zorvel

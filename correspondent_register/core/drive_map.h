@@ -56,11 +56,6 @@ class DriveMap {
   std::map<char, Drive> drives_;
 };
 
-// The drive map of the process, read from the environment on first use.
-const DriveMap& Drives();
-// Replaces the process's drive map (tests, and a host that maps drives itself).
-void SetDrives(DriveMap map);
-
 // Case folding of Windows-1250 text as Windows compares file names: ASCII and
 // the accented letters of the code page.
 std::string FoldCase(std::string_view cp1250);

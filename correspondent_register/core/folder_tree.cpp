@@ -15,12 +15,6 @@ namespace fs = std::filesystem;
 
 namespace zorvel {
 
-std::function<void()>& RegisterStepHook() { return Core().registerStepHook; }
-
-void StepDone() {
-  if (const std::function<void()>& hook = RegisterStepHook()) hook();
-}
-
 namespace {
 constexpr uint32_t kErrorPathNotFound = 3;
 std::string Number(long number) { return std::to_string(number); }
@@ -46,34 +40,35 @@ std::string CorrespondentFolder(const std::string& mailRoot, long number) {
   return mailRoot + "\\Korespondenci\\" + Number(number);
 }
 
-void CreateMailbox(const std::string& mailRoot, long number) {
-  CreateFolder(MailboxFolder(mailRoot, number));
-  StepDone();
-  WriteSingleLine(MailboxMarkerPath(mailRoot, number), MailboxMarkerLine());
-  StepDone();
+void CreateMailbox(const CoreState& core, const std::string& mailRoot, long number) {
+  CreateFolder(core.Drives, MailboxFolder(mailRoot, number));
+  core.Hooks.StepDone();
+  WriteSingleLine(core.Drives, MailboxMarkerPath(mailRoot, number), MailboxMarkerLine());
+  core.Hooks.StepDone();
 }
 
-void CreateCorrespondentFolders(const std::string& mailRoot, long number) {
-  CreateFolder(ActivationFolder(mailRoot, number));
-  StepDone();
-  WriteSingleLine(ActivationMarkerPath(mailRoot, number), ActivationMarkerLine(number));
-  StepDone();
+void CreateCorrespondentFolders(const CoreState& core, const std::string& mailRoot, long number) {
+  CreateFolder(core.Drives, ActivationFolder(mailRoot, number));
+  core.Hooks.StepDone();
+  WriteSingleLine(core.Drives, ActivationMarkerPath(mailRoot, number),
+                  ActivationMarkerLine(number));
+  core.Hooks.StepDone();
   const std::string folder = CorrespondentFolder(mailRoot, number);
   for (const char* sub : {"", "\\Odebrane", "\\Wyslane", "\\Pisma"}) {
-    CreateFolder(folder + sub);
-    StepDone();
+    CreateFolder(core.Drives, folder + sub);
+    core.Hooks.StepDone();
   }
   // A folder that exists already is fine; one that could not be made (the
   // parent Korespondenci missing, no access) must not pass for made.
   for (const char* sub : {"", "\\Odebrane", "\\Wyslane", "\\Pisma"}) {
-    if (!DirectoryExists(folder + sub)) {
+    if (!DirectoryExists(core.Drives, folder + sub)) {
       throw InOutError(CreateFolderFailedText(folder + sub), kErrorPathNotFound);
     }
   }
 }
 
-void RemoveFolderWithFiles(const std::string& folder) {
-  if (std::optional<fs::path> host = Drives().HostPath(folder)) {
+void RemoveFolderWithFiles(const CoreState& core, const std::string& folder) {
+  if (std::optional<fs::path> host = core.Drives.HostPath(folder)) {
     std::error_code ec;
     fs::directory_iterator it(*host, ec);
     if (!ec) {
@@ -86,20 +81,20 @@ void RemoveFolderWithFiles(const std::string& folder) {
       }
     }
   }
-  if (!RemoveFolder(folder)) {
-    ShowMessageBox(RemoveFolderWarningText(), kMbIconWarning | kMbOk, kWarningCaption);
+  if (!RemoveFolder(core.Drives, folder)) {
+    core.Hooks.ShowMessageBox(RemoveFolderWarningText(), kMbIconWarning | kMbOk, kWarningCaption);
   }
 }
 
-void RemoveMailFolderTree(const std::string& mailRoot, long number) {
+void RemoveMailFolderTree(const CoreState& core, const std::string& mailRoot, long number) {
   const std::string n = Number(number);
   for (const std::string& folder :
        {mailRoot + "\\Fwp\\" + n, mailRoot + "\\Skrzynki\\" + n,
         mailRoot + "\\Korespondenci\\" + n + "\\odebrane",
         mailRoot + "\\Korespondenci\\" + n + "\\wyslane",
         mailRoot + "\\Korespondenci\\" + n + "\\pisma", mailRoot + "\\Korespondenci\\" + n}) {
-    RemoveFolderWithFiles(folder);
-    StepDone();
+    RemoveFolderWithFiles(core, folder);
+    core.Hooks.StepDone();
   }
 }
 

@@ -8,14 +8,16 @@
 // are never made here. Names compare without regard to case.
 //
 // Adding correspondent n (the register window): insert the record;
-//   CreateMailbox(mailRoot, n); CreateCorrespondentFolders(mailRoot, n);
+//   CreateMailbox(core, mailRoot, n); CreateCorrespondentFolders(core, mailRoot, n);
 //   post the record last, so that a program killed on the way leaves at most
 //   spare folders of a number nobody holds (the next add of it reuses them).
 // Deleting him, once the tables no longer hold him:
-//   RemoveMailFolderTree(mailRoot, n). Spare folders are never removed
+//   RemoveMailFolderTree(core, mailRoot, n). Spare folders are never removed
 //   otherwise: they may hold mail.
-#include <functional>
+// Each step ends with core.Hooks.StepDone() (see RegisterToolHooks::stepDone).
 #include <string>
+
+#include "correspondent_register/core/core_state.h"
 
 namespace zorvel {
 
@@ -29,25 +31,19 @@ std::string CorrespondentFolder(const std::string& mailRoot,
 
 // Makes the mailbox folder (a failure is ignored: it may exist) and writes
 // its marker, replacing an existing one. A failed write raises InOutError.
-void CreateMailbox(const std::string& mailRoot, long number);
+void CreateMailbox(const CoreState& core, const std::string& mailRoot, long number);
 // Makes the activation folder and writes "Jestem.tu" (a failed write raises
 // InOutError), then the correspondent's folder and its three sub-folders; an
 // existing one is reused, and one that is still missing afterwards raises
 // InOutError ("Nie mogłem założyć kartoteki " + folder) once all were tried.
-void CreateCorrespondentFolders(const std::string& mailRoot, long number);
+void CreateCorrespondentFolders(const CoreState& core, const std::string& mailRoot, long number);
 
 // Deletes every file of one folder and then the folder itself; it does not
 // descend into sub-folders. A folder that cannot be removed gives the warning
 // "Nie mogłem skasować kartoteki!" (caption "Warning"). Never raises.
-void RemoveFolderWithFiles(const std::string& folder);
+void RemoveFolderWithFiles(const CoreState& core, const std::string& folder);
 // Removes the six folders of correspondent n, sub-folders before their
 // parent, each by RemoveFolderWithFiles: up to six warnings, every step runs.
-void RemoveMailFolderTree(const std::string& mailRoot, long number);
-
-// Tests stop an add or a deletion after one of its steps (a simulated kill):
-// the hook runs after each folder or marker made or removed and after each
-// table write of a deletion. Empty in the program.
-std::function<void()>& RegisterStepHook();
-void StepDone();
+void RemoveMailFolderTree(const CoreState& core, const std::string& mailRoot, long number);
 
 }  // namespace zorvel

@@ -1,6 +1,6 @@
 #pragma once
-// What the tool's core asks of its windows. The program installs these hooks
-// once, before start-up; tests install recorders. Every text is Windows-1250.
+// What the tool's core asks of its windows. The program sets these hooks
+// once, before start-up; tests set recorders. Every text is Windows-1250.
 // A hook left empty falls back to a quiet stand-in (boxes go to standard
 // error, the delay sleeps, the tone is silent), so scripts can use the core.
 #include <functional>
@@ -31,14 +31,18 @@ struct RegisterToolHooks {
   // The application's default error box for an error that stopped an
   // operation (the message of the exception).
   std::function<void(const std::string& message)> showErrorBox;
+  // Tests stop an add or a deletion after one of its steps (a simulated
+  // kill): runs after each folder or marker made or removed and after each
+  // table write of a deletion. Empty in the program.
+  std::function<void()> stepDone;
+
+  // What the core calls: the hook, or its stand-in when it is empty.
+  void Beep() const;
+  void DelaySeconds(int seconds) const;
+  void ShowAlert(const std::string& text) const;
+  void ShowMessageBox(const std::string& text, int flags, const std::string& caption) const;
+  void ShowErrorBox(const std::string& message) const;
+  void StepDone() const;
 };
-
-void SetRegisterToolHooks(RegisterToolHooks hooks);
-
-void Beep();
-void DelaySeconds(int seconds);
-void ShowAlert(const std::string& text);
-void ShowMessageBox(const std::string& text, int flags, const std::string& caption);
-void ShowErrorBox(const std::string& message);
 
 }  // namespace zorvel

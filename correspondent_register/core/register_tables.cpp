@@ -70,16 +70,18 @@ bool FitsMemberField(const dbase::Table& grupy, const std::string& list) {
 }
 
 // The message of an engine error with the files named as the tool knows them.
-std::string Readable(const std::exception& e) { return Drives().WithWindowsPaths(e.what()); }
+std::string Readable(const DriveMap& drives, const std::exception& e) {
+  return drives.WithWindowsPaths(e.what());
+}
 
 // The current row can be taken for writing now (no other program holds its
 // lock): "" or why not.
-std::string LockRefusal(dbase::Table& t) {
+std::string LockRefusal(const DriveMap& drives, dbase::Table& t) {
   try {
     t.Edit();
     t.Cancel();
   } catch (const std::exception& e) {
-    return Readable(e);
+    return Readable(drives, e);
   }
   return std::string();
 }
@@ -113,14 +115,14 @@ class NumberLock {
 
 }  // namespace
 
-std::string WriteRefusal(const dbase::Table& table) {
+std::string WriteRefusal(const DriveMap& drives, const dbase::Table& table) {
   if (!table.Active()) return platform::Cp1250FromUtf8("Tabela nie jest otwarta");
   if (!table.ReadOnly()) return std::string();
-  return TableNotWritableText(Drives().WithWindowsPaths(table.Path()),
-                              Drives().WithWindowsPaths(table.ReadOnlyReason()));
+  return TableNotWritableText(drives.WithWindowsPaths(table.Path()),
+                              drives.WithWindowsPaths(table.ReadOnlyReason()));
 }
 
-long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot) {
+long AddCorrespondent(const CoreState& core, dbase::Table& spis, const std::string& mailRoot) {
   spis.SetIndexName(kNumberTag);
   long n = 0;
   {
@@ -138,8 +140,8 @@ long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot) {
     // folder refused) on the way leaves at most spare folders of a number
     // nobody holds, which the next add of that number reuses.
     try {
-      CreateMailbox(mailRoot, n);
-      CreateCorrespondentFolders(mailRoot, n);
+      CreateMailbox(core, mailRoot, n);
+      CreateCorrespondentFolders(core, mailRoot, n);
     } catch (...) {
       spis.Cancel();
       throw;
@@ -149,16 +151,17 @@ long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot) {
   return n;
 }
 
-std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add) {
+std::string ChangeMembership(const DriveMap& drives, dbase::Table& grupy, dbase::Table& spis,
+                             bool add) {
   if (!HasRow(grupy)) return NoCurrentGroupText();
   if (!HasRow(spis)) return NoCurrentCorrespondentText();
-  if (std::string refusal = WriteRefusal(grupy); !refusal.empty()) return refusal;
+  if (std::string refusal = WriteRefusal(drives, grupy); !refusal.empty()) return refusal;
   if (spis.State() == dbase::DataState::Browse) {
     // The row on screen may be one that another program has deleted since.
     try {
       spis.GotoBookmark(spis.GetBookmark());
     } catch (const std::exception& e) {
-      return Readable(e);
+      return Readable(drives, e);
     }
   }
   const long n = static_cast<long>(spis.AsInteger("NR"));
@@ -168,7 +171,7 @@ std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add) 
   try {
     if (started) grupy.Edit();
   } catch (const std::exception& e) {
-    return Readable(e);
+    return Readable(drives, e);
   }
   const auto refuse = [&](const std::string& refusal) {
     if (started) grupy.Cancel();
@@ -182,30 +185,30 @@ std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add) 
   try {
     grupy.SetString("KTO", r.List);
   } catch (const std::exception& e) {
-    return refuse(Readable(e));
+    return refuse(Readable(drives, e));
   }
   return std::string();
 }
 
-DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy) {
+DeletionPlan CheckDeletion(const DriveMap& drives, dbase::Table& spis, dbase::Table& grupy) {
   DeletionPlan plan;
   try {
     if (spis.Active()) spis.Post();
     if (grupy.Active()) grupy.Post();
   } catch (const std::exception& e) {
-    plan.Refusal = Readable(e);
+    plan.Refusal = Readable(drives, e);
     return plan;
   }
   if (!HasRow(spis)) {
     plan.Refusal = NoCurrentCorrespondentText();
     return plan;
   }
-  plan.Refusal = WriteRefusal(spis);
-  if (plan.Refusal.empty()) plan.Refusal = WriteRefusal(grupy);
+  plan.Refusal = WriteRefusal(drives, spis);
+  if (plan.Refusal.empty()) plan.Refusal = WriteRefusal(drives, grupy);
   if (!plan.Refusal.empty()) return plan;
   plan.Number = static_cast<long>(spis.AsInteger("NR"));
   plan.Record = spis.GetBookmark();
-  plan.Refusal = LockRefusal(spis);
+  plan.Refusal = LockRefusal(drives, spis);
   if (!plan.Refusal.empty() || grupy.IsEmpty()) return plan;
 
   const dbase::Bookmark group = grupy.GetBookmark();
@@ -217,7 +220,7 @@ DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy) {
     } else if (!FitsMemberField(grupy, r.List)) {
       plan.Refusal = ListTooLongText(Name(grupy));
     } else {
-      plan.Refusal = LockRefusal(grupy);
+      plan.Refusal = LockRefusal(drives, grupy);
     }
     plan.Lists.emplace_back(grupy.GetBookmark(), r.List);
   }
@@ -225,7 +228,8 @@ DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy) {
   return plan;
 }
 
-void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& plan,
+void WriteDeletion(const RegisterToolHooks& hooks, dbase::Table& spis, dbase::Table& grupy,
+                   const DeletionPlan& plan,
                    const std::function<void(const std::string&)>& progress) {
   if (!plan.Lists.empty()) {
     const dbase::Bookmark group = grupy.GetBookmark();
@@ -239,21 +243,21 @@ void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& 
           grupy.IsNull("KTO") ? std::string(",") : grupy.AsString("KTO"), plan.Number);
       grupy.SetString("KTO", now.Ok && FitsMemberField(grupy, now.List) ? now.List : list);
       grupy.Post();
-      StepDone();
+      hooks.StepDone();
     }
     grupy.GotoBookmark(group);
   }
   spis.GotoBookmark(plan.Record);
   spis.Delete();
-  StepDone();
+  hooks.StepDone();
 }
 
-std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy,
+std::string DeleteCorrespondent(const CoreState& core, dbase::Table& spis, dbase::Table& grupy,
                                 const std::string& mailRoot) {
-  const DeletionPlan plan = CheckDeletion(spis, grupy);
+  const DeletionPlan plan = CheckDeletion(core.Drives, spis, grupy);
   if (!plan.Refusal.empty()) return plan.Refusal;
-  WriteDeletion(spis, grupy, plan);
-  RemoveMailFolderTree(mailRoot, plan.Number);
+  WriteDeletion(core.Hooks, spis, grupy, plan);
+  RemoveMailFolderTree(core, mailRoot, plan.Number);
   return std::string();
 }
 

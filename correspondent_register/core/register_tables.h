@@ -6,12 +6,15 @@
 // with his folders, deleting him with his folders and from every group, and
 // changing his membership of a group. The register window calls these on its
 // open tables; the sample tool, the benchmark and the tests call them without
-// a window. Texts are Windows-1250.
+// a window. Texts are Windows-1250. The operations are handed the part of
+// the core they work with: the drive map (files named in what they report),
+// the hooks (the step hook) or both.
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "correspondent_register/core/core_state.h"
 #include "dbase/dbase.h"
 
 namespace zorvel {
@@ -33,7 +36,7 @@ std::vector<dbase::TagDef> RegisterTags(const std::string& path);
 
 // Why a table cannot be written ("" when it can): the table closed, or
 // opened read-only (a read-only or damaged file); names the file.
-std::string WriteRefusal(const dbase::Table& table);
+std::string WriteRefusal(const DriveMap& drives, const dbase::Table& table);
 
 // The table is open and has a current row (a row being inserted counts).
 bool HasRow(const dbase::Table& t);
@@ -46,7 +49,7 @@ bool HasRow(const dbase::Table& t);
 // insert (the error is raised): nobody reaches the register without all his
 // folders. The new record stays current. Raises dbase::DbError when SPIS
 // cannot be written. Returns the new number.
-long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot);
+long AddCorrespondent(const CoreState& core, dbase::Table& spis, const std::string& mailRoot);
 
 // The current correspondent's membership of the current group: the member
 // list rebuilt with his number added or taken out and stored in KTO, the
@@ -55,7 +58,8 @@ long AddCorrespondent(dbase::Table& spis, const std::string& mailRoot);
 // (nor one that another program deleted meanwhile), a number or list the
 // flags cannot hold, a list too long for its field, a table that cannot be
 // written.
-std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add);
+std::string ChangeMembership(const DriveMap& drives, dbase::Table& grupy, dbase::Table& spis,
+                             bool add);
 
 // Deletion of the current correspondent: the check, the table writes, and
 // his folders removed last, so that a program killed on the way never leaves
@@ -70,15 +74,16 @@ struct DeletionPlan {
   std::vector<std::pair<dbase::Bookmark, std::string>> Lists;  // group row, new KTO
   std::string Refusal;                                         // "" when the deletion may go on
 };
-DeletionPlan CheckDeletion(dbase::Table& spis, dbase::Table& grupy);
+DeletionPlan CheckDeletion(const DriveMap& drives, dbase::Table& spis, dbase::Table& grupy);
 // Writes every group's new list (each posted; progress gets the group's
 // trimmed name before its write), brings the group cursor back, and deletes
 // the correspondent's record.
-void WriteDeletion(dbase::Table& spis, dbase::Table& grupy, const DeletionPlan& plan,
+void WriteDeletion(const RegisterToolHooks& hooks, dbase::Table& spis, dbase::Table& grupy,
+                   const DeletionPlan& plan,
                    const std::function<void(const std::string& groupName)>& progress = {});
 // The whole deletion without a window: check, writes, folders. Returns the
 // refusal ("" when deleted).
-std::string DeleteCorrespondent(dbase::Table& spis, dbase::Table& grupy,
+std::string DeleteCorrespondent(const CoreState& core, dbase::Table& spis, dbase::Table& grupy,
                                 const std::string& mailRoot);
 
 }  // namespace zorvel

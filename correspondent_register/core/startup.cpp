@@ -18,74 +18,79 @@ RootChoice ChooseMailRoot(const std::string& configuredRoot, bool defaultRegiste
   return choice;
 }
 
-bool EnsureCompanyFolder() {
+bool EnsureCompanyFolder(const CoreState& core) {
   bool quit = false;
-  if (!DirectoryExists(kCompanyFolder) && !CreateFolder(kCompanyFolder)) {
-    ShowAlert(MissingCompanyFolderText());
+  if (!DirectoryExists(core.Drives, kCompanyFolder) && !CreateFolder(core.Drives, kCompanyFolder)) {
+    core.Hooks.ShowAlert(MissingCompanyFolderText());
     quit = true;
   }
-  if (!DirectoryExists(kCompanyFolder)) {
-    CreateFolder(kCompanyFolder);
-    if (!DirectoryExists(kCompanyFolder)) ShowAlert(CompanyFolderFailedText());
+  if (!DirectoryExists(core.Drives, kCompanyFolder)) {
+    CreateFolder(core.Drives, kCompanyFolder);
+    if (!DirectoryExists(core.Drives, kCompanyFolder)) {
+      core.Hooks.ShowAlert(CompanyFolderFailedText());
+    }
   }
   return quit;
 }
 
-MigrationResult MigrateLegacyIni(RegisterPaths& paths) {
-  if (!FileExists(paths.LegacyIniPath)) return MigrationResult::NoLegacyFile;
+MigrationResult MigrateLegacyIni(const CoreState& core, RegisterPaths& paths) {
+  if (!FileExists(core.Drives, paths.LegacyIniPath)) return MigrationResult::NoLegacyFile;
   try {
-    paths.ConfiguredRoot = TrimLine(ReadFirstLine(paths.LegacyIniPath));
-    WriteSingleLine(paths.ConfigFilePath, paths.ConfiguredRoot);
+    paths.ConfiguredRoot = TrimLine(ReadFirstLine(core.Drives, paths.LegacyIniPath));
+    WriteSingleLine(core.Drives, paths.ConfigFilePath, paths.ConfiguredRoot);
   } catch (const InOutError& e) {
-    ShowErrorBox(e.what());
+    core.Hooks.ShowErrorBox(e.what());
     return MigrationResult::Failed;
   }
-  DeleteFile(paths.LegacyIniPath);
+  DeleteFile(core.Drives, paths.LegacyIniPath);
   return MigrationResult::Migrated;
 }
 
-StartupResult StartRegisterTool(RegisterPaths& paths) {
+StartupResult StartRegisterTool(const CoreState& core, RegisterPaths& paths) {
   StartupResult result;
-  Beep();
-  DelaySeconds(3);
-  result.QuitRequested = EnsureCompanyFolder();
+  core.Hooks.Beep();
+  core.Hooks.DelaySeconds(3);
+  result.QuitRequested = EnsureCompanyFolder(core);
 
   paths.LegacyIniPath = kLegacyIniFile;
   paths.ConfigFilePath = std::string(kCompanyFolder) + "\\" + kConfigFileName;
   paths.ConfiguredRoot.clear();
   // When the configuration file could not be written, the legacy file's root
   // (read just now) serves this run.
-  if (MigrateLegacyIni(paths) != MigrationResult::Failed) {
+  if (MigrateLegacyIni(core, paths) != MigrationResult::Failed) {
     try {
-      paths.ConfiguredRoot = TrimLine(ReadFirstLine(paths.ConfigFilePath));
+      paths.ConfiguredRoot = TrimLine(ReadFirstLine(core.Drives, paths.ConfigFilePath));
     } catch (const InOutError& e) {
-      ShowErrorBox(e.what());
+      core.Hooks.ShowErrorBox(e.what());
       paths.ConfiguredRoot.clear();
     }
   }
 
   paths.DefaultRegisterPath = std::string(kDefaultMailRoot) + kRegisterFileSubPath;
-  RootChoice choice = ChooseMailRoot(paths.ConfiguredRoot, FileExists(paths.DefaultRegisterPath),
-                                     FileExists(paths.ConfiguredRoot + kRegisterFileSubPath));
+  RootChoice choice =
+      ChooseMailRoot(paths.ConfiguredRoot, FileExists(core.Drives, paths.DefaultRegisterPath),
+                     FileExists(core.Drives, paths.ConfiguredRoot + kRegisterFileSubPath));
   paths.MailRoot = choice.MailRoot;
   paths.DataDir = choice.DataDir;
   result.RegisterFound = choice.RegisterFound;
   return result;
 }
 
-ChosenRootCheck CheckChosenRoot(RegisterPaths& paths, const std::string& chosenText) {
+ChosenRootCheck CheckChosenRoot(const DriveMap& drives, RegisterPaths& paths,
+                                const std::string& chosenText) {
   paths.MailRoot = chosenText;
   paths.DataDir = chosenText + kRegisterSubPath;
   ChosenRootCheck check;
   check.TestedPath = chosenText + kRegisterFileSubPath;
-  check.RegisterFound = FileExists(check.TestedPath);
+  check.RegisterFound = FileExists(drives, check.TestedPath);
   return check;
 }
 
-bool SaveChosenRoot(const RegisterPaths& paths, const std::string& chosenText) {
-  if (!FileExists(chosenText + kRegisterFileSubPath)) return false;
-  ForceFolders(kKaldrinFolder);
-  WriteSingleLine(paths.ConfigFilePath, chosenText);
+bool SaveChosenRoot(const DriveMap& drives, const RegisterPaths& paths,
+                    const std::string& chosenText) {
+  if (!FileExists(drives, chosenText + kRegisterFileSubPath)) return false;
+  ForceFolders(drives, kKaldrinFolder);
+  WriteSingleLine(drives, paths.ConfigFilePath, chosenText);
   return true;
 }
 

@@ -24,10 +24,8 @@ namespace {
 
 constexpr uint32_t kErrorPathNotFound = 3;
 
-std::optional<fs::path> Host(std::string_view path) { return Drives().HostPath(path); }
-
-fs::file_type TypeOf(std::string_view path) {
-  std::optional<fs::path> host = Host(path);
+fs::file_type TypeOf(const DriveMap& drives, std::string_view path) {
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host) return fs::file_type::not_found;
   std::error_code ec;
   fs::file_status status = fs::status(*host, ec);
@@ -35,12 +33,12 @@ fs::file_type TypeOf(std::string_view path) {
 }
 
 // Makes the root folder of a drive that stands in for the user's own disk.
-void EnsureDriveRoot(std::string_view path) {
+void EnsureDriveRoot(const DriveMap& drives, std::string_view path) {
   char letter = 'C';
   if (path.size() >= 2 && path[1] == ':') letter = path[0];
-  if (!Drives().CreatesRoot(letter)) return;
+  if (!drives.CreatesRoot(letter)) return;
   std::error_code ec;
-  fs::create_directories(*Drives().Root(letter), ec);
+  fs::create_directories(*drives.Root(letter), ec);
 }
 
 std::string Reason(int err) { return SystemErrorText(err); }
@@ -59,47 +57,49 @@ std::string Reason(int err) { return SystemErrorText(err); }
 
 }  // namespace
 
-bool FileExists(std::string_view path) {
-  fs::file_type type = TypeOf(path);
+bool FileExists(const DriveMap& drives, std::string_view path) {
+  fs::file_type type = TypeOf(drives, path);
   return type != fs::file_type::not_found && type != fs::file_type::directory &&
          type != fs::file_type::none;
 }
 
-bool DirectoryExists(std::string_view path) { return TypeOf(path) == fs::file_type::directory; }
+bool DirectoryExists(const DriveMap& drives, std::string_view path) {
+  return TypeOf(drives, path) == fs::file_type::directory;
+}
 
-bool CreateFolder(std::string_view path) {
-  EnsureDriveRoot(path);
-  std::optional<fs::path> host = Host(path);
+bool CreateFolder(const DriveMap& drives, std::string_view path) {
+  EnsureDriveRoot(drives, path);
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host) return false;
   return ::mkdir(host->c_str(), 0777) == 0;
 }
 
-bool ForceFolders(std::string_view path) {
-  EnsureDriveRoot(path);
-  std::optional<fs::path> host = Host(path);
+bool ForceFolders(const DriveMap& drives, std::string_view path) {
+  EnsureDriveRoot(drives, path);
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host) return false;
   std::error_code ec;
   fs::create_directories(*host, ec);
   return !ec && fs::is_directory(*host, ec);
 }
 
-bool DeleteFile(std::string_view path) {
-  std::optional<fs::path> host = Host(path);
+bool DeleteFile(const DriveMap& drives, std::string_view path) {
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host) return false;
   std::error_code ec;
   if (fs::symlink_status(*host, ec).type() == fs::file_type::directory) return false;
   return ::unlink(host->c_str()) == 0;
 }
 
-bool RemoveFolder(std::string_view path) {
-  std::optional<fs::path> host = Host(path);
+bool RemoveFolder(const DriveMap& drives, std::string_view path) {
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host) return false;
   return ::rmdir(host->c_str()) == 0;
 }
 
-std::vector<std::string> Subfolders(std::string_view path) {
+std::vector<std::string> Subfolders(const DriveMap& drives, std::string_view path) {
   std::vector<std::string> names;
-  std::optional<fs::path> host = Host(path);
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host) return names;
   std::error_code ec;
   fs::directory_iterator it(*host, ec);
@@ -117,8 +117,8 @@ std::vector<std::string> Subfolders(std::string_view path) {
   return names;
 }
 
-std::string ReadFirstLine(std::string_view path) {
-  std::optional<fs::path> host = Host(path);
+std::string ReadFirstLine(const DriveMap& drives, std::string_view path) {
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host) return {};
   // Not blocking on a pipe or device: only a plain file is read, as Windows
   // opens no other kind by a file name.
@@ -153,8 +153,8 @@ std::string ReadFirstLine(std::string_view path) {
   return line;
 }
 
-void WriteSingleLine(std::string_view path, std::string_view text) {
-  std::optional<fs::path> host = Host(path);
+void WriteSingleLine(const DriveMap& drives, std::string_view path, std::string_view text) {
+  std::optional<fs::path> host = drives.HostPath(path);
   if (!host)
     throw InOutError(platform::Cp1250FromUtf8("Nie można zapisać pliku ") + std::string(path) +
                          platform::Cp1250FromUtf8(" (brak dysku)"),

@@ -84,9 +84,7 @@ class DBGrid : public QTableView {
   explicit DBGrid(QWidget* parent = nullptr);
 
   void SetDataSource(DataSource* source);
-  DataSource* Source() const { return source_; }
   void SetColumns(std::vector<GridColumn> columns);
-  GridModel* Model() const { return model_; }
 
   void SetReadOnly(bool readOnly);
   // Column widths as given, widened where the title or the widest value of
@@ -99,8 +97,6 @@ class DBGrid : public QTableView {
   bool ReopenFailedEdit();
   void SetAllowInsert(bool allow) { allowInsert_ = allow; }
   void SetAllowDelete(bool allow) { allowDelete_ = allow; }
-  bool AllowInsert() const { return allowInsert_; }
-  bool AllowDelete() const { return allowDelete_; }
 
  signals:
   void ColEnter();

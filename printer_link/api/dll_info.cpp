@@ -11,7 +11,7 @@ int32_t inner::DllVersion(std::string& version) {
   return kOk;
 }
 
-int32_t pDllVersion(char* buffer) {
+int32_t inner::pDllVersion(char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   std::memcpy(buffer, kDllVersion, sizeof kDllVersion);
   return kOk;
@@ -22,7 +22,7 @@ int32_t inner::DllAuthor(std::string& notice) {
   return kOk;
 }
 
-int32_t pDllAuthor(char* buffer) {
+int32_t inner::pDllAuthor(char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   std::memcpy(buffer, kDllAuthor, sizeof kDllAuthor);
   return kOk;

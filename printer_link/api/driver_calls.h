@@ -1,8 +1,10 @@
 // The driver's calls, each said once: the C++ facade (kavoruw_core.h and its
 // definitions), the exported C functions and the version script of
-// libkavoruw.so all follow from the rows below. No include guard: the file is
-// read once by each of them, with the row macros it needs defined (a row
-// whose macro is not defined is left out).
+// libkavoruw.so all follow from the rows below. The build writes the facade's
+// declarations, under the comments of their rows, and the version script when
+// it is configured (api/driver_calls.cmake); the definitions include this file
+// with the row macros they need defined (a row whose macro is not defined is
+// left out), which is why it has no include guard.
 //
 // KAVORUW_CALL(name, params, call)
 //   a driver call of the facade, exported with the same form: int32_t
@@ -90,7 +92,7 @@ KAVORUW_CORE(int32_t, ReadStatusBytes,
               uint8_t& s6),
              Guarded, inner::ReadStatusBytes(Link(), count, s1, s2, s3, s4, s5, s6))
 KAVORUW_CALL(DeviceName, (std::string & name), inner::DeviceName(Link(), name))
-KAVORUW_EXPORT(pDeviceName, (char* buffer), Guarded, kavoruw::pDeviceName(Link(), buffer))
+KAVORUW_EXPORT(pDeviceName, (char* buffer), Guarded, inner::pDeviceName(Link(), buffer))
 
 // --- Error texts ------------------------------------------------------------------
 // Texts of the result codes, Windows-1250, lines broken by a carriage return;
@@ -98,8 +100,7 @@ KAVORUW_EXPORT(pDeviceName, (char* buffer), Guarded, kavoruw::pDeviceName(Link()
 KAVORUW_HELPER(std::string, ErrorText, (int32_t code))
 // Empties text, then assigns the text of code. 0, or 999 on an exception.
 KAVORUW_CALL(ErrMessage, (int32_t code, std::string& text), inner::ErrMessage(code, text))
-KAVORUW_EXPORT(pErrMessage, (int32_t code, char* buffer), Guarded,
-               kavoruw::pErrMessage(code, buffer))
+KAVORUW_EXPORT(pErrMessage, (int32_t code, char* buffer), Guarded, inner::pErrMessage(code, buffer))
 
 // --- The link as a point-of-sale program sees it ----------------------------------
 KAVORUW_CALL(CommunicationInit, (int32_t port, int32_t baud, int32_t timeoutSec),
@@ -155,7 +156,7 @@ KAVORUW_EXPORT(PrinterNumber, (int32_t * number, std::string& code), Guarded,
 // clock answer. 23 when an answer byte is not a digit value.
 KAVORUW_CALL(ReadClock, (std::string & date, std::string& time),
              inner::ReadClock(Link(), date, time))
-KAVORUW_EXPORT(pReadClock, (char* buffer), Guarded, kavoruw::pReadClock(Link(), buffer))
+KAVORUW_EXPORT(pReadClock, (char* buffer), Guarded, inner::pReadClock(Link(), buffer))
 // Fields 0..99; 215 for any other value, with nothing sent.
 KAVORUW_CORE(int32_t, InitClock, (uint8_t yy, uint8_t mm, uint8_t dd, uint8_t hh, int32_t mi),
              Guarded, inner::InitClock(Link(), yy, mm, dd, hh, mi))
@@ -204,8 +205,7 @@ KAVORUW_CORE(int32_t, ClearPriceBuffer, (), Guarded, inner::ClearPriceBuffer(Lin
 KAVORUW_CORE(int32_t, EpromTest, (), Guarded, inner::EpromTest(Link()))
 KAVORUW_CORE(int32_t, RemotePrinterOff, (), Guarded, inner::RemotePrinterOff(Link()))
 KAVORUW_CALL(ReadUniqueNumber, (std::string & number), inner::ReadUniqueNumber(Link(), number))
-KAVORUW_EXPORT(pReadUniqueNumber, (char* buffer), Guarded,
-               kavoruw::pReadUniqueNumber(Link(), buffer))
+KAVORUW_EXPORT(pReadUniqueNumber, (char* buffer), Guarded, inner::pReadUniqueNumber(Link(), buffer))
 KAVORUW_CORE(int32_t, ReadUserData,
              (std::string & line1, std::string& line2, std::string& line3, std::string& line4),
              Guarded, inner::ReadUserData(Link(), line1, line2, line3, line4))
@@ -222,7 +222,7 @@ KAVORUW_CORE(int32_t, PrintUserDataControl,
 KAVORUW_CALL(FillPayment, (int32_t slot, const std::string& name, int32_t amount, int32_t amount2),
              inner::FillPayment(Link(), slot, name, amount, amount2))
 KAVORUW_EXPORT(pFillPayment, (int32_t slot, const char* name, int32_t amount, int32_t amount2),
-               Guarded, kavoruw::pFillPayment(Link(), slot, name, amount, amount2))
+               Guarded, inner::pFillPayment(Link(), slot, name, amount, amount2))
 // Stores the text (up to its first zero byte, at most 254 bytes) in the lowest
 // empty line; *freeLines gets the number of empty lines left. 215 for a code
 // above 15 (freeLines untouched), 216 when all lines are used (*freeLines 0),
@@ -230,7 +230,7 @@ KAVORUW_EXPORT(pFillPayment, (int32_t slot, const char* name, int32_t amount, in
 KAVORUW_CALL(FillLines, (int32_t code, const std::string& text, int32_t* freeLines),
              inner::FillLines(Link(), code, text, freeLines))
 KAVORUW_EXPORT(pFillLines, (int32_t code, const char* text, int32_t* freeLines), Guarded,
-               kavoruw::pFillLines(Link(), code, text, freeLines))
+               inner::pFillLines(Link(), code, text, freeLines))
 KAVORUW_CALL(ErasePayments, (), inner::ErasePayments(Link()))
 KAVORUW_CALL(EraseLines, (), inner::EraseLines(Link()))
 KAVORUW_CALL(ReceiptBegin, (), inner::ReceiptBegin(Link()))
@@ -250,8 +250,8 @@ KAVORUW_EXPORT(pReceiptItem,
                (int32_t kind, const char* name, int32_t vat, int32_t message, int32_t qty,
                 int32_t qtyDecimals, const char* unit, int32_t price, int32_t* value),
                Guarded,
-               kavoruw::pReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit,
-                                     price, value))
+               inner::pReceiptItem(Link(), kind, name, vat, message, qty, qtyDecimals, unit, price,
+                                   value))
 KAVORUW_CORE(int32_t, ReceiptItemExt,
              (int32_t kind, const std::string& name, int32_t vat, int32_t message, int32_t qty,
               int32_t qtyDecimals, const std::string& unit, int32_t price, int32_t& value),
@@ -270,17 +270,17 @@ KAVORUW_CALL(ReceiptCancel, (), inner::ReceiptCancel(Link()))
 // receipt at its next link test.
 KAVORUW_CORE(int32_t, DropReceipt, (), Guarded, inner::DropReceipt(Link()))
 KAVORUW_CALL(ReadTotal, (std::string & total), inner::ReadTotal(Link(), total))
-KAVORUW_EXPORT(pReadTotal, (char* buffer), Guarded, kavoruw::pReadTotal(Link(), buffer))
+KAVORUW_EXPORT(pReadTotal, (char* buffer), Guarded, inner::pReadTotal(Link(), buffer))
 KAVORUW_CALL(ReadSelTotal, (const std::string& rate, std::string& total),
              inner::ReadSelTotal(Link(), rate, total))
 KAVORUW_EXPORT(pReadSelTotal, (const char* rate, char* buffer), Guarded,
-               kavoruw::pReadSelTotal(Link(), rate, buffer))
+               inner::pReadSelTotal(Link(), rate, buffer))
 KAVORUW_HELPER(int32_t, CharsInArticleName, (const std::string& name))
 // The two counters are the only exports without the exception guard.
 KAVORUW_EXPORT(CharsInArticleName, (const std::string& name), Locked,
                kavoruw::CharsInArticleName(name))
 // The count of significant characters (0..28), or 225 for null.
-KAVORUW_EXPORT(pCharsInArticleName, (const char* name), Locked, kavoruw::pCharsInArticleName(name))
+KAVORUW_EXPORT(pCharsInArticleName, (const char* name), Locked, inner::pCharsInArticleName(name))
 
 // --- Sample cash printouts ----------------------------------------------------------
 KAVORUW_CORE(int32_t, SamplePrintCashState,
@@ -299,9 +299,9 @@ KAVORUW_CORE(int32_t, SamplePrintCashReport, (), Guarded, inner::SamplePrintCash
 
 // --- The driver itself --------------------------------------------------------------
 KAVORUW_CALL(DllVersion, (std::string & version), inner::DllVersion(version))
-KAVORUW_EXPORT(pDllVersion, (char* buffer), Guarded, kavoruw::pDllVersion(buffer))
+KAVORUW_EXPORT(pDllVersion, (char* buffer), Guarded, inner::pDllVersion(buffer))
 KAVORUW_CALL(DllAuthor, (std::string & notice), inner::DllAuthor(notice))
-KAVORUW_EXPORT(pDllAuthor, (char* buffer), Guarded, kavoruw::pDllAuthor(buffer))
+KAVORUW_EXPORT(pDllAuthor, (char* buffer), Guarded, inner::pDllAuthor(buffer))
 
 #undef KAVORUW_CALL
 #undef KAVORUW_CORE

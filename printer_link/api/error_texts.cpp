@@ -127,7 +127,7 @@ int32_t inner::ErrMessage(int32_t code, std::string& text) {
   return 0;
 }
 
-int32_t pErrMessage(int32_t code, char* buffer) {
+int32_t inner::pErrMessage(int32_t code, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   std::string text;
   const int32_t result = inner::ErrMessage(code, text);

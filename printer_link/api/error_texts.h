@@ -9,12 +9,11 @@
 
 namespace kavoruw {
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
 // Copies the text and its terminating zero into buffer, which has no size:
 // it must hold kMaxErrorTextLength + 1 bytes. A null buffer gives 225.
 int32_t pErrMessage(int32_t code, char* buffer);
-
-// Without the boundary's guard: what the API and the exported functions run.
-namespace inner {
 int32_t ErrMessage(int32_t code, std::string& text);
 }  // namespace inner
 

@@ -77,7 +77,7 @@ int32_t inner::ReadClock(TPrinterLink& link, std::string& date, std::string& tim
   return kOk;
 }
 
-int32_t pReadClock(TPrinterLink& link, char* buffer) {
+int32_t inner::pReadClock(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
   if (int32_t r = LinkCheck(link, true)) return r;

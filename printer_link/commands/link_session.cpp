@@ -53,7 +53,7 @@ int32_t inner::DeviceName(TPrinterLink& link, std::string& name) {
   return ConnectedDeviceName(link, name);
 }
 
-int32_t pDeviceName(TPrinterLink& link, char* buffer) {
+int32_t inner::pDeviceName(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   std::string name;
   if (int32_t r = ConnectedDeviceName(link, name)) return r;

@@ -6,10 +6,9 @@
 
 namespace kavoruw {
 
-int32_t pDeviceName(TPrinterLink& link, char* buffer);
-
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
+int32_t pDeviceName(TPrinterLink& link, char* buffer);
 int32_t DeviceName(TPrinterLink& link, std::string& name);
 int32_t CommunicationInit(TPrinterLink& link, int32_t port, int32_t baud, int32_t timeoutSec);
 int32_t CommunicationEnd(TPrinterLink& link);

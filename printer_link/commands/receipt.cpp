@@ -545,9 +545,9 @@ int32_t inner::ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& 
   return SendItem(link, false, kind, name, vat, message, qty, qtyDecimals, unit, price, value);
 }
 
-int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
-                     int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
-                     int32_t price, int32_t* value) {
+int32_t inner::pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
+                            int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
+                            int32_t price, int32_t* value) {
   if (value == nullptr) return kErrInternal;
   return inner::ReceiptItem(link, kind, name != nullptr ? name : "", vat, message, qty, qtyDecimals,
                             unit != nullptr ? unit : "", price, *value);
@@ -680,7 +680,7 @@ int32_t inner::ReadTotal(TPrinterLink& link, std::string& total) {
   return kOk;
 }
 
-int32_t pReadTotal(TPrinterLink& link, char* buffer) {
+int32_t inner::pReadTotal(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
   std::string total;
@@ -720,7 +720,7 @@ int32_t inner::ReadSelTotal(TPrinterLink& link, const std::string& rate, std::st
   return kOk;
 }
 
-int32_t pReadSelTotal(TPrinterLink& link, const char* rate, char* buffer) {
+int32_t inner::pReadSelTotal(TPrinterLink& link, const char* rate, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   std::string total;
   const int32_t r = inner::ReadSelTotal(link, rate != nullptr ? rate : "", total);
@@ -730,7 +730,7 @@ int32_t pReadSelTotal(TPrinterLink& link, const char* rate, char* buffer) {
 
 int32_t CharsInArticleName(const std::string& name) { return CountSignificant(name); }
 
-int32_t pCharsInArticleName(const char* name) {
+int32_t inner::pCharsInArticleName(const char* name) {
   if (name == nullptr) return kErrNullBuffer;
   return CountSignificant(std::string_view(name, strnlen(name, kArticleNameLength)));
 }

@@ -13,17 +13,6 @@
 
 namespace kavoruw {
 
-// A null name or unit is the empty text; a null value is 999 with nothing sent.
-int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
-                     int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
-                     int32_t price, int32_t* value);
-// Writes at most kMaxTotalTextLength digits and the terminating zero.
-int32_t pReadTotal(TPrinterLink& link, char* buffer);
-// Writes the buffer only on success (at most kMaxTotalTextLength digits and
-// the terminating zero); it never reads it.
-int32_t pReadSelTotal(TPrinterLink& link, const char* rate, char* buffer);
-int32_t pCharsInArticleName(const char* name);
-
 // --- Records, exactly as they go to the printer -------------------------------
 
 // 4 bytes, least significant first.
@@ -74,6 +63,16 @@ uint64_t DiscountedTotal(const std::array<uint32_t, 7>& rateTotals, uint32_t dis
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
+// A null name or unit is the empty text; a null value is 999 with nothing sent.
+int32_t pReceiptItem(TPrinterLink& link, int32_t kind, const char* name, int32_t vat,
+                     int32_t message, int32_t qty, int32_t qtyDecimals, const char* unit,
+                     int32_t price, int32_t* value);
+// Writes at most kMaxTotalTextLength digits and the terminating zero.
+int32_t pReadTotal(TPrinterLink& link, char* buffer);
+// Writes the buffer only on success (at most kMaxTotalTextLength digits and
+// the terminating zero); it never reads it.
+int32_t pReadSelTotal(TPrinterLink& link, const char* rate, char* buffer);
+int32_t pCharsInArticleName(const char* name);
 int32_t ReceiptBegin(TPrinterLink& link);
 int32_t ReceiptItem(TPrinterLink& link, int32_t kind, const std::string& name, int32_t vat,
                     int32_t message, int32_t qty, int32_t qtyDecimals, const std::string& unit,

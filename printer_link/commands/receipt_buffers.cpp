@@ -29,8 +29,8 @@ int32_t inner::FillPayment(TPrinterLink& link, int32_t slot, const std::string& 
   return 0;
 }
 
-int32_t pFillPayment(TPrinterLink& link, int32_t slot, const char* name, int32_t amount,
-                     int32_t amount2) {
+int32_t inner::pFillPayment(TPrinterLink& link, int32_t slot, const char* name, int32_t amount,
+                            int32_t amount2) {
   return inner::FillPayment(link, slot, name != nullptr ? std::string(name) : std::string(), amount,
                             amount2);
 }
@@ -58,7 +58,7 @@ int32_t inner::FillLines(TPrinterLink& link, int32_t code, const std::string& te
   return 0;
 }
 
-int32_t pFillLines(TPrinterLink& link, int32_t code, const char* text, int32_t* freeSlots) {
+int32_t inner::pFillLines(TPrinterLink& link, int32_t code, const char* text, int32_t* freeSlots) {
   return inner::FillLines(link, code, text != nullptr ? std::string(text) : std::string(),
                           freeSlots);
 }

@@ -12,15 +12,13 @@
 
 namespace kavoruw {
 
+// Without the boundary's guard: what the API and the exported functions run.
+namespace inner {
 // A null name is the empty name.
 int32_t pFillPayment(TPrinterLink& link, int32_t slot, const char* name, int32_t amount,
                      int32_t amount2);
-
 // A null text is the empty text.
 int32_t pFillLines(TPrinterLink& link, int32_t code, const char* text, int32_t* freeSlots);
-
-// Without the boundary's guard: what the API and the exported functions run.
-namespace inner {
 int32_t FillPayment(TPrinterLink& link, int32_t slot, const std::string& name, int32_t amount,
                     int32_t amount2);
 int32_t FillLines(TPrinterLink& link, int32_t code, const std::string& text, int32_t* freeSlots);

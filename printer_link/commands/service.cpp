@@ -181,7 +181,7 @@ int32_t inner::ReadUniqueNumber(TPrinterLink& link, std::string& number) {
   return kOk;
 }
 
-int32_t pReadUniqueNumber(TPrinterLink& link, char* buffer) {
+int32_t inner::pReadUniqueNumber(TPrinterLink& link, char* buffer) {
   if (buffer == nullptr) return kErrNullBuffer;
   buffer[0] = '\0';
   Block answer{};

@@ -12,8 +12,6 @@
 
 namespace kavoruw {
 
-int32_t pReadUniqueNumber(TPrinterLink& link, char* buffer);
-
 // Records sent to the printer. Each is empty when its arguments cannot be sent.
 
 // 'C': the number's first two characters, then the code's first two; empty
@@ -31,6 +29,7 @@ std::vector<uint8_t> UserDataControlRecord(const std::string& line1, const std::
 
 // Without the boundary's guard: what the API and the exported functions run.
 namespace inner {
+int32_t pReadUniqueNumber(TPrinterLink& link, char* buffer);
 int32_t OpenDrawer(TPrinterLink& link, int32_t drawer);
 int32_t SetPrinterNumber(TPrinterLink& link, const std::string& number, const std::string& code);
 int32_t WriteFeedCount(TPrinterLink& link, uint32_t n);

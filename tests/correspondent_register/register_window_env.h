@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "correspondent_register/core/drive_map.h"
+#include "correspondent_register/core/core_state.h"
 #include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/program.h"
@@ -61,11 +61,9 @@ class RegisterWindowTest : public forms::testing::GuiTest {
     fs::create_directories(root_ / "Naczelnik" / "tovmir");
     for (const char* parent : {"Skrzynki", "FWP", "Korespondenci"})
       fs::create_directories(root_ / parent);
-    DriveMap map;
-    map.Map('C', base_ / "c");
-    map.Map('F', base_ / "f");
-    SetDrives(map);
-    InstallWindowHooks();
+    Core.Drives.Map('C', base_ / "c");
+    Core.Drives.Map('F', base_ / "f");
+    InstallWindowHooks(Core);
     session.EndAtOnce = [this] {
       ++ended;
       throw ProgramEnded{};
@@ -84,7 +82,6 @@ class RegisterWindowTest : public forms::testing::GuiTest {
     session.Sce.reset();
     Prze = nullptr;
     Regler = nullptr;
-    SetDrives(DriveMap());
     std::error_code ec;
     fs::remove_all(base_, ec);
     GuiTest::TearDown();
@@ -207,6 +204,7 @@ class RegisterWindowTest : public forms::testing::GuiTest {
   RegisterSession session;
   TRegler* Regler = nullptr;
   TPrze* Prze = nullptr;
+  CoreState& Core = session.Core;
   std::string& MailRoot = session.Paths.MailRoot;
   std::string& DataDir = session.Paths.DataDir;
   std::string& ConfiguredRoot = session.Paths.ConfiguredRoot;

@@ -63,8 +63,8 @@ class RegisterWindow : public RegisterWindowTest {
     return lists;
   }
   void MakeFolders(long n) {
-    CreateMailbox(MailRoot, n);
-    CreateCorrespondentFolders(MailRoot, n);
+    CreateMailbox(Core, MailRoot, n);
+    CreateCorrespondentFolders(Core, MailRoot, n);
   }
 };
 
@@ -329,7 +329,7 @@ TEST_F(RegisterWindow, TwoProgramsAddingAtOnceNeverShareANumber) {
   const auto addMany = [&] {
     dbase::Table spis;
     spis.Open(Table("SPIS.DBF"));
-    for (int i = 0; i < kEach; ++i) AddCorrespondent(spis, MailRoot);
+    for (int i = 0; i < kEach; ++i) AddCorrespondent(Core, spis, MailRoot);
   };
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -410,13 +410,13 @@ TEST_F(RegisterWindow, MembershipChangesBuildOnWhatAnotherProgramStored) {
   spis.Open(Table("SPIS.DBF"));
   grupy.Open(Table("GRUPY.DBF"));
   ASSERT_TRUE(spis.Locate("NR", "3"));
-  const DeletionPlan plan = CheckDeletion(spis, grupy);
+  const DeletionPlan plan = CheckDeletion(Core.Drives, spis, grupy);
   ASSERT_EQ(plan.Refusal, "");
   ASSERT_TRUE(other.Locate("NAZWA", "Beta"));
   other.Edit();
   other.SetString("KTO", "1,3,7,");
   other.Post();
-  WriteDeletion(spis, grupy, plan);
+  WriteDeletion(Core.Hooks, spis, grupy, plan);
   EXPECT_EQ(ListsOnDisk(),
             (std::map<std::string, std::string>{{"Alfa", "7,12,"}, {"Beta", "1,7,"}}));
 }
@@ -460,15 +460,15 @@ TEST_F(RegisterWindow, AKillAfterAnyStepLeavesNobodyRegisteredWithoutHisFolders)
     for (long nr : {3, 7}) MakeFolders(nr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-      RegisterStepHook() = [left = step]() mutable {
+      Core.Hooks.stepDone = [left = step]() mutable {
         if (--left == 0) ::raise(SIGKILL);
       };
       dbase::Table spis, grupy;
       spis.Open(Table("SPIS.DBF"));
       grupy.Open(Table("GRUPY.DBF"));
       spis.Locate("NR", "7");
-      add ? (void)AddCorrespondent(spis, MailRoot)
-          : (void)DeleteCorrespondent(spis, grupy, MailRoot);
+      add ? (void)AddCorrespondent(Core, spis, MailRoot)
+          : (void)DeleteCorrespondent(Core, spis, grupy, MailRoot);
       ::_exit(0);
     }
     int status = 0;
@@ -482,7 +482,7 @@ TEST_F(RegisterWindow, AKillAfterAnyStepLeavesNobodyRegisteredWithoutHisFolders)
     EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 2u);
     dbase::Table spis;
     spis.Open(Table("SPIS.DBF"));
-    EXPECT_EQ(AddCorrespondent(spis, MailRoot), 8);
+    EXPECT_EQ(AddCorrespondent(Core, spis, MailRoot), 8);
     everyoneHasHisFolders();
   }
   EXPECT_EQ(step, 9) << "two folders, two markers, four folders, then the post";
@@ -657,7 +657,7 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
       ASSERT_TRUE(locked) << step.name;
     }
     ASSERT_TRUE(spis.Locate("NR", "7"));
-    const std::string refusal = DeleteCorrespondent(spis, grupy, MailRoot);
+    const std::string refusal = DeleteCorrespondent(Core, spis, grupy, MailRoot);
     EXPECT_FALSE(refusal.empty());
     EXPECT_EQ(platform::Utf8FromCp1250(refusal).rfind(step.refusal, 0), 0u)
         << platform::Utf8FromCp1250(refusal);
@@ -678,7 +678,7 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
   spis.Open(Table("SPIS.DBF"));
   grupy.Open(Table("GRUPY.DBF"));
   ASSERT_TRUE(spis.Locate("NR", "7"));
-  EXPECT_EQ(DeleteCorrespondent(spis, grupy, MailRoot), "");
+  EXPECT_EQ(DeleteCorrespondent(Core, spis, grupy, MailRoot), "");
   EXPECT_FALSE(fs::exists(root_ / "Skrzynki" / "7"));
   EXPECT_FALSE(fs::exists(root_ / "Korespondenci" / "7"));
   EXPECT_EQ(LiveColumn("SPIS.DBF", 0), (std::vector<std::string>{"3", "12"}));
@@ -806,12 +806,12 @@ TEST_F(RegisterWindow, TheUnwiredSmtpHandlerRegistersOnlyAMissingClass) {
   registry->AddKey("SMTP.Control", "NetManage SMTP");
   registry->AddKey("SMTP.Control\\CLSID", "{44C1F2E0-0000-0000-0000-000000000001}");
   registry->AddKey("CLSID\\{44C1F2E0-0000-0000-0000-000000000001}");
-  SetClassesRoot(registry);
+  Core.Classes = registry;
   r.Button1Click();
   EXPECT_TRUE(Shown().empty());
   // Without the class (as on Linux) it announces the registration, which
   // fails here for want of the control file.
-  SetClassesRoot(std::make_shared<EmptyClassesRoot>());
+  Core.Classes = std::make_shared<EmptyClassesRoot>();
   try {
     r.Button1Click();
     ADD_FAILURE() << "a missing control file was registered";

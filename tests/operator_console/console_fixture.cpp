@@ -9,7 +9,6 @@
 
 #include "forms/activation.h"
 #include "kavoruw_core.h"
-#include "operator_console/ci_only_one.h"
 #include "operator_console/startup.h"
 #include "printer_link/api/link_instance.h"
 #include "printer_link/link/driver_state.h"
@@ -23,7 +22,7 @@ void ConsoleTest::SetUp() {
   kavoruw::Link().ConnectSettleMs = 0;
   kavoruw::ResetDriverState(kavoruw::Link());
   static int serial = 0;
-  TCiaOnlyOne::Scope() = "test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+  instanceScope = "test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
   portDir = std::filesystem::temp_directory_path() /
             ("kavoruw-console-" + std::to_string(::getpid()) + "-" + std::to_string(serial));
   std::filesystem::create_directories(portDir);
@@ -54,7 +53,7 @@ void ConsoleTest::TearDown() {
 
 bool ConsoleTest::Create(const Arguments& arguments) {
   started = true;
-  console = StartConsole(arguments);
+  console = StartConsole(arguments, instanceScope);
   GlowneOkno = console.get();
   session = &console->Session();
   return FirstCopy(*console);

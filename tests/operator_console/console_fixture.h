@@ -49,6 +49,8 @@ class ConsoleTest : public forms::testing::GuiTest {
   TGlowneOkno* GlowneOkno = nullptr;
   ConsoleSession* session = nullptr;
 
+  // The copies of the console this test counts, apart from any other run.
+  std::string instanceScope;
   printer_sim::PrinterSim sim;
   int simPort;
   std::filesystem::path portDir;

@@ -237,6 +237,7 @@ TEST_F(MainWindow, ASecondCopyRestoresTheRunningWindow) {
   ASSERT_TRUE(GlowneOkno->isMinimized());
   TCiaOnlyOne second;
   second.Unique = "KavorUW123";
+  second.Scope = instanceScope;
   second.Loaded();
   EXPECT_TRUE(second.AlreadyRunning);
   QElapsedTimer waited;

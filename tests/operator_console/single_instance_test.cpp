@@ -11,15 +11,15 @@ namespace {
 
 class SingleInstance : public forms::testing::GuiTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    TCiaOnlyOne::Scope() = "test-single-" + std::to_string(QCoreApplication::applicationPid());
-  }
+  // The copies of this test program, apart from any other run.
+  const std::string testScope =
+      "test-single-" + std::to_string(QCoreApplication::applicationPid());
 };
 
 TEST_F(SingleInstance, ASecondCopyIsRefusedAndTheFirstIsAskedToShowItself) {
   TCiaOnlyOne first;
   first.Unique = "KavorUW123";
+  first.Scope = testScope;
   int restored = 0;
   first.RestoreRequested = [&] { ++restored; };
   first.Loaded();
@@ -27,6 +27,7 @@ TEST_F(SingleInstance, ASecondCopyIsRefusedAndTheFirstIsAskedToShowItself) {
 
   TCiaOnlyOne second;
   second.Unique = "KavorUW123";
+  second.Scope = testScope;
   second.Loaded();
   EXPECT_TRUE(second.AlreadyRunning);
   QElapsedTimer waited;
@@ -36,6 +37,7 @@ TEST_F(SingleInstance, ASecondCopyIsRefusedAndTheFirstIsAskedToShowItself) {
 
   TCiaOnlyOne other;
   other.Unique = "KavorUW124";
+  other.Scope = testScope;
   other.Loaded();
   EXPECT_FALSE(other.AlreadyRunning) << "another name is another program";
 }
@@ -47,11 +49,11 @@ TEST_F(SingleInstance, OneCopyForAUserOnEachDisplay) {
     environment.insert(name, value);
     return TCiaOnlyOne::SessionScope(platform, environment, user);
   };
-  const std::string unique = "KavorUW123-" + TCiaOnlyOne::Scope();
-  const auto start = [&unique](const std::string& chosen) {
-    TCiaOnlyOne::Scope() = chosen;
+  const std::string unique = "KavorUW123-" + testScope;
+  const auto start = [&unique](const std::string& userScope) {
     auto copy = std::make_unique<TCiaOnlyOne>();
     copy->Unique = unique;
+    copy->Scope = userScope;
     copy->Loaded();
     return copy;
   };
@@ -77,11 +79,13 @@ TEST_F(SingleInstance, OnceTheFirstCopyEndsTheNextStartsAsTheFirst) {
   {
     TCiaOnlyOne first;
     first.Unique = "KavorUW123";
+    first.Scope = testScope;
     first.Loaded();
     EXPECT_FALSE(first.AlreadyRunning);
   }
   TCiaOnlyOne next;
   next.Unique = "KavorUW123";
+  next.Scope = testScope;
   next.Loaded();
   EXPECT_FALSE(next.AlreadyRunning);
 }
@@ -89,10 +93,12 @@ TEST_F(SingleInstance, OnceTheFirstCopyEndsTheNextStartsAsTheFirst) {
 TEST_F(SingleInstance, BlanksAndBackslashesBecomeUnderscoresAndAnEmptyNameIsTheProgramPath) {
   TCiaOnlyOne named;
   named.Unique = "C:\\Program Files\\KavorU";
+  named.Scope = testScope;
   named.Loaded();
   EXPECT_EQ(named.Unique, "C:_Program_Files_KavorU");
 
   TCiaOnlyOne unnamed;
+  unnamed.Scope = testScope;
   unnamed.Loaded();
   std::string expected = QCoreApplication::applicationFilePath().toStdString();
   for (char& c : expected) {

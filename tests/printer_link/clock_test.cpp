@@ -45,7 +45,7 @@ TEST_F(ClockTest, ShortAnswerGivesBothTextForms) {
   sim.ClearLog();
   char buffer[32];
   std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(pReadClock(Link(), buffer), 0);
+  EXPECT_EQ(inner::pReadClock(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "05.02.04;14:05");
   EXPECT_EQ(buffer[kClockTextLength + 1], 'x');
   EXPECT_EQ(WireUpToNow(), (Bytes{0x1B, '5'}));
@@ -59,7 +59,7 @@ TEST_F(LongClockTest, SecondsOnlyThroughTheLongAnswer) {
 
   sim.ClearLog();
   char buffer[16];
-  EXPECT_EQ(pReadClock(Link(), buffer), 0);
+  EXPECT_EQ(inner::pReadClock(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "05.02.04;14:05");
   EXPECT_EQ(WireUpToNow(), (Bytes{0x1B, '5'}));
 }
@@ -73,16 +73,16 @@ TEST_F(LongClockTest, AnswerBytesThatAreNotDigitsAreRefused) {
   char buffer[32];
   std::memset(buffer, 'x', sizeof buffer);
   sim.SetScriptedAnswer('5', {0x06, 0, 5, 0, 2, 0, 4, 1, 4, 10, 5});
-  EXPECT_EQ(pReadClock(Link(), buffer), 23);
+  EXPECT_EQ(inner::pReadClock(Link(), buffer), 23);
   EXPECT_STREQ(buffer, "");
   EXPECT_EQ(buffer[1], 'x');
 }
 
 TEST_F(ClockTest, ReadRefusals) {
-  EXPECT_EQ(pReadClock(Link(), nullptr), 225);
+  EXPECT_EQ(inner::pReadClock(Link(), nullptr), 225);
   Link().DriverState.Receipt.Begun();
   char buffer[16] = "stale";
-  EXPECT_EQ(pReadClock(Link(), buffer), 200);
+  EXPECT_EQ(inner::pReadClock(Link(), buffer), 200);
   EXPECT_STREQ(buffer, "");
   EXPECT_EQ(ReadClock(date, time), 200);
   EXPECT_EQ(date, "");

@@ -220,7 +220,7 @@ TEST_F(LifecycleTest, CommunicationEndStopsEveryCommandUntilTheNextInit) {
   EXPECT_EQ(DeviceName(name), kErrNoPortNumber);
   EXPECT_EQ(name, "");
   char buffer[32] = "unchanged";
-  EXPECT_EQ(pDeviceName(Link(), buffer), kErrNoPortNumber);
+  EXPECT_EQ(inner::pDeviceName(Link(), buffer), kErrNoPortNumber);
   EXPECT_STREQ(buffer, "unchanged");
   int32_t fiscal = -5;
   EXPECT_EQ(ReadFiscalMode(fiscal), kErrNoPortNumber);
@@ -241,7 +241,7 @@ TEST_F(LifecycleTest, DeviceNames) {
   Link().DriverState.DeviceKind = 5;
   char buffer[32];
   std::memset(buffer, 'z', sizeof buffer);
-  EXPECT_EQ(pDeviceName(Link(), buffer), 0);
+  EXPECT_EQ(inner::pDeviceName(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "MX720B 7-st. (apteczna)");
   EXPECT_EQ(buffer[kMaxDeviceNameLength + 1], 'z');
   EXPECT_TRUE(sim.Received().empty());  // the last identification counts
@@ -249,13 +249,13 @@ TEST_F(LifecycleTest, DeviceNames) {
   // A null buffer is refused before the link is looked at.
   Link().DriverState.LinkUp = false;
   Link().DriverState.StoredPort = 1;
-  EXPECT_EQ(pDeviceName(Link(), nullptr), kErrNullBuffer);
+  EXPECT_EQ(inner::pDeviceName(Link(), nullptr), kErrNullBuffer);
   EXPECT_FALSE(Link().DriverState.LinkUp);
   EXPECT_TRUE(Link().PortIsOpen());
   EXPECT_TRUE(sim.Received().empty());
 
   // With the link down the name comes from a fresh identification.
-  EXPECT_EQ(pDeviceName(Link(), buffer), 0);
+  EXPECT_EQ(inner::pDeviceName(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "KAVOR II generacji");
   EXPECT_EQ(Wire(14), kIdentify);
 }

@@ -34,12 +34,12 @@ TEST_F(ReceiptBuffers, PaymentNameIsCutOrPaddedTo13) {
   // An empty name still fills the slot.
   EXPECT_EQ(inner::FillPayment(link, 2, "", 0, 0), 0);
   EXPECT_EQ(link.DriverState.PaymentSlot[2 - 1].name, std::string(13, ' '));
-  EXPECT_EQ(pFillPayment(link, 3, nullptr, 7, 8), 0);
+  EXPECT_EQ(inner::pFillPayment(link, 3, nullptr, 7, 8), 0);
   EXPECT_EQ(link.DriverState.PaymentSlot[2].name, std::string(13, ' '));
   EXPECT_EQ(link.DriverState.PaymentSlot[2].amount, 7);
 
   // Filling again replaces the slot.
-  EXPECT_EQ(pFillPayment(link, 1, "Czek", 99, 1), 0);
+  EXPECT_EQ(inner::pFillPayment(link, 1, "Czek", 99, 1), 0);
   EXPECT_EQ(link.DriverState.PaymentSlot[0].name, "Czek         ");
   EXPECT_EQ(link.DriverState.PaymentSlot[0].amount, 99);
   EXPECT_EQ(link.DriverState.PaymentSlot[0].amount2, 1);
@@ -52,7 +52,7 @@ TEST_F(ReceiptBuffers, PaymentRefusalsStoreNothing) {
   }
   EXPECT_EQ(inner::FillPayment(link, 1, "Karta", -1, 0), 215);
   EXPECT_EQ(inner::FillPayment(link, 1, "Karta", 0, -5), 215);
-  EXPECT_EQ(pFillPayment(link, 2, "Karta", INT32_MIN, 0), 215);
+  EXPECT_EQ(inner::pFillPayment(link, 2, "Karta", INT32_MIN, 0), 215);
   EXPECT_EQ(link.DriverState.PaymentSlot[0].name, "Gotowka      ");
   EXPECT_EQ(link.DriverState.PaymentSlot[0].amount, 100);
   EXPECT_EQ(link.DriverState.PaymentSlot[0].amount2, 200);
@@ -88,7 +88,7 @@ TEST_F(ReceiptBuffers, LineCodeOutOfRangeLeavesFreeUntouched) {
 
 TEST_F(ReceiptBuffers, NullFreePointerStoresNothing) {
   EXPECT_EQ(inner::FillLines(link, 0, "x", nullptr), 999);
-  EXPECT_EQ(pFillLines(link, 0, "x", nullptr), 999);
+  EXPECT_EQ(inner::pFillLines(link, 0, "x", nullptr), 999);
   EXPECT_EQ(EmptyLines(), 6);
 }
 
@@ -101,7 +101,7 @@ TEST_F(ReceiptBuffers, LineTextIsCutAtZeroAnd254) {
   // Control bytes and Windows-1250 letters are kept as they are.
   EXPECT_EQ(inner::FillLines(link, 0, "\x01\x1F\xB3", &free), 0);
   EXPECT_EQ(link.DriverState.TrailerLine[2].text, "\x01\x1F\xB3");
-  EXPECT_EQ(pFillLines(link, 3, nullptr, &free), 0);
+  EXPECT_EQ(inner::pFillLines(link, 3, nullptr, &free), 0);
   EXPECT_EQ(link.DriverState.TrailerLine[3].code, 3);
   EXPECT_EQ(link.DriverState.TrailerLine[3].text, "");
   EXPECT_EQ(free, 2);

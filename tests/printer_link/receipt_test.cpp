@@ -79,8 +79,8 @@ TEST(ReceiptRecords, ArticleNames) {
   EXPECT_EQ(CharsInArticleName("Mleko 2%"), 7);
   EXPECT_EQ(CharsInArticleName(std::string(30, 'A')), 28);
   EXPECT_EQ(CharsInArticleName(platform::Cp1250FromUtf8("Żółć, \\/.-+")), 8);
-  EXPECT_EQ(pCharsInArticleName("Mleko 2%"), 7);
-  EXPECT_EQ(pCharsInArticleName(nullptr), 225);
+  EXPECT_EQ(inner::pCharsInArticleName("Mleko 2%"), 7);
+  EXPECT_EQ(inner::pCharsInArticleName(nullptr), 225);
 }
 
 TEST(ReceiptRecords, TrailerLineIsSentWholeWithControlBytesAsBlanks) {
@@ -262,7 +262,7 @@ TEST_F(ReceiptTest, ItemParametersAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(ReceiptItem(1, "X", 1, 300, 1, 0, "", 1, value), kErrInternal);
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 100000, 0, "", 100000, value), kErrItemValue);  // 10^10
   EXPECT_EQ(ReceiptItem(1, "X", 1, 0, 2, 0, "", 2000000000, value), kErrItemValue);   // > int32
-  EXPECT_EQ(pReceiptItem(Link(), 1, "X", 1, 0, 1, 0, "", 1, nullptr), kErrInternal);
+  EXPECT_EQ(inner::pReceiptItem(Link(), 1, "X", 1, 0, 1, 0, "", 1, nullptr), kErrInternal);
   EXPECT_EQ(value, 0);
   EXPECT_EQ(Link().DriverState.Receipt.ItemCount(), 0u);
   EXPECT_TRUE(sim.Received().empty());
@@ -271,7 +271,7 @@ TEST_F(ReceiptTest, ItemParametersAreRefusedBeforeAnythingIsSent) {
 TEST_F(ReceiptTest, PNamesReadNullAsEmpty) {
   Begin();
   int32_t value = 0;
-  ASSERT_EQ(pReceiptItem(Link(), 1, nullptr, 1, 0, 1, 0, nullptr, 10, &value), 0);
+  ASSERT_EQ(inner::pReceiptItem(Link(), 1, nullptr, 1, 0, 1, 0, nullptr, 10, &value), 0);
   EXPECT_EQ(value, 10);
   Wire(kItemBytes);
   const auto items = Printer().items;
@@ -807,14 +807,14 @@ TEST_F(ReceiptTest, ReadTotalSumsTheSevenRates) {
   sim.State()->receipt.totals = {max, max, max, max, max, max, max};
   char buffer[20];
   std::memset(buffer, '#', sizeof buffer);
-  ASSERT_EQ(pReadTotal(Link(), buffer), 0);
+  ASSERT_EQ(inner::pReadTotal(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "7696581394425");
   EXPECT_EQ(buffer[kMaxTotalTextLength + 1], '#');
 
   sim.Refuse(0xDA, kNak);
-  EXPECT_EQ(pReadTotal(Link(), buffer), kErrNak);
+  EXPECT_EQ(inner::pReadTotal(Link(), buffer), kErrNak);
   EXPECT_STREQ(buffer, "");
-  EXPECT_EQ(pReadTotal(Link(), nullptr), kErrNullBuffer);
+  EXPECT_EQ(inner::pReadTotal(Link(), nullptr), kErrNullBuffer);
 }
 
 TEST_F(ReceiptTest, ReadTotalRefusals) {
@@ -874,13 +874,13 @@ TEST_F(ReceiptTest, PReadSelTotalWritesOnlyOnSuccess) {
   sim.State()->receipt.totals = {123, 0, 0, 0, 0, 0, 0};
   char buffer[20];
   std::memset(buffer, '#', sizeof buffer);
-  EXPECT_EQ(pReadSelTotal(Link(), "E", buffer), kErrVatUndefined);
-  EXPECT_EQ(pReadSelTotal(Link(), nullptr, buffer), kErrInternal);
+  EXPECT_EQ(inner::pReadSelTotal(Link(), "E", buffer), kErrVatUndefined);
+  EXPECT_EQ(inner::pReadSelTotal(Link(), nullptr, buffer), kErrInternal);
   EXPECT_TRUE(std::all_of(buffer, buffer + sizeof buffer, [](char c) { return c == '#'; }));
-  ASSERT_EQ(pReadSelTotal(Link(), "A", buffer), 0);
+  ASSERT_EQ(inner::pReadSelTotal(Link(), "A", buffer), 0);
   EXPECT_STREQ(buffer, "123");
   EXPECT_EQ(buffer[4], '#');
-  EXPECT_EQ(pReadSelTotal(Link(), "A", nullptr), kErrNullBuffer);
+  EXPECT_EQ(inner::pReadSelTotal(Link(), "A", nullptr), kErrNullBuffer);
 }
 
 }  // namespace

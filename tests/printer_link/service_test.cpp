@@ -244,19 +244,19 @@ TEST_F(ServiceTest, UniqueNumberInBothForms) {
 
   char buffer[32];
   std::memset(buffer, 'Z', sizeof buffer);
-  EXPECT_EQ(pReadUniqueNumber(Link(), buffer), 0);
+  EXPECT_EQ(inner::pReadUniqueNumber(Link(), buffer), 0);
   EXPECT_STREQ(buffer, "ABC12345678");
   EXPECT_EQ(buffer[kUniqueNumberLength + 1], 'Z');  // nothing beyond the zero
   ExpectWire(Cmd('q'));
 
-  EXPECT_EQ(pReadUniqueNumber(Link(), nullptr), 225);
+  EXPECT_EQ(inner::pReadUniqueNumber(Link(), nullptr), 225);
   ExpectNothingSent();
 
   // Both results are emptied before the receipt check refuses.
   Link().DriverState.Receipt.Begun();
   EXPECT_EQ(ReadUniqueNumber(number), 200);
   EXPECT_EQ(number, "");
-  EXPECT_EQ(pReadUniqueNumber(Link(), buffer), 200);
+  EXPECT_EQ(inner::pReadUniqueNumber(Link(), buffer), 200);
   EXPECT_EQ(buffer[0], '\0');
   ExpectNothingSent();
 }
@@ -416,7 +416,7 @@ TEST_F(ServiceTest, ProgressTexts) {
   }
   // No text of their own.
   texts.clear();
-  pReadUniqueNumber(Link(), buffer);
+  inner::pReadUniqueNumber(Link(), buffer);
   WriteUserData(1, 1, "");
   EXPECT_EQ(texts, std::vector<std::string>{});
 }

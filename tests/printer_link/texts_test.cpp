@@ -172,22 +172,22 @@ TEST(ErrMessage, EmptiesThenAssigns) {
   EXPECT_EQ(text, kUnknown);
 }
 
-TEST(pErrMessage, NullBufferWritesNothing) { EXPECT_EQ(pErrMessage(20, nullptr), 225); }
+TEST(pErrMessage, NullBufferWritesNothing) { EXPECT_EQ(inner::pErrMessage(20, nullptr), 225); }
 
 TEST(pErrMessage, CopiesTheTextWithItsZero) {
   char buffer[kMaxErrorTextLength + 2];
   std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(pErrMessage(20, buffer), 0);
+  EXPECT_EQ(inner::pErrMessage(20, buffer), 0);
   EXPECT_EQ(std::string(buffer), ErrorText(20));
   EXPECT_EQ(buffer[kMaxErrorTextLength], '\0');
   EXPECT_EQ(buffer[kMaxErrorTextLength + 1], 'x');
 
   std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(pErrMessage(0, buffer), 0);
+  EXPECT_EQ(inner::pErrMessage(0, buffer), 0);
   EXPECT_EQ(buffer[0], '\0');
   EXPECT_EQ(buffer[1], 'x');
 
-  EXPECT_EQ(pErrMessage(-1, buffer), 0);
+  EXPECT_EQ(inner::pErrMessage(-1, buffer), 0);
   EXPECT_EQ(std::string(buffer), kUnknown);
 }
 

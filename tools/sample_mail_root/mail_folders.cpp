@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "correspondent_register/core/drive_map.h"
+#include "correspondent_register/core/core_state.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "dbase/dbase.h"
 
@@ -14,9 +14,8 @@ int MakeSampleMailFolders(const std::string& mailRoot) {
     fs::create_directories(fs::path(mailRoot) / parent);
   }
   // The mail root seen as the tool sees it: a drive of its own.
-  zorvel::DriveMap map;
-  map.Map('F', fs::absolute(mailRoot));
-  zorvel::SetDrives(map);
+  zorvel::CoreState core;
+  core.Drives.Map('F', fs::absolute(mailRoot));
   const std::string root = "F:";
 
   dbase::Table spis;
@@ -25,8 +24,8 @@ int MakeSampleMailFolders(const std::string& mailRoot) {
   if (!spis.IsEmpty()) {
     for (spis.First(); !spis.Eof(); spis.Next()) {
       const long n = static_cast<long>(spis.AsInteger("NR"));
-      zorvel::CreateMailbox(root, n);
-      zorvel::CreateCorrespondentFolders(root, n);
+      zorvel::CreateMailbox(core, root, n);
+      zorvel::CreateCorrespondentFolders(core, root, n);
       ++made;
     }
   }

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <memory>
-
 #include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/library_loader.h"
 #include "zorvel_test_env.h"
@@ -72,15 +70,9 @@ TEST(IsComClassRegisteredTest, AllThreeMustBeKnown) {
   EXPECT_TRUE(IsComClassRegistered(root, "{AAA}", "", ""));
   EXPECT_FALSE(IsComClassRegistered(root, "", "", "Gamma description"));  // no CLSID sub-key
   EXPECT_FALSE(IsComClassRegistered(root, "", "Delta", ""));              // no description
-  // The process's registry is empty on this system unless one is installed.
-  EXPECT_FALSE(IsComClassRegistered("", "", kSmtpClassDescription));
-  SetClassesRoot(std::make_shared<MemoryClassesRoot>(SampleRegistry()));
-  EXPECT_TRUE(IsComClassRegistered("", "", kSmtpClassDescription));
-  std::string id, prog, text = kSmtpClassDescription;
-  FindComClassEntry(id, prog, text);
-  EXPECT_EQ(prog, "Beta.Control");
-  SetClassesRoot(nullptr);
-  EXPECT_FALSE(IsComClassRegistered("", "", kSmtpClassDescription));
+  // The program's registry is empty on this system unless one is set.
+  const CoreState program;
+  EXPECT_FALSE(IsComClassRegistered(*program.Classes, "", "", kSmtpClassDescription));
 }
 
 class RegisterOcxTest : public ZorvelTest {
@@ -102,9 +94,9 @@ class RegisterOcxTest : public ZorvelTest {
     if (handle != nullptr) ::dlclose(handle);
     return handle != nullptr;
   }
-  static std::string ErrorOf(const std::string& fileName) {
+  std::string ErrorOf(const std::string& fileName) const {
     try {
-      RegisterOcxLibrary(fileName);
+      RegisterOcxLibrary(core.Drives, fileName);
     } catch (const std::runtime_error& e) {
       return e.what();
     }
@@ -114,7 +106,7 @@ class RegisterOcxTest : public ZorvelTest {
 };
 
 TEST_F(RegisterOcxTest, ABareNameIsLoadedFromTheProgramsFolderAndRegistered) {
-  RegisterOcxLibrary("zorvel_test_registering");
+  RegisterOcxLibrary(core.Drives, "zorvel_test_registering");
   EXPECT_EQ(ReadBytes(log_), "DllRegisterServer\n");
   EXPECT_FALSE(StillLoaded(Control("zorvel_test_registering")));
 }
@@ -122,7 +114,7 @@ TEST_F(RegisterOcxTest, ABareNameIsLoadedFromTheProgramsFolderAndRegistered) {
 TEST_F(RegisterOcxTest, AWindowsPathIsLoadedExactlyThroughTheDriveMap) {
   fs::create_directories(C("WINDOWS/System"));
   fs::copy_file(Control("zorvel_test_registering"), C("WINDOWS/System/SMTPCT.OCX"));
-  RegisterOcxLibrary(kSmtpControlFile);
+  RegisterOcxLibrary(core.Drives, kSmtpControlFile);
   EXPECT_EQ(ReadBytes(log_), "DllRegisterServer\n");
   EXPECT_FALSE(StillLoaded(C("WINDOWS/System/SMTPCT.OCX")));
 }
@@ -147,7 +139,7 @@ TEST_F(RegisterOcxTest, WhatCannotBeLoadedNamesThePathAndTheWindowsError) {
 
 TEST_F(RegisterOcxTest, TheEntrysResultIsNotExamined) {
   ::setenv("ZORVEL_TEST_OCX_RESULT", "0x80004005", 1);
-  EXPECT_NO_THROW(RegisterOcxLibrary("zorvel_test_registering"));
+  EXPECT_NO_THROW(RegisterOcxLibrary(core.Drives, "zorvel_test_registering"));
   EXPECT_EQ(ReadBytes(log_), "DllRegisterServer\n");
   EXPECT_FALSE(StillLoaded(Control("zorvel_test_registering")));
   ::unsetenv("ZORVEL_TEST_OCX_RESULT");

@@ -56,15 +56,15 @@ using DriveMapPaths = ZorvelTest;
 TEST_F(DriveMapPaths, ExistingComponentsMatchWithoutRegardToCase) {
   fs::create_directories(F("poczta/NACZELNIK/Tovmir"));
   Touch(F("poczta/NACZELNIK/Tovmir/SPIS.DBF"));
-  EXPECT_EQ(Drives().HostPath("F:\\Poczta\\Naczelnik\\tovmir\\spis.dbf"),
+  EXPECT_EQ(core.Drives.HostPath("F:\\Poczta\\Naczelnik\\tovmir\\spis.dbf"),
             F("poczta/NACZELNIK/Tovmir/SPIS.DBF"));
   // What does not exist yet is appended as written, below what does.
-  EXPECT_EQ(Drives().HostPath("f:\\POCZTA\\naczelnik\\Nowy\\Plik.txt"),
+  EXPECT_EQ(core.Drives.HostPath("f:\\POCZTA\\naczelnik\\Nowy\\Plik.txt"),
             F("poczta/NACZELNIK/Nowy/Plik.txt"));
   // Both separators, doubled separators, "." and ".." (never above the root).
-  EXPECT_EQ(Drives().HostPath("F:/poczta\\\\naczelnik\\.\\x\\..\\tovmir\\"),
+  EXPECT_EQ(core.Drives.HostPath("F:/poczta\\\\naczelnik\\.\\x\\..\\tovmir\\"),
             F("poczta/NACZELNIK/Tovmir"));
-  EXPECT_EQ(Drives().HostPath("F:\\..\\..\\poczta"), F("poczta"));
+  EXPECT_EQ(core.Drives.HostPath("F:\\..\\..\\poczta"), F("poczta"));
 }
 
 TEST(DriveMapWindowsPaths, HostPathsInATextAreNamedByTheirDrive) {
@@ -86,44 +86,44 @@ TEST_F(DriveMapPaths, AnExactNameIsPreferredAndTheChoiceIsStable) {
   fs::create_directories(F("FWP"));
   fs::create_directories(F("Fwp"));
   fs::create_directories(F("fwp"));
-  EXPECT_EQ(Drives().HostPath("F:\\Fwp"), F("Fwp"));
-  EXPECT_EQ(Drives().HostPath("F:\\fWP"), F("FWP"));  // first in byte order
+  EXPECT_EQ(core.Drives.HostPath("F:\\Fwp"), F("Fwp"));
+  EXPECT_EQ(core.Drives.HostPath("F:\\fWP"), F("FWP"));  // first in byte order
 }
 
 TEST_F(DriveMapPaths, PolishNamesAreMatchedInTheProgramsCodePage) {
   fs::create_directories(F("Łódź/Żółw"));  // UTF-8 on the host
-  EXPECT_EQ(Drives().HostPath(Cp1250FromUtf8("F:\\ŁÓDŹ\\żÓŁW")), F("Łódź/Żółw"));
-  EXPECT_EQ(Drives().HostPath(Cp1250FromUtf8("F:\\łódź\\Gęś")), F("Łódź/Gęś"));
-  std::vector<std::string> folders = Subfolders(Cp1250FromUtf8("F:\\ŁÓDŹ"));
+  EXPECT_EQ(core.Drives.HostPath(Cp1250FromUtf8("F:\\ŁÓDŹ\\żÓŁW")), F("Łódź/Żółw"));
+  EXPECT_EQ(core.Drives.HostPath(Cp1250FromUtf8("F:\\łódź\\Gęś")), F("Łódź/Gęś"));
+  std::vector<std::string> folders = Subfolders(core.Drives, Cp1250FromUtf8("F:\\ŁÓDŹ"));
   EXPECT_EQ(folders, std::vector<std::string>{Cp1250FromUtf8("Żółw")});
 }
 
 TEST_F(DriveMapPaths, PathsWithoutADriveLieOnDriveC) {
-  EXPECT_EQ(Drives().HostPath("\\Naczelnik\\tovmir"), C("Naczelnik/tovmir"));
-  EXPECT_EQ(Drives().HostPath("Poczta"), C("Poczta"));
-  EXPECT_EQ(Drives().HostPath("C:Marvolt"), C("Marvolt"));
+  EXPECT_EQ(core.Drives.HostPath("\\Naczelnik\\tovmir"), C("Naczelnik/tovmir"));
+  EXPECT_EQ(core.Drives.HostPath("Poczta"), C("Poczta"));
+  EXPECT_EQ(core.Drives.HostPath("C:Marvolt"), C("Marvolt"));
 }
 
 TEST_F(DriveMapPaths, WhatCannotBeMappedHasNoHostPath) {
-  EXPECT_FALSE(Drives().HostPath("D:\\Poczta"));          // unmapped drive
-  EXPECT_FALSE(Drives().HostPath("\\\\serwer\\Poczta"));  // UNC
-  EXPECT_FALSE(Drives().HostPath("F:\\Po*czta"));
-  EXPECT_FALSE(Drives().HostPath("F:\\Poczta\\a:b"));
-  EXPECT_FALSE(FileExists("D:\\Poczta\\spis.dbf"));
-  EXPECT_FALSE(CreateFolder("D:\\Poczta"));
-  EXPECT_EQ(ReadFirstLine("D:\\x.txt"), "");
-  EXPECT_THROW(WriteSingleLine("D:\\x.txt", "x"), InOutError);
+  EXPECT_FALSE(core.Drives.HostPath("D:\\Poczta"));          // unmapped drive
+  EXPECT_FALSE(core.Drives.HostPath("\\\\serwer\\Poczta"));  // UNC
+  EXPECT_FALSE(core.Drives.HostPath("F:\\Po*czta"));
+  EXPECT_FALSE(core.Drives.HostPath("F:\\Poczta\\a:b"));
+  EXPECT_FALSE(FileExists(core.Drives, "D:\\Poczta\\spis.dbf"));
+  EXPECT_FALSE(CreateFolder(core.Drives, "D:\\Poczta"));
+  EXPECT_EQ(ReadFirstLine(core.Drives, "D:\\x.txt"), "");
+  EXPECT_THROW(WriteSingleLine(core.Drives, "D:\\x.txt", "x"), InOutError);
 }
 
 TEST_F(DriveMapPaths, ADefaultDriveGetsItsRootWhenAFolderIsMadeOnIt) {
   DriveMap map;
   map.Map('C', base_ / "home/zorvel/C", true);
   map.Map('F', base_ / "missing-share");
-  SetDrives(map);
-  EXPECT_TRUE(CreateFolder("C:\\Marvolt"));
+  core.Drives = map;
+  EXPECT_TRUE(CreateFolder(core.Drives, "C:\\Marvolt"));
   EXPECT_TRUE(fs::is_directory(base_ / "home/zorvel/C/Marvolt"));
   // A mapped share that is not there is not made.
-  EXPECT_FALSE(CreateFolder("F:\\Poczta"));
+  EXPECT_FALSE(CreateFolder(core.Drives, "F:\\Poczta"));
   EXPECT_FALSE(fs::exists(base_ / "missing-share"));
 }
 

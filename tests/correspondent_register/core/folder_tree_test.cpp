@@ -31,8 +31,8 @@ class FolderTreeTest : public ZorvelTest {
 
 TEST_F(FolderTreeTest, ANewCorrespondentGetsHisFoldersAndMarkersByteForByte) {
   MakeParents();
-  CreateMailbox(MailRoot, 12);
-  CreateCorrespondentFolders(MailRoot, 12);
+  CreateMailbox(core, MailRoot, 12);
+  CreateCorrespondentFolders(core, MailRoot, 12);
   EXPECT_EQ(ReadBytes(F("Poczta/skrzynki/12/Skrzynka pocztowa")), kMailboxMarker);
   EXPECT_EQ(ReadBytes(F("Poczta/FWP/12/Jestem.tu")),
             "Ten plik aktywuje poczt\xEA korespondenta Nr  12\r\n");
@@ -49,8 +49,8 @@ TEST_F(FolderTreeTest, ExistingFoldersAreReusedAndMarkersOverwritten) {
   Touch(F("Poczta/skrzynki/7/SKRZYNKA POCZTOWA"), "old");
   Touch(F("Poczta/FWP/7/jestem.TU"), "old marker that was longer\r\n");
   fs::create_directories(F("Poczta/KORESPONDENCI/7/odebrane"));
-  CreateMailbox(MailRoot, 7);
-  CreateCorrespondentFolders(MailRoot, 7);
+  CreateMailbox(core, MailRoot, 7);
+  CreateCorrespondentFolders(core, MailRoot, 7);
   EXPECT_EQ(ReadBytes(F("Poczta/skrzynki/7/SKRZYNKA POCZTOWA")), kMailboxMarker);
   EXPECT_EQ(ReadBytes(F("Poczta/FWP/7/jestem.TU")),
             "Ten plik aktywuje poczt\xEA korespondenta Nr  7\r\n");
@@ -60,8 +60,8 @@ TEST_F(FolderTreeTest, ExistingFoldersAreReusedAndMarkersOverwritten) {
 
 TEST_F(FolderTreeTest, AMissingParentStopsTheAddAtTheMarker) {
   fs::create_directories(F("Poczta/Korespondenci"));
-  EXPECT_THROW(CreateMailbox(MailRoot, 3), InOutError);
-  EXPECT_THROW(CreateCorrespondentFolders(MailRoot, 3), InOutError);
+  EXPECT_THROW(CreateMailbox(core, MailRoot, 3), InOutError);
+  EXPECT_THROW(CreateCorrespondentFolders(core, MailRoot, 3), InOutError);
   // Nothing made: the parents belong to the mail system, and the steps after
   // the failed activation marker did not run.
   EXPECT_EQ(Entries(F("Poczta")), std::vector<std::string>{"Korespondenci"});
@@ -71,9 +71,9 @@ TEST_F(FolderTreeTest, AMissingParentStopsTheAddAtTheMarker) {
 TEST_F(FolderTreeTest, ACorrespondentsFolderThatCannotBeMadeIsReported) {
   fs::create_directories(F("Poczta/Skrzynki"));
   fs::create_directories(F("Poczta/FWP"));
-  CreateMailbox(MailRoot, 3);
+  CreateMailbox(core, MailRoot, 3);
   try {
-    CreateCorrespondentFolders(MailRoot, 3);
+    CreateCorrespondentFolders(core, MailRoot, 3);
     FAIL() << "no error";
   } catch (const InOutError& e) {
     EXPECT_EQ(std::string(e.what()),
@@ -88,14 +88,14 @@ TEST_F(FolderTreeTest, ACorrespondentsFolderThatCannotBeMadeIsReported) {
 
 TEST_F(FolderTreeTest, RemovalTakesTheWholeTreeWhateverTheCase) {
   MakeParents();
-  CreateMailbox(MailRoot, 12);
-  CreateCorrespondentFolders(MailRoot, 12);
+  CreateMailbox(core, MailRoot, 12);
+  CreateCorrespondentFolders(core, MailRoot, 12);
   Touch(F("Poczta/KORESPONDENCI/12/Odebrane/list 1.txt"), "x");
   Touch(F("Poczta/KORESPONDENCI/12/Pisma/pismo.doc"), "y");
   Touch(F("Poczta/KORESPONDENCI/12/notatka"), "z");
   Touch(F("Poczta/skrzynki/12/.ukryty"), "h");
-  CreateMailbox(MailRoot, 13);  // a neighbour stays
-  RemoveMailFolderTree(MailRoot, 12);
+  CreateMailbox(core, MailRoot, 13);  // a neighbour stays
+  RemoveMailFolderTree(core, MailRoot, 12);
   EXPECT_TRUE(boxes_.empty());
   EXPECT_TRUE(Entries(F("Poczta/FWP")).empty());
   EXPECT_EQ(Entries(F("Poczta/skrzynki")), std::vector<std::string>{"13"});
@@ -104,18 +104,18 @@ TEST_F(FolderTreeTest, RemovalTakesTheWholeTreeWhateverTheCase) {
 
 TEST_F(FolderTreeTest, EachFolderThatIsMissingGivesItsWarning) {
   MakeParents();
-  RemoveMailFolderTree(MailRoot, 44);
+  RemoveMailFolderTree(core, MailRoot, 44);
   EXPECT_EQ(boxes_, std::vector<Box>(6, Warning()));
 }
 
 TEST_F(FolderTreeTest, AnExtraSubFolderKeepsTheCorrespondentsFolder) {
   MakeParents();
-  CreateMailbox(MailRoot, 5);
-  CreateCorrespondentFolders(MailRoot, 5);
+  CreateMailbox(core, MailRoot, 5);
+  CreateCorrespondentFolders(core, MailRoot, 5);
   Touch(F("Poczta/KORESPONDENCI/5/Archiwum/stary.txt"), "a");
   Touch(F("Poczta/KORESPONDENCI/5/plik.txt"), "b");
   Touch(F("Poczta/KORESPONDENCI/5/Wyslane/w.txt"), "c");
-  RemoveMailFolderTree(MailRoot, 5);
+  RemoveMailFolderTree(core, MailRoot, 5);
   EXPECT_EQ(boxes_, std::vector<Box>{Warning()});
   EXPECT_EQ(Entries(F("Poczta/KORESPONDENCI/5")), std::vector<std::string>{"Archiwum"});
   EXPECT_EQ(ReadBytes(F("Poczta/KORESPONDENCI/5/Archiwum/stary.txt")), "a");
@@ -127,13 +127,13 @@ TEST_F(FolderTreeTest, OneFolderLosesItsFilesButNotItsSubFolders) {
   Touch(F("Poczta/Kosz/a.txt"), "a");
   Touch(F("Poczta/Kosz/b"), "b");
   Touch(F("Poczta/Kosz/Pod/c.txt"), "c");
-  RemoveFolderWithFiles("F:\\POCZTA\\kosz");
+  RemoveFolderWithFiles(core, "F:\\POCZTA\\kosz");
   EXPECT_EQ(boxes_, std::vector<Box>{Warning()});
   EXPECT_EQ(Entries(F("Poczta/Kosz")), std::vector<std::string>{"Pod"});
   EXPECT_EQ(Entries(F("Poczta/Kosz/Pod")), std::vector<std::string>{"c.txt"});
   boxes_.clear();
-  RemoveFolderWithFiles("F:\\POCZTA\\kosz\\pod");
-  RemoveFolderWithFiles("F:\\POCZTA\\kosz");
+  RemoveFolderWithFiles(core, "F:\\POCZTA\\kosz\\pod");
+  RemoveFolderWithFiles(core, "F:\\POCZTA\\kosz");
   EXPECT_TRUE(boxes_.empty());
   EXPECT_TRUE(Entries(F("Poczta")).empty());
 }

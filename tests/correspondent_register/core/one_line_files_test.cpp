@@ -14,18 +14,18 @@ using OneLineFiles = ZorvelTest;
 TEST_F(OneLineFiles, WrittenLineIsTheTextAndCrLfByteForByte) {
   fs::create_directories(C("Marvolt"));
   const std::string root = Cp1250FromUtf8("F:\\Poczta Główna");
-  WriteSingleLine("c:\\MARVOLT\\plik.atk", root);
+  WriteSingleLine(core.Drives, "c:\\MARVOLT\\plik.atk", root);
   EXPECT_EQ(ReadBytes(C("Marvolt/plik.atk")), "F:\\Poczta G\xB3\xF3wna\r\n");
   EXPECT_EQ(Entries(C("Marvolt")), std::vector<std::string>{"plik.atk"});  // no temporary left
 
-  WriteSingleLine("C:\\Marvolt\\empty", "");
+  WriteSingleLine(core.Drives, "C:\\Marvolt\\empty", "");
   EXPECT_EQ(ReadBytes(C("Marvolt/empty")), "\r\n");
 }
 
 TEST_F(OneLineFiles, AnExistingFileIsReplacedWholeAndKeepsItsPermissions) {
   Touch(C("Marvolt/plik.atk"), "a much longer old line\r\nand a second one\r\n");
   fs::permissions(C("Marvolt/plik.atk"), fs::perms(0640));
-  WriteSingleLine("C:\\Marvolt\\PLIK.ATK", "E:\\Mail");
+  WriteSingleLine(core.Drives, "C:\\Marvolt\\PLIK.ATK", "E:\\Mail");
   EXPECT_EQ(Entries(C("Marvolt")), std::vector<std::string>{"plik.atk"});
   EXPECT_EQ(ReadBytes(C("Marvolt/plik.atk")), "E:\\Mail\r\n");
   EXPECT_EQ(fs::status(C("Marvolt/plik.atk")).permissions() & fs::perms::all, fs::perms(0640));
@@ -34,7 +34,7 @@ TEST_F(OneLineFiles, AnExistingFileIsReplacedWholeAndKeepsItsPermissions) {
 TEST_F(OneLineFiles, AFailedWriteRaisesAndLeavesWhatWasThere) {
   // The folder is missing: nothing is made.
   try {
-    WriteSingleLine("C:\\Marvolt\\plik.atk", "x");
+    WriteSingleLine(core.Drives, "C:\\Marvolt\\plik.atk", "x");
     FAIL() << "no error";
   } catch (const InOutError& e) {
     EXPECT_EQ(e.ErrorCode, 2u);
@@ -45,7 +45,7 @@ TEST_F(OneLineFiles, AFailedWriteRaisesAndLeavesWhatWasThere) {
 
   // A folder stands where the file should go: it stays, with its content.
   Touch(C("Marvolt/plik.atk/inside"), "keep");
-  EXPECT_THROW(WriteSingleLine("C:\\Marvolt\\plik.atk", "x"), InOutError);
+  EXPECT_THROW(WriteSingleLine(core.Drives, "C:\\Marvolt\\plik.atk", "x"), InOutError);
   EXPECT_EQ(ReadBytes(C("Marvolt/plik.atk/inside")), "keep");
   EXPECT_EQ(Entries(C("Marvolt")), std::vector<std::string>{"plik.atk"});
 }
@@ -56,20 +56,20 @@ TEST_F(OneLineFiles, FirstLineEndsAtCrOrLfOrTheEnd) {
   Touch(F("c.txt"), "no line break \xA5");
   Touch(F("d.txt"), "");
   Touch(F("e.txt"), "\r\nsecond");
-  EXPECT_EQ(ReadFirstLine("F:\\A.TXT"), "F:\\Poczta");
-  EXPECT_EQ(ReadFirstLine("F:\\b.txt"), "  E:\\Mail ");
-  EXPECT_EQ(ReadFirstLine("F:\\c.txt"), "no line break \xA5");
-  EXPECT_EQ(ReadFirstLine("F:\\d.txt"), "");
-  EXPECT_EQ(ReadFirstLine("F:\\e.txt"), "");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\A.TXT"), "F:\\Poczta");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\b.txt"), "  E:\\Mail ");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\c.txt"), "no line break \xA5");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\d.txt"), "");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\e.txt"), "");
 }
 
 TEST_F(OneLineFiles, AFileThatCannotBeOpenedReadsAsEmpty) {
   fs::create_directories(F("folder"));
-  EXPECT_EQ(ReadFirstLine("F:\\missing.txt"), "");
-  EXPECT_EQ(ReadFirstLine("F:\\folder"), "");
-  EXPECT_EQ(ReadFirstLine("F:\\folder\\missing\\x.txt"), "");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\missing.txt"), "");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\folder"), "");
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\folder\\missing\\x.txt"), "");
   ASSERT_EQ(::mkfifo(F("pipe").c_str(), 0600), 0);
-  EXPECT_EQ(ReadFirstLine("F:\\pipe"), "");  // returns at once, no writer needed
+  EXPECT_EQ(ReadFirstLine(core.Drives, "F:\\pipe"), "");  // returns at once, no writer needed
 }
 
 TEST(TrimLineTest, BlanksAndControlCharactersGoFromBothEnds) {

@@ -43,7 +43,7 @@ class StartupTest : public ZorvelTest {
 };
 
 TEST_F(StartupTest, AFirstStartMakesTheCompanyFolderAndAsksForTheRoot) {
-  StartupResult r = StartRegisterTool(paths);
+  StartupResult r = StartRegisterTool(core, paths);
   EXPECT_EQ(trace_, (std::vector<std::string>{"beep", "delay 3"}));
   EXPECT_TRUE(boxes_.empty());
   EXPECT_TRUE(fs::is_directory(C("Marvolt")));
@@ -61,7 +61,7 @@ TEST_F(StartupTest, TheDefaultRegisterWinsOverTheConfiguredOne) {
   MakeRegister(F("Poczta"));
   MakeRegister(F("Inna"));
   Touch(ConfigFile(), "F:\\Inna\r\n");
-  StartupResult r = StartRegisterTool(paths);
+  StartupResult r = StartRegisterTool(core, paths);
   EXPECT_TRUE(r.RegisterFound);
   EXPECT_EQ(ConfiguredRoot, "F:\\Inna");
   EXPECT_EQ(MailRoot, "F:\\Poczta");
@@ -71,7 +71,7 @@ TEST_F(StartupTest, TheDefaultRegisterWinsOverTheConfiguredOne) {
 TEST_F(StartupTest, TheConfiguredRootIsReadTrimmedFromItsFirstLine) {
   MakeRegister(F("INNA"));
   Touch(ConfigFile(), "  \tf:\\inna  \r\nF:\\Poczta\r\n");
-  StartupResult r = StartRegisterTool(paths);
+  StartupResult r = StartRegisterTool(core, paths);
   EXPECT_TRUE(r.RegisterFound);
   EXPECT_EQ(MailRoot, "f:\\inna");
   EXPECT_EQ(DataDir, "f:\\inna\\Naczelnik\\tovmir");
@@ -81,7 +81,7 @@ TEST_F(StartupTest, TheConfiguredRootIsReadTrimmedFromItsFirstLine) {
 TEST_F(StartupTest, AConfiguredRootWithoutRegisterPrefillsTheChooser) {
   fs::create_directories(F("Inna"));
   Touch(ConfigFile(), "F:\\Inna\r\n");
-  StartupResult r = StartRegisterTool(paths);
+  StartupResult r = StartRegisterTool(core, paths);
   EXPECT_FALSE(r.RegisterFound);
   EXPECT_EQ(ConfiguredRoot, "F:\\Inna");
   EXPECT_EQ(MailRoot, "F:\\Poczta");
@@ -92,7 +92,7 @@ TEST_F(StartupTest, TheLegacyFileOverwritesTheConfigurationAndIsDeleted) {
   MakeRegister(F("Stara"));
   Touch(C("WINDOWS/SONVAR.INI"), " F:\\Stara \r\nignored\r\n");
   Touch(ConfigFile(), "F:\\Inna\r\n");
-  StartupResult r = StartRegisterTool(paths);
+  StartupResult r = StartRegisterTool(core, paths);
   EXPECT_TRUE(boxes_.empty());
   EXPECT_EQ(ReadBytes(ConfigFile()), "F:\\Stara\r\n");
   EXPECT_FALSE(fs::exists(C("WINDOWS/SONVAR.INI")));
@@ -104,7 +104,7 @@ TEST_F(StartupTest, WithoutACompanyFolderBothAlertsShowAndTheLegacyFileIsKept) {
   Touch(C("Marvolt"), "a file where the folder should be");
   Touch(C("Windows/Sonvar.ini"), "F:\\Stara\r\n");
   MakeRegister(F("Stara"));
-  StartupResult r = StartRegisterTool(paths);
+  StartupResult r = StartRegisterTool(core, paths);
   EXPECT_TRUE(r.QuitRequested);
   ASSERT_EQ(boxes_.size(), 3u);
   EXPECT_EQ(boxes_[0], (Box{"alert", "Brak C:\\Marvolt", kMbIconError, ""}));
@@ -122,7 +122,7 @@ TEST_F(StartupTest, WithoutACompanyFolderBothAlertsShowAndTheLegacyFileIsKept) {
 using ChooserTest = StartupTest;
 
 TEST_F(ChooserTest, AFolderWithoutRegisterGivesTheTestedPath) {
-  ChosenRootCheck check = CheckChosenRoot(paths, "F:\\Pusta ");
+  ChosenRootCheck check = CheckChosenRoot(core.Drives, paths, "F:\\Pusta ");
   EXPECT_FALSE(check.RegisterFound);
   EXPECT_EQ(check.TestedPath, "F:\\Pusta \\Naczelnik\\tovmir\\spis.dbf");
   EXPECT_EQ(MailRoot, "F:\\Pusta ");
@@ -135,7 +135,7 @@ TEST_F(ChooserTest, AFolderWithoutRegisterGivesTheTestedPath) {
 
 TEST_F(ChooserTest, ADriveRootIsJoinedUnchanged) {
   MakeRegister(F(""));
-  ChosenRootCheck check = CheckChosenRoot(paths, "F:\\");
+  ChosenRootCheck check = CheckChosenRoot(core.Drives, paths, "F:\\");
   EXPECT_TRUE(check.RegisterFound);
   EXPECT_EQ(check.TestedPath, "F:\\\\Naczelnik\\tovmir\\spis.dbf");
   EXPECT_EQ(DataDir, "F:\\\\Naczelnik\\tovmir");
@@ -145,14 +145,14 @@ TEST_F(ChooserTest, TheChosenRootReplacesTheConfigurationWhole) {
   Touch(ConfigFile(), "F:\\Stara\r\n");
   MakeRegister(F("Nowa"));
   // A root without its register is never remembered.
-  EXPECT_FALSE(SaveChosenRoot(paths, "F:\\Pusta"));
+  EXPECT_FALSE(SaveChosenRoot(core.Drives, paths, "F:\\Pusta"));
   EXPECT_EQ(ReadBytes(ConfigFile()), "F:\\Stara\r\n");
-  ASSERT_TRUE(CheckChosenRoot(paths, "F:\\Nowa").RegisterFound);
-  EXPECT_TRUE(SaveChosenRoot(paths, "F:\\Nowa"));
+  ASSERT_TRUE(CheckChosenRoot(core.Drives, paths, "F:\\Nowa").RegisterFound);
+  EXPECT_TRUE(SaveChosenRoot(core.Drives, paths, "F:\\Nowa"));
   EXPECT_EQ(ReadBytes(ConfigFile()), "F:\\Nowa\r\n");
   EXPECT_EQ(Entries(C("Marvolt")), std::vector<std::string>{kConfigHostName});
   EXPECT_TRUE(fs::is_directory(C("Windows/Kaldrin")));
-  SaveChosenRoot(paths, "F:\\Nowa");  // the folder exists already: no matter
+  SaveChosenRoot(core.Drives, paths, "F:\\Nowa");  // the folder exists already: no matter
   EXPECT_EQ(ReadBytes(ConfigFile()), "F:\\Nowa\r\n");
 }
 
@@ -171,7 +171,7 @@ TEST_F(ChooserTest, AFailedSaveKeepsTheOldConfigurationWhole) {
   setrlimit(RLIMIT_FSIZE, &none);
   bool raised = false;
   try {
-    SaveChosenRoot(paths, "F:\\Nowa");
+    SaveChosenRoot(core.Drives, paths, "F:\\Nowa");
   } catch (const InOutError&) {
     raised = true;
   }

@@ -1,6 +1,6 @@
 #pragma once
 // A temporary folder per test standing in for drives C and F, and recorders
-// for the boxes the core shows.
+// for the boxes the core shows: the core's state that the tests hand in.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "correspondent_register/core/drive_map.h"
-#include "correspondent_register/core/hooks.h"
+#include "correspondent_register/core/core_state.h"
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 
@@ -47,12 +46,10 @@ class ZorvelTest : public ::testing::Test {
     fRoot_ = base_ / "f";
     fs::create_directories(cRoot_);
     fs::create_directories(fRoot_);
-    DriveMap map;
-    map.Map('C', cRoot_);
-    map.Map('F', fRoot_);
-    SetDrives(map);
+    core.Drives.Map('C', cRoot_);
+    core.Drives.Map('F', fRoot_);
 
-    RegisterToolHooks hooks;
+    RegisterToolHooks& hooks = core.Hooks;
     hooks.beep = [this] { trace_.push_back("beep"); };
     hooks.delaySeconds = [this](int s) { trace_.push_back("delay " + std::to_string(s)); };
     hooks.showAlert = [this](const std::string& text) {
@@ -64,7 +61,6 @@ class ZorvelTest : public ::testing::Test {
     hooks.showErrorBox = [this](const std::string& text) {
       boxes_.push_back({"error", text, 0, ""});
     };
-    SetRegisterToolHooks(hooks);
 
     MailRoot = kDefaultMailRoot;
     DataDir.clear();
@@ -74,8 +70,6 @@ class ZorvelTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    SetRegisterToolHooks({});
-    SetDrives(DriveMap());
     std::error_code ec;
     fs::permissions(base_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(base_, ec);
@@ -100,6 +94,8 @@ class ZorvelTest : public ::testing::Test {
   }
 
   fs::path base_, cRoot_, fRoot_;
+  // The drive map (C and F above) and the recording hooks.
+  CoreState core;
   // The paths the program's session would own, under their own names.
   RegisterPaths paths;
   std::string& MailRoot = paths.MailRoot;
