@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextEdit>
@@ -9,6 +10,7 @@
 
 #include "forms/activation.h"
 #include "forms/application.h"
+#include "forms/spin_edit.h"
 
 namespace forms {
 
@@ -89,9 +91,15 @@ void Form::OnKeyDown(QWidget* control, std::function<bool(int key)> handler) {
   control->installEventFilter(this);
 }
 
+void Form::SelectFocusedText() {
+  QWidget* field = focusWidget();
+  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+  if (auto* spin = qobject_cast<SpinEdit*>(field)) spin->selectAll();
+}
+
 void Form::ClampSpinEdits() {
   for (QWidget* control : findChildren<QWidget*>()) {
-    if (auto* clamped = dynamic_cast<ClampedAtConfirmation*>(control)) clamped->Clamp();
+    if (auto* clamped = dynamic_cast<ClampedAtConfirmation*>(control)) clamped->ClampAtConfirmation();
   }
 }
 

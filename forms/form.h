@@ -65,6 +65,10 @@ class Form : public QDialog {
   void PrepareModal();
   // Runs FormActivate now (what the program's activation does).
   void Activate() { FormActivate(); }
+  // The whole text of the one-line edit or spin edit that has the form's
+  // focus selected, so that typing replaces it: what a field given the focus
+  // as the form opens shows.
+  void SelectFocusedText();
 
   void reject() override;
   void accept() override;
@@ -106,7 +110,7 @@ bool FocusMovedInsideForm(QWidget* control);
 class ClampedAtConfirmation {
  public:
   virtual ~ClampedAtConfirmation() = default;
-  virtual void Clamp() = 0;
+  virtual void ClampAtConfirmation() = 0;
 };
 
 }  // namespace forms

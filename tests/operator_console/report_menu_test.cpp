@@ -180,6 +180,39 @@ TEST_F(Reports, NumbersTypedBeyondTheRangeAreClampedAtConfirmationByEnterOrTheMo
   EXPECT_EQ(FrameData('1', 5), (Bytes{1, 0xB8, 0x0B, 1, 0}));
 }
 
+// At each dialog's first showing the field given the focus has its text
+// selected, so the digits typed replace it and reach the printer as typed; a
+// from-number above the to-number confirmed by Enter goes unchanged.
+TEST_F(Reports, DigitsTypedAtADialogsFirstShowingReachThePrinterAsTyped) {
+  struct Typed {
+    const char* item;
+    const char* form;
+    QStringList keys;  // the fields' texts, Tab between them
+    uint8_t command;
+    Bytes sent;
+  };
+  const Typed typed[] = {{"Wedugnumerw1", "TfOkresoweWgNumerow", {"5", "2"}, '1', {4, 5, 0, 2, 0}},
+                         {"Miesiczny1", "TfOkresoweMiesieczne", {"2025"}, '1', {5, 2, 5, 1, 1}},
+                         {"Nrkasyikodobsugujcego1", "TfNumerKasy", {"5"}, 'C', {'0', '5'}},
+                         {"Ilo1", "TfIloscWierszy", {"5"}, 'F', {5}},
+                         {"Przestawianiezegara1", "TfPrzestawianie", {"1350"}, '6', {0, 1, 5}}};
+  OnModal("TfDataGodzina", [](forms::Form& dialog) { dialog.Close(); });
+  for (const Typed& t : typed) {
+    OnModal(t.form, [&t](forms::Form& dialog) {
+      forms::testing::Flush();
+      for (const QString& text : t.keys) {
+        if (&text != &t.keys.front()) forms::testing::Key(&dialog, Qt::Key_Tab);
+        forms::testing::Type(&dialog, text);
+      }
+      forms::testing::Key(&dialog, Qt::Key_Return);
+    });
+    Pick(t.item);
+    EXPECT_EQ(FrameData(t.command, t.sent.size()), t.sent) << t.form;
+  }
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Błąd|2010|" + Text(221),
+                                               "Informacja|2040|Zegar został przestawiony."}));
+}
+
 TEST_F(Reports, PrinterVerdictsOneToFiveShowTheirTextsAndCloseTheDialog) {
   for (int verdict = 1; verdict <= 5; ++verdict) {
     sim.State()->reports.nextReportResult = verdict;
