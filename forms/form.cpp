@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyleOptionComboBox>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -108,6 +110,27 @@ bool MultiLineText(const QWidget* widget) {
   return qobject_cast<const QPlainTextEdit*>(widget) != nullptr ||
          qobject_cast<const QTextEdit*>(widget) != nullptr;
 }
+
+// Alt+Down and F4 open a date picker's calendar, as a click on its arrow
+// does (Qt opens it from the mouse only); false: not a picker with one.
+bool DropDownCalendar(QWidget* target, const QKeyEvent& key) {
+  const bool opens = (key.key() == Qt::Key_F4 && key.modifiers() == Qt::NoModifier) ||
+                     (key.key() == Qt::Key_Down && key.modifiers() == Qt::AltModifier);
+  auto* picker = qobject_cast<QDateTimeEdit*>(target);
+  if (!opens || picker == nullptr || !picker->calendarPopup()) return false;
+  QStyleOptionComboBox option;
+  option.initFrom(picker);
+  option.editable = true;
+  option.subControls = QStyle::SC_All;
+  const QPoint arrow = picker->style()
+                           ->subControlRect(QStyle::CC_ComboBox, &option,
+                                            QStyle::SC_ComboBoxArrow, picker)
+                           .center();
+  QMouseEvent press(QEvent::MouseButtonPress, arrow, picker->mapToGlobal(arrow), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(picker, &press);
+  return true;
+}
 }  // namespace
 
 bool Form::RouteKey(QWidget* target, QKeyEvent* event) {
@@ -127,6 +150,7 @@ bool Form::RouteKey(QWidget* target, QKeyEvent* event) {
     }
   }
   if (!isVisible()) return true;
+  if (DropDownCalendar(target, *event)) return true;
   if (key == VK_RETURN && event->modifiers() == Qt::NoModifier) {
     if (MultiLineText(target)) return false;
     if (auto* button = qobject_cast<QPushButton*>(target); button && button->isEnabled()) {

@@ -8,6 +8,7 @@
 // - Enter goes to a focused button, else the default button; Esc to the
 //   cancel button, else closes the form;
 // - with key preview, FormKeyDown sees every key before the control does;
+// - Alt+Down and F4 open a date picker's calendar;
 // - FormActivate runs when the program's active form changes to this one;
 // - it opens centred over its owner (see CentreOverOwner) and its frame has
 //   a close box only;

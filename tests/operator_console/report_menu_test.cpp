@@ -2,6 +2,7 @@
 // kind and counter, the simple reports, the three range dialogs with the
 // bytes they send and the texts of the printer's verdicts, the settlement-
 // range mode, the price buffer and the remote power-off.
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QPushButton>
@@ -356,6 +357,26 @@ TEST_F(Reports, FromDateAfterToDateReachesThePrinterAndItsRefusalIsShown) {
   Pick("Wedugdat1");
   EXPECT_EQ(FrameData('1', 13), (Bytes{3, 2, 6, 1, 2, 0, 9, 2, 6, 1, 2, 0, 8}));
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|" + Text(219)});
+}
+
+// Alt+Down and F4 open a picker's calendar; Esc there closes the calendar only.
+TEST_F(Reports, DatePickersOpenTheirCalendarFromTheKeyboard) {
+  OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) {
+    forms::testing::Flush();
+    forms::testing::Key(&dialog, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_NE(QApplication::activePopupWidget(), nullptr);
+    forms::testing::Key(&dialog, Qt::Key_Up);  // a week back
+    forms::testing::Key(&dialog, Qt::Key_Return);  // picked
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    forms::testing::Key(&dialog, Qt::Key_Tab);
+    forms::testing::Key(&dialog, Qt::Key_F4);
+    EXPECT_NE(QApplication::activePopupWidget(), nullptr);
+    forms::testing::Key(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    forms::testing::Key(&dialog, Qt::Key_Return);
+  });
+  Pick("Wedugdat2");
+  EXPECT_EQ(FrameData('1', 13), (Bytes{0, 2, 6, 1, 2, 0, 1, 2, 6, 1, 2, 0, 8}));
 }
 
 class FirstGenerationReports : public MenuTest {
