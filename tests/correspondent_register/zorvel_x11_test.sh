@@ -3,7 +3,8 @@
 # xdotool. A first start without a register shows the chooser; the mail root
 # typed there is written to the configuration file and the register window
 # maps; Esc ends the program. A second start finds the configured root and
-# opens the register window at once.
+# opens the register window at once, whatever options of Qt's own its
+# command line holds. Without a display it says so and ends with code 1.
 # Usage: zorvel_x11_test.sh ZORVEL SAMPLE_MAIL_ROOT_TOOL
 set -euo pipefail
 zorvel=$1
@@ -24,6 +25,11 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+
+code=0
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$zorvel" 2>&1) || code=$?
+[[ $code -eq 1 && "$out" == "zorvel: nie znaleziono ekranu (zmienna DISPLAY nie jest ustawiona)." ]] ||
+  fail "a start without a display: exit code $code, said: $out"
 
 # A display of our own.
 exec 5>"$work/display"
@@ -67,6 +73,8 @@ xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 20 'G:\Zarzad'
 xdotool key Return
 register=$(wait_window "Spis korespondent")
+size() { xwininfo -id "$1" | awk '/Width:/ {w=$NF} /Height:/ {h=$NF} END {print w "x" h}'; }
+size1=$(size "$register")
 config="$work/c/Marvolt/Konfiguracja programu poczty lokalnej.atk"
 [[ "$(od -An -c "$config" | tr -s ' ')" == " G : \\ Z a r z a d \r \n" ]] ||
   fail "configuration file holds: $(od -An -c "$config")"
@@ -77,11 +85,13 @@ for _ in $(seq 50); do kill -0 "$z" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$z" 2>/dev/null && fail "Esc did not end the program"
 wait "$z" || fail "the program ended with an error: $(cat "$work/zorvel1.log")"
 
-# Second start: the configured root holds the register.
-"$zorvel" >"$work/zorvel2.log" 2>&1 &
+# Second start: the configured root holds the register. Qt's own options
+# neither hide the window nor size it.
+"$zorvel" -platform offscreen -qwindowgeometry 200x100 >"$work/zorvel2.log" 2>&1 &
 z=$!
 pids+=($z)
 register=$(wait_window "Spis korespondent")
+[[ $(size "$register") == "$size1" ]] || fail "Qt's options sized the window $(size "$register")"
 xdotool search --onlyvisible --name "Podaj" >/dev/null 2>&1 && fail "the chooser showed again"
 kill "$z"
 echo "PASSED"
