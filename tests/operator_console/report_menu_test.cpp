@@ -24,6 +24,7 @@
 #include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tests/operator_console/report_test_support.h"
+#include "tests/operator_console/wire_helpers.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace {
@@ -207,8 +208,9 @@ TEST_F(Reports, DigitsTypedAtADialogsFirstShowingReachThePrinterAsTyped) {
       }
       forms::testing::Key(&dialog, Qt::Key_Return);
     });
+    sim.ClearLog();
     Pick(t.item);
-    EXPECT_EQ(FrameData(t.command, t.sent.size()), t.sent) << t.form;
+    EXPECT_EQ(console::testing::ReceivedDataOf(sim, t.command, t.sent.size()), t.sent) << t.form;
   }
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Błąd|2010|" + Text(221),
                                                "Informacja|2040|Zegar został przestawiony."}));
