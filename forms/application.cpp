@@ -70,13 +70,11 @@ StartState& Starting() {
 }
 
 [[noreturn]] void NoDisplay() {
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  const char* tried = x != nullptr && *x != 0 ? x
-                      : wayland != nullptr && *wayland != 0 ? wayland
-                                                            : nullptr;
-  const std::string why = tried != nullptr ? std::string("nie można otworzyć ekranu „") + tried + "”"
-                                           : "zmienna DISPLAY nie jest ustawiona";
+  const char* tried = std::getenv("DISPLAY");
+  if (tried == nullptr || *tried == 0) tried = std::getenv("WAYLAND_DISPLAY");
+  const std::string why = tried != nullptr && *tried != 0
+                              ? std::string("nie można otworzyć ekranu „") + tried + "”"
+                              : "zmienna DISPLAY nie jest ustawiona";
   std::fprintf(stderr, "%s: nie znaleziono ekranu (%s).\n", Starting().program.c_str(),
                why.c_str());
   std::fflush(stderr);

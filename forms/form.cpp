@@ -101,7 +101,8 @@ void Form::SelectFocusedText() {
 
 void Form::ClampSpinEdits() {
   for (QWidget* control : findChildren<QWidget*>()) {
-    if (auto* clamped = dynamic_cast<ClampedAtConfirmation*>(control)) clamped->ClampAtConfirmation();
+    if (auto* clamped = dynamic_cast<ClampedAtConfirmation*>(control))
+      clamped->ClampAtConfirmation();
   }
 }
 
@@ -122,10 +123,10 @@ bool DropDownCalendar(QWidget* target, const QKeyEvent& key) {
   option.initFrom(picker);
   option.editable = true;
   option.subControls = QStyle::SC_All;
-  const QPoint arrow = picker->style()
-                           ->subControlRect(QStyle::CC_ComboBox, &option,
-                                            QStyle::SC_ComboBoxArrow, picker)
-                           .center();
+  const QPoint arrow =
+      picker->style()
+          ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, picker)
+          .center();
   QMouseEvent press(QEvent::MouseButtonPress, arrow, picker->mapToGlobal(arrow), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(picker, &press);

@@ -20,7 +20,8 @@ QtMessageHandler& StandardMessages() {
 
 Application& App() {
   // Qt's own options on the command line, which the programs never obey.
-  static char name[] = "gui-test", reverse[] = "-reverse", style[] = "-style", windows[] = "windows";
+  static char name[] = "gui-test", reverse[] = "-reverse", style[] = "-style",
+              windows[] = "windows";
   static char* argv[] = {name, reverse, style, windows, nullptr};
   static int argc = 4;
   static Application* app = [] {

@@ -367,7 +367,7 @@ TEST_F(Reports, DatePickersOpenTheirCalendarFromTheKeyboard) {
     forms::testing::Flush();
     forms::testing::Key(&dialog, Qt::Key_Down, Qt::AltModifier);
     EXPECT_NE(QApplication::activePopupWidget(), nullptr);
-    forms::testing::Key(&dialog, Qt::Key_Up);  // a week back
+    forms::testing::Key(&dialog, Qt::Key_Up);      // a week back
     forms::testing::Key(&dialog, Qt::Key_Return);  // picked
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     forms::testing::Key(&dialog, Qt::Key_Tab);
