@@ -24,7 +24,6 @@
 #include "printer_link/api/link_instance.h"
 #include "printer_link/port/comm.h"
 #include "tests/operator_console/report_test_support.h"
-#include "tests/operator_console/wire_helpers.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace {
@@ -141,10 +140,7 @@ TEST_F(Reports, NumbersDialogSendsTheRangeLowByteFirstAndCloses) {
     EXPECT_EQ(from->Value(), 1);
     EXPECT_EQ(to->Value(), 1);
     EXPECT_TRUE(Find<QPushButton>(&dialog, "Button1")->isEnabled());
-    from->SetText("2");
-    to->SetText("300");
-    forms::testing::Focus(to);
-    forms::testing::Key(&dialog, Qt::Key_Return);
+    TypeFields(dialog, {"2", "300"});  // each field's text selected as the focus comes
     EXPECT_FALSE(dialog.isVisible());
   });
   Pick("Wedugnumerw1");
@@ -180,40 +176,6 @@ TEST_F(Reports, NumbersTypedBeyondTheRangeAreClampedAtConfirmationByEnterOrTheMo
   });
   Pick("Wedugnumerw2");
   EXPECT_EQ(FrameData('1', 5), (Bytes{1, 0xB8, 0x0B, 1, 0}));
-}
-
-// At each dialog's first showing the field given the focus has its text
-// selected, so the digits typed replace it and reach the printer as typed; a
-// from-number above the to-number confirmed by Enter goes unchanged.
-TEST_F(Reports, DigitsTypedAtADialogsFirstShowingReachThePrinterAsTyped) {
-  struct Typed {
-    const char* item;
-    const char* form;
-    QStringList keys;  // the fields' texts, Tab between them
-    uint8_t command;
-    Bytes sent;
-  };
-  const Typed typed[] = {{"Wedugnumerw1", "TfOkresoweWgNumerow", {"5", "2"}, '1', {4, 5, 0, 2, 0}},
-                         {"Miesiczny1", "TfOkresoweMiesieczne", {"2025"}, '1', {5, 2, 5, 1, 1}},
-                         {"Nrkasyikodobsugujcego1", "TfNumerKasy", {"5"}, 'C', {'0', '5'}},
-                         {"Ilo1", "TfIloscWierszy", {"5"}, 'F', {5}},
-                         {"Przestawianiezegara1", "TfPrzestawianie", {"1350"}, '6', {0, 1, 5}}};
-  OnModal("TfDataGodzina", [](forms::Form& dialog) { dialog.Close(); });
-  for (const Typed& t : typed) {
-    OnModal(t.form, [&t](forms::Form& dialog) {
-      forms::testing::Flush();
-      for (const QString& text : t.keys) {
-        if (&text != &t.keys.front()) forms::testing::Key(&dialog, Qt::Key_Tab);
-        forms::testing::Type(&dialog, text);
-      }
-      forms::testing::Key(&dialog, Qt::Key_Return);
-    });
-    sim.ClearLog();
-    Pick(t.item);
-    EXPECT_EQ(console::testing::ReceivedDataOf(sim, t.command, t.sent.size()), t.sent) << t.form;
-  }
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Błąd|2010|" + Text(221),
-                                               "Informacja|2040|Zegar został przestawiony."}));
 }
 
 TEST_F(Reports, PrinterVerdictsOneToFiveShowTheirTextsAndCloseTheDialog) {
@@ -351,14 +313,19 @@ TEST_F(Reports, DatesDialogPresetsTodayAndSendsTheDigitsOnTheSecondGeneration) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(Reports, FromDateAfterToDateReachesThePrinterAndItsRefusalIsShown) {
+TEST_F(Reports, RangesTypedBackwardsReachThePrinterAndItsRefusalIsShown) {
   OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) {
     Find<QDateEdit>(&dialog, "dtOd")->setDate(QDate(2026, 12, 9));
     Find<QPushButton>(&dialog, "Button1")->click();
   });
   Pick("Wedugdat1");
   EXPECT_EQ(FrameData('1', 13), (Bytes{3, 2, 6, 1, 2, 0, 9, 2, 6, 1, 2, 0, 8}));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|" + Text(219)});
+  // Enter in the to-number: it is not raised to the from-number.
+  OnModal("TfOkresoweWgNumerow", [](forms::Form& dialog) { TypeFields(dialog, {"5", "2"}); });
+  Pick("Wedugnumerw1");
+  EXPECT_EQ(FrameData('1', 5), (Bytes{4, 5, 0, 2, 0}));
+  EXPECT_EQ(Boxes(),
+            (std::vector<std::string>{"Błąd|2010|" + Text(219), "Błąd|2010|" + Text(221)}));
 }
 
 // Alt+Down and F4 open a picker's calendar; Esc there closes the calendar only.
@@ -409,10 +376,10 @@ TEST_F(Reports, MonthlyDialogPresetsThePreviousMonthAndSendsItsDigits) {
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Raport skrócony miesięczny...");
     EXPECT_EQ(Find<forms::SpinEdit>(&dialog, "seRok")->Value(), 2026);
     EXPECT_EQ(Find<forms::SpinEdit>(&dialog, "seMiesiac")->Value(), 11);
-    Find<QPushButton>(&dialog, "Button1")->click();
+    TypeFields(dialog, {"2025"});
   });
   Pick("Miesiczny1");
-  EXPECT_EQ(FrameData('1', 5), (Bytes{5, 2, 6, 1, 1}));
+  EXPECT_EQ(FrameData('1', 5), (Bytes{5, 2, 5, 1, 1}));
 
   now = QDateTime(QDate(2027, 1, 15), QTime(8, 0));
   OnModal("TfOkresoweMiesieczne", [](forms::Form& dialog) {
