@@ -3,8 +3,7 @@
 # xdotool. A first start without a register shows the chooser; the mail root
 # typed there is written to the configuration file and the register window
 # maps; Esc ends the program. A second start finds the configured root and
-# opens the register window at once, whatever options of Qt's own its
-# command line holds. Without a display it says so and ends with code 1.
+# opens the register window at once.
 # Usage: zorvel_x11_test.sh ZORVEL SAMPLE_MAIL_ROOT_TOOL
 set -euo pipefail
 zorvel=$1
@@ -26,6 +25,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
+# Without a display: a line that says so, and exit code 1.
 code=0
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$zorvel" 2>&1) || code=$?
 [[ $code -eq 1 && "$out" == "zorvel: nie znaleziono ekranu (zmienna DISPLAY nie jest ustawiona)." ]] ||
