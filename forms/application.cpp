@@ -12,7 +12,10 @@
 #include <QTranslator>
 #include <QWindow>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <mutex>
 #include <string_view>
 
 #include "forms/message_box.h"
@@ -42,7 +45,86 @@ std::string Describe(std::exception_ptr error) {
 
 }  // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+namespace {
+
+// The command line Qt keeps for the program's life: the program's path.
+int qtArgc = 1;
+char* qtArgv[] = {nullptr, nullptr};
+
+struct HeldMessage {
+  QtMsgType type;
+  const char* category;
+  QString text;
+};
+
+struct StartState {
+  std::mutex lock;
+  QtMessageHandler previous = nullptr;
+  std::string program;
+  std::vector<HeldMessage> held;
+};
+
+StartState& Starting() {
+  static StartState state;
+  return state;
+}
+
+[[noreturn]] void NoDisplay() {
+  const char* tried = std::getenv("DISPLAY");
+  if (tried == nullptr || *tried == 0) tried = std::getenv("WAYLAND_DISPLAY");
+  const std::string why = tried != nullptr && *tried != 0
+                              ? std::string("nie można otworzyć ekranu „") + tried + "”"
+                              : "zmienna DISPLAY nie jest ustawiona";
+  std::fprintf(stderr, "%s: nie znaleziono ekranu (%s).\n", Starting().program.c_str(),
+               why.c_str());
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+// Qt's messages while it connects to the window system are held until that
+// worked, so that a start without a display says that and nothing else.
+void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  StartState& state = Starting();
+  if (type == QtFatalMsg) {
+    // Qt's end when no platform could be made: there is no display.
+    if (text.contains(QLatin1String("platform plugin"))) NoDisplay();
+    state.previous(type, context, text);
+    return;
+  }
+  const std::lock_guard<std::mutex> hold(state.lock);
+  state.held.push_back({type, context.category, text});
+}
+
+}  // namespace
+
+// Lasts while the application is made: Qt's command line set, its messages
+// held, and handed on afterwards.
+class Application::Start {
+ public:
+  explicit Start(char* programPath) {
+    static char unnamed[] = "program";
+    qtArgv[0] = programPath != nullptr ? programPath : unnamed;
+    Starting().program = std::filesystem::path(qtArgv[0]).filename().string();
+    Starting().previous = qInstallMessageHandler(HoldMessage);
+  }
+  ~Start() {
+    StartState& state = Starting();
+    qInstallMessageHandler(state.previous);
+    const std::lock_guard<std::mutex> hold(state.lock);
+    for (const HeldMessage& message : state.held) {
+      state.previous(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category),
+                     message.text);
+    }
+    state.held.clear();
+  }
+  Start(const Start&) = delete;
+  Start& operator=(const Start&) = delete;
+};
+
+Application::Application(int argc, char** argv)
+    : Application(Start(argc > 0 ? argv[0] : nullptr)) {}
+
+Application::Application(const Start&) : QApplication(qtArgc, qtArgv) {}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {

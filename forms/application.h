@@ -21,7 +21,12 @@ class Application : public QApplication {
   // receiver: the object whose event raised the exception.
   using ExceptionHandler = std::function<void(QObject* receiver, std::exception_ptr error)>;
 
-  Application(int& argc, char** argv);
+  // Qt is given the program's path only, so that its own options on the
+  // command line (-platform, -reverse, -style, ...) never change the
+  // program; each program reads argv itself. With no display to open a
+  // window on, the program says so on its standard error and ends with
+  // exit code 1.
+  Application(int argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 
   static void SetExceptionHandler(ExceptionHandler handler);
@@ -31,6 +36,10 @@ class Application : public QApplication {
   // What a handler does with an exception it does not know: the standard
   // box, then the program ends.
   static void DefaultExceptionHandler(QObject* receiver, std::exception_ptr error);
+
+ private:
+  class Start;
+  explicit Application(const Start& start);
 };
 
 // The application title (Windows-1250), shown by the standard exception box

@@ -2,13 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTimeEdit>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyleOptionComboBox>
 #include <QTextEdit>
 #include <QTimer>
 
 #include "forms/activation.h"
 #include "forms/application.h"
+#include "forms/spin_edit.h"
 
 namespace forms {
 
@@ -89,9 +93,16 @@ void Form::OnKeyDown(QWidget* control, std::function<bool(int key)> handler) {
   control->installEventFilter(this);
 }
 
+void Form::SelectFocusedText() {
+  QWidget* field = focusWidget();
+  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+  if (auto* spin = qobject_cast<SpinEdit*>(field)) spin->selectAll();
+}
+
 void Form::ClampSpinEdits() {
   for (QWidget* control : findChildren<QWidget*>()) {
-    if (auto* clamped = dynamic_cast<ClampedAtConfirmation*>(control)) clamped->Clamp();
+    if (auto* clamped = dynamic_cast<ClampedAtConfirmation*>(control))
+      clamped->ClampAtConfirmation();
   }
 }
 
@@ -99,6 +110,27 @@ namespace {
 bool MultiLineText(const QWidget* widget) {
   return qobject_cast<const QPlainTextEdit*>(widget) != nullptr ||
          qobject_cast<const QTextEdit*>(widget) != nullptr;
+}
+
+// Alt+Down and F4 open a date picker's calendar, as a click on its arrow
+// does (Qt opens it from the mouse only); false: not a picker with one.
+bool DropDownCalendar(QWidget* target, const QKeyEvent& key) {
+  const bool opens = (key.key() == Qt::Key_F4 && key.modifiers() == Qt::NoModifier) ||
+                     (key.key() == Qt::Key_Down && key.modifiers() == Qt::AltModifier);
+  auto* picker = qobject_cast<QDateTimeEdit*>(target);
+  if (!opens || picker == nullptr || !picker->calendarPopup()) return false;
+  QStyleOptionComboBox option;
+  option.initFrom(picker);
+  option.editable = true;
+  option.subControls = QStyle::SC_All;
+  const QPoint arrow =
+      picker->style()
+          ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, picker)
+          .center();
+  QMouseEvent press(QEvent::MouseButtonPress, arrow, picker->mapToGlobal(arrow), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(picker, &press);
+  return true;
 }
 }  // namespace
 
@@ -119,6 +151,7 @@ bool Form::RouteKey(QWidget* target, QKeyEvent* event) {
     }
   }
   if (!isVisible()) return true;
+  if (DropDownCalendar(target, *event)) return true;
   if (key == VK_RETURN && event->modifiers() == Qt::NoModifier) {
     if (MultiLineText(target)) return false;
     if (auto* button = qobject_cast<QPushButton*>(target); button && button->isEnabled()) {

@@ -8,6 +8,7 @@
 // - Enter goes to a focused button, else the default button; Esc to the
 //   cancel button, else closes the form;
 // - with key preview, FormKeyDown sees every key before the control does;
+// - Alt+Down and F4 open a date picker's calendar;
 // - FormActivate runs when the program's active form changes to this one;
 // - it opens centred over its owner (see CentreOverOwner) and its frame has
 //   a close box only;
@@ -65,6 +66,10 @@ class Form : public QDialog {
   void PrepareModal();
   // Runs FormActivate now (what the program's activation does).
   void Activate() { FormActivate(); }
+  // The whole text of the one-line edit or spin edit that has the form's
+  // focus selected, so that typing replaces it: what a field given the focus
+  // as the form opens shows.
+  void SelectFocusedText();
 
   void reject() override;
   void accept() override;
@@ -106,7 +111,7 @@ bool FocusMovedInsideForm(QWidget* control);
 class ClampedAtConfirmation {
  public:
   virtual ~ClampedAtConfirmation() = default;
-  virtual void Clamp() = 0;
+  virtual void ClampAtConfirmation() = 0;
 };
 
 }  // namespace forms

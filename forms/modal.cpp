@@ -38,6 +38,7 @@ int RunModal(Form& form) {
   form.raise();
   form.activateWindow();
   NoteActivated(&form);
+  form.SelectFocusedText();
   // The activation handler may have closed the form already.
   if (form.isVisible()) form.exec();
   const int result = form.ModalResult() == mrNone ? mrCancel : form.ModalResult();

@@ -14,8 +14,9 @@ int ShowModal(Form& form);
 // An empty runner brings the real one back.
 void SetModalRunner(ModalRunner runner);
 // The real run: centred over its owner (the parent, else the form that was
-// active), shown, activated, its own event loop until it closes; the
-// form that was active before is active again afterwards.
+// active), shown, activated (the text of the field its activation gave the
+// focus selected), its own event loop until it closes; the form that was
+// active before is active again afterwards.
 int RunModal(Form& form);
 
 }  // namespace forms

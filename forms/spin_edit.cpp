@@ -45,10 +45,20 @@ QString SpinEdit::Text() const { return lineEdit()->text(); }
 
 void SpinEdit::SetText(const QString& text) { lineEdit()->setText(text); }
 
-void SpinEdit::Clamp() {
-  if (minimum_ == maximum_) return;
+void SpinEdit::Clamp() { ClampInto(minimum_, maximum_); }
+
+void SpinEdit::ClampAtConfirmation() {
+  if (confirmationRange_) {
+    ClampInto(confirmationRange_->first, confirmationRange_->second);
+  } else {
+    Clamp();
+  }
+}
+
+void SpinEdit::ClampInto(int low, int high) {
+  if (low == high) return;
   const int value = Value();
-  const int clamped = std::clamp(value, std::min(minimum_, maximum_), std::max(minimum_, maximum_));
+  const int clamped = std::clamp(value, std::min(low, high), std::max(low, high));
   if (clamped != value || lineEdit()->text() != QString::number(value)) {
     setValue(clamped);
   } else {

@@ -8,6 +8,8 @@
 // and leaving the field puts that value back. MaxLength limits typing only; a value set by the
 // program is never cut.
 #include <QAbstractSpinBox>
+#include <optional>
+#include <utility>
 
 #include "forms/form.h"
 
@@ -34,7 +36,14 @@ class SpinEdit : public QAbstractSpinBox, public ClampedAtConfirmation {
   void setValue(int value);
   // The value brought into the range, an empty field given its last value
   // back (what leaving the field does).
-  void Clamp() override;
+  void Clamp();
+  // What confirming the form does: Clamp, into the confirmation range when
+  // one is set.
+  void ClampAtConfirmation() override;
+  // Confirming keeps the value within [low, high] instead of the field's
+  // range: a field whose minimum follows another field is raised to it only
+  // when the focus leaves it.
+  void SetConfirmationRange(int low, int high) { confirmationRange_ = {low, high}; }
   QString Text() const;
   void SetText(const QString& text);
 
@@ -57,6 +66,9 @@ class SpinEdit : public QAbstractSpinBox, public ClampedAtConfirmation {
   // What the field held as a number before the operator's editing: set by
   // the program, found when the focus came in, or kept when it left.
   int lastValue_ = 0;
+  std::optional<std::pair<int, int>> confirmationRange_;
+
+  void ClampInto(int low, int high);
 };
 
 }  // namespace forms

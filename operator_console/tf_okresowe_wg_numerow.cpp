@@ -7,6 +7,10 @@ TfOkresoweWgNumerow::TfOkresoweWgNumerow(ConsoleState& console, QWidget* parent)
     : TRangeReportDialog(console, parent), ui(new Ui::TfOkresoweWgNumerow) {
   ui->setupUi(this);
   SetUpRange(ui->Button1, ui->bCofnij, ui->seOd, ui->seDo);
+  // The from-number raises the to-number only when the focus leaves it: a
+  // range confirmed backwards goes to the printer as typed, and the
+  // printer's refusal is shown.
+  ui->seDo->SetConfirmationRange(ui->seDo->Minimum(), ui->seDo->Maximum());
   connect(ui->seOd, &forms::SpinEdit::Changed, this, [this] { seOdChange(); });
 }
 

@@ -11,7 +11,11 @@
 #  - a close asked for during a wait that ends in an error ends the program
 #    once the error box has been answered;
 #  - the window, covered and uncovered while a silent printer is awaited, is
-#    drawn again at once.
+#    drawn again at once;
+#  - Qt's own options on the command line change nothing;
+#  - in the numbers dialog, opened for the first time, the typed "5", Tab,
+#    "2", Enter go to the printer as 5..2, and its refusal is shown;
+#  - without a display it says so and ends with exit code 1.
 # usage: console_x11_test.sh BUILD_DIR
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -35,6 +39,12 @@ if [[ -z "${KAVORUW_E2E_PRIVATE:-}" ]]; then
     if $ns true 2>/dev/null; then exec $ns "$0" "$@"; fi
   done
 fi
+
+# Without a display: a line that says so, and exit code 1.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$console" COM1 9600 2>&1)
+code=$?
+[[ $code -eq 1 && "$out" == "kavoruw: nie znaleziono ekranu (zmienna DISPLAY nie jest ustawiona)." ]] ||
+  { echo "FAILED: a start without a display: exit code $code, said: $out"; exit 1; }
 
 work=$(mktemp -d)
 pids=()
@@ -136,6 +146,8 @@ xprop -id "$w" _NET_WM_ICON_NAME | grep -q '"KavorU"' || fail "icon title: $(xpr
 # The printer was asked and answered.
 for _ in $(seq 50); do grep -q '^<' "$work/wire.log" && break; sleep 0.1; done
 grep -q '^<' "$work/wire.log" || fail "the printer was never identified"
+sleep 1
+shot "$work/plain"
 
 # A second start ends at once and shows nothing.
 start=$(date +%s%N)
@@ -180,10 +192,15 @@ wait "$app"
 code=$?
 [[ $code -eq 0 ]] || fail "exit code $code"
 
-(cd "$work" && exec "$console" COM1 9600 >"$work/console3.log" 2>&1) &
+# Qt's own options are not obeyed: the window is on this display and looks
+# as without them.
+(cd "$work" && exec "$console" -platform offscreen -reverse -style windows COM1 9600 \
+  >"$work/console3.log" 2>&1) &
 app=$!
 pids+=("$app")
-wait_window || fail "the window never mapped for the next start"
+wait_window || fail "the window never mapped for a start with Qt's options"
+for _ in $(seq 50); do shot "$work/options"; cmp -s "$work/plain" "$work/options" && break; sleep 0.1; done
+cmp -s "$work/plain" "$work/options" || fail "Qt's options on the command line changed the window"
 sleep 1
 
 # Covered and uncovered while a silent printer is awaited, the window is drawn
@@ -239,6 +256,20 @@ for _ in 1 2 3; do
   echo "the wait ran out before the window was looked at; again"
 done
 [[ $repainted -eq 1 ]] || fail "the wait ran out before the window was looked at, three times"
+
+# Raporty > Okresowy skrócony > Według numerów, opened for the first time:
+# the typed numbers replace what the fields show, and 5..2 goes as typed.
+timeout 5 xdotool windowactivate --sync "$w" 2>/dev/null
+xdotool key --clearmodifiers alt+r
+sleep 0.3
+xdotool key Down Down Right Down Down Return
+wait_named '^Raport skrócony według numerów...$' 1 || fail "the numbers dialog did not open"
+sleep 0.3
+xdotool key 5 Tab 2 Return
+wait_named '^Błąd$' 1 || fail "the printer's refusal of 5..2 was not shown"
+grep -q "^> 04 05 00 02 00$" "$work/wire.log" || fail "5..2 did not go as typed"
+xdotool key Return
+wait_named '^Raport skrócony według numerów...$' 0 || fail "the numbers dialog did not close"
 
 # Alt+F4 during a printout (Testy > Pamięć EPROM > Tak): the program ends as
 # soon as the printout is over, with no other event (no mouse movement).

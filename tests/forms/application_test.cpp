@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <stdexcept>
 
 #include "forms/application.h"
@@ -73,6 +74,11 @@ TEST_F(ApplicationObject, QtsOwnTextsArePolish) {
   EXPECT_TRUE(LoadPolishTranslations()) << "loaded once";
   // The standard buttons of the file dialogs' questions.
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Anuluj"));
+}
+
+TEST_F(ApplicationObject, QtsOwnOptionsOnTheCommandLineChangeNothing) {
+  EXPECT_EQ(QApplication::layoutDirection(), Qt::LeftToRight);
+  EXPECT_NE(QApplication::style()->name(), "windows");
 }
 
 TEST_F(ApplicationObject, BusyScopesNest) {

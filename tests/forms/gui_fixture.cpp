@@ -19,9 +19,11 @@ QtMessageHandler& StandardMessages() {
 }  // namespace
 
 Application& App() {
-  static int argc = 1;
-  static char name[] = "gui-test";
-  static char* argv[] = {name, nullptr};
+  // Qt's own options on the command line, which the programs never obey.
+  static char name[] = "gui-test", reverse[] = "-reverse", style[] = "-style",
+              windows[] = "windows";
+  static char* argv[] = {name, reverse, style, windows, nullptr};
+  static int argc = 4;
   static Application* app = [] {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The offscreen platform warns about every raise and size hint.

@@ -2,6 +2,7 @@
 // kind and counter, the simple reports, the three range dialogs with the
 // bytes they send and the texts of the printer's verdicts, the settlement-
 // range mode, the price buffer and the remote power-off.
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QPushButton>
@@ -139,10 +140,7 @@ TEST_F(Reports, NumbersDialogSendsTheRangeLowByteFirstAndCloses) {
     EXPECT_EQ(from->Value(), 1);
     EXPECT_EQ(to->Value(), 1);
     EXPECT_TRUE(Find<QPushButton>(&dialog, "Button1")->isEnabled());
-    from->SetText("2");
-    to->SetText("300");
-    forms::testing::Focus(to);
-    forms::testing::Key(&dialog, Qt::Key_Return);
+    TypeFields(dialog, {"2", "300"});  // each field's text selected as the focus comes
     EXPECT_FALSE(dialog.isVisible());
   });
   Pick("Wedugnumerw1");
@@ -315,14 +313,37 @@ TEST_F(Reports, DatesDialogPresetsTodayAndSendsTheDigitsOnTheSecondGeneration) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(Reports, FromDateAfterToDateReachesThePrinterAndItsRefusalIsShown) {
+TEST_F(Reports, RangesTypedBackwardsReachThePrinterAndItsRefusalIsShown) {
   OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) {
     Find<QDateEdit>(&dialog, "dtOd")->setDate(QDate(2026, 12, 9));
     Find<QPushButton>(&dialog, "Button1")->click();
   });
   Pick("Wedugdat1");
   EXPECT_EQ(FrameData('1', 13), (Bytes{3, 2, 6, 1, 2, 0, 9, 2, 6, 1, 2, 0, 8}));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Błąd|2010|" + Text(219)});
+  // Enter in the to-number: it is not raised to the from-number.
+  OnModal("TfOkresoweWgNumerow", [](forms::Form& dialog) { TypeFields(dialog, {"5", "2"}); });
+  Pick("Wedugnumerw1");
+  EXPECT_EQ(FrameData('1', 5), (Bytes{4, 5, 0, 2, 0}));
+  EXPECT_EQ(Boxes(),
+            (std::vector<std::string>{"Błąd|2010|" + Text(219), "Błąd|2010|" + Text(221)}));
+}
+
+// F4 and Alt+Down open a picker's calendar; Up there goes a week back, and
+// Enter picks the day.
+TEST_F(Reports, DatePickersOpenTheirCalendarFromTheKeyboard) {
+  OnModal("TfRaportyOkresoweWgDat", [](forms::Form& dialog) {
+    forms::testing::Flush();
+    for (Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::AltModifier}) {
+      forms::testing::Key(&dialog, modifier == Qt::AltModifier ? Qt::Key_Down : Qt::Key_F4,
+                          modifier);
+      EXPECT_NE(QApplication::activePopupWidget(), nullptr);
+      forms::testing::Key(&dialog, Qt::Key_Up);
+      forms::testing::Key(&dialog, Qt::Key_Return);
+    }
+    forms::testing::Key(&dialog, Qt::Key_Return);
+  });
+  Pick("Wedugdat2");
+  EXPECT_EQ(FrameData('1', 13), (Bytes{0, 2, 6, 1, 1, 2, 4, 2, 6, 1, 2, 0, 8}));
 }
 
 class FirstGenerationReports : public MenuTest {
@@ -353,10 +374,10 @@ TEST_F(Reports, MonthlyDialogPresetsThePreviousMonthAndSendsItsDigits) {
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Raport skrócony miesięczny...");
     EXPECT_EQ(Find<forms::SpinEdit>(&dialog, "seRok")->Value(), 2026);
     EXPECT_EQ(Find<forms::SpinEdit>(&dialog, "seMiesiac")->Value(), 11);
-    Find<QPushButton>(&dialog, "Button1")->click();
+    TypeFields(dialog, {"2025"});
   });
   Pick("Miesiczny1");
-  EXPECT_EQ(FrameData('1', 5), (Bytes{5, 2, 6, 1, 1}));
+  EXPECT_EQ(FrameData('1', 5), (Bytes{5, 2, 5, 1, 1}));
 
   now = QDateTime(QDate(2027, 1, 15), QTime(8, 0));
   OnModal("TfOkresoweMiesieczne", [](forms::Form& dialog) {

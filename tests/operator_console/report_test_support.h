@@ -3,6 +3,7 @@
 // simulated printer with port and speed on the command line, "now" fixed, and
 // the frames the driver sent, picked out of the simulator's log.
 #include <QDateTime>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,6 +56,16 @@ class MenuTest : public ConsoleTest {
     return {};
   }
   static std::string Text(int32_t code) { return forms::Utf8(kavoruw::ErrorText(code)); }
+  // What the operator types once the dialog is up: each text into the field
+  // that has the focus, Tab between them, then Enter.
+  static void TypeFields(forms::Form& dialog, const QStringList& texts) {
+    forms::testing::Flush();
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+      if (i > 0) forms::testing::Key(&dialog, Qt::Key_Tab);
+      forms::testing::Type(&dialog, texts[i]);
+    }
+    forms::testing::Key(&dialog, Qt::Key_Return);
+  }
 
   QDateTime now{QDate(2026, 12, 8), QTime(14, 5, 0)};
 };

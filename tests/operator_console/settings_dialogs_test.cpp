@@ -43,9 +43,10 @@ TEST_F(SettingsMenu, TheRegisterDialogShowsThePrintersNumberAndPadsWhatItSends) 
   OnModal("TfNumerKasy", [](forms::Form& form) {
     EXPECT_EQ(Find<forms::SpinEdit>(&form, "seNrKasy")->Value(), 12);
     EXPECT_EQ(Find<forms::Edit>(&form, "eKod")->text(), "XY");
-    Find<forms::SpinEdit>(&form, "seNrKasy")->setValue(5);
     Find<forms::Edit>(&form, "eKod")->setText("");
-    EnterIn(form, "seNrKasy");
+    forms::testing::Flush();
+    forms::testing::Type(&form, "5");  // over the number, selected as the dialog opens
+    forms::testing::Key(&form, Qt::Key_Return);
     EXPECT_FALSE(form.isVisible());
   });
   Pick("Nrkasyikodobsugujcego1");
@@ -74,26 +75,27 @@ TEST_F(SettingsMenu, NumbersTypedOutsideTheRangesAreClampedWhenConfirmed) {
 
   sim.ClearLog();
   OnModal("TfIloscWierszy", [](forms::Form& form) {
-    Find<forms::SpinEdit>(&form, "seIloscWierszy")->SetText("99");
-    EnterIn(form, "seIloscWierszy");
+    forms::testing::Flush();
+    forms::testing::Type(&form, "1");  // over the 3, selected as the dialog opens
+    forms::testing::Key(&form, Qt::Key_Return);
   });
   Pick("Ilo1");
-  EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{30});
+  EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{3});
   // Opened again, the dialog shows what was written.
   OnModal("TfIloscWierszy", [](forms::Form& form) {
-    EXPECT_EQ(Find<forms::SpinEdit>(&form, "seIloscWierszy")->Text(), "30");
+    EXPECT_EQ(Find<forms::SpinEdit>(&form, "seIloscWierszy")->Text(), "3");
     forms::testing::Key(&form, Qt::Key_Escape);
   });
   Pick("Ilo1");
 
   sim.ClearLog();
   OnModal("TfIloscWierszy", [](forms::Form& form) {
-    Find<forms::SpinEdit>(&form, "seIloscWierszy")->SetText("1");
+    Find<forms::SpinEdit>(&form, "seIloscWierszy")->SetText("99");
     EnterIn(form, "seIloscWierszy");
   });
   Pick("Ilo1");
-  EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{3});
-  EXPECT_EQ(sim.State()->service.feedCount, 3);
+  EXPECT_EQ(ReceivedDataOf(sim, 'F', 1), Bytes{30});
+  EXPECT_EQ(sim.State()->service.feedCount, 30);
 }
 
 // Nothing that was not typed is sent: letters are refused as they are typed,
