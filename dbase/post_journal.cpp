@@ -177,21 +177,21 @@ std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, boo
         break;
       }
       JournalWrite w;
-      w.target = static_cast<JournalTarget>(all[p]);
-      w.offset = GetLe(all, p + 1, 8);
-      auto size = static_cast<size_t>(GetLe(all, p + 9, 4));
+      w.target = static_cast<JournalTarget>(whole_record[p]);
+      w.offset = GetLe(whole_record, p + 1, 8);
+      auto size = static_cast<size_t>(GetLe(whole_record, p + 9, 4));
       p += 13;
       if (size > kRecordHead + length - p || static_cast<uint8_t>(w.target) > 2) {
         whole = false;
         break;
       }
-      w.bytes = all.substr(p, size);
+      w.bytes = whole_record.substr(p, size);
       p += size;
       writes.push_back(std::move(w));
     }
     if (!whole) break;
     records.push_back(std::move(writes));
-    at += all.size();
+    at += whole_record.size();
   }
   return records;
 }
