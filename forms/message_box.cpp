@@ -42,9 +42,11 @@ int CaptionWidth(const QWidget& box) {
 }
 
 // Qt wraps a box's text beyond about 500 pixels; the texts here are laid out
-// line by line (centring blanks included), so a line never wraps unless the
-// screen itself is too narrow. The box is also as wide as its caption needs
-// (a path in the caption is often the only place it shows in full), up to the
+// line by line (centring blanks included), so a line of about a hundred
+// characters never wraps (every laid-out line is shorter). A longer line is
+// running text: it wraps at that readable width instead of stretching the
+// box across the screen. The box is also as wide as its caption needs (a
+// path in the caption is often the only place it shows in full), up to the
 // screen's width.
 class UnwrappedMessageBox : public QMessageBox {
  public:
@@ -72,11 +74,15 @@ class UnwrappedMessageBox : public QMessageBox {
       label->setWordWrap(false);
       layout()->activate();
       unwrappedWidth_ = layout()->totalMinimumSize().width();
+      // The box around the text: icon, spacing, margins.
+      const int around = unwrappedWidth_ - label->sizeHint().width();
+      readableWidth_ = around + kReadableCharacters * label->fontMetrics().averageCharWidth();
     }
     const int limit = screen() ? screen()->availableGeometry().width() : unwrappedWidth_;
+    const int width =
+        std::min(std::max(std::min(unwrappedWidth_, readableWidth_), CaptionWidth(*this)), limit);
     // Unchanged after the first fit, so a refit asks for no further layout.
-    label->setWordWrap(unwrappedWidth_ > limit);
-    const int width = std::min(std::max(unwrappedWidth_, CaptionWidth(*this)), limit);
+    label->setWordWrap(unwrappedWidth_ > width);
     layout()->activate();
     const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
                                                      : layout()->totalMinimumSize().height();
@@ -88,8 +94,11 @@ class UnwrappedMessageBox : public QMessageBox {
     }
   }
 
+  static constexpr int kReadableCharacters = 105;
+
   QPointer<const QWidget> owner_;
   int unwrappedWidth_ = -1;  // the text's layout width on one line each
+  int readableWidth_ = -1;   // the layout width that wraps at the readable width
   bool placed_ = false;
 };
 

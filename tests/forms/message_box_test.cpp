@@ -94,7 +94,7 @@ TEST_F(RealBox, EscapeGivesTheCloseBoxAnswer) {
   EXPECT_EQ(ShowAndPress("x", "y", MB_YESNO, "", seen), IDNO);
 }
 
-TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
+TEST_F(RealBox, LaidOutLinesNeverWrapRunningTextWrapsAtAReadableWidth) {
   // The time-out text of the driver: centring blanks and one long line.
   const std::string text = Cp(
       "                    TIMEOUT ODBIERANIA\r"
@@ -116,6 +116,25 @@ TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
   EXPECT_GE(label->contentsRect().width(), longest);
   EXPECT_LT(label->height(), 3 * metrics.lineSpacing()) << "two lines high, nothing wrapped";
   box->close();
+
+  // Running text twice that long wraps at about a hundred characters, into
+  // as many lines as it needs, every word kept.
+  const std::string running = Cp(
+      "Pakowanie ją naprawi: odbuduje indeks z rekordów tabeli, zostawi tylko całe rekordy, a "
+      "nieczytelne notatki wyczyści. Uszkodzone pliki zostaną zachowane w folderze "
+      "F:\\Poczta\\Naczelnik\\tovmir pod nazwami z dopiskiem _USZKODZONY.");
+  const std::unique_ptr<QMessageBox> wrapped = BuildMessageBox(running, Cp("zorvel"), 0x24);
+  wrapped->setWindowModality(Qt::NonModal);
+  wrapped->show();
+  QCoreApplication::processEvents();
+  label = wrapped->findChild<QLabel*>("qt_msgbox_label");
+  EXPECT_TRUE(label->wordWrap());
+  EXPECT_EQ(label->text(), ToQ(running));
+  EXPECT_GT(metrics.horizontalAdvance(label->text()), 2 * longest);
+  EXPECT_LE(label->contentsRect().width(), 110 * metrics.averageCharWidth());
+  EXPECT_GE(label->contentsRect().width(), longest);
+  EXPECT_GE(label->height(), 2 * metrics.lineSpacing());
+  wrapped->close();
 }
 
 TEST_F(RealBox, OpensCentredOverItsWindow) {
