@@ -15,17 +15,21 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextCursor>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 #include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/win_files.h"
 #include "forms/application.h"
+#include "forms/data/data_edit.h"
 #include "forms/data/data_grid.h"
 #include "forms/data/data_navigator.h"
 #include "forms/now.h"
@@ -700,6 +704,24 @@ TEST_F(Deleting, MissingFoldersWarnAndTheDeletionGoesOn) {
   }
   EXPECT_EQ(r.Spis.RecordCount(), 3u);
   EXPECT_EQ(ListsOnDisk()["Alfa"], "3,");
+}
+
+// A control that cannot read its value as a deletion gives the controls
+// back: its error is shown and the deletion goes on.
+TEST_F(Deleting, AControlThatCannotReadWhenTheControlsComeBackIsReported) {
+  TRegler& r = *Regler;
+  ChooseCorrespondent(3);
+  MakeFolders(3);
+  bool once = true;
+  QObject::connect(&r.PolaGrup, &forms::DataSource::RowsChanged, &r, [&once] {
+    if (std::exchange(once, false)) throw dbase::DbError(dbase::ErrorCode::Io, "odczyt nieudany");
+  });
+  Answer(IDYES);
+  Answer(IDYES);
+  r.kaszkoClick();
+  ASSERT_EQ(Shown().size(), 3u);
+  EXPECT_EQ(Shown()[2].text, "odczyt nieudany");
+  EXPECT_EQ(LiveColumn("SPIS.DBF", 0), (std::vector<std::string>{"7", "7", "12"}));
 }
 
 TEST_F(Deleting, TheIdleLimitUnderAnUnansweredQuestionEndsWithoutDeleting) {
