@@ -244,7 +244,7 @@ void TRegler::ApplyWriteAccess() {
   }
   ui_->SpisK->SetReadOnly(readOnly_);
   ui_->DBGrid1->SetReadOnly(readOnly_);
-  ui_->DBMemo1->setReadOnly(readOnly_);
+  ui_->DBMemo1->SetReadOnly(readOnly_);
   ui_->DBNavigator1->SetReadOnly(readOnly_);
   ui_->DBNavigator2->SetReadOnly(readOnly_);
   // The administrator learns why, and which file to restore.

@@ -174,7 +174,12 @@ std::string ChangeMembership(dbase::Table& grupy, dbase::Table& spis, bool add) 
     if (started) grupy.Cancel();
     return refusal;
   };
-  const std::string list = grupy.AsString("KTO");
+  std::string list;
+  try {
+    list = grupy.AsString("KTO");  // a damaged memo cannot be read
+  } catch (const std::exception& e) {
+    return refuse(Readable(e));
+  }
   const MemberListResult r = add ? ListWithMember(list, n) : ListWithoutMember(list, n);
   if (!r.Ok)
     return refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error : BadListText(Name(grupy), r.Error));

@@ -283,6 +283,57 @@ TEST_F(RegisterWindow, GroupOperationsNeedACurrentGroupAndCorrespondent) {
   EXPECT_EQ(Shown().size(), 2u);
 }
 
+// A member list in a damaged block of GRUPY.DBT shows as unreadable, never
+// as the list shown before; what needs it is refused, leaving no edit
+// behind; the pack empties it and says so in its one box.
+TEST_F(RegisterWindow, ADamagedMemberListShowsUnreadableIsRefusedAndThePackRepairsIt) {
+  MakeTables(kPeople,
+             {{"Zarząd", "1,2,3,"}, {"Księgowość", "4,7,"}, {"Wszyscy w magazynie", "3,5,"}});
+  std::string dbt = ReadBytes(Table("GRUPY.DBT"));
+  const size_t at = dbt.find("4,7,");
+  ASSERT_NE(at, std::string::npos);
+  dbt.replace(at - 8, 4, "xxxx");  // the block's mark
+  dbase_test::WriteFileBytes(Table("GRUPY.DBT"), dbt);
+  MakeFolders(7);
+  TRegler& r = Open();
+  auto* memo = Control<forms::DBMemo>("DBMemo1");
+  EXPECT_EQ(r.Grr.AsString("NAZWA"), W("Księgowość"));
+  EXPECT_EQ(Utf8(memo->toPlainText()), "");
+  EXPECT_TRUE(memo->Unreadable() && memo->isReadOnly());
+  EXPECT_TRUE(Shown().empty());
+  ChooseCorrespondent(7);
+  Control<QPushButton>("ddg")->click();
+  ASSERT_EQ(Shown().size(), 1u);
+  const std::string folder = "F:\\Poczta\\Naczelnik\\tovmir\\";
+  EXPECT_EQ(Shown()[0].text, "Uszkodzony plik notatek " + folder + "GRUPY.DBT");
+  EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
+  // The deletion stops at the error box; the program goes on.
+  Answer(IDYES);
+  Answer(IDYES);
+  EXPECT_THROW(r.kaszkoClick(), dbase::DbError);
+  EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 5u);
+  EXPECT_TRUE(fs::exists(root_ / "Skrzynki" / "7"));
+  EXPECT_TRUE(Control<QPushButton>("kaszko")->isVisible());
+  Shown().clear();
+  Control<QPushButton>("pak")->click();
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text, "Pakowanie zakończone. Naprawiono:\r- plik notatek " + folder +
+                                 "GRUPY.DBT: 1 notatka była nieczytelna i jest teraz pusta\r"
+                                 "Kopie uszkodzonych plików:\r- " +
+                                 folder + "GRUPY_USZKODZONY.DBT");
+  EXPECT_FALSE(memo->Unreadable() || memo->isReadOnly());
+  // Both go through now.
+  ChooseCorrespondent(7);
+  Control<QPushButton>("ddg")->click();
+  EXPECT_EQ(Kto(), "7,");
+  Answer(IDYES);
+  Answer(IDYES);
+  r.kaszkoClick();
+  EXPECT_EQ(ListsOnDisk(),
+            (std::map<std::string, std::string>{
+                {"Zarząd", "1,2,3,"}, {"Księgowość", ","}, {"Wszyscy w magazynie", "3,5,"}}));
+}
+
 TEST_F(RegisterWindow, AddingACorrespondentNumbersHimAndMakesHisFolders) {
   MakeTables({{1, "A", "a"}, {12, "B", "b"}, {5, "C", "c"}}, {});
   TRegler& r = Open();
@@ -423,6 +474,20 @@ TEST_F(RegisterWindow, MembershipChangesBuildOnWhatAnotherProgramStored) {
   WriteDeletion(spis, grupy, plan);
   EXPECT_EQ(ListsOnDisk(),
             (std::map<std::string, std::string>{{"Alfa", "7,12,"}, {"Beta", "1,7,"}}));
+
+  // A key meant for a group another program deleted is dropped, and he is
+  // told why, as for a correspondent deleted meanwhile.
+  ChooseGroup("Beta");
+  forms::testing::Focus(memo);
+  ASSERT_TRUE(other.Locate("NAZWA", "Beta"));
+  other.Delete();
+  forms::testing::Key(memo, Qt::Key_5);
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[1].text,
+            "Rekord 2 tabeli F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF nie istnieje");
+  EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
+  EXPECT_EQ(Utf8(memo->toPlainText()), "7,12,");  // the group now current
+  EXPECT_EQ(ListsOnDisk(), (std::map<std::string, std::string>{{"Alfa", "7,12,"}}));
 }
 
 TEST_F(RegisterWindow, ACorrespondentWithoutMailboxIsNeverPosted) {
