@@ -293,6 +293,11 @@ void TRegler::closeEvent(QCloseEvent* event) {
 void TRegler::reject() { KoniecClick(); }
 
 bool TRegler::PostPendingEdits() {
+  // What is typed into a cell not yet left is stored first, as leaving the
+  // cell would store it (the idle end leaves no cell).
+  for (forms::DBGrid* grid : {ui_->SpisK, ui_->DBGrid1}) {
+    if (!grid->CommitOpenEditor()) return false;
+  }
   // A value the grid could not store is still the user's edit: he sees why
   // again and the cell opens with what he typed.
   if (ui_->SpisK->ReopenFailedEdit()) return false;
