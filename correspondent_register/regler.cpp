@@ -387,26 +387,29 @@ void TRegler::DBEdit1Change() {
 }
 
 void TRegler::FitNameRow() {
-  // The row's sizes were made for a narrower font: the navigator's buttons
-  // and the number (five digits) take what their texts need, and the full
-  // name gets the rest, up to the row's right edge, to show a whole name.
+  // The row's sizes were made for a narrower font: the sort buttons and the
+  // navigator's buttons take what their texts need, the number five digits,
+  // all with the two pixels between the sort buttons, and the full name
+  // gets the rest, up to the row's right edge, to show a whole name.
+  const int gap = ui_->wgna->x() - (ui_->wgnu->x() + ui_->wgnu->width());
+  const int right = ui_->FullNameEdit->x() + ui_->FullNameEdit->width();
+  int x = ui_->wgnu->x();
+  const auto place = [&](QWidget* w, int width) {
+    w->setGeometry(x, w->y(), width, w->height());
+    x += width + gap;
+  };
+  for (QPushButton* b : {ui_->wgnu, ui_->wgna})
+    place(b, std::min(b->width(), b->fontMetrics().horizontalAdvance(b->text()) + 10));
   forms::DBNavigator* nav = ui_->DBNavigator1;
   int navWidth = 0;
   for (QPushButton* b : nav->findChildren<QPushButton*>()) {
     if (!b->isHidden())
       navWidth += std::max(b->minimumWidth(), b->fontMetrics().horizontalAdvance(b->text()) + 10);
   }
-  const int gap = ui_->Wstaw->x() - (nav->x() + nav->width());
-  const int right = ui_->FullNameEdit->x() + ui_->FullNameEdit->width();
-  nav->resize(std::min(nav->width(), navWidth), nav->height());
-  int x = nav->x() + nav->width() + gap;
-  ui_->Wstaw->move(x, ui_->Wstaw->y());
-  x += ui_->Wstaw->width() + gap;
+  place(nav, std::min(nav->width(), navWidth));
+  place(ui_->Wstaw, ui_->Wstaw->width());
   QLineEdit* nr = ui_->DBEdit1;
-  nr->setGeometry(x, nr->y(),
-                  std::min(nr->width(), nr->fontMetrics().horizontalAdvance("99999") + 12),
-                  nr->height());
-  x += nr->width() + gap;
+  place(nr, std::min(nr->width(), nr->fontMetrics().horizontalAdvance("99999") + 12));
   ui_->FullNameEdit->setGeometry(x, ui_->FullNameEdit->y(), right - x, ui_->FullNameEdit->height());
 }
 

@@ -142,9 +142,10 @@ TEST_F(RegisterWindow, TheGridShowsSixteenColumnsAndNeitherInsertsNorDeletes) {
 }
 
 TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
-  MakeTables(
-      {{1, "Wiśniewski-Kołłątajowa", "Małgorzata Anna Józefina"}, {2, "Lewandowska", "Zofia"}},
-      {{"Zarząd", "1,"}});
+  MakeTables({{1, "Wiśniewski-Kołłątajowa", "Małgorzata Anna Józefina"},
+              {2, "Lewandowska", "Zofia"},
+              {3, "Woźniak", "Józef Stanisław"}},
+             {{"Zarząd", "1,"}});
   TRegler& r = Open();
   for (auto* button : r.findChildren<QPushButton*>()) {
     if (button->parentWidget() != &r) continue;  // the navigators' glyphs
@@ -159,10 +160,17 @@ TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
   auto* name = Control<QLineEdit>("FullNameEdit");
   EXPECT_EQ(name->cursorPosition(), 0);
   EXPECT_EQ(Utf8(name->toolTip()), "Małgorzata Anna Józefina Wiśniewski-Kołłątajowa");
-  // A name of a usual length shows whole.
-  ChooseCorrespondent(2);
-  EXPECT_EQ(Utf8(name->text()), "Zofia Lewandowska");
-  EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 8, name->width());
+  // A name of a usual length shows whole: the line edit draws its text
+  // inside the style's contents, two pixels in from each side, with a pixel
+  // for the cursor.
+  ChooseCorrespondent(3);
+  EXPECT_EQ(Utf8(name->text()), "Józef Stanisław Woźniak");
+  QStyleOptionFrame frame;
+  frame.initFrom(name);
+  frame.lineWidth = name->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, name);
+  frame.features = QStyleOptionFrame::None;
+  const QRect inside = name->style()->subElementRect(QStyle::SE_LineEditContents, &frame, name);
+  EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 1, inside.width() - 4);
   // The alert's caption has the Polish short date whatever the machine's.
   forms::SetNow([] { return QDateTime(QDate(2026, 12, 9), QTime(6, 26, 34)); });
   EXPECT_EQ(AlertCaptionNow(), "Uwaga!   9.12.2026,  06:26:34");
