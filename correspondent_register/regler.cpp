@@ -242,16 +242,23 @@ void TRegler::ApplyWriteAccess() {
        std::initializer_list<QWidget*>{ui_->Wstaw, ui_->ddg, ui_->Uzg, ui_->kaszko, ui_->pak}) {
     w->setEnabled(!readOnly_);
   }
+  // A register opened without its index (until a pack rebuilds it) cannot
+  // be sorted.
+  ui_->wgnu->setEnabled(HasTag(Spis, kNumberTag));
+  ui_->wgna->setEnabled(HasTag(Spis, kNameTag));
   ui_->SpisK->SetReadOnly(readOnly_);
   ui_->DBGrid1->SetReadOnly(readOnly_);
   ui_->DBMemo1->SetReadOnly(readOnly_);
   ui_->DBNavigator1->SetReadOnly(readOnly_);
   ui_->DBNavigator2->SetReadOnly(readOnly_);
-  // The administrator learns why, and which file to restore.
+  // The administrator learns why, and which file to restore, or that the
+  // program may not write the files.
   for (const dbase::Table* t : {&Spis, &Grr}) {
     if (!t->Active() || !t->ReadOnly()) continue;
-    ShowMessageBox(ReadOnlyRegisterText(Drives().WithWindowsPaths(t->Path()),
-                                        Drives().WithWindowsPaths(t->ReadOnlyReason())),
+    const std::string file = Drives().WithWindowsPaths(t->Path());
+    const std::string reason = Drives().WithWindowsPaths(t->ReadOnlyReason());
+    ShowMessageBox(WriteAccessDenied(*t) ? NoWriteAccessText(file, reason)
+                                         : ReadOnlyRegisterText(file, reason),
                    kMbIconError | kMbOk, "Uwaga!");
   }
 }

@@ -2,7 +2,10 @@
 // sorting, group membership, adding and deleting correspondents with their
 // folders, and the idle limit. What a test writes is read back from the
 // files by python3-dbfread (and the index tags by Perl XBase).
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -1043,6 +1046,64 @@ TEST_F(ReadOnlyRegister, APackOfferedRepairsWhatItSaysAndKeepsTheDamagedFiles) {
   EXPECT_TRUE(Control<QPushButton>("pak")->isEnabled());
   EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 4u);
   EXPECT_EQ(dbase_test::XbaseTag(Table("SPIS.MDX"), "NAI").size(), 4u);
+}
+
+// A register whose index is lost: declined, the pack leaves it unsorted
+// (the sort buttons off); accepted, it rebuilds the index and, with nothing
+// damaged to keep, lists no backups.
+TEST_F(ReadOnlyRegister, ALostIndexLeavesTheRegisterUnsortedUntilThePackRebuildsIt) {
+  MakeTables(kPeople, {{"Alfa", "3,"}});
+  fs::remove(Table("SPIS.MDX"));
+  boxes.Answer(forms::IDNO);
+  TRegler& r = Open();
+  ASSERT_TRUE(r.Spis.ReadOnly());
+  EXPECT_FALSE(Control<QPushButton>("wgnu")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>("wgna")->isEnabled());
+  r.hide();
+  Shown().clear();
+  boxes.Answer(forms::IDYES);
+  r.show();
+  ASSERT_EQ(Shown().size(), 2u);
+  const std::string mdx = "F:\\Poczta\\Naczelnik\\tovmir\\SPIS.MDX";
+  EXPECT_EQ(Shown()[1].text, "Pakowanie zakończone. Naprawiono:\r- indeks " + mdx +
+                                 " odbudowany z rekordów tabeli (Brak pliku " + mdx + ")");
+  EXPECT_TRUE(Control<QPushButton>("wgna")->isEnabled());
+  Control<QPushButton>("wgna")->click();
+  EXPECT_EQ(r.Spis.IndexName(), "NAI");
+}
+
+// A table this program may not write is not called damaged.
+TEST_F(ReadOnlyRegister, ATableWithoutTheRightToWriteIsToldApartFromDamage) {
+  MakeTables(kPeople, {{"Alfa", "3,"}});
+  const fs::path grupy = Table("GRUPY.DBF");
+  fs::permissions(grupy, fs::perms::all, fs::perm_options::remove);
+  fs::permissions(grupy, fs::perms::owner_read, fs::perm_options::add);
+  // Root writes whatever the mode says, but not an immutable file.
+  struct Immutable {
+    explicit Immutable(const fs::path& path) : fd(::open(path.c_str(), O_RDONLY)) {
+      if (::access(path.c_str(), W_OK) != 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) return;
+      flags |= FS_IMMUTABLE_FL;
+      set = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ~Immutable() {
+      flags &= ~FS_IMMUTABLE_FL;
+      if (set) ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+      ::close(fd);
+    }
+    int fd;
+    int flags = 0;
+    bool set = false;
+  } immutable(grupy);
+  if (::access(grupy.c_str(), W_OK) == 0) GTEST_SKIP() << "the file stays writable here";
+  Open();
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text,
+            "Tabela F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF jest tylko do odczytu (plik jest "
+            "tylko do odczytu).\rProgram nie ma prawa zapisu do plików tej tabeli lub do jej "
+            "folderu. Dane można tylko przeglądać: dopisywanie, zmiany, kasowanie, zmiany grup i "
+            "pakowanie są wyłączone, dopóki program nie dostanie tego prawa i nie zostanie "
+            "uruchomiony ponownie.");
+  EXPECT_FALSE(Control<QPushButton>("pak")->isEnabled());
 }
 
 TEST_F(ReadOnlyRegister, AGroupsTableThatDoesNotOpenLeavesNothingToWrite) {
