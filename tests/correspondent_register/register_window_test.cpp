@@ -788,8 +788,7 @@ TEST_F(Deleting, AControlThatCannotReadWhenTheControlsComeBackIsReported) {
   TRegler& r = *Regler;
   ChooseCorrespondent(3);
   MakeFolders(3);
-  bool once = true;
-  QObject::connect(&r.PolaGrup, &forms::DataSource::RowsChanged, &r, [&once] {
+  QObject::connect(&r.PolaGrup, &forms::DataSource::RowsChanged, &r, [once = true]() mutable {
     if (std::exchange(once, false)) throw dbase::DbError(dbase::ErrorCode::Io, "odczyt nieudany");
   });
   Answer(IDYES);
