@@ -2,10 +2,7 @@
 // sorting, group membership, adding and deleting correspondents with their
 // folders, and the idle limit. What a test writes is read back from the
 // files by python3-dbfread (and the index tags by Perl XBase).
-#include <fcntl.h>
-#include <linux/fs.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +21,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <utility>
 
@@ -163,15 +161,13 @@ TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
   auto* name = Control<QLineEdit>("FullNameEdit");
   EXPECT_EQ(name->cursorPosition(), 0);
   EXPECT_EQ(Utf8(name->toolTip()), "Małgorzata Anna Józefina Wiśniewski-Kołłątajowa");
-  // A name of a usual length shows whole: the line edit draws its text
-  // inside the style's contents, two pixels in from each side, with a pixel
-  // for the cursor.
+  // A name of a usual length shows whole: the edit draws its text two pixels
+  // inside the style's contents, with a pixel for the cursor.
   ChooseCorrespondent(3);
   EXPECT_EQ(Utf8(name->text()), "Józef Stanisław Woźniak");
   QStyleOptionFrame frame;
   frame.initFrom(name);
   frame.lineWidth = name->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, name);
-  frame.features = QStyleOptionFrame::None;
   const QRect inside = name->style()->subElementRect(QStyle::SE_LineEditContents, &frame, name);
   EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 1, inside.width() - 4);
   // The alert's caption has the Polish short date whatever the machine's.
@@ -295,54 +291,27 @@ TEST_F(RegisterWindow, GroupOperationsNeedACurrentGroupAndCorrespondent) {
 }
 
 // A member list in a damaged block of GRUPY.DBT shows as unreadable, never
-// as the list shown before; what needs it is refused, leaving no edit
-// behind; the pack empties it and says so in its one box.
-TEST_F(RegisterWindow, ADamagedMemberListShowsUnreadableIsRefusedAndThePackRepairsIt) {
-  MakeTables(kPeople,
-             {{"Zarząd", "1,2,3,"}, {"Księgowość", "4,7,"}, {"Wszyscy w magazynie", "3,5,"}});
+// as the list shown before; an add is refused and leaves no edit behind; the
+// pack empties it and says so in its one box.
+TEST_F(RegisterWindow, ADamagedMemberListShowsUnreadableUntilThePackEmptiesIt) {
+  MakeTables(kPeople, {{"Zarząd", "1,2,3,"}, {"Księgowość", "4,7,"}});
   std::string dbt = ReadBytes(Table("GRUPY.DBT"));
-  const size_t at = dbt.find("4,7,");
-  ASSERT_NE(at, std::string::npos);
-  dbt.replace(at - 8, 4, "xxxx");  // the block's mark
+  dbt.replace(dbt.find("4,7,") - 8, 4, "xxxx");  // the block's mark
   dbase_test::WriteFileBytes(Table("GRUPY.DBT"), dbt);
-  MakeFolders(7);
   TRegler& r = Open();
   auto* memo = Control<forms::DBMemo>("DBMemo1");
-  EXPECT_EQ(r.Grr.AsString("NAZWA"), W("Księgowość"));
-  EXPECT_EQ(Utf8(memo->toPlainText()), "");
-  EXPECT_TRUE(memo->Unreadable() && memo->isReadOnly());
-  EXPECT_TRUE(Shown().empty());
-  ChooseCorrespondent(7);
+  EXPECT_TRUE(memo->toPlainText().isEmpty() && memo->Unreadable() && memo->isReadOnly());
   Control<QPushButton>("ddg")->click();
-  ASSERT_EQ(Shown().size(), 1u);
-  const std::string folder = "F:\\Poczta\\Naczelnik\\tovmir\\";
-  EXPECT_EQ(Shown()[0].text, "Uszkodzony plik notatek " + folder + "GRUPY.DBT");
   EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
-  // The deletion stops at the error box; the program goes on.
-  Answer(IDYES);
-  Answer(IDYES);
-  EXPECT_THROW(r.kaszkoClick(), dbase::DbError);
-  EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 5u);
-  EXPECT_TRUE(fs::exists(root_ / "Skrzynki" / "7"));
-  EXPECT_TRUE(Control<QPushButton>("kaszko")->isVisible());
-  Shown().clear();
   Control<QPushButton>("pak")->click();
-  ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].text, "Pakowanie zakończone. Naprawiono:\r- plik notatek " + folder +
-                                 "GRUPY.DBT: 1 notatka była nieczytelna i jest teraz pusta\r"
+  const std::string grupy = "F:\\Poczta\\Naczelnik\\tovmir\\GRUPY";
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[0].text, "Uszkodzony plik notatek " + grupy + ".DBT");
+  EXPECT_EQ(Shown()[1].text, "Pakowanie zakończone. Naprawiono:\r- plik notatek " + grupy +
+                                 ".DBT: 1 notatka była nieczytelna i jest teraz pusta\r"
                                  "Kopie uszkodzonych plików:\r- " +
-                                 folder + "GRUPY_USZKODZONY.DBT");
+                                 grupy + "_USZKODZONY.DBT");
   EXPECT_FALSE(memo->Unreadable() || memo->isReadOnly());
-  // Both go through now.
-  ChooseCorrespondent(7);
-  Control<QPushButton>("ddg")->click();
-  EXPECT_EQ(Kto(), "7,");
-  Answer(IDYES);
-  Answer(IDYES);
-  r.kaszkoClick();
-  EXPECT_EQ(ListsOnDisk(),
-            (std::map<std::string, std::string>{
-                {"Zarząd", "1,2,3,"}, {"Księgowość", ","}, {"Wszyscy w magazynie", "3,5,"}}));
 }
 
 TEST_F(RegisterWindow, AddingACorrespondentNumbersHimAndMakesHisFolders) {
@@ -485,20 +454,6 @@ TEST_F(RegisterWindow, MembershipChangesBuildOnWhatAnotherProgramStored) {
   WriteDeletion(spis, grupy, plan);
   EXPECT_EQ(ListsOnDisk(),
             (std::map<std::string, std::string>{{"Alfa", "7,12,"}, {"Beta", "1,7,"}}));
-
-  // A key meant for a group another program deleted is dropped, and he is
-  // told why, as for a correspondent deleted meanwhile.
-  ChooseGroup("Beta");
-  forms::testing::Focus(memo);
-  ASSERT_TRUE(other.Locate("NAZWA", "Beta"));
-  other.Delete();
-  forms::testing::Key(memo, Qt::Key_5);
-  ASSERT_EQ(Shown().size(), 2u);
-  EXPECT_EQ(Shown()[1].text,
-            "Rekord 2 tabeli F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF nie istnieje");
-  EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
-  EXPECT_EQ(Utf8(memo->toPlainText()), "7,12,");  // the group now current
-  EXPECT_EQ(ListsOnDisk(), (std::map<std::string, std::string>{{"Alfa", "7,12,"}}));
 }
 
 TEST_F(RegisterWindow, ACorrespondentWithoutMailboxIsNeverPosted) {
@@ -770,33 +725,22 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
 TEST_F(Deleting, MissingFoldersWarnAndTheDeletionGoesOn) {
   TRegler& r = *Regler;
   ChooseCorrespondent(12);
-  Answer(IDYES);
-  Answer(IDYES);
-  Control<QPushButton>("kaszko")->click();
-  ASSERT_EQ(Shown().size(), 8u);
-  for (size_t i = 2; i < 8; ++i) {
-    EXPECT_EQ(Shown()[i].text, "Nie mogłem skasować kartoteki!");
-    EXPECT_EQ(Shown()[i].caption, "Warning");
-  }
-  EXPECT_EQ(r.Spis.RecordCount(), 3u);
-  EXPECT_EQ(ListsOnDisk()["Alfa"], "3,");
-}
-
-// A control that cannot read its value as a deletion gives the controls
-// back: its error is shown and the deletion goes on.
-TEST_F(Deleting, AControlThatCannotReadWhenTheControlsComeBackIsReported) {
-  TRegler& r = *Regler;
-  ChooseCorrespondent(3);
-  MakeFolders(3);
+  // So does a control that cannot read its value when the check gives the
+  // controls back: its error is shown.
   QObject::connect(&r.PolaGrup, &forms::DataSource::RowsChanged, &r, [once = true]() mutable {
     if (std::exchange(once, false)) throw dbase::DbError(dbase::ErrorCode::Io, "odczyt nieudany");
   });
   Answer(IDYES);
   Answer(IDYES);
-  r.kaszkoClick();
-  ASSERT_EQ(Shown().size(), 3u);
+  Control<QPushButton>("kaszko")->click();
+  ASSERT_EQ(Shown().size(), 9u);
   EXPECT_EQ(Shown()[2].text, "odczyt nieudany");
-  EXPECT_EQ(LiveColumn("SPIS.DBF", 0), (std::vector<std::string>{"7", "7", "12"}));
+  for (size_t i = 3; i < 9; ++i) {
+    EXPECT_EQ(Shown()[i].text, "Nie mogłem skasować kartoteki!");
+    EXPECT_EQ(Shown()[i].caption, "Warning");
+  }
+  EXPECT_EQ(r.Spis.RecordCount(), 3u);
+  EXPECT_EQ(ListsOnDisk()["Alfa"], "3,");
 }
 
 TEST_F(Deleting, TheIdleLimitUnderAnUnansweredQuestionEndsWithoutDeleting) {
@@ -888,14 +832,9 @@ TEST_F(RegisterWindow, HidingPostsAnEditedCorrespondent) {
   Control<QPushButton>("Koniec")->click();
   EXPECT_FALSE(r.isVisible());
   EXPECT_EQ(LiveColumn("SPIS.DBF", 5)[1], "Sekretariat");
-  // The idle end posts it too, and what a cell's open editor holds.
+  // The idle end posts it too.
   r.show();
-  const QModelIndex cell = grid->model()->index(1, 5);
-  grid->setCurrentIndex(cell);
-  grid->edit(cell);
-  auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
-  ASSERT_NE(editor, nullptr);
-  editor->setText("Kadry");
+  ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, 5), QString("Kadry"), Qt::EditRole));
   IdleSeconds = 179;
   EXPECT_THROW(r.TimerrTimer(), ProgramEnded);
   EXPECT_EQ(LiveColumn("SPIS.DBF", 5)[1], "Kadry");
@@ -1047,62 +986,46 @@ TEST_F(ReadOnlyRegister, APackOfferedRepairsWhatItSaysAndKeepsTheDamagedFiles) {
   EXPECT_EQ(dbase_test::XbaseTag(Table("SPIS.MDX"), "NAI").size(), 4u);
 }
 
-// A register whose index is lost: declined, the pack leaves it unsorted
-// (the sort buttons off); accepted, it rebuilds the index and, with nothing
-// damaged to keep, lists no backups.
+// A lost index: the pack declined, the register is not sorted; accepted, it
+// rebuilds the index and, with no damaged file to keep, lists no backups.
 TEST_F(ReadOnlyRegister, ALostIndexLeavesTheRegisterUnsortedUntilThePackRebuildsIt) {
   MakeTables(kPeople, {{"Alfa", "3,"}});
   fs::remove(Table("SPIS.MDX"));
   boxes.Answer(forms::IDNO);
   TRegler& r = Open();
-  ASSERT_TRUE(r.Spis.ReadOnly());
-  EXPECT_FALSE(Control<QPushButton>("wgnu")->isEnabled());
-  EXPECT_FALSE(Control<QPushButton>("wgna")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>("wgnu")->isEnabled() ||
+               Control<QPushButton>("wgna")->isEnabled());
   r.hide();
-  Shown().clear();
   boxes.Answer(forms::IDYES);
   r.show();
-  ASSERT_EQ(Shown().size(), 2u);
   const std::string mdx = "F:\\Poczta\\Naczelnik\\tovmir\\SPIS.MDX";
-  EXPECT_EQ(Shown()[1].text, "Pakowanie zakończone. Naprawiono:\r- indeks " + mdx +
-                                 " odbudowany z rekordów tabeli (Brak pliku " + mdx + ")");
+  EXPECT_EQ(Shown().back().text, "Pakowanie zakończone. Naprawiono:\r- indeks " + mdx +
+                                     " odbudowany z rekordów tabeli (Brak pliku " + mdx + ")");
   EXPECT_TRUE(Control<QPushButton>("wgna")->isEnabled());
-  Control<QPushButton>("wgna")->click();
-  EXPECT_EQ(r.Spis.IndexName(), "NAI");
 }
 
-// A table this program may not write is not called damaged.
+// A table this program may not write is not called damaged. (Root writes
+// whatever the mode says, but not an immutable file.)
 TEST_F(ReadOnlyRegister, ATableWithoutTheRightToWriteIsToldApartFromDamage) {
   MakeTables(kPeople, {{"Alfa", "3,"}});
-  const fs::path grupy = Table("GRUPY.DBF");
-  fs::permissions(grupy, fs::perms::all, fs::perm_options::remove);
-  fs::permissions(grupy, fs::perms::owner_read, fs::perm_options::add);
-  // Root writes whatever the mode says, but not an immutable file.
-  struct Immutable {
-    explicit Immutable(const fs::path& path) : fd(::open(path.c_str(), O_RDONLY)) {
-      if (::access(path.c_str(), W_OK) != 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) return;
-      flags |= FS_IMMUTABLE_FL;
-      set = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  const std::string grupy = Table("GRUPY.DBF");
+  fs::permissions(grupy, fs::perms::owner_read);
+  if (::access(grupy.c_str(), W_OK) == 0 && std::system(("chattr +i " + grupy).c_str()) != 0) {
+  }
+  struct Undo {
+    std::string file;
+    ~Undo() {
+      if (std::system(("chattr -i " + file + " 2>/dev/null").c_str()) != 0) {
+      }
     }
-    ~Immutable() {
-      flags &= ~FS_IMMUTABLE_FL;
-      if (set) ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-      ::close(fd);
-    }
-    int fd;
-    int flags = 0;
-    bool set = false;
-  } immutable(grupy);
-  if (::access(grupy.c_str(), W_OK) == 0) GTEST_SKIP() << "the file stays writable here";
+  } undo{grupy};
+  if (::access(grupy.c_str(), W_OK) == 0) GTEST_SKIP() << "the file stays writable";
   Open();
   ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].text,
-            "Tabela F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF jest tylko do odczytu (plik jest "
-            "tylko do odczytu).\rProgram nie ma prawa zapisu do plików tej tabeli lub do jej "
-            "folderu. Dane można tylko przeglądać: dopisywanie, zmiany, kasowanie, zmiany grup i "
-            "pakowanie są wyłączone, dopóki program nie dostanie tego prawa i nie zostanie "
-            "uruchomiony ponownie.");
-  EXPECT_FALSE(Control<QPushButton>("pak")->isEnabled());
+  const std::string start =
+      "Tabela F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF jest tylko do odczytu (plik jest tylko do "
+      "odczytu).\rProgram nie ma prawa zapisu do plików";
+  EXPECT_EQ(Shown()[0].text.rfind(start, 0), 0u) << Shown()[0].text;
 }
 
 TEST_F(ReadOnlyRegister, AGroupsTableThatDoesNotOpenLeavesNothingToWrite) {
