@@ -42,6 +42,7 @@ std::string LostMemosText(uint32_t n) {
     return count + "notatki były nieczytelne i są teraz puste";
   return count + "notatek było nieczytelnych i są teraz puste";
 }
+
 std::string NewPath(const std::string& path) { return path + kNewSuffix; }
 std::string FolderOf(const std::string& path) {
   size_t slash = path.find_last_of('/');

@@ -45,7 +45,6 @@ class DBMemo : public QPlainTextEdit {
   const std::string& Field() const { return field_; }
   // The window's choice; an unreadable text is read-only whatever it is.
   void SetReadOnly(bool readOnly);
-  bool Unreadable() const { return unreadable_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

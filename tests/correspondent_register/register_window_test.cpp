@@ -30,7 +30,6 @@
 #include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/win_files.h"
 #include "forms/application.h"
-#include "forms/data/data_edit.h"
 #include "forms/data/data_grid.h"
 #include "forms/data/data_navigator.h"
 #include "forms/now.h"
@@ -299,8 +298,9 @@ TEST_F(RegisterWindow, ADamagedMemberListShowsUnreadableUntilThePackEmptiesIt) {
   dbt.replace(dbt.find("4,7,") - 8, 4, "xxxx");  // the block's mark
   dbase_test::WriteFileBytes(Table("GRUPY.DBT"), dbt);
   TRegler& r = Open();
-  auto* memo = Control<forms::DBMemo>("DBMemo1");
-  EXPECT_TRUE(memo->toPlainText().isEmpty() && memo->Unreadable() && memo->isReadOnly());
+  auto* memo = Control<QPlainTextEdit>("DBMemo1");
+  EXPECT_EQ(Utf8(memo->toPlainText() + memo->placeholderText()), "Nie można odczytać tej notatki.");
+  EXPECT_TRUE(memo->isReadOnly());
   Control<QPushButton>("ddg")->click();
   EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
   Control<QPushButton>("pak")->click();
@@ -311,7 +311,7 @@ TEST_F(RegisterWindow, ADamagedMemberListShowsUnreadableUntilThePackEmptiesIt) {
                                  ".DBT: 1 notatka była nieczytelna i jest teraz pusta\r"
                                  "Kopie uszkodzonych plików:\r- " +
                                  grupy + "_USZKODZONY.DBT");
-  EXPECT_FALSE(memo->Unreadable() || memo->isReadOnly());
+  EXPECT_TRUE(memo->placeholderText().isEmpty() && !memo->isReadOnly());
 }
 
 TEST_F(RegisterWindow, AddingACorrespondentNumbersHimAndMakesHisFolders) {
