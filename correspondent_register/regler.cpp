@@ -243,18 +243,24 @@ void TRegler::ApplyWriteAccess() {
        std::initializer_list<QWidget*>{ui_->Wstaw, ui_->ddg, ui_->Uzg, ui_->kaszko, ui_->pak}) {
     w->setEnabled(!readOnly_);
   }
+  // A register opened without its index (until a pack rebuilds it) cannot
+  // be sorted.
+  ui_->wgnu->setEnabled(HasTag(Spis, kNumberTag));
+  ui_->wgna->setEnabled(HasTag(Spis, kNameTag));
   ui_->SpisK->SetReadOnly(readOnly_);
   ui_->DBGrid1->SetReadOnly(readOnly_);
-  ui_->DBMemo1->setReadOnly(readOnly_);
+  ui_->DBMemo1->SetReadOnly(readOnly_);
   ui_->DBNavigator1->SetReadOnly(readOnly_);
   ui_->DBNavigator2->SetReadOnly(readOnly_);
-  // The administrator learns why, and which file to restore.
+  // The administrator learns why, and which file to restore, or that the
+  // program may not write the files.
   for (const dbase::Table* t : {&Spis, &Grr}) {
     if (!t->Active() || !t->ReadOnly()) continue;
-    session_.Core.Hooks.ShowMessageBox(
-        ReadOnlyRegisterText(session_.Core.Drives.WithWindowsPaths(t->Path()),
-                             session_.Core.Drives.WithWindowsPaths(t->ReadOnlyReason())),
-        kMbIconError | kMbOk, "Uwaga!");
+    const std::string file = session_.Core.Drives.WithWindowsPaths(t->Path());
+    const std::string reason = session_.Core.Drives.WithWindowsPaths(t->ReadOnlyReason());
+    session_.Core.Hooks.ShowMessageBox(WriteAccessDenied(*t) ? NoWriteAccessText(file, reason)
+                                                             : ReadOnlyRegisterText(file, reason),
+                                       kMbIconError | kMbOk, "Uwaga!");
   }
 }
 
@@ -295,6 +301,11 @@ void TRegler::closeEvent(QCloseEvent* event) {
 void TRegler::reject() { KoniecClick(); }
 
 bool TRegler::PostPendingEdits() {
+  // What is typed into a cell not yet left is stored first, as leaving the
+  // cell would store it (the idle end leaves no cell).
+  for (forms::DBGrid* grid : {ui_->SpisK, ui_->DBGrid1}) {
+    if (!grid->CommitOpenEditor()) return false;
+  }
   // A value the grid could not store is still the user's edit: he sees why
   // again and the cell opens with what he typed.
   if (ui_->SpisK->ReopenFailedEdit()) return false;
@@ -384,26 +395,29 @@ void TRegler::DBEdit1Change() {
 }
 
 void TRegler::FitNameRow() {
-  // The row's sizes were made for a narrower font: the navigator's buttons
-  // and the number (five digits) take what their texts need, and the full
-  // name gets the rest, up to the row's right edge, to show a whole name.
+  // The row's sizes were made for a narrower font: the sort buttons and the
+  // navigator's buttons take what their texts need, the number five digits,
+  // all with the two pixels between the sort buttons, and the full name
+  // gets the rest, up to the row's right edge, to show a whole name.
+  const int gap = ui_->wgna->x() - (ui_->wgnu->x() + ui_->wgnu->width());
+  const int right = ui_->FullNameEdit->x() + ui_->FullNameEdit->width();
+  int x = ui_->wgnu->x();
+  const auto place = [&](QWidget* w, int width) {
+    w->setGeometry(x, w->y(), width, w->height());
+    x += width + gap;
+  };
+  for (QPushButton* b : {ui_->wgnu, ui_->wgna})
+    place(b, std::min(b->width(), b->fontMetrics().horizontalAdvance(b->text()) + 10));
   forms::DBNavigator* nav = ui_->DBNavigator1;
   int navWidth = 0;
   for (QPushButton* b : nav->findChildren<QPushButton*>()) {
     if (!b->isHidden())
       navWidth += std::max(b->minimumWidth(), b->fontMetrics().horizontalAdvance(b->text()) + 10);
   }
-  const int gap = ui_->Wstaw->x() - (nav->x() + nav->width());
-  const int right = ui_->FullNameEdit->x() + ui_->FullNameEdit->width();
-  nav->resize(std::min(nav->width(), navWidth), nav->height());
-  int x = nav->x() + nav->width() + gap;
-  ui_->Wstaw->move(x, ui_->Wstaw->y());
-  x += ui_->Wstaw->width() + gap;
+  place(nav, std::min(nav->width(), navWidth));
+  place(ui_->Wstaw, ui_->Wstaw->width());
   QLineEdit* nr = ui_->DBEdit1;
-  nr->setGeometry(x, nr->y(),
-                  std::min(nr->width(), nr->fontMetrics().horizontalAdvance("99999") + 12),
-                  nr->height());
-  x += nr->width() + gap;
+  place(nr, std::min(nr->width(), nr->fontMetrics().horizontalAdvance("99999") + 12));
   ui_->FullNameEdit->setGeometry(x, ui_->FullNameEdit->y(), right - x, ui_->FullNameEdit->height());
 }
 

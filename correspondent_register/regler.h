@@ -86,7 +86,8 @@ class TRegler : public forms::Form {
   // Shows a refusal of an operation.
   void Refuse(const std::string& text);
   // A table opened read-only (read-only or damaged file) leaves the window
-  // for looking only: no insert, edit, delete, membership change or pack.
+  // for looking only: no insert, edit, delete, membership change or pack;
+  // a register without its index tags is not sorted either.
   void ApplyWriteAccess();
   // True (with the refusal shown) when the window is read-only.
   bool RefusedAsReadOnly();

@@ -31,6 +31,18 @@ constexpr char kNewSuffix[] = ".pak-new";
 constexpr char kJournalSuffix[] = ".pak-journal";
 
 std::string JournalPath(const std::string& dbfPath) { return dbfPath + kJournalSuffix; }
+
+// "1 notatka była nieczytelna i jest teraz pusta", "3 notatki były ...",
+// "5 notatek było ...": the words agree with the number, as Polish wants
+// (12 to 14 take the form of 5).
+std::string LostMemosText(uint32_t n) {
+  const std::string count = std::to_string(n) + " ";
+  if (n == 1) return count + "notatka była nieczytelna i jest teraz pusta";
+  if (n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14))
+    return count + "notatki były nieczytelne i są teraz puste";
+  return count + "notatek było nieczytelnych i są teraz puste";
+}
+
 std::string NewPath(const std::string& path) { return path + kNewSuffix; }
 std::string FolderOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -309,8 +321,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
     newDbf.Sync();
     if (lostMemos != 0) {
       report.repairs.push_back("plik notatek " + DbtPathFor(t.path) + ": " +
-                               std::to_string(lostMemos) +
-                               " notatek było nieczytelnych i są teraz puste");
+                               LostMemosText(lostMemos));
       damaged.push_back(DbtPathFor(t.path));
     }
     // The damaged originals stay beside the table, as they were.

@@ -41,11 +41,46 @@ int CaptionWidth(const QWidget& box) {
   return metrics.horizontalAdvance(box.windowTitle()) + 4 * bar + 2 * metrics.averageCharWidth();
 }
 
+// A line wider than `width` broken at its blanks, which the break takes;
+// a word wider than that (a path) stays whole, and leading blanks stay with
+// the first piece.
+QString WrapAtBlanks(const QString& text, const QFontMetrics& metrics, int width) {
+  QStringList lines;
+  for (const QString& line : text.split(QChar('\n'))) {
+    if (metrics.horizontalAdvance(line) <= width) {
+      lines << line;
+      continue;
+    }
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n && line[i] == QChar(' ')) ++i;
+    QString piece = line.left(i);
+    while (i < n) {
+      qsizetype word = i;
+      while (word < n && line[word] == QChar(' ')) ++word;
+      qsizetype end = word;
+      while (end < n && line[end] != QChar(' ')) ++end;
+      const QString next = line.mid(i, end - i);
+      if (!piece.trimmed().isEmpty() && metrics.horizontalAdvance(piece + next) > width) {
+        lines << piece;
+        piece = line.mid(word, end - word);
+      } else {
+        piece += next;
+      }
+      i = end;
+    }
+    lines << piece;
+  }
+  return lines.join(QChar('\n'));
+}
+
 // Qt wraps a box's text beyond about 500 pixels; the texts here are laid out
-// line by line (centring blanks included), so a line never wraps unless the
-// screen itself is too narrow. The box is also as wide as its caption needs
-// (a path in the caption is often the only place it shows in full), up to the
-// screen's width.
+// line by line (centring blanks included), so a line of about a hundred
+// characters never wraps (every laid-out line is shorter). A longer line is
+// running text: it is broken at its blanks to that readable width instead of
+// stretching the box across the screen. The box is also as wide as its
+// caption needs (a path in the caption is often the only place it shows in
+// full), up to the screen's width.
 class UnwrappedMessageBox : public QMessageBox {
  public:
   explicit UnwrappedMessageBox(const QWidget* owner) : owner_(owner) {}
@@ -70,6 +105,9 @@ class UnwrappedMessageBox : public QMessageBox {
     if (label == nullptr || layout() == nullptr) return;
     if (unwrappedWidth_ < 0) {
       label->setWordWrap(false);
+      const QFontMetrics metrics = label->fontMetrics();
+      label->setText(
+          WrapAtBlanks(label->text(), metrics, kReadableCharacters * metrics.averageCharWidth()));
       layout()->activate();
       unwrappedWidth_ = layout()->totalMinimumSize().width();
     }
@@ -87,6 +125,8 @@ class UnwrappedMessageBox : public QMessageBox {
       CentreOverOwner(*this, owner_);
     }
   }
+
+  static constexpr int kReadableCharacters = 105;
 
   QPointer<const QWidget> owner_;
   int unwrappedWidth_ = -1;  // the text's layout width on one line each

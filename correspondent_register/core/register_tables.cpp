@@ -1,8 +1,10 @@
 #include "correspondent_register/core/register_tables.h"
 
 #include <strings.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -56,6 +58,31 @@ std::vector<dbase::TagDef> RegisterTags(const std::string& path) {
 
 bool HasRow(const dbase::Table& t) {
   return t.Active() && (t.State() == dbase::DataState::Insert || !t.IsEmpty());
+}
+
+bool HasTag(const dbase::Table& t, const std::string& tag) {
+  if (!t.Active()) return false;
+  for (const dbase::TagDef& def : t.Tags()) {
+    if (strcasecmp(def.name.c_str(), tag.c_str()) == 0) return true;
+  }
+  return false;
+}
+
+bool WriteAccessDenied(const dbase::Table& t) {
+  namespace fs = std::filesystem;
+  const fs::path table(t.Path());
+  const fs::path folder = table.parent_path().empty() ? fs::path(".") : table.parent_path();
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return true;
+  // The table's files by their name before the first dot, in any case
+  // (SPIS.DBF, spis.dbt, SPIS.MDX, the journal).
+  const std::string stem = table.filename().string().substr(0, table.filename().string().find('.'));
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (strcasecmp(name.substr(0, name.find('.')).c_str(), stem.c_str()) != 0) continue;
+    if (::access(entry.path().c_str(), W_OK) != 0) return true;
+  }
+  return false;
 }
 
 namespace {
@@ -177,7 +204,12 @@ std::string ChangeMembership(const DriveMap& drives, dbase::Table& grupy, dbase:
     if (started) grupy.Cancel();
     return refusal;
   };
-  const std::string list = grupy.AsString("KTO");
+  std::string list;
+  try {
+    list = grupy.AsString("KTO");  // a damaged memo cannot be read
+  } catch (const std::exception& e) {
+    return refuse(Readable(e));
+  }
   const MemberListResult r = add ? ListWithMember(list, n) : ListWithoutMember(list, n);
   if (!r.Ok)
     return refuse(r.Error.rfind("Numer", 0) == 0 ? r.Error : BadListText(Name(grupy), r.Error));

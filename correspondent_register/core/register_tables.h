@@ -40,6 +40,11 @@ std::string WriteRefusal(const DriveMap& drives, const dbase::Table& table);
 
 // The table is open and has a current row (a row being inserted counts).
 bool HasRow(const dbase::Table& t);
+// The table is open with that index tag (any case).
+bool HasTag(const dbase::Table& t, const std::string& tag);
+// This program may not write one of the table's files (or make its journal
+// in the table's folder): permissions or a read-only disk, not damage.
+bool WriteAccessDenied(const dbase::Table& t);
 
 // Folders are made and removed under mailRoot (see folder_tree.h).
 // Adds a correspondent: the number after the highest one (order NR is left

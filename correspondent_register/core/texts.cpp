@@ -100,6 +100,14 @@ std::string ReadOnlyRegisterText(const std::string& file, const std::string& rea
             "pakowanie są wyłączone do czasu naprawy lub odtworzenia pliku.");
 }
 
+std::string NoWriteAccessText(const std::string& file, const std::string& reason) {
+  return Cp("Tabela ") + file + Cp(" jest tylko do odczytu (") + reason +
+         Cp(").\rProgram nie ma prawa zapisu do plików tej tabeli lub do jej folderu. Dane można "
+            "tylko przeglądać: dopisywanie, zmiany, kasowanie, zmiany grup i pakowanie są "
+            "wyłączone, dopóki program nie dostanie tego prawa i nie zostanie uruchomiony "
+            "ponownie.");
+}
+
 std::string OfferPackRepairText(const std::string& file, const std::string& reason,
                                 const std::string& folder) {
   return Cp("Tabela ") + file + Cp(" jest uszkodzona (") + reason +
@@ -113,7 +121,7 @@ std::string PackRepairedText(const std::vector<std::string>& repairs,
                              const std::vector<std::string>& backups) {
   std::string text = Cp("Pakowanie zakończone. Naprawiono:");
   for (const auto& r : repairs) text += "\r- " + r;
-  text += Cp("\rKopie uszkodzonych plików:");
+  if (!backups.empty()) text += Cp("\rKopie uszkodzonych plików:");
   for (const auto& b : backups) text += "\r- " + b;
   return text;
 }

@@ -41,12 +41,14 @@ std::string SystemErrorText(int err);
 std::string TableNotWritableText(const std::string& file, const std::string& reason);
 // The box at the register window's show when a table is opened read-only.
 std::string ReadOnlyRegisterText(const std::string& file, const std::string& reason);
+// The same when the program may not write the table's files.
+std::string NoWriteAccessText(const std::string& file, const std::string& reason);
 // Asked when a table opened read-only for damage that packing repairs; the
 // backups go to folder.
 std::string OfferPackRepairText(const std::string& file, const std::string& reason,
                                 const std::string& folder);
 // The closing box of a pack that repaired damage: each repair and backup on
-// a line of its own.
+// a line of its own (no backup line when nothing was kept).
 std::string PackRepairedText(const std::vector<std::string>& repairs,
                              const std::vector<std::string>& backups);
 

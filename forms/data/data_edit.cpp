@@ -1,5 +1,6 @@
 #include "forms/data/data_edit.h"
 
+#include <QInputMethodEvent>
 #include <QTextCursor>
 #include <algorithm>
 
@@ -106,11 +107,28 @@ void DBMemo::SetDataSource(DataSource* source, const std::string& field) {
   Load();
 }
 
+void DBMemo::SetReadOnly(bool readOnly) {
+  readOnly_ = readOnly;
+  setReadOnly(readOnly_ || unreadable_);
+}
+
 void DBMemo::Load() {
   if (storing_) return;
   loading_ = true;
   loaded_.clear();
-  if (CurrentRow(source_)) loaded_ = source_->Table()->AsString(field_);
+  // A text that cannot be read shows as such, never the text of the row
+  // shown before.
+  unreadable_ = false;
+  if (CurrentRow(source_)) {
+    try {
+      loaded_ = source_->Table()->AsString(field_);
+    } catch (const std::exception&) {
+      unreadable_ = true;
+    }
+  }
+  setReadOnly(readOnly_ || unreadable_);
+  setPlaceholderText(unreadable_ ? QString::fromUtf8("Nie można odczytać tej notatki.")
+                                 : QString());
   const QString text = MemoToWidget(loaded_);
   if (text != toPlainText()) {
     // The caret stays where it was (at the end when it was there), so that
@@ -125,7 +143,7 @@ void DBMemo::Load() {
   loading_ = false;
 }
 
-bool DBMemo::Freshen() {
+bool DBMemo::Freshen(bool tell) {
   if (isReadOnly() || !source_ || !source_->Active()) return true;
   dbase::Table& t = *source_->Table();
   if (t.State() != dbase::DataState::Browse || t.IsEmpty()) return true;
@@ -135,27 +153,38 @@ bool DBMemo::Freshen() {
   } catch (const std::exception& e) {
     ReportDataError(e);
   }
-  return t.GetBookmark() == row;
+  if (t.GetBookmark() == row) return true;
+  // Another program deleted the row: the user learns it from the same
+  // check that refuses a change for a deleted correspondent (the cursor
+  // stays on the row now current).
+  if (tell) {
+    try {
+      t.GotoBookmark(row);
+    } catch (const std::exception& e) {
+      ReportDataError(e);
+    }
+  }
+  return false;
 }
 
 void DBMemo::keyPressEvent(QKeyEvent* event) {
   // A key meant for a row that another program deleted meanwhile is not
   // typed into the row shown now.
-  if (Freshen()) QPlainTextEdit::keyPressEvent(event);
+  if (Freshen(true)) QPlainTextEdit::keyPressEvent(event);
 }
 
 void DBMemo::inputMethodEvent(QInputMethodEvent* event) {
-  Freshen();
-  QPlainTextEdit::inputMethodEvent(event);
+  const bool typed = !event->commitString().isEmpty();
+  if (Freshen(typed) || !typed) QPlainTextEdit::inputMethodEvent(event);
 }
 
 void DBMemo::mousePressEvent(QMouseEvent* event) {
-  Freshen();
+  Freshen(false);
   QPlainTextEdit::mousePressEvent(event);
 }
 
 void DBMemo::dragEnterEvent(QDragEnterEvent* event) {
-  Freshen();
+  Freshen(false);
   QPlainTextEdit::dragEnterEvent(event);
 }
 

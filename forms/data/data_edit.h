@@ -33,6 +33,9 @@ class DBEdit : public QLineEdit {
 // the field while the memo shows it: an edit starts from the field as stored
 // (the row is read again as the user starts typing, pasting or clicking into
 // a row that is not yet being edited), never from an older text on screen.
+// A key meant for a row that another program deleted is dropped and the
+// user told why. A text that cannot be read (a damaged memo file) shows as
+// unreadable, and cannot be edited, until it can be read again.
 class DBMemo : public QPlainTextEdit {
   Q_OBJECT
 
@@ -40,6 +43,8 @@ class DBMemo : public QPlainTextEdit {
   explicit DBMemo(QWidget* parent = nullptr);
   void SetDataSource(DataSource* source, const std::string& field);
   const std::string& Field() const { return field_; }
+  // The window's choice; an unreadable text is read-only whatever it is.
+  void SetReadOnly(bool readOnly);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -51,14 +56,17 @@ class DBMemo : public QPlainTextEdit {
   void Load();
   void Store();
   // Reads the row as stored now, before the user's first change to it;
-  // false when that row is gone and another one is current.
-  bool Freshen();
+  // false when that row is gone and another one is current (told to the
+  // user when a key was meant for it).
+  bool Freshen(bool tell);
 
   DataSource* source_ = nullptr;
   std::string field_;
   std::string loaded_;  // the field's text as last shown
   bool loading_ = false;
   bool storing_ = false;
+  bool readOnly_ = false;
+  bool unreadable_ = false;
 };
 
 // Field text with CR LF breaks <-> the widgets' LF breaks.

@@ -243,6 +243,18 @@ bool DBGrid::ReopenFailedEdit() {
   return true;
 }
 
+bool DBGrid::CommitOpenEditor() {
+  if (state() != QAbstractItemView::EditingState) return true;
+  const QModelIndex cell = currentIndex();
+  QWidget* editor = indexWidget(cell);
+  if (editor == nullptr) return true;
+  commitData(editor);
+  const auto& failed = model_->Failed();
+  if (failed && failed->row == cell.row() && failed->column == cell.column()) return false;
+  closeEditor(editor, QAbstractItemDelegate::NoHint);
+  return true;
+}
+
 void DBGrid::KeepSelectionOnCursor() {
   if (following_) return;
   const int row = model_->CurrentRow();

@@ -95,6 +95,10 @@ class DBGrid : public QTableView {
   // again and the cell's editor opens with what the user typed. True when
   // there was one (a window then does not close).
   bool ReopenFailedEdit();
+  // Stores what an open cell editor holds, as leaving the cell does, and
+  // closes it. False when the table refused the value (the error reported,
+  // the editor left open with it).
+  bool CommitOpenEditor();
   void SetAllowInsert(bool allow) { allowInsert_ = allow; }
   void SetAllowDelete(bool allow) { allowDelete_ = allow; }
 

@@ -54,9 +54,16 @@ void DataSource::DisableControls() { ++disabled_; }
 
 void DataSource::EnableControls() {
   if (disabled_ > 0 && --disabled_ == 0) {
-    emit RowsChanged();
-    emit StateChanged();
-    if (OnDataChange) OnDataChange(std::string());
+    // Runs as a guard goes out of scope, an error of the operation perhaps
+    // on its way: a control that cannot read its value reports it here, and
+    // nothing is thrown.
+    try {
+      emit RowsChanged();
+      emit StateChanged();
+      if (OnDataChange) OnDataChange(std::string());
+    } catch (const std::exception& e) {
+      ReportDataError(e);
+    }
   }
 }
 

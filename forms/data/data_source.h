@@ -39,7 +39,8 @@ class DataSource : public QObject {
   dbase::DataState State() const { return table_ ? table_->State() : dbase::DataState::Inactive; }
 
   // While controls are disabled no signal is sent and the data-change handler
-  // does not run; the last EnableControls tells every control to reload.
+  // does not run; the last EnableControls tells every control to reload (an
+  // error a control meets there is reported, never thrown).
   void DisableControls();
   void EnableControls();
   bool ControlsDisabled() const { return disabled_ > 0; }
@@ -66,7 +67,8 @@ class DataSource : public QObject {
   int disabled_ = 0;
 };
 
-// Disables the controls of a source for a scope.
+// Disables the controls of a source for a scope; the end of the scope never
+// throws, however the scope ends.
 class ControlsDisabled {
  public:
   explicit ControlsDisabled(DataSource& source) : source_(source) { source_.DisableControls(); }

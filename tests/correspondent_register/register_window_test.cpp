@@ -15,11 +15,15 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextCursor>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <utility>
 
 #include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/folder_tree.h"
@@ -138,9 +142,10 @@ TEST_F(RegisterWindow, TheGridShowsSixteenColumnsAndNeitherInsertsNorDeletes) {
 }
 
 TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
-  MakeTables(
-      {{1, "Wiśniewski-Kołłątajowa", "Małgorzata Anna Józefina"}, {2, "Lewandowska", "Zofia"}},
-      {{"Zarząd", "1,"}});
+  MakeTables({{1, "Wiśniewski-Kołłątajowa", "Małgorzata Anna Józefina"},
+              {2, "Lewandowska", "Zofia"},
+              {3, "Woźniak", "Józef Stanisław"}},
+             {{"Zarząd", "1,"}});
   TRegler& r = Open();
   for (auto* button : r.findChildren<QPushButton*>()) {
     if (button->parentWidget() != &r) continue;  // the navigators' glyphs
@@ -155,10 +160,15 @@ TEST_F(RegisterWindow, NoTextOfTheWindowIsCut) {
   auto* name = Control<QLineEdit>("FullNameEdit");
   EXPECT_EQ(name->cursorPosition(), 0);
   EXPECT_EQ(Utf8(name->toolTip()), "Małgorzata Anna Józefina Wiśniewski-Kołłątajowa");
-  // A name of a usual length shows whole.
-  ChooseCorrespondent(2);
-  EXPECT_EQ(Utf8(name->text()), "Zofia Lewandowska");
-  EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 8, name->width());
+  // A name of a usual length shows whole: the edit draws its text two pixels
+  // inside the style's contents, with a pixel for the cursor.
+  ChooseCorrespondent(3);
+  EXPECT_EQ(Utf8(name->text()), "Józef Stanisław Woźniak");
+  QStyleOptionFrame frame;
+  frame.initFrom(name);
+  frame.lineWidth = name->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, name);
+  const QRect inside = name->style()->subElementRect(QStyle::SE_LineEditContents, &frame, name);
+  EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()) + 1, inside.width() - 4);
   // The alert's caption has the Polish short date whatever the machine's.
   forms::SetNow([] { return QDateTime(QDate(2026, 12, 9), QTime(6, 26, 34)); });
   EXPECT_EQ(AlertCaptionNow(), "Uwaga!   9.12.2026,  06:26:34");
@@ -277,6 +287,31 @@ TEST_F(RegisterWindow, GroupOperationsNeedACurrentGroupAndCorrespondent) {
   EXPECT_EQ(ListsOnDisk()["Alfa"], "3,");
   Control<QPushButton>("kaszko")->click();
   EXPECT_EQ(Shown().size(), 2u);
+}
+
+// A member list in a damaged block of GRUPY.DBT shows as unreadable, never
+// as the list shown before; an add is refused and leaves no edit behind; the
+// pack empties it and says so in its one box.
+TEST_F(RegisterWindow, ADamagedMemberListShowsUnreadableUntilThePackEmptiesIt) {
+  MakeTables(kPeople, {{"Zarząd", "1,2,3,"}, {"Księgowość", "4,7,"}});
+  std::string dbt = ReadBytes(Table("GRUPY.DBT"));
+  dbt.replace(dbt.find("4,7,") - 8, 4, "xxxx");  // the block's mark
+  dbase_test::WriteFileBytes(Table("GRUPY.DBT"), dbt);
+  TRegler& r = Open();
+  auto* memo = Control<QPlainTextEdit>("DBMemo1");
+  EXPECT_EQ(Utf8(memo->toPlainText() + memo->placeholderText()), "Nie można odczytać tej notatki.");
+  EXPECT_TRUE(memo->isReadOnly());
+  Control<QPushButton>("ddg")->click();
+  EXPECT_EQ(r.Grr.State(), dbase::DataState::Browse);
+  Control<QPushButton>("pak")->click();
+  const std::string grupy = "F:\\Poczta\\Naczelnik\\tovmir\\GRUPY";
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[0].text, "Uszkodzony plik notatek " + grupy + ".DBT");
+  EXPECT_EQ(Shown()[1].text, "Pakowanie zakończone. Naprawiono:\r- plik notatek " + grupy +
+                                 ".DBT: 1 notatka była nieczytelna i jest teraz pusta\r"
+                                 "Kopie uszkodzonych plików:\r- " +
+                                 grupy + "_USZKODZONY.DBT");
+  EXPECT_TRUE(memo->placeholderText().isEmpty() && !memo->isReadOnly());
 }
 
 TEST_F(RegisterWindow, AddingACorrespondentNumbersHimAndMakesHisFolders) {
@@ -690,11 +725,17 @@ TEST_F(RegisterWindow, ADeletionThatCannotBeWrittenLeavesFoldersAndTablesAlone) 
 TEST_F(Deleting, MissingFoldersWarnAndTheDeletionGoesOn) {
   TRegler& r = *Regler;
   ChooseCorrespondent(12);
+  // So does a control that cannot read its value when the check gives the
+  // controls back: its error is shown.
+  QObject::connect(&r.PolaGrup, &forms::DataSource::RowsChanged, &r, [once = true]() mutable {
+    if (std::exchange(once, false)) throw dbase::DbError(dbase::ErrorCode::Io, "odczyt nieudany");
+  });
   Answer(IDYES);
   Answer(IDYES);
   Control<QPushButton>("kaszko")->click();
-  ASSERT_EQ(Shown().size(), 8u);
-  for (size_t i = 2; i < 8; ++i) {
+  ASSERT_EQ(Shown().size(), 9u);
+  EXPECT_EQ(Shown()[2].text, "odczyt nieudany");
+  for (size_t i = 3; i < 9; ++i) {
     EXPECT_EQ(Shown()[i].text, "Nie mogłem skasować kartoteki!");
     EXPECT_EQ(Shown()[i].caption, "Warning");
   }
@@ -943,6 +984,48 @@ TEST_F(ReadOnlyRegister, APackOfferedRepairsWhatItSaysAndKeepsTheDamagedFiles) {
   EXPECT_TRUE(Control<QPushButton>("pak")->isEnabled());
   EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 4u);
   EXPECT_EQ(dbase_test::XbaseTag(Table("SPIS.MDX"), "NAI").size(), 4u);
+}
+
+// A lost index: the pack declined, the register is not sorted; accepted, it
+// rebuilds the index and, with no damaged file to keep, lists no backups.
+TEST_F(ReadOnlyRegister, ALostIndexLeavesTheRegisterUnsortedUntilThePackRebuildsIt) {
+  MakeTables(kPeople, {{"Alfa", "3,"}});
+  fs::remove(Table("SPIS.MDX"));
+  boxes.Answer(forms::IDNO);
+  TRegler& r = Open();
+  EXPECT_FALSE(Control<QPushButton>("wgnu")->isEnabled() ||
+               Control<QPushButton>("wgna")->isEnabled());
+  r.hide();
+  boxes.Answer(forms::IDYES);
+  r.show();
+  const std::string mdx = "F:\\Poczta\\Naczelnik\\tovmir\\SPIS.MDX";
+  EXPECT_EQ(Shown().back().text, "Pakowanie zakończone. Naprawiono:\r- indeks " + mdx +
+                                     " odbudowany z rekordów tabeli (Brak pliku " + mdx + ")");
+  EXPECT_TRUE(Control<QPushButton>("wgna")->isEnabled());
+}
+
+// A table this program may not write is not called damaged. (Root writes
+// whatever the mode says, but not an immutable file.)
+TEST_F(ReadOnlyRegister, ATableWithoutTheRightToWriteIsToldApartFromDamage) {
+  MakeTables(kPeople, {{"Alfa", "3,"}});
+  const std::string grupy = Table("GRUPY.DBF");
+  fs::permissions(grupy, fs::perms::owner_read);
+  if (::access(grupy.c_str(), W_OK) == 0 && std::system(("chattr +i " + grupy).c_str()) != 0) {
+  }
+  struct Undo {
+    std::string file;
+    ~Undo() {
+      if (std::system(("chattr -i " + file + " 2>/dev/null").c_str()) != 0) {
+      }
+    }
+  } undo{grupy};
+  if (::access(grupy.c_str(), W_OK) == 0) GTEST_SKIP() << "the file stays writable";
+  Open();
+  ASSERT_EQ(Shown().size(), 1u);
+  const std::string start =
+      "Tabela F:\\Poczta\\Naczelnik\\tovmir\\GRUPY.DBF jest tylko do odczytu (plik jest tylko do "
+      "odczytu).\rProgram nie ma prawa zapisu do plików";
+  EXPECT_EQ(Shown()[0].text.rfind(start, 0), 0u) << Shown()[0].text;
 }
 
 TEST_F(ReadOnlyRegister, AGroupsTableThatDoesNotOpenLeavesNothingToWrite) {

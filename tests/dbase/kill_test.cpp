@@ -606,7 +606,7 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
                            4 * (static_cast<uint8_t>(dbf[10]) | static_cast<uint8_t>(dbf[11]) << 8);
          dbt.resize(std::stoul(dbf.substr(at - 10, 10)) * 512);
        },
-       "plik notatek @/SPIS.DBT: 1 notatek było nieczytelnych i są teraz puste"},
+       "plik notatek @/SPIS.DBT: 1 notatka była nieczytelna i jest teraz pusta"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.repair);

@@ -94,7 +94,7 @@ TEST_F(RealBox, EscapeGivesTheCloseBoxAnswer) {
   EXPECT_EQ(ShowAndPress("x", "y", MB_YESNO, "", seen), IDNO);
 }
 
-TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
+TEST_F(RealBox, LaidOutLinesNeverWrapRunningTextWrapsAtAReadableWidth) {
   // The time-out text of the driver: centring blanks and one long line.
   const std::string text = Cp(
       "                    TIMEOUT ODBIERANIA\r"
@@ -116,6 +116,22 @@ TEST_F(RealBox, IsWideEnoughThatNoLineOfItsTextWraps) {
   EXPECT_GE(label->contentsRect().width(), longest);
   EXPECT_LT(label->height(), 3 * metrics.lineSpacing()) << "two lines high, nothing wrapped";
   box->close();
+
+  // Running text twice that long is broken at its blanks into lines of
+  // about a hundred characters, every word kept and a path whole.
+  const QString running = QString::fromUtf8(
+      "Pakowanie ją naprawi: odbuduje indeks z rekordów tabeli, zostawi tylko całe rekordy, a "
+      "nieczytelne notatki wyczyści. Pliki zostaną zachowane w folderze F:\\Poczta\\Naczelnik"
+      "\\tovmir\\Rejestr\\Kopie pod nazwami z dopiskiem _USZKODZONY.");
+  const std::unique_ptr<QMessageBox> wrapped = BuildMessageBox(FromQ(running), "zorvel", 0x24);
+  wrapped->show();
+  const QStringList lines = wrapped->text().split('\n');
+  EXPECT_EQ(lines.join(' '), running);
+  EXPECT_GE(lines.size(), 2);
+  for (const QString& line : lines)
+    EXPECT_LE(metrics.horizontalAdvance(line), 110 * metrics.averageCharWidth());
+  EXPECT_EQ(lines.filter("F:\\Poczta\\Naczelnik\\tovmir\\Rejestr\\Kopie").size(), 1);
+  wrapped->close();
 }
 
 TEST_F(RealBox, OpensCentredOverItsWindow) {
