@@ -208,7 +208,7 @@ std::string ChangeMembership(const DriveMap& drives, dbase::Table& grupy, dbase:
   try {
     list = grupy.AsString("KTO");  // a damaged memo cannot be read
   } catch (const std::exception& e) {
-    return refuse(Readable(e));
+    return refuse(Readable(drives, e));
   }
   const MemberListResult r = add ? ListWithMember(list, n) : ListWithoutMember(list, n);
   if (!r.Ok)
