@@ -165,9 +165,9 @@ std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, boo
       break;
     auto length = static_cast<uint32_t>(GetLe(head, 4, 4));
     if (length > kMaxBody || GetLe(head, 8, 8) != h->epoch || GetLe(head, 16, 8) != seq) break;
-    std::string whole_record(kRecordHead + length + 8, '\0');
-    if (file_.ReadSomeAt(at, whole_record.data(), whole_record.size()) != whole_record.size()) break;
-    if (Checksum(whole_record.substr(0, kRecordHead + length), 4) != GetLe(whole_record, kRecordHead + length, 8))
+    std::string recordBytes(kRecordHead + length + 8, '\0');
+    if (file_.ReadSomeAt(at, recordBytes.data(), recordBytes.size()) != recordBytes.size()) break;
+    if (Checksum(recordBytes.substr(0, kRecordHead + length), 4) != GetLe(recordBytes, kRecordHead + length, 8))
       break;
     Record writes;
     bool whole = true;
@@ -177,21 +177,21 @@ std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, boo
         break;
       }
       JournalWrite w;
-      w.target = static_cast<JournalTarget>(all[p]);
-      w.offset = GetLe(all, p + 1, 8);
-      auto size = static_cast<size_t>(GetLe(all, p + 9, 4));
+      w.target = static_cast<JournalTarget>(recordBytes[p]);
+      w.offset = GetLe(recordBytes, p + 1, 8);
+      auto size = static_cast<size_t>(GetLe(recordBytes, p + 9, 4));
       p += 13;
       if (size > kRecordHead + length - p || static_cast<uint8_t>(w.target) > 2) {
         whole = false;
         break;
       }
-      w.bytes = all.substr(p, size);
+      w.bytes = recordBytes.substr(p, size);
       p += size;
       writes.push_back(std::move(w));
     }
     if (!whole) break;
     records.push_back(std::move(writes));
-    at += all.size();
+    at += recordBytes.size();
   }
   return records;
 }
