@@ -553,13 +553,16 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
 
 // A pack, then the post journal as it stood before it (its new start never
 // reached the disk) and a restart of the machine: its records belong to the
-// table before the pack and are not applied to the packed one.
+// table before the pack and are not applied to the packed one, where the
+// rows moved (its epoch begins after the rows were made, as after a close).
 TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
   TempDir dir;
   const std::string path = dir / "SPIS.DBF";
   Model model;
   Table t;
   Fill(t, path, 4, model);
+  t.Close();
+  t.Open(path);
   Locate(t, 'E', 2, 1);
   t.Edit();
   SetValues(t, 2, 1);
@@ -580,13 +583,101 @@ TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
   Seams().bootId = bootId;
 }
 
+std::string& Boot() {
+  static std::string boot = "this boot";
+  return boot;
+}
+
+// What other programs write to the table stays theirs. After a clean close
+// of ours (yesterday's backup then copied back over the files in place, a
+// field changed, a row appended) another boot replays nothing; while a
+// program of ours still has the table open, its journal is its own; after a
+// crash of ours the replay writes only the fields our post changed and keeps
+// the rows appended since.
+TEST(PowerCut, WhatOtherProgramsWroteStays) {
+  TempDir dir;
+  const std::string path = dir / "SPIS.DBF";
+  const auto bootId = Seams().bootId;
+  Seams().bootId = [] { return Boot(); };
+  Model model;
+  Table t, u;
+  Fill(t, path, 4, model);
+  t.Close();
+  const std::vector<std::string> names = {"SPIS.DBF", "SPIS.DBT", "SPIS.MDX"};
+  std::vector<std::string> backup;
+  for (const auto& name : names) backup.push_back(ReadFileBytes(dir / name));
+  const auto restore = [&] {
+    for (size_t i = 0; i < names.size(); ++i) dbase_test::WriteFileBytes(dir / names[i], backup[i]);
+  };
+  const size_t row2 = (static_cast<uint8_t>(backup[0][8]) | static_cast<uint8_t>(backup[0][9]) << 8) +
+                      static_cast<uint8_t>(backup[0][10]);  // records of 116 bytes
+  // Another program writes row 2's NAZWISKO (at 6) or IMIONA (at 36) in
+  // place, and may append a copy of row 1 (keeping no index).
+  const auto otherProgram = [&](size_t field, const std::string& text, bool append) {
+    std::string b = ReadFileBytes(path);
+    b.replace(row2 + field, 30, Padded(text, 30));
+    if (append) {
+      b.insert(b.size() - 1, b.substr(row2 - 116, 116));
+      ++b[4];
+    }
+    dbase_test::WriteFileBytes(path, b);
+    return b;
+  };
+
+  Boot() = "A";
+  t.Open(path);
+  Locate(t, 'E', 2, 1);
+  t.Edit();
+  SetValues(t, 2, 1);
+  t.Post();
+  t.Append();
+  SetValues(t, 5, 0);
+  t.Post();
+  t.Close();
+  restore();
+  std::string theirs = otherProgram(36, "Obcy", true);
+  Boot() = "B";
+  u.Open(path);
+  u.Close();
+  EXPECT_EQ(ReadFileBytes(path), theirs);
+  EXPECT_EQ(ReadFileBytes(dir / "SPIS.MDX"), backup[2]);
+
+  restore();
+  Boot() = "A";
+  t.Open(path);
+  Locate(t, 'E', 2, 1);
+  t.Edit();
+  t.SetString("NAZWISKO", "Nasz");
+  t.Post();
+  const std::string journal = ReadFileBytes(PostJournalPath(path));
+  theirs = otherProgram(6, "Obcy", false);
+  Boot() = "B";
+  u.Open(path);
+  EXPECT_EQ(ReadFileBytes(path), theirs) << "a journal of a program still at work";
+  u.Close();
+  t.Close();
+
+  // The crash: what our post wrote never reached the disk, its record did.
+  restore();
+  dbase_test::WriteFileBytes(PostJournalPath(path), journal);
+  theirs = otherProgram(36, "Obcy", true);
+  u.Open(path);
+  u.Close();
+  EXPECT_EQ(ReadFileBytes(path), theirs.replace(row2 + 6, 30, Padded("Nasz", 30)));
+  Seams().bootId = bootId;
+}
+
 // Each damage the pack repairs, on a table of four rows: what it reports, the
 // damaged files it keeps, and the rows and tags after it.
 TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
   struct Case {
     const char* file;  // damaged, kept as <stem>_USZKODZONY.<ext> unless removed
     std::function<void(std::string& bytes, const std::string& dbf)> damage;
-    const char* repair;  // "@" stands for the folder
+    std::vector<std::string> repairs;  // "@" stands for the folder
+    const char* kept = nullptr;        // the file kept, when not the one damaged
+  };
+  const auto le16 = [](const std::string& b, size_t at) {
+    return static_cast<size_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
   };
   const std::vector<Case> cases = {
       {"SPIS.MDX",
@@ -594,11 +685,11 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
          // NR's root page (its tag header is page 4) holds more keys than fit.
          mdx.replace(static_cast<uint8_t>(mdx[4 * 512]) * 512u, 4, "\xFF\xFF\0\0", 4);
        },
-       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (strona 6))"},
+       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (strona 6))"}},
       {"SPIS.MDX", nullptr,
-       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Brak pliku @/SPIS.MDX)"},
+       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Brak pliku @/SPIS.MDX)"}},
       {"SPIS.DBF", [](std::string& dbf, const std::string&) { dbf[4] = 6; },
-       "tabela @/SPIS.DBF: nagłówek podawał 6 rekordów, a całych było 4; zostały te 4"},
+       {"tabela @/SPIS.DBF: nagłówek podawał 6 rekordów, a całych było 4; zostały te 4"}},
       {"SPIS.DBT",
        [](std::string& dbt, const std::string& dbf) {
          // The file ends before the fourth row's memo.
@@ -606,12 +697,32 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
                            4 * (static_cast<uint8_t>(dbf[10]) | static_cast<uint8_t>(dbf[11]) << 8);
          dbt.resize(std::stoul(dbf.substr(at - 10, 10)) * 512);
        },
-       "plik notatek @/SPIS.DBT: 1 notatek było nieczytelnych i są teraz puste"},
+       {"plik notatek @/SPIS.DBT: pierwszy wolny blok policzony od nowa z notatek w użyciu (plik "
+        "notatek @/SPIS.DBT jest uszkodzony: pierwszy wolny blok 7 leży poza plikiem, który ma 6 "
+        "bloków)",
+        "plik notatek @/SPIS.DBT: 1 notatek było nieczytelnych i są teraz puste"}},
+      // One word of text over the next free block: a post would write 276 GB on.
+      {"SPIS.DBT", [](std::string& dbt, const std::string&) { dbt.replace(0, 4, "e   "); },
+       {"plik notatek @/SPIS.DBT: pierwszy wolny blok policzony od nowa z notatek w użyciu (plik "
+        "notatek @/SPIS.DBT jest uszkodzony: pierwszy wolny blok 538976357 leży poza plikiem, "
+        "który ma 7 bloków)"}},
+      // A program that keeps no index deleted row 4 and appended it again.
+      {"SPIS.DBF",
+       [&le16](std::string& dbf, const std::string&) {
+         const size_t length = le16(dbf, 10), row4 = le16(dbf, 8) + 3 * length;
+         dbf = dbf.substr(0, row4 + length) + dbf.substr(row4, length) + "\x1A";
+         dbf[row4] = '*';
+         dbf[4] = 5;
+       },
+       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (znacznik NR "
+        "nie ma rekordu 5))"},
+       "SPIS.MDX"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.repair);
+    SCOPED_TRACE(c.repairs.back());
     TempDir dir;
-    const std::string path = dir / "SPIS.DBF", damaged = dir / c.file;
+    const std::string path = dir / "SPIS.DBF", damaged = dir / c.file,
+                      keptFile = dir / (c.kept ? c.kept : c.file);
     Model model;
     Table t;
     Fill(t, path, 4, model);
@@ -622,18 +733,23 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
     if (c.damage) dbase_test::WriteFileBytes(damaged, bytes);
     else std::filesystem::remove(damaged);
     t.Open(path, ShareMode::Exclusive);
+    EXPECT_TRUE(t.PackRepairs()) << t.ReadOnlyReason();
+    const std::string before = c.damage ? ReadFileBytes(keptFile) : "";
     const Table::PackReport report = t.Pack(RegisterLike().tags);
-    std::string repair = c.repair;
-    for (size_t at; (at = repair.find('@')) != std::string::npos;)
-      repair.replace(at, 1, dir.Path());
-    EXPECT_EQ(report.repairs, std::vector<std::string>{dbase_test::W(repair.c_str())});
-    const std::string kept =
-        damaged.substr(0, damaged.size() - 4) + "_USZKODZONY" + damaged.substr(damaged.size() - 4);
+    std::vector<std::string> repairs;
+    for (std::string repair : c.repairs) {
+      for (size_t at; (at = repair.find('@')) != std::string::npos;)
+        repair.replace(at, 1, dir.Path());
+      repairs.push_back(dbase_test::W(repair.c_str()));
+    }
+    EXPECT_EQ(report.repairs, repairs);
+    const std::string kept = keptFile.substr(0, keptFile.size() - 4) + "_USZKODZONY" +
+                             keptFile.substr(keptFile.size() - 4);
     EXPECT_EQ(report.backups,
               c.damage ? std::vector<std::string>{kept} : std::vector<std::string>{});
-    EXPECT_EQ(ReadFileBytes(kept), c.damage ? bytes : "");
+    EXPECT_EQ(ReadFileBytes(kept), before);
     EXPECT_FALSE(t.ReadOnly()) << t.ReadOnlyReason();
-    if (std::string(c.file) == "SPIS.DBT") {
+    if (c.repairs.back().find("puste") != std::string::npos) {  // a memo left empty
       ASSERT_TRUE(t.Locate("NR", "4"));
       EXPECT_EQ(t.AsString("UWAGI"), "");
       t.Edit();  // whole again, for the check
