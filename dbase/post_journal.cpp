@@ -135,10 +135,8 @@ void PostJournal::WriteHeader(const Header& r) {
   file_.WriteAt(0, h.data(), h.size());
 }
 
-std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, bool afterCrash,
-                                                      bool* allOut) {
+std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, bool afterCrash) {
   current_ = false;
-  if (allOut) *allOut = false;
   std::vector<Record> records;
   if (!file_.IsOpen()) return records;
   auto h = ReadHeader();
@@ -146,7 +144,6 @@ std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, boo
   header_ = *h;
   current_ = true;
   const bool all = afterCrash && h->boot != ThisBoot();
-  if (allOut) *allOut = all;
   uint64_t at = all ? kFirstRecord : std::max(h->appliedEnd, kFirstRecord);
   uint64_t seq = all ? 1 : h->appliedSeq + 1;
   for (;; ++seq) {

@@ -49,8 +49,10 @@
 // epoch, flushed: nothing is left to replay. A power cut (or a killed program
 // in another boot of the machine) before that leaves the epoch's records:
 // the first opener after it, when no other program of ours has the table
-// open and the mark was written in another boot, applies every one where the
-// files differ, never lowering the row count. Within one boot the applied
+// open and the mark was written in another boot, applies every one. A
+// replay writes a range only where the files differ, and never the row
+// count below the table's nor the end mark over a row (rows another program
+// appended since stay). Within one boot the applied
 // records are in the files (the page cache), and while another program of
 // ours has the table open its records are its own; then only records past
 // the mark are applied. So another program's writes after a clean close,
@@ -111,9 +113,9 @@ class PostJournal {
   // The records for the table file of that identity still to apply: after
   // the applied mark, or (afterCrash: no other program of ours has the table
   // open, and the journal was last marked in another boot) every record of
-  // the current epoch (all is set then). Nothing for a journal of another
-  // file or a missing one.
-  std::vector<Record> Pending(const Identity& table, bool afterCrash, bool* all = nullptr);
+  // the current epoch. Nothing for a journal of another file or a missing
+  // one.
+  std::vector<Record> Pending(const Identity& table, bool afterCrash);
   // Records of the current epoch are there (asked after Pending): a clean
   // close has the table's files to flush before it restarts the journal.
   bool Dirty() const;

@@ -37,12 +37,6 @@ KeyPlan PlanKey(const std::vector<FieldLayout>& fields, const std::string& expre
 std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields,
                      const std::string& record);
 
-// Writes the ranges for one file. differing: only ranges whose bytes differ
-// are written, and a row count is never lowered (a replay of records the
-// files may hold already, and rows another program appended since).
-void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file,
-                 bool differing = false);
-
 // One lock byte held exclusively for a scope.
 class LockGuard {
  public:

@@ -130,6 +130,36 @@ bool HasWrites(const std::vector<PostJournal::Record>& records, JournalTarget ta
   return false;
 }
 
+uint32_t Le(const char* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(static_cast<uint8_t>(p[i])) << (8 * i);
+  return v;
+}
+
+// Rows another program appended since a replayed post stay: its row count
+// is never written below the table's, nor its end mark over a row.
+bool KeepsRows(const File& dbf, const JournalWrite& w) {
+  char h[12];
+  if (dbf.ReadSomeAt(0, h, sizeof h) != sizeof h) return false;
+  const uint32_t count = Le(h + kCountAt, 4);
+  if (w.offset == kCountAt && w.bytes.size() == 4) return count > Le(w.bytes.data(), 4);
+  return w.bytes == std::string(1, kEndOfFile) &&
+         w.offset < Le(h + 8, 2) + static_cast<uint64_t>(count) * Le(h + 10, 2);
+}
+
+// A record's ranges for one file, where the file differs (it may hold them).
+void Replay(const PostJournal::Record& record, JournalTarget target, File* file) {
+  if (file == nullptr) return;
+  std::string now;
+  for (const auto& w : record) {
+    if (w.target != target) continue;
+    now.resize(w.bytes.size());
+    now.resize(file->ReadSomeAt(w.offset, now.data(), now.size()));
+    if (now == w.bytes || (target == JournalTarget::Table && KeepsRows(*file, w))) continue;
+    file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+  }
+}
+
 }  // namespace
 
 bool Table::Impl::ReplayJournal(bool afterCrash) {
@@ -137,8 +167,7 @@ bool Table::Impl::ReplayJournal(bool afterCrash) {
   // A journal this program may not write is never replayed: the table is
   // read-only then (see OpenFiles), and its files stay as they are.
   if (!journal.WriteRefusal().empty()) return false;
-  bool all = false;
-  auto records = journal.Pending(dbf.Identity(), afterCrash, &all);
+  auto records = journal.Pending(dbf.Identity(), afterCrash);
   if (records.empty()) return false;
   File index, notes;
   File* mdxFile = mdx.IsOpen() ? &mdx.Raw() : nullptr;
@@ -157,9 +186,9 @@ bool Table::Impl::ReplayJournal(bool afterCrash) {
     memoFile = &notes;
   }
   for (const auto& r : records) {
-    ApplyWrites(r, JournalTarget::Memo, memoFile, all);
-    ApplyWrites(r, JournalTarget::Table, &dbf, all);
-    ApplyWrites(r, JournalTarget::Index, mdxFile, all);
+    Replay(r, JournalTarget::Memo, memoFile);
+    Replay(r, JournalTarget::Table, &dbf);
+    Replay(r, JournalTarget::Index, mdxFile);
   }
   journal.MarkApplied();
   return true;

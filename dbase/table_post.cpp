@@ -48,12 +48,6 @@ void PostStep(int n) {
   if (Seams().postStep) Seams().postStep(n);
 }
 
-uint32_t Le32(const std::string& b) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<uint8_t>(b[i])) << (8 * i);
-  return v;
-}
-
 // A file's new tail (rows, memo blocks, index blocks past its end) is
 // written before the journal record counts, so that a disk without room for
 // it fails the post while nothing of the post is in the table: no reader
@@ -70,25 +64,13 @@ void ReserveTails(const std::vector<JournalWrite>& writes, JournalTarget target,
   }
 }
 
-}  // namespace
-
-void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file,
-                 bool differing) {
+void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file) {
   if (file == nullptr) return;
-  std::string now;
-  for (const auto& w : writes) {
-    if (w.target != target) continue;
-    if (differing) {
-      now.resize(w.bytes.size());
-      now.resize(file->ReadSomeAt(w.offset, now.data(), now.size()));
-      if (now == w.bytes) continue;
-      if (target == JournalTarget::Table && w.offset == kCountAt && w.bytes.size() == 4 &&
-          now.size() == 4 && Le32(now) > Le32(w.bytes))
-        continue;
-    }
-    file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
-  }
+  for (const auto& w : writes)
+    if (w.target == target) file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
 }
+
+}  // namespace
 
 void Table::Impl::BeginWrite() {
   if (ReplayJournal(false)) {
@@ -204,7 +186,8 @@ void Table::Impl::PostInsert() {
   std::string rec = buffer;
   std::vector<JournalWrite> writes;
   PlanMemos(rec, writes);
-  writes.push_back({JournalTarget::Table, RecordOffset(n), rec + kEndOfFile});
+  writes.push_back({JournalTarget::Table, RecordOffset(n), rec});
+  writes.push_back({JournalTarget::Table, RecordOffset(n + 1), std::string(1, kEndOfFile)});
   header.recordCount = n;
   HeaderWrites(writes, true);
   if (mdx.IsOpen()) {

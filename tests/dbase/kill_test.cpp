@@ -4,12 +4,16 @@
 // open must show each row as it was or as it was posted, never a mix, every
 // committed row present, and every tag holding every live row once, in key
 // order; python3-dbfread and Perl XBase's tag walk must agree.
+#include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -592,8 +596,9 @@ std::string& Boot() {
 // of ours (yesterday's backup then copied back over the files in place, a
 // field changed, a row appended) another boot replays nothing; while a
 // program of ours still has the table open, its journal is its own; after a
-// crash of ours the replay writes only the fields our post changed and keeps
-// the rows appended since.
+// crash of ours the replay writes only the fields our posts changed (the
+// same bytes written by the other program meanwhile are the one window) and
+// keeps the rows appended since.
 TEST(PowerCut, WhatOtherProgramsWroteStays) {
   TempDir dir;
   const std::string path = dir / "SPIS.DBF";
@@ -649,6 +654,9 @@ TEST(PowerCut, WhatOtherProgramsWroteStays) {
   t.Edit();
   t.SetString("NAZWISKO", "Nasz");
   t.Post();
+  t.Append();
+  SetValues(t, 5, 0);
+  t.Post();
   const std::string journal = ReadFileBytes(PostJournalPath(path));
   theirs = otherProgram(6, "Obcy", false);
   Boot() = "B";
@@ -657,13 +665,81 @@ TEST(PowerCut, WhatOtherProgramsWroteStays) {
   u.Close();
   t.Close();
 
-  // The crash: what our post wrote never reached the disk, its record did.
-  restore();
+  // Then the journal as a crash of ours left it, before the other program
+  // appended a row and changed another field.
   dbase_test::WriteFileBytes(PostJournalPath(path), journal);
   theirs = otherProgram(36, "Obcy", true);
   u.Open(path);
   u.Close();
   EXPECT_EQ(ReadFileBytes(path), theirs.replace(row2 + 6, 30, Padded("Nasz", 30)));
+  Seams().bootId = bootId;
+}
+
+// A full disk (a small file system of this test's own): a post whose new
+// memo blocks find no room fails and is not in the table afterwards; a table
+// whose journal a crash left to replay opens read-only saying why while
+// there is no room, and whole once there is.
+TEST(PowerCut, AFullDiskFailsThePostAndStillOpensTheTable) {
+  TempDir dir;
+  if (::unshare(CLONE_NEWNS) != 0 ||
+      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", dir.Path().c_str(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "no file system of its own here: " << std::strerror(errno);
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{dir.Path()};
+  const auto bootId = Seams().bootId;
+  Seams().bootId = [] { return Boot(); };
+  const std::string path = dir / "SPIS.DBF", filler = dir / "filler", memo(20000, 'm');
+  const auto fill = [&] {
+    const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    const std::string page(4096, 'f');
+    while (::write(fd, page.data(), page.size()) > 0) {
+    }
+    ::close(fd);
+  };
+  const auto post4 = [&](Table& t) {
+    t.Append();
+    SetValues(t, 4, 0);
+    t.SetString("UWAGI", memo);
+    t.Post();
+  };
+  Model model;
+  Table t;
+  Fill(t, path, 3, model);
+  fill();
+  try {
+    post4(t);
+    ADD_FAILURE() << "posted on a full disk";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("brak miejsca na dysku"), std::string::npos) << e.what();
+  }
+  t.Close();
+  std::filesystem::remove(filler);
+  Boot() = "after the failed post";
+  Verify(dir.Path(), model, "the post that failed", false);
+
+  t.Open(path);
+  const uintmax_t memoSize = std::filesystem::file_size(dir / "SPIS.DBT");
+  post4(t);
+  const std::string journal = ReadFileBytes(PostJournalPath(path));
+  t.Close();
+  dbase_test::WriteFileBytes(PostJournalPath(path), journal);
+  std::filesystem::resize_file(dir / "SPIS.DBT", memoSize);  // its new blocks lost
+  fill();
+  Boot() = "after the crash";
+  t.Open(path);
+  EXPECT_TRUE(t.ReadOnly());
+  EXPECT_FALSE(t.PackRepairs());
+  EXPECT_NE(t.ReadOnlyReason().find("brak miejsca na dysku"), std::string::npos)
+      << t.ReadOnlyReason();
+  t.Close();
+  std::filesystem::remove(filler);
+  t.Open(path);
+  EXPECT_FALSE(t.ReadOnly()) << t.ReadOnlyReason();
+  ASSERT_TRUE(t.Locate("NR", "4"));
+  EXPECT_EQ(t.AsString("UWAGI"), memo);
   Seams().bootId = bootId;
 }
 
