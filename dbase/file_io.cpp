@@ -114,11 +114,11 @@ File File::OpenOwn(const std::string& path) {
     if (errno == ENOENT) throw DbError(ErrorCode::FileNotFound, "Brak pliku " + path);
     if (errno == ELOOP)
       throw DbError(ErrorCode::ReadOnly, "plik " + path + " jest dowiązaniem symbolicznym");
-    ThrowIo("Nie można otworzyć " + path, errno);
+    if (errno != EISDIR) ThrowIo("Nie można otworzyć " + path, errno);
   }
   struct stat st {};
-  if (::fstat(f.fd_, &st) != 0) ThrowIo("Błąd odczytu " + path, errno);
-  if (!S_ISREG(st.st_mode))
+  if (f.fd_ >= 0 && ::fstat(f.fd_, &st) != 0) ThrowIo("Błąd odczytu " + path, errno);
+  if (f.fd_ < 0 || !S_ISREG(st.st_mode))
     throw DbError(ErrorCode::ReadOnly, "plik " + path + " nie jest zwykłym plikiem");
   return f;
 }
