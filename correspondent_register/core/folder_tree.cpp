@@ -10,6 +10,8 @@
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
+#include "dbase/dbase.h"
+#include "dbase/file_io.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +25,23 @@ void StepDone() {
 
 namespace {
 constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorWriteFault = 29;
 std::string Number(long number) { return std::to_string(number); }
+
+std::string ParentOf(const std::string& folder) { return folder.substr(0, folder.rfind('\\')); }
+
+// The names made in a folder reach the disk: on a file system that does not
+// order its metadata, a power cut after the record's post must still find
+// the folders made before it. A folder that cannot be flushed raises.
+void FlushFolder(const std::string& folder) {
+  const std::optional<fs::path> host = Drives().HostPath(folder);
+  if (!host) return;
+  try {
+    dbase::SyncFolder(host->string());
+  } catch (const dbase::DbError& e) {
+    throw InOutError(Drives().WithWindowsPaths(e.what()), kErrorWriteFault);
+  }
+}
 }  // namespace
 
 std::string MailboxFolder(const std::string& mailRoot, long number) {
@@ -51,6 +69,7 @@ void CreateMailbox(const std::string& mailRoot, long number) {
   StepDone();
   WriteSingleLine(MailboxMarkerPath(mailRoot, number), MailboxMarkerLine());
   StepDone();
+  FlushFolder(ParentOf(MailboxFolder(mailRoot, number)));  // the marker's own was flushed
 }
 
 void CreateCorrespondentFolders(const std::string& mailRoot, long number) {
@@ -70,6 +89,9 @@ void CreateCorrespondentFolders(const std::string& mailRoot, long number) {
       throw InOutError(CreateFolderFailedText(folder + sub), kErrorPathNotFound);
     }
   }
+  FlushFolder(ParentOf(ActivationFolder(mailRoot, number)));
+  for (const char* sub : {"\\Odebrane", "\\Wyslane", "\\Pisma", ""}) FlushFolder(folder + sub);
+  FlushFolder(ParentOf(folder));
 }
 
 void RemoveFolderWithFiles(const std::string& folder) {

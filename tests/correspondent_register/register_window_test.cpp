@@ -20,11 +20,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <set>
 
 #include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/win_files.h"
+#include "dbase/file_io.h"
 #include "forms/application.h"
 #include "forms/data/data_grid.h"
 #include "forms/data/data_navigator.h"
@@ -476,13 +478,39 @@ TEST_F(RegisterWindow, AKillAfterAnyStepLeavesNobodyRegisteredWithoutHisFolders)
     everyoneHasHisFolders();
     return WIFSIGNALED(status);
   };
+  // A power cut after any step: once his record is committed (its journal
+  // entry flushed), each of his folders was flushed into its parent after
+  // it was made, on any file system.
+  const std::vector<fs::path> his = {
+      root_ / "Skrzynki" / "8", root_ / "FWP" / "8", root_ / "Korespondenci" / "8",
+      root_ / "Korespondenci" / "8" / "Odebrane", root_ / "Korespondenci" / "8" / "Wyslane",
+      root_ / "Korespondenci" / "8" / "Pisma"};
+  std::set<fs::path> durable;
+  const auto addWatchingTheDisk = [&](dbase::Table& spis) {
+    durable.clear();
+    dbase::Seams().fileEvent = [&](const dbase::FileEvent& e) {
+      for (const fs::path& folder : his)
+        if (e.kind == dbase::FileEvent::SyncFolder && folder.parent_path() == e.path &&
+            fs::exists(folder))
+          durable.insert(folder);
+    };
+    dbase::Seams().postStep = [&](int s) {
+      if (s == 2) {
+        EXPECT_EQ(durable.size(), his.size()) << "his record before his folders";
+      }
+    };
+    const long n = AddCorrespondent(spis, MailRoot);
+    dbase::Seams().fileEvent = nullptr;
+    dbase::Seams().postStep = nullptr;
+    return n;
+  };
   int step = 1;
   for (; killedAfter(step, true); ++step) {
     SCOPED_TRACE("add killed after step " + std::to_string(step));
     EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 2u);
     dbase::Table spis;
     spis.Open(Table("SPIS.DBF"));
-    EXPECT_EQ(AddCorrespondent(spis, MailRoot), 8);
+    EXPECT_EQ(addWatchingTheDisk(spis), 8);
     everyoneHasHisFolders();
   }
   EXPECT_EQ(step, 9) << "two folders, two markers, four folders, then the post";
