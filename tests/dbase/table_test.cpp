@@ -154,6 +154,11 @@ TEST(MemoLayout, BlocksOfBothLevels) {
     }
     std::string dbf = ReadFileBytes(dir / "M.DBF");
     EXPECT_EQ(dbf.substr(32 + 32 + 1 + 1, 10), "         1");  // the memo's block number
+    // A memo that runs past the end of its file is damage, not read on.
+    if (level == TableLevel::DBase3) dbt.resize(515);  // no end mark
+    else dbt.replace(516, 2, "\x58\x02");             // 600 bytes long
+    dbase_test::WriteFileBytes(dir / "M.DBT", dbt);
+    EXPECT_THROW(t.AsString("NOTES"), DbError);
   }
 }
 
