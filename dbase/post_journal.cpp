@@ -78,9 +78,13 @@ uint64_t GetLe(const std::string& s, size_t at, int bytes) {
   return v;
 }
 
+uint64_t BootHash(const std::string& id) { return Checksum(id, 0, id.size()) | 1; }
+
 uint64_t ThisBoot() {
-  const std::string id = Seams().bootId ? Seams().bootId() : std::string();
-  return Checksum(id, 0, id.size()) | 1;
+  // The kernel's does not change while the program runs: read once.
+  static const uint64_t kernel = BootHash(KernelBootId());
+  if (Seams().bootId == KernelBootId) return kernel;
+  return BootHash(Seams().bootId ? Seams().bootId() : std::string());
 }
 
 }  // namespace

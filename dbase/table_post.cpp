@@ -48,26 +48,27 @@ void PostStep(int n) {
   if (Seams().postStep) Seams().postStep(n);
 }
 
-// A file's new tail (rows, memo blocks, index blocks past its end) is
-// written before the journal record counts, so that a disk without room for
-// it fails the post while nothing of the post is in the table: no reader
-// looks past the row count, the next free memo block and the index's page
-// count, which the post moves only after its record.
-void ReserveTails(const std::vector<JournalWrite>& writes, JournalTarget target, File* file) {
-  if (file == nullptr) return;
-  const uint64_t size = file->Size();
+// Writes the ranges for one file from `from` on (the part of each at or past
+// it), ranges that follow each other in one write.
+void WriteRanges(const std::vector<JournalWrite>& writes, JournalTarget target, File& file,
+                 uint64_t from = 0) {
+  uint64_t at = 0;
+  std::string run;
+  const auto flush = [&] {
+    if (!run.empty()) file.WriteAt(at, run.data(), run.size());
+    run.clear();
+  };
   for (const auto& w : writes) {
     const uint64_t end = w.offset + w.bytes.size();
-    if (w.target != target || end <= size) continue;
-    const uint64_t from = std::max(w.offset, size);
-    file->WriteAt(from, w.bytes.data() + (from - w.offset), end - from);
+    if (w.target != target || end <= from) continue;
+    const uint64_t start = std::max(w.offset, from);
+    if (run.empty() || at + run.size() != start) {
+      flush();
+      at = start;
+    }
+    run.append(w.bytes, static_cast<size_t>(start - w.offset));
   }
-}
-
-void ApplyWrites(const std::vector<JournalWrite>& writes, JournalTarget target, File* file) {
-  if (file == nullptr) return;
-  for (const auto& w : writes)
-    if (w.target == target) file->WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+  flush();
 }
 
 }  // namespace
@@ -90,15 +91,20 @@ void Table::Impl::WriteThrough(const std::vector<JournalWrite>& writes) {
   }
   File* memoFile = memo.IsOpen() ? &memo.Raw() : nullptr;
   File* mdxFile = mdx.IsOpen() ? &mdx.Raw() : nullptr;
-  ReserveTails(writes, JournalTarget::Memo, memoFile);
-  ReserveTails(writes, JournalTarget::Table, &dbf);
-  ReserveTails(writes, JournalTarget::Index, mdxFile);
+  // Each file's new tail (rows, memo blocks, index blocks past its end)
+  // before the record counts: a disk without room for it fails the post
+  // while nothing of the post is in the table. No reader looks past the row
+  // count, the next free memo block or the index's page count, which the
+  // post moves only after its record.
+  if (memoFile != nullptr) WriteRanges(writes, JournalTarget::Memo, *memoFile, memoFile->Size());
+  WriteRanges(writes, JournalTarget::Table, dbf, dbf.Size());
+  if (mdxFile != nullptr) WriteRanges(writes, JournalTarget::Index, *mdxFile, mdxFile->Size());
   journal.Commit(writes);
   PostStep(2);
-  ApplyWrites(writes, JournalTarget::Memo, memoFile);
-  ApplyWrites(writes, JournalTarget::Table, &dbf);
+  if (memoFile != nullptr) WriteRanges(writes, JournalTarget::Memo, *memoFile);
+  WriteRanges(writes, JournalTarget::Table, dbf);
   PostStep(3);
-  ApplyWrites(writes, JournalTarget::Index, mdxFile);
+  if (mdxFile != nullptr) WriteRanges(writes, JournalTarget::Index, *mdxFile);
   PostStep(4);
   journal.MarkApplied();
 }
