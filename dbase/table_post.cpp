@@ -134,12 +134,7 @@ void Table::Impl::ChangedFields(uint32_t n, const std::string& old, const std::s
   const uint64_t row = RecordOffset(n);
   for (const FieldLayout& f : header.fields) {
     const size_t at = 1 + f.offset, length = static_cast<size_t>(f.def.length);
-    if (old.compare(at, length, rec, at, length) == 0) continue;
-    JournalWrite* last = writes.empty() ? nullptr : &writes.back();
-    if (last != nullptr && last->target == JournalTarget::Table &&
-        last->offset + last->bytes.size() == row + at)
-      last->bytes.append(rec, at, length);  // next to the field before
-    else
+    if (old.compare(at, length, rec, at, length) != 0)
       writes.push_back({JournalTarget::Table, row + at, rec.substr(at, length)});
   }
 }
