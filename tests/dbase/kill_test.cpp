@@ -601,26 +601,20 @@ std::string& Boot() {
 // keeps the rows appended since.
 TEST(PowerCut, WhatOtherProgramsWroteStays) {
   TempDir dir;
-  const std::string path = dir / "SPIS.DBF";
+  const std::string path = dir / "SPIS.DBF", index = dir / "SPIS.MDX";
   const auto bootId = Seams().bootId;
   Seams().bootId = [] { return Boot(); };
   Model model;
   Table t, u;
   Fill(t, path, 4, model);
   t.Close();
-  const std::vector<std::string> names = {"SPIS.DBF", "SPIS.DBT", "SPIS.MDX"};
-  std::vector<std::string> backup;
-  for (const auto& name : names) backup.push_back(ReadFileBytes(dir / name));
-  const auto restore = [&] {
-    for (size_t i = 0; i < names.size(); ++i) dbase_test::WriteFileBytes(dir / names[i], backup[i]);
-  };
-  const size_t row2 = (static_cast<uint8_t>(backup[0][8]) | static_cast<uint8_t>(backup[0][9]) << 8) +
-                      static_cast<uint8_t>(backup[0][10]);  // records of 116 bytes
+  const std::string dbf = ReadFileBytes(path), mdx = ReadFileBytes(index);
+  const size_t row2 = 32 + 5 * 32 + 1 + 116;  // after the header and row 1
   // Another program writes row 2's NAZWISKO (at 6) or IMIONA (at 36) in
   // place, and may append a copy of row 1 (keeping no index).
-  const auto otherProgram = [&](size_t field, const std::string& text, bool append) {
+  const auto otherProgram = [&](size_t field, bool append) {
     std::string b = ReadFileBytes(path);
-    b.replace(row2 + field, 30, Padded(text, 30));
+    b.replace(row2 + field, 30, Padded("Obcy", 30));
     if (append) {
       b.insert(b.size() - 1, b.substr(row2 - 116, 116));
       ++b[4];
@@ -628,47 +622,40 @@ TEST(PowerCut, WhatOtherProgramsWroteStays) {
     dbase_test::WriteFileBytes(path, b);
     return b;
   };
-
-  Boot() = "A";
-  t.Open(path);
-  Locate(t, 'E', 2, 1);
-  t.Edit();
-  SetValues(t, 2, 1);
-  t.Post();
-  t.Append();
-  SetValues(t, 5, 0);
-  t.Post();
+  // Ours, on yesterday's files copied back in place: row 2's NAZWISKO, row 5.
+  const auto ourPosts = [&] {
+    dbase_test::WriteFileBytes(path, dbf);
+    dbase_test::WriteFileBytes(index, mdx);
+    Boot() = "ours";
+    t.Open(path);
+    Locate(t, 'E', 2, 1);
+    t.Edit();
+    t.SetString("NAZWISKO", "Nasz");
+    t.Post();
+    t.Append();
+    SetValues(t, 5, 0);
+    t.Post();
+    Boot() = "another";
+  };
+  ourPosts();
   t.Close();
-  restore();
-  std::string theirs = otherProgram(36, "Obcy", true);
-  Boot() = "B";
+  dbase_test::WriteFileBytes(path, dbf);
+  dbase_test::WriteFileBytes(index, mdx);
+  std::string theirs = otherProgram(36, true);
   u.Open(path);
   u.Close();
   EXPECT_EQ(ReadFileBytes(path), theirs);
-  EXPECT_EQ(ReadFileBytes(dir / "SPIS.MDX"), backup[2]);
+  EXPECT_EQ(ReadFileBytes(index), mdx);
 
-  restore();
-  Boot() = "A";
-  t.Open(path);
-  Locate(t, 'E', 2, 1);
-  t.Edit();
-  t.SetString("NAZWISKO", "Nasz");
-  t.Post();
-  t.Append();
-  SetValues(t, 5, 0);
-  t.Post();
-  const std::string journal = ReadFileBytes(PostJournalPath(path));
-  theirs = otherProgram(6, "Obcy", false);
-  Boot() = "B";
+  ourPosts();
+  const std::string left = ReadFileBytes(PostJournalPath(path));  // as a crash would
+  theirs = otherProgram(6, false);
   u.Open(path);
   EXPECT_EQ(ReadFileBytes(path), theirs) << "a journal of a program still at work";
   u.Close();
   t.Close();
-
-  // Then the journal as a crash of ours left it, before the other program
-  // appended a row and changed another field.
-  dbase_test::WriteFileBytes(PostJournalPath(path), journal);
-  theirs = otherProgram(36, "Obcy", true);
+  dbase_test::WriteFileBytes(PostJournalPath(path), left);
+  theirs = otherProgram(36, true);
   u.Open(path);
   u.Close();
   EXPECT_EQ(ReadFileBytes(path), theirs.replace(row2 + 6, 30, Padded("Nasz", 30)));

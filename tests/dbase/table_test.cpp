@@ -491,10 +491,12 @@ TEST(Errors, ATableWhoseJournalCannotBeWrittenOpensReadOnly) {
   }
   ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
   const std::string dbf = ReadFileBytes(path), dbt = ReadFileBytes(dir / "T.DBT");
+  const auto readOnly = [&path](const std::string& why) {
+    return W(("read-only: " + why + " | Zapis do tabeli " + path + " jest niemożliwy: " + why)
+                 .c_str());
+  };
   std::string reason = "nie można utworzyć dziennika zapisu " + journal + ": brak uprawnień";
-  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path +
-                                   " jest niemożliwy: " + reason)
-                                      .c_str()));
+  EXPECT_EQ(OpenedAsUser(path), readOnly(reason));
   EXPECT_EQ(ReadFileBytes(path), dbf);
   EXPECT_EQ(ReadFileBytes(dir / "T.DBT"), dbt);
 
@@ -505,9 +507,7 @@ TEST(Errors, ATableWhoseJournalCannotBeWrittenOpensReadOnly) {
   }
   ASSERT_EQ(::chmod(journal.c_str(), 0444), 0);
   reason = "dziennik zapisu " + journal + " jest tylko do odczytu";
-  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path +
-                                   " jest niemożliwy: " + reason)
-                                      .c_str()));
+  EXPECT_EQ(OpenedAsUser(path), readOnly(reason));
   EXPECT_EQ(ReadFileBytes(path), dbf);
   ASSERT_EQ(::chmod(journal.c_str(), 0644), 0);
   EXPECT_EQ(OpenedAsUser(path), "writable:  | posted");
@@ -541,26 +541,19 @@ TEST(Errors, ATableWhoseJournalCannotBeWrittenOpensReadOnly) {
   }
   dbase_test::WriteFileBytes(journal, left);
   ASSERT_EQ(::chown(journal.c_str(), 0, 0), 0);
-  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path +
-                                   " jest niemożliwy: " + reason)
-                                      .c_str()));
-  // A link at its name to a file the user may write is never followed.
+  EXPECT_EQ(OpenedAsUser(path), readOnly(reason));
+  // A link at its name (to a file the user may write) or a pipe: never used.
   const std::string victim = dir / "victim";
-  ASSERT_EQ(::unlink(journal.c_str()), 0);
   dbase_test::WriteFileBytes(victim, "theirs");
   ASSERT_EQ(::chmod(victim.c_str(), 0666), 0);
-  ASSERT_EQ(::symlink(victim.c_str(), journal.c_str()), 0);
-  reason = "plik " + journal + " jest dowiązaniem symbolicznym";
-  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path +
-                                   " jest niemożliwy: " + reason)
-                                      .c_str()));
+  for (const std::string what : {" jest dowiązaniem symbolicznym", " nie jest zwykłym plikiem"}) {
+    ASSERT_EQ(::unlink(journal.c_str()), 0);
+    ASSERT_EQ(what[1] == 'j' ? ::symlink(victim.c_str(), journal.c_str())
+                             : ::mkfifo(journal.c_str(), 0666),
+              0);
+    EXPECT_EQ(OpenedAsUser(path), readOnly("plik " + journal + what));
+  }
   EXPECT_EQ(ReadFileBytes(victim), "theirs");
-  ASSERT_EQ(::unlink(journal.c_str()), 0);
-  ASSERT_EQ(::mkfifo(journal.c_str(), 0666), 0);
-  reason = "plik " + journal + " nie jest zwykłym plikiem";
-  EXPECT_EQ(OpenedAsUser(path), W(("read-only: " + reason + " | Zapis do tabeli " + path +
-                                   " jest niemożliwy: " + reason)
-                                      .c_str()));
 }
 
 TEST(Deleted, DeletedRowsAreMarkedAndSkipped) {
