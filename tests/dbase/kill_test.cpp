@@ -739,9 +739,6 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
     std::vector<std::string> repairs;  // "@" stands for the folder
     const char* kept = nullptr;        // the file kept, when not the one damaged
   };
-  const auto le16 = [](const std::string& b, size_t at) {
-    return static_cast<size_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-  };
   const std::vector<Case> cases = {
       {"SPIS.MDX",
        [](std::string& mdx, const std::string&) {
@@ -771,8 +768,8 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
         "który ma 7 bloków)"}},
       // A program that keeps no index deleted row 4 and appended it again.
       {"SPIS.DBF",
-       [&le16](std::string& dbf, const std::string&) {
-         const size_t length = le16(dbf, 10), row4 = le16(dbf, 8) + 3 * length;
+       [](std::string& dbf, const std::string&) {
+         const size_t length = 116, row4 = 32 + 5 * 32 + 1 + 3 * length;
          dbf = dbf.substr(0, row4 + length) + dbf.substr(row4, length) + "\x1A";
          dbf[row4] = '*';
          dbf[4] = 5;
