@@ -313,9 +313,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
     // The post journal is retired before any rename: the old files get every
     // record on the disk, and the journal then belongs to the new table
     // file, so nothing of it is ever applied to the packed table.
-    t.dbf.DataSync();
-    if (t.memo.IsOpen()) t.memo.Raw().DataSync();
-    if (t.mdx.IsOpen()) t.mdx.Raw().DataSync();
+    t.FlushFiles();
     if (t.journal.IsOpen()) t.journal.Restart(newDbf);
   } catch (...) {
     newDbf.Close();
