@@ -9,8 +9,10 @@
 // current index tag, and the browse/edit/insert state that data-aware
 // controls follow. Every post is written through (memo, record, header, index
 // tags) before the call returns, with a journal that the next open (or the
-// next writer) replays when a writer was killed in the middle of it; an edit
-// holds its row's lock. Failures are DbError exceptions.
+// next writer) replays when a writer of ours was killed in the middle of it
+// or the machine lost power before the files had it (see post_journal.h); a
+// close flushes the files, so nothing of it is replayed later. An edit holds
+// its row's lock. Failures are DbError exceptions.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -115,17 +117,22 @@ class Table {
   // exclusive handle holds the table; Exclusive fails while any other handle,
   // in this process or another, has it open. Moves to the first row.
   void Open(const std::string& dbfPath, ShareMode mode = ShareMode::Shared);
-  void Close();  // an edit or insert in progress is cancelled, not posted
+  // An edit or insert in progress is cancelled, not posted. The files are
+  // flushed and the journal starts anew (a table opened for writing).
+  void Close();
   bool Active() const;
   ShareMode Mode() const;
   const std::string& Path() const;
   // Writes are refused (with the reason as the error) when this is true:
-  // a read-only file, a tag the engine cannot keep, or a damaged table file
-  // (the reason names the file).
+  // a read-only file, a tag the engine cannot keep, a journal that is not
+  // the table's own regular file or may not be written, a journal that the
+  // disk had no room to replay, or a damaged table file (the reason names
+  // the file).
   bool ReadOnly() const;
   const std::string& ReadOnlyReason() const;
   // Read-only only for damage that Pack repairs (a missing or damaged .MDX,
-  // a header count past the rows), so a pack would make it writable.
+  // a tag missing live rows, a header count past the rows, a .DBT whose next
+  // free block lies outside it), so a pack would make it writable.
   bool PackRepairs() const;
 
   // --- structure -----------------------------------------------------------
@@ -191,7 +198,8 @@ class Table {
   // --- field values of the current row (or of the edit buffer) --------------
   // Trailing blanks are trimmed; a blank field is null and reads as "" (and as
   // 0 through AsInteger). N/F read as stored ("12", "3.50"), L as "T" or "F",
-  // D as "YYYYMMDD", M as the memo text.
+  // D as "YYYYMMDD", M as the memo text (a memo that runs past the end of
+  // its file raises BadFormat).
   std::string AsString(std::string_view field) const;
   int64_t AsInteger(std::string_view field) const;
   bool IsNull(std::string_view field) const;
@@ -202,9 +210,10 @@ class Table {
 
   // --- packing ---------------------------------------------------------------
   // What a pack repaired, in Windows-1250 texts naming the files: the .MDX
-  // rebuilt from the rows (missing or damaged), a header count past the rows
-  // cut to the whole rows, memos whose blocks were lost or damaged left
-  // empty; and the damaged originals kept beside the table
+  // rebuilt from the rows (missing, damaged, or missing live rows), a header
+  // count past the rows cut to the whole rows, the .DBT's next free block
+  // counted anew from the memos in use, memos whose blocks were lost or
+  // damaged left empty; and the damaged originals kept beside the table
   // ("<name>_USZKODZONY.<ext>"), by path.
   struct PackReport {
     std::vector<std::string> repairs;

@@ -14,6 +14,9 @@ inline constexpr uint8_t kVersionNoMemo = 0x03;
 inline constexpr uint8_t kVersionDBase3Memo = 0x83;
 inline constexpr uint8_t kVersionDBase4Memo = 0x8B;
 inline constexpr char kEndOfFile = 0x1A;
+// In the header: the date of the last update (3 bytes) and the row count (4).
+inline constexpr uint64_t kDateAt = 1;
+inline constexpr uint64_t kCountAt = 4;
 
 struct FieldLayout {
   FieldDef def;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "dbase/dbase.h"
+#include "platform/files/file_replace.h"
 
 namespace dbase {
 
@@ -100,6 +101,44 @@ File File::Create(const std::string& path) {
   return f;
 }
 
+File File::OpenOwn(const std::string& path) {
+  // Not blocking on a pipe at the name either: only a regular file is used.
+  File f;
+  f.path_ = path;
+  const int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+  f.fd_ = ::open(path.c_str(), O_RDWR | flags);
+  f.writable_ = f.fd_ >= 0;
+  if (f.fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+    f.fd_ = ::open(path.c_str(), O_RDONLY | flags);
+  if (f.fd_ < 0) {
+    if (errno == ENOENT) throw DbError(ErrorCode::FileNotFound, "Brak pliku " + path);
+    if (errno == ELOOP)
+      throw DbError(ErrorCode::ReadOnly, "plik " + path + " jest dowiązaniem symbolicznym");
+    if (errno != EISDIR) ThrowIo("Nie można otworzyć " + path, errno);
+  }
+  struct stat st {};
+  if (f.fd_ >= 0 && ::fstat(f.fd_, &st) != 0) ThrowIo("Błąd odczytu " + path, errno);
+  if (f.fd_ < 0 || !S_ISREG(st.st_mode))
+    throw DbError(ErrorCode::ReadOnly, "plik " + path + " nie jest zwykłym plikiem");
+  return f;
+}
+
+File File::CreateLike(const std::string& path, const File& like) {
+  struct stat st {};
+  if (::fstat(like.fd_, &st) != 0) ThrowIo("Błąd odczytu " + like.path_, errno);
+  File f = Create(path);
+  // The bits exactly, whatever the umask. The group is the table's own; a
+  // creator who may not give it would lock its members out.
+  if (::fchmod(f.fd_, st.st_mode & 0777) != 0 ||
+      ::fchown(f.fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    const int err = errno;
+    f.Close();
+    RemoveFile(path);
+    ThrowIo("Nie można nadać plikowi " + path + " grupy i uprawnień pliku " + like.path_, err);
+  }
+  return f;
+}
+
 void File::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
@@ -169,6 +208,23 @@ std::pair<uint64_t, uint64_t> File::Identity() const {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Beside(const std::string& path, const std::string& name) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
+}
+
+std::string StemOf(const std::string& name) { return name.substr(0, name.find_last_of('.')); }
+
 void RenameFile(const std::string& from, const std::string& to, const std::string& what) {
   if (::rename(from.c_str(), to.c_str()) != 0) ThrowIo(what, errno);
   if (Seams().fileEvent) Tell({FileEvent::Rename, 0, 0, {}, from, to});
@@ -179,17 +235,12 @@ void RemoveFile(const std::string& path) {
     Tell({FileEvent::Remove, 0, 0, {}, path, {}});
 }
 
-void SyncFolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) ThrowIo("Nie można otworzyć folderu " + folder, errno);
-  int rc = ::fsync(fd);
-  int err = errno;
-  ::close(fd);
-  if (rc != 0 && err != EINVAL) ThrowIo("Błąd zapisu folderu " + folder, err);
+void SyncFolder(const std::string& folder) {
+  if (const int err = platform::SyncFolder(folder)) ThrowIo("Błąd zapisu folderu " + folder, err);
   if (Seams().fileEvent) Tell({FileEvent::SyncFolder, 0, 0, {}, folder, {}});
 }
+
+void SyncFolderOf(const std::string& path) { SyncFolder(FolderOf(path)); }
 
 File::Stamp File::GetStamp() const {
   struct stat st {};
@@ -223,6 +274,12 @@ bool File::TryLock(uint64_t offset, bool exclusive) {
   if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return true;
   if (errno == EAGAIN || errno == EACCES) return false;
   ThrowIo("Blokada " + path_, errno);
+}
+
+bool File::LockedByOthers(uint64_t offset) const {
+  struct flock fl = OneByte(offset, F_WRLCK);
+  if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0) ThrowIo("Blokada " + path_, errno);
+  return fl.l_type != F_UNLCK;
 }
 
 void File::WaitLock(uint64_t offset, bool exclusive) {

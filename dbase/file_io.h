@@ -25,6 +25,14 @@ class File {
   static File Open(const std::string& path);
   // Creates a new file; an existing one raises.
   static File Create(const std::string& path);
+  // Opens a file that belongs to a table (its journal) as Open does, but
+  // never through a symbolic link and only a regular file: another kind
+  // raises DbError(ReadOnly) naming the file and what it is.
+  static File OpenOwn(const std::string& path);
+  // Creates a new file with the permission bits and the group of another
+  // open file, so that whoever may write that one may write this one. A
+  // group that cannot be given removes the file again and raises.
+  static File CreateLike(const std::string& path, const File& like);
 
   bool IsOpen() const { return fd_ >= 0; }
   bool Writable() const { return writable_; }
@@ -56,6 +64,9 @@ class File {
   // Open-file-description locks on one byte. Try* returns false when another
   // open description holds a conflicting lock; Wait* blocks until it can.
   bool TryLock(uint64_t offset, bool exclusive);
+  // True when another open description holds a lock on the byte (this
+  // one's own lock does not count); nothing is locked.
+  bool LockedByOthers(uint64_t offset) const;
   void WaitLock(uint64_t offset, bool exclusive);
   void Unlock(uint64_t offset);
 
@@ -71,10 +82,19 @@ inline constexpr uint64_t kOpenLockByte = 0x7FFFFFFEull;
 inline constexpr uint64_t kTableLockByte = 0x7FFFFFFDull;
 inline constexpr uint64_t kRecordLockBase = 0x40000000ull;
 
+// Paths, split at the last '/'. The folder of a bare name is ".", of a name
+// at the root "/"; a name beside a bare name stays bare.
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
+std::string Beside(const std::string& path, const std::string& name);
+std::string StemOf(const std::string& name);  // without its extension
+
 // Folder work of the engine, each raising DbError(Io) with the message given.
 void RenameFile(const std::string& from, const std::string& to, const std::string& what);
 void RemoveFile(const std::string& path);  // a missing file is no error
-// Flushes the folder of path (its names: files made, renamed or removed).
+// Flushes a folder (its names: files and folders made, renamed or removed),
+// or the folder of path.
+void SyncFolder(const std::string& folder);
 void SyncFolderOf(const std::string& path);
 
 // What reaches the disk, told to tests that model a power cut: every write,

@@ -549,6 +549,18 @@ std::vector<IndexEntry> MdxFile::Entries(int tag) const {
   return all;
 }
 
+uint32_t MdxFile::FirstMissing(int tag, const std::vector<bool>& rows) const {
+  std::vector<bool> listed(rows.size(), false);
+  for (const auto& [page, node] : nodes_) {
+    if (node.tag != tag || !node.leaf) continue;
+    for (const IndexEntry& e : node.entries)
+      if (e.recno < listed.size()) listed[e.recno] = true;
+  }
+  for (size_t n = 1; n < rows.size(); ++n)
+    if (rows[n] && !listed[n]) return static_cast<uint32_t>(n);
+  return 0;
+}
+
 std::string MdxFile::Serialize(const Node& n) const {
   const Tag& t = tags_[static_cast<size_t>(n.tag)];
   size_t keyLength = static_cast<size_t>(specs_[static_cast<size_t>(n.tag)].keyLength);

@@ -56,6 +56,7 @@ class MdxFile {
   bool ChangedOnDisk() const;
   File::Stamp Stamp() const { return file_.GetStamp(); }
   File& Raw() { return file_; }
+  const std::string& Path() const { return file_.Path(); }
 
   const std::vector<TagSpec>& Tags() const { return specs_; }
   int FindTag(const std::string& name) const;  // -1 when missing; any case
@@ -71,6 +72,9 @@ class MdxFile {
   std::optional<IndexEntry> Prior(int tag, const std::string& key, uint32_t recno) const;
   // Every entry of the tag in order (tests and checks).
   std::vector<IndexEntry> Entries(int tag) const;
+  // The first record whose flag in rows (by record number) is set and that
+  // has no entry in the tag; 0 when every such record has one.
+  uint32_t FirstMissing(int tag, const std::vector<bool>& rows) const;
   // The changed blocks and headers as ranges to write (appended to out);
   // afterwards the file is taken to hold them.
   void TakeWrites(std::vector<JournalWrite>& out);

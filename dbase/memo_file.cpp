@@ -1,6 +1,8 @@
 #include "dbase/memo_file.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "dbase/dbf_format.h"
@@ -47,50 +49,69 @@ void MemoFile::Open(const std::string& path, TableLevel level) {
   }
 }
 
+std::string MemoFile::Damage() const {
+  unsigned char h[4];
+  file_.ReadAt(0, h, 4);
+  const uint32_t next = Le32(h);
+  const uint64_t first = (kHeaderBlock + blockSize_ - 1) / blockSize_;
+  const uint64_t blocks = (file_.Size() + blockSize_ - 1) / blockSize_;
+  if (next >= first && next <= std::max(blocks, first)) return {};
+  return "plik notatek " + file_.Path() + " jest uszkodzony: pierwszy wolny blok " +
+         std::to_string(next) + " leży poza plikiem, który ma " + std::to_string(blocks) +
+         " bloków";
+}
+
 uint32_t MemoFile::NextFree() const {
+  if (std::string why = Damage(); !why.empty()) throw DbError(ErrorCode::ReadOnly, why);
   unsigned char h[4];
   file_.ReadAt(0, h, 4);
   uint32_t next = Le32(h);
   // Never trust a header that points into data already in the file.
   uint64_t bySize = (file_.Size() + blockSize_ - 1) / blockSize_;
   if (next < bySize) next = static_cast<uint32_t>(bySize);
-  if (next == 0) next = 1;
   return next;
 }
 
 std::string MemoFile::Read(uint32_t block) const {
   if (block == 0) return {};
-  uint64_t at = static_cast<uint64_t>(block) * blockSize_;
-  if (level_ == TableLevel::DBase4) {
-    // One read of the first block brings the header and, mostly, the text.
-    std::string first(blockSize_, '\0');
-    size_t got = file_.ReadSomeAt(at, first.data(), first.size());
-    const auto* h = reinterpret_cast<const unsigned char*>(first.data());
-    if (got < 8 || !(h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00)) {
-      throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
+  const auto damaged = [this, block] {
+    return DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path() +
+                                             " (notatka w bloku " + std::to_string(block) + ")");
+  };
+  const uint64_t at = static_cast<uint64_t>(block) * blockSize_, size = file_.Size();
+  if (at >= size) throw damaged();
+  try {
+    if (level_ == TableLevel::DBase4) {
+      // One read of the first block brings the header and, mostly, the text.
+      std::string first(blockSize_, '\0');
+      size_t got = file_.ReadSomeAt(at, first.data(), first.size());
+      const auto* h = reinterpret_cast<const unsigned char*>(first.data());
+      if (got < 8 || !(h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00))
+        throw damaged();
+      uint32_t len = Le32(h + 4);
+      if (len < 8 || at + len > size) throw damaged();
+      size_t length = len - 8;
+      if (length + 8 <= got) return first.substr(8, length);
+      std::string text = first.substr(8, got - 8);
+      size_t have = text.size();
+      text.resize(length);
+      file_.ReadAt(at + 8 + have, text.data() + have, length - have);
+      return text;
     }
-    uint32_t len = Le32(h + 4);
-    if (len < 8) throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
-    size_t size = len - 8;
-    if (size + 8 <= got) return first.substr(8, size);
-    if (size > file_.Size())
-      throw DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path());
-    std::string text = first.substr(8, got - 8);
-    size_t have = text.size();
-    text.resize(size);
-    file_.ReadAt(at + 8 + have, text.data() + have, size - have);
-    return text;
-  }
-  std::string text;
-  std::vector<char> buf(blockSize_);
-  for (;;) {
-    size_t n = file_.ReadSomeAt(at, buf.data(), buf.size());
-    if (n == 0) return text;
-    std::string_view chunk(buf.data(), n);
-    size_t end = chunk.find('\x1A');
-    if (end != std::string_view::npos) return text + std::string(chunk.substr(0, end));
-    text += chunk;
-    at += n;
+    // dBASE III: the text ends at the first 0x1A, which lies in the file.
+    std::string text;
+    std::vector<char> buf(blockSize_);
+    for (uint64_t from = at;;) {
+      size_t n = file_.ReadSomeAt(from, buf.data(), buf.size());
+      if (n == 0) throw damaged();
+      std::string_view chunk(buf.data(), n);
+      size_t end = chunk.find('\x1A');
+      if (end != std::string_view::npos) return text + std::string(chunk.substr(0, end));
+      text += chunk;
+      from += n;
+    }
+  } catch (const std::bad_alloc&) {
+    throw damaged();
   }
 }
 

@@ -24,7 +24,13 @@ class MemoFile {
   bool IsOpen() const { return file_.IsOpen(); }
   bool Writable() const { return file_.Writable(); }
 
+  // A memo that runs past the end of the file (or has no end) raises
+  // DbError(BadFormat): nothing is read or kept beyond what the file holds.
   std::string Read(uint32_t block) const;
+  // Why the header's next free block cannot be right ("" when it can):
+  // before the first block after the header, or past the end of the file,
+  // where a post would write far beyond the memos. Names the file.
+  std::string Damage() const;
   // Writes the text to new blocks past the end; returns the first of them.
   uint32_t Write(const std::string& text);
   // The same as ranges for the post journal (new blocks, then the header's

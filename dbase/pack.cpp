@@ -30,8 +30,9 @@ namespace {
 constexpr char kNewSuffix[] = ".pak-new";
 constexpr char kJournalSuffix[] = ".pak-journal";
 
-std::string JournalPath(const std::string& dbfPath) { return dbfPath + kJournalSuffix; }
-
+// The pack's own journal (the renames still to do), apart from the post
+// journal of post_journal.h.
+std::string PackJournalPath(const std::string& dbfPath) { return dbfPath + kJournalSuffix; }
 // "1 notatka była nieczytelna i jest teraz pusta", "3 notatki były ...",
 // "5 notatek było ...": the words agree with the number, as Polish wants
 // (12 to 14 take the form of 5).
@@ -44,17 +45,6 @@ std::string LostMemosText(uint32_t n) {
 }
 
 std::string NewPath(const std::string& path) { return path + kNewSuffix; }
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-std::string NameOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-std::string InFolder(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
 
 void Step(int n) {
   if (Seams().packStep) Seams().packStep(n);
@@ -63,12 +53,9 @@ void Step(int n) {
 // The name of the backup of a damaged file: "SPIS.MDX" -> "SPIS_USZKODZONY.MDX",
 // numbered when one is there already.
 std::string BackupPath(const std::string& path) {
-  const std::string folder = FolderOf(path), name = NameOf(path);
-  const size_t dot = name.find_last_of('.');
-  const std::string stem = name.substr(0, dot),
-                    ext = dot == std::string::npos ? "" : name.substr(dot);
+  const std::string name = NameOf(path), stem = StemOf(name), ext = name.substr(stem.size());
   for (int n = 1;; ++n) {
-    std::string p = InFolder(folder, stem + "_USZKODZONY" + (n > 1 ? std::to_string(n) : "") + ext);
+    std::string p = Beside(path, stem + "_USZKODZONY" + (n > 1 ? std::to_string(n) : "") + ext);
     if (::access(p.c_str(), F_OK) != 0) return p;
   }
 }
@@ -94,10 +81,9 @@ bool EndsWith(const std::string& s, const std::string& end) {
 // Removes what a pack that stopped before its journal left: new files of
 // the table, its memos and its index, and a journal never completed.
 void RemoveUnfinishedPackFiles(const std::string& dbfPath) {
-  std::string folder = FolderOf(dbfPath), table = NameOf(dbfPath);
-  std::string stem = table.substr(0, table.find_last_of('.'));
+  const std::string table = NameOf(dbfPath), stem = StemOf(table);
   std::vector<std::string> stale;
-  DIR* d = ::opendir(folder.c_str());
+  DIR* d = ::opendir(FolderOf(dbfPath).c_str());
   if (d == nullptr) return;
   while (dirent* e = ::readdir(d)) {
     std::string name = e->d_name;
@@ -115,18 +101,17 @@ void RemoveUnfinishedPackFiles(const std::string& dbfPath) {
       if (strcasecmp(ext.c_str(), known) == 0) stale.push_back(name);
   }
   ::closedir(d);
-  for (const auto& name : stale) RemoveFile(InFolder(folder, name));
+  for (const auto& name : stale) RemoveFile(Beside(dbfPath, name));
 }
 
 }  // namespace
 
 void Table::Impl::RecoverPack(const std::string& dbfPath) {
-  std::string journalPath = JournalPath(dbfPath);
+  std::string journalPath = PackJournalPath(dbfPath);
   std::ifstream journal(journalPath);
   if (!journal) return;
   // Lines in pairs: the new file and the file it replaces. Older journals
   // held paths; only the names count, looked up beside the journal.
-  std::string folder = FolderOf(journalPath);
   std::vector<std::pair<std::string, std::string>> renames;
   std::string from, to;
   while (std::getline(journal, from) && std::getline(journal, to)) {
@@ -134,7 +119,7 @@ void Table::Impl::RecoverPack(const std::string& dbfPath) {
     to = NameOf(to);
     if (to.empty() || from != to + kNewSuffix)
       throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
-    renames.emplace_back(InFolder(folder, from), InFolder(folder, to));
+    renames.emplace_back(Beside(journalPath, from), Beside(journalPath, to));
   }
   if (renames.empty())
     throw DbError(ErrorCode::BadFormat, "Uszkodzony dziennik pakowania " + journalPath);
@@ -164,7 +149,7 @@ File Table::Impl::OpenLocked(const std::string& p, ShareMode m) {
       if (round < kRounds) continue;
       throw DbError(ErrorCode::InUse, "Tabela " + p + " jest właśnie pakowana przez inny program");
     }
-    if (!Exists(JournalPath(p))) {
+    if (!Exists(PackJournalPath(p))) {
       RemoveUnfinishedPackFiles(p);
       return f;
     }
@@ -236,6 +221,9 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
                                                 ": znacznik " + tagDef.name + ": " +
                                                 plans.back().problem);
     }
+  }
+  // Missing, damaged, or missing live rows: rebuilt from the rows.
+  if (!t.indexDamage.empty()) {
     report.repairs.push_back("indeks " + mdxPath + " odbudowany z rekordów tabeli (" +
                              t.indexDamage + ")");
     if (Exists(mdxPath)) damaged.push_back(mdxPath);
@@ -246,6 +234,13 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
                              std::to_string(t.header.recordCount) + "; zostały te " +
                              std::to_string(t.header.recordCount));
     damaged.push_back(t.path);
+  }
+  // The new memo file's next free block follows the memos in use.
+  if (!t.memoDamage.empty()) {
+    report.repairs.push_back("plik notatek " + DbtPathFor(t.path) +
+                             ": pierwszy wolny blok policzony od nowa z notatek w użyciu (" +
+                             t.memoDamage + ")");
+    damaged.push_back(DbtPathFor(t.path));
   }
 
   std::vector<std::pair<std::string, std::string>> renames;  // new -> final
@@ -260,9 +255,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
   File newDbf;
   uint32_t lostMemos = 0;
   try {
-    size_t slash = t.path.find_last_of('/');
-    std::string base = slash == std::string::npos ? t.path : t.path.substr(slash + 1);
-    base = base.substr(0, base.find_last_of('.'));
+    const std::string base = StemOf(NameOf(t.path));
     MemoFile newMemo;
     if (t.header.HasMemo()) {
       MemoFile::Create(renames[1].first, t.header.level, base);
@@ -322,7 +315,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
     if (lostMemos != 0) {
       report.repairs.push_back("plik notatek " + DbtPathFor(t.path) + ": " +
                                LostMemosText(lostMemos));
-      damaged.push_back(DbtPathFor(t.path));
+      if (t.memoDamage.empty()) damaged.push_back(DbtPathFor(t.path));
     }
     // The damaged originals stay beside the table, as they were.
     for (const auto& d : damaged) report.backups.push_back(KeepBackup(d));
@@ -330,10 +323,8 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
     // The post journal is retired before any rename: the old files get every
     // record on the disk, and the journal then belongs to the new table
     // file, so nothing of it is ever applied to the packed table.
-    t.dbf.DataSync();
-    if (t.memo.IsOpen()) t.memo.Raw().DataSync();
-    if (t.mdx.IsOpen()) t.mdx.Raw().DataSync();
-    if (t.journal.IsOpen()) t.journal.Restart(newDbf.Identity());
+    t.FlushFiles();
+    if (t.journal.IsOpen()) t.journal.Restart(newDbf);
   } catch (...) {
     newDbf.Close();
     removeNew();
@@ -342,7 +333,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
   Step(1);
 
   {
-    std::string journal = JournalPath(t.path);
+    std::string journal = PackJournalPath(t.path);
     std::string tmp = journal + ".tmp";
     try {
       std::string lines;
@@ -374,7 +365,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
     Step(step++);
   }
   SyncFolderOf(t.path);
-  RemoveFile(JournalPath(t.path));
+  RemoveFile(PackJournalPath(t.path));
   SyncFolderOf(t.path);
 
   // The new table file is already locked for this handle; the rest reopen.
@@ -385,6 +376,7 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
   t.LoadHeader();
   if (t.header.HasMemo()) t.memo.Open(DbtPathFor(t.path), t.header.level);
   t.indexDamage.clear();
+  t.memoDamage.clear();
   if (t.header.production) {
     t.mdx.Open(mdxPath);
     t.plans = plans;

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "dbase/dbase.h"
+#include "platform/text/cp1250.h"
 
 namespace dbase {
 
@@ -21,18 +22,21 @@ std::string KernelBootId() {
 
 namespace {
 
-// Header (its own sector): magic, epoch, the table file's device and
-// inode, the applied mark (sequence number and end of the last record
-// applied), a hash of the boot that wrote the header, and a checksum of
-// those. Records follow from kFirstRecord:
-// magic, body length, epoch, sequence number, body, checksum of all but the
-// magic. Body: per write its target (1 byte), offset (8), length (4), bytes.
+// The layout of post_journal.h, by name.
+namespace header {
 constexpr char kMagic[4] = {'P', 'J', '0', '2'};
-constexpr char kRecordMagic[4] = {'P', 'R', '0', '2'};
-constexpr size_t kHeaderBytes = 60;
-constexpr uint64_t kFirstRecord = 512;
-constexpr size_t kRecordHead = 24;
+constexpr size_t kEpoch = 4, kDevice = 12, kInode = 20, kAppliedSeq = 28, kAppliedEnd = 36,
+                 kBoot = 44, kChecksum = 52, kBytes = 60;
+}  // namespace header
+namespace record {
+constexpr char kMagic[4] = {'P', 'R', '0', '2'};
+constexpr size_t kLength = 4, kEpoch = 8, kSeq = 16, kBody = 24, kChecksumBytes = 8;
 constexpr uint32_t kMaxBody = 64u << 20;
+}  // namespace record
+namespace range {
+constexpr size_t kTarget = 0, kOffset = 1, kLength = 9, kBytes = 13;
+}  // namespace range
+constexpr uint64_t kFirstRecord = 512;
 // Past this the next post flushes the table's files and starts anew: a
 // flush of three files every several hundred posts, and an open's replay
 // of at most this much after a power cut.
@@ -45,11 +49,11 @@ uint64_t Mix(uint64_t h, uint64_t w) {
 }
 
 // Four independent lanes of 8-byte words, folded together at the end.
-uint64_t Checksum(const std::string& s, size_t from) {
+uint64_t Checksum(const std::string& s, size_t from, size_t end) {
   uint64_t lane[4] = {0x6A09E667F3BCC908ull, 0xBB67AE8584CAA73Bull, 0x3C6EF372FE94F82Bull,
                       0xA54FF53A5F1D36F1ull};
   const char* p = s.data() + from;
-  size_t n = s.size() - from, i = 0;
+  size_t n = end - from, i = 0;
   for (; i + 32 <= n; i += 32) {
     for (size_t k = 0; k < 4; ++k) {
       uint64_t w;
@@ -74,135 +78,141 @@ uint64_t GetLe(const std::string& s, size_t at, int bytes) {
   return v;
 }
 
+uint64_t BootHash(const std::string& id) { return Checksum(id, 0, id.size()) | 1; }
+
+uint64_t ThisBoot() {
+  // The kernel's does not change while the program runs: read once.
+  static const uint64_t kernel = BootHash(KernelBootId());
+  if (Seams().bootId == KernelBootId) return kernel;
+  return BootHash(Seams().bootId ? Seams().bootId() : std::string());
+}
+
 }  // namespace
 
 std::string PostJournalPath(const std::string& dbfPath) { return dbfPath + ".post-journal"; }
 
-void PostJournal::Open(const std::string& path, bool create) {
+void PostJournal::Open(const std::string& path) {
   path_ = path;
+  refusal_.clear();
   try {
-    file_ = File::Open(path);
-    return;
+    file_ = File::OpenOwn(path);
   } catch (const DbError& e) {
-    if (e.Code() != ErrorCode::FileNotFound) throw;
-  }
-  if (!create) return;
-  try {
-    file_ = File::Create(path);
-  } catch (const DbError& notMade) {
-    // Made by another writer in between; if it is still missing, the
-    // reason it could not be made is the error.
-    try {
-      file_ = File::Open(path);
-    } catch (const DbError& e) {
-      if (e.Code() == ErrorCode::FileNotFound) throw notMade;
-      throw;
-    }
+    if (e.Code() == ErrorCode::FileNotFound) return;
+    if (e.Code() != ErrorCode::ReadOnly) throw;
+    refusal_ = platform::Utf8FromCp1250(e.what());
   }
 }
 
 std::string PostJournal::WriteRefusal() const {
+  if (!refusal_.empty()) return refusal_;
   if (file_.IsOpen())
     return file_.Writable() ? std::string() : "dziennik zapisu " + path_ + " jest tylko do odczytu";
-  const size_t slash = path_.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : path_.substr(0, slash);
+  const std::string folder = FolderOf(path_);
   if (::access(folder.c_str(), W_OK | X_OK) == 0) return std::string();
   return "nie można utworzyć dziennika zapisu " + path_ + ": " + SystemErrorText(errno);
 }
 
 std::optional<PostJournal::Header> PostJournal::ReadHeader() const {
-  std::string h(kHeaderBytes, '\0');
+  std::string h(header::kBytes, '\0');
   if (file_.ReadSomeAt(0, h.data(), h.size()) != h.size() ||
-      std::memcmp(h.data(), kMagic, 4) != 0 || Checksum(h.substr(0, 52), 4) != GetLe(h, 52, 8))
+      std::memcmp(h.data(), header::kMagic, 4) != 0 ||
+      Checksum(h, header::kEpoch, header::kChecksum) != GetLe(h, header::kChecksum, 8))
     return std::nullopt;
   Header r;
-  r.epoch = GetLe(h, 4, 8);
-  r.table = {GetLe(h, 12, 8), GetLe(h, 20, 8)};
-  r.appliedSeq = GetLe(h, 28, 8);
-  r.appliedEnd = GetLe(h, 36, 8);
-  r.boot = GetLe(h, 44, 8);
+  r.epoch = GetLe(h, header::kEpoch, 8);
+  r.table = {GetLe(h, header::kDevice, 8), GetLe(h, header::kInode, 8)};
+  r.appliedSeq = GetLe(h, header::kAppliedSeq, 8);
+  r.appliedEnd = GetLe(h, header::kAppliedEnd, 8);
+  r.boot = GetLe(h, header::kBoot, 8);
   return r;
 }
 
 void PostJournal::WriteHeader(const Header& r) {
-  std::string h(kMagic, 4);
+  std::string h(header::kMagic, 4);
   PutLe(h, r.epoch, 8);
   PutLe(h, r.table.first, 8);
   PutLe(h, r.table.second, 8);
   PutLe(h, r.appliedSeq, 8);
   PutLe(h, r.appliedEnd, 8);
   PutLe(h, r.boot, 8);
-  PutLe(h, Checksum(h, 4), 8);
+  PutLe(h, Checksum(h, header::kEpoch, header::kChecksum), 8);
   file_.WriteAt(0, h.data(), h.size());
 }
 
-namespace {
-uint64_t ThisBoot() { return Checksum(Seams().bootId ? Seams().bootId() : std::string(), 0) | 1; }
-}  // namespace
-
-std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, bool opening,
-                                                      bool* allOut) {
+std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, bool afterCrash) {
   current_ = false;
-  if (allOut) *allOut = false;
   std::vector<Record> records;
   if (!file_.IsOpen()) return records;
   auto h = ReadHeader();
   if (!h || h->table != table) return records;
   header_ = *h;
   current_ = true;
-  const bool all = opening && h->boot != ThisBoot();
-  if (allOut) *allOut = all;
+  const bool all = afterCrash && h->boot != ThisBoot();
   uint64_t at = all ? kFirstRecord : std::max(h->appliedEnd, kFirstRecord);
   uint64_t seq = all ? 1 : h->appliedSeq + 1;
   for (;; ++seq) {
     end_ = at;
     nextSeq_ = seq;
-    std::string head(kRecordHead, '\0');
+    std::string head(record::kBody, '\0');
     if (file_.ReadSomeAt(at, head.data(), head.size()) != head.size() ||
-        std::memcmp(head.data(), kRecordMagic, 4) != 0)
+        std::memcmp(head.data(), record::kMagic, 4) != 0)
       break;
-    auto length = static_cast<uint32_t>(GetLe(head, 4, 4));
-    if (length > kMaxBody || GetLe(head, 8, 8) != h->epoch || GetLe(head, 16, 8) != seq) break;
-    std::string recordBytes(kRecordHead + length + 8, '\0');
-    if (file_.ReadSomeAt(at, recordBytes.data(), recordBytes.size()) != recordBytes.size()) break;
-    if (Checksum(recordBytes.substr(0, kRecordHead + length), 4) != GetLe(recordBytes, kRecordHead + length, 8))
+    const auto length = static_cast<uint32_t>(GetLe(head, record::kLength, 4));
+    if (length > record::kMaxBody || GetLe(head, record::kEpoch, 8) != h->epoch ||
+        GetLe(head, record::kSeq, 8) != seq)
+      break;
+    const size_t bodyEnd = record::kBody + length;
+    std::string bytes(bodyEnd + record::kChecksumBytes, '\0');
+    if (file_.ReadSomeAt(at, bytes.data(), bytes.size()) != bytes.size() ||
+        Checksum(bytes, record::kLength, bodyEnd) != GetLe(bytes, bodyEnd, 8))
       break;
     Record writes;
     bool whole = true;
-    for (size_t p = kRecordHead; p < kRecordHead + length;) {
-      if (p + 13 > kRecordHead + length) {
+    for (size_t p = record::kBody; p < bodyEnd;) {
+      if (p + range::kBytes > bodyEnd) {
         whole = false;
         break;
       }
       JournalWrite w;
-      w.target = static_cast<JournalTarget>(recordBytes[p]);
-      w.offset = GetLe(recordBytes, p + 1, 8);
-      auto size = static_cast<size_t>(GetLe(recordBytes, p + 9, 4));
-      p += 13;
-      if (size > kRecordHead + length - p || static_cast<uint8_t>(w.target) > 2) {
+      w.target = static_cast<JournalTarget>(bytes[p + range::kTarget]);
+      w.offset = GetLe(bytes, p + range::kOffset, 8);
+      const auto size = static_cast<size_t>(GetLe(bytes, p + range::kLength, 4));
+      p += range::kBytes;
+      if (size > bodyEnd - p || static_cast<uint8_t>(w.target) > 2) {
         whole = false;
         break;
       }
-      w.bytes = recordBytes.substr(p, size);
+      w.bytes = bytes.substr(p, size);
       p += size;
       writes.push_back(std::move(w));
     }
     if (!whole) break;
     records.push_back(std::move(writes));
-    at += recordBytes.size();
+    at += bytes.size();
   }
   return records;
 }
 
+bool PostJournal::Dirty() const { return current_ && end_ > kFirstRecord; }
+
 bool PostJournal::NeedsRestart() const { return !current_ || end_ > kRestartAt; }
 
-void PostJournal::Restart(const Identity& table) {
+void PostJournal::Restart(const File& table) {
   bool made = false;
   if (!file_.IsOpen()) {
-    Open(path_, true);
-    made = true;
+    try {
+      file_ = File::CreateLike(path_, table);
+      made = true;
+    } catch (const DbError& notMade) {
+      // Made by another writer in between; if it is still missing, the
+      // reason it could not be made is the error.
+      try {
+        file_ = File::OpenOwn(path_);
+      } catch (const DbError& e) {
+        if (e.Code() == ErrorCode::FileNotFound) throw notMade;
+        throw;
+      }
+    }
   }
   // An epoch no record in the file carries: records of an earlier epoch
   // (of this table file or another) are never taken for new ones.
@@ -213,7 +223,7 @@ void PostJournal::Restart(const Identity& table) {
     h.epoch =
         (static_cast<uint64_t>(random()) << 32) ^ random() ^ static_cast<uint64_t>(::time(nullptr));
   } while (old && h.epoch == old->epoch);
-  h.table = table;
+  h.table = table.Identity();
   h.appliedEnd = kFirstRecord;
   h.boot = ThisBoot();
   WriteHeader(h);
@@ -226,8 +236,8 @@ void PostJournal::Restart(const Identity& table) {
 }
 
 void PostJournal::Commit(const Record& writes) {
-  std::string all(kRecordMagic, 4);
-  PutLe(all, 0, 4);
+  std::string all(record::kMagic, 4);
+  PutLe(all, 0, 4);  // the length, once known
   PutLe(all, header_.epoch, 8);
   PutLe(all, nextSeq_, 8);
   for (const auto& w : writes) {
@@ -236,10 +246,10 @@ void PostJournal::Commit(const Record& writes) {
     PutLe(all, w.bytes.size(), 4);
     all += w.bytes;
   }
-  const uint64_t length = all.size() - kRecordHead;
+  const uint64_t length = all.size() - record::kBody;
   for (int i = 0; i < 4; ++i)
-    all[4 + static_cast<size_t>(i)] = static_cast<char>(length >> (8 * i));
-  PutLe(all, Checksum(all, 4), 8);
+    all[record::kLength + static_cast<size_t>(i)] = static_cast<char>(length >> (8 * i));
+  PutLe(all, Checksum(all, record::kLength, all.size()), 8);
   // The file grows by a stretch of zeros at a time, so that most flushes
   // only take the record's blocks, not a new size.
   if (const uint64_t size = file_.Size(); size < end_ + all.size()) {

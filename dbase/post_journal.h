@@ -3,29 +3,67 @@
 // redo log that makes each post all or nothing, against a killed writer and
 // against a power cut.
 //
-// Under the table's write lock a post appends one record to the journal:
-// every byte range it is about to write to the .DBT (new memo blocks, the
-// next free block), the .DBF (record, header count, deleted flag) and the
-// .MDX (tag blocks, tag headers, index header), with a checksum, and flushes
-// it: that flush is the commit, and the only one a post waits for. Then the
-// ranges are written to the files and the journal's header marks the record
-// applied (unflushed). A writer killed before its record is whole changed
-// nothing; one killed after it left a record past the mark, which the next
-// holder of the write lock (an opener, shared or exclusive, or the next
-// writer) applies. After a power cut the page cache is gone and any applied
-// range may be lost: an opener that finds the journal last marked in another
-// boot of the machine applies every record of it again, writing only ranges
-// that differ (the programs of this engine write the files only through the
-// journal). Within one boot the mark is trusted, so a peer's own writes to
-// the files are never undone.
+// Format (integers little-endian):
 //
-// The records are cleared lazily: when the journal has grown past a limit,
-// the next post flushes the table's files (every record is then on the disk
-// in them) and starts the journal anew, with a new epoch that every record
-// carries (records of an older epoch are never applied). The journal's header
-// names the .DBF it was written for (device and inode); a journal of another
-// file, such as the table before a pack renamed new files over it, is never
-// applied. A torn record fails its checksum and ends the journal.
+//   header, at 0 (the first 512 bytes are its own)
+//     at  size  field
+//      0     4  magic "PJ02"
+//      4     8  epoch: a random number, new with every restart
+//     12     8  device of the .DBF the journal belongs to
+//     20     8  inode of that .DBF
+//     28     8  applied mark: sequence number of the last record applied
+//     36     8  applied mark: where the next record starts
+//     44     8  hash of the boot id of the machine that wrote the header
+//     52     8  checksum of bytes 4 to 51
+//
+//   records, from 512 on, one after the other
+//     at  size  field
+//      0     4  magic "PR02"
+//      4     4  length L of the body
+//      8     8  epoch (the header's)
+//     16     8  sequence number: 1, 2, ... within the epoch
+//     24     L  body: ranges to write, each
+//                 at  size  field
+//                  0     1  file: 0 the .DBF, 1 the .MDX, 2 the .DBT
+//                  1     8  offset in that file
+//                  9     4  length N
+//                 13     N  the bytes
+//   24+L     8  checksum of bytes 4 to 24+L-1
+//
+//   A record ends the journal where its magic, epoch, sequence number or
+//   checksum does not follow (a torn record: that post did not return).
+//
+// Under the table's write lock a post appends one record holding only the
+// bytes it changes: the fields it wrote (a new row whole), the header's count
+// and date where they move, the deleted flag, the new memo blocks and the
+// memo file's next free block, the index blocks and headers it changed. The
+// record is flushed: that flush is the commit, and the only one a post waits
+// for. Then the ranges are written to the files and the applied mark moves
+// (unflushed). A writer killed before its record is whole changed nothing;
+// one killed after it left a record past the mark, which the next holder of
+// the write lock (an opener, or the next writer or reader) applies.
+//
+// The records of an epoch are the posts that may not be on the disk in the
+// table's files yet. A clean close (and the restart that a journal grown past
+// its limit gets at the next post) flushes the table's files and starts a new
+// epoch, flushed: nothing is left to replay. A power cut (or a killed program
+// in another boot of the machine) before that leaves the epoch's records:
+// the first opener after it, when no other program of ours has the table
+// open and the mark was written in another boot, applies every one. A
+// replay writes a range only where the files differ, and never the row
+// count below the table's nor the end mark over a row (rows another program
+// appended since stay). Within one boot the applied
+// records are in the files (the page cache), and while another program of
+// ours has the table open its records are its own; then only records past
+// the mark are applied. So another program's writes after a clean close,
+// or a backup copied back, are never undone; the one window left is a crash
+// of ours with posts not yet flushed while another program wrote the same
+// bytes before the next open.
+//
+// The journal's header names the .DBF it was written for (device and inode);
+// a journal of another file, such as the table before a pack renamed new
+// files over it, is never applied. The journal is the table's own: never
+// opened through a link, created with the .DBF's permission bits and group.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -48,7 +86,8 @@ struct JournalWrite {
 std::string PostJournalPath(const std::string& dbfPath);
 
 // A hook that tests use to stop a post between its steps (a simulated kill).
-// Steps: 1 before the journal record, 2 journal record written and flushed,
+// Steps: 1 before anything is written (the files' new tails, reserved before
+// the journal record, then the record), 2 journal record written and flushed,
 // 3 the table's and memos' ranges written, 4 the index's ranges written
 // (record not yet marked applied). Seams().postStep; empty in the programs.
 
@@ -60,28 +99,35 @@ class PostJournal {
   using Identity = std::pair<uint64_t, uint64_t>;  // the .DBF's device and inode
   using Record = std::vector<JournalWrite>;
 
-  // Opens the journal when it exists; a missing one is created by the first
-  // Commit or left alone.
-  void Open(const std::string& path, bool create);
+  // Opens the journal when it exists (a missing one is created by the first
+  // Restart). One that is not a regular file of its own is not opened: the
+  // refusal says why.
+  void Open(const std::string& path);
   void Close() { file_.Close(); }
   bool IsOpen() const { return file_.IsOpen(); }
-  // Why a post could not write this journal ("" when it can): an open
-  // journal that is read-only, or a missing one whose folder takes no new
-  // file (a folder where files may be changed but not made).
+  // Why a post could not write this journal ("" when it can): a link or
+  // another kind of file at its name, a journal that is read-only, or a
+  // missing one whose folder takes no new file (a folder where files may be
+  // changed but not made).
   std::string WriteRefusal() const;
   // The records for the table file of that identity still to apply: after
-  // the applied mark, or (opening, and the journal was last marked in another
-  // boot) every record of the current epoch, as after a power cut (all is
-  // set then). Nothing for a journal of another file or a missing one.
-  std::vector<Record> Pending(const Identity& table, bool opening, bool* all = nullptr);
+  // the applied mark, or (afterCrash: no other program of ours has the table
+  // open, and the journal was last marked in another boot) every record of
+  // the current epoch. Nothing for a journal of another file or a missing
+  // one.
+  std::vector<Record> Pending(const Identity& table, bool afterCrash);
+  // Records of the current epoch are there (asked after Pending): a clean
+  // close has the table's files to flush before it restarts the journal.
+  bool Dirty() const;
   // True when the next Commit must first start the journal anew (Restart),
   // after the caller flushed the table's files: a journal grown past its
   // limit, of another file, or not yet begun.
   bool NeedsRestart() const;
-  // A new epoch without records, for that table file; flushed.
-  void Restart(const Identity& table);
-  // Appends the record and flushes it (a new journal file and its folder too).
-  // Pending must have been asked under the same write lock.
+  // A new epoch without records, for that table file; flushed. A missing
+  // journal is created with the table file's permission bits and group.
+  void Restart(const File& table);
+  // Appends the record and flushes it. Pending must have been asked under
+  // the same write lock.
   void Commit(const Record& writes);
   // The records committed so far are in the files (not flushed).
   void MarkApplied();
@@ -98,6 +144,7 @@ class PostJournal {
 
   File file_;
   std::string path_;
+  std::string refusal_;  // why the file at the journal's name is not used
   Header header_;
   bool current_ = false;  // the header was read and belongs to the table
   uint64_t end_ = 0;      // where the next record goes

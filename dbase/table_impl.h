@@ -1,5 +1,8 @@
 #pragma once
-// The inside of Table, shared by its source files.
+// The inside of Table, shared by its source files: table.cpp (keys, fields
+// by name, observers), table_open.cpp (opening, damage, the journal's replay,
+// closing), table_cursor.cpp (moving and finding), table_post.cpp (edit,
+// insert, delete and the post path) and table_fields.cpp (field values).
 #include <chrono>
 #include <map>
 #include <memory>
@@ -34,6 +37,41 @@ KeyPlan PlanKey(const std::vector<FieldLayout>& fields, const std::string& expre
 std::string BuildKey(const KeyPlan& plan, const std::vector<FieldLayout>& fields,
                      const std::string& record);
 
+// One lock byte held exclusively for a scope.
+class LockGuard {
+ public:
+  // held: the lock is taken already and only its release is left to this.
+  LockGuard(File& f, uint64_t offset, bool held = false) : f_(f), offset_(offset) {
+    if (!held) f_.WaitLock(offset_, true);
+  }
+  ~LockGuard() { f_.Unlock(offset_); }
+  LockGuard(const LockGuard&) = delete;
+  LockGuard& operator=(const LockGuard&) = delete;
+
+ private:
+  File& f_;
+  uint64_t offset_;
+};
+
+// Holds a lock byte shared while the files are read, when take is true:
+// no writer is half way through a post meanwhile (writers hold it
+// exclusively).
+class ReadGuard {
+ public:
+  ReadGuard(File& f, uint64_t offset, bool take) : f_(take ? &f : nullptr), offset_(offset) {
+    if (f_ != nullptr) f_->WaitLock(offset_, false);
+  }
+  ~ReadGuard() {
+    if (f_ != nullptr) f_->Unlock(offset_);
+  }
+  ReadGuard(const ReadGuard&) = delete;
+  ReadGuard& operator=(const ReadGuard&) = delete;
+
+ private:
+  File* f_;
+  uint64_t offset_;
+};
+
 struct Table::Impl {
   Table* owner = nullptr;
   std::string path;
@@ -47,11 +85,21 @@ struct Table::Impl {
   std::vector<FieldDef> defs;  // the fields as the interface gives them
   std::unique_ptr<CodePage> codePage;
   std::vector<KeyPlan> plans;  // one per tag of the .MDX
+  // Why writes are refused for a reason a pack does not mend (a read-only
+  // file, a tag the engine cannot keep, a journal it may not use, a replay
+  // the disk had no room for).
   std::string readOnlyReason;
-  std::string damage;        // why the table file is damaged (found by LoadHeader)
+  // Damage that a pack repairs, each naming its file.
+  std::string damage;        // the table file's (found by LoadHeader)
   uint32_t statedCount = 0;  // the header's count when it ran past the rows
-  std::string indexDamage;   // why the .MDX could not be read (missing, damaged)
-  const std::string& Damage() const { return damage.empty() ? indexDamage : damage; }
+  std::string memoDamage;    // the .DBT's next free block past its end
+  std::string indexDamage;   // the .MDX missing, damaged, or missing live rows
+  const std::string& Damage() const {
+    return !damage.empty() ? damage : !memoDamage.empty() ? memoDamage : indexDamage;
+  }
+  const std::string& WhyReadOnly() const {
+    return readOnlyReason.empty() ? Damage() : readOnlyReason;
+  }
   mutable std::string reasonShown;  // the reason in Windows-1250
 
   // Cursor.
@@ -74,6 +122,7 @@ struct Table::Impl {
   // What the files looked like after our last look.
   File::Stamp dbfStamp, mdxStamp;
   uint32_t deletedCount = 0;
+  std::vector<bool> live;  // by record number: the row is there, not deleted
 
   std::vector<std::pair<int, Observer>> observers;
   int nextObserver = 1;
@@ -84,8 +133,15 @@ struct Table::Impl {
   int FieldNo(std::string_view name) const;
   std::string ReadRecord(uint32_t n) const;
   static bool IsDeleted(const std::string& rec) { return !rec.empty() && rec[0] == '*'; }
+  // The program form of one field of a stored row (memo texts read).
+  std::string ValueOf(const FieldLayout& f, const std::string& rec) const;
   void LoadHeader();
-  void CountDeleted();
+  void CountDeleted();  // and which rows are live
+  // A tag that misses a live row (one appended by a program that keeps no
+  // index) is damage of the .MDX: "" or why.
+  std::string TagGap() const;
+  // The files read again (header, deleted rows, index) after others wrote.
+  void Reread();
   // Strict: also asks the files themselves (under the table's write lock,
   // before anything is written from what is in memory).
   void CheckFresh(bool strict = false);
@@ -115,17 +171,24 @@ struct Table::Impl {
   uint64_t RecordOffset(uint32_t n) const {
     return header.headerLength + static_cast<uint64_t>(n - 1) * header.recordLength;
   }
-  std::string HeaderCounts();  // the first 8 header bytes, dated today
+  // The header's date, where today moves it, and its row count (counted).
+  void HeaderWrites(std::vector<JournalWrite>& writes, bool counted);
   // Under the table's write lock, before anything is written: replays a
   // journal left by a killed writer and re-reads what others wrote.
   void BeginWrite();
-  // Journal record (flushed), files, record marked applied (see
-  // post_journal.h).
+  // The files' new tails (reserved), journal record (flushed), files,
+  // record marked applied (see post_journal.h).
   void WriteThrough(const std::vector<JournalWrite>& writes);
-  // Applies the journal's records past its applied mark, or, opening after
-  // a power cut, every one where the files differ; the caller holds the
-  // write lock.
-  bool ReplayJournal(bool opening);
+  // Applies the journal's records past its applied mark, or, first to open
+  // after a crash (see post_journal.h), every one where the files differ;
+  // the caller holds the write lock.
+  bool ReplayJournal(bool afterCrash);
+  // The table's files on the disk (before the journal forgets a record).
+  void FlushFiles();
+  // A clean close: the journal's records flushed into the files and the
+  // journal started anew, so that no later open replays them. Best effort:
+  // a journal left dirty is replayed as after a crash.
+  void CloseClean();
   // The buffer's memo texts to new blocks, journalled; rec gets their numbers.
   void PlanMemos(std::string& rec, std::vector<JournalWrite>& writes);
   // Outside a post: replays a journal whose writer is gone.
@@ -133,6 +196,9 @@ struct Table::Impl {
   // The record to post: the changes of the edit buffer over the row as it
   // is stored now (another program may have written other fields).
   std::string MergedEdit(const std::string& stored) const;
+  // The ranges of row n that differ between old and rec, field by field.
+  void ChangedFields(uint32_t n, const std::string& old, const std::string& rec,
+                     std::vector<JournalWrite>& writes) const;
   void PostEdit();
   void PostInsert();
   std::string KeyOf(int t, const std::string& rec) const {

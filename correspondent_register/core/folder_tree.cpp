@@ -10,6 +10,8 @@
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
+#include "dbase/dbase.h"
+#include "dbase/file_io.h"
 
 namespace fs = std::filesystem;
 
@@ -17,7 +19,23 @@ namespace zorvel {
 
 namespace {
 constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorWriteFault = 29;
 std::string Number(long number) { return std::to_string(number); }
+
+std::string ParentOf(const std::string& folder) { return folder.substr(0, folder.rfind('\\')); }
+
+// The names made in a folder reach the disk: on a file system that does not
+// order its metadata, a power cut after the record's post must still find
+// the folders made before it. A folder that cannot be flushed raises.
+void FlushFolder(const DriveMap& drives, const std::string& folder) {
+  const std::optional<fs::path> host = drives.HostPath(folder);
+  if (!host) return;
+  try {
+    dbase::SyncFolder(host->string());
+  } catch (const dbase::DbError& e) {
+    throw InOutError(drives.WithWindowsPaths(e.what()), kErrorWriteFault);
+  }
+}
 }  // namespace
 
 std::string MailboxFolder(const std::string& mailRoot, long number) {
@@ -45,6 +63,7 @@ void CreateMailbox(const CoreState& core, const std::string& mailRoot, long numb
   core.Hooks.StepDone();
   WriteSingleLine(core.Drives, MailboxMarkerPath(mailRoot, number), MailboxMarkerLine());
   core.Hooks.StepDone();
+  FlushFolder(core.Drives, ParentOf(MailboxFolder(mailRoot, number)));  // the marker's own was flushed
 }
 
 void CreateCorrespondentFolders(const CoreState& core, const std::string& mailRoot, long number) {
@@ -65,6 +84,10 @@ void CreateCorrespondentFolders(const CoreState& core, const std::string& mailRo
       throw InOutError(CreateFolderFailedText(folder + sub), kErrorPathNotFound);
     }
   }
+  FlushFolder(core.Drives, ParentOf(ActivationFolder(mailRoot, number)));
+  for (const char* sub : {"\\Odebrane", "\\Wyslane", "\\Pisma", ""})
+    FlushFolder(core.Drives, folder + sub);
+  FlushFolder(core.Drives, ParentOf(folder));
 }
 
 void RemoveFolderWithFiles(const CoreState& core, const std::string& folder) {

@@ -9,8 +9,9 @@
 //
 // Adding correspondent n (the register window): insert the record;
 //   CreateMailbox(core, mailRoot, n); CreateCorrespondentFolders(core, mailRoot, n);
-//   post the record last, so that a program killed on the way leaves at most
-//   spare folders of a number nobody holds (the next add of it reuses them).
+//   post the record last, so that a program killed on the way (or a power
+//   cut) leaves at most spare folders of a number nobody holds (the next add
+//   of it reuses them).
 // Deleting him, once the tables no longer hold him:
 //   RemoveMailFolderTree(core, mailRoot, n). Spare folders are never removed
 //   otherwise: they may hold mail.
@@ -31,6 +32,9 @@ std::string CorrespondentFolder(const std::string& mailRoot,
 
 // Makes the mailbox folder (a failure is ignored: it may exist) and writes
 // its marker, replacing an existing one. A failed write raises InOutError.
+// Each folder made here and below is flushed, with its parent, before the
+// call returns (a failed flush raises InOutError): the record posted next
+// never reaches the disk without them.
 void CreateMailbox(const CoreState& core, const std::string& mailRoot, long number);
 // Makes the activation folder and writes "Jestem.tu" (a failed write raises
 // InOutError), then the correspondent's folder and its three sub-folders; an

@@ -118,12 +118,20 @@ std::string LockRefusal(const DriveMap& drives, dbase::Table& t) {
 // open-file-description lock that goes with a killed program, far beyond
 // the rows and the engine's own lock bytes.
 constexpr uint64_t kNumberLockByte = 0x7FFFFFF0ull;
+// Held shared by programs waiting for the number lock: one that comes back
+// for its next number lets them go first, so that each gets its turn.
+constexpr uint64_t kNumberWaitByte = kNumberLockByte + 1;
 
 class NumberLock {
  public:
   explicit NumberLock(const std::string& spisPath) : file_(dbase::File::Open(spisPath)) {
     // The other program holds it while it makes a mailbox and posts a row.
-    for (int attempt = 0; !file_.TryLock(kNumberLockByte, true); ++attempt) {
+    bool waiting = false;
+    for (int attempt = 0;; ++attempt) {
+      if ((waiting || !file_.LockedByOthers(kNumberWaitByte)) &&
+          file_.TryLock(kNumberLockByte, true))
+        break;
+      if (!waiting) waiting = file_.TryLock(kNumberWaitByte, false);
       if (attempt == 300) {
         throw dbase::DbError(
             dbase::ErrorCode::InUse,
@@ -131,6 +139,7 @@ class NumberLock {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    if (waiting) file_.Unlock(kNumberWaitByte);
   }
   ~NumberLock() { file_.Unlock(kNumberLockByte); }
   NumberLock(const NumberLock&) = delete;

@@ -49,8 +49,8 @@ bool WriteAccessDenied(const dbase::Table& t);
 // Folders are made and removed under mailRoot (see folder_tree.h).
 // Adds a correspondent: the number after the highest one (order NR is left
 // current), the record inserted with POZIOM 3 and RP 2, the mailbox, the
-// activation folder, their markers and the correspondent's folders made, and
-// the record posted last. A folder or marker that cannot be made cancels the
+// activation folder, their markers and the correspondent's folders made and
+// flushed, and the record posted last. A folder or marker that cannot be made cancels the
 // insert (the error is raised): nobody reaches the register without all his
 // folders. The new record stays current. Raises dbase::DbError when SPIS
 // cannot be written. Returns the new number.

@@ -22,6 +22,14 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+int SyncFolder(const std::filesystem::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int err = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+  ::close(fd);
+  return err;
+}
+
 namespace {
 
 // A new temporary file beside `path` with a name nothing else uses, made
@@ -66,11 +74,7 @@ int ReplaceFile(const std::filesystem::path& path, std::string_view content) {
     ::unlink(temp.c_str());
     return err;
   }
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);  // best effort: the rename reaches the disk
-    ::close(dir);
-  }
+  SyncFolder(folder);  // best effort: the rename reaches the disk
   return 0;
 }
 

@@ -10,6 +10,11 @@ namespace platform {
 // errno telling why.
 bool WriteAll(int fd, std::string_view bytes);
 
+// Flushes a folder: the names made, renamed or removed in it reach the disk.
+// 0 on success (also where the file system has nothing to flush for a
+// folder), else the errno of the step that failed.
+int SyncFolder(const std::filesystem::path& folder);
+
 // Replaces the file at `path` by one holding `content`: a temporary file in
 // the same folder is written and flushed, renamed over the path and the
 // folder flushed, so the replacement survives a crash. A link at `path` is

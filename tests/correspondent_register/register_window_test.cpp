@@ -23,12 +23,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <utility>
 
 #include "correspondent_register/core/com_classes.h"
 #include "correspondent_register/core/folder_tree.h"
 #include "correspondent_register/core/register_tables.h"
 #include "correspondent_register/core/win_files.h"
+#include "dbase/file_io.h"
 #include "forms/application.h"
 #include "forms/data/data_grid.h"
 #include "forms/data/data_navigator.h"
@@ -306,7 +308,7 @@ TEST_F(RegisterWindow, ADamagedMemberListShowsUnreadableUntilThePackEmptiesIt) {
   Control<QPushButton>("pak")->click();
   const std::string grupy = "F:\\Poczta\\Naczelnik\\tovmir\\GRUPY";
   ASSERT_EQ(Shown().size(), 2u);
-  EXPECT_EQ(Shown()[0].text, "Uszkodzony plik notatek " + grupy + ".DBT");
+  EXPECT_EQ(Shown()[0].text, "Uszkodzony plik notatek " + grupy + ".DBT (notatka w bloku 2)");
   EXPECT_EQ(Shown()[1].text, "Pakowanie zakończone. Naprawiono:\r- plik notatek " + grupy +
                                  ".DBT: 1 notatka była nieczytelna i jest teraz pusta\r"
                                  "Kopie uszkodzonych plików:\r- " +
@@ -511,13 +513,36 @@ TEST_F(RegisterWindow, AKillAfterAnyStepLeavesNobodyRegisteredWithoutHisFolders)
     everyoneHasHisFolders();
     return WIFSIGNALED(status);
   };
+  // A power cut after any step: once his record is committed (its journal
+  // entry flushed), each of his folders was flushed into its parent after
+  // it was made, on any file system.
+  std::set<std::string> durable;
+  const auto addWatchingTheDisk = [&](dbase::Table& spis) {
+    durable.clear();
+    dbase::Seams().fileEvent = [&](const dbase::FileEvent& e) {
+      for (const char* his : {"Skrzynki/8", "FWP/8", "Korespondenci/8", "Korespondenci/8/Odebrane",
+                              "Korespondenci/8/Wyslane", "Korespondenci/8/Pisma"})
+        if (e.kind == dbase::FileEvent::SyncFolder && (root_ / his).parent_path() == e.path &&
+            fs::exists(root_ / his))
+          durable.insert(his);
+    };
+    dbase::Seams().postStep = [&](int s) {
+      if (s == 2) {
+        EXPECT_EQ(durable.size(), 6u) << "his record before his folders";
+      }
+    };
+    const long n = AddCorrespondent(Core, spis, MailRoot);
+    dbase::Seams().fileEvent = nullptr;
+    dbase::Seams().postStep = nullptr;
+    return n;
+  };
   int step = 1;
   for (; killedAfter(step, true); ++step) {
     SCOPED_TRACE("add killed after step " + std::to_string(step));
     EXPECT_EQ(LiveColumn("SPIS.DBF", 0).size(), 2u);
     dbase::Table spis;
     spis.Open(Table("SPIS.DBF"));
-    EXPECT_EQ(AddCorrespondent(Core, spis, MailRoot), 8);
+    EXPECT_EQ(addWatchingTheDisk(spis), 8);
     everyoneHasHisFolders();
   }
   EXPECT_EQ(step, 9) << "two folders, two markers, four folders, then the post";

@@ -4,12 +4,16 @@
 // open must show each row as it was or as it was posted, never a mix, every
 // committed row present, and every tag holding every live row once, in key
 // order; python3-dbfread and Perl XBase's tag walk must agree.
+#include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -553,13 +557,16 @@ TEST(PowerCut, EveryStateAPowerCutMayLeaveHoldsEachPostThatReturned) {
 
 // A pack, then the post journal as it stood before it (its new start never
 // reached the disk) and a restart of the machine: its records belong to the
-// table before the pack and are not applied to the packed one.
+// table before the pack and are not applied to the packed one, where the
+// rows moved (its epoch begins after the rows were made, as after a close).
 TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
   TempDir dir;
   const std::string path = dir / "SPIS.DBF";
   Model model;
   Table t;
   Fill(t, path, 4, model);
+  t.Close();
+  t.Open(path);
   Locate(t, 'E', 2, 1);
   t.Edit();
   SetValues(t, 2, 1);
@@ -580,13 +587,157 @@ TEST(PowerCut, AJournalOfTheTableBeforeAPackIsNotAppliedToThePackedOne) {
   Seams().bootId = bootId;
 }
 
+std::string& Boot() {
+  static std::string boot = "this boot";
+  return boot;
+}
+
+// What other programs write to the table stays theirs. After a clean close
+// of ours (yesterday's backup then copied back over the files in place, a
+// field changed, a row appended) another boot replays nothing; while a
+// program of ours still has the table open, its journal is its own; after a
+// crash of ours the replay writes only the fields our posts changed (the
+// same bytes written by the other program meanwhile are the one window) and
+// keeps the rows appended since.
+TEST(PowerCut, WhatOtherProgramsWroteStays) {
+  TempDir dir;
+  const std::string path = dir / "SPIS.DBF", index = dir / "SPIS.MDX";
+  const auto bootId = Seams().bootId;
+  Seams().bootId = [] { return Boot(); };
+  Model model;
+  Table t, u;
+  Fill(t, path, 4, model);
+  t.Close();
+  const std::string dbf = ReadFileBytes(path), mdx = ReadFileBytes(index);
+  const size_t row2 = 32 + 5 * 32 + 1 + 116;  // after the header and row 1
+  // Another program writes row 2's NAZWISKO (at 6) or IMIONA (at 36) in
+  // place, and may append a copy of row 1 (keeping no index).
+  const auto otherProgram = [&](size_t field, bool append) {
+    std::string b = ReadFileBytes(path);
+    b.replace(row2 + field, 30, Padded("Obcy", 30));
+    if (append) {
+      b.insert(b.size() - 1, b.substr(row2 - 116, 116));
+      ++b[4];
+    }
+    dbase_test::WriteFileBytes(path, b);
+    return b;
+  };
+  // Ours, on yesterday's files copied back in place: row 2's NAZWISKO, row 5.
+  const auto ourPosts = [&] {
+    dbase_test::WriteFileBytes(path, dbf);
+    dbase_test::WriteFileBytes(index, mdx);
+    Boot() = "ours";
+    t.Open(path);
+    Locate(t, 'E', 2, 1);
+    t.Edit();
+    t.SetString("NAZWISKO", "Nasz");
+    t.Post();
+    t.Append();
+    SetValues(t, 5, 0);
+    t.Post();
+    Boot() = "another";
+  };
+  ourPosts();
+  t.Close();
+  dbase_test::WriteFileBytes(path, dbf);
+  dbase_test::WriteFileBytes(index, mdx);
+  std::string theirs = otherProgram(36, true);
+  u.Open(path);
+  u.Close();
+  EXPECT_EQ(ReadFileBytes(path), theirs);
+  EXPECT_EQ(ReadFileBytes(index), mdx);
+
+  ourPosts();
+  const std::string left = ReadFileBytes(PostJournalPath(path));  // as a crash would
+  theirs = otherProgram(6, false);
+  u.Open(path);
+  EXPECT_EQ(ReadFileBytes(path), theirs) << "a journal of a program still at work";
+  u.Close();
+  t.Close();
+  dbase_test::WriteFileBytes(PostJournalPath(path), left);
+  theirs = otherProgram(36, true);
+  u.Open(path);
+  u.Close();
+  EXPECT_EQ(ReadFileBytes(path), theirs.replace(row2 + 6, 30, Padded("Nasz", 30)));
+  Seams().bootId = bootId;
+}
+
+// A full disk (a small file system of this test's own): a post whose new
+// memo blocks find no room fails and is not in the table afterwards; a table
+// whose journal a crash left to replay opens read-only saying why while
+// there is no room, and whole once there is.
+TEST(PowerCut, AFullDiskFailsThePostAndStillOpensTheTable) {
+  TempDir dir;
+  if (::unshare(CLONE_NEWNS) != 0 ||
+      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", dir.Path().c_str(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "no file system of its own here: " << std::strerror(errno);
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{dir.Path()};
+  const auto bootId = Seams().bootId;
+  Seams().bootId = [] { return Boot(); };
+  const std::string path = dir / "SPIS.DBF", filler = dir / "filler", memo(20000, 'm');
+  const auto fill = [&] {
+    const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    const std::string page(4096, 'f');
+    while (::write(fd, page.data(), page.size()) > 0) {
+    }
+    ::close(fd);
+  };
+  const auto post4 = [&](Table& t) {
+    t.Append();
+    SetValues(t, 4, 0);
+    t.SetString("UWAGI", memo);
+    t.Post();
+  };
+  Model model;
+  Table t;
+  Fill(t, path, 3, model);
+  fill();
+  try {
+    post4(t);
+    ADD_FAILURE() << "posted on a full disk";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("brak miejsca na dysku"), std::string::npos) << e.what();
+  }
+  t.Close();
+  std::filesystem::remove(filler);
+  Boot() = "after the failed post";
+  Verify(dir.Path(), model, "the post that failed", false);
+
+  t.Open(path);
+  const uintmax_t memoSize = std::filesystem::file_size(dir / "SPIS.DBT");
+  post4(t);
+  const std::string journal = ReadFileBytes(PostJournalPath(path));
+  t.Close();
+  dbase_test::WriteFileBytes(PostJournalPath(path), journal);
+  std::filesystem::resize_file(dir / "SPIS.DBT", memoSize);  // its new blocks lost
+  fill();
+  Boot() = "after the crash";
+  t.Open(path);
+  EXPECT_TRUE(t.ReadOnly());
+  EXPECT_FALSE(t.PackRepairs());
+  EXPECT_NE(t.ReadOnlyReason().find("brak miejsca na dysku"), std::string::npos)
+      << t.ReadOnlyReason();
+  t.Close();
+  std::filesystem::remove(filler);
+  t.Open(path);
+  EXPECT_FALSE(t.ReadOnly()) << t.ReadOnlyReason();
+  ASSERT_TRUE(t.Locate("NR", "4"));
+  EXPECT_EQ(t.AsString("UWAGI"), memo);
+  Seams().bootId = bootId;
+}
+
 // Each damage the pack repairs, on a table of four rows: what it reports, the
 // damaged files it keeps, and the rows and tags after it.
 TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
   struct Case {
     const char* file;  // damaged, kept as <stem>_USZKODZONY.<ext> unless removed
     std::function<void(std::string& bytes, const std::string& dbf)> damage;
-    const char* repair;  // "@" stands for the folder
+    std::vector<std::string> repairs;  // "@" stands for the folder
+    const char* kept = nullptr;        // the file kept, when not the one damaged
   };
   const std::vector<Case> cases = {
       {"SPIS.MDX",
@@ -594,11 +745,11 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
          // NR's root page (its tag header is page 4) holds more keys than fit.
          mdx.replace(static_cast<uint8_t>(mdx[4 * 512]) * 512u, 4, "\xFF\xFF\0\0", 4);
        },
-       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (strona 6))"},
+       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (strona 6))"}},
       {"SPIS.MDX", nullptr,
-       "indeks @/SPIS.MDX odbudowany z rekordów tabeli (Brak pliku @/SPIS.MDX)"},
+       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Brak pliku @/SPIS.MDX)"}},
       {"SPIS.DBF", [](std::string& dbf, const std::string&) { dbf[4] = 6; },
-       "tabela @/SPIS.DBF: nagłówek podawał 6 rekordów, a całych było 4; zostały te 4"},
+       {"tabela @/SPIS.DBF: nagłówek podawał 6 rekordów, a całych było 4; zostały te 4"}},
       {"SPIS.DBT",
        [](std::string& dbt, const std::string& dbf) {
          // The file ends before the fourth row's memo.
@@ -606,12 +757,32 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
                            4 * (static_cast<uint8_t>(dbf[10]) | static_cast<uint8_t>(dbf[11]) << 8);
          dbt.resize(std::stoul(dbf.substr(at - 10, 10)) * 512);
        },
-       "plik notatek @/SPIS.DBT: 1 notatka była nieczytelna i jest teraz pusta"},
+       {"plik notatek @/SPIS.DBT: pierwszy wolny blok policzony od nowa z notatek w użyciu (plik "
+        "notatek @/SPIS.DBT jest uszkodzony: pierwszy wolny blok 7 leży poza plikiem, który ma 6 "
+        "bloków)",
+        "plik notatek @/SPIS.DBT: 1 notatka była nieczytelna i jest teraz pusta"}},
+      // One word of text over the next free block: a post would write 276 GB on.
+      {"SPIS.DBT", [](std::string& dbt, const std::string&) { dbt.replace(0, 4, "e   "); },
+       {"plik notatek @/SPIS.DBT: pierwszy wolny blok policzony od nowa z notatek w użyciu (plik "
+        "notatek @/SPIS.DBT jest uszkodzony: pierwszy wolny blok 538976357 leży poza plikiem, "
+        "który ma 7 bloków)"}},
+      // A program that keeps no index deleted row 4 and appended it again.
+      {"SPIS.DBF",
+       [](std::string& dbf, const std::string&) {
+         const size_t length = 116, row4 = 32 + 5 * 32 + 1 + 3 * length;
+         dbf = dbf.substr(0, row4 + length) + dbf.substr(row4, length) + "\x1A";
+         dbf[row4] = '*';
+         dbf[4] = 5;
+       },
+       {"indeks @/SPIS.MDX odbudowany z rekordów tabeli (Uszkodzony indeks @/SPIS.MDX (znacznik NR "
+        "nie ma rekordu 5))"},
+       "SPIS.MDX"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.repair);
+    SCOPED_TRACE(c.repairs.back());
     TempDir dir;
-    const std::string path = dir / "SPIS.DBF", damaged = dir / c.file;
+    const std::string path = dir / "SPIS.DBF", damaged = dir / c.file,
+                      keptFile = dir / (c.kept ? c.kept : c.file);
     Model model;
     Table t;
     Fill(t, path, 4, model);
@@ -622,18 +793,23 @@ TEST(PackRepair, EachKindOfDamageIsRepairedAndTheDamagedFilesKept) {
     if (c.damage) dbase_test::WriteFileBytes(damaged, bytes);
     else std::filesystem::remove(damaged);
     t.Open(path, ShareMode::Exclusive);
+    EXPECT_TRUE(t.PackRepairs()) << t.ReadOnlyReason();
+    const std::string before = c.damage ? ReadFileBytes(keptFile) : "";
     const Table::PackReport report = t.Pack(RegisterLike().tags);
-    std::string repair = c.repair;
-    for (size_t at; (at = repair.find('@')) != std::string::npos;)
-      repair.replace(at, 1, dir.Path());
-    EXPECT_EQ(report.repairs, std::vector<std::string>{dbase_test::W(repair.c_str())});
-    const std::string kept =
-        damaged.substr(0, damaged.size() - 4) + "_USZKODZONY" + damaged.substr(damaged.size() - 4);
+    std::vector<std::string> repairs;
+    for (std::string repair : c.repairs) {
+      for (size_t at; (at = repair.find('@')) != std::string::npos;)
+        repair.replace(at, 1, dir.Path());
+      repairs.push_back(dbase_test::W(repair.c_str()));
+    }
+    EXPECT_EQ(report.repairs, repairs);
+    const std::string kept = keptFile.substr(0, keptFile.size() - 4) + "_USZKODZONY" +
+                             keptFile.substr(keptFile.size() - 4);
     EXPECT_EQ(report.backups,
               c.damage ? std::vector<std::string>{kept} : std::vector<std::string>{});
-    EXPECT_EQ(ReadFileBytes(kept), c.damage ? bytes : "");
+    EXPECT_EQ(ReadFileBytes(kept), before);
     EXPECT_FALSE(t.ReadOnly()) << t.ReadOnlyReason();
-    if (std::string(c.file) == "SPIS.DBT") {
+    if (c.repairs.back().find("teraz pust") != std::string::npos) {  // a memo left empty
       ASSERT_TRUE(t.Locate("NR", "4"));
       EXPECT_EQ(t.AsString("UWAGI"), "");
       t.Edit();  // whole again, for the check
