@@ -93,6 +93,12 @@ class TReceiptState {
     }
   }
 
+  // The link test '#' had no answer: heard, it has cancelled the receipt the
+  // printer held, as the '#' of a cancel does.
+  void LinkTestUnanswered() {
+    if (open_ && doubt_ == TReceiptDoubt::None) doubt_ = TReceiptDoubt::Cancel;
+  }
+
  private:
   bool open_ = false;
   uint32_t itemCount_ = 0;

@@ -786,6 +786,14 @@ TEST_F(PrinterOffTest, ALinkTestEndsWhatWasInDoubtOnlyWhenAcknowledged) {
   EXPECT_EQ(ReceiptCancel(), 0);
   EXPECT_FALSE(Printer().open);
   NextSale();
+  // A receipt open and the link test heard, its ACK lost: the receipt may be
+  // cancelled, so no item goes into no receipt.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  EXPECT_EQ(OffAt(2, 2, [] { return CommunicationInit(1, 9600, 1); }), kErrReceive);
+  EXPECT_EQ(Sale(1, 100), kErrReceiptNotBegun);
+  NextSale();
 }
 
 // --- Calls from two threads ---------------------------------------------------
