@@ -570,7 +570,6 @@ TEST_F(ReceiptTest, Cancel) {
   sim.Refuse('#', kNak);
   EXPECT_EQ(ReceiptCancel(), kErrNak);
   EXPECT_TRUE(Link().DriverState.Receipt.Open());
-  EXPECT_EQ(ReceiptCancel(), kErrNak);
   sim.Refuse('#', 0x65);
   EXPECT_EQ(ReceiptCancel(), kErrReceiptNotBegun);
   EXPECT_FALSE(Link().DriverState.Receipt.Open());
