@@ -23,8 +23,9 @@ enum class TReceiptDoubt : uint8_t {
   // The '#' that drops the empty receipt a '!' opened (or that a host gave
   // up): the printer may still hold it.
   Check,
-  // '#' of ReceiptCancel: the printer may have cancelled the receipt, or
-  // still hold it. A '#' answered once more leaves it cancelled either way.
+  // '#' of ReceiptCancel, or a link test while a receipt is open: the printer
+  // may have cancelled the receipt, or still hold it. A '#' answered once
+  // more leaves it cancelled either way.
   Cancel,
 };
 
