@@ -105,6 +105,21 @@ int32_t DropCheckReceipt(TPrinterLink& link) {
   return r;
 }
 
+// '#' once more after a cancel's '#' without an answer. Answered, the printer
+// holds no receipt: the caller's is cancelled, by the first '#' or by this
+// one. Refused, the printer still holds it, as after a refused cancel.
+int32_t FinishCancel(TPrinterLink& link) {
+  TReceiptState& receipt = link.DriverState.Receipt;
+  const int32_t r = ExecuteSequence(link, kCmdCancel, 1);
+  if (IsLinkFailure(r)) return r;
+  if (r == kOk || r == kErrReceiptNotBegun || (r == kErrNak && receipt.ItemCount() == 0)) {
+    receipt.Closed();
+    return kOk;
+  }
+  receipt.Settled();
+  return r;
+}
+
 // '!' asking the printer whether it holds a receipt, once it could begin one
 // (ReadyForReceipt): held is true when it refuses, false when it takes it and
 // so now holds an empty receipt. A printer that is not ready answers with the
@@ -119,13 +134,14 @@ int32_t AskHeld(TPrinterLink& link, bool& held, bool& asked) {
 }
 
 // The first step of the receipt calls after a '!' or '#' whose answer did not
-// come, while the driver has no receipt open: afterwards the receipt is open
-// when the printer holds one. After '!', a second '!' leaves the printer with
-// an empty receipt whether it takes it or holds one already: that one is the
-// caller's.
+// come (the '!' or '#' of a receipt not open, or the '#' of a cancel):
+// afterwards the receipt is open when the printer holds one. After '!', a
+// second '!' leaves the printer with an empty receipt whether it takes it or
+// holds one already: that one is the caller's.
 int32_t SettleUnopened(TPrinterLink& link) {
   TReceiptState& receipt = link.DriverState.Receipt;
   if (receipt.Doubt() == TReceiptDoubt::Check) return DropCheckReceipt(link);
+  if (receipt.Doubt() == TReceiptDoubt::Cancel) return FinishCancel(link);
   if (receipt.Doubt() != TReceiptDoubt::Begin) return kOk;
   bool held = false, asked = false;
   if (int32_t r = AskHeld(link, held, asked)) return r;
@@ -344,6 +360,8 @@ int32_t SendCancel(TPrinterLink& link) {
     receipt.Closed();
     return r;
   }
+  // Heard or not: the next receipt call sends '#' again before anything else.
+  if (IsLinkFailure(r)) receipt.InDoubt(TReceiptDoubt::Cancel);
   if (r != kOk && !(r == kErrNak && receipt.ItemCount() == 0)) return r;
   receipt.Closed();
   return kOk;
@@ -586,6 +604,11 @@ int32_t inner::PrintSubtotal(TPrinterLink& link) {
 }
 
 int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
+  // A receipt whose cancel had no answer is not printed: the cancel ends.
+  if (link.DriverState.Receipt.Doubt() == TReceiptDoubt::Cancel) {
+    const int32_t r = inner::ReceiptCancel(link);
+    return r == kOk ? kErrReceiptAnnulled : r;
+  }
   if (int32_t r = ReceiptGate(link)) return r;
   if (int32_t r = CheckReceiptStatus(link)) return r;
   const TReceiptState& receipt = link.DriverState.Receipt;
@@ -628,7 +651,11 @@ int32_t inner::ReceiptEnd(TPrinterLink& link, int32_t discount) {
 }
 
 int32_t inner::ReceiptCancel(TPrinterLink& link) {
-  if (int32_t r = ReceiptGate(link)) return r;
+  // After a '#' without an answer, the gate's '#' ends the cancel.
+  const bool unanswered = link.DriverState.Receipt.Doubt() == TReceiptDoubt::Cancel;
+  if (int32_t r = ReceiptGate(link)) {
+    return unanswered && r == kErrReceiptNotBegun ? inner::PrintControl(link, kPrintoutMode) : r;
+  }
   if (int32_t r = CheckReceiptStatus(link)) return r;
   TEndFound found;
   if (int32_t r = SettleEnd(link, found)) return r;

@@ -59,7 +59,9 @@
  *   205  negative quantity
  *   208  negative price
  *   210  the receipt was annulled, by the printer or, when a record of it
- *        may have reached the printer cut, by the driver instead of ending it
+ *        may have reached the printer cut, by the driver instead of ending it;
+ *        also an end after a cancel whose answer was lost (the cancel is
+ *        finished instead)
  *   211  zero receipt counter: no sale since the last daily report
  *   212  drawer number outside 1..3
  *   213  package items and subtotals are not on this device

@@ -23,6 +23,10 @@ enum class TReceiptDoubt : uint8_t {
   // The '#' that drops the empty receipt a '!' opened (or that a host gave
   // up): the printer may still hold it.
   Check,
+  // '#' of ReceiptCancel, or a link test while a receipt is open: the printer
+  // may have cancelled the receipt, or still hold it. A '#' answered once
+  // more leaves it cancelled either way.
+  Cancel,
 };
 
 class TReceiptState {
@@ -88,6 +92,12 @@ class TReceiptState {
     } else if (open_ && itemCount_ == 0 && doubt_ == TReceiptDoubt::None) {
       Closed();
     }
+  }
+
+  // The link test '#' had no answer: heard, it has cancelled the receipt the
+  // printer held, as the '#' of a cancel does.
+  void LinkTestUnanswered() {
+    if (open_ && doubt_ == TReceiptDoubt::None) doubt_ = TReceiptDoubt::Cancel;
   }
 
  private:

@@ -562,6 +562,11 @@ TEST_F(ReceiptTest, Cancel) {
 
   Begin();
   ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  sim.Refuse('#', kNak);
+  sim.SilentAfterReceived(2 + 6);  // the refusal is lost, then comes again
+  EXPECT_EQ(ReceiptCancel(), kErrReceive);
+  sim.ClearFaults();
   sim.Refuse('#', kNak);
   EXPECT_EQ(ReceiptCancel(), kErrNak);
   EXPECT_TRUE(Link().DriverState.Receipt.Open());
@@ -737,6 +742,30 @@ TEST_F(PrinterOffTest, AtAnEnd) {
   NextSale();
 }
 
+TEST_F(PrinterOffTest, AtACancel) {
+  for (size_t k = 0; k < 3; ++k) {
+    for (int next = 0; next < 4; ++next) {  // an item, the cancel again, the end, the next sale
+      SCOPED_TRACE(::testing::Message() << "byte " << k << ", then " << next);
+      Begin();
+      ASSERT_EQ(Sale(1, 100), 0);
+      ClearLogAfter(kItemBytes);
+      const int cancelled = Printer().cancelled;
+      // Off at '#', after the status check and the total.
+      EXPECT_EQ(OffAt(3 + 6 + k, 2 + 6 + 2, [] { return ReceiptCancel(); }), kErrReceive);
+      // Heard or not, '#' answered once more leaves the receipt cancelled:
+      // nothing goes into no receipt, nothing is printed.
+      const int32_t r = next == 0   ? Sale(1, 100)
+                        : next == 1 ? ReceiptCancel()
+                        : next == 2 ? ReceiptEnd(0)
+                                    : 0;
+      EXPECT_EQ(r, next == 0 ? kErrReceiptNotBegun : next == 2 ? kErrReceiptAnnulled : 0);
+      NextSale();
+      EXPECT_EQ(Printer().cancelled, cancelled + 1);
+      EXPECT_EQ(Printer().outsideReceipt, 0);
+    }
+  }
+}
+
 TEST_F(PrinterOffTest, ALinkTestEndsWhatWasInDoubtOnlyWhenAcknowledged) {
   ASSERT_EQ(ReceiptBegin(), 0);
   const size_t begin = sim.Log().size() - 3, begun = sim.Received().size();
@@ -755,6 +784,14 @@ TEST_F(PrinterOffTest, ALinkTestEndsWhatWasInDoubtOnlyWhenAcknowledged) {
   sim.ClearFaults();
   EXPECT_EQ(ReceiptCancel(), 0);
   EXPECT_FALSE(Printer().open);
+  NextSale();
+  // A receipt open and the link test heard, its ACK lost: the receipt may be
+  // cancelled, so no item goes into no receipt.
+  Begin();
+  ASSERT_EQ(Sale(1, 100), 0);
+  ClearLogAfter(kItemBytes);
+  EXPECT_EQ(OffAt(2, 2, [] { return CommunicationInit(1, 9600, 1); }), kErrReceive);
+  EXPECT_EQ(Sale(1, 100), kErrReceiptNotBegun);
   NextSale();
 }
 
