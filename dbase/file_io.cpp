@@ -61,7 +61,8 @@ File::~File() { Close(); }
 File::File(File&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       writable_(other.writable_),
-      path_(std::move(other.path_)) {}
+      path_(std::move(other.path_)),
+      identity_(std::exchange(other.identity_, {})) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -69,6 +70,7 @@ File& File::operator=(File&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     writable_ = other.writable_;
     path_ = std::move(other.path_);
+    identity_ = std::exchange(other.identity_, {});
   }
   return *this;
 }
@@ -124,24 +126,33 @@ File File::OpenOwn(const std::string& path) {
 }
 
 File File::CreateLike(const std::string& path, const File& like) {
-  struct stat st {};
-  if (::fstat(like.fd_, &st) != 0) ThrowIo("Błąd odczytu " + like.path_, errno);
   File f = Create(path);
-  // The bits exactly, whatever the umask. The group is the table's own; a
-  // creator who may not give it would lock its members out.
-  if (::fchmod(f.fd_, st.st_mode & 0777) != 0 ||
-      ::fchown(f.fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
-    const int err = errno;
+  try {
+    f.TakeModeOf(like);
+  } catch (const DbError&) {
     f.Close();
     RemoveFile(path);
-    ThrowIo("Nie można nadać plikowi " + path + " grupy i uprawnień pliku " + like.path_, err);
+    throw;
   }
   return f;
+}
+
+void File::TakeModeOf(const File& like) {
+  struct stat st {};
+  if (::fstat(like.fd_, &st) != 0) ThrowIo("Błąd odczytu " + like.path_, errno);
+  // The bits exactly, whatever the umask. The group is the table's own; a
+  // creator who may not give it would lock its members out.
+  if (::fchmod(fd_, st.st_mode & 0777) != 0 ||
+      ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    const int err = errno;
+    ThrowIo("Nie można nadać plikowi " + path_ + " grupy i uprawnień pliku " + like.path_, err);
+  }
 }
 
 void File::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  identity_ = {};
 }
 
 size_t File::ReadSomeAt(uint64_t offset, void* buffer, size_t size) const {
@@ -203,9 +214,11 @@ void File::DataSync() {
 }
 
 std::pair<uint64_t, uint64_t> File::Identity() const {
+  if (identity_ != std::pair<uint64_t, uint64_t>{}) return identity_;
   struct stat st {};
   if (::fstat(fd_, &st) != 0) ThrowIo("Błąd odczytu " + path_, errno);
-  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  identity_ = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  return identity_;
 }
 
 std::string FolderOf(const std::string& path) {
