@@ -217,7 +217,7 @@ std::vector<PostJournal::Record> PostJournal::Pending(const Identity& table, boo
     const uint64_t stamp = stampBytes != 0 ? GetLe(bytes, stampAt, 8) : 0;
     if (stamp != thisBoot && (stamp == 0 || afterCrash)) {
       records.push_back(std::move(*writes));
-      unstamped_.push_back(at + stampAt);
+      if (stampBytes != 0) unstamped_.push_back(at + stampAt);
     }
     at += bytes.size();
     if (records.empty()) {
