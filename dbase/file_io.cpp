@@ -25,6 +25,13 @@ uint64_t InodeOf(int fd) {
   struct stat st {};
   return ::fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_ino) : 0;
 }
+// Reads that leave the access time alone where the owner allows (as Open
+// does): a journal read by every post after it was written would have its
+// inode written with each post's flush.
+void KeepAccessTime(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags | O_NOATIME);
+}
 }  // namespace
 
 std::string SystemErrorText(int err) {
@@ -122,11 +129,13 @@ File File::OpenOwn(const std::string& path) {
   if (f.fd_ >= 0 && ::fstat(f.fd_, &st) != 0) ThrowIo("Błąd odczytu " + path, errno);
   if (f.fd_ < 0 || !S_ISREG(st.st_mode))
     throw DbError(ErrorCode::ReadOnly, "plik " + path + " nie jest zwykłym plikiem");
+  KeepAccessTime(f.fd_);
   return f;
 }
 
 File File::CreateLike(const std::string& path, const File& like) {
   File f = Create(path);
+  KeepAccessTime(f.fd_);
   try {
     f.TakeModeOf(like);
   } catch (const DbError&) {
