@@ -25,6 +25,13 @@ uint64_t InodeOf(int fd) {
   struct stat st {};
   return ::fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_ino) : 0;
 }
+// Reads that leave the access time alone where the owner allows (as Open
+// does): a journal read by every post after it was written would have its
+// inode written with each post's flush.
+void KeepAccessTime(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags | O_NOATIME);
+}
 }  // namespace
 
 std::string SystemErrorText(int err) {
@@ -61,7 +68,8 @@ File::~File() { Close(); }
 File::File(File&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       writable_(other.writable_),
-      path_(std::move(other.path_)) {}
+      path_(std::move(other.path_)),
+      identity_(std::exchange(other.identity_, {})) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -69,6 +77,7 @@ File& File::operator=(File&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     writable_ = other.writable_;
     path_ = std::move(other.path_);
+    identity_ = std::exchange(other.identity_, {});
   }
   return *this;
 }
@@ -120,28 +129,39 @@ File File::OpenOwn(const std::string& path) {
   if (f.fd_ >= 0 && ::fstat(f.fd_, &st) != 0) ThrowIo("Błąd odczytu " + path, errno);
   if (f.fd_ < 0 || !S_ISREG(st.st_mode))
     throw DbError(ErrorCode::ReadOnly, "plik " + path + " nie jest zwykłym plikiem");
+  KeepAccessTime(f.fd_);
   return f;
 }
 
 File File::CreateLike(const std::string& path, const File& like) {
-  struct stat st {};
-  if (::fstat(like.fd_, &st) != 0) ThrowIo("Błąd odczytu " + like.path_, errno);
   File f = Create(path);
-  // The bits exactly, whatever the umask. The group is the table's own; a
-  // creator who may not give it would lock its members out.
-  if (::fchmod(f.fd_, st.st_mode & 0777) != 0 ||
-      ::fchown(f.fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
-    const int err = errno;
+  KeepAccessTime(f.fd_);
+  try {
+    f.TakeModeOf(like);
+  } catch (const DbError&) {
     f.Close();
     RemoveFile(path);
-    ThrowIo("Nie można nadać plikowi " + path + " grupy i uprawnień pliku " + like.path_, err);
+    throw;
   }
   return f;
+}
+
+void File::TakeModeOf(const File& like) {
+  struct stat st {};
+  if (::fstat(like.fd_, &st) != 0) ThrowIo("Błąd odczytu " + like.path_, errno);
+  // The bits exactly, whatever the umask. The group is the table's own; a
+  // creator who may not give it would lock its members out.
+  if (::fchmod(fd_, st.st_mode & 0777) != 0 ||
+      ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    const int err = errno;
+    ThrowIo("Nie można nadać plikowi " + path_ + " grupy i uprawnień pliku " + like.path_, err);
+  }
 }
 
 void File::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  identity_ = {};
 }
 
 size_t File::ReadSomeAt(uint64_t offset, void* buffer, size_t size) const {
@@ -203,9 +223,11 @@ void File::DataSync() {
 }
 
 std::pair<uint64_t, uint64_t> File::Identity() const {
+  if (identity_ != std::pair<uint64_t, uint64_t>{}) return identity_;
   struct stat st {};
   if (::fstat(fd_, &st) != 0) ThrowIo("Błąd odczytu " + path_, errno);
-  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  identity_ = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  return identity_;
 }
 
 std::string FolderOf(const std::string& path) {

@@ -33,6 +33,9 @@ class File {
   // open file, so that whoever may write that one may write this one. A
   // group that cannot be given removes the file again and raises.
   static File CreateLike(const std::string& path, const File& like);
+  // Gives this file the permission bits and the group of another open file;
+  // raises DbError(Io) when the group cannot be given.
+  void TakeModeOf(const File& like);
 
   bool IsOpen() const { return fd_ >= 0; }
   bool Writable() const { return writable_; }
@@ -50,7 +53,8 @@ class File {
   void Sync();
   // The data (and the size) on the disk, without the other metadata.
   void DataSync();
-  // The device and inode: which file this is, whatever name it has now.
+  // The device and inode: which file this is, whatever name it has now
+  // (asked once: an open file keeps them).
   std::pair<uint64_t, uint64_t> Identity() const;
   // A token that changes when the file is written by anyone.
   struct Stamp {
@@ -74,6 +78,7 @@ class File {
   int fd_ = -1;
   bool writable_ = false;
   std::string path_;
+  mutable std::pair<uint64_t, uint64_t> identity_{};  // {0, 0}: not asked yet
 };
 
 // Lock bytes of a table, placed far beyond any data so that they never hide

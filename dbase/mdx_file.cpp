@@ -584,31 +584,23 @@ uint32_t MdxFile::EdgeLeaf(int tag, bool last) const {
 
 bool MdxFile::ChangedOnDisk() const {
   if (tags_.empty()) return false;
-  // The block counts first: a post that allocated from stale ones would
-  // write over blocks in use.
-  std::string counts(12, '\0');
-  file_.ReadAt(32, counts.data(), counts.size());
-  if (Get32(counts, 0) != pageCount_ || Get32(counts, 4) != firstFree_ ||
-      Get32(counts, 8) != freeBlocks_)
-    return true;
-  uint64_t low = UINT64_MAX, high = 0;
-  for (const Tag& t : tags_) {
-    low = std::min<uint64_t>(low, static_cast<uint64_t>(t.headerPage) * kPage);
+  uint64_t high = 0;
+  for (const Tag& t : tags_)
     high = std::max<uint64_t>(high, static_cast<uint64_t>(t.headerPage) * kPage + 21);
-  }
-  // The serials of all tags, mostly in one read.
-  if (high - low <= 65536) {
-    std::string span(high - low, '\0');
-    file_.ReadAt(low, span.data(), span.size());
-    for (const Tag& t : tags_)
-      if (static_cast<uint8_t>(span[static_cast<uint64_t>(t.headerPage) * kPage - low + 20]) !=
-          t.serial)
-        return true;
-    return false;
-  }
+  // The block counts first: a post that allocated from stale ones would
+  // write over blocks in use. Then the serials of all tags: with the counts
+  // in one read, mostly.
+  constexpr uint64_t kCounts = 32;
+  const bool oneRead = high - kCounts <= 65536;
+  std::string span(oneRead ? high - kCounts : 12, '\0');
+  file_.ReadAt(kCounts, span.data(), span.size());
+  if (Get32(span, 0) != pageCount_ || Get32(span, 4) != firstFree_ || Get32(span, 8) != freeBlocks_)
+    return true;
   for (const Tag& t : tags_) {
+    const uint64_t at = static_cast<uint64_t>(t.headerPage) * kPage + 20;
     char serial = 0;
-    file_.ReadAt(static_cast<uint64_t>(t.headerPage) * kPage + 20, &serial, 1);
+    if (oneRead) serial = span[at - kCounts];
+    else file_.ReadAt(at, &serial, 1);
     if (static_cast<uint8_t>(serial) != t.serial) return true;
   }
   return false;

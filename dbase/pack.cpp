@@ -255,18 +255,29 @@ Table::PackReport Table::Pack(const std::vector<TagDef>& tagsIfIndexLost) {
   File newDbf;
   uint32_t lostMemos = 0;
   try {
+    // Each new file takes the permission bits and group of the file it
+    // replaces (of the .DBF where there was none), so that whoever could
+    // write the table still can after another user packed it.
+    File oldIndex;
+    const File* indexLike = t.mdx.IsOpen() ? &t.mdx.Raw() : &t.dbf;
+    if (!t.mdx.IsOpen() && Exists(mdxPath)) {
+      oldIndex = File::Open(mdxPath);
+      indexLike = &oldIndex;
+    }
     const std::string base = StemOf(NameOf(t.path));
     MemoFile newMemo;
     if (t.header.HasMemo()) {
       MemoFile::Create(renames[1].first, t.header.level, base);
       newMemo.Open(renames[1].first, t.header.level);
+      newMemo.Raw().TakeModeOf(t.memo.IsOpen() ? t.memo.Raw() : t.dbf);
     }
     MdxFile newMdx;
     if (!tagDefs.empty()) {
       MdxFile::Create(renames.back().first, base, tagDefs);
       newMdx.Open(renames.back().first);
+      newMdx.Raw().TakeModeOf(*indexLike);
     }
-    newDbf = File::Create(renames[0].first);
+    newDbf = File::CreateLike(renames[0].first, t.dbf);
     if (!newDbf.TryLock(kOpenLockByte, true))
       throw DbError(ErrorCode::InUse, "Tabela " + t.path + " jest w użyciu");
 

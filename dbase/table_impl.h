@@ -177,11 +177,12 @@ struct Table::Impl {
   // journal left by a killed writer and re-reads what others wrote.
   void BeginWrite();
   // The files' new tails (reserved), journal record (flushed), files,
-  // record marked applied (see post_journal.h).
+  // record stamped (see post_journal.h). After BeginWrite, whose look at
+  // the files gave their sizes.
   void WriteThrough(const std::vector<JournalWrite>& writes);
-  // Applies the journal's records past its applied mark, or, first to open
-  // after a crash (see post_journal.h), every one where the files differ;
-  // the caller holds the write lock.
+  // Applies the journal's records without a stamp, or, first to open after
+  // a crash (see post_journal.h), every one not stamped in this boot, where
+  // the files differ; the caller holds the write lock.
   bool ReplayJournal(bool afterCrash);
   // The table's files on the disk (before the journal forgets a record).
   void FlushFiles();

@@ -190,7 +190,15 @@ bool Table::Impl::ReplayJournal(bool afterCrash) {
     Replay(r, JournalTarget::Table, &dbf);
     Replay(r, JournalTarget::Index, mdxFile);
   }
-  journal.MarkApplied();
+  if (!journal.PreviousFormat()) {
+    journal.MarkApplied();
+    return true;
+  }
+  // Records without stamps: the files on the disk, then a journal of this
+  // format that holds none of them.
+  for (File* f : {&dbf, memoFile, mdxFile})
+    if (f != nullptr) f->DataSync();
+  journal.Restart(dbf);
   return true;
 }
 

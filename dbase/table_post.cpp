@@ -95,10 +95,12 @@ void Table::Impl::WriteThrough(const std::vector<JournalWrite>& writes) {
   // before the record counts: a disk without room for it fails the post
   // while nothing of the post is in the table. No reader looks past the row
   // count, the next free memo block or the index's page count, which the
-  // post moves only after its record.
+  // post moves only after its record. The sizes are those BeginWrite's
+  // look found under this lock.
   if (memoFile != nullptr) WriteRanges(writes, JournalTarget::Memo, *memoFile, memoFile->Size());
-  WriteRanges(writes, JournalTarget::Table, dbf, dbf.Size());
-  if (mdxFile != nullptr) WriteRanges(writes, JournalTarget::Index, *mdxFile, mdxFile->Size());
+  WriteRanges(writes, JournalTarget::Table, dbf, static_cast<uint64_t>(dbfStamp.size));
+  if (mdxFile != nullptr)
+    WriteRanges(writes, JournalTarget::Index, *mdxFile, static_cast<uint64_t>(mdxStamp.size));
   journal.Commit(writes);
   PostStep(2);
   if (memoFile != nullptr) WriteRanges(writes, JournalTarget::Memo, *memoFile);

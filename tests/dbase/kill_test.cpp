@@ -592,6 +592,28 @@ std::string& Boot() {
   return boot;
 }
 
+// The journal as the previous version wrote it: its header ("PJ02") marks
+// the first `applied` records applied, its records ("PR02") have no stamp.
+std::string PreviousFormat(const std::string& journal, int applied) {
+  const auto le = [](uint64_t v) {
+    std::string s;
+    for (int i = 0; i < 8; ++i) s += static_cast<char>(v >> (8 * i));
+    return s;
+  };
+  std::string header = "PJ02" + journal.substr(4, 24) + le(static_cast<uint64_t>(applied)), records;
+  uint64_t mark = 512;
+  for (size_t at = 512; journal.compare(at, 4, "PR03") == 0; --applied) {
+    uint32_t length = 0;
+    std::memcpy(&length, journal.data() + at + 4, 4);
+    records += "PR02" + journal.substr(at + 4, 28 + length);
+    at += 40 + length;
+    if (applied > 0) mark = 512 + records.size();
+  }
+  header += le(mark) + le(1);
+  header += le(JournalChecksum(header, 4, 52));
+  return header + std::string(512 - header.size(), '\0') + records;
+}
+
 // What other programs write to the table stays theirs. After a clean close
 // of ours (yesterday's backup then copied back over the files in place, a
 // field changed, a row appended) another boot replays nothing; while a
@@ -659,6 +681,22 @@ TEST(PowerCut, WhatOtherProgramsWroteStays) {
   u.Open(path);
   u.Close();
   EXPECT_EQ(ReadFileBytes(path), theirs.replace(row2 + 6, 30, Padded("Nasz", 30)));
+
+  // A journal of the previous format that a killed writer left: of it only
+  // the records past its mark are applied (row 5), not the whole epoch (row
+  // 2's name), though another boot opens it; it then starts anew.
+  ourPosts();
+  const std::string ours = ReadFileBytes(path);
+  const std::string previous = PreviousFormat(ReadFileBytes(PostJournalPath(path)), 1);
+  t.Close();
+  dbase_test::WriteFileBytes(path, dbf);
+  dbase_test::WriteFileBytes(index, mdx);
+  otherProgram(6, false);
+  dbase_test::WriteFileBytes(PostJournalPath(path), previous);
+  u.Open(path);
+  EXPECT_EQ(ReadFileBytes(path), std::string(ours).replace(row2 + 6, 30, Padded("Obcy", 30)));
+  EXPECT_EQ(ReadFileBytes(PostJournalPath(path)).substr(0, 4), "PJ03");
+  u.Close();
   Seams().bootId = bootId;
 }
 

@@ -525,6 +525,13 @@ TEST(Errors, ATableWhoseJournalCannotBeWrittenOpensReadOnly) {
   ASSERT_EQ(::stat(journal.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0664u);
   EXPECT_EQ(st.st_gid, kGroup);
+  // So do the files that a pack by another administrator makes.
+  {
+    Table t;
+    t.Open(path, ShareMode::Exclusive);
+    t.Pack();
+  }
+  EXPECT_EQ(OpenedAsUser(path), "writable:  | posted");
   // Another owner's journal holding a post that a killed writer left: the
   // table opens read-only saying why (nothing replayed), not at all before.
   Seams().postStep = [](int step) {
