@@ -110,33 +110,29 @@ void Table::SetIndexName(const std::string& name) {
 
 const std::string& Table::IndexName() const { return impl_->indexName; }
 
-void Table::First() {
-  impl_->RequireActive();
-  impl_->BrowseMode();
-  impl_->CheckFresh();
+namespace {
+
+// Moves to the first or the last row in the current order (both flags set
+// where the order ends, as a dataset that was moved to its edge reports).
+void GoToEdge(Table::Impl& t, bool last) {
+  t.RequireActive();
+  t.BrowseMode();
+  t.CheckFresh();
   std::string rec, key;
-  if (auto r = impl_->Edge(false, &rec, &key)) {
-    impl_->SetCurrent(*r, &rec, key);
-    impl_->bof = true;
-    impl_->eof = false;
+  if (auto r = t.Edge(last, &rec, &key)) {
+    t.SetCurrent(*r, &rec, key);
+    t.bof = !last;
+    t.eof = last;
   } else {
-    impl_->ClearCurrent();
+    t.ClearCurrent();
   }
 }
 
-void Table::Last() {
-  impl_->RequireActive();
-  impl_->BrowseMode();
-  impl_->CheckFresh();
-  std::string rec, key;
-  if (auto r = impl_->Edge(true, &rec, &key)) {
-    impl_->SetCurrent(*r, &rec, key);
-    impl_->bof = false;
-    impl_->eof = true;
-  } else {
-    impl_->ClearCurrent();
-  }
-}
+}  // namespace
+
+void Table::First() { GoToEdge(*impl_, false); }
+
+void Table::Last() { GoToEdge(*impl_, true); }
 
 void Table::Next() {
   impl_->RequireActive();
