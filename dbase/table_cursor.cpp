@@ -134,39 +134,33 @@ void Table::First() { GoToEdge(*impl_, false); }
 
 void Table::Last() { GoToEdge(*impl_, true); }
 
-void Table::Next() {
-  impl_->RequireActive();
-  impl_->BrowseMode();
-  impl_->CheckFreshWhileStepping();
-  if (impl_->recno == 0) {
-    impl_->eof = true;
+namespace {
+
+// Moves one row on in the current order; at the order's end the row stays
+// and the end's flag is set.
+void StepOne(Table::Impl& t, bool forward) {
+  t.RequireActive();
+  t.BrowseMode();
+  t.CheckFreshWhileStepping();
+  bool& end = forward ? t.eof : t.bof;
+  if (t.recno == 0) {
+    end = true;
     return;
   }
   std::string rec, key;
-  if (auto r = impl_->Step(impl_->recno, impl_->PositionKey(), true, &rec, &key)) {
-    impl_->SetCurrent(*r, &rec, key);
-    impl_->bof = impl_->eof = false;
+  if (auto r = t.Step(t.recno, t.PositionKey(), forward, &rec, &key)) {
+    t.SetCurrent(*r, &rec, key);
+    t.bof = t.eof = false;
   } else {
-    impl_->eof = true;
+    end = true;
   }
 }
 
-void Table::Prior() {
-  impl_->RequireActive();
-  impl_->BrowseMode();
-  impl_->CheckFreshWhileStepping();
-  if (impl_->recno == 0) {
-    impl_->bof = true;
-    return;
-  }
-  std::string rec, key;
-  if (auto r = impl_->Step(impl_->recno, impl_->PositionKey(), false, &rec, &key)) {
-    impl_->SetCurrent(*r, &rec, key);
-    impl_->bof = impl_->eof = false;
-  } else {
-    impl_->bof = true;
-  }
-}
+}  // namespace
+
+void Table::Next() { StepOne(*impl_, true); }
+
+void Table::Prior() { StepOne(*impl_, false); }
 
 bool Table::Eof() const { return impl_->eof; }
 bool Table::Bof() const { return impl_->bof; }
