@@ -18,6 +18,7 @@
 #include "correspondent_register/core/startup.h"
 #include "correspondent_register/core/texts.h"
 #include "correspondent_register/core/win_files.h"
+#include "forms/actions.h"
 #include "forms/application.h"
 #include "forms/message_box.h"
 #include "forms/text.h"

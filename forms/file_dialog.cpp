@@ -6,7 +6,7 @@
 #include <QFileDialog>
 #include <QStringList>
 
-#include "forms/application.h"
+#include "forms/actions.h"
 #include "forms/trace.h"
 
 namespace forms {

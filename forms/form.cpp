@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "forms/activation.h"
-#include "forms/application.h"
+#include "forms/actions.h"
 #include "forms/spin_edit.h"
 
 namespace forms {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "forms/activation.h"
-#include "forms/application.h"
+#include "forms/actions.h"
 #include "forms/form.h"
 #include "forms/text.h"
 #include "forms/trace.h"

@@ -5,7 +5,7 @@
 #include <QPointer>
 
 #include "forms/activation.h"
-#include "forms/application.h"
+#include "forms/actions.h"
 #include "forms/trace.h"
 
 namespace forms {

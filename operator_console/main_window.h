@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/actions.h"
 #include "forms/application.h"
 #include "operator_console/busy_cursor.h"
 #include "operator_console/ci_only_one.h"

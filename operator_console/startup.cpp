@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "forms/activation.h"
+#include "forms/actions.h"
 #include "forms/application.h"
 #include "forms/message_box.h"
 #include "forms/text.h"

@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <stdexcept>
 
+#include "forms/actions.h"
 #include "forms/application.h"
 #include "forms/now.h"
 #include "forms/text.h"

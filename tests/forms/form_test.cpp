@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "forms/actions.h"
 #include "forms/activation.h"
 #include "forms/form.h"
 #include "forms/message_box.h"
