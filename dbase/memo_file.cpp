@@ -78,8 +78,9 @@ std::string MemoFile::Read(uint32_t block) const {
     return DbError(ErrorCode::BadFormat, "Uszkodzony plik notatek " + file_.Path() +
                                              " (notatka w bloku " + std::to_string(block) + ")");
   };
-  const uint64_t at = static_cast<uint64_t>(block) * blockSize_, size = file_.Size();
-  if (at >= size) throw damaged();
+  // A block past the file's end reads nothing and is damage; the file's size
+  // is asked only for a text longer than the first read brought.
+  const uint64_t at = static_cast<uint64_t>(block) * blockSize_;
   try {
     if (level_ == TableLevel::DBase4) {
       // One read of the first block brings the header and, mostly, the text.
@@ -89,9 +90,10 @@ std::string MemoFile::Read(uint32_t block) const {
       if (got < 8 || !(h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00))
         throw damaged();
       uint32_t len = Le32(h + 4);
-      if (len < 8 || at + len > size) throw damaged();
+      if (len < 8) throw damaged();
       size_t length = len - 8;
       if (length + 8 <= got) return first.substr(8, length);
+      if (at + len > file_.Size()) throw damaged();
       std::string text = first.substr(8, got - 8);
       size_t have = text.size();
       text.resize(length);
