@@ -43,7 +43,6 @@ class MemoFile {
   File& Raw() { return file_; }
   uint32_t BlockSize() const { return blockSize_; }
   void Sync() { file_.Sync(); }
-  File::Stamp Stamp() const { return file_.GetStamp(); }
 
  private:
   uint32_t NextFree() const;
