@@ -49,37 +49,23 @@ void MemoFile::Open(const std::string& path, TableLevel level) {
   }
 }
 
-namespace {
-
-// What is wrong with a next free block `next` in a memo file of `size`
-// bytes: one before the first block or past the end (empty when sound).
-std::string NextFreeDamage(const File& file, uint32_t next, uint64_t size, uint32_t blockSize) {
-  const uint64_t first = (kHeaderBlock + blockSize - 1) / blockSize;
-  const uint64_t blocks = (size + blockSize - 1) / blockSize;
+std::string MemoFile::Damage(uint32_t* nextFree) const {
+  unsigned char h[4];
+  file_.ReadAt(0, h, 4);
+  const uint32_t next = Le32(h);
+  const uint64_t first = (kHeaderBlock + blockSize_ - 1) / blockSize_;
+  const uint64_t blocks = (file_.Size() + blockSize_ - 1) / blockSize_;
+  // Never trust a header that points into data already in the file.
+  if (nextFree) *nextFree = next < blocks ? static_cast<uint32_t>(blocks) : next;
   if (next >= first && next <= std::max(blocks, first)) return {};
-  return "plik notatek " + file.Path() + " jest uszkodzony: pierwszy wolny blok " +
+  return "plik notatek " + file_.Path() + " jest uszkodzony: pierwszy wolny blok " +
          std::to_string(next) + " leży poza plikiem, który ma " + std::to_string(blocks) +
          " bloków";
 }
 
-}  // namespace
-
-std::string MemoFile::Damage() const {
-  unsigned char h[4];
-  file_.ReadAt(0, h, 4);
-  return NextFreeDamage(file_, Le32(h), file_.Size(), blockSize_);
-}
-
 uint32_t MemoFile::NextFree() const {
-  unsigned char h[4];
-  file_.ReadAt(0, h, 4);
-  uint32_t next = Le32(h);
-  const uint64_t size = file_.Size();
-  if (std::string why = NextFreeDamage(file_, next, size, blockSize_); !why.empty())
-    throw DbError(ErrorCode::ReadOnly, why);
-  // Never trust a header that points into data already in the file.
-  uint64_t bySize = (size + blockSize_ - 1) / blockSize_;
-  if (next < bySize) next = static_cast<uint32_t>(bySize);
+  uint32_t next = 0;
+  if (std::string why = Damage(&next); !why.empty()) throw DbError(ErrorCode::ReadOnly, why);
   return next;
 }
 

@@ -30,16 +30,19 @@ class MemoFile {
   // Why the header's next free block cannot be right ("" when it can):
   // before the first block after the header, or past the end of the file,
   // where a post would write far beyond the memos. Names the file.
-  std::string Damage() const;
+  // nextFree, when given, gets the block the next new memo goes to: the
+  // header's next free block, or the file's end where that lies further.
+  std::string Damage(uint32_t* nextFree = nullptr) const;
   // Writes the text to new blocks past the end; returns the first of them.
   uint32_t Write(const std::string& text);
   // The same as ranges for the post journal (new blocks, then the header's
-  // next free block), written later. next: the first free block of this
-  // post's planning, 0 before its first memo; moved past the new blocks.
+  // next free block), written later. next: where the new blocks go (the
+  // file's next free block for a post's first memo, 0 to read it from the
+  // file); moved past them.
   uint32_t Plan(const std::string& text, std::vector<JournalWrite>& out, uint32_t& next) const;
   File& Raw() { return file_; }
+  uint32_t BlockSize() const { return blockSize_; }
   void Sync() { file_.Sync(); }
-  File::Stamp Stamp() const { return file_.GetStamp(); }
 
  private:
   uint32_t NextFree() const;

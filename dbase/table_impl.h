@@ -121,6 +121,7 @@ struct Table::Impl {
 
   // What the files looked like after our last look.
   File::Stamp dbfStamp, mdxStamp;
+  uint32_t memoNext = 0;  // where a new memo goes, as the writer's look under its lock found
   uint32_t deletedCount = 0;
   std::vector<bool> live;  // by record number: the row is there, not deleted
 

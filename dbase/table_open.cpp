@@ -110,7 +110,7 @@ void Table::Impl::CheckFresh(bool strict) {
     changed = true;
   }
   if (changed && mdx.IsOpen()) indexDamage = TagGap();
-  if (strict && memo.IsOpen()) memoDamage = memo.Damage();
+  if (strict && memo.IsOpen()) memoDamage = memo.Damage(&memoNext);
   if (strict) RequireWritable();  // a file found damaged just now
   if (changed) MarkFresh();
   reading.reset();

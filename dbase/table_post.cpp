@@ -95,9 +95,11 @@ void Table::Impl::WriteThrough(const std::vector<JournalWrite>& writes) {
   // before the record counts: a disk without room for it fails the post
   // while nothing of the post is in the table. No reader looks past the row
   // count, the next free memo block or the index's page count, which the
-  // post moves only after its record. The sizes are those BeginWrite's
-  // look found under this lock.
-  if (memoFile != nullptr) WriteRanges(writes, JournalTarget::Memo, *memoFile, memoFile->Size());
+  // post moves only after its record. The sizes, and the memo's next free
+  // block, are those BeginWrite's look found under this lock.
+  if (memoFile != nullptr)
+    WriteRanges(writes, JournalTarget::Memo, *memoFile,
+                static_cast<uint64_t>(memoNext) * memo.BlockSize());
   WriteRanges(writes, JournalTarget::Table, dbf, static_cast<uint64_t>(dbfStamp.size));
   if (mdxFile != nullptr)
     WriteRanges(writes, JournalTarget::Index, *mdxFile, static_cast<uint64_t>(mdxStamp.size));
@@ -142,7 +144,7 @@ void Table::Impl::ChangedFields(uint32_t n, const std::string& old, const std::s
 }
 
 void Table::Impl::PlanMemos(std::string& rec, std::vector<JournalWrite>& writes) {
-  uint32_t next = 0;
+  uint32_t next = memoNext;
   for (const auto& [field, text] : memos) {
     const FieldLayout& f = header.fields[static_cast<size_t>(field)];
     rec.replace(1 + f.offset, 10, MemoField(text.empty() ? 0 : memo.Plan(text, writes, next)));
