@@ -62,12 +62,6 @@ std::string UnitField(std::string_view unit) {
   return field;
 }
 
-// No answer came, or none that could be read: what the command did on the
-// printer is not known.
-bool IsLinkFailure(int32_t r) {
-  return r == kErrTransmit || r == kErrReceive || r == kErrBadAnswer;
-}
-
 // The result of a record of the open receipt (the records get no answer, or
 // one only after their data). One that failed after its first byte went out
 // may have reached the printer cut: the receipt is damaged. A status read
