@@ -3,9 +3,6 @@
 // - No exception crosses the event loop: notify catches it and hands it to
 //   the program's handler (by default: the standard exception box, then the
 //   program ends).
-// - ProcessMessages runs waiting events except user input.
-// - While a driver call (or any action that must not be entered twice) runs,
-//   Busy() is true: menus refuse a second action and a close waits.
 #include <QApplication>
 #include <exception>
 #include <functional>
@@ -75,6 +72,5 @@ class PolishLocale {
   };
   std::vector<Saved> saved_;
 };
-
 
 }  // namespace forms

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "forms/actions.h"
-#include "forms/application.h"
 #include "operator_console/busy_cursor.h"
 #include "operator_console/logic/reports.h"
 #include "operator_console/logic/vat_rates.h"

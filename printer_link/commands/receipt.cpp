@@ -62,12 +62,6 @@ std::string UnitField(std::string_view unit) {
   return field;
 }
 
-// No answer came, or none that could be read: what the command did on the
-// printer is not known.
-bool IsLinkFailure(int32_t r) {
-  return r == kErrTransmit || r == kErrReceive || r == kErrBadAnswer;
-}
-
 // The result of a record of the open receipt (the records get no answer, or
 // one only after their data). One that failed after its first byte went out
 // may have reached the printer cut: the receipt is damaged. A status read
@@ -105,19 +99,30 @@ int32_t DropCheckReceipt(TPrinterLink& link) {
   return r;
 }
 
+// What the answer r to a cancel's '#' leaves. Without one, the cancel is in
+// doubt: heard or not, the next receipt call sends '#' again before anything
+// else. Taken, or refused for an empty receipt, the printer holds no receipt
+// (0), nor with 201, "no receipt open". Refused otherwise, it still holds the
+// receipt.
+int32_t CancelAnswered(TReceiptState& receipt, int32_t r) {
+  if (IsLinkFailure(r)) {
+    receipt.InDoubt(TReceiptDoubt::Cancel);
+    return r;
+  }
+  if (r == kOk || r == kErrReceiptNotBegun || (r == kErrNak && receipt.ItemCount() == 0)) {
+    receipt.Closed();
+    return r == kErrReceiptNotBegun ? r : kOk;
+  }
+  receipt.Settled();
+  return r;
+}
+
 // '#' once more after a cancel's '#' without an answer. Answered, the printer
 // holds no receipt: the caller's is cancelled, by the first '#' or by this
 // one. Refused, the printer still holds it, as after a refused cancel.
 int32_t FinishCancel(TPrinterLink& link) {
-  TReceiptState& receipt = link.DriverState.Receipt;
-  const int32_t r = ExecuteSequence(link, kCmdCancel, 1);
-  if (IsLinkFailure(r)) return r;
-  if (r == kOk || r == kErrReceiptNotBegun || (r == kErrNak && receipt.ItemCount() == 0)) {
-    receipt.Closed();
-    return kOk;
-  }
-  receipt.Settled();
-  return r;
+  const int32_t r = CancelAnswered(link.DriverState.Receipt, ExecuteSequence(link, kCmdCancel, 1));
+  return r == kErrReceiptNotBegun ? kOk : r;
 }
 
 // '!' asking the printer whether it holds a receipt, once it could begin one
@@ -353,18 +358,8 @@ int32_t SendCancel(TPrinterLink& link) {
           link, ExecuteSequence(link, kCmdTotal, 0, TotalRecord(static_cast<uint32_t>(total))))) {
     return r;
   }
-  TReceiptState& receipt = link.DriverState.Receipt;
-  const int32_t r = InRecord(link, ExecuteSequence(link, kCmdCancel, 1));
-  if (r == kErrReceiptNotBegun) {
-    // The printer has no receipt open: there is nothing left to cancel.
-    receipt.Closed();
-    return r;
-  }
-  // Heard or not: the next receipt call sends '#' again before anything else.
-  if (IsLinkFailure(r)) receipt.InDoubt(TReceiptDoubt::Cancel);
-  if (r != kOk && !(r == kErrNak && receipt.ItemCount() == 0)) return r;
-  receipt.Closed();
-  return kOk;
+  return CancelAnswered(link.DriverState.Receipt,
+                        InRecord(link, ExecuteSequence(link, kCmdCancel, 1)));
 }
 
 int32_t CheckTotalsDevice(TPrinterLink& link) {

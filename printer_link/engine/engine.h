@@ -7,6 +7,7 @@
 #include <span>
 
 #include "driver_types.h"
+#include "kavoruw_codes.h"
 #include "printer_link/port/comm.h"
 
 namespace kavoruw {
@@ -36,6 +37,11 @@ bool IsStatusCommand(uint8_t cmd);
 // Record length of a list command, 0 for any other command.
 uint8_t ListRecordLength(uint8_t cmd);
 uint8_t MapErrorCode(uint8_t ordinal);
+// A command's result when no answer came, or none that could be read: what
+// the command did on the printer is not known.
+inline bool IsLinkFailure(int32_t r) {
+  return r == kErrTransmit || r == kErrReceive || r == kErrBadAnswer;
+}
 
 // Sends one byte to the printer; false when it did not go out.
 bool WritePortByte(TEngineLink& link, uint8_t b);

@@ -92,9 +92,7 @@ int32_t EnsureLink(TPrinterLink& link, int32_t port, bool check) {
   if (r != 0) return r;
   if (check) {
     r = ExecuteSequence(link, '#', 1);
-    if (r == kErrTransmit || r == kErrReceive || r == kErrBadAnswer) {
-      link.DriverState.Receipt.LinkTestUnanswered();
-    }
+    if (IsLinkFailure(r)) link.DriverState.Receipt.LinkTestUnanswered();
     if (r != 0 && r != kErrNak) return r;
     // Acknowledged, the link test has ended any receipt the printer held, so
     // no item goes to a printer that has no receipt to put it in; refused,
